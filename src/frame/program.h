@@ -1,0 +1,75 @@
+// Program-wide state: one object created by main (or by a test) and passed by
+// reference, so several programs can live side by side in one test process.
+#pragma once
+
+#include "frame/captions.h"
+#include "frame/identity.h"
+
+#include <QString>
+#include <QStringList>
+
+class Host;
+
+// The folders the program works with, each ending in "/".
+struct FolderSet {
+    QString programFolder;
+    QString dataFolder;
+    QString installedSubjectsFolder;
+    QString virtualSubjectsFolder;
+    QString activitiesFolder;
+};
+
+// Texts the ticker shows (system messages with their links, and tips).
+struct TickerTexts {
+    QStringList messages; // 1-based in use: messages[0] is message 1
+    QStringList links;
+    int messageCount = 0;
+    QStringList tips; // tips[0] is tip 1
+    int tipBound = 0; // one past the last tip once loaded
+};
+
+// Where the program's registry values live and which row set the template
+// texts are read with; both are settings of the build, injectable by tests.
+struct ProgramSettings {
+    QString registryRoot = QStringLiteral("HKEY_CURRENT_USER");
+    int rowSet = 1;
+    // The executable's folder; empty means the running executable's folder.
+    QString appPathOverride;
+    // The user's local application-data folder; empty means ask the system.
+    QString appDataOverride;
+    // Version of the program as major.minor.revision.
+    int versionMajor = 1;
+    int versionMinor = 0;
+    int versionRevision = 0;
+};
+
+class Program {
+public:
+    Program(Host &host, ProgramSettings settings = {});
+
+    Host &host() { return m_host; }
+    const ProgramSettings &settings() const { return m_settings; }
+
+    Identity identity;
+    Captions captions;
+    FolderSet folders;
+    TickerTexts ticker;
+
+    // Display name of the logged-in student ("First Last").
+    QString currentStudent;
+    // Set by the virtual subject editor on every change; cleared by the tree rebuild.
+    bool bSubjectsChanged = false;
+    // Decimal window handle that names the temporary files of a launch.
+    QString handleTag;
+
+    // The template database path: program folder + "Tolvanex.tpl".
+    QString templatePath() const { return folders.programFolder + QStringLiteral("Tolvanex.tpl"); }
+    // The student database path: data folder + "Users.dat".
+    QString usersPath() const { return folders.dataFolder + QStringLiteral("Users.dat"); }
+    // The registry key of this build: Software\Tolvanex\<language code>.
+    QString registryKey() const { return QStringLiteral("Software\\Tolvanex\\") + identity.languageCode; }
+
+private:
+    Host &m_host;
+    ProgramSettings m_settings;
+};

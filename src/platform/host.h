@@ -1,0 +1,79 @@
+// Everything that leaves the process or waits on a person goes through Host:
+// message boxes, modal windows, web pages, files and folders opened in other
+// programs, program starts, sound, network, screen, clock and random numbers.
+// QtHost is the real one; tests use FakeHost, which records calls and answers
+// from a script.
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QSize>
+#include <QString>
+
+class QWidget;
+
+namespace vb {
+
+// MsgBox button and icon styles, with the values of the VB constants.
+enum MsgBoxStyle : int {
+    vbOKOnly = 0,
+    vbOKCancel = 1,
+    vbYesNoCancel = 3,
+    vbYesNo = 4,
+    vbCritical = 16,
+    vbQuestion = 32,
+    vbExclamation = 48,
+    vbInformation = 64,
+};
+
+enum MsgBoxResult : int {
+    vbOK = 1,
+    vbCancel = 2,
+    vbYes = 6,
+    vbNo = 7,
+};
+
+inline constexpr int ButtonsOf(int style) { return style & 0x0F; }
+inline constexpr int IconOf(int style) { return style & 0x70; }
+
+} // namespace vb
+
+class Host {
+public:
+    virtual ~Host() = default;
+
+    // A message box. An empty title means the program's application title.
+    virtual vb::MsgBoxResult MsgBox(const QString &text, int style = vb::vbOKOnly,
+                                    const QString &title = QString()) = 0;
+
+    // Shows a window modally and returns when it has closed.
+    virtual void ShowModal(QWidget &window) = 0;
+
+    // Opens a web address or a local file in its default program.
+    virtual void OpenUrl(const QString &target) = 0;
+    // Opens a folder in the file manager.
+    virtual void OpenFolder(const QString &path) = 0;
+    // Starts a program without waiting for it; false when it cannot start.
+    virtual bool StartDetached(const QString &program, const QStringList &arguments) = 0;
+
+    // Plays a wave file; synchronous play returns when the sound has ended,
+    // asynchronous play returns at once and restarts any sound still playing.
+    // Without an audio device both return silently.
+    virtual void PlaySoundFile(const QString &path, bool async) = 0;
+    virtual void PlaySoundMemory(const QByteArray &wave, bool async) = 0;
+
+    virtual bool IsConnected() = 0;
+    // Downloads url (http, https or file) to a local path; true on success.
+    virtual bool DownloadFile(const QString &url, const QString &path) = 0;
+
+    // Screen size in pixels.
+    virtual QSize ScreenSize() = 0;
+    virtual QDateTime Now() = 0;
+
+    // VB's Randomize and Rnd: a seedable source of numbers in [0, 1).
+    virtual void Randomize(quint32 seed) = 0;
+    virtual double Rnd() = 0;
+
+    // Lets pending window events run (DoEvents).
+    virtual void DoEvents() = 0;
+};

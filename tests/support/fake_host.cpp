@@ -1,0 +1,108 @@
+#include "support/fake_host.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QUrl>
+#include <QWidget>
+
+QStringList FakeHost::boxTexts() const
+{
+    QStringList texts;
+    for (const Box &box : boxes)
+        texts << box.text;
+    return texts;
+}
+
+vb::MsgBoxResult FakeHost::MsgBox(const QString &text, int style, const QString &title)
+{
+    Box box{text, style, title, vb::vbOK};
+    if (!m_answers.empty()) {
+        box.answer = m_answers.front();
+        m_answers.pop_front();
+    } else {
+        switch (vb::ButtonsOf(style)) {
+        case vb::vbYesNo:
+        case vb::vbYesNoCancel:
+            box.answer = vb::vbYes;
+            break;
+        default:
+            box.answer = vb::vbOK;
+        }
+    }
+    boxes.push_back(box);
+    if (onMsgBox)
+        onMsgBox(boxes.back());
+    return box.answer;
+}
+
+void FakeHost::ShowModal(QWidget &window)
+{
+    modalWindows << window.objectName();
+    window.show();
+    if (!m_modalHandlers.empty()) {
+        auto handler = std::move(m_modalHandlers.front());
+        m_modalHandlers.pop_front();
+        handler(window);
+    }
+    if (window.isVisible())
+        window.close();
+}
+
+bool FakeHost::StartDetached(const QString &program, const QStringList &arguments)
+{
+    startedPrograms << (QStringList{program} + arguments).join(QLatin1Char(' '));
+    return startSucceeds;
+}
+
+void FakeHost::PlaySoundFile(const QString &path, bool async)
+{
+    sounds.push_back({path, QByteArray(), async});
+}
+
+void FakeHost::PlaySoundMemory(const QByteArray &wave, bool async)
+{
+    sounds.push_back({QString(), wave, async});
+}
+
+bool FakeHost::DownloadFile(const QString &url, const QString &path)
+{
+    downloadRequests << url;
+    QByteArray bytes;
+    if (downloads.contains(url)) {
+        bytes = downloads.value(url);
+    } else {
+        const QUrl parsed(url);
+        if (!parsed.isLocalFile())
+            return false;
+        QFile source(parsed.toLocalFile());
+        if (!source.open(QIODevice::ReadOnly))
+            return false;
+        bytes = source.readAll();
+    }
+    QFile target(path);
+    if (!target.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    return target.write(bytes) == bytes.size();
+}
+
+void FakeHost::Randomize(quint32 seed)
+{
+    seeds.push_back(seed);
+}
+
+double FakeHost::Rnd()
+{
+    if (!rndValues.empty()) {
+        const double value = rndValues.front();
+        rndValues.pop_front();
+        return value;
+    }
+    return std::uniform_real_distribution<double>(0.0, 1.0)(m_random);
+}
+
+void FakeHost::DoEvents()
+{
+    ++doEventsCalls;
+    clock = clock.addMSecs(doEventsAdvanceMs);
+    QCoreApplication::processEvents();
+}

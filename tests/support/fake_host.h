@@ -1,0 +1,87 @@
+// A Host for tests: records every call and answers from a script, so every
+// path (Yes and No, online and offline) runs without a person, a network or
+// speakers.
+#pragma once
+
+#include "platform/host.h"
+
+#include <QByteArray>
+#include <QMap>
+#include <QStringList>
+
+#include <deque>
+#include <functional>
+#include <random>
+#include <vector>
+
+class FakeHost : public Host {
+public:
+    struct Box {
+        QString text;
+        int style = 0;
+        QString title;
+        vb::MsgBoxResult answer = vb::vbOK;
+    };
+    struct Sound {
+        QString path;      // empty for a sound from memory
+        QByteArray wave;   // the bytes played from memory
+        bool async = false;
+    };
+
+    // --- scripting ---
+    // Answers for the next message boxes, in order. Without a scripted answer
+    // a box is answered with its first button (OK or Yes).
+    void answerNext(vb::MsgBoxResult answer) { m_answers.push_back(answer); }
+    // Handlers for the next modal windows, in order; a handler drives the
+    // window (fills boxes, clicks buttons). Without one the window is closed.
+    void onNextModal(std::function<void(QWidget &)> handler) { m_modalHandlers.push_back(std::move(handler)); }
+    // Called for every message box, after it was recorded (e.g. to check state).
+    std::function<void(const Box &)> onMsgBox;
+
+    bool connected = false;
+    QSize screen{1280, 1024};
+    QDateTime clock = QDateTime(QDate(2026, 12, 8), QTime(10, 0, 0));
+    // DoEvents advances the fake clock by this much, so waits end.
+    int doEventsAdvanceMs = 100;
+    // url -> bytes served by DownloadFile; file: urls read the real file.
+    QMap<QString, QByteArray> downloads;
+    bool startSucceeds = true;
+    // When set, Rnd returns these values in order before falling back to the generator.
+    std::deque<double> rndValues;
+
+    // --- records ---
+    std::vector<Box> boxes;
+    QStringList modalWindows; // objectName of every window shown modally
+    QStringList openedUrls;
+    QStringList openedFolders;
+    QStringList startedPrograms; // program + " " + arguments joined by blanks
+    std::vector<Sound> sounds;
+    QStringList downloadRequests;
+    std::vector<quint32> seeds;
+    int doEventsCalls = 0;
+
+    // Texts of the recorded boxes, for compact assertions.
+    QStringList boxTexts() const;
+    const Box &lastBox() const { return boxes.back(); }
+
+    // --- Host ---
+    vb::MsgBoxResult MsgBox(const QString &text, int style, const QString &title) override;
+    void ShowModal(QWidget &window) override;
+    void OpenUrl(const QString &target) override { openedUrls << target; }
+    void OpenFolder(const QString &path) override { openedFolders << path; }
+    bool StartDetached(const QString &program, const QStringList &arguments) override;
+    void PlaySoundFile(const QString &path, bool async) override;
+    void PlaySoundMemory(const QByteArray &wave, bool async) override;
+    bool IsConnected() override { return connected; }
+    bool DownloadFile(const QString &url, const QString &path) override;
+    QSize ScreenSize() override { return screen; }
+    QDateTime Now() override { return clock; }
+    void Randomize(quint32 seed) override;
+    double Rnd() override;
+    void DoEvents() override;
+
+private:
+    std::deque<vb::MsgBoxResult> m_answers;
+    std::deque<std::function<void(QWidget &)>> m_modalHandlers;
+    std::mt19937 m_random{12345};
+};
