@@ -1,0 +1,47 @@
+#include "shell/frm_msg_box.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+frmMsgBox::frmMsgBox(Program &program, QWidget *parent) : QDialog(parent), m_program(program)
+{
+    setObjectName(QStringLiteral("frmMsgBox"));
+    lblMsg = new QLabel(this);
+    lblMsg->setObjectName(QStringLiteral("lblMsg"));
+    lblMsg->setWordWrap(true);
+    lblMsg->setAlignment(Qt::AlignCenter);
+    btnOK = new QPushButton(QStringLiteral("OK"), this);
+    btnOK->setObjectName(QStringLiteral("btnOK"));
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(lblMsg, 1);
+    layout->addWidget(btnOK, 0, Qt::AlignCenter);
+    connect(btnOK, &QPushButton::clicked, this, &QDialog::close);
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    resize(360, 140);
+}
+
+void frmMsgBox::SetHeightTwips(int twips)
+{
+    resize(width(), twips / 15);
+}
+
+void frmMsgBox::SetMessage(const QString &text, int fontSize)
+{
+    lblMsg->setText(text);
+    if (fontSize > 0) {
+        QFont font = lblMsg->font();
+        font.setPointSize(fontSize);
+        lblMsg->setFont(font);
+    }
+}
+
+void frmMsgBox::paintEvent(QPaintEvent *event)
+{
+    QDialog::paintEvent(event);
+}
+
+void frmMsgBox::resizeEvent(QResizeEvent *event)
+{
+    QDialog::resizeEvent(event);
+}
