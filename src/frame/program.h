@@ -4,9 +4,13 @@
 
 #include "frame/captions.h"
 #include "frame/identity.h"
+#include "shell/shell_windows.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
+
+#include <functional>
 
 class Host;
 
@@ -48,6 +52,9 @@ public:
     Program(Host &host, ProgramSettings settings = {});
 
     Host &host() { return m_host; }
+    // The window services; a quiet stand-in until the main window sets its own.
+    ShellWindows &windows() { return m_windows ? *m_windows : m_noWindows; }
+    void setWindows(ShellWindows *windows) { m_windows = windows; }
     const ProgramSettings &settings() const { return m_settings; }
 
     Identity identity;
@@ -61,6 +68,14 @@ public:
     bool bSubjectsChanged = false;
     // Decimal window handle that names the temporary files of a launch.
     QString handleTag;
+    // The last click sound played; kept alive while it may still be playing.
+    QByteArray clickBuffer;
+
+    // Ends the program: every window closes and no further step runs. Set by
+    // main to leave the event loop; tests read `ended`.
+    void End();
+    bool ended = false;
+    std::function<void()> onEnd;
 
     // The template database path: program folder + "Tolvanex.tpl".
     QString templatePath() const { return folders.programFolder + QStringLiteral("Tolvanex.tpl"); }
@@ -72,4 +87,6 @@ public:
 private:
     Host &m_host;
     ProgramSettings m_settings;
+    ShellWindows m_noWindows;
+    ShellWindows *m_windows = nullptr;
 };

@@ -1,0 +1,148 @@
+#include "frame/folder_set.h"
+
+#include "frame/mod_main.h"
+#include "frame/program.h"
+#include "platform/registry.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <stdexcept>
+
+namespace folders {
+
+namespace {
+QString withSlash(QString path)
+{
+    path = QDir::fromNativeSeparators(path);
+    if (!path.endsWith(QLatin1Char('/')))
+        path += QLatin1Char('/');
+    return path;
+}
+
+// Copies every file and folder below source into destination; throws on the
+// first failure so the caller can report it.
+void copyTree(const QString &source, const QString &destination)
+{
+    const QDir sourceDir(source);
+    // Without a shipped folder the copy is simply an empty folder: the user
+    // starts without virtual subjects.
+    if (!QDir().mkpath(destination))
+        throw std::runtime_error("The folder " + destination.toStdString() + " cannot be created.");
+    if (!sourceDir.exists())
+        return;
+    QDirIterator it(source, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QString target = destination + QLatin1Char('/') + sourceDir.relativeFilePath(path);
+        if (it.fileInfo().isDir()) {
+            if (!QDir().mkpath(target))
+                throw std::runtime_error("The folder " + target.toStdString() + " cannot be created.");
+        } else {
+            QFile::remove(target);
+            if (!QFile::copy(path, target))
+                throw std::runtime_error("The file " + path.toStdString() + " cannot be copied to " +
+                                         target.toStdString() + ".");
+            QFile(target).setPermissions(QFile::permissions(target) | QFileDevice::WriteOwner);
+        }
+    }
+}
+} // namespace
+
+QString Get_App_Path(const Program &program)
+{
+    const QString &override = program.settings().appPathOverride;
+    return withSlash(override.isEmpty() ? QCoreApplication::applicationDirPath() : override);
+}
+
+bool Test_Write_Access(const QString &folder)
+{
+    QFile file(folder + QStringLiteral("test.txt"));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
+        return true;
+    const bool written = file.write("\"Test\"\n") > 0 && file.flush();
+    file.close();
+    const bool removed = file.remove();
+    return !(written && removed);
+}
+
+QString Get_Application_Data_Folder(Program &program)
+{
+    try {
+        QString folder = program.settings().appDataOverride;
+        if (folder.isEmpty())
+            folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+        if (folder.isEmpty())
+            return QString();
+        folder = QDir::fromNativeSeparators(folder);
+        while (folder.endsWith(QLatin1Char('/')) && folder.size() > 1)
+            folder.chop(1);
+        if (!QDir().mkpath(folder))
+            return QString();
+        return folder;
+    } catch (const std::exception &e) {
+        modMain::Show_Error(program, QStringLiteral("Get_Application_Data_Folder"),
+                            QString::fromUtf8(e.what()));
+        return QString();
+    }
+}
+
+void Copy_Folder(Program &program, const QString &source, const QString &destination)
+{
+    try {
+        copyTree(source, destination);
+    } catch (const std::exception &e) {
+        modMain::Show_Error(program, QStringLiteral("Copy_Folder"), QString::fromUtf8(e.what()));
+    }
+}
+
+void Set_Paths(Program &program)
+{
+    FolderSet &f = program.folders;
+    try {
+        f.programFolder = Get_App_Path(program);
+        const QString virtualName = program.captions[11];
+        if (!Test_Write_Access(f.programFolder)) {
+            f.dataFolder = f.programFolder;
+        } else {
+            const QString appData = Get_Application_Data_Folder(program);
+            if (!appData.isEmpty())
+                f.dataFolder = appData + QLatin1Char('/') + program.identity.productTitle + QLatin1Char('/');
+            else
+                f.dataFolder = modMain::Get_Temp_Path() + program.identity.productTitle + QLatin1Char('/');
+            if (!QFileInfo(f.dataFolder).isDir() && !QDir().mkdir(f.dataFolder))
+                throw std::runtime_error("The data folder " + f.dataFolder.toStdString() +
+                                         " cannot be created.");
+            if (!QFileInfo(f.dataFolder + virtualName).isDir())
+                Copy_Folder(program, f.programFolder + virtualName, f.dataFolder + virtualName);
+        }
+        f.installedSubjectsFolder = f.programFolder + program.captions[10] + QLatin1Char('/');
+        f.virtualSubjectsFolder = f.dataFolder + virtualName + QLatin1Char('/');
+        f.activitiesFolder = f.programFolder + QStringLiteral("Activities/");
+    } catch (const std::exception &e) {
+        modMain::Show_Error(program, QStringLiteral("Set_Paths"), QString::fromUtf8(e.what()));
+    }
+}
+
+void Save_Folder_Values(Program &program)
+{
+    const QString root = program.settings().registryRoot;
+    const QString key = program.registryKey();
+    const std::pair<const char *, QString> values[] = {
+        {"ProgramDir", program.folders.programFolder},
+        {"InstalledSubjectsDir", program.folders.installedSubjectsFolder},
+        {"VirtualSubjectsDir", program.folders.virtualSubjectsFolder},
+    };
+    for (const auto &[name, folder] : values) {
+        const QString stored = modRegistry::Get_String_Value(root, key, QLatin1String(name));
+        if (stored.toUpper() != folder.toUpper())
+            modRegistry::Save_String_Value(root, key, QLatin1String(name), folder);
+    }
+}
+
+} // namespace folders

@@ -1,0 +1,129 @@
+#include "frame/mod_main.h"
+
+#include "frame/program.h"
+#include "platform/host.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <stdexcept>
+
+namespace modMain {
+
+namespace {
+constexpr int kSecondsPerDay = 24 * 60 * 60;
+
+int secondsSinceMidnight(const QDateTime &time)
+{
+    const QTime t = time.time();
+    return static_cast<int>(qRound(t.msecsSinceStartOfDay() / 1000.0));
+}
+} // namespace
+
+void Play_Sound(Host &host, const QString &path, int flags)
+{
+    host.PlaySoundFile(path, (flags & SND_ASYNC) != 0);
+}
+
+void Play_Click(Program &program, const QString &name, int flags)
+{
+    QFile resource(QStringLiteral(":/sounds/") + name.toLower() + QStringLiteral(".wav"));
+    if (!resource.open(QIODevice::ReadOnly))
+        throw std::runtime_error("The sound resource " + name.toStdString() + " does not exist.");
+    program.clickBuffer = resource.readAll();
+    flags |= SND_MEMORY;
+    program.host().PlaySoundMemory(program.clickBuffer, (flags & SND_ASYNC) != 0);
+}
+
+QString Get_Temp_Path()
+{
+    QString path = QDir::fromNativeSeparators(QDir::tempPath());
+    if (path.isEmpty())
+        return QStringLiteral("/");
+    if (!path.endsWith(QLatin1Char('/')))
+        path += QLatin1Char('/');
+    return path;
+}
+
+void Wait_Seconds(Host &host, int seconds)
+{
+    const int start = secondsSinceMidnight(host.Now());
+    for (;;) {
+        int elapsed = secondsSinceMidnight(host.Now()) - start;
+        if (elapsed < 0) // the clock passed midnight
+            elapsed += kSecondsPerDay;
+        if (elapsed >= seconds)
+            return;
+        host.DoEvents();
+    }
+}
+
+QString Get_Connection_String(const QString &path)
+{
+    return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + path +
+           QStringLiteral(";Jet OLEDB:Database Password=marpelin4729;");
+}
+
+QString Get_Template_Connection_String(const QString &path)
+{
+    return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + path +
+           QStringLiteral(";Jet OLEDB:Database Password=kqw6081;");
+}
+
+bool Is_Connected(Host &host)
+{
+    return host.IsConnected();
+}
+
+void Open_Web_Page(Program &program, const QString &page)
+{
+    Host &host = program.host();
+    ShellWindows &windows = program.windows();
+    const QString site = Safe_Caption(program, 94);
+    windows.ShowNotice(QString(), QStringLiteral("Connecting to ") + site + QLatin1Char('\n') + page,
+                       2000, 10);
+    Wait_Seconds(host, 1);
+    QString target;
+    if (Is_Connected(host))
+        target = site + page;
+    else
+        target = program.folders.programFolder + Safe_Caption(program, 95);
+    host.OpenUrl(target);
+    windows.UnloadNotice();
+}
+
+bool Download_File(Host &host, const QString &url, const QString &path)
+{
+    host.DoEvents();
+    try {
+        return host.DownloadFile(url, path);
+    } catch (...) {
+        return false;
+    }
+}
+
+bool File_Exists(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.exists() && info.isFile() && !info.isHidden();
+}
+
+QString Safe_Caption(const Program &program, int number)
+{
+    if (number < 0 || number > program.captions.Count() + 1)
+        return QString();
+    return program.captions[number];
+}
+
+void Show_Error(Program &program, const QString &procedure, const QString &description)
+{
+    QString heading = Safe_Caption(program, 149);
+    if (heading.isEmpty())
+        heading = QStringLiteral("An error has occurred:");
+    program.host().MsgBox(heading + QStringLiteral("\r\n\r\n") + procedure + QStringLiteral(": ") +
+                              description,
+                          vb::vbCritical, QStringLiteral("ERROR"));
+}
+
+} // namespace modMain

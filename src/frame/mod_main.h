@@ -1,0 +1,60 @@
+// Small common services every part of the program calls. None of them reports
+// errors itself: an error reaches the caller.
+#pragma once
+
+#include <QString>
+
+class Host;
+class Program;
+
+namespace modMain {
+
+// Sound flags with the values callers pass.
+enum SoundFlags : int {
+    SND_ASYNC = 1,
+    SND_NODEFAULT = 2,
+    SND_MEMORY = 4,
+};
+
+// Plays a wave file; synchronous unless flags contain SND_ASYNC. A file that
+// cannot be played is silent.
+void Play_Sound(Host &host, const QString &path, int flags = SND_NODEFAULT);
+
+// Plays one of the program's wave resources from memory (name matched without
+// regard to case); throws std::runtime_error when there is no such resource.
+void Play_Click(Program &program, const QString &name, int flags = SND_NODEFAULT | SND_MEMORY);
+
+// The temporary folder, ending in exactly one "/".
+QString Get_Temp_Path();
+
+// Waits n seconds (rounded to whole seconds of the clock) while window events
+// keep running; ends correctly when the clock passes midnight.
+void Wait_Seconds(Host &host, int seconds);
+
+// Connection string of a subject file or virtual folder file.
+QString Get_Connection_String(const QString &path);
+// Connection string of the template and the student database.
+QString Get_Template_Connection_String(const QString &path);
+
+bool Is_Connected(Host &host);
+
+// Opens a page of the maker's web site (caption 94 + page), or the local
+// offline page (program folder + caption 95) when not connected, with a
+// notice window up meanwhile.
+void Open_Web_Page(Program &program, const QString &page);
+
+// Downloads url to path; true when it succeeded. Never throws.
+bool Download_File(Host &host, const QString &url, const QString &path);
+
+// True for an existing plain file that is not hidden; folders count as absent.
+bool File_Exists(const QString &path);
+
+// The program's one kind of error report: a critical box titled "ERROR" with
+// caption 149, an empty line, then "<procedure>: <description>".
+void Show_Error(Program &program, const QString &procedure, const QString &description);
+
+// Caption n, or empty text when the captions are not (fully) loaded; for
+// error paths that must never fail themselves.
+QString Safe_Caption(const Program &program, int number);
+
+} // namespace modMain

@@ -1,0 +1,150 @@
+#include "frame/template_texts.h"
+
+#include "frame/mod_main.h"
+#include "frame/program.h"
+#include "platform/ado.h"
+#include "platform/host.h"
+
+#include <stdexcept>
+
+namespace templateTexts {
+
+namespace {
+const QString kLineBreak = QStringLiteral("\r\n");
+
+// A Null text where the loader cannot accept one stops loading at that row.
+QString requireText(ado::Field field)
+{
+    if (field.IsNull())
+        throw ado::Error(QStringLiteral("Invalid use of Null (the field %1 is empty).").arg(field.Name()));
+    return field.Value().toString();
+}
+
+void openTemplate(Program &program, ado::Connection &connection)
+{
+    connection.Open(modMain::Get_Template_Connection_String(program.templatePath()));
+}
+
+template <typename Body>
+void guarded(Program &program, const char *procedure, Body body)
+{
+    try {
+        body();
+    } catch (const ado::Error &e) {
+        modMain::Show_Error(program, QLatin1String(procedure), e.description());
+    } catch (const std::exception &e) {
+        modMain::Show_Error(program, QLatin1String(procedure), QString::fromUtf8(e.what()));
+    }
+}
+} // namespace
+
+QString Row_Set_Column(const Program &program)
+{
+    return QStringLiteral("bL") + QString::number(program.settings().rowSet);
+}
+
+void Get_Captions(Program &program)
+{
+    guarded(program, "Get_Captions", [&] {
+        ado::Connection connection;
+        openTemplate(program, connection);
+        ado::Recordset rs;
+        rs.Open(QStringLiteral("Select ") + program.identity.learnerLanguage +
+                    QStringLiteral(" from tblCaptions"),
+                connection);
+        rs.MoveLast();
+        program.captions.Resize(rs.RecordCount());
+        rs.MoveFirst();
+        int number = 0;
+        while (!rs.EOF_()) {
+            ++number;
+            program.captions.Set(number, rs.Fields(0).Text());
+            rs.MoveNext();
+        }
+        rs.Close();
+        connection.Close();
+    });
+}
+
+void Get_System_Messages(Program &program)
+{
+    TickerTexts &ticker = program.ticker;
+    guarded(program, "Get_System_Messages", [&] {
+        ado::Connection connection;
+        openTemplate(program, connection);
+        ado::Recordset rs;
+        rs.Open(QStringLiteral("Select ") + program.identity.learnerLanguage +
+                    QStringLiteral(", link from tblSystemMessages Where ") + Row_Set_Column(program) +
+                    QStringLiteral(" = True"),
+                connection);
+        rs.MoveLast();
+        const int n = rs.RecordCount();
+        ticker.messages.clear();
+        ticker.links.clear();
+        ticker.messageCount = n;
+        rs.MoveFirst();
+        ShellWindows &windows = program.windows();
+        for (int i = 1; i <= n; ++i) {
+            windows.SplashPrepend(modMain::Safe_Caption(program, 23) + QStringLiteral(" MSG #00") +
+                                  QString::number(i) + kLineBreak);
+            program.host().DoEvents();
+            ticker.messages << rs.Fields(0).Text();
+            ticker.links << rs.Fields(1).Text();
+            rs.MoveNext();
+            windows.SplashPrepend(modMain::Safe_Caption(program, 8) + kLineBreak);
+            program.host().DoEvents();
+        }
+        rs.Close();
+        connection.Close();
+    });
+}
+
+void Get_Tips(Program &program)
+{
+    TickerTexts &ticker = program.ticker;
+    guarded(program, "Get_Tips", [&] {
+        ado::Connection connection;
+        openTemplate(program, connection);
+        ado::Recordset rs;
+        rs.Open(QStringLiteral("Select ") + program.identity.languageCode + QStringLiteral(" from tblTips"),
+                connection);
+        rs.MoveLast();
+        const int n = rs.RecordCount();
+        ticker.tips.clear();
+        ticker.tipBound = n;
+        rs.MoveFirst();
+        for (int i = 1; i <= n; ++i) {
+            ticker.tips << requireText(rs.Fields(0));
+            rs.MoveNext();
+        }
+        ticker.tipBound = n + 1;
+        rs.Close();
+        connection.Close();
+    });
+}
+
+int Get_Menu_Links(Program &program, const PlaceMenuLink &place)
+{
+    int k = 0;
+    guarded(program, "Get_Menu_Links", [&] {
+        ado::Connection connection;
+        openTemplate(program, connection);
+        ado::Recordset rs;
+        rs.Open(QStringLiteral("Select ") + program.identity.learnerLanguage +
+                    QStringLiteral(", link from tblMenu Where ") + Row_Set_Column(program) +
+                    QStringLiteral(" = True"),
+                connection);
+        while (!rs.EOF_()) {
+            place(k, requireText(rs.Fields(0)), requireText(rs.Fields(1)));
+            rs.MoveNext();
+            ++k;
+            program.windows().SplashPrepend(modMain::Safe_Caption(program, 8) + kLineBreak);
+            program.host().DoEvents();
+        }
+        rs.Close();
+        connection.Close();
+    });
+    return k - 1;
+}
+
+} // namespace templateTexts

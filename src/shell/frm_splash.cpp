@@ -1,0 +1,110 @@
+#include "shell/frm_splash.h"
+
+#include "frame/mod_main.h"
+#include "frame/program.h"
+#include "platform/host.h"
+#include "platform/twips.h"
+#include "shell/tiled_background.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QPlainTextEdit>
+
+namespace {
+const char kLegalNotice[] = "Copyright \u00a9 2026 The Tolvanex developers. All rights reserved.";
+}
+
+frmSplash::frmSplash(Program &program, const QPixmap &logo, QWidget *parent)
+    : QDialog(parent, Qt::SplashScreen | Qt::FramelessWindowHint), m_program(program),
+      m_background(QStringLiteral(":/tiles/splash.png"))
+{
+    setObjectName(QStringLiteral("frmSplash"));
+    setWindowTitle(program.identity.productTitle);
+    resize(twips::ToPixels(4695), twips::ToPixels(4080));
+
+    imgLogo = new QLabel(this);
+    imgLogo->setObjectName(QStringLiteral("imgLogo"));
+    twips::Place(imgLogo, 480, 360, 3750, 1200);
+    imgLogo->setPixmap(logo);
+    imgLogo->setScaledContents(true);
+
+    lblVersion = new QLabel(this);
+    lblVersion->setObjectName(QStringLiteral("lblVersion"));
+    twips::Place(lblVersion, 2160, 1350, 1845, 450);
+    lblVersion->setStyleSheet(QStringLiteral("color: #b8b8b8;"));
+    const ProgramSettings &s = program.settings();
+    lblVersion->setText(VersionText(s.versionMajor, s.versionMinor, s.versionRevision));
+
+    const QString catchLine = CatchLine(modMain::Safe_Caption(program, 25), program.identity.productTitle);
+    const char *colours[2] = {"#505050", "#ffffff"};
+    const int positions[2][2] = {{375, 1650}, {360, 1635}};
+    for (int i = 0; i < 2; ++i) {
+        lblCatchyWord[i] = new QLabel(catchLine, this);
+        lblCatchyWord[i]->setObjectName(QStringLiteral("lblCatchyWord%1").arg(i));
+        twips::Place(lblCatchyWord[i], positions[i][0], positions[i][1], 3885, 1080);
+        lblCatchyWord[i]->setAlignment(Qt::AlignCenter);
+        lblCatchyWord[i]->setWordWrap(true);
+        lblCatchyWord[i]->setStyleSheet(
+            QStringLiteral("color: %1; font-size: 17pt; font-weight: bold;").arg(QLatin1String(colours[i])));
+    }
+
+    lblLoading = new QLabel(modMain::Safe_Caption(program, 53), this);
+    lblLoading->setObjectName(QStringLiteral("lblLoading"));
+    twips::Place(lblLoading, 480, 2520, 3765, 225);
+
+    txtStatus = new QPlainTextEdit(this);
+    txtStatus->setObjectName(QStringLiteral("txtStatus"));
+    twips::Place(txtStatus, 420, 2760, 3840, 870);
+    txtStatus->setReadOnly(true);
+    txtStatus->setStyleSheet(QStringLiteral("background: white; font-size: 8pt;"));
+
+    lblCopyRight = new QLabel(QString::fromUtf8(kLegalNotice), this);
+    lblCopyRight->setObjectName(QStringLiteral("lblCopyRight"));
+    twips::Place(lblCopyRight, 0, 3720, 4695, 210);
+    lblCopyRight->setAlignment(Qt::AlignCenter);
+    lblCopyRight->setStyleSheet(QStringLiteral("font-size: 7pt; color: #404040;"));
+}
+
+QString frmSplash::CatchLine(const QString &caption25, const QString &productTitle)
+{
+    return caption25 + QLatin1Char(' ') + productTitle.mid(9) + QLatin1Char('!');
+}
+
+QString frmSplash::VersionText(int major, int minor, int revision)
+{
+    return QStringLiteral("v.%1.%2.%3").arg(major).arg(minor).arg(revision);
+}
+
+void frmSplash::Prepend(const QString &text)
+{
+    SetStatus(text + txtStatus->toPlainText());
+}
+
+void frmSplash::SetStatus(const QString &text)
+{
+    QString plain = text;
+    plain.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    txtStatus->setPlainText(plain);
+}
+
+void frmSplash::keyPressEvent(QKeyEvent *event)
+{
+    event->accept();
+    close();
+}
+
+void frmSplash::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    try {
+        tiling::TileBackground(painter, size(), m_background);
+    } catch (const std::exception &e) {
+        painter.end();
+        m_program.host().MsgBox(modMain::Safe_Caption(m_program, 149) + QStringLiteral("\r\n\r\nTileBackground: ") +
+                                    QString::fromUtf8(e.what()),
+                                vb::vbCritical, windowTitle());
+        QApplication::exit(1);
+    }
+}

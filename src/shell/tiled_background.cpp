@@ -1,0 +1,34 @@
+#include "shell/tiled_background.h"
+
+#include <QPainter>
+
+#include <stdexcept>
+
+namespace tiling {
+
+namespace {
+constexpr double kTwipsPerPixel = 15.0;
+constexpr double kHiMetricPerPixel = 2540.0 / 96.0;
+} // namespace
+
+double TileStepPixels(int picturePixels)
+{
+    const int himetric = static_cast<int>(picturePixels * kHiMetricPerPixel + 0.5);
+    return (himetric / 2) / kTwipsPerPixel;
+}
+
+void TileBackground(QPainter &painter, const QSize &windowSize, const QPixmap &picture)
+{
+    if (picture.isNull())
+        throw std::runtime_error("The window has no background picture.");
+    const QSize size = picture.deviceIndependentSize().toSize();
+    const double stepX = TileStepPixels(size.width());
+    const double stepY = TileStepPixels(size.height());
+    if (stepX <= 0 || stepY <= 0)
+        throw std::runtime_error("The background picture is empty.");
+    for (double y = 0; y < windowSize.height(); y += stepY)
+        for (double x = 0; x < windowSize.width(); x += stepX)
+            painter.drawPixmap(QPointF(x, y), picture);
+}
+
+} // namespace tiling

@@ -1,0 +1,48 @@
+// tvx-template: writes the text database and assembles a program folder.
+//   tvx-template --content <content/template> --out <program folder>
+#include "template_builder.h"
+
+#include "platform/ado.h"
+#include "subjects/subject_schema.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+
+#include <cstdio>
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    const int contentAt = args.indexOf(QStringLiteral("--content"));
+    const int outAt = args.indexOf(QStringLiteral("--out"));
+    if (contentAt < 0 || outAt < 0 || contentAt + 1 >= args.size() || outAt + 1 >= args.size()) {
+        std::fprintf(stderr, "usage: tvx-template --content <folder> --out <program folder>\n");
+        return 2;
+    }
+    const QString content = args[contentAt + 1];
+    const QString out = QDir(args[outAt + 1]).absolutePath() + QLatin1Char('/');
+    try {
+        QDir().mkpath(out);
+        templateBuilder::BuildTemplate(content, out + QStringLiteral("Tolvanex.tpl"));
+        QFile::remove(out + QStringLiteral("custom.tpl"));
+        subjectSchema::CreateVirtualFolderFile(out + QStringLiteral("custom.tpl"));
+        QDir().mkpath(out + QStringLiteral("Activities"));
+        for (const QString &language : {QStringLiteral("English"), QStringLiteral("Spanish")}) {
+            QDir().mkpath(out + templateBuilder::CaptionText(content, 10, language));
+            QDir().mkpath(out + templateBuilder::CaptionText(content, 11, language));
+        }
+        const QString offline = out + templateBuilder::CaptionText(content, 95, QStringLiteral("English"));
+        QFile::remove(offline);
+        if (!QFile::copy(content + QStringLiteral("/offline.htm"), offline))
+            throw std::runtime_error("cannot copy offline.htm");
+    } catch (const ado::Error &e) {
+        std::fprintf(stderr, "tvx-template: %s\n", qPrintable(e.description()));
+        return 1;
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "tvx-template: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}

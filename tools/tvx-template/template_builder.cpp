@@ -1,0 +1,166 @@
+#include "template_builder.h"
+
+#include "frame/mod_main.h"
+#include "platform/ado.h"
+
+#include <QFile>
+#include <QTextStream>
+
+#include <stdexcept>
+
+namespace templateBuilder {
+
+namespace {
+const QString kTemplatePassword = QStringLiteral("kqw6081");
+
+std::runtime_error failure(const QString &text)
+{
+    return std::runtime_error(text.toStdString());
+}
+
+QString quoted(const QString &name)
+{
+    return QLatin1Char('"') + name + QLatin1Char('"');
+}
+
+bool isFlagColumn(const QString &name)
+{
+    return name.startsWith(QLatin1String("bL"));
+}
+
+// Creates table `name` with an integer key ID (keeps the stored row order)
+// and one column per header name, then inserts the rows.
+void writeTable(ado::Connection &db, const QString &name, const TsvTable &table)
+{
+    QStringList columns{QStringLiteral("ID INTEGER PRIMARY KEY")};
+    for (const QString &column : table.header)
+        columns << quoted(column) + (isFlagColumn(column) ? QStringLiteral(" BOOLEAN NOT NULL DEFAULT 0")
+                                                         : QStringLiteral(" TEXT"));
+    db.Execute(QStringLiteral("CREATE TABLE ") + name + QStringLiteral(" (") + columns.join(QStringLiteral(", ")) +
+               QLatin1Char(')'));
+    QStringList names, marks;
+    for (const QString &column : table.header) {
+        names << quoted(column);
+        marks << QStringLiteral("?");
+    }
+    const QString insert = QStringLiteral("INSERT INTO ") + name + QStringLiteral(" (") +
+                           names.join(QStringLiteral(", ")) + QStringLiteral(") VALUES (") +
+                           marks.join(QStringLiteral(", ")) + QLatin1Char(')');
+    for (const QStringList &row : table.rows) {
+        QVariantList values;
+        for (int i = 0; i < row.size(); ++i) {
+            if (isFlagColumn(table.header[i]))
+                values << QVariant(row[i].trimmed() == QLatin1String("1"));
+            else
+                values << QVariant(row[i]);
+        }
+        db.Execute(insert, values);
+    }
+}
+} // namespace
+
+TsvTable ReadTsv(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        throw failure(QStringLiteral("Cannot read %1.").arg(path));
+    QTextStream in(&file);
+    in.setEncoding(QStringConverter::Utf8);
+    TsvTable table;
+    int lineNumber = 0;
+    while (!in.atEnd()) {
+        const QString line = in.readLine();
+        ++lineNumber;
+        if (line.trimmed().isEmpty())
+            continue;
+        QStringList fields = line.split(QLatin1Char('\t'));
+        for (QString &field : fields)
+            field.replace(QLatin1String("\\n"), QLatin1String("\r\n"));
+        if (table.header.isEmpty()) {
+            table.header = fields;
+            continue;
+        }
+        if (fields.size() != table.header.size())
+            throw failure(QStringLiteral("%1, line %2: %3 fields where the header has %4.")
+                              .arg(path)
+                              .arg(lineNumber)
+                              .arg(fields.size())
+                              .arg(table.header.size()));
+        table.rows << fields;
+    }
+    if (table.header.isEmpty())
+        throw failure(QStringLiteral("%1 is empty.").arg(path));
+    return table;
+}
+
+QString CaptionText(const QString &contentFolder, int number, const QString &language)
+{
+    const TsvTable captions = ReadTsv(contentFolder + QStringLiteral("/captions.tsv"));
+    const int numberColumn = captions.column(QStringLiteral("number"));
+    const int textColumn = captions.column(language);
+    if (numberColumn < 0 || textColumn < 0)
+        throw failure(QStringLiteral("captions.tsv has no column %1.").arg(language));
+    for (const QStringList &row : captions.rows)
+        if (row[numberColumn].toInt() == number)
+            return row[textColumn];
+    throw failure(QStringLiteral("captions.tsv has no caption %1.").arg(number));
+}
+
+void CreateStudentTables(const QString &path, const QString &password)
+{
+    ado::Connection db;
+    db.Open(ado::ConnectionString(path, password));
+    db.Execute(QStringLiteral("CREATE TABLE tblUsers (pkStudentID INTEGER PRIMARY KEY AUTOINCREMENT, "
+                              "tFirstname TEXT, tLastname TEXT, tPassword TEXT, nIcon INTEGER)"));
+    db.Execute(QStringLiteral("CREATE TABLE tblscores (pkScoreID INTEGER PRIMARY KEY AUTOINCREMENT, "
+                              "tName TEXT, tActivity TEXT, tSubject TEXT, textScore TEXT, "
+                              "numberScore REAL, nDate REAL, nTime REAL)"));
+    db.Execute(QStringLiteral("CREATE INDEX idxScoresName ON tblscores (tName)"));
+    db.Execute(QStringLiteral("CREATE INDEX idxScoresActivity ON tblscores (tActivity)"));
+    db.Execute(QStringLiteral("CREATE INDEX idxScoresSubject ON tblscores (tSubject)"));
+    db.Execute(QStringLiteral("CREATE VIEW qryActivities AS SELECT DISTINCT tActivity FROM tblscores "
+                              "WHERE tActivity IS NOT NULL ORDER BY tActivity"));
+    db.Execute(QStringLiteral("CREATE VIEW qrySubjects AS SELECT DISTINCT tSubject FROM tblscores "
+                              "WHERE tSubject IS NOT NULL ORDER BY tSubject"));
+    db.Close();
+}
+
+void BuildTemplate(const QString &contentFolder, const QString &path)
+{
+    const QString folder = contentFolder + QLatin1Char('/');
+    const TsvTable captions = ReadTsv(folder + QStringLiteral("captions.tsv"));
+    // Row order is the caption number: refuse gaps and disorder.
+    const int numberColumn = captions.column(QStringLiteral("number"));
+    if (numberColumn < 0)
+        throw failure(QStringLiteral("captions.tsv has no number column."));
+    for (int i = 0; i < captions.rows.size(); ++i)
+        if (captions.rows[i][numberColumn].toInt() != i + 1)
+            throw failure(QStringLiteral("captions.tsv: row %1 carries number %2.")
+                              .arg(i + 1)
+                              .arg(captions.rows[i][numberColumn]));
+    TsvTable captionTexts;
+    for (const QString &column : captions.header)
+        if (column != QLatin1String("number"))
+            captionTexts.header << column;
+    for (const QStringList &row : captions.rows) {
+        QStringList texts = row;
+        texts.removeAt(numberColumn);
+        captionTexts.rows << texts;
+    }
+
+    QFile::remove(path);
+    ado::Connection::CreateDatabase(path);
+    {
+        ado::Connection db;
+        db.Open(ado::ConnectionString(path, QString()));
+        writeTable(db, QStringLiteral("tblCaptions"), captionTexts);
+        writeTable(db, QStringLiteral("tblSystemMessages"), ReadTsv(folder + QStringLiteral("messages.tsv")));
+        writeTable(db, QStringLiteral("tblTips"), ReadTsv(folder + QStringLiteral("tips.tsv")));
+        writeTable(db, QStringLiteral("tblMenu"), ReadTsv(folder + QStringLiteral("menu.tsv")));
+        db.SetPassword(kTemplatePassword);
+        db.Close();
+    }
+    CreateStudentTables(path, kTemplatePassword);
+}
+
+} // namespace templateBuilder

@@ -1,0 +1,35 @@
+// Builds the delivered text database (Tolvanex.tpl) from the readable sources
+// in content/template/, and assembles the rest of a program folder.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+namespace templateBuilder {
+
+// A tab-separated table: the header's names and the rows' fields.
+struct TsvTable {
+    QStringList header;
+    QVector<QStringList> rows;
+    int column(const QString &name) const { return header.indexOf(name); }
+};
+
+// Reads a UTF-8 TSV file; "\n" inside a field becomes a line break. Throws
+// std::runtime_error naming the file and line when a row has the wrong
+// number of fields.
+TsvTable ReadTsv(const QString &path);
+
+// Writes Tolvanex.tpl at path (replacing it) from the four tables in
+// contentFolder: captions.tsv, messages.tsv, tips.tsv, menu.tsv. The file
+// also carries the empty student tables and the two saved queries.
+void BuildTemplate(const QString &contentFolder, const QString &path);
+
+// Creates the empty student tables (tblUsers, tblscores) and the saved
+// queries in an open database at path.
+void CreateStudentTables(const QString &path, const QString &password);
+
+// The caption text of a number in a learner language column.
+QString CaptionText(const QString &contentFolder, int number, const QString &language);
+
+} // namespace templateBuilder
