@@ -1,7 +1,35 @@
+// Tolvanex: starts the main window of this language build.
+#include "frame/frm_main.h"
+#include "frame/program.h"
+#include "platform/qt_host.h"
+
 #include <QApplication>
+#include <QIcon>
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    return 0;
+    QApplication::setApplicationName(QStringLiteral("Tolvanex"));
+    QApplication::setOrganizationName(QStringLiteral("Tolvanex"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/app/tolvanex.png")));
+    // Windows close and reopen during a run (login, change of user); only
+    // the program's own end stops it.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    QtHost host;
+    ProgramSettings settings;
+    settings.rowSet = TVX_ROW_SET;
+    settings.versionMajor = TVX_VERSION_MAJOR;
+    settings.versionMinor = TVX_VERSION_MINOR;
+    settings.versionRevision = TVX_VERSION_REVISION;
+    Program program(host, settings);
+    program.onEnd = [] { QCoreApplication::exit(0); };
+
+    frmMain main(program);
+    QApplication::setApplicationDisplayName(program.identity.productTitle);
+    main.Form_Load();
+    if (program.ended)
+        return 0;
+    main.show();
+    return app.exec();
 }

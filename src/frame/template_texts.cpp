@@ -43,6 +43,21 @@ QString Row_Set_Column(const Program &program)
     return QStringLiteral("bL") + QString::number(program.settings().rowSet);
 }
 
+QString Template_Problem(Program &program)
+{
+    try {
+        ado::Connection connection;
+        openTemplate(program, connection);
+        ado::Recordset rs;
+        rs.Open(QStringLiteral("Select * from tblCaptions"), connection);
+        rs.Close();
+        connection.Close();
+        return QString();
+    } catch (const ado::Error &e) {
+        return e.description();
+    }
+}
+
 void Get_Captions(Program &program)
 {
     guarded(program, "Get_Captions", [&] {

@@ -14,6 +14,9 @@ namespace templateTexts {
 // "bL" + row set: the flag column of the rows this build reads.
 QString Row_Set_Column(const Program &program);
 
+// Why the template database cannot be opened and read, or empty text when it can.
+QString Template_Problem(Program &program);
+
 void Get_Captions(Program &program);
 void Get_System_Messages(Program &program);
 void Get_Tips(Program &program);

@@ -1,0 +1,494 @@
+#include "frame/frm_main.h"
+
+#include "frame/folder_set.h"
+#include "frame/mod_main.h"
+#include "frame/program.h"
+#include "frame/template_texts.h"
+#include "frame/update_check.h"
+#include "platform/host.h"
+#include "platform/tree_view_widget.h"
+#include "platform/twips.h"
+#include "shell/frm_msg_box.h"
+#include "shell/frm_splash.h"
+#include "shell/tiled_background.h"
+#include "students/frm_login.h"
+#include "subjects/subject_tree.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenu>
+#include <QPainter>
+#include <QPushButton>
+#include <QTime>
+#include <QTimer>
+
+#include <cmath>
+
+namespace {
+// The design size of the main window in twips.
+constexpr int kWidthTwips = 12000;
+constexpr int kHeightTwips = 9300;
+// Screens below this many pixels get the resolution warning (800 x 600 passes).
+constexpr qint64 kMinimumScreenPixels = 460000;
+} // namespace
+
+frmMain::frmMain(Program &program, QWidget *parent)
+    : QMainWindow(parent), m_program(program), m_background(QStringLiteral(":/tiles/background.png"))
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("Main Menu"));
+    setFixedSize(twips::ToPixels(kWidthTwips), twips::ToPixels(kHeightTwips));
+    setMouseTracking(true);
+    program.setWindows(this);
+    buildControls();
+    m_subjectTree = std::make_unique<SubjectTree>(program, TreeFolders, File1, File2);
+}
+
+frmMain::~frmMain()
+{
+    if (m_splash)
+        delete m_splash;
+    m_program.setWindows(nullptr);
+}
+
+void frmMain::buildControls()
+{
+    auto *central = new QWidget(this);
+    central->setObjectName(QStringLiteral("central"));
+    central->setMouseTracking(true);
+    setCentralWidget(central);
+
+    auto label = [&](const char *name, QWidget *parent, const QString &text) {
+        auto *l = new QLabel(text, parent);
+        l->setObjectName(QLatin1String(name));
+        return l;
+    };
+    auto button = [&](const char *name, const QString &text, int left, int top) {
+        auto *b = new QPushButton(text, central);
+        b->setObjectName(QLatin1String(name));
+        twips::Place(b, left, top, 2520, 420);
+        return b;
+    };
+
+    lblSelectSubject = label("lblSelectSubject", central, QStringLiteral("1. Select A Spanish Subject"));
+    twips::Place(lblSelectSubject, 360, 240, 5175, 495);
+    lblSelectActivity = label("lblSelectActivity", central, QStringLiteral("2. Select an Activity Below"));
+    twips::Place(lblSelectActivity, 5880, 240, 5055, 615);
+    for (QLabel *heading : {lblSelectSubject, lblSelectActivity})
+        heading->setStyleSheet(QStringLiteral("font-size: 13pt; font-weight: bold; color: #123a52;"));
+
+    TreeFoldersView = new TreeViewWidget(&TreeFolders, central);
+    TreeFoldersView->setObjectName(QStringLiteral("TreeFolders"));
+    twips::Place(TreeFoldersView, 360, 840, 5175, 5880);
+    ImageList treePictures;
+    for (int i = 1; i <= 11; ++i)
+        treePictures.Add(QPixmap(QStringLiteral(":/tree/%1.png").arg(i)));
+    TreeFoldersView->setImageList(treePictures);
+
+    btnOpenSubjectsFolder = button("btnOpenSubjectsFolder", QStringLiteral("Open Subjects Folder"), 360, 6840);
+    btnCreateVirtualSubjects =
+        button("btnCreateVirtualSubjects", QStringLiteral("* Create Virtual Subjects"), 3015, 6840);
+    btnChangeUser = button("btnChangeUser", QStringLiteral("* Change User"), 360, 7380);
+    btnAdmin = button("btnAdmin", QStringLiteral("Progress"), 3015, 7380);
+
+    imgLogo = label("imgLogo", central, QString());
+    twips::Place(imgLogo, 360, 7920, 3750, 1200);
+    imgLogo->setScaledContents(true);
+
+    PicActsHolder = new QWidget(central);
+    PicActsHolder->setObjectName(QStringLiteral("PicActsHolder"));
+    twips::Place(PicActsHolder, 5880, 840, 5235, 5175);
+    picActs = new QWidget(PicActsHolder);
+    picActs->setObjectName(QStringLiteral("picActs"));
+    twips::Place(picActs, 0, 0, 5265, 5175);
+    lblMoreActs = label("lblMoreActs", picActs, QStringLiteral("Download more activities"));
+    twips::Place(lblMoreActs, 0, 45, 4800, 300);
+    lblMoreActs->setStyleSheet(QStringLiteral("color: #123a52; text-decoration: underline;"));
+
+    Picture1 = new QWidget(central);
+    Picture1->setObjectName(QStringLiteral("Picture1"));
+    twips::Place(Picture1, 6000, 6300, 5640, 1530);
+    Picture1->setAttribute(Qt::WA_StyledBackground);
+    Picture1->setStyleSheet(QStringLiteral("#Picture1 { border-image: url(:/menu/ticker_frame.png); }"));
+    PicMsg = new QWidget(Picture1);
+    PicMsg->setObjectName(QStringLiteral("PicMsg"));
+    twips::Place(PicMsg, 240, 240, 5175, 1170);
+    PicMsg->setProperty("Tag", QStringLiteral("GOUP"));
+    lblMsg = label("lblMsg", PicMsg, QString());
+    twips::Place(lblMsg, 120, 50, 5055, 1020);
+    lblMsg->setWordWrap(true);
+    lblMsg->setAlignment(Qt::AlignCenter);
+
+    picMenu = new QWidget(central);
+    picMenu->setObjectName(QStringLiteral("picMenu"));
+    picMenu->setAttribute(Qt::WA_StyledBackground);
+    picMenu->setStyleSheet(QStringLiteral("#picMenu { background: #1d4e6b; border-right: 4px solid #f0a030; }"));
+    twips::Place(picMenu, -3720, -120, 3885, 9765);
+    lblCaption = label("lblCaption", picMenu, QStringLiteral("\u00bfEn qu\u00e9 le podemos ayudar?"));
+    twips::Place(lblCaption, 240, 360, 3615, 525);
+    lblCaption->setStyleSheet(QStringLiteral("color: white; font-weight: bold;"));
+    lblCaption->setWordWrap(true);
+    imgMenu << label("imgMenu0", picMenu, QString());
+    twips::Place(imgMenu[0], 240, 1200, 240, 240);
+    imgMenu[0]->setPixmap(QPixmap(QStringLiteral(":/menu/bullet.png")));
+    imgMenu[0]->setVisible(false);
+    lblMenu << label("lblMenu0", picMenu, QString());
+    twips::Place(lblMenu[0], 600, 1170, 3135, 480);
+    lblMenu[0]->setStyleSheet(QStringLiteral("color: white;"));
+    lblMenu[0]->setVisible(false);
+    lblURL = label("lblURL", picMenu, QString());
+    twips::Place(lblURL, 240, 8880, 3500, 300);
+    lblURL->setStyleSheet(QStringLiteral("color: #ffd080;"));
+    picMenu->raise();
+
+    mnuOption = new QMenu(QStringLiteral("Options"), this);
+    mnuOption->setObjectName(QStringLiteral("mnuOption"));
+    mnuListenToPhrase = mnuOption->addAction(QStringLiteral("&Hear Phrase"));
+    mnuListenToPhrase->setObjectName(QStringLiteral("mnuListenToPhrase"));
+    mnuOption->addSeparator();
+    mnuEdit = mnuOption->addAction(QStringLiteral("&Edit"));
+    mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
+
+    auto timer = [&](const char *name, int interval) {
+        auto *t = new QTimer(this);
+        t->setObjectName(QLatin1String(name));
+        t->setInterval(interval);
+        return t;
+    };
+    Timer1 = timer("Timer1", 30);
+    Timer2 = timer("Timer2", 1000);
+    TimShowMenu = timer("TimShowMenu", 2);
+    TimHideMenu = timer("TimHideMenu", 2);
+
+    FileAct.SetPattern(QStringLiteral("*.exe"));
+
+    connect(TreeFoldersView, &TreeViewWidget::NodeClick, this,
+            [this](int index) { m_subjectTree->NodeClick(index); });
+    connect(TreeFoldersView, &TreeViewWidget::Expand, this, [this](int index) { m_subjectTree->Expand(index); });
+    connect(TreeFoldersView, &TreeViewWidget::Collapse, this,
+            [this](int index) { m_subjectTree->Collapse(index); });
+    connect(TreeFoldersView, &TreeViewWidget::MouseDown, this,
+            [this](int button, int, int, int) { TreeFolders_MouseDown(button); });
+    connect(TreeFoldersView, &TreeViewWidget::MouseMove, this, [this] { TreeFolders_MouseMove(); });
+    connect(btnChangeUser, &QPushButton::clicked, this, [this] {
+        hide();
+        m_login = std::make_unique<frmLogin>(m_program, *this);
+        m_login->Form_Load();
+        if (!m_program.ended)
+            m_login->show();
+    });
+    connect(btnOpenSubjectsFolder, &QPushButton::clicked, this,
+            [this] { m_program.host().OpenFolder(m_program.folders.installedSubjectsFolder); });
+}
+
+void frmMain::step(const char *name)
+{
+    m_startupSteps << QLatin1String(name);
+}
+
+void frmMain::Form_Load()
+{
+    Program &p = m_program;
+    Host &host = p.host();
+
+    step("identity");
+    p.identity = Identity::ForCode(BuildLanguageCode());
+    if (p.identity.logoIndex > 0)
+        imgLogo->setPixmap(QPixmap(QStringLiteral(":/logos/logo%1.png").arg(p.identity.logoIndex)));
+
+    // The template is read from the program folder before the rest of the
+    // folder set exists.
+    p.folders.programFolder = folders::Get_App_Path(p);
+    step("Get_Captions");
+    const QString problem = templateTexts::Template_Problem(p);
+    if (!problem.isEmpty()) {
+        reportMissingTemplate(problem);
+        return;
+    }
+    templateTexts::Get_Captions(p);
+    if (p.captions.Count() < 149) {
+        reportMissingTemplate(QStringLiteral("It holds fewer texts than the program needs."));
+        return;
+    }
+
+    step("Set_Paths");
+    folders::Set_Paths(p);
+    step("registry");
+    folders::Save_Folder_Values(p);
+
+    step("FileAct");
+    FileAct.SetPath(p.folders.activitiesFolder);
+    FileAct.Refresh();
+
+    step("frmSplash");
+    m_splash = new frmSplash(p, imgLogo->pixmap());
+    m_splash->setAttribute(Qt::WA_DeleteOnClose);
+    m_splash->show();
+
+    step("Get_Settings");
+    Get_Settings();
+
+    step("frmLogin");
+    m_login = std::make_unique<frmLogin>(p, *this);
+    m_login->Form_Load();
+    if (p.ended)
+        return;
+
+    step("Wait_Seconds");
+    modMain::Wait_Seconds(host, 1);
+
+    p.bSubjectsChanged = false;
+
+    step("Create_Folders");
+    m_subjectTree->Create_Folders();
+    step("Get_Subjects");
+    m_subjectTree->Get_Subjects();
+    step("Get_vSubjects");
+    m_subjectTree->Get_vSubjects();
+    step("Get_Menu_Links");
+    highestMenuIndex = templateTexts::Get_Menu_Links(
+        p, [this](int k, const QString &text, const QString &link) { placeMenuLink(k, text, link); });
+    step("Get_System_Messages");
+    templateTexts::Get_System_Messages(p);
+    step("Get_Tips");
+    templateTexts::Get_Tips(p);
+    step("Get_Activities");
+    Get_Activities();
+
+    step("unload frmSplash");
+    if (m_splash)
+        m_splash->close();
+
+    step("show frmLogin");
+    if (m_login)
+        m_login->show();
+
+    step("Check_Resolution");
+    Check_Resolution();
+    if (p.ended)
+        return;
+
+    step("update check");
+    if (updateCheck::Run_Scheduled_Check(p, [&p] { return updateCheck::Check_For_Update(p); }))
+        Form_Unload();
+}
+
+void frmMain::reportMissingTemplate(const QString &problem)
+{
+    // No captions exist yet, so the report is written in both learner languages.
+    m_program.host().MsgBox(
+        QStringLiteral("The program cannot start: its text database %1 cannot be read.\r\n"
+                       "El programa no puede iniciarse: no se puede leer su base de datos de textos %1.\r\n\r\n"
+                       "%2\r\n\r\nPlease reinstall the program. / Vuelva a instalar el programa.")
+            .arg(QDir::toNativeSeparators(m_program.templatePath()), problem),
+        vb::vbCritical, QStringLiteral("ERROR"));
+    m_program.End();
+}
+
+void frmMain::Get_Settings()
+{
+    Program &p = m_program;
+    try {
+        p.host().Randomize(static_cast<quint32>(QTime::currentTime().msecsSinceStartOfDay() / 1000));
+        const QString installedInData = p.folders.dataFolder + p.captions[10];
+        if (!QFileInfo(installedInData).isDir())
+            QDir().mkpath(installedInData);
+        File1.SetPattern(QStringLiteral("*.") + p.identity.shortCode);
+        File1.SetPath(p.folders.installedSubjectsFolder);
+        File1.Refresh();
+        File2.SetPattern(QStringLiteral("*.v") + p.identity.shortCode);
+        File2.SetPath(p.folders.virtualSubjectsFolder);
+        File2.Refresh();
+        lblSelectSubject->setText(QStringLiteral("1. ") + p.captions[14]);
+        lblSelectActivity->setText(QStringLiteral("2. ") + p.captions[15]);
+        lblCaption->setText(p.captions[20]);
+        setWindowTitle(p.identity.productTitle);
+        btnChangeUser->setText(p.captions[99]);
+        btnCreateVirtualSubjects->setText(p.captions[65]);
+        SplashSetStatus(p.captions[12] + QStringLiteral(".  ") + p.captions[13]);
+        btnOpenSubjectsFolder->setText(p.captions[142]);
+        pendingMessage = p.captions[63];
+        pendingLink.clear();
+        picMenu->move(twips::ToPixels(100 - twips::ToTwips(picMenu->width())), picMenu->y());
+        highestActivityIndex = FileAct.ListCount() - 1;
+        lblMoreActs->setText(p.captions[114]);
+        lblURL->setText(p.captions[94]);
+    } catch (const std::exception &e) {
+        modMain::Show_Error(p, QStringLiteral("Get_Settings"), QString::fromUtf8(e.what()));
+    }
+}
+
+void frmMain::Check_Resolution()
+{
+    try {
+        const QSize screen = m_program.host().ScreenSize();
+        if (qint64(screen.width()) * screen.height() < kMinimumScreenPixels) {
+            const vb::MsgBoxResult answer =
+                m_program.host().MsgBox(m_program.captions[16] + QStringLiteral("\r\n\r\n") + m_program.captions[1],
+                                        vb::vbYesNo);
+            if (answer == vb::vbNo)
+                m_program.End();
+        }
+    } catch (const std::exception &e) {
+        modMain::Show_Error(m_program, QStringLiteral("Check_Resolution"), QString::fromUtf8(e.what()));
+    }
+}
+
+void frmMain::Refresh_Subjects()
+{
+    m_subjectTree->Refresh_Subjects();
+}
+
+void frmMain::Get_Activities()
+{
+    // The activity catalogue fills picActs from FileAct; until it exists the
+    // panel offers only the link to more activities.
+}
+
+void frmMain::placeMenuLink(int k, const QString &text, const QString &link)
+{
+    if (k > 0) {
+        auto *img = new QLabel(picMenu);
+        img->setObjectName(QStringLiteral("imgMenu%1").arg(k));
+        img->setGeometry(imgMenu[k - 1]->geometry().translated(0, twips::ToPixels(750)));
+        img->setPixmap(imgMenu[0]->pixmap());
+        auto *lbl = new QLabel(picMenu);
+        lbl->setObjectName(QStringLiteral("lblMenu%1").arg(k));
+        lbl->setGeometry(lblMenu[k - 1]->geometry().translated(0, twips::ToPixels(750)));
+        lbl->setStyleSheet(lblMenu[0]->styleSheet());
+        imgMenu << img;
+        lblMenu << lbl;
+    }
+    lblMenu[k]->setText(text);
+    lblMenu[k]->setProperty("Tag", link);
+    lblMenu[k]->setToolTip(modMain::Safe_Caption(m_program, 94) + link);
+    imgMenu[k]->setVisible(true);
+    lblMenu[k]->setVisible(true);
+}
+
+void frmMain::TreeFolders_MouseDown(int button)
+{
+    const int selected = TreeFolders.Selected();
+    if (button != 2 || selected == 0)
+        return;
+    const int parent = TreeFolders.Parent(selected);
+    if (parent == 0 || m_subjectTree->Tag_Item(0, selected) == QLatin1String("FOLDER"))
+        return;
+    if (m_subjectTree->Tag_Item(0, parent) != QLatin1String("SUBJECT"))
+        return;
+    const int grandparent = TreeFolders.Parent(parent);
+    if (grandparent < 3)
+        mnuOption->popup(QCursor::pos());
+}
+
+void frmMain::TreeFolders_MouseMove()
+{
+    TimHideMenu->start();
+    TimShowMenu->stop();
+    QFont font = lblMsg->font();
+    if (font.underline()) {
+        font.setUnderline(false);
+        lblMsg->setFont(font);
+    }
+}
+
+void frmMain::mouseMoveEvent(QMouseEvent *event)
+{
+    TimHideMenu->start();
+    TimShowMenu->stop();
+    QMainWindow::mouseMoveEvent(event);
+}
+
+void frmMain::Form_Unload()
+{
+    // The study files of the last launch go with the activity launcher.
+    m_program.End();
+    close();
+}
+
+void frmMain::closeEvent(QCloseEvent *event)
+{
+    m_program.End();
+    event->accept();
+}
+
+void frmMain::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    try {
+        tiling::TileBackground(painter, size(), m_background);
+    } catch (const std::exception &e) {
+        modMain::Show_Error(m_program, QStringLiteral("TileBackground"), QString::fromUtf8(e.what()));
+    }
+}
+
+frmMsgBox &frmMain::msgBox()
+{
+    if (!m_msgBox)
+        m_msgBox = std::make_unique<frmMsgBox>(m_program, this);
+    return *m_msgBox;
+}
+
+bool frmMain::SplashVisible()
+{
+    return m_splash && m_splash->isVisible();
+}
+
+void frmMain::SplashPrepend(const QString &line)
+{
+    if (m_splash)
+        m_splash->Prepend(line);
+}
+
+void frmMain::SplashSetStatus(const QString &text)
+{
+    if (m_splash)
+        m_splash->SetStatus(text);
+}
+
+void frmMain::ShowNotice(const QString &caption, const QString &text, int heightTwips, int fontSize)
+{
+    // Each use starts from the design state of the window.
+    m_msgBox.reset();
+    frmMsgBox &box = msgBox();
+    box.setWindowTitle(caption.isEmpty() ? m_program.identity.productTitle : caption);
+    box.SetHeightTwips(heightTwips);
+    box.SetMessage(text, fontSize);
+    box.setModal(false);
+    box.show();
+    m_program.host().DoEvents();
+}
+
+bool frmMain::NoticeVisible()
+{
+    return m_msgBox && m_msgBox->isVisible();
+}
+
+void frmMain::SetNoticeText(const QString &text)
+{
+    if (m_msgBox)
+        m_msgBox->lblMsg->setText(text);
+}
+
+void frmMain::UnloadNotice()
+{
+    m_msgBox.reset();
+}
+
+void frmMain::ShowMessage(const QString &text, int fontSize)
+{
+    m_msgBox.reset();
+    frmMsgBox &box = msgBox();
+    box.setWindowTitle(m_program.identity.productTitle);
+    box.SetMessage(text, fontSize);
+    m_program.host().ShowModal(box);
+    m_msgBox.reset();
+}
+
+void frmMain::SetMainEnabled(bool enabled)
+{
+    setEnabled(enabled);
+}

@@ -1,0 +1,128 @@
+// The main window: it runs the start-up sequence, holds the controls and
+// forwards their events to the subsystem classes that own the logic (the
+// subject tree, the template loaders, the login window).
+#pragma once
+
+#include "platform/file_list_box.h"
+#include "platform/tree_view.h"
+#include "shell/shell_windows.h"
+
+#include <QMainWindow>
+#include <QPixmap>
+#include <QPointer>
+#include <QVector>
+
+#include <memory>
+
+class QLabel;
+class QMenu;
+class QAction;
+class QPushButton;
+class QTimer;
+class QWidget;
+class Program;
+class SubjectTree;
+class TreeViewWidget;
+class frmLogin;
+class frmMsgBox;
+class frmSplash;
+
+class frmMain : public QMainWindow, public ShellWindows {
+    Q_OBJECT
+public:
+    explicit frmMain(Program &program, QWidget *parent = nullptr);
+    ~frmMain() override;
+
+    // The start-up sequence; afterwards the window is shown unless the
+    // program ended during it.
+    void Form_Load();
+    // Shut-down: removes the temporary files of the last launch and ends the program.
+    void Form_Unload();
+
+    void Get_Settings();
+    void Check_Resolution();
+    // Public for the virtual subject editor, which asks for a rebuild on close.
+    void Refresh_Subjects();
+
+    // The steps of the start-up sequence in the order they ran.
+    const QStringList &StartupSteps() const { return m_startupSteps; }
+
+    Program &program() { return m_program; }
+    SubjectTree &subjectTree() { return *m_subjectTree; }
+    frmLogin *loginWindow() { return m_login.get(); }
+    frmSplash *splashWindow() { return m_splash; }
+    frmMsgBox &msgBox();
+
+    // --- controls ---
+    QLabel *imgLogo;
+    QLabel *lblSelectSubject;
+    QLabel *lblSelectActivity;
+    TreeView TreeFolders;
+    TreeViewWidget *TreeFoldersView;
+    QWidget *picMenu;
+    QLabel *lblCaption;
+    QVector<QLabel *> lblMenu;
+    QVector<QLabel *> imgMenu;
+    QLabel *lblURL;
+    QWidget *Picture1;
+    QWidget *PicMsg;
+    QLabel *lblMsg;
+    QWidget *PicActsHolder;
+    QWidget *picActs;
+    QLabel *lblMoreActs;
+    QPushButton *btnChangeUser;
+    QPushButton *btnCreateVirtualSubjects;
+    QPushButton *btnOpenSubjectsFolder;
+    QPushButton *btnAdmin;
+    QMenu *mnuOption;
+    QAction *mnuListenToPhrase;
+    QAction *mnuEdit;
+    QTimer *Timer1;
+    QTimer *Timer2;
+    QTimer *TimShowMenu;
+    QTimer *TimHideMenu;
+    FileListBox File1;
+    FileListBox File2;
+    FileListBox FileAct;
+
+    // Highest index of the menu links and of the activities (count - 1).
+    int highestMenuIndex = -1;
+    int highestActivityIndex = -1;
+    // The ticker's next text and its link; the first text shown is caption 63.
+    QString pendingMessage;
+    QString pendingLink;
+
+    // --- ShellWindows ---
+    bool SplashVisible() override;
+    void SplashPrepend(const QString &line) override;
+    void SplashSetStatus(const QString &text) override;
+    void ShowNotice(const QString &caption, const QString &text, int heightTwips, int fontSize) override;
+    bool NoticeVisible() override;
+    void SetNoticeText(const QString &text) override;
+    void UnloadNotice() override;
+    void ShowMessage(const QString &text, int fontSize) override;
+    void SetMainEnabled(bool enabled) override;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+
+private:
+    void buildControls();
+    void placeMenuLink(int k, const QString &text, const QString &link);
+    void Get_Activities();
+    // Template database missing or unreadable: say which file, then end.
+    void reportMissingTemplate(const QString &problem);
+    void TreeFolders_MouseDown(int button);
+    void TreeFolders_MouseMove();
+    void step(const char *name);
+
+    Program &m_program;
+    std::unique_ptr<SubjectTree> m_subjectTree;
+    std::unique_ptr<frmLogin> m_login;
+    QPointer<frmSplash> m_splash;
+    std::unique_ptr<frmMsgBox> m_msgBox;
+    QPixmap m_background;
+    QStringList m_startupSteps;
+};
