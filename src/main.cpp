@@ -2,6 +2,7 @@
 #include "frame/frm_main.h"
 #include "frame/program.h"
 #include "platform/qt_host.h"
+#include "students/frm_login.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -26,10 +27,11 @@ int main(int argc, char **argv)
     program.onEnd = [] { QCoreApplication::exit(0); };
 
     frmMain main(program);
-    QApplication::setApplicationDisplayName(program.identity.productTitle);
     main.Form_Load();
     if (program.ended)
         return 0;
-    main.show();
+    // The main window appears once a student has logged in.
+    if (!main.loginWindow() || !main.loginWindow()->isVisible())
+        main.show();
     return app.exec();
 }

@@ -18,6 +18,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
@@ -196,6 +197,8 @@ void frmMain::Form_Load()
 
     step("identity");
     p.identity = Identity::ForCode(BuildLanguageCode());
+    // Message boxes without a title of their own carry the product title.
+    QGuiApplication::setApplicationDisplayName(p.identity.productTitle);
     if (p.identity.logoIndex > 0)
         imgLogo->setPixmap(QPixmap(QStringLiteral(":/logos/logo%1.png").arg(p.identity.logoIndex)));
 
