@@ -105,4 +105,6 @@ void FakeHost::DoEvents()
     ++doEventsCalls;
     clock = clock.addMSecs(doEventsAdvanceMs);
     QCoreApplication::processEvents();
+    if (onDoEvents)
+        onDoEvents();
 }

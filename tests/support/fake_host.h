@@ -37,6 +37,8 @@ public:
     void onNextModal(std::function<void(QWidget &)> handler) { m_modalHandlers.push_back(std::move(handler)); }
     // Called for every message box, after it was recorded (e.g. to check state).
     std::function<void(const Box &)> onMsgBox;
+    // Called at every DoEvents, to look at windows while a procedure runs.
+    std::function<void()> onDoEvents;
 
     bool connected = false;
     QSize screen{1280, 1024};

@@ -1,0 +1,132 @@
+// Where the program keeps its data: a writable program folder keeps
+// everything, a read-only one moves the data to the application-data folder
+// and copies the shipped virtual subjects there once.
+#include "frame/folder_set.h"
+#include "frame/program.h"
+#include "platform/registry.h"
+#include "support/fake_host.h"
+#include "support/test_env.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class FolderSetTest : public ::testing::Test {
+protected:
+    FolderSetTest() : program(host, env.settings())
+    {
+        program.identity = Identity::ForCode(QStringLiteral("tvxito"));
+        program.captions.Resize(150);
+        program.captions.Set(10, QStringLiteral("Temas"));
+        program.captions.Set(11, QStringLiteral("Temas virtuales"));
+        program.captions.Set(149, QStringLiteral("Error:"));
+        writeFile(env.programFolder() + QStringLiteral("Temas virtuales/Paquete Inicial.vito"), "v1");
+    }
+
+    // A program folder that cannot be written even by root: the probe file
+    // name is taken by a folder.
+    void makeProgramFolderReadOnly() { QDir().mkpath(env.programFolder() + QStringLiteral("test.txt")); }
+
+    QString stored(const char *name)
+    {
+        return modRegistry::Get_String_Value(QStringLiteral("HKEY_CURRENT_USER"), program.registryKey(),
+                                             QLatin1String(name));
+    }
+
+    TestEnv env;
+    FakeHost host;
+    Program program;
+};
+
+TEST_F(FolderSetTest, WritableProgramFolderKeepsAllData)
+{
+    folders::Set_Paths(program);
+    const FolderSet &f = program.folders;
+    EXPECT_EQ(f.programFolder, env.programFolder());
+    EXPECT_EQ(f.dataFolder, env.programFolder());
+    EXPECT_EQ(f.installedSubjectsFolder, env.programFolder() + QStringLiteral("Temas/"));
+    EXPECT_EQ(f.virtualSubjectsFolder, env.programFolder() + QStringLiteral("Temas virtuales/"));
+    EXPECT_EQ(f.activitiesFolder, env.programFolder() + QStringLiteral("Activities/"));
+    EXPECT_FALSE(QFileInfo::exists(env.appDataFolder() + QStringLiteral("/Tolvanex Italiano")));
+    EXPECT_FALSE(QFileInfo::exists(env.programFolder() + QStringLiteral("test.txt")));
+    EXPECT_TRUE(host.boxes.empty());
+
+    folders::Save_Folder_Values(program);
+    EXPECT_EQ(stored("VirtualSubjectsDir"), f.virtualSubjectsFolder);
+    EXPECT_EQ(stored("ProgramDir"), f.programFolder);
+}
+
+TEST_F(FolderSetTest, ReadOnlyProgramFolderCopiesVirtualSubjectsOnce)
+{
+    makeProgramFolderReadOnly();
+    EXPECT_TRUE(folders::Test_Write_Access(env.programFolder()));
+    folders::Set_Paths(program);
+    const QString data = env.appDataFolder() + QStringLiteral("/Tolvanex Italiano/");
+    EXPECT_EQ(program.folders.dataFolder, data);
+    EXPECT_EQ(program.folders.virtualSubjectsFolder, data + QStringLiteral("Temas virtuales/"));
+    EXPECT_EQ(program.folders.installedSubjectsFolder, env.programFolder() + QStringLiteral("Temas/"));
+    const QString copy = data + QStringLiteral("Temas virtuales/Paquete Inicial.vito");
+    QFile file(copy);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("v1"));
+    file.close();
+
+    // A later start keeps the user's copy even though the shipped one changed.
+    writeFile(env.programFolder() + QStringLiteral("Temas virtuales/Paquete Inicial.vito"), "v2");
+    writeFile(env.programFolder() + QStringLiteral("Temas virtuales/Nuevo.vito"), "new");
+    Program second(host, env.settings());
+    second.identity = program.identity;
+    second.captions = program.captions;
+    folders::Set_Paths(second);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("v1"));
+    EXPECT_FALSE(QFileInfo::exists(data + QStringLiteral("Temas virtuales/Nuevo.vito")));
+    EXPECT_TRUE(host.boxes.empty());
+}
+
+TEST_F(FolderSetTest, WithoutApplicationDataTheTemporaryFolderServes)
+{
+    makeProgramFolderReadOnly();
+    ProgramSettings settings = env.settings();
+    settings.appDataOverride = QStringLiteral("/proc/no-such-folder/x");
+    Program p(host, settings);
+    p.identity = program.identity;
+    p.captions = program.captions;
+    folders::Set_Paths(p);
+    EXPECT_EQ(p.folders.dataFolder, env.tempFolder() + QStringLiteral("Tolvanex Italiano/"));
+    EXPECT_TRUE(QFileInfo(p.folders.virtualSubjectsFolder + QStringLiteral("Paquete Inicial.vito")).isFile());
+}
+
+TEST_F(FolderSetTest, RegistryValuesAreRewrittenOnlyWhenTheyDifferBeyondLetterCase)
+{
+    folders::Set_Paths(program);
+    const QString root = QStringLiteral("HKEY_CURRENT_USER");
+    const QString upper = program.folders.programFolder.toUpper();
+    modRegistry::Save_String_Value(root, program.registryKey(), QStringLiteral("ProgramDir"), upper);
+    modRegistry::Save_String_Value(root, program.registryKey(), QStringLiteral("InstalledSubjectsDir"),
+                                   QStringLiteral("/elsewhere/"));
+    folders::Save_Folder_Values(program);
+    EXPECT_EQ(stored("ProgramDir"), upper);
+    EXPECT_EQ(stored("InstalledSubjectsDir"), program.folders.installedSubjectsFolder);
+}
+
+TEST_F(FolderSetTest, AppPathEndsWithOneSlash)
+{
+    ProgramSettings settings = env.settings();
+    settings.appPathOverride = env.root() + QStringLiteral("program");
+    Program p(host, settings);
+    EXPECT_EQ(folders::Get_App_Path(p), env.programFolder());
+    EXPECT_EQ(folders::Get_App_Path(program), env.programFolder());
+}
+
+TEST_F(FolderSetTest, WriteAccessProbeLeavesNothingBehind)
+{
+    EXPECT_FALSE(folders::Test_Write_Access(env.root()));
+    EXPECT_FALSE(QFileInfo::exists(env.root() + QStringLiteral("test.txt")));
+    EXPECT_TRUE(folders::Test_Write_Access(env.root() + QStringLiteral("missing/")));
+}
+
+} // namespace
