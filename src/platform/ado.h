@@ -50,8 +50,14 @@ public:
     bool IsOpen() const { return m_db != nullptr; }
     QString DataSource() const { return m_path; }
 
-    // Runs a statement without a result (schema set-up in tools and tests).
+    // Runs one or more statements without a result (schema set-up in tools
+    // and tests). Parameters are bound in order across the statements.
     void Execute(const QString &sql, const QVariantList &params = {});
+    // True when the file was opened read-only because it is marked read-only.
+    bool IsReadOnly() const { return m_readOnly; }
+    // How long a statement waits for another process's lock before it fails
+    // with the "locked" description. Open sets 5000 ms.
+    void SetBusyTimeout(int milliseconds);
 
     // Protects the open database with a password (empty removes protection).
     void SetPassword(const QString &password);
@@ -64,6 +70,7 @@ public:
 private:
     sqlite3 *m_db = nullptr;
     QString m_path;
+    bool m_readOnly = false;
 };
 
 // Builds the program's connection string form for a path and password.
@@ -74,13 +81,22 @@ class Recordset;
 class Field {
 public:
     QString Name() const;
-    // Null is an invalid QVariant. Long binary values are not included:
-    // use GetChunk for those.
+    // Null is an invalid QVariant; numbers come back as int, qint64 or
+    // double, texts as QString. A long binary value is read from the file only
+    // when it is asked for (here or by GetChunk) and comes back as QByteArray.
     QVariant Value() const;
+    // Changes the field of the current row (or of the row being added); the
+    // change is written by Recordset::Update. An invalid QVariant writes Null;
+    // a QString, even a null one, writes text.
     void SetValue(const QVariant &value);
-    // Reads (part of) a long binary value from the current row.
+    // Reads the next size bytes of the value of the current row (all the rest
+    // for size < 0); successive calls continue where the last one stopped, and
+    // moving to another row starts again at the first byte.
     QByteArray GetChunk(qint64 size = -1) const;
-    bool IsNull() const { return !Value().isValid() || Value().isNull(); }
+    // Length of the value in bytes (texts in UTF-8); 0 for Null. Known without
+    // reading a long binary value.
+    qint64 ActualSize() const;
+    bool IsNull() const;
     // Null becomes empty text, everything else its text form.
     QString Text() const;
 
@@ -100,6 +116,9 @@ public:
 
     // Opens a query (a SELECT or the name of a table or view). User texts go
     // in params and are bound, never spliced into sql.
+    // A SELECT of plain columns (or *) from one table keeps the rows' keys and
+    // can be changed; any other query (views, joins, DISTINCT, expressions)
+    // keeps a snapshot of its rows and is read-only.
     void Open(const QString &sql, Connection &connection, const QVariantList &params = {},
               CursorType cursor = adOpenKeyset, LockType lock = adLockOptimistic);
     void Close();
@@ -113,9 +132,16 @@ public:
     bool BOF() const;
     int RecordCount() const;
 
+    // AddNew starts a new row; Update writes the pending row or changes (an
+    // Update with nothing pending does nothing); Delete removes the current row
+    // at once. Moving off a row with pending changes writes them first.
     void AddNew();
     void Update();
     void Delete();
+    // Drops the pending new row or changes.
+    void CancelUpdate();
+    // False for snapshot recordsets (see Open).
+    bool IsUpdatable() const;
 
     int FieldCount() const;
     Field Fields(int index);
@@ -131,13 +157,17 @@ private:
     QVariant fieldValue(int index) const;
     void setFieldValue(int index, const QVariant &value);
     QByteArray fieldChunk(int index, qint64 size) const;
+    qint64 fieldSize(int index) const;
+    bool fieldIsNull(int index) const;
     QString fieldName(int index) const;
     int fieldIndex(const QString &name) const;
-    void loadCurrent() const;
-    void requireCurrent(const char *what) const;
+    void requireOpen() const;
+    void flushPending();
 };
 
 // VB-style name used throughout: rs.EOF() reads better, but EOF is a macro.
-inline bool AtEnd(const Recordset &rs) { return rs.EOF_(); }
+inline bool AtEnd(const Recordset &rs) {
+    return rs.EOF_();
+}
 
 } // namespace ado

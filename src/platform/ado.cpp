@@ -1,0 +1,1004 @@
+#include "platform/ado.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QFileInfo>
+#include <QMap>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+
+#include <sqlite3.h>
+
+#include <limits>
+#include <optional>
+
+namespace ado {
+
+namespace {
+
+constexpr int kDefaultBusyTimeoutMs = 5000;
+const char *const kPasswordTable = "MSysPassword";
+
+// Backquotes, not double quotes: SQLite reads an unknown "name" as a text
+// literal, which would hide a misspelt column instead of naming it.
+QString quoteIdentifier(const QString &name) {
+    QString escaped = name;
+    escaped.replace(QLatin1Char('`'), QLatin1String("``"));
+    return QLatin1Char('`') + escaped + QLatin1Char('`');
+}
+
+// [name], "name" and `name` are all accepted in queries written for Jet.
+QString unquoteIdentifier(const QString &token) {
+    if (token.size() >= 2) {
+        const QChar first = token.front();
+        const QChar last = token.back();
+        if ((first == QLatin1Char('[') && last == QLatin1Char(']')) ||
+            (first == QLatin1Char('"') && last == QLatin1Char('"')) ||
+            (first == QLatin1Char('`') && last == QLatin1Char('`')))
+            return token.mid(1, token.size() - 2);
+    }
+    return token;
+}
+
+QString afterPrefix(const QString &message, const QString &prefix) {
+    QString name = message.mid(prefix.size()).trimmed();
+    if (name.startsWith(QLatin1String("main.")))
+        name = name.mid(5);
+    return name;
+}
+
+// Turns an SQLite failure into the sentence the program shows the user.
+[[noreturn]] void fail(sqlite3 *db, int rc, const QString &path, const QString &sql = {}) {
+    const QString message =
+        db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
+    switch (rc & 0xff) {
+    case SQLITE_NOTADB:
+        throw Error(QStringLiteral("The file '%1' is not a database file.").arg(path));
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        throw Error(QStringLiteral("The database '%1' is locked by another user or program; "
+                                   "try again later.")
+                        .arg(path));
+    case SQLITE_READONLY:
+        throw Error(
+            QStringLiteral("The database '%1' is read-only; it cannot be changed.").arg(path));
+    case SQLITE_CORRUPT:
+        throw Error(QStringLiteral("The database '%1' is damaged.").arg(path));
+    case SQLITE_CANTOPEN:
+        throw Error(QStringLiteral("Cannot open the file '%1'.").arg(path));
+    default:
+        break;
+    }
+    const QString noTable = QStringLiteral("no such table: ");
+    const QString noColumn = QStringLiteral("no such column: ");
+    if (message.startsWith(noTable))
+        throw Error(
+            QStringLiteral("No such table or query: '%1'.").arg(afterPrefix(message, noTable)));
+    if (message.startsWith(noColumn))
+        throw Error(QStringLiteral("No such column: '%1'.").arg(afterPrefix(message, noColumn)));
+    if (sql.isEmpty())
+        throw Error(QStringLiteral("Database error: %1.").arg(message));
+    throw Error(QStringLiteral("Database error: %1 (in \"%2\").").arg(message, sql.simplified()));
+}
+
+[[noreturn]] void noCurrentRecord() {
+    throw Error(QStringLiteral("No current record: the recordset is at its beginning or end, "
+                               "or holds no rows."));
+}
+
+[[noreturn]] void recordDeleted() {
+    throw Error(QStringLiteral("The current record has been deleted."));
+}
+
+// Owns one prepared statement; finalizing on every path keeps no lock behind.
+class Statement {
+public:
+    Statement(sqlite3 *db, const QString &sql, const QString &path) : m_db(db), m_path(path) {
+        const QByteArray utf8 = sql.toUtf8();
+        const int rc = sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &m_stmt, nullptr);
+        if (rc != SQLITE_OK)
+            fail(db, rc, path, sql);
+        m_sql = sql;
+    }
+    ~Statement() { sqlite3_finalize(m_stmt); }
+    Statement(const Statement &) = delete;
+    Statement &operator=(const Statement &) = delete;
+
+    sqlite3_stmt *get() const { return m_stmt; }
+    // True while rows come; fails with the mapped description on an error.
+    bool step() {
+        const int rc = sqlite3_step(m_stmt);
+        if (rc == SQLITE_ROW)
+            return true;
+        if (rc == SQLITE_DONE)
+            return false;
+        fail(m_db, rc, m_path, m_sql);
+    }
+
+private:
+    sqlite3 *m_db;
+    sqlite3_stmt *m_stmt = nullptr;
+    QString m_path;
+    QString m_sql;
+};
+
+void bindValue(sqlite3_stmt *stmt, int index, const QVariant &value) {
+    if (!value.isValid()) {
+        sqlite3_bind_null(stmt, index);
+        return;
+    }
+    switch (value.typeId()) {
+    case QMetaType::QString: {
+        // A null QString is still text: callers turn Null into "" on purpose.
+        const QByteArray utf8 = value.toString().toUtf8();
+        sqlite3_bind_text(stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+        return;
+    }
+    case QMetaType::Bool:
+        sqlite3_bind_int(stmt, index, value.toBool() ? 1 : 0);
+        return;
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Char:
+    case QMetaType::SChar:
+    case QMetaType::UChar:
+        sqlite3_bind_int64(stmt, index, value.toLongLong());
+        return;
+    case QMetaType::Double:
+    case QMetaType::Float:
+        sqlite3_bind_double(stmt, index, value.toDouble());
+        return;
+    case QMetaType::QByteArray: {
+        const QByteArray bytes = value.toByteArray();
+        if (bytes.isNull())
+            sqlite3_bind_null(stmt, index);
+        else
+            sqlite3_bind_blob64(stmt, index, bytes.constData(), sqlite3_uint64(bytes.size()),
+                                SQLITE_TRANSIENT);
+        return;
+    }
+    default:
+        break;
+    }
+    if (value.isNull()) {
+        sqlite3_bind_null(stmt, index);
+        return;
+    }
+    const QByteArray utf8 = value.toString().toUtf8();
+    sqlite3_bind_text(stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+}
+
+void bindAll(sqlite3_stmt *stmt, const QVariantList &params, int first = 0) {
+    const int count = sqlite3_bind_parameter_count(stmt);
+    for (int i = 0; i < count; ++i)
+        bindValue(stmt, i + 1, params.value(first + i));
+}
+
+void checkParamCount(sqlite3_stmt *stmt, const QVariantList &params) {
+    const int expected = sqlite3_bind_parameter_count(stmt);
+    if (expected != params.size())
+        throw Error(QStringLiteral("The query expects %1 parameter value(s) but %2 were given.")
+                        .arg(expected)
+                        .arg(params.size()));
+}
+
+QVariant columnValue(sqlite3_stmt *stmt, int column) {
+    switch (sqlite3_column_type(stmt, column)) {
+    case SQLITE_INTEGER: {
+        const qint64 v = sqlite3_column_int64(stmt, column);
+        if (v >= std::numeric_limits<int>::min() && v <= std::numeric_limits<int>::max())
+            return QVariant(int(v));
+        return QVariant(v);
+    }
+    case SQLITE_FLOAT:
+        return QVariant(sqlite3_column_double(stmt, column));
+    case SQLITE_TEXT: {
+        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(stmt, column));
+        return QVariant(QString::fromUtf8(text, sqlite3_column_bytes(stmt, column)));
+    }
+    case SQLITE_BLOB: {
+        const auto *data = static_cast<const char *>(sqlite3_column_blob(stmt, column));
+        return QVariant(QByteArray(data, sqlite3_column_bytes(stmt, column)));
+    }
+    default:
+        return QVariant();
+    }
+}
+
+bool isNullValue(const QVariant &value) {
+    if (!value.isValid())
+        return true;
+    if (value.typeId() == QMetaType::QString)
+        return false;
+    return value.isNull();
+}
+
+QByteArray bytesOf(const QVariant &value) {
+    if (isNullValue(value))
+        return {};
+    if (value.typeId() == QMetaType::QByteArray)
+        return value.toByteArray();
+    return value.toString().toUtf8();
+}
+
+// One write and its own transaction, unless the caller already opened one.
+class Transaction {
+public:
+    Transaction(sqlite3 *db, const QString &path) : m_db(db), m_path(path) {
+        m_own = sqlite3_get_autocommit(db) != 0;
+        if (m_own)
+            exec("BEGIN IMMEDIATE");
+    }
+    ~Transaction() {
+        if (m_own && !m_done)
+            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+    void commit() {
+        if (m_own)
+            exec("COMMIT");
+        m_done = true;
+    }
+
+private:
+    void exec(const char *sql) {
+        const int rc = sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr);
+        if (rc != SQLITE_OK)
+            fail(m_db, rc, m_path);
+    }
+    sqlite3 *m_db;
+    QString m_path;
+    bool m_own = false;
+    bool m_done = false;
+};
+
+QString passwordHash(const QString &salt, const QString &password) {
+    return QString::fromLatin1(
+        QCryptographicHash::hash((salt + password).toUtf8(), QCryptographicHash::Sha256).toHex());
+}
+
+// Long binary columns are left out of the row fetch and read on demand.
+bool isLongBinaryType(const QString &declaredType) {
+    const QString t = declaredType.toUpper();
+    return t.contains(QLatin1String("BLOB")) || t.contains(QLatin1String("BINARY")) ||
+           t.contains(QLatin1String("IMAGE")) || t.contains(QLatin1String("OLE"));
+}
+
+const QString kIdent = QStringLiteral(R"((?:\[[^\]]+\]|"[^"]+"|`[^`]+`|[A-Za-z_][A-Za-z0-9_]*))");
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+
+Error::Error(QString description)
+    : m_description(std::move(description)), m_utf8(m_description.toStdString()) {}
+
+QString ConnectionString(const QString &path, const QString &password) {
+    return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=%1;"
+                          "Jet OLEDB:Database Password=%2;")
+        .arg(path, password);
+}
+
+Connection::Connection() = default;
+
+Connection::~Connection() {
+    Close();
+}
+
+void Connection::Open(const QString &connectionString) {
+    Close();
+    QString path;
+    QString password;
+    for (const QString &part : connectionString.split(QLatin1Char(';'))) {
+        const int eq = part.indexOf(QLatin1Char('='));
+        if (eq < 0)
+            continue;
+        const QString key = part.left(eq).simplified().toLower();
+        QString value = part.mid(eq + 1).trimmed();
+        if (value.size() >= 2 &&
+            (value.front() == QLatin1Char('"') || value.front() == QLatin1Char('\'')) &&
+            value.back() == value.front())
+            value = value.mid(1, value.size() - 2);
+        if (key == QLatin1String("data source"))
+            path = value;
+        else if (key == QLatin1String("jet oledb:database password") ||
+                 key == QLatin1String("password") || key == QLatin1String("pwd"))
+            password = value;
+    }
+    if (path.isEmpty())
+        throw Error(QStringLiteral("The connection string names no data source."));
+
+    const QFileInfo info(path);
+    if (!info.exists())
+        throw Error(QStringLiteral("File not found: '%1'.").arg(path));
+    if (info.isDir())
+        throw Error(QStringLiteral("'%1' is a folder, not a database file.").arg(path));
+    // SQLite would take an empty file as an empty database; nothing we write
+    // is empty, so such a file is as foreign as any other.
+    if (info.size() == 0)
+        throw Error(QStringLiteral("The file '%1' is not a database file.").arg(path));
+
+    // A file marked read-only stays untouched even for an administrator, as on
+    // Windows: open it read-only instead of failing.
+    const bool readOnly = !info.isWritable() || !(info.permissions() & QFileDevice::WriteOwner);
+    const QByteArray native = QFile::encodeName(path);
+    sqlite3 *db = nullptr;
+    int rc = sqlite3_open_v2(native.constData(), &db,
+                             readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE, nullptr);
+    if (rc != SQLITE_OK) {
+        sqlite3_close(db);
+        fail(nullptr, rc, path);
+    }
+    sqlite3_extended_result_codes(db, 1);
+    sqlite3_busy_timeout(db, kDefaultBusyTimeoutMs);
+
+    try {
+        // The first read also tells a foreign file from a database.
+        QString salt;
+        QString hash;
+        bool protectedFile = false;
+        {
+            Statement st(db,
+                         QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND "
+                                        "name = '%1' COLLATE NOCASE")
+                             .arg(QLatin1String(kPasswordTable)),
+                         path);
+            protectedFile = st.step();
+        }
+        if (protectedFile) {
+            Statement st(db,
+                         QStringLiteral("SELECT tSalt, tHash FROM %1 LIMIT 1")
+                             .arg(QLatin1String(kPasswordTable)),
+                         path);
+            if (st.step()) {
+                salt = columnValue(st.get(), 0).toString();
+                hash = columnValue(st.get(), 1).toString();
+            } else {
+                protectedFile = false;
+            }
+        }
+        if (protectedFile && passwordHash(salt, password).compare(hash, Qt::CaseInsensitive) != 0)
+            throw Error(QStringLiteral("Wrong password: not a valid password for the database "
+                                       "'%1'.")
+                            .arg(path));
+    } catch (...) {
+        sqlite3_close_v2(db);
+        throw;
+    }
+    m_db = db;
+    m_path = path;
+    m_readOnly = readOnly;
+}
+
+void Connection::Close() {
+    if (m_db) {
+        // Recordsets still holding statements keep the handle alive until
+        // they finalize them.
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+    }
+    m_path.clear();
+    m_readOnly = false;
+}
+
+sqlite3 *Connection::handle() const {
+    if (!m_db)
+        throw Error(QStringLiteral("The connection is not open."));
+    return m_db;
+}
+
+void Connection::SetBusyTimeout(int milliseconds) {
+    sqlite3_busy_timeout(handle(), milliseconds);
+}
+
+void Connection::Execute(const QString &sql, const QVariantList &params) {
+    sqlite3 *db = handle();
+    const QByteArray utf8 = sql.toUtf8();
+    const char *tail = utf8.constData();
+    const char *end = utf8.constData() + utf8.size();
+    int used = 0;
+    while (tail < end) {
+        sqlite3_stmt *stmt = nullptr;
+        const char *next = nullptr;
+        int rc = sqlite3_prepare_v2(db, tail, int(end - tail), &stmt, &next);
+        if (rc != SQLITE_OK)
+            fail(db, rc, m_path, sql);
+        tail = next;
+        if (!stmt)
+            continue; // whitespace or a comment
+        const int count = sqlite3_bind_parameter_count(stmt);
+        if (used + count > params.size()) {
+            sqlite3_finalize(stmt);
+            throw Error(QStringLiteral("The statement expects more parameter values than the %1 "
+                                       "given.")
+                            .arg(params.size()));
+        }
+        bindAll(stmt, params, used);
+        used += count;
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        }
+        sqlite3_finalize(stmt);
+        if (rc != SQLITE_DONE)
+            fail(db, rc, m_path, sql);
+    }
+    if (used != params.size())
+        throw Error(QStringLiteral("The statement expects %1 parameter value(s) but %2 were given.")
+                        .arg(used)
+                        .arg(params.size()));
+}
+
+void Connection::SetPassword(const QString &password) {
+    sqlite3 *db = handle();
+    Transaction tx(db, m_path);
+    Execute(QStringLiteral("DROP TABLE IF EXISTS %1").arg(QLatin1String(kPasswordTable)));
+    if (!password.isEmpty()) {
+        const quint64 a = QRandomGenerator::system()->generate64();
+        const quint64 b = QRandomGenerator::system()->generate64();
+        const QString salt = QString::fromLatin1(QByteArray::number(a, 16).rightJustified(16, '0') +
+                                                 QByteArray::number(b, 16).rightJustified(16, '0'));
+        Execute(QStringLiteral("CREATE TABLE %1(tSalt TEXT, tHash TEXT)")
+                    .arg(QLatin1String(kPasswordTable)));
+        Execute(QStringLiteral("INSERT INTO %1(tSalt, tHash) VALUES (?, ?)")
+                    .arg(QLatin1String(kPasswordTable)),
+                {salt, passwordHash(salt, password)});
+    }
+    tx.commit();
+}
+
+void Connection::CreateDatabase(const QString &path) {
+    if (QFileInfo::exists(path))
+        throw Error(QStringLiteral("The file '%1' exists already.").arg(path));
+    const QByteArray native = QFile::encodeName(path);
+    sqlite3 *db = nullptr;
+    int rc = sqlite3_open_v2(native.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                             nullptr);
+    if (rc == SQLITE_OK)
+        // Writing a header value makes SQLite write the file's first page, so
+        // the new file is a real (empty) database and not a zero-byte file.
+        rc = sqlite3_exec(db, "PRAGMA application_id = 1414944817", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString message = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+        sqlite3_close(db);
+        QFile::remove(path);
+        throw Error(QStringLiteral("Cannot create the database '%1': %2.").arg(path, message));
+    }
+    sqlite3_close(db);
+}
+
+// ---------------------------------------------------------------------------
+
+struct Recordset::Impl {
+    sqlite3 *db = nullptr;
+    QString path;
+    QString sql;
+
+    // Keyed recordsets read one table by rowid; snapshots hold their rows.
+    bool keyed = false;
+    QString table; // quoted
+    QStringList names;
+    QStringList columnSql; // quoted column names (keyed)
+    QVector<bool> lazy;    // long binary columns left out of the row fetch (keyed)
+    QVector<qint64> keys;
+    QVector<QVector<QVariant>> rows;
+    QVector<bool> deleted;
+    int pos = 0;
+
+    sqlite3_stmt *fetch = nullptr;
+
+    // The current row as last read; for lazy columns the value's length.
+    int loadedPos = -2;
+    bool gone = false;
+    QVector<QVariant> values;
+    QVector<std::optional<QVariant>> lazyValues;
+    QVector<qint64> chunkOffsets;
+
+    enum class Mode { None, Adding, Editing };
+    Mode mode = Mode::None;
+    QMap<int, QVariant> pending;
+
+    ~Impl() { sqlite3_finalize(fetch); }
+
+    int size() const { return int(deleted.size()); }
+    int liveCount() const { return int(deleted.count(false)); }
+    bool onRow() const { return pos >= 0 && pos < size(); }
+
+    void invalidate() { loadedPos = -2; }
+
+    void load() {
+        if (loadedPos == pos)
+            return;
+        const int n = int(names.size());
+        values = QVector<QVariant>(n);
+        lazyValues = QVector<std::optional<QVariant>>(n);
+        chunkOffsets = QVector<qint64>(n, 0);
+        gone = false;
+        if (keyed) {
+            sqlite3_reset(fetch);
+            sqlite3_bind_int64(fetch, 1, keys[pos]);
+            const int rc = sqlite3_step(fetch);
+            if (rc == SQLITE_ROW) {
+                for (int i = 0; i < n; ++i)
+                    values[i] = columnValue(fetch, i);
+            } else if (rc == SQLITE_DONE) {
+                gone = true; // removed by someone else since Open
+            } else {
+                const int code = rc;
+                sqlite3_reset(fetch);
+                fail(db, code, path, sql);
+            }
+            sqlite3_reset(fetch);
+        } else {
+            values = rows[pos];
+        }
+        loadedPos = pos;
+    }
+
+    QVariant lazyValue(int index) {
+        if (!lazyValues[index]) {
+            Statement st(
+                db,
+                QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(columnSql[index], table),
+                path);
+            sqlite3_bind_int64(st.get(), 1, keys[pos]);
+            if (!st.step())
+                recordDeleted();
+            lazyValues[index] = columnValue(st.get(), 0);
+        }
+        return *lazyValues[index];
+    }
+};
+
+Recordset::Recordset() = default;
+
+Recordset::~Recordset() {
+    Close();
+}
+
+void Recordset::Open(const QString &sqlText, Connection &connection, const QVariantList &params,
+                     CursorType, LockType) {
+    Close();
+    auto impl = std::make_unique<Impl>();
+    impl->db = connection.handle();
+    impl->path = connection.DataSource();
+
+    QString sql = sqlText.trimmed();
+    // A bare table or query name opens all of its rows.
+    static const QRegularExpression bareName(QStringLiteral("^(%1)\\s*;?$").arg(kIdent));
+    if (const auto m = bareName.match(sql);
+        m.hasMatch() && m.captured(1).compare(QLatin1String("select"), Qt::CaseInsensitive) != 0)
+        sql = QStringLiteral("SELECT * FROM ") + m.captured(1);
+    impl->sql = sql;
+
+    // Keyed only for plain columns of one table; everything else is a snapshot.
+    static const QRegularExpression selectRe(
+        QStringLiteral("^SELECT\\s+(.*?)\\s+FROM\\s+(%1)(.*)$").arg(kIdent),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression restStart(QStringLiteral("^(WHERE|ORDER\\s+BY|LIMIT)\\b"),
+                                              QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression restForbidden(
+        QStringLiteral("\\b(UNION|INTERSECT|EXCEPT|GROUP\\s+BY|HAVING)\\b"),
+        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression plainColumn(QStringLiteral("^%1$").arg(kIdent));
+
+    bool keyed = false;
+    QString tableName;
+    QString rest;
+    QStringList listed;
+    if (const auto m = selectRe.match(sql); m.hasMatch()) {
+        const QString list = m.captured(1).trimmed();
+        tableName = unquoteIdentifier(m.captured(2));
+        rest = m.captured(3).trimmed();
+        while (rest.endsWith(QLatin1Char(';')))
+            rest.chop(1);
+        keyed = (rest.isEmpty() || restStart.match(rest).hasMatch()) &&
+                !restForbidden.match(rest).hasMatch();
+        if (keyed && list != QLatin1String("*")) {
+            for (const QString &column : list.split(QLatin1Char(','))) {
+                const QString c = column.trimmed();
+                if (!plainColumn.match(c).hasMatch() ||
+                    c.compare(QLatin1String("DISTINCT"), Qt::CaseInsensitive) == 0) {
+                    keyed = false;
+                    break;
+                }
+                listed << unquoteIdentifier(c);
+            }
+        }
+    }
+    if (keyed) {
+        Statement st(impl->db,
+                     QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND "
+                                    "name = ? COLLATE NOCASE"),
+                     impl->path);
+        bindValue(st.get(), 1, tableName);
+        keyed = st.step();
+        if (keyed)
+            tableName = columnValue(st.get(), 0).toString();
+    }
+
+    if (keyed) {
+        impl->table = quoteIdentifier(tableName);
+        QMap<QString, QString> declared; // lower-case name -> declared type
+        QStringList allColumns;
+        {
+            Statement info(impl->db, QStringLiteral("PRAGMA table_info(%1)").arg(impl->table),
+                           impl->path);
+            while (info.step()) {
+                const QString name = columnValue(info.get(), 1).toString();
+                allColumns << name;
+                declared.insert(name.toLower(), columnValue(info.get(), 2).toString());
+            }
+        }
+        impl->names = listed.isEmpty() ? allColumns : listed;
+        QStringList fetchList;
+        for (const QString &name : std::as_const(impl->names)) {
+            const QString quoted = quoteIdentifier(name);
+            const bool lazy = isLongBinaryType(declared.value(name.toLower()));
+            impl->columnSql << quoted;
+            impl->lazy << lazy;
+            fetchList << (lazy ? QStringLiteral("length(%1)").arg(quoted) : quoted);
+        }
+        // The keys query shares the caller's filter and order; if it cannot be
+        // prepared (a rowid-less table, ORDER BY by position) the snapshot
+        // path below still gives the caller its rows or the real error.
+        const QString keySql = QStringLiteral("SELECT %1.rowid FROM %1 %2").arg(impl->table, rest);
+        sqlite3_stmt *raw = nullptr;
+        const QByteArray keyUtf8 = keySql.toUtf8();
+        if (sqlite3_prepare_v2(impl->db, keyUtf8.constData(), int(keyUtf8.size()), &raw, nullptr) !=
+            SQLITE_OK) {
+            sqlite3_finalize(raw);
+            keyed = false;
+        } else {
+            sqlite3_finalize(raw);
+            Statement keys(impl->db, keySql, impl->path);
+            checkParamCount(keys.get(), params);
+            bindAll(keys.get(), params);
+            while (keys.step())
+                impl->keys << sqlite3_column_int64(keys.get(), 0);
+            const QString fetchSql = QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
+                                         .arg(fetchList.join(QLatin1String(", ")), impl->table);
+            const QByteArray fetchUtf8 = fetchSql.toUtf8();
+            const int rc = sqlite3_prepare_v2(impl->db, fetchUtf8.constData(),
+                                              int(fetchUtf8.size()), &impl->fetch, nullptr);
+            if (rc != SQLITE_OK)
+                fail(impl->db, rc, impl->path, sql);
+        }
+    }
+
+    if (!keyed) {
+        impl->names.clear();
+        impl->columnSql.clear();
+        impl->lazy.clear();
+        impl->keys.clear();
+        Statement st(impl->db, sql, impl->path);
+        checkParamCount(st.get(), params);
+        bindAll(st.get(), params);
+        const int n = sqlite3_column_count(st.get());
+        for (int i = 0; i < n; ++i)
+            impl->names << QString::fromUtf8(sqlite3_column_name(st.get(), i));
+        while (st.step()) {
+            QVector<QVariant> row(n);
+            for (int i = 0; i < n; ++i)
+                row[i] = columnValue(st.get(), i);
+            impl->rows << row;
+        }
+    }
+    impl->keyed = keyed;
+    impl->deleted = QVector<bool>(keyed ? impl->keys.size() : impl->rows.size(), false);
+    impl->pos = 0;
+    d = std::move(impl);
+    m_conn = &connection;
+}
+
+void Recordset::Close() {
+    d.reset();
+    m_conn = nullptr;
+}
+
+void Recordset::requireOpen() const {
+    if (!d || !m_conn)
+        throw Error(QStringLiteral("The recordset is not open."));
+    if (!m_conn->IsOpen() || m_conn->handle() != d->db)
+        throw Error(QStringLiteral("The recordset's connection has been closed."));
+}
+
+bool Recordset::IsUpdatable() const {
+    requireOpen();
+    return d->keyed;
+}
+
+void Recordset::flushPending() {
+    if (d->mode != Impl::Mode::None)
+        Update();
+}
+
+void Recordset::MoveFirst() {
+    requireOpen();
+    flushPending();
+    if (d->liveCount() == 0)
+        noCurrentRecord();
+    d->pos = int(d->deleted.indexOf(false));
+    d->invalidate();
+}
+
+void Recordset::MoveLast() {
+    requireOpen();
+    flushPending();
+    if (d->liveCount() == 0)
+        noCurrentRecord();
+    d->pos = int(d->deleted.lastIndexOf(false));
+    d->invalidate();
+}
+
+void Recordset::MoveNext() {
+    requireOpen();
+    flushPending();
+    if (d->pos >= d->size())
+        noCurrentRecord();
+    do {
+        ++d->pos;
+    } while (d->pos < d->size() && d->deleted[d->pos]);
+    d->invalidate();
+}
+
+void Recordset::MovePrevious() {
+    requireOpen();
+    flushPending();
+    if (d->pos < 0 || d->size() == 0)
+        noCurrentRecord();
+    do {
+        --d->pos;
+    } while (d->pos >= 0 && d->deleted[d->pos]);
+    d->invalidate();
+}
+
+bool Recordset::EOF_() const {
+    requireOpen();
+    return d->pos >= d->size();
+}
+
+bool Recordset::BOF() const {
+    requireOpen();
+    return d->pos < 0 || d->size() == 0;
+}
+
+int Recordset::RecordCount() const {
+    requireOpen();
+    return d->liveCount();
+}
+
+void Recordset::AddNew() {
+    requireOpen();
+    flushPending();
+    if (!d->keyed)
+        throw Error(QStringLiteral("This recordset is read-only: its query (\"%1\") does not "
+                                   "name the rows of one table.")
+                        .arg(d->sql));
+    d->mode = Impl::Mode::Adding;
+    d->pending.clear();
+}
+
+void Recordset::CancelUpdate() {
+    requireOpen();
+    d->mode = Impl::Mode::None;
+    d->pending.clear();
+}
+
+void Recordset::Update() {
+    requireOpen();
+    if (d->mode == Impl::Mode::None)
+        return;
+    if (d->mode == Impl::Mode::Adding) {
+        QStringList columns;
+        QStringList marks;
+        QVariantList values;
+        for (auto it = d->pending.cbegin(); it != d->pending.cend(); ++it) {
+            columns << d->columnSql[it.key()];
+            marks << QStringLiteral("?");
+            values << it.value();
+        }
+        const QString sql = columns.isEmpty()
+                                ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(d->table)
+                                : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                      .arg(d->table, columns.join(QLatin1String(", ")),
+                                           marks.join(QLatin1String(", ")));
+        Transaction tx(d->db, d->path);
+        Statement st(d->db, sql, d->path);
+        for (int i = 0; i < values.size(); ++i)
+            bindValue(st.get(), i + 1, values[i]);
+        st.step();
+        const qint64 key = sqlite3_last_insert_rowid(d->db);
+        tx.commit();
+        // The new row becomes the current one, so its AutoNumber can be read.
+        d->keys << key;
+        d->deleted << false;
+        d->pos = d->size() - 1;
+    } else {
+        if (!d->onRow() || d->deleted[d->pos])
+            recordDeleted();
+        QStringList sets;
+        QVariantList values;
+        for (auto it = d->pending.cbegin(); it != d->pending.cend(); ++it) {
+            sets << d->columnSql[it.key()] + QStringLiteral(" = ?");
+            values << it.value();
+        }
+        Transaction tx(d->db, d->path);
+        Statement st(d->db,
+                     QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
+                         .arg(d->table, sets.join(QLatin1String(", "))),
+                     d->path);
+        for (int i = 0; i < values.size(); ++i)
+            bindValue(st.get(), i + 1, values[i]);
+        sqlite3_bind_int64(st.get(), int(values.size()) + 1, d->keys[d->pos]);
+        st.step();
+        if (sqlite3_changes(d->db) == 0)
+            recordDeleted();
+        tx.commit();
+    }
+    d->mode = Impl::Mode::None;
+    d->pending.clear();
+    d->invalidate();
+}
+
+void Recordset::Delete() {
+    requireOpen();
+    if (!d->keyed)
+        throw Error(QStringLiteral("This recordset is read-only: its query (\"%1\") does not "
+                                   "name the rows of one table.")
+                        .arg(d->sql));
+    if (d->mode == Impl::Mode::Adding) {
+        CancelUpdate();
+        return;
+    }
+    if (!d->onRow())
+        noCurrentRecord();
+    if (d->deleted[d->pos])
+        recordDeleted();
+    d->mode = Impl::Mode::None;
+    d->pending.clear();
+    Transaction tx(d->db, d->path);
+    Statement st(d->db, QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(d->table), d->path);
+    sqlite3_bind_int64(st.get(), 1, d->keys[d->pos]);
+    st.step();
+    tx.commit();
+    d->deleted[d->pos] = true;
+    d->invalidate();
+}
+
+int Recordset::FieldCount() const {
+    requireOpen();
+    return int(d->names.size());
+}
+
+Field Recordset::Fields(int index) {
+    requireOpen();
+    if (index < 0 || index >= d->names.size())
+        throw Error(QStringLiteral("No field at position %1: the recordset has %2 field(s).")
+                        .arg(index)
+                        .arg(d->names.size()));
+    return Field(this, index);
+}
+
+Field Recordset::Fields(const QString &name) {
+    return Field(this, fieldIndex(name));
+}
+
+int Recordset::fieldIndex(const QString &name) const {
+    requireOpen();
+    for (int i = 0; i < d->names.size(); ++i)
+        if (d->names[i].compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    throw Error(QStringLiteral("No such column: '%1'.").arg(name));
+}
+
+QString Recordset::fieldName(int index) const {
+    requireOpen();
+    return d->names.value(index);
+}
+
+QVariant Recordset::fieldValue(int index) const {
+    requireOpen();
+    if (d->mode == Impl::Mode::Adding)
+        return d->pending.value(index);
+    if (d->mode == Impl::Mode::Editing && d->pending.contains(index))
+        return d->pending.value(index);
+    if (!d->onRow())
+        noCurrentRecord();
+    if (d->deleted[d->pos])
+        recordDeleted();
+    d->load();
+    if (d->gone)
+        recordDeleted();
+    if (d->keyed && d->lazy[index]) {
+        if (!d->values[index].isValid())
+            return QVariant();
+        return d->lazyValue(index);
+    }
+    return d->values[index];
+}
+
+bool Recordset::fieldIsNull(int index) const {
+    requireOpen();
+    if (d->mode == Impl::Mode::None && d->keyed && d->lazy[index] && d->onRow() &&
+        !d->deleted[d->pos]) {
+        d->load();
+        if (d->gone)
+            recordDeleted();
+        return !d->values[index].isValid();
+    }
+    return isNullValue(fieldValue(index));
+}
+
+qint64 Recordset::fieldSize(int index) const {
+    requireOpen();
+    if (d->mode == Impl::Mode::None && d->keyed && d->lazy[index] && d->onRow() &&
+        !d->deleted[d->pos]) {
+        d->load();
+        if (d->gone)
+            recordDeleted();
+        return d->values[index].isValid() ? d->values[index].toLongLong() : 0;
+    }
+    return bytesOf(fieldValue(index)).size();
+}
+
+QByteArray Recordset::fieldChunk(int index, qint64 size) const {
+    const QByteArray all = bytesOf(fieldValue(index));
+    if (d->chunkOffsets.size() <= index) // no row loaded: a row being added
+        return size < 0 ? all : all.left(size);
+    qint64 &offset = d->chunkOffsets[index];
+    const QByteArray chunk = size < 0 ? all.mid(offset) : all.mid(offset, size);
+    offset += chunk.size();
+    return chunk;
+}
+
+void Recordset::setFieldValue(int index, const QVariant &value) {
+    requireOpen();
+    if (!d->keyed)
+        throw Error(QStringLiteral("This recordset is read-only: its query (\"%1\") does not "
+                                   "name the rows of one table.")
+                        .arg(d->sql));
+    if (d->mode == Impl::Mode::None) {
+        if (!d->onRow())
+            noCurrentRecord();
+        if (d->deleted[d->pos])
+            recordDeleted();
+        d->mode = Impl::Mode::Editing;
+    }
+    d->pending.insert(index, value);
+}
+
+// ---------------------------------------------------------------------------
+
+QString Field::Name() const {
+    return m_rs->fieldName(m_index);
+}
+QVariant Field::Value() const {
+    return m_rs->fieldValue(m_index);
+}
+void Field::SetValue(const QVariant &value) {
+    m_rs->setFieldValue(m_index, value);
+}
+QByteArray Field::GetChunk(qint64 size) const {
+    return m_rs->fieldChunk(m_index, size);
+}
+qint64 Field::ActualSize() const {
+    return m_rs->fieldSize(m_index);
+}
+bool Field::IsNull() const {
+    return m_rs->fieldIsNull(m_index);
+}
+
+QString Field::Text() const {
+    const QVariant value = Value();
+    if (isNullValue(value))
+        return QString(QLatin1String(""));
+    if (value.typeId() == QMetaType::QByteArray)
+        return QString::fromUtf8(value.toByteArray());
+    return value.toString();
+}
+
+} // namespace ado

@@ -1,0 +1,571 @@
+#include "platform/ado.h"
+#include "support/test_env.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+using ado::Connection;
+using ado::Error;
+using ado::Recordset;
+
+namespace {
+
+// Runs f and returns the description it fails with ("" when it does not fail).
+template <typename F> QString failure(F &&f) {
+    try {
+        f();
+    } catch (const Error &e) {
+        return e.description();
+    }
+    return {};
+}
+
+class AdoTest : public ::testing::Test {
+protected:
+    QString path(const QString &name) const { return env.root() + name; }
+
+    // A student-like table, a blob table and a view, protected by "pw".
+    QString makeDatabase(const QString &name = QStringLiteral("test.db"),
+                         const QString &password = QStringLiteral("pw")) {
+        const QString file = path(name);
+        Connection::CreateDatabase(file);
+        Connection cn;
+        cn.Open(ado::ConnectionString(file, QString()));
+        cn.Execute(QStringLiteral(
+            "CREATE TABLE tblUsers(pkStudentID INTEGER PRIMARY KEY AUTOINCREMENT, "
+            "tFirstname TEXT, tLastname TEXT, nIcon INTEGER, bL1 INTEGER, nScore REAL);"
+            "CREATE TABLE tblPhrases(pkPhraseNo INTEGER PRIMARY KEY, tPhrase TEXT, bsound BLOB);"
+            "CREATE VIEW qryNames AS SELECT tFirstname, tLastname FROM tblUsers "
+            "ORDER BY tFirstname;"));
+        cn.Execute(QStringLiteral("INSERT INTO tblUsers(tFirstname, tLastname, nIcon, bL1, nScore) "
+                                  "VALUES (?, ?, ?, ?, ?), (?, ?, ?, ?, ?)"),
+                   {QStringLiteral("Ana"), QStringLiteral("Ruiz"), 3, true, 2.5,
+                    QStringLiteral("Bo"), QVariant(), 7, false, QVariant()});
+        if (!password.isEmpty())
+            cn.SetPassword(password);
+        return file;
+    }
+
+    TestEnv env;
+};
+
+TEST_F(AdoTest, OpenParsesJetConnectionStringsInAnyOrderAndCase) {
+    const QString file = makeDatabase();
+    Connection cn;
+    cn.Open(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + file +
+            QStringLiteral(";Jet OLEDB:Database Password=pw;"));
+    EXPECT_TRUE(cn.IsOpen());
+    EXPECT_EQ(cn.DataSource(), file);
+    cn.Close();
+    EXPECT_FALSE(cn.IsOpen());
+
+    cn.Open(QStringLiteral("jet oledb:database password=pw; DATA SOURCE = ") + file +
+            QStringLiteral(" ;provider=x"));
+    EXPECT_TRUE(cn.IsOpen());
+}
+
+TEST_F(AdoTest, OpenFailsClearlyAndNeverCreatesAFile) {
+    const QString missing = path(QStringLiteral("missing.ito"));
+    Connection cn;
+    const QString notFound = failure([&] { cn.Open(ado::ConnectionString(missing, "pw")); });
+    EXPECT_TRUE(notFound.contains(QLatin1String("not found"))) << notFound.toStdString();
+    EXPECT_TRUE(notFound.contains(missing));
+    EXPECT_FALSE(QFile::exists(missing));
+    EXPECT_FALSE(cn.IsOpen());
+
+    const QString junk = path(QStringLiteral("junk.ito"));
+    writeFile(junk, QByteArray("This is a text file, certainly not a database. ").repeated(40));
+    const QString notDb = failure([&] { cn.Open(ado::ConnectionString(junk, "pw")); });
+    EXPECT_TRUE(notDb.contains(QLatin1String("not a database file"))) << notDb.toStdString();
+    EXPECT_TRUE(notDb.contains(junk));
+
+    const QString empty = path(QStringLiteral("empty.ito"));
+    writeFile(empty, QByteArray());
+    EXPECT_TRUE(failure([&] {
+                    cn.Open(ado::ConnectionString(empty, "pw"));
+                }).contains(QLatin1String("not a database file")));
+    EXPECT_EQ(QFile(empty).size(), 0);
+
+    EXPECT_FALSE(failure([&] { cn.Open(QStringLiteral("Provider=x;")); }).isEmpty());
+}
+
+TEST_F(AdoTest, PasswordIsCheckedReplacedAndRemoved) {
+    const QString file = makeDatabase();
+    Connection cn;
+    const QString wrong = failure([&] { cn.Open(ado::ConnectionString(file, "PW")); });
+    EXPECT_TRUE(wrong.contains(QLatin1String("Wrong password"))) << wrong.toStdString();
+    EXPECT_FALSE(cn.IsOpen());
+    EXPECT_FALSE(failure([&] { cn.Open(ado::ConnectionString(file, "")); }).isEmpty());
+
+    cn.Open(ado::ConnectionString(file, "pw"));
+    cn.SetPassword(QStringLiteral("marpelin4729"));
+    cn.Close();
+    EXPECT_FALSE(failure([&] { cn.Open(ado::ConnectionString(file, "pw")); }).isEmpty());
+    cn.Open(ado::ConnectionString(file, "marpelin4729"));
+
+    // The stored hash is SHA-256 of salt + password, never the password itself.
+    Recordset rs;
+    rs.Open(QStringLiteral("SELECT * FROM MSysPassword"), cn);
+    EXPECT_EQ(rs.RecordCount(), 1);
+    const QString salt = rs.Fields("tSalt").Text();
+    const QString hash = rs.Fields("tHash").Text();
+    EXPECT_FALSE(salt.isEmpty());
+    EXPECT_EQ(hash, QString::fromLatin1(
+                        QCryptographicHash::hash((salt + QStringLiteral("marpelin4729")).toUtf8(),
+                                                 QCryptographicHash::Sha256)
+                            .toHex()));
+    rs.Close();
+
+    cn.SetPassword(QString());
+    cn.Close();
+    cn.Open(ado::ConnectionString(file, "anything at all"));
+    EXPECT_TRUE(cn.IsOpen());
+}
+
+TEST_F(AdoTest, FileWithoutPasswordOpensWithAnyPassword) {
+    const QString file = makeDatabase(QStringLiteral("open.db"), QString());
+    Connection cn;
+    cn.Open(ado::ConnectionString(file, "kqw6081"));
+    EXPECT_TRUE(cn.IsOpen());
+}
+
+TEST_F(AdoTest, CreateDatabaseMakesAnOpenableFileAndRefusesExistingOnes) {
+    const QString file = path(QStringLiteral("new.tpl"));
+    Connection::CreateDatabase(file);
+    EXPECT_GT(QFile(file).size(), 0);
+    Connection cn;
+    cn.Open(ado::ConnectionString(file, QString()));
+    EXPECT_TRUE(cn.IsOpen());
+    cn.Close();
+    EXPECT_TRUE(failure([&] {
+                    Connection::CreateDatabase(file);
+                }).contains(QLatin1String("exists already")));
+}
+
+TEST_F(AdoTest, QueriesReadTypedValuesByNameAndPosition) {
+    const QString file = makeDatabase();
+    Connection cn;
+    cn.Open(ado::ConnectionString(file, "pw"));
+    Recordset rs;
+    rs.Open(QStringLiteral("Select * from tblUsers where pkStudentID = 1"), cn);
+    ASSERT_EQ(rs.RecordCount(), 1);
+    EXPECT_EQ(rs.FieldCount(), 6);
+    EXPECT_EQ(rs.Fields(0).Name(), QStringLiteral("pkStudentID"));
+    EXPECT_EQ(rs.Fields(1).Value(), QVariant(QStringLiteral("Ana")));
+    EXPECT_EQ(rs.Fields("TFIRSTNAME").Text(), QStringLiteral("Ana")); // names ignore case
+    EXPECT_EQ(rs["nIcon"].Value().typeId(), QMetaType::Int);
+    EXPECT_EQ(rs["nIcon"].Value().toInt(), 3);
+    EXPECT_EQ(rs["nScore"].Value().typeId(), QMetaType::Double);
+    EXPECT_DOUBLE_EQ(rs["nScore"].Value().toDouble(), 2.5);
+
+    rs.Open(QStringLiteral("SELECT * FROM tblUsers WHERE bL1 = False"), cn);
+    ASSERT_EQ(rs.RecordCount(), 1);
+    EXPECT_EQ(rs.Fields("tFirstname").Text(), QStringLiteral("Bo"));
+    EXPECT_TRUE(rs.Fields("tLastname").IsNull());
+    EXPECT_FALSE(rs.Fields("tLastname").Value().isValid());
+    EXPECT_EQ(rs.Fields("tLastname").Text(), QString(""));
+    EXPECT_FALSE(rs.Fields("tLastname").Text().isNull());
+    EXPECT_TRUE(rs.Fields("nScore").IsNull());
+
+    rs.Open(QStringLiteral("select tLastname, tFirstname from tblUsers Where bL1 = True"), cn);
+    EXPECT_EQ(rs.FieldCount(), 2);
+    EXPECT_EQ(rs.Fields(0).Text(), QStringLiteral("Ruiz"));
+
+    rs.Open(QStringLiteral("SELECT pkStudentID FROM [tblUsers] ORDER BY pkStudentID DESC"), cn);
+    EXPECT_EQ(rs.Fields(0).Value().toInt(), 2);
+
+    // A big number keeps its width.
+    cn.Execute(QStringLiteral("UPDATE tblUsers SET nIcon = 5000000000 WHERE pkStudentID = 2"));
+    rs.Open(QStringLiteral("SELECT nIcon FROM tblUsers WHERE pkStudentID = 2"), cn);
+    EXPECT_EQ(rs.Fields(0).Value().typeId(), QMetaType::LongLong);
+    EXPECT_EQ(rs.Fields(0).Value().toLongLong(), 5000000000LL);
+}
+
+TEST_F(AdoTest, MissingTablesColumnsAndFieldsAreNamed) {
+    const QString file = makeDatabase();
+    Connection cn;
+    cn.Open(ado::ConnectionString(file, "pw"));
+    Recordset rs;
+    QString e = failure([&] { rs.Open(QStringLiteral("SELECT * FROM tblNothing"), cn); });
+    EXPECT_TRUE(e.contains(QLatin1String("No such table"))) << e.toStdString();
+    EXPECT_TRUE(e.contains(QLatin1String("tblNothing")));
+    e = failure([&] { rs.Open(QStringLiteral("tblNothing"), cn); });
+    EXPECT_TRUE(e.contains(QLatin1String("tblNothing"))) << e.toStdString();
+
+    e = failure([&] { rs.Open(QStringLiteral("SELECT * FROM tblUsers WHERE nAge = 3"), cn); });
+    EXPECT_TRUE(e.contains(QLatin1String("No such column"))) << e.toStdString();
+    EXPECT_TRUE(e.contains(QLatin1String("nAge")));
+    e = failure([&] { rs.Open(QStringLiteral("SELECT tAge FROM tblUsers"), cn); });
+    EXPECT_TRUE(e.contains(QLatin1String("tAge"))) << e.toStdString();
+
+    rs.Open(QStringLiteral("SELECT * FROM tblUsers"), cn);
+    e = failure([&] { rs.Fields("tMiddlename"); });
+    EXPECT_TRUE(e.contains(QLatin1String("No such column"))) << e.toStdString();
+    EXPECT_TRUE(e.contains(QLatin1String("tMiddlename")));
+    EXPECT_FALSE(failure([&] { rs.Fields(6); }).isEmpty());
+    EXPECT_FALSE(failure([&] { rs.Fields(-1); }).isEmpty());
+}
+
+TEST_F(AdoTest, NavigationEofBofAndRecordCount) {
+    const QString file = makeDatabase();
+    Connection cn;
+    cn.Open(ado::ConnectionString(file, "pw"));
+    Recordset rs;
+    rs.Open(QStringLiteral("SELECT * FROM tblUsers ORDER BY pkStudentID"), cn);
+    EXPECT_FALSE(rs.EOF_());
+    EXPECT_FALSE(rs.BOF());
+    EXPECT_EQ(rs.Fields("tFirstname").Text(), QStringLiteral("Ana"));
+    rs.MoveNext();
+    EXPECT_EQ(rs.Fields("tFirstname").Text(), QStringLiteral("Bo"));
+    rs.MoveNext();
+    EXPECT_TRUE(ado::AtEnd(rs));
+    EXPECT_TRUE(failure([&] {
+                    rs.Fields("tFirstname").Value();
+                }).contains(QLatin1String("No current record")));
+    EXPECT_TRUE(failure([&] { rs.MoveNext(); }).contains(QLatin1String("No current record")));
+    rs.MoveLast();
+    EXPECT_EQ(rs.RecordCount(), 2);
+    EXPECT_EQ(rs.Fields("tFirstname").Text(), QStringLiteral("Bo"));
+    rs.MovePrevious();
+    rs.MovePrevious();
+    EXPECT_TRUE(rs.BOF());
+    EXPECT_FALSE(rs.EOF_());
+    EXPECT_TRUE(failure([&] { rs.Fields(0).Value(); }).contains(QLatin1String("No current")));
+    EXPECT_FALSE(failure([&] { rs.MovePrevious(); }).isEmpty());
+    rs.MoveFirst();
+    EXPECT_EQ(rs.Fields("tFirstname").Text(), QStringLiteral("Ana"));
+
+    rs.Open(QStringLiteral("SELECT * FROM tblUsers WHERE pkStudentID = 99"), cn);
+    EXPECT_TRUE(rs.EOF_());
+    EXPECT_TRUE(rs.BOF());
+    EXPECT_EQ(rs.RecordCount(), 0);
+    EXPECT_TRUE(failure([&] { rs.MoveLast(); }).contains(QLatin1String("No current record")));
+    EXPECT_TRUE(failure([&] { rs.MoveFirst(); }).contains(QLatin1String("No current record")));
+    EXPECT_TRUE(failure([&] { rs.MoveNext(); }).contains(QLatin1String("No current record")));
+
+    rs.Close();
+    EXPECT_FALSE(rs.IsOpen());
+    EXPECT_FALSE(failure([&] { rs.EOF_(); }).isEmpty());
+}
+
+TEST_F(AdoTest, AddNewUpdateReadsTheAutoNumberBackAndStandsOnTheNewRow) {
+    const QString file = makeDatabase();
+    Connection cn;
+    cn.Open(ado::ConnectionString(file, "pw"));
+    Recordset rs;
+    rs.Open(QStringLiteral("Select * from tblUsers"), cn);
+    rs.AddNew();
+    EXPECT_TRUE(rs.Fields("pkStudentID").IsNull());
+    rs.Fields("tFirstname").SetValue(QStringLiteral("Cy"));
+    rs.Fields("nIcon").SetValue(12);
+    EXPECT_EQ(rs.Fields("tFirstname").Text(), QStringLiteral("Cy"));
+    rs.Update();
+    EXPECT_EQ(rs.Fields("pkStudentID").Value().toInt(), 3);
+    EXPECT_EQ(rs.Fields("tFirstname").Text(), QStringLiteral("Cy"));
+    EXPECT_EQ(rs.RecordCount(), 3);
+
+    // AUTOINCREMENT never reuses a deleted key.
+    rs.Delete();
+    rs.AddNew();
+    rs.Fields(1).SetValue(QStringLiteral("Di"));
+    rs.Update();
+    EXPECT_EQ(rs.Fields(0).Value().toInt(), 4);
+
+    // Nothing set at all still adds a row.
+    rs.AddNew();
+    rs.Update();
+    EXPECT_EQ(rs.Fields(0).Value().toInt(), 5);
+    EXPECT_TRUE(rs.Fields("tFirstname").IsNull());
+
+    // CancelUpdate drops a pending row.
+    rs.AddNew();
+    rs.Fields(1).SetValue(QStringLiteral("never"));
+    rs.CancelUpdate();
+    rs.Close();
+
+    Connection other;
+    other.Open(ado::ConnectionString(file, "pw"));
+    Recordset check;
+    check.Open(QStringLiteral("SELECT tFirstname FROM tblUsers ORDER BY pkStudentID"), other);
+    QStringList names;
+    for (; !check.EOF_(); check.MoveNext())
+        names << check.Fields(0).Text();
+    EXPECT_EQ(names, (QStringList{"Ana", "Bo", "Di", ""}));
+}
+
+TEST_F(AdoTest, EditingAFieldAndUpdateChangesTheStoredRow) {
+    const QString file = makeDatabase();
+    Connection cn;
+    cn.Open(ado::ConnectionString(file, "pw"));
+    Recordset rs;
+    rs.Open(QStringLiteral("SELECT * FROM tblUsers WHERE pkStudentID = 2"), cn);
+    rs.Fields("tLastname").SetValue(QStringLiteral("Berg"));
+    rs.Fields("nScore").SetValue(1.25);
+    rs.Fields("bL1").SetValue(true);
+    rs.Update();
+    EXPECT_EQ(rs.Fields("tLastname").Text(), QStringLiteral("Berg"));
+
+    // Moving off an edited row writes it, as the cursor does in ADO.
+    rs.Open(QStringLiteral("SELECT * FROM tblUsers ORDER BY pkStudentID"), cn);
+    rs.Fields("tFirstname").SetValue(QStringLiteral("Anna"));
+    rs.MoveNext();
+    // A null QString writes empty text, an invalid variant writes Null.
+    rs.Fields("tFirstname").SetValue(QString());
+    rs.Fields("nIcon").SetValue(QVariant());
+    rs.Update();
+    rs.Close();
+
+    Recordset check;
+    check.Open(QStringLiteral("SELECT * FROM tblUsers WHERE bL1 = True ORDER BY pkStudentID"), cn);
+    ASSERT_EQ(check.RecordCount(), 2);
+    EXPECT_EQ(check.Fields("tFirstname").Text(), QStringLiteral("Anna"));
+    check.MoveNext();
+    EXPECT_FALSE(check.Fields("tFirstname").IsNull());
+    EXPECT_EQ(check.Fields("tFirstname").Text(), QString());
+    EXPECT_TRUE(check.Fields("nIcon").IsNull());
+    EXPECT_EQ(check.Fields("tLastname").Text(), QStringLiteral("Berg"));
+    EXPECT_DOUBLE_EQ(check.Fields("nScore").Value().toDouble(), 1.25);
+}
+
+TEST_F(AdoTest, DeleteRemovesTheCurrentRowAndMoveNextGoesOn) {
+    const QString file = makeDatabase();
+    Connection cn;
+    cn.Open(ado::ConnectionString(file, "pw"));
+    cn.Execute(QStringLiteral("INSERT INTO tblUsers(tFirstname) VALUES ('Cy')"));
+    Recordset rs;
+    rs.Open(QStringLiteral("SELECT * FROM tblUsers ORDER BY pkStudentID"), cn);
+    rs.MoveNext(); // Bo
+    rs.Delete();
+    EXPECT_TRUE(failure([&] { rs.Fields(1).Value(); }).contains(QLatin1String("deleted")));
+    EXPECT_FALSE(rs.EOF_());
+    rs.Update(); // nothing pending: harmless, as in the usual delete loop
+    rs.MoveNext();
+    EXPECT_EQ(rs.Fields(1).Text(), QStringLiteral("Cy"));
+    EXPECT_EQ(rs.RecordCount(), 2);
+    rs.MovePrevious(); // skips the deleted row
+    EXPECT_EQ(rs.Fields(1).Text(), QStringLiteral("Ana"));
+
+    // The delete loop: delete, update, move next until the end.
+    rs.Open(QStringLiteral("SELECT * FROM tblUsers"), cn);
+    int deleted = 0;
+    while (!rs.EOF_()) {
+        rs.Delete();
+        rs.Update();
+        rs.MoveNext();
+        ++deleted;
+    }
+    EXPECT_EQ(deleted, 2);
+    EXPECT_EQ(rs.RecordCount(), 0);
+    rs.Open(QStringLiteral("tblUsers"), cn);
+    EXPECT_EQ(rs.RecordCount(), 0);
+    EXPECT_FALSE(failure([&] { rs.Delete(); }).isEmpty());
+}
+
+TEST_F(AdoTest, BoundParametersKeepQuotesAndNeverBreakTheQuery) {
+    const QString file = makeDatabase();
+    Connection cn;
+    cn.Open(ado::ConnectionString(file, "pw"));
+    Recordset rs;
+    rs.Open(QStringLiteral("select * from tblUsers"), cn);
+    rs.AddNew();
+    rs.Fields("tFirstname").SetValue(QStringLiteral("Seán"));
+    rs.Fields("tLastname").SetValue(QStringLiteral("O'Brien"));
+    rs.Update();
+    const int key = rs.Fields("pkStudentID").Value().toInt();
+
+    rs.Open(QStringLiteral("select * from tblUsers where tLastname = ? and tFirstname = ?"), cn,
+            {QStringLiteral("O'Brien"), QStringLiteral("Seán")});
+    ASSERT_EQ(rs.RecordCount(), 1);
+    EXPECT_EQ(rs.Fields("pkStudentID").Value().toInt(), key);
+
+    rs.Open(QStringLiteral("select * from tblUsers where tFirstname = ?"), cn,
+            {QStringLiteral("x' OR '1'='1")});
+    EXPECT_EQ(rs.RecordCount(), 0);
+
+    EXPECT_TRUE(failure([&] {
+                    rs.Open(QStringLiteral("select * from tblUsers where tFirstname = ?"), cn);
+                }).contains(QLatin1String("parameter")));
+}
+
+TEST_F(AdoTest, LongBinaryValuesAreReadOnlyWhenAskedFor) {
+    const QString file = makeDatabase();
+    QByteArray sound("RIFF");
+    for (int i = 0; i < 100000; ++i)
+        sound.append(char(i % 251));
+    {
+        Connection cn;
+        cn.Open(ado::ConnectionString(file, "pw"));
+        cn.Execute(QStringLiteral("INSERT INTO tblPhrases VALUES (1, 'uno', ?), (2, 'dos', NULL)"),
+                   {sound});
+    }
+    Connection cn;
+    cn.Open(ado::ConnectionString(file, "pw"));
+    Recordset rs;
+    rs.Open(QStringLiteral("SELECT * FROM tblPhrases ORDER BY pkPhraseNo"), cn);
+
+    EXPECT_EQ(rs.Fields("tPhrase").Text(), QStringLiteral("uno"));
+    // Change the stored sound after the row was read: a recordset that had
+    // read the sound with the row would still hand out the old bytes.
+    {
+        Connection writer;
+        writer.Open(ado::ConnectionString(file, "pw"));
+        writer.Execute(QStringLiteral("UPDATE tblPhrases SET bsound = ? WHERE pkPhraseNo = 1"),
+                       {QByteArray("XY") + sound.mid(2)});
+    }
+    EXPECT_EQ(rs.Fields("bsound").ActualSize(), sound.size());
+    const QByteArray head = rs.Fields("bsound").GetChunk(4);
+    EXPECT_EQ(head, QByteArray("XYFF"));
+    EXPECT_EQ(rs.Fields("bsound").GetChunk(3), sound.mid(4, 3)); // chunks continue
+    EXPECT_EQ(rs.Fields("bsound").GetChunk(-1).size(), sound.size() - 7);
+    EXPECT_TRUE(rs.Fields("bsound").GetChunk(10).isEmpty());
+    EXPECT_EQ(rs.Fields("bsound").Value().toByteArray().mid(2), sound.mid(2));
+    EXPECT_FALSE(rs.Fields("bsound").IsNull());
+
+    rs.MoveNext(); // a new row starts at its first byte again
+    EXPECT_TRUE(rs.Fields("bsound").IsNull());
+    EXPECT_EQ(rs.Fields("bsound").ActualSize(), 0);
+    EXPECT_TRUE(rs.Fields("bsound").GetChunk(-1).isEmpty());
+    rs.MovePrevious();
+    EXPECT_EQ(rs.Fields("bsound").GetChunk(rs.Fields("bsound").ActualSize()).left(2),
+              QByteArray("XY"));
+
+    // Writing a blob through a field.
+    rs.Fields("bsound").SetValue(QByteArray("RIFFnew"));
+    rs.Update();
+    EXPECT_EQ(rs.Fields("bsound").GetChunk(-1), QByteArray("RIFFnew"));
+}
+
+TEST_F(AdoTest, ViewsAndComplexQueriesAreReadOnlySnapshots) {
+    const QString file = makeDatabase();
+    Connection cn;
+    cn.Open(ado::ConnectionString(file, "pw"));
+    Recordset rs;
+    rs.Open(QStringLiteral("qryNames"), cn);
+    EXPECT_FALSE(rs.IsUpdatable());
+    ASSERT_EQ(rs.RecordCount(), 2);
+    EXPECT_EQ(rs.Fields("tFirstname").Text(), QStringLiteral("Ana"));
+    rs.MoveLast();
+    EXPECT_EQ(rs.Fields("TFIRSTNAME").Text(), QStringLiteral("Bo"));
+
+    rs.Open(QStringLiteral("SELECT * FROM qryNames WHERE tFirstname = ?"), cn,
+            {QStringLiteral("Bo")});
+    ASSERT_EQ(rs.RecordCount(), 1);
+    const QString e = failure([&] { rs.Fields("tLastname").SetValue(QStringLiteral("x")); });
+    EXPECT_TRUE(e.contains(QLatin1String("read-only"))) << e.toStdString();
+    EXPECT_TRUE(failure([&] { rs.Delete(); }).contains(QLatin1String("read-only")));
+    EXPECT_TRUE(failure([&] { rs.AddNew(); }).contains(QLatin1String("read-only")));
+
+    rs.Open(QStringLiteral("SELECT DISTINCT bL1 FROM tblUsers ORDER BY bL1"), cn);
+    EXPECT_EQ(rs.RecordCount(), 2);
+    EXPECT_FALSE(rs.IsUpdatable());
+    rs.Open(QStringLiteral("SELECT count(*) AS n FROM tblUsers"), cn);
+    EXPECT_EQ(rs.Fields("n").Value().toInt(), 2);
+    rs.Open(QStringLiteral("SELECT u.tFirstname, p.tPhrase FROM tblUsers u LEFT JOIN tblPhrases "
+                           "p ON p.pkPhraseNo = u.pkStudentID"),
+            cn);
+    EXPECT_EQ(rs.RecordCount(), 2);
+    EXPECT_TRUE(rs.Fields("tPhrase").IsNull());
+}
+
+TEST_F(AdoTest, ReadOnlyFileOpensForReadingAndRefusesWrites) {
+    const QString file = makeDatabase();
+    QFile original(file);
+    ASSERT_TRUE(original.open(QIODevice::ReadOnly));
+    const QByteArray before = original.readAll();
+    original.close();
+    QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::ReadUser);
+    Connection cn;
+    cn.Open(ado::ConnectionString(file, "pw"));
+    EXPECT_TRUE(cn.IsReadOnly());
+    Recordset rs;
+    rs.Open(QStringLiteral("SELECT * FROM tblUsers"), cn);
+    EXPECT_EQ(rs.RecordCount(), 2);
+    rs.Fields("tFirstname").SetValue(QStringLiteral("Zed"));
+    const QString e = failure([&] { rs.Update(); });
+    EXPECT_TRUE(e.contains(QLatin1String("read-only"))) << e.toStdString();
+    rs.CancelUpdate();
+    EXPECT_EQ(rs.Fields("tFirstname").Text(), QStringLiteral("Ana"));
+    rs.Close();
+    cn.Close();
+    QFile after(file);
+    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+    EXPECT_EQ(after.readAll(), before);
+    QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+TEST_F(AdoTest, LockedDatabaseFailsWithALockedDescription) {
+    const QString file = makeDatabase();
+    Connection holder;
+    holder.Open(ado::ConnectionString(file, "pw"));
+    Connection cn;
+    cn.Open(ado::ConnectionString(file, "pw"));
+    cn.SetBusyTimeout(50);
+    holder.Execute(QStringLiteral("BEGIN EXCLUSIVE"));
+    Recordset rs;
+    const QString e = failure([&] { rs.Open(QStringLiteral("SELECT * FROM tblUsers"), cn); });
+    EXPECT_TRUE(e.contains(QLatin1String("locked"))) << e.toStdString();
+    holder.Execute(QStringLiteral("ROLLBACK"));
+    rs.Open(QStringLiteral("SELECT * FROM tblUsers"), cn);
+    EXPECT_EQ(rs.RecordCount(), 2);
+}
+
+TEST_F(AdoTest, WritersWaitForAShortLockOfAnotherConnection) {
+    const QString file = makeDatabase();
+    Connection holder;
+    holder.Open(ado::ConnectionString(file, "pw"));
+    Connection cn;
+    cn.Open(ado::ConnectionString(file, "pw"));
+    // An activity writing its scores holds the lock for a moment; the
+    // program's own write must wait for it instead of failing.
+    holder.Execute(QStringLiteral("BEGIN IMMEDIATE"));
+    std::thread release([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        holder.Execute(QStringLiteral("COMMIT"));
+    });
+    Recordset rs;
+    rs.Open(QStringLiteral("SELECT * FROM tblUsers"), cn);
+    rs.AddNew();
+    rs.Fields("tFirstname").SetValue(QStringLiteral("Cy"));
+    const QString e = failure([&] { rs.Update(); });
+    release.join();
+    EXPECT_EQ(e, QString());
+    EXPECT_EQ(rs.RecordCount(), 3);
+}
+
+TEST_F(AdoTest, ExecuteRunsSeveralStatementsAndBindsInOrder) {
+    const QString file = makeDatabase();
+    Connection cn;
+    cn.Open(ado::ConnectionString(file, "pw"));
+    cn.Execute(QStringLiteral("DELETE FROM tblUsers WHERE tFirstname = ?; "
+                              "INSERT INTO tblUsers(tFirstname, nIcon) VALUES (?, ?);"),
+               {QStringLiteral("Ana"), QStringLiteral("It's"), 9});
+    Recordset rs;
+    rs.Open(QStringLiteral("SELECT * FROM tblUsers ORDER BY pkStudentID"), cn);
+    ASSERT_EQ(rs.RecordCount(), 2);
+    rs.MoveLast();
+    EXPECT_EQ(rs.Fields("tFirstname").Text(), QStringLiteral("It's"));
+    EXPECT_EQ(rs.Fields("nIcon").Value().toInt(), 9);
+    EXPECT_FALSE(failure([&] { cn.Execute(QStringLiteral("SELECT ?"), {}); }).isEmpty());
+    EXPECT_FALSE(failure([&] { cn.Execute(QStringLiteral("SELECT 1"), {1}); }).isEmpty());
+    EXPECT_TRUE(failure([&] {
+                    cn.Execute(QStringLiteral("DROP TABLE tblGone"));
+                }).contains(QLatin1String("tblGone")));
+}
+
+TEST_F(AdoTest, ClosedConnectionIsReported) {
+    const QString file = makeDatabase();
+    Connection cn;
+    cn.Open(ado::ConnectionString(file, "pw"));
+    Recordset rs;
+    rs.Open(QStringLiteral("SELECT * FROM tblUsers"), cn);
+    cn.Close();
+    EXPECT_FALSE(failure([&] { rs.MoveNext(); }).isEmpty());
+    EXPECT_FALSE(failure([&] { cn.Execute(QStringLiteral("SELECT 1")); }).isEmpty());
+}
+
+} // namespace
