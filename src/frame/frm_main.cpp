@@ -41,7 +41,7 @@ frmMain::frmMain(Program &program, QWidget *parent)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Main Menu"));
-    setFixedSize(twips::ToPixels(kWidthTwips), twips::ToPixels(kHeightTwips));
+    setFixedSize(TwipsToPixels(kWidthTwips), TwipsToPixels(kHeightTwips));
     setMouseTracking(true);
     program.setWindows(this);
     buildControls();
@@ -315,7 +315,7 @@ void frmMain::Get_Settings()
         btnOpenSubjectsFolder->setText(p.captions[142]);
         pendingMessage = p.captions[63];
         pendingLink.clear();
-        picMenu->move(twips::ToPixels(100 - twips::ToTwips(picMenu->width())), picMenu->y());
+        picMenu->move(TwipsToPixels(100 - PixelsToTwips(picMenu->width())), picMenu->y());
         highestActivityIndex = FileAct.ListCount() - 1;
         lblMoreActs->setText(p.captions[114]);
         lblURL->setText(p.captions[94]);
@@ -356,11 +356,11 @@ void frmMain::placeMenuLink(int k, const QString &text, const QString &link)
     if (k > 0) {
         auto *img = new QLabel(picMenu);
         img->setObjectName(QStringLiteral("imgMenu%1").arg(k));
-        img->setGeometry(imgMenu[k - 1]->geometry().translated(0, twips::ToPixels(750)));
+        img->setGeometry(imgMenu[k - 1]->geometry().translated(0, TwipsToPixels(750)));
         img->setPixmap(imgMenu[0]->pixmap());
         auto *lbl = new QLabel(picMenu);
         lbl->setObjectName(QStringLiteral("lblMenu%1").arg(k));
-        lbl->setGeometry(lblMenu[k - 1]->geometry().translated(0, twips::ToPixels(750)));
+        lbl->setGeometry(lblMenu[k - 1]->geometry().translated(0, TwipsToPixels(750)));
         lbl->setStyleSheet(lblMenu[0]->styleSheet());
         imgMenu << img;
         lblMenu << lbl;

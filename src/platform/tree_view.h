@@ -52,7 +52,8 @@ public:
     // Index of the n-th (0-based) child of a node, or 0.
     int ChildAt(int index, int n) const;
 
-    // The selected node, 0 when none.
+    // The selected node, 0 when none. Selecting a node expands its
+    // ancestors so that it can be seen; Select(0) clears the selection.
     int Selected() const;
     void Select(int index);
 
@@ -63,7 +64,10 @@ public:
 signals:
     void nodeAdded(const TreeView::Node *node);
     void nodeAboutToBeRemoved(const TreeView::Node *node);
+    // Text, tag, bold or pictures changed.
     void nodeChanged(const TreeView::Node *node);
+    // Emitted only when the state really changes, by code or by the view.
+    void expandedChanged(const TreeView::Node *node, bool expanded);
     void selectionChanged(const TreeView::Node *node);
     void cleared();
 

@@ -22,7 +22,7 @@ frmSplash::frmSplash(Program &program, const QPixmap &logo, QWidget *parent)
 {
     setObjectName(QStringLiteral("frmSplash"));
     setWindowTitle(program.identity.productTitle);
-    resize(twips::ToPixels(4695), twips::ToPixels(4080));
+    resize(TwipsToPixels(4695), TwipsToPixels(4080));
 
     imgLogo = new QLabel(this);
     imgLogo->setObjectName(QStringLiteral("imgLogo"));

@@ -1,0 +1,142 @@
+#include "platform/sound.h"
+#include "support/test_env.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QtEndian>
+
+#include <cmath>
+#include <cstdlib>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A PCM wave image of a tone: bits 8 or 16, any rate and channel count.
+QByteArray toneWave(double seconds, int rate = 22050, int bits = 16, int channels = 1) {
+    const int frames = static_cast<int>(seconds * rate);
+    const int bytesPerSample = bits / 8;
+    QByteArray data;
+    for (int i = 0; i < frames; ++i) {
+        const double s = std::sin(i * 2 * M_PI * 440.0 / rate) * 0.3;
+        for (int c = 0; c < channels; ++c) {
+            if (bits == 8) {
+                data.append(static_cast<char>(128 + static_cast<int>(s * 127)));
+            } else {
+                const qint16 v = qToLittleEndian(static_cast<qint16>(s * 32767));
+                data.append(reinterpret_cast<const char *>(&v), 2);
+            }
+        }
+    }
+    auto u32 = [](quint32 v) {
+        v = qToLittleEndian(v);
+        return QByteArray(reinterpret_cast<const char *>(&v), 4);
+    };
+    auto u16 = [](quint16 v) {
+        v = qToLittleEndian(v);
+        return QByteArray(reinterpret_cast<const char *>(&v), 2);
+    };
+    QByteArray wave = "RIFF" + u32(36 + data.size()) + "WAVE" + "fmt " + u32(16) + u16(1) +
+                      u16(channels) + u32(rate) + u32(rate * channels * bytesPerSample) +
+                      u16(channels * bytesPerSample) + u16(bits) + "data" + u32(data.size());
+    return wave + data;
+}
+
+qint64 millisecondsOf(const std::function<void()> &action) {
+    QElapsedTimer timer;
+    timer.start();
+    action();
+    return timer.elapsed();
+}
+
+} // namespace
+
+TEST(SoundPlayer, SynchronousPlayReturnsAfterTheSoundFromMemoryOrFile) {
+    TestEnv env;
+    SoundPlayer player;
+    ASSERT_TRUE(player.HasDevice()) << "the test driver provides a device";
+
+    const QByteArray wave = toneWave(0.3);
+    EXPECT_GE(millisecondsOf([&] { player.PlayMemory(wave, false); }), 280);
+    EXPECT_FALSE(player.IsPlaying());
+
+    // Another format (8-bit stereo at a low rate) is converted, not played
+    // faster or slower.
+    const QString path = env.tempFolder() + "phrase.wav";
+    writeFile(path, toneWave(0.3, 11025, 8, 2));
+    EXPECT_GE(millisecondsOf([&] { player.PlayFile(path, false); }), 280);
+    EXPECT_FALSE(player.IsPlaying());
+}
+
+TEST(SoundPlayer, AsynchronousPlayReturnsWhileTheSoundGoesOnAndTheNextReplacesIt) {
+    SoundPlayer player;
+    player.PlayMemory(toneWave(3.0), true);
+    EXPECT_TRUE(player.IsPlaying());
+    EXPECT_GT(player.PendingMilliseconds(), 1000);
+
+    player.PlayMemory(toneWave(0.5), true);
+    EXPECT_TRUE(player.IsPlaying());
+    EXPECT_LE(player.PendingMilliseconds(), 500) << "the first sound is gone";
+
+    // A synchronous sound also replaces it and waits only for itself.
+    player.PlayMemory(toneWave(3.0), true);
+    player.PlayMemory(toneWave(0.2), false);
+    EXPECT_FALSE(player.IsPlaying());
+    EXPECT_EQ(player.PendingMilliseconds(), 0);
+
+    player.PlayMemory(toneWave(3.0), true);
+    player.Stop();
+    EXPECT_FALSE(player.IsPlaying());
+}
+
+TEST(SoundPlayer, DataThatIsNotAWaveIsSilentAndStopsTheCurrentSound) {
+    TestEnv env;
+    SoundPlayer player;
+    const QString text = env.tempFolder() + "notes.wav";
+    writeFile(text, "this is not a wave file at all, just text\r\n");
+    QByteArray truncated = toneWave(0.3).left(30);
+
+    for (const auto &play : std::vector<std::function<void()>>{
+             [&] { player.PlayFile(text, false); },
+             [&] { player.PlayFile(env.tempFolder() + "missing.wav", false); },
+             [&] { player.PlayMemory(QByteArray(), false); },
+             [&] { player.PlayMemory(truncated, true); },
+             [&] { player.PlayMemory(QByteArray(1000, '\0'), true); },
+         }) {
+        player.PlayMemory(toneWave(3.0), true);
+        ASSERT_TRUE(player.IsPlaying());
+        play();
+        EXPECT_FALSE(player.IsPlaying());
+        EXPECT_EQ(player.PendingMilliseconds(), 0);
+    }
+}
+
+TEST(SoundPlayer, WithoutADeviceEveryCallIsSilent) {
+    SoundPlayer player("no such output device");
+    EXPECT_FALSE(player.HasDevice());
+    player.PlayMemory(toneWave(3.0), false);
+    player.PlayMemory(toneWave(3.0), true);
+    EXPECT_FALSE(player.IsPlaying());
+    EXPECT_EQ(player.PendingMilliseconds(), 0);
+    player.Stop();
+
+    // A working player beside it is not disturbed.
+    SoundPlayer working;
+    working.PlayMemory(toneWave(1.0), true);
+    EXPECT_TRUE(working.IsPlaying());
+}
+
+TEST(SoundPlayerDeathTest, WithoutAnAudioDriverEveryCallIsSilent) {
+    // SDL reads the driver when its audio starts, so this runs in a fresh
+    // process of its own.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            qputenv("SDL_AUDIODRIVER", "nonexistent-driver");
+            SoundPlayer player;
+            player.PlayMemory(toneWave(30.0), false);
+            player.PlayMemory(toneWave(30.0), true);
+            std::exit(!player.HasDevice() && !player.IsPlaying() ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
