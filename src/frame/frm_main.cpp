@@ -70,20 +70,20 @@ void frmMain::buildControls()
     auto button = [&](const char *name, const QString &text, int left, int top) {
         auto *b = new QPushButton(text, central);
         b->setObjectName(QLatin1String(name));
-        twips::Place(b, left, top, 2520, 420);
+        PlaceTwips(*b, left, top, 2520, 420);
         return b;
     };
 
     lblSelectSubject = label("lblSelectSubject", central, QStringLiteral("1. Select A Spanish Subject"));
-    twips::Place(lblSelectSubject, 360, 240, 5175, 495);
+    PlaceTwips(*lblSelectSubject, 360, 240, 5175, 495);
     lblSelectActivity = label("lblSelectActivity", central, QStringLiteral("2. Select an Activity Below"));
-    twips::Place(lblSelectActivity, 5880, 240, 5055, 615);
+    PlaceTwips(*lblSelectActivity, 5880, 240, 5055, 615);
     for (QLabel *heading : {lblSelectSubject, lblSelectActivity})
         heading->setStyleSheet(QStringLiteral("font-size: 13pt; font-weight: bold; color: #123a52;"));
 
     TreeFoldersView = new TreeViewWidget(&TreeFolders, central);
     TreeFoldersView->setObjectName(QStringLiteral("TreeFolders"));
-    twips::Place(TreeFoldersView, 360, 840, 5175, 5880);
+    PlaceTwips(*TreeFoldersView, 360, 840, 5175, 5880);
     ImageList treePictures;
     for (int i = 1; i <= 11; ++i)
         treePictures.Add(QPixmap(QStringLiteral(":/tree/%1.png").arg(i)));
@@ -96,30 +96,30 @@ void frmMain::buildControls()
     btnAdmin = button("btnAdmin", QStringLiteral("Progress"), 3015, 7380);
 
     imgLogo = label("imgLogo", central, QString());
-    twips::Place(imgLogo, 360, 7920, 3750, 1200);
+    PlaceTwips(*imgLogo, 360, 7920, 3750, 1200);
     imgLogo->setScaledContents(true);
 
     PicActsHolder = new QWidget(central);
     PicActsHolder->setObjectName(QStringLiteral("PicActsHolder"));
-    twips::Place(PicActsHolder, 5880, 840, 5235, 5175);
+    PlaceTwips(*PicActsHolder, 5880, 840, 5235, 5175);
     picActs = new QWidget(PicActsHolder);
     picActs->setObjectName(QStringLiteral("picActs"));
-    twips::Place(picActs, 0, 0, 5265, 5175);
+    PlaceTwips(*picActs, 0, 0, 5265, 5175);
     lblMoreActs = label("lblMoreActs", picActs, QStringLiteral("Download more activities"));
-    twips::Place(lblMoreActs, 0, 45, 4800, 300);
+    PlaceTwips(*lblMoreActs, 0, 45, 4800, 300);
     lblMoreActs->setStyleSheet(QStringLiteral("color: #123a52; text-decoration: underline;"));
 
     Picture1 = new QWidget(central);
     Picture1->setObjectName(QStringLiteral("Picture1"));
-    twips::Place(Picture1, 6000, 6300, 5640, 1530);
+    PlaceTwips(*Picture1, 6000, 6300, 5640, 1530);
     Picture1->setAttribute(Qt::WA_StyledBackground);
     Picture1->setStyleSheet(QStringLiteral("#Picture1 { border-image: url(:/menu/ticker_frame.png); }"));
     PicMsg = new QWidget(Picture1);
     PicMsg->setObjectName(QStringLiteral("PicMsg"));
-    twips::Place(PicMsg, 240, 240, 5175, 1170);
+    PlaceTwips(*PicMsg, 240, 240, 5175, 1170);
     PicMsg->setProperty("Tag", QStringLiteral("GOUP"));
     lblMsg = label("lblMsg", PicMsg, QString());
-    twips::Place(lblMsg, 120, 50, 5055, 1020);
+    PlaceTwips(*lblMsg, 120, 50, 5055, 1020);
     lblMsg->setWordWrap(true);
     lblMsg->setAlignment(Qt::AlignCenter);
 
@@ -127,21 +127,21 @@ void frmMain::buildControls()
     picMenu->setObjectName(QStringLiteral("picMenu"));
     picMenu->setAttribute(Qt::WA_StyledBackground);
     picMenu->setStyleSheet(QStringLiteral("#picMenu { background: #1d4e6b; border-right: 4px solid #f0a030; }"));
-    twips::Place(picMenu, -3720, -120, 3885, 9765);
+    PlaceTwips(*picMenu, -3720, -120, 3885, 9765);
     lblCaption = label("lblCaption", picMenu, QStringLiteral("\u00bfEn qu\u00e9 le podemos ayudar?"));
-    twips::Place(lblCaption, 240, 360, 3615, 525);
+    PlaceTwips(*lblCaption, 240, 360, 3615, 525);
     lblCaption->setStyleSheet(QStringLiteral("color: white; font-weight: bold;"));
     lblCaption->setWordWrap(true);
     imgMenu << label("imgMenu0", picMenu, QString());
-    twips::Place(imgMenu[0], 240, 1200, 240, 240);
+    PlaceTwips(*imgMenu[0], 240, 1200, 240, 240);
     imgMenu[0]->setPixmap(QPixmap(QStringLiteral(":/menu/bullet.png")));
     imgMenu[0]->setVisible(false);
     lblMenu << label("lblMenu0", picMenu, QString());
-    twips::Place(lblMenu[0], 600, 1170, 3135, 480);
+    PlaceTwips(*lblMenu[0], 600, 1170, 3135, 480);
     lblMenu[0]->setStyleSheet(QStringLiteral("color: white;"));
     lblMenu[0]->setVisible(false);
     lblURL = label("lblURL", picMenu, QString());
-    twips::Place(lblURL, 240, 8880, 3500, 300);
+    PlaceTwips(*lblURL, 240, 8880, 3500, 300);
     lblURL->setStyleSheet(QStringLiteral("color: #ffd080;"));
     picMenu->raise();
 

@@ -26,13 +26,13 @@ frmSplash::frmSplash(Program &program, const QPixmap &logo, QWidget *parent)
 
     imgLogo = new QLabel(this);
     imgLogo->setObjectName(QStringLiteral("imgLogo"));
-    twips::Place(imgLogo, 480, 360, 3750, 1200);
+    PlaceTwips(*imgLogo, 480, 360, 3750, 1200);
     imgLogo->setPixmap(logo);
     imgLogo->setScaledContents(true);
 
     lblVersion = new QLabel(this);
     lblVersion->setObjectName(QStringLiteral("lblVersion"));
-    twips::Place(lblVersion, 2160, 1350, 1845, 450);
+    PlaceTwips(*lblVersion, 2160, 1350, 1845, 450);
     lblVersion->setStyleSheet(QStringLiteral("color: #b8b8b8;"));
     const ProgramSettings &s = program.settings();
     lblVersion->setText(VersionText(s.versionMajor, s.versionMinor, s.versionRevision));
@@ -43,7 +43,7 @@ frmSplash::frmSplash(Program &program, const QPixmap &logo, QWidget *parent)
     for (int i = 0; i < 2; ++i) {
         lblCatchyWord[i] = new QLabel(catchLine, this);
         lblCatchyWord[i]->setObjectName(QStringLiteral("lblCatchyWord%1").arg(i));
-        twips::Place(lblCatchyWord[i], positions[i][0], positions[i][1], 3885, 1080);
+        PlaceTwips(*lblCatchyWord[i], positions[i][0], positions[i][1], 3885, 1080);
         lblCatchyWord[i]->setAlignment(Qt::AlignCenter);
         lblCatchyWord[i]->setWordWrap(true);
         lblCatchyWord[i]->setStyleSheet(
@@ -52,17 +52,17 @@ frmSplash::frmSplash(Program &program, const QPixmap &logo, QWidget *parent)
 
     lblLoading = new QLabel(modMain::Safe_Caption(program, 53), this);
     lblLoading->setObjectName(QStringLiteral("lblLoading"));
-    twips::Place(lblLoading, 480, 2520, 3765, 225);
+    PlaceTwips(*lblLoading, 480, 2520, 3765, 225);
 
     txtStatus = new QPlainTextEdit(this);
     txtStatus->setObjectName(QStringLiteral("txtStatus"));
-    twips::Place(txtStatus, 420, 2760, 3840, 870);
+    PlaceTwips(*txtStatus, 420, 2760, 3840, 870);
     txtStatus->setReadOnly(true);
     txtStatus->setStyleSheet(QStringLiteral("background: white; font-size: 8pt;"));
 
     lblCopyRight = new QLabel(QString::fromUtf8(kLegalNotice), this);
     lblCopyRight->setObjectName(QStringLiteral("lblCopyRight"));
-    twips::Place(lblCopyRight, 0, 3720, 4695, 210);
+    PlaceTwips(*lblCopyRight, 0, 3720, 4695, 210);
     lblCopyRight->setAlignment(Qt::AlignCenter);
     lblCopyRight->setStyleSheet(QStringLiteral("font-size: 7pt; color: #404040;"));
 }
