@@ -41,6 +41,10 @@ public:
 
     void Get_Settings();
     void Check_Resolution();
+    // After a successful login: rights, menu texts, the ticker's greeting and
+    // the caption for the current student; then shows the window and starts
+    // the ticker.
+    void Show_For_Student(bool administrator);
     // Public for the virtual subject editor, which asks for a rebuild on close.
     void Refresh_Subjects();
 
@@ -96,7 +100,8 @@ public:
     bool SplashVisible() override;
     void SplashPrepend(const QString &line) override;
     void SplashSetStatus(const QString &text) override;
-    void ShowNotice(const QString &caption, const QString &text, int heightTwips, int fontSize) override;
+    void ShowNotice(const QString &caption, const QString &text, int heightTwips,
+                    int fontSize) override;
     bool NoticeVisible() override;
     void SetNoticeText(const QString &text) override;
     void UnloadNotice() override;

@@ -1,14 +1,350 @@
 #include "students/frm_login.h"
 
 #include "frame/frm_main.h"
+#include "frame/mod_main.h"
+#include "frame/program.h"
+#include "platform/host.h"
+#include "platform/twips.h"
+#include "shell/frm_splash.h"
+#include "shell/tiled_background.h"
+#include "students/frm_new_user.h"
 
-frmLogin::frmLogin(Program &program, frmMain &main, QWidget *parent)
-    : QDialog(parent), m_program(program), m_main(main)
-{
-    setObjectName(QStringLiteral("frmLogin"));
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDir>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QTreeWidget>
+
+namespace {
+
+constexpr int kFaceCount = 40;
+
+// Students are listed in alphabetical order of their display names, the way
+// people look for their own name: without regard to case.
+class StudentItem : public QTreeWidgetItem {
+public:
+    using QTreeWidgetItem::QTreeWidgetItem;
+    bool operator<(const QTreeWidgetItem &other) const override {
+        const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
+        return QString::localeAwareCompare(text(column).toLower(), other.text(column).toLower()) <
+               0;
+    }
+};
+
+void setBold(QTreeWidgetItem &item, bool bold) {
+    QFont font = item.font(0);
+    font.setBold(bold);
+    item.setFont(0, font);
 }
 
-void frmLogin::Form_Load()
-{
+} // namespace
+
+frmLogin::frmLogin(Program &program, frmMain &main, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_program(program), m_main(main),
+      m_background(QStringLiteral(":/tiles/background.png")) {
+    setObjectName(QStringLiteral("frmLogin"));
+    setWindowTitle(QStringLiteral("Login"));
+    setFixedSize(TwipsToPixels(5400), TwipsToPixels(5760));
+
+    lblInstructions = new QLabel(
+        QStringLiteral("Select your name from the list below or create a new user:"), this);
+    lblInstructions->setObjectName(QStringLiteral("lblInstructions"));
+    lblInstructions->setWordWrap(true);
+    PlaceTwips(*lblInstructions, 240, 180, 4920, 495);
+
+    ListView1 = new QTreeWidget(this);
+    ListView1->setObjectName(QStringLiteral("ListView1"));
+    ListView1->setColumnCount(6);
+    ListView1->setHeaderHidden(true);
+    for (int column = ID; column <= Icon; ++column)
+        ListView1->setColumnHidden(column, true);
+    ListView1->setRootIsDecorated(false);
+    ListView1->setIconSize(QSize(32, 32));
+    ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
+    PlaceTwips(*ListView1, 240, 780, 4920, 3120);
+
+    lblPassword = new QLabel(QStringLiteral("Enter Password"), this);
+    lblPassword->setObjectName(QStringLiteral("lblPassword"));
+    PlaceTwips(*lblPassword, 240, 4020, 2760, 255);
+    txtPassword = new QLineEdit(this);
+    txtPassword->setObjectName(QStringLiteral("txtPassword"));
+    txtPassword->setEchoMode(QLineEdit::Password);
+    PlaceTwips(*txtPassword, 240, 4290, 2760, 315);
+
+    const char *names[3] = {"btnLogin0", "btnLogin1", "btnLogin2"};
+    const QString texts[3] = {QStringLiteral("&Login"), QStringLiteral("New"),
+                              QStringLiteral("Edit")};
+    for (int i = 0; i < 3; ++i) {
+        btnLogin[i] = new QPushButton(texts[i], this);
+        btnLogin[i]->setObjectName(QLatin1String(names[i]));
+        // As on the desktop this program comes from, Enter presses the
+        // focused button.
+        btnLogin[i]->setAutoDefault(true);
+        PlaceTwips(*btnLogin[i], 240 + i * 1680, 4860, 1560, 480);
+        connect(btnLogin[i], &QPushButton::pressed, this, &frmLogin::playClick);
+        connect(btnLogin[i], &QPushButton::released, this, &frmLogin::playClick);
+        connect(btnLogin[i], &QPushButton::clicked, this, [this, i] { btnLogin_Click(i); });
+    }
+
+    // Holds the focus when the selected student needs no password, so that
+    // Enter logs in; it sits outside the visible area.
+    btnNull = new QPushButton(this);
+    btnNull->setObjectName(QStringLiteral("btnNull"));
+    btnNull->setAutoDefault(true);
+    btnNull->setFlat(true);
+    PlaceTwips(*btnNull, -600, -600, 150, 150);
+    connect(btnNull, &QPushButton::clicked, this, &frmLogin::btnNull_Click);
+
+    connect(txtPassword, &QLineEdit::returnPressed, this, [this] { btnLogin_Click(0); });
+    connect(ListView1, &QTreeWidget::itemClicked, this, [this] { ListView1_Click(); });
+    // Moving through the list with the keys must show or hide the password
+    // box just as a click does.
+    connect(ListView1, &QTreeWidget::currentItemChanged, this, [this] { ListView1_Click(); });
+    connect(ListView1, &QTreeWidget::itemDoubleClicked, this, [this] { btnLogin_Click(0); });
+}
+
+frmLogin::~frmLogin() = default;
+
+void frmLogin::Form_Load() {
+    try {
+        update();
+        LoginSucceeded = false;
+        ImageList1.Clear();
+        for (int n = 1; n <= kFaceCount; ++n)
+            ImageList1.Add(QPixmap(QStringLiteral(":/faces/%1.png").arg(100 + n)));
+        Load_Students();
+        if (m_program.ended)
+            return;
+        const Captions &c = m_program.captions;
+        setWindowTitle(c[29] + QLatin1Char(' ') + m_program.identity.productTitle);
+        lblInstructions->setText(c[26]);
+        lblPassword->setText(c[37]);
+        btnLogin[0]->setText(c[28]);
+        btnLogin[1]->setText(c[27]);
+        btnLogin[2]->setText(c[44]);
+        if (ListView1->topLevelItemCount() > 0) {
+            ListView1_Click();
+        } else {
+            lblPassword->hide();
+            txtPassword->hide();
+        }
+    } catch (const std::exception &e) {
+        m_program.host().MsgBox(modMain::Safe_Caption(m_program, 149) + QStringLiteral("\r\n\r\n") +
+                                    QStringLiteral("FrmLogin_Load: ") + QString::fromUtf8(e.what()),
+                                vb::vbCritical, windowTitle());
+        m_program.End();
+    }
+}
+
+void frmLogin::Load_Students() {
+    const QSignalBlocker blocker(ListView1);
+    ListView1->clear();
+    const QString path = m_program.usersPath();
+    const StudentDatabase database(path);
+    try {
+        // A new database starts empty: nothing to read in this pass.
+        if (database.Create_From_Template(m_program.templatePath()))
+            return;
+    } catch (const std::exception &e) {
+        m_program.host().MsgBox(QString::fromUtf8(e.what()) + QStringLiteral("\r\n\r\n") +
+                                modMain::Safe_Caption(m_program, 88) + QStringLiteral("\r\n") +
+                                QDir::toNativeSeparators(path));
+        m_program.End();
+        return;
+    }
+    QVector<Student> students;
+    try {
+        students = database.Students();
+    } catch (const std::exception &e) {
+        // The file stays where it is: it holds every student and score, and
+        // may well be repaired. The message says where to find it.
+        m_program.host().MsgBox(modMain::Safe_Caption(m_program, 40) +
+                                QStringLiteral(" Error#001 ") + QString::fromUtf8(e.what()) +
+                                QStringLiteral("\r\n\r\n") + QDir::toNativeSeparators(path) +
+                                QStringLiteral("\r\n\r\n") + m_program.identity.productTitle +
+                                QLatin1Char(' ') + modMain::Safe_Caption(m_program, 41));
+        m_program.End();
+        return;
+    }
+    Set_Sorted(false);
+    for (int n = 0; n < students.size(); ++n) {
+        QTreeWidgetItem *item = Add_Student_Item(students[n]);
+        // The first student ever created is the administrator.
+        if (n == 0)
+            setBold(*item, true);
+    }
+    Set_Sorted(true);
+    if (ListView1->topLevelItemCount() > 0)
+        ListView1->setCurrentItem(ListView1->topLevelItem(0));
+}
+
+QTreeWidgetItem *frmLogin::Add_Student_Item(const Student &student) {
+    auto *item = new StudentItem(ListView1);
+    item->setText(0, student.DisplayName());
+    if (student.icon >= 1 && student.icon <= ImageList1.Count())
+        item->setIcon(0, ImageList1.Icon(student.icon));
+    item->setText(ID, QString::number(student.id));
+    item->setText(First, student.firstName);
+    item->setText(Last, student.lastName);
+    item->setText(Password, student.password);
+    item->setText(Icon, QString::number(student.icon));
+    return item;
+}
+
+Student frmLogin::Selected_Student() const {
+    Student s;
+    const QTreeWidgetItem *item = ListView1->currentItem();
+    if (!item)
+        return s;
+    s.id = item->text(ID).toLongLong();
+    s.firstName = item->text(First);
+    s.lastName = item->text(Last);
+    s.password = item->text(Password);
+    s.icon = item->text(Icon).toInt();
+    return s;
+}
+
+void frmLogin::Update_Selected_Item(const Student &student) {
+    QTreeWidgetItem *item = ListView1->currentItem();
+    if (!item)
+        return;
+    item->setText(0, student.DisplayName());
+    item->setIcon(0, student.icon >= 1 && student.icon <= ImageList1.Count()
+                         ? ImageList1.Icon(student.icon)
+                         : QIcon());
+    item->setText(First, student.firstName);
+    item->setText(Last, student.lastName);
+    item->setText(Password, student.password);
+    item->setText(Icon, QString::number(student.icon));
+}
+
+QVector<QPair<QString, QString>> frmLogin::Listed_Names() const {
+    QVector<QPair<QString, QString>> names;
+    for (int i = 0; i < ListView1->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem *item = ListView1->topLevelItem(i);
+        names.append({item->text(First), item->text(Last)});
+    }
+    return names;
+}
+
+void frmLogin::Set_Sorted(bool sorted) {
+    ListView1->setSortingEnabled(sorted);
+    if (sorted)
+        ListView1->sortItems(0, Qt::AscendingOrder);
+}
+
+void frmLogin::Set_Password_Visible(bool visible) {
+    lblPassword->setVisible(visible);
+    txtPassword->setVisible(visible);
+}
+
+void frmLogin::ListView1_Click() {
+    txtPassword->clear();
+    if (ListView1->topLevelItemCount() == 0 || !ListView1->currentItem())
+        return;
+    if (!Selected_Student().password.isEmpty()) {
+        Set_Password_Visible(true);
+        txtPassword->setFocus();
+    } else {
+        Set_Password_Visible(false);
+        btnNull->setFocus();
+    }
+}
+
+void frmLogin::btnNull_Click() {
+    if (ListView1->topLevelItemCount() > 0)
+        btnLogin_Click(0);
+}
+
+void frmLogin::btnLogin_Click(int index) {
+    switch (index) {
+    case 0:
+        Log_In();
+        break;
+    case 1: {
+        frmNewUser editor(m_program, *this, this);
+        editor.btnEdit[0]->setText(m_program.captions[8]);
+        m_program.host().ShowModal(editor);
+        break;
+    }
+    case 2:
+        Edit_Student();
+        break;
+    default:
+        break;
+    }
+}
+
+bool frmLogin::Password_Accepted() {
+    if (ListView1->topLevelItemCount() == 0 || !ListView1->currentItem())
+        return false;
+    if (students::Password_Matches(Selected_Student().password, txtPassword->text()))
+        return true;
+    m_program.windows().ShowMessage(m_program.captions[39], 0);
+    if (!txtPassword->isHidden())
+        txtPassword->setFocus();
+    return false;
+}
+
+void frmLogin::Log_In() {
+    if (!Password_Accepted())
+        return;
+    QTreeWidgetItem *item = ListView1->currentItem();
+    LoginSucceeded = true;
+    m_program.currentStudent = item->text(0);
+    // Rights follow the student who logs in now, not the one before.
+    m_main.Show_For_Student(item->font(0).bold());
+    close();
+}
+
+void frmLogin::Edit_Student() {
+    if (!Password_Accepted())
+        return;
+    const Student student = Selected_Student();
+    frmNewUser editor(m_program, *this, this);
+    editor.btnEdit[0]->setText(m_program.captions[44]);
+    editor.setWindowTitle(m_program.captions[45]);
+    editor.txtFirst->setText(student.firstName);
+    editor.txtLast->setText(student.lastName);
+    editor.Select_Icon(student.icon);
+    if (!student.password.isEmpty()) {
+        // Ticking empties both boxes, so they are filled afterwards.
+        editor.chkPassword->setChecked(true);
+        editor.txtPassword->setText(student.password);
+        editor.txtPassword2->setText(student.password);
+    }
+    m_program.host().ShowModal(editor);
+}
+
+void frmLogin::playClick() {
+    try {
+        modMain::Play_Click(m_program, QStringLiteral("click"), modMain::SND_ASYNC);
+    } catch (const std::exception &) {
+        // A missing click sound must not stop the button from working.
+    }
+}
+
+void frmLogin::paintEvent(QPaintEvent *) {
+    QPainter painter(this);
+    try {
+        tiling::TileBackground(painter, size(), m_background);
+    } catch (const std::exception &) {
+        // Without its picture the window keeps its plain colour.
+    }
+}
+
+void frmLogin::showEvent(QShowEvent *event) {
     LoginSucceeded = false;
+    QWidget::showEvent(event);
+}
+
+void frmLogin::closeEvent(QCloseEvent *event) {
+    event->accept();
+    // Closing the window without logging in quits the program.
+    if (!LoginSucceeded)
+        m_main.Form_Unload();
 }

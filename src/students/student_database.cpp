@@ -1,0 +1,121 @@
+#include "students/student_database.h"
+
+#include "frame/mod_main.h"
+#include "platform/ado.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <stdexcept>
+
+namespace {
+
+[[noreturn]] void fail(const QString &description) {
+    throw std::runtime_error(description.toStdString());
+}
+
+void writeProfile(ado::Recordset &rs, const StudentProfile &profile) {
+    rs[QStringLiteral("tFirstname")].SetValue(profile.firstName.trimmed());
+    rs[QStringLiteral("tLastname")].SetValue(profile.lastName.trimmed());
+    if (profile.password)
+        rs[QStringLiteral("tPassword")].SetValue(profile.password->trimmed());
+    rs[QStringLiteral("nIcon")].SetValue(profile.icon);
+}
+
+} // namespace
+
+StudentDatabase::StudentDatabase(QString usersPath) : m_path(std::move(usersPath)) {}
+
+bool StudentDatabase::Create_From_Template(const QString &templatePath) const {
+    // Any file of that name counts as existing, hidden or not: copying over it
+    // would throw away every student and score.
+    const QFileInfo target(m_path);
+    if (target.exists() && target.isFile())
+        return false;
+    if (target.exists())
+        fail(QStringLiteral("%1 is a folder, not a file.").arg(QDir::toNativeSeparators(m_path)));
+    if (!QFileInfo(templatePath).isFile())
+        fail(QStringLiteral("The template database %1 does not exist.")
+                 .arg(QDir::toNativeSeparators(templatePath)));
+    QDir().mkpath(target.absolutePath());
+    if (!QFile::copy(templatePath, m_path)) {
+        // A copy that failed half-way (a full disk) must not be taken for a
+        // student database at the next start.
+        QFile::remove(m_path);
+        fail(QStringLiteral("The template database %1 could not be copied.")
+                 .arg(QDir::toNativeSeparators(templatePath)));
+    }
+    // An installed template is often read-only; its copy must take new students.
+    QFile::setPermissions(m_path, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                      QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    if (!modMain::File_Exists(m_path))
+        fail(QStringLiteral("The copy %1 did not appear.").arg(QDir::toNativeSeparators(m_path)));
+    return true;
+}
+
+QVector<Student> StudentDatabase::Students() const {
+    ado::Connection cn;
+    cn.Open(modMain::Get_Template_Connection_String(m_path));
+    ado::Recordset rs;
+    rs.Open(QStringLiteral("Select * from tblUsers"), cn);
+    QVector<Student> result;
+    while (!ado::AtEnd(rs)) {
+        Student s;
+        s.id = rs[QStringLiteral("pkStudentID")].Value().toLongLong();
+        s.firstName = rs[QStringLiteral("tFirstname")].Text();
+        s.lastName = rs[QStringLiteral("tLastname")].Text();
+        s.password = rs[QStringLiteral("tPassword")].Text();
+        s.icon = rs[QStringLiteral("nIcon")].Value().toInt();
+        result << s;
+        rs.MoveNext();
+    }
+    rs.Close();
+    cn.Close();
+    return result;
+}
+
+qint64 StudentDatabase::Add(const StudentProfile &profile) const {
+    ado::Connection cn;
+    cn.Open(modMain::Get_Template_Connection_String(m_path));
+    ado::Recordset rs;
+    rs.Open(QStringLiteral("Select * from tblUsers"), cn);
+    rs.AddNew();
+    writeProfile(rs, profile);
+    rs.Update();
+    const qint64 id = rs[QStringLiteral("pkStudentID")].Value().toLongLong();
+    rs.Close();
+    cn.Close();
+    return id;
+}
+
+void StudentDatabase::Update(qint64 id, const StudentProfile &profile) const {
+    ado::Connection cn;
+    cn.Open(modMain::Get_Template_Connection_String(m_path));
+    ado::Recordset rs;
+    rs.Open(QStringLiteral("Select * from tblUsers where pkStudentID = ") + QString::number(id),
+            cn);
+    if (ado::AtEnd(rs))
+        fail(QStringLiteral("The student no longer exists in %1.")
+                 .arg(QDir::toNativeSeparators(m_path)));
+    writeProfile(rs, profile);
+    rs.Update();
+    rs.Close();
+    cn.Close();
+}
+
+namespace students {
+
+bool Password_Matches(const QString &stored, const QString &typed) {
+    return stored.toUpper() == typed.toUpper();
+}
+
+bool Is_Duplicate_Name(const QVector<QPair<QString, QString>> &names, const QString &displayName) {
+    const QString wanted = displayName.toUpper();
+    for (const auto &name : names)
+        if ((name.first + QLatin1Char(' ') + name.second).toUpper() == wanted)
+            return true;
+    return false;
+}
+
+} // namespace students
