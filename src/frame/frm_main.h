@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/file_list_box.h"
+#include "platform/image_list.h"
 #include "platform/tree_view.h"
 #include "shell/shell_windows.h"
 
@@ -100,8 +101,7 @@ public:
     bool SplashVisible() override;
     void SplashPrepend(const QString &line) override;
     void SplashSetStatus(const QString &text) override;
-    void ShowNotice(const QString &caption, const QString &text, int heightTwips,
-                    int fontSize) override;
+    void ShowNotice(const QString &caption, const QString &text, int heightTwips, int fontSize) override;
     bool NoticeVisible() override;
     void SetNoticeText(const QString &text) override;
     void UnloadNotice() override;
@@ -129,5 +129,7 @@ private:
     QPointer<frmSplash> m_splash;
     std::unique_ptr<frmMsgBox> m_msgBox;
     QPixmap m_background;
+    // The tree's pictures; the tree widget keeps only a pointer to them.
+    ImageList m_treePictures;
     QStringList m_startupSteps;
 };
