@@ -4,12 +4,15 @@
 #pragma once
 
 #include "platform/file_list_box.h"
+#include "platform/image_list.h"
 #include "platform/tree_view.h"
 #include "shell/shell_windows.h"
 
 #include <QMainWindow>
 #include <QPixmap>
 #include <QPointer>
+
+#include "shell/frm_splash.h"
 #include <QVector>
 
 #include <memory>
@@ -25,7 +28,6 @@ class SubjectTree;
 class TreeViewWidget;
 class frmLogin;
 class frmMsgBox;
-class frmSplash;
 
 class frmMain : public QMainWindow, public ShellWindows {
     Q_OBJECT
@@ -59,6 +61,7 @@ public:
     QLabel *lblSelectActivity;
     TreeView TreeFolders;
     TreeViewWidget *TreeFoldersView;
+    ImageList ImageList2; // the tree's 11 pictures
     QWidget *picMenu;
     QLabel *lblCaption;
     QVector<QLabel *> lblMenu;
@@ -85,6 +88,8 @@ public:
     FileListBox File2;
     FileListBox FileAct;
 
+    // The sliding menu's left edge in twips; only 100 twips show when it is in.
+    int picMenuLeft = -3720;
     // Highest index of the menu links and of the activities (count - 1).
     int highestMenuIndex = -1;
     int highestActivityIndex = -1;
