@@ -2,6 +2,7 @@
 #include "frame/frm_main.h"
 #include "frame/program.h"
 #include "platform/qt_host.h"
+#include "shell/qt_resources.h"
 #include "students/frm_login.h"
 
 #include <QApplication>
@@ -10,6 +11,7 @@
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    InitProgramResources();
     QApplication::setApplicationName(QStringLiteral("Tolvanex"));
     QApplication::setOrganizationName(QStringLiteral("Tolvanex"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/app/tolvanex.png")));

@@ -34,6 +34,7 @@ constexpr int kWidthTwips = 12000;
 constexpr int kHeightTwips = 9300;
 // Screens below this many pixels get the resolution warning (800 x 600 passes).
 constexpr qint64 kMinimumScreenPixels = 460000;
+constexpr int kMenuWidthTwips = 3885;
 } // namespace
 
 frmMain::frmMain(Program &program, QWidget *parent)
@@ -85,8 +86,8 @@ void frmMain::buildControls()
     TreeFoldersView->setObjectName(QStringLiteral("TreeFolders"));
     PlaceTwips(*TreeFoldersView, 360, 840, 5175, 5880);
     for (int i = 1; i <= 11; ++i)
-        m_treePictures.Add(QPixmap(QStringLiteral(":/tree/%1.png").arg(i)));
-    TreeFoldersView->SetImageList(&m_treePictures);
+        ImageList2.Add(QPixmap(QStringLiteral(":/tree/%1.png").arg(i)));
+    TreeFoldersView->SetImageList(&ImageList2);
 
     btnOpenSubjectsFolder = button("btnOpenSubjectsFolder", QStringLiteral("Open Subjects Folder"), 360, 6840);
     btnCreateVirtualSubjects =
@@ -126,7 +127,7 @@ void frmMain::buildControls()
     picMenu->setObjectName(QStringLiteral("picMenu"));
     picMenu->setAttribute(Qt::WA_StyledBackground);
     picMenu->setStyleSheet(QStringLiteral("#picMenu { background: #1d4e6b; border-right: 4px solid #f0a030; }"));
-    PlaceTwips(*picMenu, -3720, -120, 3885, 9765);
+    PlaceTwips(*picMenu, picMenuLeft, -120, kMenuWidthTwips, 9765);
     lblCaption = label("lblCaption", picMenu, QStringLiteral("\u00bfEn qu\u00e9 le podemos ayudar?"));
     PlaceTwips(*lblCaption, 240, 360, 3615, 525);
     lblCaption->setStyleSheet(QStringLiteral("color: white; font-weight: bold;"));
@@ -172,7 +173,8 @@ void frmMain::buildControls()
             [this](int index) { m_subjectTree->Collapse(index); });
     connect(TreeFoldersView, &TreeViewWidget::MouseDown, this,
             [this](int button, int, int, int) { TreeFolders_MouseDown(button); });
-    connect(TreeFoldersView, &TreeViewWidget::MouseMove, this, [this] { TreeFolders_MouseMove(); });
+    connect(TreeFoldersView, &TreeViewWidget::MouseMove, this,
+            [this](int, int, int, int) { TreeFolders_MouseMove(); });
     connect(btnChangeUser, &QPushButton::clicked, this, [this] {
         hide();
         m_login = std::make_unique<frmLogin>(m_program, *this);
@@ -314,7 +316,8 @@ void frmMain::Get_Settings()
         btnOpenSubjectsFolder->setText(p.captions[142]);
         pendingMessage = p.captions[63];
         pendingLink.clear();
-        picMenu->move(TwipsToPixels(100 - PixelsToTwips(picMenu->width())), picMenu->y());
+        picMenuLeft = 100 - kMenuWidthTwips;
+        picMenu->move(TwipsToPixels(picMenuLeft), picMenu->y());
         highestActivityIndex = FileAct.ListCount() - 1;
         lblMoreActs->setText(p.captions[114]);
         lblURL->setText(p.captions[94]);

@@ -11,6 +11,8 @@
 #include <QMainWindow>
 #include <QPixmap>
 #include <QPointer>
+
+#include "shell/frm_splash.h"
 #include <QVector>
 
 #include <memory>
@@ -26,7 +28,6 @@ class SubjectTree;
 class TreeViewWidget;
 class frmLogin;
 class frmMsgBox;
-class frmSplash;
 
 class frmMain : public QMainWindow, public ShellWindows {
     Q_OBJECT
@@ -64,6 +65,7 @@ public:
     QLabel *lblSelectActivity;
     TreeView TreeFolders;
     TreeViewWidget *TreeFoldersView;
+    ImageList ImageList2; // the tree's 11 pictures
     QWidget *picMenu;
     QLabel *lblCaption;
     QVector<QLabel *> lblMenu;
@@ -90,6 +92,8 @@ public:
     FileListBox File2;
     FileListBox FileAct;
 
+    // The sliding menu's left edge in twips; only 100 twips show when it is in.
+    int picMenuLeft = -3720;
     // Highest index of the menu links and of the activities (count - 1).
     int highestMenuIndex = -1;
     int highestActivityIndex = -1;
@@ -129,7 +133,5 @@ private:
     QPointer<frmSplash> m_splash;
     std::unique_ptr<frmMsgBox> m_msgBox;
     QPixmap m_background;
-    // The tree's pictures; the tree widget keeps only a pointer to them.
-    ImageList m_treePictures;
     QStringList m_startupSteps;
 };

@@ -1,6 +1,8 @@
 // Test entry: an offscreen QApplication, SDL's silent audio driver and a
 // throw-away settings folder, so no test reaches a screen, speakers or the
 // user's configuration.
+#include "shell/qt_resources.h"
+
 #include <QApplication>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -16,6 +18,7 @@ int main(int argc, char **argv)
     qputenv("XDG_DATA_HOME", QFile::encodeName(home.path() + "/data"));
     QStandardPaths::setTestModeEnabled(true);
     QApplication app(argc, argv);
+    InitProgramResources();
     QApplication::setApplicationName(QStringLiteral("Tolvanex"));
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
