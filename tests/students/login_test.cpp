@@ -2,10 +2,10 @@
 // way a user drives them, with the student database on disk.
 #include "frame/folder_set.h"
 #include "frame/frm_main.h"
+#include "frame/mod_main.h"
 #include "frame/program.h"
 #include "frame/template_texts.h"
 #include "platform/ado.h"
-#include "frame/mod_main.h"
 #include "shell/frm_splash.h"
 #include "students/frm_login.h"
 #include "students/frm_new_user.h"
@@ -35,8 +35,7 @@ struct Message {
 
 class LoginTest : public ::testing::Test {
 protected:
-    LoginTest() : program(host, env.settings())
-    {
+    LoginTest() : program(host, env.settings()) {
         env.installTemplate();
         program.identity = Identity::ForCode(QStringLiteral("tvxito"));
         program.folders.programFolder = folders::Get_App_Path(program);
@@ -50,34 +49,29 @@ protected:
     static void click(QAbstractButton *button) { QTest::mouseClick(button, Qt::LeftButton); }
 
     // The change-user button opens a fresh login window, read from disk.
-    frmLogin &openLogin()
-    {
+    frmLogin &openLogin() {
         click(main->btnChangeUser);
         return *main->loginWindow();
     }
 
-    static QStringList listed(const frmLogin &login)
-    {
+    static QStringList listed(const frmLogin &login) {
         QStringList names;
         for (int i = 0; i < login.ListView1->topLevelItemCount(); ++i)
             names << login.ListView1->topLevelItem(i)->text(0);
         return names;
     }
-    static QStringList bold(const frmLogin &login)
-    {
+    static QStringList bold(const frmLogin &login) {
         QStringList names;
         for (int i = 0; i < login.ListView1->topLevelItemCount(); ++i)
             if (login.ListView1->topLevelItem(i)->font(0).bold())
                 names << login.ListView1->topLevelItem(i)->text(0);
         return names;
     }
-    static QTreeWidgetItem *item(const frmLogin &login, const QString &name)
-    {
+    static QTreeWidgetItem *item(const frmLogin &login, const QString &name) {
         const auto found = login.ListView1->findItems(name, Qt::MatchExactly, 0);
         return found.isEmpty() ? nullptr : found.first();
     }
-    static void clickItem(frmLogin &login, const QString &name)
-    {
+    static void clickItem(frmLogin &login, const QString &name) {
         QTreeWidgetItem *it = item(login, name);
         ASSERT_NE(it, nullptr) << name.toStdString();
         QTest::mouseClick(login.ListView1->viewport(), Qt::LeftButton, {},
@@ -85,28 +79,56 @@ protected:
     }
 
     // The next one-button message is read and closed with its OK button.
-    void readNextMessage()
-    {
+    void readNextMessage() {
         host.onNextModal([this](QWidget &window) {
             const auto *label = window.findChild<QLabel *>(QStringLiteral("lblMsg"));
+            if (window.objectName() != QLatin1String("frmMsgBox") || !label) {
+                ADD_FAILURE() << "expected the message window, got "
+                              << window.objectName().toStdString();
+                return;
+            }
             messages.push_back({label->text(), label->font().pointSize()});
             click(window.findChild<QPushButton *>(QStringLiteral("btnOK")));
         });
     }
 
-    static void fill(QLineEdit *box, const QString &text)
-    {
-        box->clear();
-        QTest::keyClicks(box, text);
+    // The modal window a handler was given, when it is the profile editor.
+    static frmNewUser *asEditor(QWidget &window) {
+        auto *editor = qobject_cast<frmNewUser *>(&window);
+        if (!editor)
+            ADD_FAILURE() << "expected the profile editor, got "
+                          << window.objectName().toStdString();
+        return editor;
     }
-    static void tick(QCheckBox *box) { QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2)); }
+
+    static void fill(QLineEdit *box, const QString &text) {
+        box->clear();
+        for (const QChar ch : text) {
+            if (ch.unicode() < 128)
+                QTest::keyClick(box, ch.toLatin1());
+            else // typed through a dead key or an input method
+                QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(ch),
+                                    Qt::NoModifier);
+        }
+    }
+    static void tick(QCheckBox *box) {
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+    }
+
+    // Creates the first student, who is told that they are the administrator.
+    void createFirst(frmLogin &login, const QString &first, const QString &last,
+                     const QString &password = {}, int face = 1) {
+        create(login, first, last, password, face, true);
+    }
 
     // Creates a student through New in the profile editor.
-    void create(frmLogin &login, const QString &first, const QString &last, const QString &password = {},
-                int face = 1)
-    {
+    void create(frmLogin &login, const QString &first, const QString &last,
+                const QString &password = {}, int face = 1, bool readsMessage = false) {
         host.onNextModal([=](QWidget &window) {
-            auto &editor = static_cast<frmNewUser &>(window);
+            frmNewUser *found = asEditor(window);
+            if (!found)
+                return;
+            frmNewUser &editor = *found;
             fill(editor.txtFirst, first);
             fill(editor.txtLast, last);
             editor.imageCombo1->setCurrentIndex(face - 1);
@@ -117,12 +139,13 @@ protected:
             }
             click(editor.btnEdit[0]);
         });
+        if (readsMessage)
+            readNextMessage();
         click(login.btnLogin[1]);
     }
 
     // Rows of tblUsers on disk, "First|Last|Password|Icon", Null as "<null>".
-    QStringList rows() const
-    {
+    QStringList rows() const {
         ado::Connection cn;
         cn.Open(modMain::Get_Template_Connection_String(program.usersPath()));
         ado::Recordset rs;
@@ -130,7 +153,8 @@ protected:
         QStringList result;
         for (; !ado::AtEnd(rs); rs.MoveNext()) {
             const ado::Field pw = rs[QStringLiteral("tPassword")];
-            result << QStringList{rs[QStringLiteral("tFirstname")].Text(), rs[QStringLiteral("tLastname")].Text(),
+            result << QStringList{rs[QStringLiteral("tFirstname")].Text(),
+                                  rs[QStringLiteral("tLastname")].Text(),
                                   pw.IsNull() ? QStringLiteral("<null>") : pw.Text(),
                                   rs[QStringLiteral("nIcon")].Text()}
                           .join(QLatin1Char('|'));
@@ -138,13 +162,11 @@ protected:
         return result;
     }
 
-    QString mainCaption(const QString &student) const
-    {
+    QString mainCaption(const QString &student) const {
         return QStringLiteral("Tolvanex Italiano  [") + student + QLatin1Char(']');
     }
 
-    int clickSounds() const
-    {
+    int clickSounds() const {
         int n = 0;
         for (const FakeHost::Sound &s : host.sounds)
             n += s.async && s.path.isEmpty() && !s.wave.isEmpty();
@@ -158,8 +180,7 @@ protected:
     std::vector<Message> messages;
 };
 
-TEST_F(LoginTest, FirstStartCreatesTheDatabaseAndOffersNothingToLogIn)
-{
+TEST_F(LoginTest, FirstStartCreatesTheDatabaseAndOffersNothingToLogIn) {
     main->Form_Load();
     ASSERT_FALSE(program.ended);
     EXPECT_TRUE(modMain::File_Exists(program.usersPath()));
@@ -188,11 +209,9 @@ TEST_F(LoginTest, FirstStartCreatesTheDatabaseAndOffersNothingToLogIn)
     EXPECT_FALSE(program.ended);
 }
 
-TEST_F(LoginTest, FirstStudentBecomesAdministratorAndTheListSortsByName)
-{
+TEST_F(LoginTest, FirstStudentBecomesAdministratorAndTheListSortsByName) {
     frmLogin &login = openLogin();
-    readNextMessage();
-    create(login, QStringLiteral("Zoe"), QStringLiteral("Quinn"), {}, 5);
+    createFirst(login, QStringLiteral("Zoe"), QStringLiteral("Quinn"), {}, 5);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].text, cap(43));
     EXPECT_EQ(messages[0].pointSize, 10);
@@ -203,7 +222,8 @@ TEST_F(LoginTest, FirstStudentBecomesAdministratorAndTheListSortsByName)
     EXPECT_EQ(messages.size(), 1u); // only the first student is told
     EXPECT_EQ(listed(login), (QStringList{"Adam Baker", "mia Cole", "Zoe Quinn"}));
     EXPECT_EQ(bold(login), QStringList{QStringLiteral("Zoe Quinn")});
-    EXPECT_EQ(rows(), (QStringList{"Zoe|Quinn|<null>|5", "Adam|Baker|<null>|1", "mia|Cole|<null>|1"}));
+    EXPECT_EQ(rows(),
+              (QStringList{"Zoe|Quinn|<null>|5", "Adam|Baker|<null>|1", "mia|Cole|<null>|1"}));
     EXPECT_EQ(host.modalWindows,
               (QStringList{"frmNewUser", "frmMsgBox", "frmNewUser", "frmNewUser"}));
     // Each button press plays the click on mouse down and on mouse up.
@@ -216,15 +236,16 @@ TEST_F(LoginTest, FirstStudentBecomesAdministratorAndTheListSortsByName)
     EXPECT_EQ(item(again, QStringLiteral("Zoe Quinn"))->text(frmLogin::Icon), QStringLiteral("5"));
 }
 
-TEST_F(LoginTest, EditorRefusesIncompleteOrClashingProfilesAndWritesNothing)
-{
+TEST_F(LoginTest, EditorRefusesIncompleteOrClashingProfilesAndWritesNothing) {
     frmLogin &login = openLogin();
-    readNextMessage();
-    create(login, QStringLiteral("Zoe"), QStringLiteral("Quinn"));
+    createFirst(login, QStringLiteral("Zoe"), QStringLiteral("Quinn"));
     messages.clear();
 
     host.onNextModal([this](QWidget &window) {
-        auto &editor = static_cast<frmNewUser &>(window);
+        frmNewUser *found = asEditor(window);
+        if (!found)
+            return;
+        frmNewUser &editor = *found;
         EXPECT_EQ(editor.windowTitle(), cap(30));
         EXPECT_EQ(editor.btnEdit[0]->text(), cap(8));
         EXPECT_FALSE(editor.txtPassword->isVisible());
@@ -275,11 +296,9 @@ TEST_F(LoginTest, EditorRefusesIncompleteOrClashingProfilesAndWritesNothing)
     EXPECT_EQ(listed(login), QStringList{QStringLiteral("Zoe Quinn")});
 }
 
-TEST_F(LoginTest, PasswordIsCheckedWithoutRegardToCaseAndTheMainWindowGreetsTheStudent)
-{
+TEST_F(LoginTest, PasswordIsCheckedWithoutRegardToCaseAndTheMainWindowGreetsTheStudent) {
     frmLogin &first = openLogin();
-    readNextMessage();
-    create(first, QStringLiteral("Ann"), QStringLiteral("Lee"), QStringLiteral("Secret"));
+    createFirst(first, QStringLiteral("Ann"), QStringLiteral("Lee"), QStringLiteral("Secret"));
     create(first, QStringLiteral("Bob"), QStringLiteral("Ray"));
     EXPECT_EQ(rows().first(), QStringLiteral("Ann|Lee|Secret|1"));
 
@@ -318,11 +337,9 @@ TEST_F(LoginTest, PasswordIsCheckedWithoutRegardToCaseAndTheMainWindowGreetsTheS
     EXPECT_TRUE(main->btnAdmin->isEnabled());
 }
 
-TEST_F(LoginTest, StudentWithoutStoredPasswordLogsInWithAnEmptyBox)
-{
+TEST_F(LoginTest, StudentWithoutStoredPasswordLogsInWithAnEmptyBox) {
     frmLogin &first = openLogin();
-    readNextMessage();
-    create(first, QStringLiteral("Ann"), QStringLiteral("Lee"), QStringLiteral("pw"));
+    createFirst(first, QStringLiteral("Ann"), QStringLiteral("Lee"), QStringLiteral("pw"));
     {
         // Rows written by other tools may carry Null; ours leave it at the default.
         ado::Connection cn;
@@ -343,16 +360,20 @@ TEST_F(LoginTest, StudentWithoutStoredPasswordLogsInWithAnEmptyBox)
     EXPECT_FALSE(main->btnAdmin->isEnabled());
 }
 
-TEST_F(LoginTest, RightsFollowEachLoginAndChangingUserKeepsTheStudentUntilTheNextLogin)
-{
+TEST_F(LoginTest, RightsFollowEachLoginAndChangingUserKeepsTheStudentUntilTheNextLogin) {
     frmLogin &first = openLogin();
-    readNextMessage();
-    create(first, QStringLiteral("Zoe"), QStringLiteral("Quinn"));
+    createFirst(first, QStringLiteral("Zoe"), QStringLiteral("Quinn"));
     create(first, QStringLiteral("Adam"), QStringLiteral("Baker"));
 
     frmLogin &asAdam = openLogin();
-    QTest::mouseDClick(asAdam.ListView1->viewport(), Qt::LeftButton, {},
-                       asAdam.ListView1->visualItemRect(item(asAdam, QStringLiteral("Adam Baker"))).center());
+    // A double click arrives as press, release, double click, release.
+    QWidget *viewport = asAdam.ListView1->viewport();
+    const QPoint adam =
+        asAdam.ListView1->visualItemRect(item(asAdam, QStringLiteral("Adam Baker"))).center();
+    QTest::mousePress(viewport, Qt::LeftButton, {}, adam);
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, adam);
+    QTest::mouseDClick(viewport, Qt::LeftButton, {}, adam);
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, adam);
     EXPECT_EQ(program.currentStudent, QStringLiteral("Adam Baker"));
     EXPECT_FALSE(main->btnAdmin->isEnabled());
     EXPECT_FALSE(main->mnuOption->isEnabled());
@@ -368,11 +389,9 @@ TEST_F(LoginTest, RightsFollowEachLoginAndChangingUserKeepsTheStudentUntilTheNex
     EXPECT_FALSE(program.ended);
 }
 
-TEST_F(LoginTest, EditingChangesTheRowAndTheListWithoutReadingItAgain)
-{
+TEST_F(LoginTest, EditingChangesTheRowAndTheListWithoutReadingItAgain) {
     frmLogin &first = openLogin();
-    readNextMessage();
-    create(first, QStringLiteral("Ann"), QStringLiteral("Lee"), QStringLiteral("Secret"), 7);
+    createFirst(first, QStringLiteral("Ann"), QStringLiteral("Lee"), QStringLiteral("Secret"), 7);
     create(first, QStringLiteral("Bob"), QStringLiteral("Ray"));
 
     frmLogin &login = openLogin();
@@ -387,7 +406,10 @@ TEST_F(LoginTest, EditingChangesTheRowAndTheListWithoutReadingItAgain)
 
     fill(login.txtPassword, QStringLiteral("SECRET"));
     host.onNextModal([this](QWidget &window) {
-        auto &editor = static_cast<frmNewUser &>(window);
+        frmNewUser *found = asEditor(window);
+        if (!found)
+            return;
+        frmNewUser &editor = *found;
         EXPECT_EQ(editor.windowTitle(), cap(45));
         EXPECT_EQ(editor.btnEdit[0]->text(), cap(44));
         EXPECT_EQ(editor.txtFirst->text(), QStringLiteral("Ann"));
@@ -417,7 +439,10 @@ TEST_F(LoginTest, EditingChangesTheRowAndTheListWithoutReadingItAgain)
     // Renaming moves the student to the right place.
     clickItem(login, QStringLiteral("Ann Zimmer"));
     host.onNextModal([](QWidget &window) {
-        auto &editor = static_cast<frmNewUser &>(window);
+        frmNewUser *found = asEditor(window);
+        if (!found)
+            return;
+        frmNewUser &editor = *found;
         EXPECT_FALSE(editor.chkPassword->isChecked());
         fill(editor.txtFirst, QStringLiteral("Zara"));
         tick(editor.chkPassword);
@@ -431,17 +456,20 @@ TEST_F(LoginTest, EditingChangesTheRowAndTheListWithoutReadingItAgain)
     EXPECT_TRUE(login.txtPassword->isVisible());
 }
 
-TEST_F(LoginTest, NamesWithQuotesAndStarsAreStudentsLikeAnyOther)
-{
+TEST_F(LoginTest, NamesWithQuotesAndStarsAreStudentsLikeAnyOther) {
     frmLogin &first = openLogin();
-    readNextMessage();
-    create(first, QStringLiteral("Se\u00e1n"), QStringLiteral("O'Brien"), QStringLiteral("it's"));
+    createFirst(first, QStringLiteral("Se\u00e1n"), QStringLiteral("O'Brien"),
+                QStringLiteral("it's"));
     create(first, QStringLiteral("Star*"), QStringLiteral("\"Q\" Smith"));
-    EXPECT_EQ(rows(), (QStringList{QStringLiteral("Se\u00e1n|O'Brien|it's|1"), "Star*|\"Q\" Smith|<null>|1"}));
+    EXPECT_EQ(rows(), (QStringList{QStringLiteral("Se\u00e1n|O'Brien|it's|1"),
+                                   "Star*|\"Q\" Smith|<null>|1"}));
 
     // The duplicate check copes with the quote too.
     host.onNextModal([this](QWidget &window) {
-        auto &editor = static_cast<frmNewUser &>(window);
+        frmNewUser *found = asEditor(window);
+        if (!found)
+            return;
+        frmNewUser &editor = *found;
         fill(editor.txtFirst, QStringLiteral("SE\u00c1N"));
         fill(editor.txtLast, QStringLiteral("o'brien"));
         readNextMessage();
@@ -455,7 +483,10 @@ TEST_F(LoginTest, NamesWithQuotesAndStarsAreStudentsLikeAnyOther)
     clickItem(login, QStringLiteral("Se\u00e1n O'Brien"));
     fill(login.txtPassword, QStringLiteral("IT'S"));
     host.onNextModal([](QWidget &window) {
-        auto &editor = static_cast<frmNewUser &>(window);
+        frmNewUser *found = asEditor(window);
+        if (!found)
+            return;
+        frmNewUser &editor = *found;
         fill(editor.txtLast, QStringLiteral("O'Neil"));
         fill(editor.txtPassword, QStringLiteral("it's"));
         fill(editor.txtPassword2, QStringLiteral("it's"));
@@ -475,19 +506,16 @@ TEST_F(LoginTest, NamesWithQuotesAndStarsAreStudentsLikeAnyOther)
     EXPECT_EQ(main->windowTitle(), mainCaption(QStringLiteral("Star* \"Q\" Smith")));
 }
 
-TEST_F(LoginTest, ClosingTheLoginWindowWithoutLoggingInEndsTheProgram)
-{
+TEST_F(LoginTest, ClosingTheLoginWindowWithoutLoggingInEndsTheProgram) {
     main->Form_Load();
     ASSERT_FALSE(program.ended);
     main->loginWindow()->close();
     EXPECT_TRUE(program.ended);
 }
 
-TEST_F(LoginTest, ClosingAfterChangeOfUserEndsTheProgramButNotAfterALogin)
-{
+TEST_F(LoginTest, ClosingAfterChangeOfUserEndsTheProgramButNotAfterALogin) {
     frmLogin &first = openLogin();
-    readNextMessage();
-    create(first, QStringLiteral("Ann"), QStringLiteral("Lee"));
+    createFirst(first, QStringLiteral("Ann"), QStringLiteral("Lee"));
     click(first.btnLogin[0]);
     ASSERT_TRUE(main->isVisible());
     first.close(); // already unloaded by the login
@@ -498,8 +526,7 @@ TEST_F(LoginTest, ClosingAfterChangeOfUserEndsTheProgramButNotAfterALogin)
     EXPECT_TRUE(program.ended);
 }
 
-TEST_F(LoginTest, UnreadableStudentDatabaseIsReportedKeptAndEndsTheProgram)
-{
+TEST_F(LoginTest, UnreadableStudentDatabaseIsReportedKeptAndEndsTheProgram) {
     writeFile(program.usersPath(), "scores of a lifetime, damaged");
     click(main->btnChangeUser);
     EXPECT_TRUE(program.ended);
@@ -514,8 +541,19 @@ TEST_F(LoginTest, UnreadableStudentDatabaseIsReportedKeptAndEndsTheProgram)
     EXPECT_EQ(file.readAll(), QByteArray("scores of a lifetime, damaged"));
 }
 
-TEST_F(LoginTest, MissingTemplateWhenCreatingTheDatabaseNamesThePlaceAndEnds)
-{
+TEST_F(LoginTest, FailureWhileDressingTheWindowIsReportedUnderItsCaptionAndEnds) {
+    // A text database with too few captions for the login window.
+    program.captions.Resize(20);
+    click(main->btnChangeUser);
+    EXPECT_TRUE(program.ended);
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_TRUE(host.lastBox().text.contains(QStringLiteral("\r\n\r\nFrmLogin_Load: ")));
+    EXPECT_EQ(host.lastBox().style, int(vb::vbCritical));
+    EXPECT_EQ(host.lastBox().title, QStringLiteral("Login"));
+    EXPECT_FALSE(main->loginWindow()->isVisible());
+}
+
+TEST_F(LoginTest, MissingTemplateWhenCreatingTheDatabaseNamesThePlaceAndEnds) {
     QFile::remove(program.templatePath());
     click(main->btnChangeUser);
     EXPECT_TRUE(program.ended);
@@ -528,16 +566,17 @@ TEST_F(LoginTest, MissingTemplateWhenCreatingTheDatabaseNamesThePlaceAndEnds)
     EXPECT_FALSE(QFile::exists(program.usersPath()));
 }
 
-TEST_F(LoginTest, EditorKeepsWhatWasTypedWhenTheDatabaseCannotBeWritten)
-{
+TEST_F(LoginTest, EditorKeepsWhatWasTypedWhenTheDatabaseCannotBeWritten) {
     frmLogin &login = openLogin();
-    readNextMessage();
-    create(login, QStringLiteral("Ann"), QStringLiteral("Lee"));
+    createFirst(login, QStringLiteral("Ann"), QStringLiteral("Lee"));
     const QString path = program.usersPath();
     const QString aside = path + QStringLiteral(".aside");
 
     host.onNextModal([&](QWidget &window) {
-        auto &editor = static_cast<frmNewUser &>(window);
+        frmNewUser *found = asEditor(window);
+        if (!found)
+            return;
+        frmNewUser &editor = *found;
         fill(editor.txtFirst, QStringLiteral("Bob"));
         fill(editor.txtLast, QStringLiteral("Ray"));
         QFile::rename(path, aside); // gone while the editor is open
@@ -551,7 +590,8 @@ TEST_F(LoginTest, EditorKeepsWhatWasTypedWhenTheDatabaseCannotBeWritten)
     ASSERT_EQ(host.boxes.size(), 1u);
     EXPECT_EQ(host.lastBox().title, QStringLiteral("ERROR"));
     EXPECT_EQ(host.lastBox().style, int(vb::vbCritical));
-    EXPECT_TRUE(host.lastBox().text.startsWith(cap(149) + QStringLiteral("\r\n\r\nbtnEdit_Click: ")));
+    EXPECT_TRUE(
+        host.lastBox().text.startsWith(cap(149) + QStringLiteral("\r\n\r\nbtnEdit_Click: ")));
     EXPECT_EQ(listed(login), QStringList{QStringLiteral("Ann Lee")});
     EXPECT_FALSE(QFile::exists(aside));
 
@@ -562,7 +602,10 @@ TEST_F(LoginTest, EditorKeepsWhatWasTypedWhenTheDatabaseCannotBeWritten)
         cn.Execute(QStringLiteral("DELETE FROM tblUsers"));
     }
     host.onNextModal([](QWidget &window) {
-        auto &editor = static_cast<frmNewUser &>(window);
+        frmNewUser *found = asEditor(window);
+        if (!found)
+            return;
+        frmNewUser &editor = *found;
         fill(editor.txtFirst, QStringLiteral("Anna"));
         click(editor.btnEdit[0]);
         EXPECT_TRUE(editor.isVisible());

@@ -22,8 +22,7 @@ protected:
     TestEnv env;
 };
 
-TEST_F(StudentDatabaseTest, MissingFileIsCopiedFromTheTemplateWritableAndNeverOverwritten)
-{
+TEST_F(StudentDatabaseTest, MissingFileIsCopiedFromTheTemplateWritableAndNeverOverwritten) {
     // An installed template is often read-only; the copy must still take rows.
     QFile::setPermissions(templatePath(), QFileDevice::ReadOwner);
     const StudentDatabase db(usersPath());
@@ -36,8 +35,7 @@ TEST_F(StudentDatabaseTest, MissingFileIsCopiedFromTheTemplateWritableAndNeverOv
     EXPECT_EQ(db.Students().size(), 1);
 }
 
-TEST_F(StudentDatabaseTest, MissingTemplateOrFolderInTheWayFailsWithoutLeavingAFile)
-{
+TEST_F(StudentDatabaseTest, MissingTemplateOrFolderInTheWayFailsWithoutLeavingAFile) {
     const StudentDatabase db(usersPath());
     QFile::remove(templatePath());
     try {
@@ -53,14 +51,15 @@ TEST_F(StudentDatabaseTest, MissingTemplateOrFolderInTheWayFailsWithoutLeavingAF
     EXPECT_THROW(db.Create_From_Template(templatePath()), std::exception);
 }
 
-TEST_F(StudentDatabaseTest, RowsComeBackInTableOrderWithTrimmedNamesAndKeys)
-{
+TEST_F(StudentDatabaseTest, RowsComeBackInTableOrderWithTrimmedNamesAndKeys) {
     const StudentDatabase db(usersPath());
     db.Create_From_Template(templatePath());
-    const qint64 zoe = db.Add({QStringLiteral("  Zoe "), QStringLiteral(" Quinn  "), QStringLiteral(" Pw1 "), 40});
+    const qint64 zoe =
+        db.Add({QStringLiteral("  Zoe "), QStringLiteral(" Quinn  "), QStringLiteral(" Pw1 "), 40});
     const qint64 obrien =
         db.Add({QStringLiteral("Se\u00e1n"), QStringLiteral("O'Brien"), std::nullopt, 1});
-    const qint64 odd = db.Add({QStringLiteral("Star*"), QStringLiteral("\"Quote\" '; drop"), QString(), 7});
+    const qint64 odd =
+        db.Add({QStringLiteral("Star*"), QStringLiteral("\"Quote\" '; drop"), QString(), 7});
     EXPECT_LT(zoe, obrien);
     EXPECT_LT(obrien, odd);
 
@@ -78,12 +77,12 @@ TEST_F(StudentDatabaseTest, RowsComeBackInTableOrderWithTrimmedNamesAndKeys)
     ado::Connection cn;
     cn.Open(modMain::Get_Template_Connection_String(usersPath()));
     ado::Recordset rs;
-    rs.Open(QStringLiteral("Select * from tblUsers where pkStudentID = ") + QString::number(obrien), cn);
+    rs.Open(QStringLiteral("Select * from tblUsers where pkStudentID = ") + QString::number(obrien),
+            cn);
     EXPECT_TRUE(rs[QStringLiteral("tPassword")].IsNull());
 }
 
-TEST_F(StudentDatabaseTest, UpdateChangesOneRowAndFailsForAStudentThatIsGone)
-{
+TEST_F(StudentDatabaseTest, UpdateChangesOneRowAndFailsForAStudentThatIsGone) {
     const StudentDatabase db(usersPath());
     db.Create_From_Template(templatePath());
     const qint64 a = db.Add({QStringLiteral("Ann"), QStringLiteral("Lee"), QStringLiteral("x"), 2});
@@ -101,8 +100,7 @@ TEST_F(StudentDatabaseTest, UpdateChangesOneRowAndFailsForAStudentThatIsGone)
                  std::exception);
 }
 
-TEST_F(StudentDatabaseTest, ForeignFileIsReportedAndLeftAsItWas)
-{
+TEST_F(StudentDatabaseTest, ForeignFileIsReportedAndLeftAsItWas) {
     writeFile(usersPath(), "not a database at all");
     const StudentDatabase db(usersPath());
     EXPECT_FALSE(db.Create_From_Template(templatePath()));
@@ -112,15 +110,15 @@ TEST_F(StudentDatabaseTest, ForeignFileIsReportedAndLeftAsItWas)
     EXPECT_EQ(file.readAll(), QByteArray("not a database at all"));
 }
 
-TEST(StudentRules, PasswordsMatchInAnyCaseAndNamesCollideInAnyCase)
-{
+TEST(StudentRules, PasswordsMatchInAnyCaseAndNamesCollideInAnyCase) {
     EXPECT_TRUE(students::Password_Matches(QStringLiteral("Secret"), QStringLiteral("sECRET")));
     EXPECT_TRUE(students::Password_Matches(QString(), QString()));
     EXPECT_FALSE(students::Password_Matches(QStringLiteral("Secret"), QStringLiteral("Secret ")));
     EXPECT_FALSE(students::Password_Matches(QStringLiteral("Secret"), QString()));
 
-    const QVector<QPair<QString, QString>> names{{QStringLiteral("Zoe"), QStringLiteral("Quinn")},
-                                                 {QStringLiteral("Ann"), QStringLiteral("O'Brien")}};
+    const QVector<QPair<QString, QString>> names{
+        {QStringLiteral("Zoe"), QStringLiteral("Quinn")},
+        {QStringLiteral("Ann"), QStringLiteral("O'Brien")}};
     EXPECT_TRUE(students::Is_Duplicate_Name(names, QStringLiteral("ZOE quinn")));
     EXPECT_TRUE(students::Is_Duplicate_Name(names, QStringLiteral("ann o'brien")));
     EXPECT_FALSE(students::Is_Duplicate_Name(names, QStringLiteral("Zoe Quin")));
