@@ -56,15 +56,16 @@ TEST(SoundPlayer, SynchronousPlayReturnsAfterTheSoundFromMemoryOrFile) {
     SoundPlayer player;
     ASSERT_TRUE(player.HasDevice()) << "the test driver provides a device";
 
+    // The test driver may take its first buffer at once, hence the margin.
     const QByteArray wave = toneWave(0.3);
-    EXPECT_GE(millisecondsOf([&] { player.PlayMemory(wave, false); }), 280);
+    EXPECT_GE(millisecondsOf([&] { player.PlayMemory(wave, false); }), 200);
     EXPECT_FALSE(player.IsPlaying());
 
     // Another format (8-bit stereo at a low rate) is converted, not played
     // faster or slower.
     const QString path = env.tempFolder() + "phrase.wav";
     writeFile(path, toneWave(0.3, 11025, 8, 2));
-    EXPECT_GE(millisecondsOf([&] { player.PlayFile(path, false); }), 280);
+    EXPECT_GE(millisecondsOf([&] { player.PlayFile(path, false); }), 200);
     EXPECT_FALSE(player.IsPlaying());
 }
 

@@ -27,7 +27,7 @@ int main(int argc, char **argv)
         QDir().mkpath(out);
         templateBuilder::BuildTemplate(content, out + QStringLiteral("Tolvanex.tpl"));
         QFile::remove(out + QStringLiteral("custom.tpl"));
-        subjectSchema::CreateVirtualFolderFile(out + QStringLiteral("custom.tpl"));
+        subjects::CreateVirtualFolderFile(out + QStringLiteral("custom.tpl"));
         QDir().mkpath(out + QStringLiteral("Activities"));
         for (const QString &language : {QStringLiteral("English"), QStringLiteral("Spanish")}) {
             QDir().mkpath(out + templateBuilder::CaptionText(content, 10, language));

@@ -1,0 +1,264 @@
+#include "platform/qt_host.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QEventLoop>
+#include <QFile>
+#include <QGuiApplication>
+#include <QNetworkAccessManager>
+#include <QNetworkInformation>
+#include <QNetworkInterface>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QPointer>
+#include <QProcess>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QScreen>
+#include <QUrl>
+#include <QWidget>
+
+namespace {
+
+constexpr int kDefaultButton2 = 256;
+constexpr int kDefaultButton3 = 512;
+
+// Writes the bytes to path, replacing it only when all of them were written.
+bool writeWhole(const QString &path, const QByteArray &bytes) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+// Ends a local event loop when a window is hidden, closed or deleted.
+class HideWatcher : public QObject {
+public:
+    HideWatcher(QWidget &window, QEventLoop &loop) : m_loop(loop) {
+        window.installEventFilter(this);
+        connect(&window, &QObject::destroyed, &loop, &QEventLoop::quit);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override {
+        if (event->type() == QEvent::Hide && watched->isWidgetType() &&
+            !static_cast<QWidget *>(watched)->isVisible())
+            m_loop.quit();
+        return false;
+    }
+
+private:
+    QEventLoop &m_loop;
+};
+
+bool anyInterfaceOnline() {
+    const auto interfaces = QNetworkInterface::allInterfaces();
+    for (const QNetworkInterface &interface : interfaces) {
+        const auto flags = interface.flags();
+        if (!(flags & QNetworkInterface::IsUp) || !(flags & QNetworkInterface::IsRunning) ||
+            (flags & QNetworkInterface::IsLoopBack))
+            continue;
+        for (const QNetworkAddressEntry &entry : interface.addressEntries()) {
+            const QHostAddress address = entry.ip();
+            if (!address.isNull() && !address.isLoopback() && !address.isLinkLocal())
+                return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+MsgBoxLook MsgBoxLookOf(int style) {
+    MsgBoxLook look;
+    QList<QMessageBox::StandardButton> order;
+    switch (vb::ButtonsOf(style)) {
+    case vb::vbOKCancel:
+        order = {QMessageBox::Ok, QMessageBox::Cancel};
+        look.escapeButton = QMessageBox::Cancel;
+        break;
+    case vb::vbYesNoCancel:
+        order = {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel};
+        look.escapeButton = QMessageBox::Cancel;
+        break;
+    case vb::vbYesNo:
+        order = {QMessageBox::Yes, QMessageBox::No};
+        break;
+    default:
+        order = {QMessageBox::Ok};
+        look.escapeButton = QMessageBox::Ok;
+        break;
+    }
+    for (const auto button : order)
+        look.buttons |= button;
+    int defaultPosition = 0;
+    if (style & kDefaultButton3)
+        defaultPosition = 2;
+    else if (style & kDefaultButton2)
+        defaultPosition = 1;
+    look.defaultButton = order.value(defaultPosition, order.front());
+
+    switch (vb::IconOf(style)) {
+    case vb::vbCritical:
+        look.icon = QMessageBox::Critical;
+        break;
+    case vb::vbQuestion:
+        look.icon = QMessageBox::Question;
+        break;
+    case vb::vbExclamation:
+        look.icon = QMessageBox::Warning;
+        break;
+    case vb::vbInformation:
+        look.icon = QMessageBox::Information;
+        break;
+    default:
+        look.icon = QMessageBox::NoIcon;
+        break;
+    }
+    return look;
+}
+
+vb::MsgBoxResult MsgBoxResultOf(QMessageBox::StandardButton button, int style) {
+    switch (button) {
+    case QMessageBox::Ok:
+        return vb::vbOK;
+    case QMessageBox::Cancel:
+        return vb::vbCancel;
+    case QMessageBox::Yes:
+        return vb::vbYes;
+    case QMessageBox::No:
+        return vb::vbNo;
+    default:
+        // Closed some other way: the answer the box's escape stands for.
+        switch (vb::ButtonsOf(style)) {
+        case vb::vbOKCancel:
+        case vb::vbYesNoCancel:
+            return vb::vbCancel;
+        case vb::vbYesNo:
+            return vb::vbNo;
+        default:
+            return vb::vbOK;
+        }
+    }
+}
+
+QtHost::QtHost()
+    : m_random(static_cast<std::mt19937::result_type>(QDateTime::currentMSecsSinceEpoch())) {}
+
+vb::MsgBoxResult QtHost::MsgBox(const QString &text, int style, const QString &title) {
+    const MsgBoxLook look = MsgBoxLookOf(style);
+    QMessageBox box(look.icon, title.isEmpty() ? QGuiApplication::applicationDisplayName() : title,
+                    text, look.buttons, QApplication::activeWindow());
+    box.setDefaultButton(look.defaultButton);
+    if (look.escapeButton != QMessageBox::NoButton)
+        box.setEscapeButton(look.escapeButton);
+    box.exec();
+    return MsgBoxResultOf(box.standardButton(box.clickedButton()), style);
+}
+
+void QtHost::ShowModal(QWidget &window) {
+    QPointer<QWidget> guard(&window);
+    window.setWindowModality(Qt::ApplicationModal);
+    window.show();
+    if (!window.isVisible())
+        return;
+    QEventLoop loop;
+    HideWatcher watcher(window, loop);
+    loop.exec(QEventLoop::DialogExec);
+    if (guard)
+        window.removeEventFilter(&watcher);
+}
+
+void QtHost::OpenUrl(const QString &target) {
+    const bool isAddress = target.contains(QLatin1String("://")) ||
+                           target.startsWith(QLatin1String("mailto:"), Qt::CaseInsensitive);
+    QDesktopServices::openUrl(isAddress ? QUrl(target) : QUrl::fromLocalFile(target));
+}
+
+void QtHost::OpenFolder(const QString &path) {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+bool QtHost::StartDetached(const QString &program, const QStringList &arguments) {
+    return QProcess::startDetached(program, arguments);
+}
+
+void QtHost::PlaySoundFile(const QString &path, bool async) {
+    m_sound.PlayFile(path, async);
+}
+
+void QtHost::PlaySoundMemory(const QByteArray &wave, bool async) {
+    m_sound.PlayMemory(wave, async);
+}
+
+bool QtHost::IsConnected() {
+    if (QNetworkInformation::loadDefaultBackend()) {
+        QNetworkInformation *information = QNetworkInformation::instance();
+        if (information && information->supports(QNetworkInformation::Feature::Reachability)) {
+            switch (information->reachability()) {
+            case QNetworkInformation::Reachability::Online:
+                return true;
+            case QNetworkInformation::Reachability::Unknown:
+                break;
+            default:
+                return false;
+            }
+        }
+    }
+    return anyInterfaceOnline();
+}
+
+bool QtHost::DownloadFile(const QString &url, const QString &path) {
+    const QUrl source(url);
+    if (source.isLocalFile() || source.scheme().isEmpty()) {
+        QFile file(source.isLocalFile() ? source.toLocalFile() : url);
+        if (!file.open(QIODevice::ReadOnly))
+            return false;
+        return writeWhole(path, file.readAll());
+    }
+    const QString scheme = source.scheme().toLower();
+    if (scheme != QLatin1String("http") && scheme != QLatin1String("https"))
+        return false;
+
+    QNetworkAccessManager manager;
+    QNetworkRequest request(source);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::NoLessSafeRedirectPolicy);
+    request.setTransferTimeout(60000);
+    QNetworkReply *reply = manager.get(request);
+    QEventLoop loop;
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    if (!reply->isFinished())
+        loop.exec();
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    const bool ok = reply->error() == QNetworkReply::NoError && status >= 200 && status < 300;
+    const QByteArray body = ok ? reply->readAll() : QByteArray();
+    delete reply;
+    return ok && writeWhole(path, body);
+}
+
+QSize QtHost::ScreenSize() {
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return screen ? screen->size() : QSize();
+}
+
+QDateTime QtHost::Now() {
+    return QDateTime::currentDateTime();
+}
+
+void QtHost::Randomize(quint32 seed) {
+    m_random.seed(seed);
+}
+
+double QtHost::Rnd() {
+    // 24 random bits, like VB's single-precision Rnd: never reaches 1.
+    return static_cast<double>(m_random() >> 8) / static_cast<double>(1u << 24);
+}
+
+void QtHost::DoEvents() {
+    QCoreApplication::processEvents();
+}

@@ -1,0 +1,50 @@
+// The real Host: Qt's message boxes and desktop services, SDL sound, Qt's
+// network access, the system clock and a seeded random-number generator.
+#pragma once
+
+#include "platform/host.h"
+#include "platform/sound.h"
+
+#include <QMessageBox>
+
+#include <random>
+
+// How a VB message-box style looks in a QMessageBox.
+struct MsgBoxLook {
+    QMessageBox::StandardButtons buttons;
+    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+    // The button Esc and the window's close button stand for; NoButton when
+    // the box can only be answered with one of its buttons.
+    QMessageBox::StandardButton escapeButton = QMessageBox::NoButton;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+};
+
+// vbDefaultButton2 and vbDefaultButton3 (256, 512) choose the default button.
+MsgBoxLook MsgBoxLookOf(int style);
+// The VB answer for the button that closed a box of the given style.
+vb::MsgBoxResult MsgBoxResultOf(QMessageBox::StandardButton button, int style);
+
+class QtHost : public Host {
+public:
+    QtHost();
+
+    vb::MsgBoxResult MsgBox(const QString &text, int style = vb::vbOKOnly,
+                            const QString &title = QString()) override;
+    void ShowModal(QWidget &window) override;
+    void OpenUrl(const QString &target) override;
+    void OpenFolder(const QString &path) override;
+    bool StartDetached(const QString &program, const QStringList &arguments) override;
+    void PlaySoundFile(const QString &path, bool async) override;
+    void PlaySoundMemory(const QByteArray &wave, bool async) override;
+    bool IsConnected() override;
+    bool DownloadFile(const QString &url, const QString &path) override;
+    QSize ScreenSize() override;
+    QDateTime Now() override;
+    void Randomize(quint32 seed) override;
+    double Rnd() override;
+    void DoEvents() override;
+
+private:
+    SoundPlayer m_sound;
+    std::mt19937 m_random;
+};

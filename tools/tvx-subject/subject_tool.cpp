@@ -1,0 +1,764 @@
+#include "subject_tool.h"
+
+#include "frame/identity.h"
+#include "platform/ado.h"
+#include "subjects/subject_schema.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMap>
+#include <QProcess>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <algorithm>
+
+namespace tvxsubject {
+
+namespace {
+
+const QStringList kPhraseHeader = {QStringLiteral("n"), QStringLiteral("phrase"),
+                                   QStringLiteral("translation"), QStringLiteral("translation2")};
+
+QByteArray readBytes(const QString &path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw ToolError(QStringLiteral("cannot read '%1': %2").arg(path, file.errorString()));
+    return file.readAll();
+}
+
+void writeBytes(const QString &path, const QByteArray &bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+        throw ToolError(QStringLiteral("cannot write '%1': %2").arg(path, file.errorString()));
+}
+
+// A tab-separated table with a header line; columns are found by name.
+struct Table {
+    QString path;
+    QStringList header;
+    QVector<QStringList> rows;
+    QVector<int> lines; // line number of each row, for messages
+
+    int column(const QString &name) const {
+        for (int i = 0; i < header.size(); ++i)
+            if (header[i].compare(name, Qt::CaseInsensitive) == 0)
+                return i;
+        throw ToolError(QStringLiteral("'%1' has no column '%2' (its columns: %3)")
+                            .arg(path, name, header.join(QLatin1String(", "))));
+    }
+    QString cell(int row, int column) const { return rows[row].value(column).trimmed(); }
+};
+
+Table readTable(const QString &path, const QString &what) {
+    if (!QFileInfo::exists(path))
+        throw ToolError(QStringLiteral("%1 '%2' not found").arg(what, path));
+    Table table;
+    table.path = path;
+    QString text = QString::fromUtf8(readBytes(path));
+    if (text.startsWith(QChar(0xfeff))) // a byte order mark from some editors
+        text.remove(0, 1);
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    bool haveHeader = false;
+    for (int i = 0; i < lines.size(); ++i) {
+        QString line = lines[i];
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+        if (line.trimmed().isEmpty())
+            continue;
+        QStringList fields = line.split(QLatin1Char('\t'));
+        if (!haveHeader) {
+            for (QString &f : fields)
+                f = f.trimmed();
+            table.header = fields;
+            haveHeader = true;
+            continue;
+        }
+        table.rows << fields;
+        table.lines << i + 1;
+    }
+    if (!haveHeader)
+        throw ToolError(QStringLiteral("%1 '%2' is empty: it needs a header line").arg(what, path));
+    return table;
+}
+
+int parseNumber(const QString &text, const QString &where) {
+    bool ok = false;
+    const int n = text.trimmed().toInt(&ok);
+    if (!ok)
+        throw ToolError(QStringLiteral("%1: '%2' is not a phrase number").arg(where, text));
+    return n;
+}
+
+void requireNoStar(const PhraseRow &row) {
+    const std::pair<const char *, const QString *> texts[] = {{"phrase", &row.phrase},
+                                                              {"translation", &row.translation},
+                                                              {"translation2", &row.translation2}};
+    // Node tags of the program separate their fields with "*".
+    for (const auto &[name, text] : texts)
+        if (text->contains(QLatin1Char('*')))
+            throw ToolError(
+                QStringLiteral("phrase %1: the %2 \"%3\" contains '*', which is not allowed")
+                    .arg(row.number)
+                    .arg(QLatin1String(name), *text));
+}
+
+QString tsvCell(const QString &text) {
+    QString cell = text;
+    cell.replace(QLatin1Char('\t'), QLatin1Char(' '));
+    cell.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    cell.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return cell;
+}
+
+void requireFileName(const QString &path) {
+    const QString name = QFileInfo(path).fileName();
+    if (name.isEmpty())
+        throw ToolError(QStringLiteral("'%1' names no file").arg(path));
+    if (name.contains(QLatin1Char('*')))
+        throw ToolError(
+            QStringLiteral("the file name '%1' contains '*', which is not allowed").arg(name));
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+
+QVector<PhraseRow> ReadPhraseTsv(const QString &path) {
+    const Table table = readTable(path, QStringLiteral("phrase list"));
+    QStringList header = table.header;
+    for (QString &h : header)
+        h = h.toLower();
+    if (header != kPhraseHeader)
+        throw ToolError(QStringLiteral("'%1': the header must be \"%2\", not \"%3\"")
+                            .arg(path, kPhraseHeader.join(QLatin1String("<TAB>")),
+                                 table.header.join(QLatin1String("<TAB>"))));
+    QVector<PhraseRow> rows;
+    for (int i = 0; i < table.rows.size(); ++i) {
+        const QStringList &f = table.rows[i];
+        const QString where = QStringLiteral("%1 line %2").arg(path).arg(table.lines[i]);
+        if (f.size() < 3 || f.size() > 4)
+            throw ToolError(QStringLiteral("%1: expected 4 columns separated by tabs, found %2")
+                                .arg(where)
+                                .arg(f.size()));
+        PhraseRow row;
+        row.number = parseNumber(f[0], where);
+        row.phrase = f[1];
+        row.translation = f[2];
+        row.translation2 = f.value(3);
+        rows << row;
+    }
+    return rows;
+}
+
+void WritePhraseTsv(const QString &path, const QVector<PhraseRow> &rows) {
+    QString text = kPhraseHeader.join(QLatin1Char('\t')) + QLatin1Char('\n');
+    for (const PhraseRow &row : rows)
+        text += QString::number(row.number) + QLatin1Char('\t') + tsvCell(row.phrase) +
+                QLatin1Char('\t') + tsvCell(row.translation) + QLatin1Char('\t') +
+                tsvCell(row.translation2) + QLatin1Char('\n');
+    writeBytes(path, text.toUtf8());
+}
+
+void RequireBuildCode(const QString &code) {
+    if (!Identity::AllCodes().contains(code))
+        throw ToolError(QStringLiteral("unknown build code '%1' (known: %2)")
+                            .arg(code, Identity::AllCodes().join(QLatin1Char(' '))));
+}
+
+void ValidatePhrases(const QVector<PhraseRow> &rows) {
+    QSet<int> seen;
+    for (const PhraseRow &row : rows) {
+        // Random phrase picking relies on 1..N; the phrase editor keeps the
+        // number in 16 bits.
+        if (row.number < 1 || row.number > 32767)
+            throw ToolError(
+                QStringLiteral("phrase number %1 is out of range (1 to 32767)").arg(row.number));
+        if (seen.contains(row.number))
+            throw ToolError(
+                QStringLiteral("phrase number %1 appears more than once").arg(row.number));
+        seen.insert(row.number);
+        requireNoStar(row);
+    }
+    for (int n = 1; n <= rows.size(); ++n)
+        if (!seen.contains(n))
+            throw ToolError(QStringLiteral("phrase numbers must run from 1 to %1 without gaps: "
+                                           "%2 is missing")
+                                .arg(rows.size())
+                                .arg(n));
+}
+
+bool IsWave(const QByteArray &bytes) {
+    return bytes.size() >= 12 && bytes.startsWith("RIFF") && bytes.mid(8, 4) == "WAVE";
+}
+
+void WriteSubject(const QString &out, const QString &code, QVector<PhraseRow> rows, bool replace) {
+    requireFileName(out);
+    if (QFileInfo::exists(out) && !replace)
+        throw ToolError(QStringLiteral("'%1' exists already (use --force to replace it)").arg(out));
+    std::sort(rows.begin(), rows.end(),
+              [](const PhraseRow &a, const PhraseRow &b) { return a.number < b.number; });
+    const QString part = out + QStringLiteral(".part");
+    QFile::remove(part);
+    try {
+        subjects::CreateSubjectFile(part, code);
+        ado::Connection cn;
+        cn.Open(ado::ConnectionString(part, subjects::SubjectPassword()));
+        // The half-written file is thrown away on any failure; waiting for
+        // the disk after every write buys nothing here.
+        cn.Execute(QStringLiteral("PRAGMA synchronous = OFF"));
+        cn.Execute(QStringLiteral("BEGIN"));
+        for (const PhraseRow &row : rows)
+            subjects::AddPhrase(cn, row.number, row.phrase, row.translation, row.translation2,
+                                row.wave);
+        cn.Execute(QStringLiteral("COMMIT"));
+    } catch (const ado::Error &e) {
+        QFile::remove(part);
+        throw ToolError(QStringLiteral("cannot write '%1': %2").arg(out, e.description()));
+    }
+    QFile::remove(out);
+    if (!QFile::rename(part, out)) {
+        QFile::remove(part);
+        throw ToolError(QStringLiteral("cannot write '%1'").arg(out));
+    }
+}
+
+void CreateSubject(const CreateOptions &options) {
+    RequireBuildCode(options.code);
+    requireFileName(options.out);
+    if (QFileInfo::exists(options.out) && !options.force)
+        throw ToolError(
+            QStringLiteral("'%1' exists already (use --force to replace it)").arg(options.out));
+    QVector<PhraseRow> rows = ReadPhraseTsv(options.tsv);
+    ValidatePhrases(rows);
+    for (PhraseRow &row : rows) {
+        const QString wav =
+            QDir(options.wavFolder).filePath(QString::number(row.number) + QStringLiteral(".wav"));
+        if (!QFileInfo::exists(wav))
+            throw ToolError(
+                QStringLiteral("phrase %1: sound file '%2' not found").arg(row.number).arg(wav));
+        row.wave = readBytes(wav);
+        if (!IsWave(row.wave))
+            throw ToolError(
+                QStringLiteral("phrase %1: '%2' is not a RIFF/WAVE file").arg(row.number).arg(wav));
+    }
+    WriteSubject(options.out, options.code, rows, options.force);
+}
+
+QString ListSubject(const QString &path) {
+    try {
+        ado::Connection cn;
+        cn.Open(ado::ConnectionString(path, subjects::SubjectPassword()));
+        ado::Recordset rs;
+        rs.Open(QStringLiteral("SELECT * FROM tblProperties"), cn);
+        QString text = QStringLiteral("code\t%1\n")
+                           .arg(rs.EOF_() ? QString() : rs.Fields("tProgramCode").Text());
+        rs.Open(QStringLiteral("SELECT * FROM tblPhrases ORDER BY pkPhraseNo"), cn);
+        for (; !rs.EOF_(); rs.MoveNext())
+            text += QStringLiteral("%1\t%2\t%3\t%4\t%5 bytes\n")
+                        .arg(rs.Fields("pkPhraseNo").Text(), rs.Fields("tPhrase").Text(),
+                             rs.Fields("tTranslation").Text(), rs.Fields("tTranslation2").Text())
+                        .arg(rs.Fields("bsound").ActualSize());
+        return text;
+    } catch (const ado::Error &e) {
+        throw ToolError(QStringLiteral("%1: %2").arg(path, e.description()));
+    }
+}
+
+QStringList CheckSubject(const QString &path, const QString &code) {
+    QStringList problems;
+    try {
+        ado::Connection cn;
+        cn.Open(ado::ConnectionString(path, subjects::SubjectPassword()));
+        ado::Recordset rs;
+        rs.Open(QStringLiteral("SELECT * FROM tblProperties"), cn);
+        if (rs.EOF_()) {
+            problems << QStringLiteral("tblProperties has no row, so the program code is unknown");
+        } else {
+            const QString found = rs.Fields("tProgramCode").Text();
+            if (!code.isEmpty() && found != code)
+                problems << QStringLiteral("the program code is '%1', not '%2'").arg(found, code);
+            else if (!Identity::AllCodes().contains(found))
+                problems << QStringLiteral("the program code '%1' is no build code").arg(found);
+        }
+
+        rs.Open(QStringLiteral("SELECT * FROM tblPhrases ORDER BY pkPhraseNo"), cn);
+        int expected = 1;
+        bool numberingReported = false;
+        for (; !rs.EOF_(); rs.MoveNext(), ++expected) {
+            const int number = rs.Fields("pkPhraseNo").Value().toInt();
+            if (number != expected && !numberingReported) {
+                problems << QStringLiteral("phrase numbers do not run from 1 without gaps: "
+                                           "found %1 where %2 was expected")
+                                .arg(number)
+                                .arg(expected);
+                numberingReported = true;
+            }
+            if (number > 32767)
+                problems << QStringLiteral("phrase number %1 is above 32767").arg(number);
+            PhraseRow row;
+            row.number = number;
+            row.phrase = rs.Fields("tPhrase").Text();
+            row.translation = rs.Fields("tTranslation").Text();
+            row.translation2 = rs.Fields("tTranslation2").Text();
+            try {
+                requireNoStar(row);
+            } catch (const ToolError &e) {
+                problems << e.message();
+            }
+            ado::Field sound = rs.Fields("bsound");
+            if (sound.IsNull() || sound.ActualSize() == 0)
+                problems << QStringLiteral("phrase %1 has no sound").arg(number);
+            else if (!IsWave(sound.GetChunk(12)))
+                problems << QStringLiteral("phrase %1: the sound is not a RIFF/WAVE recording")
+                                .arg(number);
+        }
+    } catch (const ado::Error &e) {
+        problems << e.description();
+    }
+    return problems;
+}
+
+void ExportSubject(const QString &path, const QString &folder) {
+    if (!QDir().mkpath(folder))
+        throw ToolError(QStringLiteral("cannot create the folder '%1'").arg(folder));
+    QVector<PhraseRow> rows;
+    try {
+        ado::Connection cn;
+        cn.Open(ado::ConnectionString(path, subjects::SubjectPassword()));
+        ado::Recordset rs;
+        rs.Open(QStringLiteral("SELECT * FROM tblPhrases ORDER BY pkPhraseNo"), cn);
+        for (; !rs.EOF_(); rs.MoveNext()) {
+            PhraseRow row;
+            row.number = rs.Fields("pkPhraseNo").Value().toInt();
+            row.phrase = rs.Fields("tPhrase").Text();
+            row.translation = rs.Fields("tTranslation").Text();
+            row.translation2 = rs.Fields("tTranslation2").Text();
+            row.wave = rs.Fields("bsound").GetChunk(-1);
+            rows << row;
+        }
+    } catch (const ado::Error &e) {
+        throw ToolError(QStringLiteral("%1: %2").arg(path, e.description()));
+    }
+    const QDir dir(folder);
+    WritePhraseTsv(dir.filePath(QStringLiteral("phrases.tsv")), rows);
+    for (const PhraseRow &row : rows)
+        if (!row.wave.isEmpty())
+            writeBytes(dir.filePath(QString::number(row.number) + QStringLiteral(".wav")),
+                       row.wave);
+}
+
+// ---------------------------------------------------------------------------
+
+QString VoiceFor(const QString &targetLanguage) {
+    static const QMap<QString, QString> voices = {
+        {QStringLiteral("Spanish"), QStringLiteral("es")},
+        {QStringLiteral("French"), QStringLiteral("fr")},
+        {QStringLiteral("German"), QStringLiteral("de")},
+        {QStringLiteral("Italian"), QStringLiteral("it")},
+        {QStringLiteral("English"), QStringLiteral("en")}};
+    const QString voice = voices.value(targetLanguage);
+    if (voice.isEmpty())
+        throw ToolError(QStringLiteral("no voice for the language '%1'").arg(targetLanguage));
+    return voice;
+}
+
+QByteArray EspeakRecord(const QString &voice, const QString &text) {
+    QTemporaryDir dir;
+    if (!dir.isValid())
+        throw ToolError(QStringLiteral("cannot create a temporary folder for a recording"));
+    const QString wav = dir.filePath(QStringLiteral("phrase.wav"));
+    QProcess espeak;
+    // The text goes through stdin so that one starting with "-" is not taken
+    // for an option.
+    espeak.start(QStringLiteral("espeak-ng"), {QStringLiteral("-v"), voice, QStringLiteral("-w"),
+                                               wav, QStringLiteral("--stdin")});
+    if (!espeak.waitForStarted(30000))
+        throw ToolError(QStringLiteral("cannot start espeak-ng (is it installed?): %1")
+                            .arg(espeak.errorString()));
+    espeak.write(text.toUtf8());
+    espeak.closeWriteChannel();
+    if (!espeak.waitForFinished(120000) || espeak.exitStatus() != QProcess::NormalExit ||
+        espeak.exitCode() != 0)
+        throw ToolError(
+            QStringLiteral("espeak-ng failed on \"%1\" (voice %2): %3")
+                .arg(text, voice, QString::fromLocal8Bit(espeak.readAllStandardError())));
+    const QByteArray bytes = QFileInfo::exists(wav) ? readBytes(wav) : QByteArray();
+    if (!IsWave(bytes))
+        throw ToolError(QStringLiteral("espeak-ng wrote no WAVE recording for \"%1\"").arg(text));
+    return bytes;
+}
+
+namespace {
+
+struct Recording {
+    const DemoOptions &options;
+    DemoReport &report;
+
+    // Cached per target language, topic and phrase number; the name carries
+    // a hash of voice and text, so a changed text is recorded again.
+    QByteArray get(const QString &language, const QString &topic, int n, const QString &text) {
+        const QString voice = VoiceFor(language);
+        const auto record = [&] {
+            const QByteArray wave =
+                options.record ? options.record(voice, text) : EspeakRecord(voice, text);
+            if (!IsWave(wave))
+                throw ToolError(
+                    QStringLiteral("the recording of \"%1\" is not a WAVE file").arg(text));
+            ++report.recorded;
+            return wave;
+        };
+        if (options.wavCache.isEmpty())
+            return record();
+        const QString hash = QString::fromLatin1(
+            QCryptographicHash::hash((voice + QLatin1Char('\n') + text).toUtf8(),
+                                     QCryptographicHash::Sha1)
+                .toHex()
+                .left(12));
+        const QDir dir(QDir(options.wavCache).filePath(language));
+        const QString prefix = QStringLiteral("%1_%2_").arg(topic).arg(n);
+        const QString file = dir.filePath(prefix + hash + QStringLiteral(".wav"));
+        if (QFileInfo::exists(file)) {
+            const QByteArray cached = readBytes(file);
+            if (IsWave(cached)) {
+                ++report.fromCache;
+                return cached;
+            }
+        }
+        const QByteArray wave = record();
+        if (!QDir().mkpath(dir.path()))
+            throw ToolError(QStringLiteral("cannot create the folder '%1'").arg(dir.path()));
+        for (const QString &old : dir.entryList({prefix + QStringLiteral("*.wav")}, QDir::Files))
+            QFile::remove(dir.filePath(old));
+        writeBytes(file + QStringLiteral(".part"), wave);
+        QFile::remove(file);
+        QFile::rename(file + QStringLiteral(".part"), file);
+        return wave;
+    }
+};
+
+QString captionFolder(const Table &captions, int number, const QString &learner) {
+    const int numberColumn = captions.column(QStringLiteral("number"));
+    const int textColumn = captions.column(learner);
+    for (int i = 0; i < captions.rows.size(); ++i)
+        if (captions.cell(i, numberColumn) == QString::number(number)) {
+            const QString name = captions.cell(i, textColumn);
+            if (name.isEmpty())
+                break;
+            return name;
+        }
+    throw ToolError(QStringLiteral("'%1' has no %2 text for caption %3")
+                        .arg(captions.path, learner)
+                        .arg(number));
+}
+
+void requireBaseName(const QString &name, const QString &where) {
+    if (name.isEmpty())
+        throw ToolError(QStringLiteral("%1: the name is empty").arg(where));
+    if (name.contains(QLatin1Char('*')) || name.contains(QLatin1Char('/')) ||
+        name.contains(QLatin1Char('\\')))
+        throw ToolError(
+            QStringLiteral("%1: the name '%2' contains '*', '/' or '\\'").arg(where, name));
+}
+
+// Files of this build's kind in folder that this run did not write.
+void removeStale(const QString &folder, const QString &pattern, const QStringList &written) {
+    const QDir dir(folder);
+    for (const QString &name : dir.entryList({pattern}, QDir::Files)) {
+        const QString path = dir.filePath(name);
+        if (!written.contains(path))
+            QFile::remove(path);
+    }
+}
+
+struct Topic {
+    QString fileName; // installed subject file name, without folder
+    QMap<int, PhraseRow> phrases;
+};
+
+} // namespace
+
+DemoReport BuildDemo(const DemoOptions &options) {
+    RequireBuildCode(options.code);
+    const Identity id = Identity::ForCode(options.code);
+    const QString learner = id.learnerLanguage;
+    const QString target = id.targetLanguage;
+    const QDir content(options.content);
+    DemoReport report;
+    Recording recording{options, report};
+
+    const Table captions = readTable(content.filePath(QStringLiteral("template/captions.tsv")),
+                                     QStringLiteral("caption list"));
+    const QString subjectsDir = QDir(options.out).filePath(captionFolder(captions, 10, learner));
+    const QString virtualDir = QDir(options.out).filePath(captionFolder(captions, 11, learner));
+    for (const QString &dir : {subjectsDir, virtualDir})
+        if (!QDir().mkpath(dir))
+            throw ToolError(QStringLiteral("cannot create the folder '%1'").arg(dir));
+
+    const Table topics = readTable(content.filePath(QStringLiteral("subjects/topics.tsv")),
+                                   QStringLiteral("topic list"));
+    const int idColumn = topics.column(QStringLiteral("id"));
+    const int nameColumn = topics.column(learner);
+    QMap<QString, Topic> byId;
+    for (int t = 0; t < topics.rows.size(); ++t) {
+        const QString topicId = topics.cell(t, idColumn);
+        const QString where = QStringLiteral("%1 line %2").arg(topics.path).arg(topics.lines[t]);
+        requireBaseName(topicId, where);
+        const QString base = topics.cell(t, nameColumn);
+        requireBaseName(base, where);
+
+        const Table phrases =
+            readTable(content.filePath(QStringLiteral("subjects/%1.tsv").arg(topicId)),
+                      QStringLiteral("phrases of topic"));
+        const int nCol = phrases.column(QStringLiteral("n"));
+        const int phraseCol = phrases.column(target);
+        const int translationCol = phrases.column(learner);
+        const int translation2Col = phrases.column(learner + QLatin1Char('2'));
+        QVector<PhraseRow> rows;
+        for (int r = 0; r < phrases.rows.size(); ++r) {
+            PhraseRow row;
+            row.number =
+                parseNumber(phrases.cell(r, nCol),
+                            QStringLiteral("%1 line %2").arg(phrases.path).arg(phrases.lines[r]));
+            row.phrase = phrases.cell(r, phraseCol);
+            row.translation = phrases.cell(r, translationCol);
+            row.translation2 = phrases.cell(r, translation2Col);
+            rows << row;
+        }
+        try {
+            ValidatePhrases(rows);
+        } catch (const ToolError &e) {
+            throw ToolError(QStringLiteral("%1: %2").arg(phrases.path, e.message()));
+        }
+        Topic topic;
+        topic.fileName = base + QLatin1Char('.') + id.shortCode;
+        for (PhraseRow &row : rows) {
+            if (row.phrase.isEmpty())
+                throw ToolError(QStringLiteral("%1: phrase %2 has no %3 text")
+                                    .arg(phrases.path)
+                                    .arg(row.number)
+                                    .arg(target));
+            row.wave = recording.get(target, topicId, row.number, row.phrase);
+            topic.phrases.insert(row.number, row);
+        }
+        const QString file = QDir(subjectsDir).filePath(topic.fileName);
+        if (report.subjectFiles.contains(file))
+            throw ToolError(QStringLiteral("%1: two topics are named '%2'").arg(where, base));
+        WriteSubject(file, options.code, rows, true);
+        report.subjectFiles << file;
+        byId.insert(topicId, topic);
+    }
+
+    const QString virtualTsv = content.filePath(QStringLiteral("subjects/virtual.tsv"));
+    if (QFileInfo::exists(virtualTsv)) {
+        const Table shipped = readTable(virtualTsv, QStringLiteral("virtual subject list"));
+        const int folderCol = shipped.column(QStringLiteral("folder_") + learner);
+        const int subjectCol = shipped.column(QStringLiteral("subject_") + learner);
+        const int topicCol = shipped.column(QStringLiteral("topic"));
+        const int nCol = shipped.column(QStringLiteral("n"));
+        // Folders and their subjects in order of first appearance.
+        QStringList folders;
+        QMap<QString, QStringList> subjectsOf;
+        for (int r = 0; r < shipped.rows.size(); ++r) {
+            const QString where =
+                QStringLiteral("%1 line %2").arg(shipped.path).arg(shipped.lines[r]);
+            const QString folder = shipped.cell(r, folderCol);
+            const QString subject = shipped.cell(r, subjectCol);
+            requireBaseName(folder, where);
+            if (subject.isEmpty())
+                throw ToolError(QStringLiteral("%1: the subject name is empty").arg(where));
+            const QString topicId = shipped.cell(r, topicCol);
+            if (!byId.contains(topicId))
+                throw ToolError(QStringLiteral("%1: unknown topic '%2'").arg(where, topicId));
+            const Topic &topic = byId[topicId];
+            const int n = parseNumber(shipped.cell(r, nCol), where);
+            if (!topic.phrases.contains(n))
+                throw ToolError(
+                    QStringLiteral("%1: topic '%2' has no phrase %3").arg(where, topicId).arg(n));
+            if (!folders.contains(folder))
+                folders << folder;
+            if (!subjectsOf[folder].contains(subject))
+                subjectsOf[folder] << subject;
+        }
+        for (const QString &folder : std::as_const(folders)) {
+            const QString file =
+                QDir(virtualDir).filePath(folder + QStringLiteral(".v") + id.shortCode);
+            const QString part = file + QStringLiteral(".part");
+            QFile::remove(part);
+            try {
+                subjects::CreateVirtualFolderFile(part);
+                ado::Connection cn;
+                cn.Open(ado::ConnectionString(part, subjects::SubjectPassword()));
+                cn.Execute(QStringLiteral("PRAGMA synchronous = OFF"));
+                for (const QString &subject : subjectsOf[folder]) {
+                    ado::Recordset parents;
+                    parents.Open(QStringLiteral("SELECT * FROM tblParents"), cn);
+                    parents.AddNew();
+                    parents.Fields(1).SetValue(subject);
+                    parents.Update();
+                    const int key = parents.Fields(0).Value().toInt();
+                    ado::Recordset rs;
+                    rs.Open(QStringLiteral("SELECT * FROM tblPhrases where fkParent =") +
+                                QString::number(key),
+                            cn);
+                    for (int r = 0; r < shipped.rows.size(); ++r) {
+                        if (shipped.cell(r, folderCol) != folder ||
+                            shipped.cell(r, subjectCol) != subject)
+                            continue;
+                        const Topic topic = byId.value(shipped.cell(r, topicCol));
+                        const PhraseRow p = topic.phrases.value(shipped.cell(r, nCol).toInt());
+                        rs.AddNew();
+                        rs.Fields("fkParent").SetValue(key);
+                        rs.Fields("tfilename").SetValue(topic.fileName);
+                        rs.Fields("nPhraseNo").SetValue(p.number);
+                        rs.Fields("tPhrase").SetValue(p.phrase);
+                        rs.Fields("tTranslation").SetValue(p.translation);
+                        rs.Fields("tTranslation2").SetValue(p.translation2);
+                        rs.Update();
+                    }
+                }
+            } catch (const ado::Error &e) {
+                QFile::remove(part);
+                throw ToolError(QStringLiteral("cannot write '%1': %2").arg(file, e.description()));
+            }
+            QFile::remove(file);
+            if (!QFile::rename(part, file))
+                throw ToolError(QStringLiteral("cannot write '%1'").arg(file));
+            report.virtualFiles << file;
+        }
+    }
+
+    // Topics renamed or dropped since the last build must not linger.
+    removeStale(subjectsDir, QStringLiteral("*.") + id.shortCode, report.subjectFiles);
+    removeStale(virtualDir, QStringLiteral("*.v") + id.shortCode, report.virtualFiles);
+    return report;
+}
+
+// ---------------------------------------------------------------------------
+
+namespace {
+
+const char kUsage[] =
+    "usage:\n"
+    "  tvx-subject create --code <code> --tsv <phrases.tsv> --wav <folder> --out <file> "
+    "[--force]\n"
+    "  tvx-subject list <file>\n"
+    "  tvx-subject check <file> [--code <code>]\n"
+    "  tvx-subject export <file> --out <folder>\n"
+    "  tvx-subject demo --code <code> --content <folder> --out <program folder> "
+    "[--wav-cache <folder>]\n";
+
+struct Arguments {
+    QStringList positional;
+    QMap<QString, QString> options;
+    bool force = false;
+
+    QString required(const QString &name) const {
+        const QString value = options.value(name);
+        if (value.isEmpty())
+            throw ToolError(QStringLiteral("the option --%1 is missing").arg(name));
+        return value;
+    }
+};
+
+Arguments parse(const QStringList &args, const QStringList &allowed, int positional) {
+    Arguments parsed;
+    for (int i = 1; i < args.size(); ++i) {
+        const QString &arg = args[i];
+        if (arg == QLatin1String("--force") && allowed.contains(QStringLiteral("force"))) {
+            parsed.force = true;
+        } else if (arg.startsWith(QLatin1String("--"))) {
+            const QString name = arg.mid(2);
+            if (!allowed.contains(name) || name == QLatin1String("force"))
+                throw ToolError(QStringLiteral("unknown option '%1'").arg(arg));
+            if (i + 1 >= args.size())
+                throw ToolError(QStringLiteral("the option %1 needs a value").arg(arg));
+            parsed.options.insert(name, args[++i]);
+        } else {
+            parsed.positional << arg;
+        }
+    }
+    if (parsed.positional.size() != positional)
+        throw ToolError(QStringLiteral("'%1' expects %2 file argument(s), not %3")
+                            .arg(args[0])
+                            .arg(positional)
+                            .arg(parsed.positional.size()));
+    return parsed;
+}
+
+} // namespace
+
+int Run(const QStringList &args, QTextStream &out, QTextStream &err) {
+    const QString command = args.value(0);
+    try {
+        if (command == QLatin1String("create")) {
+            const Arguments a =
+                parse(args,
+                      {QStringLiteral("code"), QStringLiteral("tsv"), QStringLiteral("wav"),
+                       QStringLiteral("out"), QStringLiteral("force")},
+                      0);
+            CreateOptions options;
+            options.code = a.required(QStringLiteral("code"));
+            options.tsv = a.required(QStringLiteral("tsv"));
+            options.wavFolder = a.required(QStringLiteral("wav"));
+            options.out = a.required(QStringLiteral("out"));
+            options.force = a.force;
+            CreateSubject(options);
+            out << "created " << options.out << "\n";
+            return 0;
+        }
+        if (command == QLatin1String("list")) {
+            const Arguments a = parse(args, {}, 1);
+            out << ListSubject(a.positional[0]);
+            return 0;
+        }
+        if (command == QLatin1String("check")) {
+            const Arguments a = parse(args, {QStringLiteral("code")}, 1);
+            const QString code = a.options.value(QStringLiteral("code"));
+            if (!code.isEmpty())
+                RequireBuildCode(code);
+            const QStringList problems = CheckSubject(a.positional[0], code);
+            for (const QString &p : problems)
+                err << a.positional[0] << ": " << p << "\n";
+            if (problems.isEmpty())
+                out << a.positional[0] << ": OK\n";
+            return problems.isEmpty() ? 0 : 1;
+        }
+        if (command == QLatin1String("export")) {
+            const Arguments a = parse(args, {QStringLiteral("out")}, 1);
+            ExportSubject(a.positional[0], a.required(QStringLiteral("out")));
+            out << "exported " << a.positional[0] << " to " << a.required(QStringLiteral("out"))
+                << "\n";
+            return 0;
+        }
+        if (command == QLatin1String("demo")) {
+            const Arguments a = parse(args,
+                                      {QStringLiteral("code"), QStringLiteral("content"),
+                                       QStringLiteral("out"), QStringLiteral("wav-cache")},
+                                      0);
+            DemoOptions options;
+            options.code = a.required(QStringLiteral("code"));
+            options.content = a.required(QStringLiteral("content"));
+            options.out = a.required(QStringLiteral("out"));
+            options.wavCache = a.options.value(QStringLiteral("wav-cache"));
+            const DemoReport report = BuildDemo(options);
+            out << options.code << ": " << report.subjectFiles.size() << " subject file(s), "
+                << report.virtualFiles.size() << " virtual folder(s); " << report.recorded
+                << " phrase(s) recorded, " << report.fromCache << " from the cache\n";
+            return 0;
+        }
+        err << kUsage;
+        return 1;
+    } catch (const ToolError &e) {
+        err << "tvx-subject " << command << ": " << e.message() << "\n";
+        return 1;
+    } catch (const ado::Error &e) {
+        err << "tvx-subject " << command << ": " << e.description() << "\n";
+        return 1;
+    }
+}
+
+} // namespace tvxsubject

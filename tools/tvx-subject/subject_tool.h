@@ -1,0 +1,97 @@
+// tvx-subject: authors, lists, checks and exports subject files, and builds
+// the demo subjects of a language build. Everything the command line offers
+// is a function here, so tests drive it without starting a process.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+#include <functional>
+#include <stdexcept>
+
+class QTextStream;
+
+namespace tvxsubject {
+
+// A problem the user has to fix; message() names it (file, phrase, line).
+class ToolError : public std::runtime_error {
+public:
+    explicit ToolError(const QString &message)
+        : std::runtime_error(message.toStdString()), m_message(message) {}
+    const QString &message() const { return m_message; }
+
+private:
+    QString m_message;
+};
+
+struct PhraseRow {
+    int number = 0;
+    QString phrase;
+    QString translation;
+    QString translation2;
+    QByteArray wave;
+};
+
+// The phrase list format shared by create and export:
+// n<TAB>phrase<TAB>translation<TAB>translation2, one header line.
+QVector<PhraseRow> ReadPhraseTsv(const QString &path);
+void WritePhraseTsv(const QString &path, const QVector<PhraseRow> &rows);
+
+// Fails unless code is one of the eight build codes.
+void RequireBuildCode(const QString &code);
+// Fails unless the numbers run 1..N (in any order) and no text holds "*".
+void ValidatePhrases(const QVector<PhraseRow> &rows);
+// True for bytes that start like a RIFF/WAVE file.
+bool IsWave(const QByteArray &bytes);
+
+// Writes a subject file for the build code from validated rows, sorted by
+// number. An existing file is refused unless replace is set. The file appears
+// only when complete.
+void WriteSubject(const QString &out, const QString &code, QVector<PhraseRow> rows, bool replace);
+
+struct CreateOptions {
+    QString code;
+    QString tsv;
+    QString wavFolder; // holds <n>.wav for every phrase n
+    QString out;
+    bool force = false;
+};
+void CreateSubject(const CreateOptions &options);
+
+// One line with the code, then one line per phrase with its texts and the
+// size of its recording.
+QString ListSubject(const QString &path);
+// Every problem found (empty: the file is fine). With code given, the file's
+// program code must equal it.
+QStringList CheckSubject(const QString &path, const QString &code = {});
+// Writes phrases.tsv and <n>.wav into folder (created when missing).
+void ExportSubject(const QString &path, const QString &folder);
+
+// Makes the recording of text in an espeak-ng voice ("es", "fr", "de", "it",
+// "en") and returns the WAV bytes.
+using Recorder = std::function<QByteArray(const QString &voice, const QString &text)>;
+QByteArray EspeakRecord(const QString &voice, const QString &text);
+// The espeak-ng voice of a target language ("Italian" -> "it").
+QString VoiceFor(const QString &targetLanguage);
+
+struct DemoOptions {
+    QString code;
+    QString content;  // the content folder: subjects/ and template/captions.tsv
+    QString out;      // the program folder of the build
+    QString wavCache; // empty: record every phrase again
+    Recorder record;  // empty: EspeakRecord
+};
+struct DemoReport {
+    QStringList subjectFiles; // full paths written
+    QStringList virtualFiles;
+    int recorded = 0;
+    int fromCache = 0;
+};
+DemoReport BuildDemo(const DemoOptions &options);
+
+// The command line: args without the program name. Returns the exit code.
+int Run(const QStringList &args, QTextStream &out, QTextStream &err);
+
+} // namespace tvxsubject
