@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/file_list_box.h"
+#include "platform/image_list.h"
 #include "platform/tree_view.h"
 #include "shell/shell_windows.h"
 
@@ -50,7 +51,7 @@ public:
     Program &program() { return m_program; }
     SubjectTree &subjectTree() { return *m_subjectTree; }
     frmLogin *loginWindow() { return m_login.get(); }
-    frmSplash *splashWindow() { return m_splash; }
+    frmSplash *splashWindow();
     frmMsgBox &msgBox();
 
     // --- controls ---
@@ -59,6 +60,8 @@ public:
     QLabel *lblSelectActivity;
     TreeView TreeFolders;
     TreeViewWidget *TreeFoldersView;
+    // Pictures of the subject tree's nodes (numbers 1 to 11).
+    ImageList ImageList2;
     QWidget *picMenu;
     QLabel *lblCaption;
     QVector<QLabel *> lblMenu;
@@ -96,7 +99,8 @@ public:
     bool SplashVisible() override;
     void SplashPrepend(const QString &line) override;
     void SplashSetStatus(const QString &text) override;
-    void ShowNotice(const QString &caption, const QString &text, int heightTwips, int fontSize) override;
+    void ShowNotice(const QString &caption, const QString &text, int heightTwips,
+                    int fontSize) override;
     bool NoticeVisible() override;
     void SetNoticeText(const QString &text) override;
     void UnloadNotice() override;

@@ -10,16 +10,17 @@ namespace {
 
 using fixture::VirtualPhrase;
 
-VirtualPhrase vp(int parent, const QVariant &file, const QVariant &number, const QString &translation)
-{
-    return {parent, file, number, QStringLiteral("p-") + translation, translation, QStringLiteral("u-") + translation};
+VirtualPhrase vp(int parent, const QVariant &file, const QVariant &number,
+                 const QString &translation) {
+    return {parent,      file,
+            number,      QStringLiteral("p-") + translation,
+            translation, QStringLiteral("u-") + translation};
 }
 
 class PhraseListTest : public SubjectTestBase {
 protected:
     // Clicks the random-phrases folder and returns the random-phrases node (0 when none).
-    int drawRandomPhrases()
-    {
+    int drawRandomPhrases() {
         click(3);
         return TreeFolders.Child(3);
     }
@@ -27,14 +28,14 @@ protected:
     static double pick(int file, int count) { return (file + 0.5) / count; }
 };
 
-TEST_F(PhraseListTest, VirtualSubjectsListTheirCopiedPhrases)
-{
+TEST_F(PhraseListTest, VirtualSubjectsListTheirCopiedPhrases) {
     subject(QStringLiteral("Food.ito"), 4);
     fixture::makeVirtualFolder(
         virtualFolder(QStringLiteral("Mine.vito")),
         {QStringLiteral("Verbs"), QStringLiteral("Nothing"), QStringLiteral("Odd")},
         {vp(1, QStringLiteral("Food.ito"), 3, QStringLiteral("three")),
-         vp(1, QStringLiteral("Food.ito"), 1, QStringLiteral("one")), vp(3, QVariant(), 2, QStringLiteral("nofile")),
+         vp(1, QStringLiteral("Food.ito"), 1, QStringLiteral("one")),
+         vp(3, QVariant(), 2, QStringLiteral("nofile")),
          vp(3, QStringLiteral("Food.ito"), QVariant(), QStringLiteral("nonumber")),
          vp(3, QStringLiteral("Food.ito"), 4, QStringLiteral("four"))});
     build();
@@ -72,10 +73,10 @@ TEST_F(PhraseListTest, VirtualSubjectsListTheirCopiedPhrases)
     EXPECT_TRUE(host.lastBox().text.contains(QStringLiteral("Mine.vito")));
 }
 
-TEST_F(PhraseListTest, VirtualFolderGoneSinceStartIsReported)
-{
+TEST_F(PhraseListTest, VirtualFolderGoneSinceStartIsReported) {
     subject(QStringLiteral("Food.ito"));
-    fixture::makeVirtualFolder(virtualFolder(QStringLiteral("Gone.vito")), {QStringLiteral("Verbs")},
+    fixture::makeVirtualFolder(virtualFolder(QStringLiteral("Gone.vito")),
+                               {QStringLiteral("Verbs")},
                                {vp(1, QStringLiteral("Food.ito"), 1, QStringLiteral("one"))});
     build();
     QFile::remove(virtualFolder(QStringLiteral("Gone.vito")));
@@ -89,8 +90,7 @@ TEST_F(PhraseListTest, VirtualFolderGoneSinceStartIsReported)
     EXPECT_TRUE(mainEnabledAtEnd());
 }
 
-TEST_F(PhraseListTest, RandomPhrasesDrawTenFromValidSubjects)
-{
+TEST_F(PhraseListTest, RandomPhrasesDrawTenFromValidSubjects) {
     subject(QStringLiteral("A.ito"), 5);
     subject(QStringLiteral("B.ito"), 5);
     build();
@@ -122,8 +122,7 @@ TEST_F(PhraseListTest, RandomPhrasesDrawTenFromValidSubjects)
     EXPECT_TRUE(host.boxes.empty());
 }
 
-TEST_F(PhraseListTest, ManyFailingSubjectsShowTheSkippedOnes)
-{
+TEST_F(PhraseListTest, ManyFailingSubjectsShowTheSkippedOnes) {
     // Twelve subjects; only s05 belongs to this build.
     for (int i = 1; i <= 12; ++i)
         subject(QStringLiteral("s%1.ito").arg(i, 2, 10, QLatin1Char('0')), 2,
@@ -146,8 +145,7 @@ TEST_F(PhraseListTest, ManyFailingSubjectsShowTheSkippedOnes)
     EXPECT_TRUE(host.boxes.empty());
 }
 
-TEST_F(PhraseListTest, TenFailuresStayQuiet)
-{
+TEST_F(PhraseListTest, TenFailuresStayQuiet) {
     for (int i = 1; i <= 11; ++i)
         subject(QStringLiteral("s%1.ito").arg(i, 2, 10, QLatin1Char('0')), 2,
                 i == 11 ? QStringLiteral("tvxito") : QStringLiteral("tvxspa"));
@@ -158,11 +156,11 @@ TEST_F(PhraseListTest, TenFailuresStayQuiet)
     EXPECT_TRUE(windows.notices.isEmpty());
 }
 
-TEST_F(PhraseListTest, NoUsableSubjectLeavesTheFolderEmpty)
-{
+TEST_F(PhraseListTest, NoUsableSubjectLeavesTheFolderEmpty) {
     subject(QStringLiteral("Other.ito"), 3, QStringLiteral("tvxspa"));
     fixture::makeSubject(installed(QStringLiteral("Silent.ito")), QStringLiteral("tvxito"), {});
-    writeFile(installed(QStringLiteral("Text.ito")), "plain text that only looks like a subject by its name");
+    writeFile(installed(QStringLiteral("Text.ito")),
+              "plain text that only looks like a subject by its name");
     build();
     const int node = drawRandomPhrases();
     EXPECT_EQ(node, 0);
@@ -179,8 +177,7 @@ TEST_F(PhraseListTest, NoUsableSubjectLeavesTheFolderEmpty)
     EXPECT_EQ(TreeFolders.Children(drawRandomPhrases()), 10);
 }
 
-TEST_F(PhraseListTest, SubjectsRemovedSinceStartAreNotDrawn)
-{
+TEST_F(PhraseListTest, SubjectsRemovedSinceStartAreNotDrawn) {
     subject(QStringLiteral("A.ito"));
     build();
     QFile::remove(installed(QStringLiteral("A.ito")));
@@ -189,8 +186,7 @@ TEST_F(PhraseListTest, SubjectsRemovedSinceStartAreNotDrawn)
     EXPECT_TRUE(mainEnabledAtEnd());
 }
 
-TEST_F(PhraseListTest, GapInPhraseNumbersStillGivesAPhrase)
-{
+TEST_F(PhraseListTest, GapInPhraseNumbersStillGivesAPhrase) {
     fixture::makeSubject(installed(QStringLiteral("Gap.ito")), QStringLiteral("tvxito"),
                          {{1, QStringLiteral("a"), QStringLiteral("one"), QStringLiteral("x")},
                           {2, QStringLiteral("b"), QStringLiteral("two"), QStringLiteral("y")},
@@ -200,33 +196,31 @@ TEST_F(PhraseListTest, GapInPhraseNumbersStillGivesAPhrase)
     host.rndValues = {0.0, 0.9, 0.0, 0.4};
     const int node = drawRandomPhrases();
     ASSERT_EQ(TreeFolders.Children(node), 10);
-    EXPECT_EQ(childTags(node).mid(0, 2),
-              (QStringList{QStringLiteral("Gap.ito*7*c*seven*z"), QStringLiteral("Gap.ito*2*b*two*y")}));
+    EXPECT_EQ(childTags(node).mid(0, 2), (QStringList{QStringLiteral("Gap.ito*7*c*seven*z"),
+                                                      QStringLiteral("Gap.ito*2*b*two*y")}));
     EXPECT_TRUE(host.boxes.empty());
 }
 
 class CheckVirtualSubjectTest : public PhraseListTest {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         program.identity.productTitle = QStringLiteral("Tolvanex Italiano");
         subject(QStringLiteral("Food.ito"), 3);
         subject(QStringLiteral("Comida.ito"), 3, QStringLiteral("tvxspa"));
-        fixture::makeVirtualFolder(
-            virtualFolder(QStringLiteral("Mine.vito")),
-            {QStringLiteral("Mixed"), QStringLiteral("AllGone"), QStringLiteral("Nothing"), QStringLiteral("Foreign")},
-            {vp(1, QStringLiteral("Food.ito"), 1, QStringLiteral("f1")),
-             vp(1, QStringLiteral("Gone.ito"), 1, QStringLiteral("g1")),
-             vp(1, QStringLiteral("Gone.ito"), 2, QStringLiteral("g2")),
-             vp(1, QStringLiteral("Gone.ito"), 2, QStringLiteral("g2")),
-             vp(1, QStringLiteral("Lost.ito"), 1, QStringLiteral("l1")),
-             vp(2, QStringLiteral("Gone.ito"), 3, QStringLiteral("g3")),
-             vp(4, QStringLiteral("Comida.ito"), 1, QStringLiteral("c1"))});
+        fixture::makeVirtualFolder(virtualFolder(QStringLiteral("Mine.vito")),
+                                   {QStringLiteral("Mixed"), QStringLiteral("AllGone"),
+                                    QStringLiteral("Nothing"), QStringLiteral("Foreign")},
+                                   {vp(1, QStringLiteral("Food.ito"), 1, QStringLiteral("f1")),
+                                    vp(1, QStringLiteral("Gone.ito"), 1, QStringLiteral("g1")),
+                                    vp(1, QStringLiteral("Gone.ito"), 2, QStringLiteral("g2")),
+                                    vp(1, QStringLiteral("Gone.ito"), 2, QStringLiteral("g2")),
+                                    vp(1, QStringLiteral("Lost.ito"), 1, QStringLiteral("l1")),
+                                    vp(2, QStringLiteral("Gone.ito"), 3, QStringLiteral("g3")),
+                                    vp(4, QStringLiteral("Comida.ito"), 1, QStringLiteral("c1"))});
         build();
     }
     // Clicks the virtual subject (listing its phrases) and checks it.
-    bool check(const QString &name, int &index)
-    {
+    bool check(const QString &name, int &index) {
         const int node = find(name);
         click(node);
         TreeFolders.SetExpanded(node, true);
@@ -234,8 +228,7 @@ protected:
     }
 };
 
-TEST_F(CheckVirtualSubjectTest, MissingSourcesAreListedOnce)
-{
+TEST_F(CheckVirtualSubjectTest, MissingSourcesAreListedOnce) {
     int index = 0;
     host.answerNext(vb::vbNo);
     const int mixed = find(QStringLiteral("Mixed"));
@@ -251,8 +244,7 @@ TEST_F(CheckVirtualSubjectTest, MissingSourcesAreListedOnce)
     EXPECT_TRUE(host.openedUrls.isEmpty());
 }
 
-TEST_F(CheckVirtualSubjectTest, NothingToStudyMarksTheSubjectBroken)
-{
+TEST_F(CheckVirtualSubjectTest, NothingToStudyMarksTheSubjectBroken) {
     int index = 0;
     host.answerNext(vb::vbYes);
     host.connected = true;
@@ -268,8 +260,7 @@ TEST_F(CheckVirtualSubjectTest, NothingToStudyMarksTheSubjectBroken)
     EXPECT_EQ(host.boxes.size(), 1u);
 }
 
-TEST_F(CheckVirtualSubjectTest, SubjectWithoutChildrenIsReported)
-{
+TEST_F(CheckVirtualSubjectTest, SubjectWithoutChildrenIsReported) {
     int index = 0;
     TreeFolders.Select(find(QStringLiteral("Mixed")));
     EXPECT_FALSE(tree.Check_Virtual_Subject(index));
@@ -279,8 +270,7 @@ TEST_F(CheckVirtualSubjectTest, SubjectWithoutChildrenIsReported)
     EXPECT_TRUE(host.lastBox().title.isEmpty());
 }
 
-TEST_F(CheckVirtualSubjectTest, RandomPhrasesPassTheCheck)
-{
+TEST_F(CheckVirtualSubjectTest, RandomPhrasesPassTheCheck) {
     int index = 0;
     const int node = drawRandomPhrases();
     ASSERT_EQ(TreeFolders.Children(node), 10);

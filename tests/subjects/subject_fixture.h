@@ -7,6 +7,7 @@
 #include "platform/ado.h"
 #include "platform/file_list_box.h"
 #include "platform/tree_view.h"
+#include "subjects/subject_schema.h"
 #include "subjects/subject_tree.h"
 #include "support/fake_host.h"
 #include "support/recording_windows.h"
@@ -22,8 +23,6 @@
 
 namespace fixture {
 
-inline const QString kPassword = QStringLiteral("marpelin4729");
-
 struct Phrase {
     QVariant number;
     QVariant phrase;
@@ -32,33 +31,45 @@ struct Phrase {
 };
 
 // n phrases numbered 1..n: "p<i>" spoken, "t<i>" translated, "u<i>" second translation.
-inline std::vector<Phrase> numbered(int n, const QString &prefix = QString())
-{
+inline std::vector<Phrase> numbered(int n, const QString &prefix = QString()) {
     std::vector<Phrase> rows;
     for (int i = 1; i <= n; ++i)
-        rows.push_back({i, prefix + QStringLiteral("p%1").arg(i), prefix + QStringLiteral("t%1").arg(i),
+        rows.push_back({i, prefix + QStringLiteral("p%1").arg(i),
+                        prefix + QStringLiteral("t%1").arg(i),
                         prefix + QStringLiteral("u%1").arg(i)});
     return rows;
 }
 
-// An installed subject file made for programCode; no tblProperties row when
-// programCode is null.
-inline void makeSubject(const QString &path, const QString &programCode, const std::vector<Phrase> &rows,
-                        const QString &password = kPassword)
-{
+// An installed subject file made for programCode. Damaged variants: no
+// tblProperties row when programCode is null, or another password.
+inline void makeSubject(const QString &path, const QString &programCode,
+                        const std::vector<Phrase> &rows,
+                        const QString &password = subjects::SubjectPassword()) {
     QDir().mkpath(QFileInfo(path).absolutePath());
+    if (!programCode.isNull() && password == subjects::SubjectPassword()) {
+        subjects::CreateSubjectFile(path, programCode);
+        ado::Connection cn;
+        cn.Open(ado::ConnectionString(path, password));
+        for (const Phrase &row : rows)
+            subjects::AddPhrase(cn, row.number.toInt(), row.phrase.toString(),
+                                row.translation.toString(), row.translation2.toString(),
+                                QByteArray("RIFF"));
+        return;
+    }
     ado::Connection::CreateDatabase(path);
     ado::Connection cn;
     cn.Open(ado::ConnectionString(path, QString()));
-    cn.Execute(QStringLiteral("CREATE TABLE tblProperties(tProgramCode TEXT);"
-                              "CREATE TABLE tblPhrases(pkPhraseNo INTEGER PRIMARY KEY, tPhrase TEXT, "
-                              "tTranslation TEXT, tTranslation2 TEXT, bsound BLOB);"));
+    cn.Execute(
+        QStringLiteral("CREATE TABLE tblProperties(tProgramCode TEXT);"
+                       "CREATE TABLE tblPhrases(pkPhraseNo INTEGER PRIMARY KEY, tPhrase TEXT, "
+                       "tTranslation TEXT, tTranslation2 TEXT, bsound BLOB);"));
     if (!programCode.isNull())
-        cn.Execute(QStringLiteral("INSERT INTO tblProperties(tProgramCode) VALUES (?)"), {programCode});
+        cn.Execute(QStringLiteral("INSERT INTO tblProperties(tProgramCode) VALUES (?)"),
+                   {programCode});
     for (const Phrase &row : rows)
-        cn.Execute(QStringLiteral("INSERT INTO tblPhrases(pkPhraseNo, tPhrase, tTranslation, tTranslation2, bsound) "
-                                  "VALUES (?, ?, ?, ?, ?)"),
-                   {row.number, row.phrase, row.translation, row.translation2, QByteArray("RIFF")});
+        subjects::AddPhrase(cn, row.number.toInt(), row.phrase.toString(),
+                            row.translation.toString(), row.translation2.toString(),
+                            QByteArray("RIFF"));
     cn.SetPassword(password);
 }
 
@@ -73,23 +84,19 @@ struct VirtualPhrase {
 
 // A virtual folder with the named subjects (keys 1, 2, ... in order) and phrases.
 inline void makeVirtualFolder(const QString &path, const QVariantList &subjectNames,
-                              const std::vector<VirtualPhrase> &phrases)
-{
+                              const std::vector<VirtualPhrase> &phrases) {
     QDir().mkpath(QFileInfo(path).absolutePath());
-    ado::Connection::CreateDatabase(path);
+    subjects::CreateVirtualFolderFile(path);
     ado::Connection cn;
-    cn.Open(ado::ConnectionString(path, QString()));
-    cn.Execute(QStringLiteral("CREATE TABLE tblParents(nParent INTEGER PRIMARY KEY AUTOINCREMENT, tName TEXT);"
-                              "CREATE TABLE tblPhrases(pkPhraseNo INTEGER PRIMARY KEY AUTOINCREMENT, fkParent INTEGER, "
-                              "tfilename TEXT, nPhraseNo INTEGER, tPhrase TEXT, tTranslation TEXT, "
-                              "tTranslation2 TEXT);"));
+    cn.Open(ado::ConnectionString(path, subjects::SubjectPassword()));
     for (const QVariant &name : subjectNames)
         cn.Execute(QStringLiteral("INSERT INTO tblParents(tName) VALUES (?)"), {name});
     for (const VirtualPhrase &p : phrases)
-        cn.Execute(QStringLiteral("INSERT INTO tblPhrases(fkParent, tfilename, nPhraseNo, tPhrase, tTranslation, "
-                                  "tTranslation2) VALUES (?, ?, ?, ?, ?, ?)"),
-                   {p.parent, p.fileName, p.number, p.phrase, p.translation, p.translation2});
-    cn.SetPassword(kPassword);
+        cn.Execute(
+            QStringLiteral(
+                "INSERT INTO tblPhrases(fkParent, tfilename, nPhraseNo, tPhrase, tTranslation, "
+                "tTranslation2) VALUES (?, ?, ?, ?, ?, ?)"),
+            {p.parent, p.fileName, p.number, p.phrase, p.translation, p.translation2});
 }
 
 } // namespace fixture
@@ -99,8 +106,7 @@ inline void makeVirtualFolder(const QString &path, const QVariantList &subjectNa
 // the subject tree on a TreeView model without a window.
 class SubjectTestBase : public ::testing::Test {
 protected:
-    SubjectTestBase() : program(host, env.settings()), tree(program, TreeFolders, File1, File2)
-    {
+    SubjectTestBase() : program(host, env.settings()), tree(program, TreeFolders, File1, File2) {
         program.identity = Identity::ForCode(QStringLiteral("tvxito"));
         program.captions.Resize(150);
         for (int n = 1; n <= 150; ++n)
@@ -118,54 +124,57 @@ protected:
     }
     ~SubjectTestBase() override { program.setWindows(nullptr); }
 
-    QString installed(const QString &name) const { return program.folders.installedSubjectsFolder + name; }
-    QString virtualFolder(const QString &name) const { return program.folders.virtualSubjectsFolder + name; }
+    QString installed(const QString &name) const {
+        return program.folders.installedSubjectsFolder + name;
+    }
+    QString virtualFolder(const QString &name) const {
+        return program.folders.virtualSubjectsFolder + name;
+    }
     QString caption(int n) const { return program.captions[n]; }
 
-    void subject(const QString &name, int phrases = 3, const QString &code = QStringLiteral("tvxito"))
-    {
-        fixture::makeSubject(installed(name), code, fixture::numbered(phrases, name.section(QLatin1Char('.'), 0, 0).left(2)));
+    void subject(const QString &name, int phrases = 3,
+                 const QString &code = QStringLiteral("tvxito")) {
+        fixture::makeSubject(
+            installed(name), code,
+            fixture::numbered(phrases, name.section(QLatin1Char('.'), 0, 0).left(2)));
     }
 
     // The start-up builders, in their order.
-    void build()
-    {
+    void build() {
         tree.Create_Folders();
         tree.Get_Subjects();
         tree.Get_vSubjects();
     }
 
     // Index of the first node whose text is text (0 when none).
-    int find(const QString &text) const
-    {
+    int find(const QString &text) const {
         for (int i = 1; i <= TreeFolders.Count(); ++i)
             if (TreeFolders.Text(i) == text)
                 return i;
         return 0;
     }
     // Texts of the children of a node, in order.
-    QStringList childTexts(int index) const
-    {
+    QStringList childTexts(int index) const {
         QStringList texts;
         for (int i = TreeFolders.Child(index); i != 0; i = TreeFolders.Next(i))
             texts << TreeFolders.Text(i);
         return texts;
     }
-    QStringList childTags(int index) const
-    {
+    QStringList childTags(int index) const {
         QStringList tags;
         for (int i = TreeFolders.Child(index); i != 0; i = TreeFolders.Next(i))
             tags << TreeFolders.Tag(i);
         return tags;
     }
     // A click as the tree delivers it: the node is selected first.
-    void click(int index)
-    {
+    void click(int index) {
         TreeFolders.Select(index);
         tree.NodeClick(index);
     }
     // The main window ends every procedure enabled.
-    bool mainEnabledAtEnd() const { return windows.mainEnabled.isEmpty() || windows.mainEnabled.last(); }
+    bool mainEnabledAtEnd() const {
+        return windows.mainEnabled.isEmpty() || windows.mainEnabled.last();
+    }
 
     TestEnv env;
     FakeHost host;

@@ -1,7 +1,7 @@
 // Building the subject tree, its tags and pictures, and what a click on each
 // kind of node does (on the model, without a window).
-#include "subjects/subject_fixture.h"
 #include "subjects/subject_file.h"
+#include "subjects/subject_fixture.h"
 
 #include <QFile>
 
@@ -12,22 +12,20 @@ namespace {
 class SubjectTreeTest : public SubjectTestBase {
 protected:
     // Two installed subjects and two virtual folders, one of them empty.
-    void standardContent()
-    {
+    void standardContent() {
         subject(QStringLiteral("family_and_FRIENDS.ito"));
         subject(QStringLiteral("Food.ito"), 8);
         fixture::makeVirtualFolder(virtualFolder(QStringLiteral("My_Words.vito")),
                                    {QStringLiteral("Verbs"), QStringLiteral("Empty")},
-                                   {{1, QStringLiteral("Food.ito"), 2, QStringLiteral("p2"), QStringLiteral("t2"),
-                                     QStringLiteral("u2")},
-                                    {1, QStringLiteral("Food.ito"), 1, QStringLiteral("p1"), QStringLiteral("t1"),
-                                     QStringLiteral("u1")}});
+                                   {{1, QStringLiteral("Food.ito"), 2, QStringLiteral("p2"),
+                                     QStringLiteral("t2"), QStringLiteral("u2")},
+                                    {1, QStringLiteral("Food.ito"), 1, QStringLiteral("p1"),
+                                     QStringLiteral("t1"), QStringLiteral("u1")}});
         fixture::makeVirtualFolder(virtualFolder(QStringLiteral("Blank.vito")), {}, {});
     }
 };
 
-TEST_F(SubjectTreeTest, StartUpBuildsFoldersSubjectsAndVirtualFolders)
-{
+TEST_F(SubjectTreeTest, StartUpBuildsFoldersSubjectsAndVirtualFolders) {
     standardContent();
     build();
     EXPECT_TRUE(host.boxes.empty()) << host.boxTexts().join(QStringLiteral(" | ")).toStdString();
@@ -41,7 +39,8 @@ TEST_F(SubjectTreeTest, StartUpBuildsFoldersSubjectsAndVirtualFolders)
         {caption(2), QStringLiteral("FOLDER*INSTALLED_SUBJECTS"), 0, 1, 0, true},
         {caption(117), QStringLiteral("FOLDER*RANDOM_SUBJECT"), 0, 1, 0, true},
         {caption(119), QStringLiteral("FOLDER*RANDOM_PHRASES"), 0, 1, 0, true},
-        {QStringLiteral("Family And Friends"), QStringLiteral("SUBJECT*family_and_FRIENDS.ito"), 1, 5, 6, false},
+        {QStringLiteral("Family And Friends"), QStringLiteral("SUBJECT*family_and_FRIENDS.ito"), 1,
+         5, 6, false},
         {QStringLiteral("Food"), QStringLiteral("SUBJECT*Food.ito"), 1, 5, 6, false},
         {QStringLiteral("Blank"), QStringLiteral("FOLDER*Blank.vito"), 0, 3, 0, true},
         {caption(130), QStringLiteral("IGNORE"), 6, 0, 0, false},
@@ -62,26 +61,28 @@ TEST_F(SubjectTreeTest, StartUpBuildsFoldersSubjectsAndVirtualFolders)
     }
     EXPECT_EQ(TreeFolders.Selected(), 1);
     // Progress lines, newest first; installed titles keep their leading blank.
-    EXPECT_EQ(windows.splashText, QStringLiteral("C23 Empty\r\nC23 Verbs\r\nC23  Food\r\nC23  Family And Friends\r\n"));
+    EXPECT_EQ(windows.splashText,
+              QStringLiteral("C23 Empty\r\nC23 Verbs\r\nC23  Food\r\nC23  Family And Friends\r\n"));
     EXPECT_GE(host.doEventsCalls, 4);
 }
 
-TEST_F(SubjectTreeTest, NoticeWindowFollowsTheLoadingWhenShown)
-{
+TEST_F(SubjectTreeTest, NoticeWindowFollowsTheLoadingWhenShown) {
     standardContent();
     windows.splashVisible = false;
     windows.noticeVisible = true;
     build();
-    EXPECT_EQ(windows.notices, (QStringList{QStringLiteral(" Family And Friends"), QStringLiteral(" Food"),
-                                            QStringLiteral("Verbs"), QStringLiteral("Empty")}));
+    EXPECT_EQ(windows.notices,
+              (QStringList{QStringLiteral(" Family And Friends"), QStringLiteral(" Food"),
+                           QStringLiteral("Verbs"), QStringLiteral("Empty")}));
     EXPECT_TRUE(windows.splashText.isEmpty());
 }
 
-TEST_F(SubjectTreeTest, ProperTitleSplitsWordsAndCutsTheExtension)
-{
-    EXPECT_EQ(tree.Proper_Title(QStringLiteral("family_and_FRIENDS.ito")), QStringLiteral(" Family And Friends"));
+TEST_F(SubjectTreeTest, ProperTitleSplitsWordsAndCutsTheExtension) {
+    EXPECT_EQ(tree.Proper_Title(QStringLiteral("family_and_FRIENDS.ito")),
+              QStringLiteral(" Family And Friends"));
     EXPECT_EQ(tree.Proper_Title(QStringLiteral("a.ito")), QStringLiteral(" A"));
-    EXPECT_EQ(tree.Proper_Title(QStringLiteral("at_the__DOCTOR's.ito")), QStringLiteral(" At The  Doctor's"));
+    EXPECT_EQ(tree.Proper_Title(QStringLiteral("at_the__DOCTOR's.ito")),
+              QStringLiteral(" At The  Doctor's"));
     EXPECT_TRUE(host.boxes.empty());
 
     EXPECT_EQ(tree.Proper_Title(QStringLiteral("x")), QString());
@@ -90,11 +91,11 @@ TEST_F(SubjectTreeTest, ProperTitleSplitsWordsAndCutsTheExtension)
     EXPECT_EQ(host.lastBox().title, QStringLiteral("ERROR"));
 }
 
-TEST_F(SubjectTreeTest, TagItemReadsFieldsAndReportsMissingOnes)
-{
+TEST_F(SubjectTreeTest, TagItemReadsFieldsAndReportsMissingOnes) {
     const int odd = TreeFolders.Add(0, QStringLiteral("odd"), QStringLiteral("F.ito*7*a*b*tr*x"));
     const int bare = TreeFolders.Add(0, QStringLiteral("bare"), QString());
-    const int three = TreeFolders.Add(0, QStringLiteral("three"), QStringLiteral("SUBJECT*VIRTUALSUBJECT"));
+    const int three =
+        TreeFolders.Add(0, QStringLiteral("three"), QStringLiteral("SUBJECT*VIRTUALSUBJECT"));
 
     // Extra fields are read where they stand (a "*" in a text shifts the rest).
     EXPECT_EQ(tree.Tag_Item(3, odd), QStringLiteral("b"));
@@ -102,8 +103,8 @@ TEST_F(SubjectTreeTest, TagItemReadsFieldsAndReportsMissingOnes)
     EXPECT_EQ(tree.Tag_Item(0, bare), QString());
     EXPECT_TRUE(host.boxes.empty());
 
-    for (auto [n, index] : {std::pair{6, odd}, std::pair{1, bare}, std::pair{2, three}, std::pair{-1, odd},
-                            std::pair{0, 99}, std::pair{0, 0}}) {
+    for (auto [n, index] : {std::pair{6, odd}, std::pair{1, bare}, std::pair{2, three},
+                            std::pair{-1, odd}, std::pair{0, 99}, std::pair{0, 0}}) {
         SCOPED_TRACE(n);
         const size_t before = host.boxes.size();
         EXPECT_EQ(tree.Tag_Item(n, index), QString());
@@ -113,8 +114,7 @@ TEST_F(SubjectTreeTest, TagItemReadsFieldsAndReportsMissingOnes)
     }
 }
 
-TEST_F(SubjectTreeTest, FolderPicturesFollowExpandAndCollapse)
-{
+TEST_F(SubjectTreeTest, FolderPicturesFollowExpandAndCollapse) {
     standardContent();
     build();
     const int blank = find(QStringLiteral("Blank"));
@@ -133,8 +133,7 @@ TEST_F(SubjectTreeTest, FolderPicturesFollowExpandAndCollapse)
     EXPECT_EQ(TreeFolders.Image(food), 5);
 }
 
-TEST_F(SubjectTreeTest, FolderClicksToggleAndPlaceholdersSelectTheirFolder)
-{
+TEST_F(SubjectTreeTest, FolderClicksToggleAndPlaceholdersSelectTheirFolder) {
     standardContent();
     build();
     click(1);
@@ -149,13 +148,14 @@ TEST_F(SubjectTreeTest, FolderClicksToggleAndPlaceholdersSelectTheirFolder)
     EXPECT_TRUE(host.boxes.empty());
 }
 
-TEST_F(SubjectTreeTest, WithoutInstalledSubjectsEveryClickPointsToTheFolder)
-{
-    fixture::makeVirtualFolder(virtualFolder(QStringLiteral("Mine.vito")), {QStringLiteral("S")}, {});
+TEST_F(SubjectTreeTest, WithoutInstalledSubjectsEveryClickPointsToTheFolder) {
+    fixture::makeVirtualFolder(virtualFolder(QStringLiteral("Mine.vito")), {QStringLiteral("S")},
+                               {});
     build();
     EXPECT_EQ(childTexts(1), QStringList{caption(130)});
     const int count = TreeFolders.Count();
-    const QString expected = QStringLiteral("C131 \r\n\r\n") + program.folders.installedSubjectsFolder +
+    const QString expected = QStringLiteral("C131 \r\n\r\n") +
+                             program.folders.installedSubjectsFolder +
                              QStringLiteral("\r\n\r\nC132\r\n");
     for (int index : {1, 2, 3, 4, find(QStringLiteral("Mine")), find(QStringLiteral("S"))}) {
         SCOPED_TRACE(index);
@@ -169,8 +169,7 @@ TEST_F(SubjectTreeTest, WithoutInstalledSubjectsEveryClickPointsToTheFolder)
     EXPECT_EQ(TreeFolders.Children(2), 0);
 }
 
-TEST_F(SubjectTreeTest, InstalledSubjectListsItsPhrasesOnce)
-{
+TEST_F(SubjectTreeTest, InstalledSubjectListsItsPhrasesOnce) {
     standardContent();
     build();
     const int food = find(QStringLiteral("Food"));
@@ -194,8 +193,7 @@ TEST_F(SubjectTreeTest, InstalledSubjectListsItsPhrasesOnce)
     EXPECT_TRUE(host.boxes.empty());
 }
 
-TEST_F(SubjectTreeTest, NullTextsBecomeEmptyAndAsteriskShiftsFields)
-{
+TEST_F(SubjectTreeTest, NullTextsBecomeEmptyAndAsteriskShiftsFields) {
     fixture::makeSubject(installed(QStringLiteral("Odd.ito")), QStringLiteral("tvxito"),
                          {{1, QVariant(), QStringLiteral("only translation"), QVariant()},
                           {2, QStringLiteral("a*b"), QStringLiteral("tr"), QStringLiteral("z")}});
@@ -213,9 +211,9 @@ TEST_F(SubjectTreeTest, NullTextsBecomeEmptyAndAsteriskShiftsFields)
     EXPECT_TRUE(host.boxes.empty());
 }
 
-TEST_F(SubjectTreeTest, UnreadableSubjectTurnsBrokenAndSelectsItsFolder)
-{
-    writeFile(installed(QStringLiteral("Broken.ito")), "not a database, only some text that is long enough");
+TEST_F(SubjectTreeTest, UnreadableSubjectTurnsBrokenAndSelectsItsFolder) {
+    writeFile(installed(QStringLiteral("Broken.ito")),
+              "not a database, only some text that is long enough");
     fixture::makeSubject(installed(QStringLiteral("NoPhrases.ito")), QStringLiteral("tvxito"), {});
     build();
     const int broken = find(QStringLiteral("Broken"));
@@ -239,8 +237,7 @@ TEST_F(SubjectTreeTest, UnreadableSubjectTurnsBrokenAndSelectsItsFolder)
     EXPECT_TRUE(mainEnabledAtEnd());
 }
 
-TEST_F(SubjectTreeTest, PhraseOfWrongLanguageSubjectIsReportedAndLeft)
-{
+TEST_F(SubjectTreeTest, PhraseOfWrongLanguageSubjectIsReportedAndLeft) {
     program.identity.productTitle = QStringLiteral("Tolvanex Italiano");
     subject(QStringLiteral("Comida.ito"), 2, QStringLiteral("tvxspa"));
     build();
@@ -263,8 +260,7 @@ TEST_F(SubjectTreeTest, PhraseOfWrongLanguageSubjectIsReportedAndLeft)
     EXPECT_EQ(TreeFolders.Selected(), comida);
 }
 
-TEST_F(SubjectTreeTest, RandomSubjectFolderAlternatesBetweenDrawingAndEmptying)
-{
+TEST_F(SubjectTreeTest, RandomSubjectFolderAlternatesBetweenDrawingAndEmptying) {
     subject(QStringLiteral("a_b.ito"));
     subject(QStringLiteral("c_d.ito"));
     subject(QStringLiteral("e_f.ito"));
@@ -296,8 +292,7 @@ TEST_F(SubjectTreeTest, RandomSubjectFolderAlternatesBetweenDrawingAndEmptying)
     EXPECT_TRUE(host.boxes.empty());
 }
 
-TEST_F(SubjectTreeTest, RefreshRebuildsOnlyAfterAChange)
-{
+TEST_F(SubjectTreeTest, RefreshRebuildsOnlyAfterAChange) {
     standardContent();
     build();
     const int food = find(QStringLiteral("Food"));
@@ -322,29 +317,32 @@ TEST_F(SubjectTreeTest, RefreshRebuildsOnlyAfterAChange)
     EXPECT_EQ(TreeFolders.Selected(), 1);
 }
 
-TEST_F(SubjectTreeTest, DamagedVirtualFolderDoesNotHideTheOthers)
-{
+TEST_F(SubjectTreeTest, DamagedVirtualFolderDoesNotHideTheOthers) {
     subject(QStringLiteral("Food.ito"));
-    writeFile(virtualFolder(QStringLiteral("A_Bad.vito")), "garbage, not a database file in any way at all");
+    writeFile(virtualFolder(QStringLiteral("A_Bad.vito")),
+              "garbage, not a database file in any way at all");
     fixture::makeVirtualFolder(virtualFolder(QStringLiteral("B_Null.vito")),
                                {QStringLiteral("First"), QVariant(), QStringLiteral("Third")}, {});
-    fixture::makeVirtualFolder(virtualFolder(QStringLiteral("C_Good.vito")), {QStringLiteral("Kept")}, {});
+    fixture::makeVirtualFolder(virtualFolder(QStringLiteral("C_Good.vito")),
+                               {QStringLiteral("Kept")}, {});
     build();
 
     ASSERT_EQ(host.boxes.size(), 2u);
-    EXPECT_TRUE(host.boxes[0].text.startsWith(QStringLiteral("C149\r\n\r\nGet_vSubjects: A_Bad.vito: ")));
-    EXPECT_TRUE(host.boxes[1].text.startsWith(QStringLiteral("C149\r\n\r\nGet_vSubjects: B_Null.vito: ")));
+    EXPECT_TRUE(
+        host.boxes[0].text.startsWith(QStringLiteral("C149\r\n\r\nGet_vSubjects: A_Bad.vito: ")));
+    EXPECT_TRUE(
+        host.boxes[1].text.startsWith(QStringLiteral("C149\r\n\r\nGet_vSubjects: B_Null.vito: ")));
     EXPECT_EQ(childTexts(find(QStringLiteral("A_Bad"))), QStringList{caption(130)});
     // A nameless subject ends the reading of its folder.
     EXPECT_EQ(childTexts(find(QStringLiteral("B_Null"))), QStringList{QStringLiteral("First")});
     EXPECT_EQ(childTexts(find(QStringLiteral("C_Good"))), QStringList{QStringLiteral("Kept")});
 }
 
-TEST_F(SubjectTreeTest, AsteriskInFileNamesIsReportedAndKeptOutOfTags)
-{
+TEST_F(SubjectTreeTest, AsteriskInFileNamesIsReportedAndKeptOutOfTags) {
     subject(QStringLiteral("Good.ito"));
     subject(QStringLiteral("Star*name.ito"));
-    fixture::makeVirtualFolder(virtualFolder(QStringLiteral("My*folder.vito")), {QStringLiteral("S")}, {});
+    fixture::makeVirtualFolder(virtualFolder(QStringLiteral("My*folder.vito")),
+                               {QStringLiteral("S")}, {});
     build();
     EXPECT_EQ(childTexts(1), QStringList{QStringLiteral("Good")});
     EXPECT_EQ(find(QStringLiteral("My*folder")), 0);
