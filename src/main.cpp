@@ -7,9 +7,10 @@
 #include <QApplication>
 #include <QIcon>
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     QApplication app(argc, argv);
+    // The pictures live in a static library; nothing else pulls them in.
+    Q_INIT_RESOURCE(resources);
     QApplication::setApplicationName(QStringLiteral("Tolvanex"));
     QApplication::setOrganizationName(QStringLiteral("Tolvanex"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/app/tolvanex.png")));

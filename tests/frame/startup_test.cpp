@@ -8,6 +8,7 @@
 #include "support/test_env.h"
 
 #include <QPlainTextEdit>
+#include <QPushButton>
 
 #include <gtest/gtest.h>
 

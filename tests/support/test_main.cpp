@@ -7,8 +7,7 @@
 
 #include <gtest/gtest.h>
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("SDL_AUDIODRIVER", "dummy");
     QTemporaryDir home;
@@ -16,6 +15,8 @@ int main(int argc, char **argv)
     qputenv("XDG_DATA_HOME", QFile::encodeName(home.path() + "/data"));
     QStandardPaths::setTestModeEnabled(true);
     QApplication app(argc, argv);
+    // The pictures live in a static library; nothing else pulls them in.
+    Q_INIT_RESOURCE(resources);
     QApplication::setApplicationName(QStringLiteral("Tolvanex"));
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
