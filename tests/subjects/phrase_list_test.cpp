@@ -280,3 +280,22 @@ TEST_F(CheckVirtualSubjectTest, RandomPhrasesPassTheCheck) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(CheckVirtualSubjectTest, OddPhraseTagsAreReportedNotFatal) {
+    // Tags with a missing or an extra field, as a "*" in a text makes them.
+    const int subject = find(QStringLiteral("Nothing"));
+    TreeFolders.Add(subject, QStringLiteral("short"), QStringLiteral("Gone.ito"));
+    TreeFolders.Add(subject, QStringLiteral("long"), QStringLiteral("Food.ito*1*a*b*c*extra"));
+    TreeFolders.Select(subject);
+    int index = 0;
+    host.answerNext(vb::vbNo);
+    EXPECT_TRUE(tree.Check_Virtual_Subject(index));
+    EXPECT_EQ(index, TreeFolders.Child(subject) + 1);
+    ASSERT_EQ(host.boxes.size(), 2u);
+    EXPECT_TRUE(host.boxes[0].text.startsWith(QStringLiteral("C149\r\n\r\nTag_Item: ")));
+    EXPECT_TRUE(host.boxes[1].text.contains(QStringLiteral("C134\r\n\r\nGONE.ITO\r\n")));
+}
+
+} // namespace
