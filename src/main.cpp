@@ -2,15 +2,16 @@
 #include "frame/frm_main.h"
 #include "frame/program.h"
 #include "platform/qt_host.h"
+#include "shell/qt_resources.h"
 #include "students/frm_login.h"
 
 #include <QApplication>
 #include <QIcon>
 
-int main(int argc, char **argv) {
+int main(int argc, char **argv)
+{
     QApplication app(argc, argv);
-    // The pictures live in a static library; nothing else pulls them in.
-    Q_INIT_RESOURCE(resources);
+    InitProgramResources();
     QApplication::setApplicationName(QStringLiteral("Tolvanex"));
     QApplication::setOrganizationName(QStringLiteral("Tolvanex"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/app/tolvanex.png")));

@@ -11,6 +11,8 @@
 #include <QMainWindow>
 #include <QPixmap>
 #include <QPointer>
+
+#include "shell/frm_splash.h"
 #include <QVector>
 
 #include <memory>
@@ -26,7 +28,6 @@ class SubjectTree;
 class TreeViewWidget;
 class frmLogin;
 class frmMsgBox;
-class frmSplash;
 
 class frmMain : public QMainWindow, public ShellWindows {
     Q_OBJECT
@@ -51,7 +52,7 @@ public:
     Program &program() { return m_program; }
     SubjectTree &subjectTree() { return *m_subjectTree; }
     frmLogin *loginWindow() { return m_login.get(); }
-    frmSplash *splashWindow();
+    frmSplash *splashWindow() { return m_splash; }
     frmMsgBox &msgBox();
 
     // --- controls ---
@@ -60,8 +61,7 @@ public:
     QLabel *lblSelectActivity;
     TreeView TreeFolders;
     TreeViewWidget *TreeFoldersView;
-    // Pictures of the subject tree's nodes (numbers 1 to 11).
-    ImageList ImageList2;
+    ImageList ImageList2; // the tree's 11 pictures
     QWidget *picMenu;
     QLabel *lblCaption;
     QVector<QLabel *> lblMenu;
@@ -88,6 +88,8 @@ public:
     FileListBox File2;
     FileListBox FileAct;
 
+    // The sliding menu's left edge in twips; only 100 twips show when it is in.
+    int picMenuLeft = -3720;
     // Highest index of the menu links and of the activities (count - 1).
     int highestMenuIndex = -1;
     int highestActivityIndex = -1;
@@ -99,8 +101,7 @@ public:
     bool SplashVisible() override;
     void SplashPrepend(const QString &line) override;
     void SplashSetStatus(const QString &text) override;
-    void ShowNotice(const QString &caption, const QString &text, int heightTwips,
-                    int fontSize) override;
+    void ShowNotice(const QString &caption, const QString &text, int heightTwips, int fontSize) override;
     bool NoticeVisible() override;
     void SetNoticeText(const QString &text) override;
     void UnloadNotice() override;

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cmath>
 #include <stdexcept>
 
 namespace modMain {
@@ -14,10 +15,9 @@ namespace modMain {
 namespace {
 constexpr int kSecondsPerDay = 24 * 60 * 60;
 
-int secondsSinceMidnight(const QDateTime &time)
+double secondsSinceMidnight(const QDateTime &time)
 {
-    const QTime t = time.time();
-    return static_cast<int>(qRound(t.msecsSinceStartOfDay() / 1000.0));
+    return time.time().msecsSinceStartOfDay() / 1000.0;
 }
 } // namespace
 
@@ -48,10 +48,11 @@ QString Get_Temp_Path()
 
 void Wait_Seconds(Host &host, int seconds)
 {
-    const int start = secondsSinceMidnight(host.Now());
+    // Only the start is rounded, so the wait lasts between n - 0.5 and n + 0.5 seconds.
+    const double start = std::round(secondsSinceMidnight(host.Now()));
     for (;;) {
-        int elapsed = secondsSinceMidnight(host.Now()) - start;
-        if (elapsed < 0) // the clock passed midnight
+        double elapsed = secondsSinceMidnight(host.Now()) - start;
+        if (elapsed < -1) // the clock passed midnight
             elapsed += kSecondsPerDay;
         if (elapsed >= seconds)
             return;

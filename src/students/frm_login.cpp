@@ -5,6 +5,8 @@
 frmLogin::frmLogin(Program &program, frmMain &main, QWidget *parent)
     : QDialog(parent), m_program(program), m_main(main)
 {
+    (void)m_program;
+    (void)m_main;
     setObjectName(QStringLiteral("frmLogin"));
 }
 

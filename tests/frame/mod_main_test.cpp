@@ -45,10 +45,14 @@ TEST_F(ModMainTest, WaitSecondsKeepsEventsRunningAndSurvivesMidnight)
     modMain::Wait_Seconds(host, 0);
     EXPECT_LE(host.doEventsCalls, 5);
 
-    host.doEventsCalls = 0;
-    host.clock = QDateTime(QDate(2026, 12, 8), QTime(10, 0, 0));
-    modMain::Wait_Seconds(host, 1);
-    EXPECT_GE(host.doEventsCalls, 5); // at least half a second of 100 ms steps
+    // Whatever the fraction of the starting second, one second lasts 0.5 to 1.5 s.
+    for (int startMs : {0, 400, 499, 500, 900}) {
+        host.clock = QDateTime(QDate(2026, 12, 8), QTime(10, 0, 0, startMs));
+        const QDateTime begin = host.clock;
+        modMain::Wait_Seconds(host, 1);
+        EXPECT_GE(begin.msecsTo(host.clock), 500) << startMs;
+        EXPECT_LE(begin.msecsTo(host.clock), 1500) << startMs;
+    }
 
     host.clock = QDateTime(QDate(2026, 12, 8), QTime(23, 59, 59, 400));
     const QDateTime start = host.clock;

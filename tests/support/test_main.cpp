@@ -1,13 +1,16 @@
 // Test entry: an offscreen QApplication, SDL's silent audio driver and a
 // throw-away settings folder, so no test reaches a screen, speakers or the
 // user's configuration.
+#include "shell/qt_resources.h"
+
 #include <QApplication>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-int main(int argc, char **argv) {
+int main(int argc, char **argv)
+{
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("SDL_AUDIODRIVER", "dummy");
     QTemporaryDir home;
@@ -15,8 +18,7 @@ int main(int argc, char **argv) {
     qputenv("XDG_DATA_HOME", QFile::encodeName(home.path() + "/data"));
     QStandardPaths::setTestModeEnabled(true);
     QApplication app(argc, argv);
-    // The pictures live in a static library; nothing else pulls them in.
-    Q_INIT_RESOURCE(resources);
+    InitProgramResources();
     QApplication::setApplicationName(QStringLiteral("Tolvanex"));
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -1,7 +1,8 @@
 // tvx-template: writes the text database and assembles a program folder.
-//   tvx-template --content <content/template> --out <program folder>
+//   tvx-template --code <language code> --content <content/template> --out <program folder>
 #include "template_builder.h"
 
+#include "frame/identity.h"
 #include "platform/ado.h"
 #include "subjects/subject_schema.h"
 
@@ -17,8 +18,15 @@ int main(int argc, char **argv)
     const QStringList args = app.arguments();
     const int contentAt = args.indexOf(QStringLiteral("--content"));
     const int outAt = args.indexOf(QStringLiteral("--out"));
-    if (contentAt < 0 || outAt < 0 || contentAt + 1 >= args.size() || outAt + 1 >= args.size()) {
-        std::fprintf(stderr, "usage: tvx-template --content <folder> --out <program folder>\n");
+    const int codeAt = args.indexOf(QStringLiteral("--code"));
+    if (contentAt < 0 || outAt < 0 || codeAt < 0 || contentAt + 1 >= args.size() || outAt + 1 >= args.size() ||
+        codeAt + 1 >= args.size()) {
+        std::fprintf(stderr, "usage: tvx-template --code <language code> --content <folder> --out <program folder>\n");
+        return 2;
+    }
+    const Identity identity = Identity::ForCode(args[codeAt + 1]);
+    if (identity.learnerLanguage.isEmpty()) {
+        std::fprintf(stderr, "tvx-template: unknown language code %s\n", qPrintable(args[codeAt + 1]));
         return 2;
     }
     const QString content = args[contentAt + 1];
@@ -29,11 +37,10 @@ int main(int argc, char **argv)
         QFile::remove(out + QStringLiteral("custom.tpl"));
         subjects::CreateVirtualFolderFile(out + QStringLiteral("custom.tpl"));
         QDir().mkpath(out + QStringLiteral("Activities"));
-        for (const QString &language : {QStringLiteral("English"), QStringLiteral("Spanish")}) {
-            QDir().mkpath(out + templateBuilder::CaptionText(content, 10, language));
-            QDir().mkpath(out + templateBuilder::CaptionText(content, 11, language));
-        }
-        const QString offline = out + templateBuilder::CaptionText(content, 95, QStringLiteral("English"));
+        const QString language = identity.learnerLanguage;
+        QDir().mkpath(out + templateBuilder::CaptionText(content, 10, language));
+        QDir().mkpath(out + templateBuilder::CaptionText(content, 11, language));
+        const QString offline = out + templateBuilder::CaptionText(content, 95, language);
         QFile::remove(offline);
         if (!QFile::copy(content + QStringLiteral("/offline.htm"), offline))
             throw std::runtime_error("cannot copy offline.htm");
