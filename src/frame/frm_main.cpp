@@ -53,6 +53,10 @@ frmMain::~frmMain()
 {
     if (m_splash)
         delete m_splash;
+    // The tree widget shows TreeFolders and ImageList2, members that are
+    // destroyed before the child widgets would be.
+    delete TreeFoldersView;
+    TreeFoldersView = nullptr;
     m_program.setWindows(nullptr);
 }
 

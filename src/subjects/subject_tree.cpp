@@ -1,20 +1,575 @@
-// Placeholder until the subject tree lands.
 #include "subjects/subject_tree.h"
 
-SubjectTree::SubjectTree(Program &program, TreeView &TreeFolders, FileListBox &File1, FileListBox &File2)
-    : m_program(program), m_tree(TreeFolders), m_file1(File1), m_file2(File2)
-{
+#include "frame/mod_main.h"
+#include "frame/program.h"
+#include "platform/ado.h"
+#include "platform/file_list_box.h"
+#include "platform/host.h"
+#include "platform/tree_view.h"
+#include "subjects/subject_file.h"
+
+#include <QDir>
+
+#include <stdexcept>
+#include <vector>
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+const QLatin1String kFolder("FOLDER");
+const QLatin1String kSubject("SUBJECT");
+const QLatin1String kIgnore("IGNORE");
+const QLatin1String kVirtualSubject("VIRTUALSUBJECT");
+constexpr int kRandomPhraseCount = 10;
+// From this many failed subjects on, the random draw shows which ones it skips.
+constexpr int kQuietFailures = 10;
+
+QString describe(const std::exception &e) {
+    if (const auto *adoError = dynamic_cast<const ado::Error *>(&e))
+        return adoError->description();
+    return QString::fromUtf8(e.what());
 }
-void SubjectTree::Create_Folders() {}
-void SubjectTree::Get_Subjects() {}
-void SubjectTree::Get_vSubjects() {}
-void SubjectTree::Refresh_Subjects() {}
-void SubjectTree::NodeClick(int) {}
-void SubjectTree::Expand(int) {}
-void SubjectTree::Collapse(int) {}
-QString SubjectTree::Proper_Title(const QString &) { return {}; }
-QString SubjectTree::Tag_Item(int, int) { return {}; }
-bool SubjectTree::Check_Virtual_Subject(int &) { return false; }
-void SubjectTree::Get_Phrases(const QString &) {}
-void SubjectTree::Get_vPhrases(const QString &, int, int) {}
-void SubjectTree::Get_Random_Phrases() {}
+
+// A number drawn in [0, count): Rnd is below 1, but a bad source must not
+// index past the end.
+int drawIndex(Host &host, int count) {
+    const int r = static_cast<int>(host.Rnd() * count);
+    return qBound(0, r, count - 1);
+}
+
+void seedFromTimeOfDay(Host &host) {
+    host.Randomize(static_cast<quint32>(host.Now().time().msecsSinceStartOfDay()));
+}
+
+} // namespace
+
+SubjectTree::SubjectTree(Program &program, TreeView &TreeFolders, FileListBox &File1,
+                         FileListBox &File2)
+    : m_program(program), m_tree(TreeFolders), m_file1(File1), m_file2(File2) {}
+
+QStringList SubjectTree::subjectFiles() const {
+    QStringList names;
+    for (int i = 0; i < m_file1.ListCount(); ++i) {
+        const QString name = m_file1.List(i);
+        if (!name.contains(QLatin1Char('*')))
+            names << name;
+    }
+    return names;
+}
+
+void SubjectTree::reportUnusableNames(const QStringList &names) {
+    if (names.isEmpty())
+        return;
+    m_program.host().MsgBox(
+        QStringLiteral("These files cannot be used because their names contain \"*\". "
+                       "Rename them to use them:") +
+            kCrLf + kCrLf + names.join(kCrLf),
+        vb::vbOKOnly | vb::vbExclamation, modMain::Safe_Caption(m_program, 103));
+}
+
+// --- building the tree ---
+
+void SubjectTree::Create_Folders() {
+    try {
+        const struct {
+            int caption;
+            const char *tag;
+        } folders[] = {{2, "FOLDER*INSTALLED_SUBJECTS"},
+                       {117, "FOLDER*RANDOM_SUBJECT"},
+                       {119, "FOLDER*RANDOM_PHRASES"}};
+        for (const auto &folder : folders) {
+            const int index = m_tree.Add(0, m_program.captions[folder.caption],
+                                         QLatin1String(folder.tag), FolderClosed);
+            m_tree.SetBold(index, true);
+        }
+    } catch (const std::exception &e) {
+        modMain::Show_Error(m_program, QStringLiteral("Create_Folders"), describe(e));
+    }
+}
+
+void SubjectTree::Get_Subjects() {
+    try {
+        ShellWindows &windows = m_program.windows();
+        for (int n = m_tree.Children(1); n > 0; --n)
+            m_tree.Remove(m_tree.Child(1));
+
+        m_file1.Refresh();
+        QStringList unusable;
+        for (int i = 0; i < m_file1.ListCount(); ++i) {
+            const QString fileName = m_file1.List(i);
+            if (fileName.contains(QLatin1Char('*'))) {
+                unusable << fileName;
+                continue;
+            }
+            const QString title = Proper_Title(fileName);
+            m_tree.Add(1, title.trimmed(), QStringLiteral("SUBJECT*") + fileName, SubjectPicture,
+                       SubjectSelected);
+            if (windows.NoticeVisible())
+                windows.SetNoticeText(title);
+            if (windows.SplashVisible())
+                windows.SplashPrepend(m_program.captions[23] + QLatin1Char(' ') + title + kCrLf);
+            m_program.host().DoEvents();
+        }
+        if (m_tree.Children(1) == 0)
+            m_tree.Add(1, m_program.captions[130], kIgnore);
+        m_tree.Select(1);
+        reportUnusableNames(unusable);
+    } catch (const std::exception &e) {
+        modMain::Show_Error(m_program, QStringLiteral("Get_Subjects"), describe(e));
+    }
+}
+
+void SubjectTree::Get_vSubjects() {
+    ShellWindows &windows = m_program.windows();
+    QStringList unusable;
+    try {
+        m_file2.Refresh();
+    } catch (const std::exception &e) {
+        modMain::Show_Error(m_program, QStringLiteral("Get_vSubjects"), describe(e));
+        return;
+    }
+    for (int i = 0; i < m_file2.ListCount(); ++i) {
+        const QString fileName = m_file2.List(i);
+        if (fileName.contains(QLatin1Char('*'))) {
+            unusable << fileName;
+            continue;
+        }
+        // One damaged folder file must not hide the folders after it, so
+        // each folder is read on its own.
+        int folder = 0;
+        try {
+            folder = m_tree.Add(0, fileName.left(fileName.length() - 5),
+                                QStringLiteral("FOLDER*") + fileName, VirtualFolderClosed);
+            m_tree.SetBold(folder, true);
+            ado::Connection connection;
+            connection.Open(
+                modMain::Get_Connection_String(subjectFile::Virtual_Path(m_program, fileName)));
+            ado::Recordset rs;
+            rs.Open(QStringLiteral("SELECT * FROM tblParents"), connection);
+            while (!rs.EOF_()) {
+                const ado::Field name = rs.Fields(1);
+                if (name.IsNull())
+                    throw ado::Error(
+                        QStringLiteral("A virtual subject without a name was found in %1.")
+                            .arg(fileName));
+                const QString text = name.Text();
+                m_tree.Add(folder, text,
+                           QStringLiteral("SUBJECT*VIRTUALSUBJECT*") + rs.Fields(0).Text(),
+                           VirtualSubjectPicture, VirtualSubjectSelected);
+                rs.MoveNext();
+                if (windows.SplashVisible())
+                    windows.SplashPrepend(m_program.captions[23] + QLatin1Char(' ') + text + kCrLf);
+                if (windows.NoticeVisible())
+                    windows.SetNoticeText(text);
+                m_program.host().DoEvents();
+            }
+            rs.Close();
+            connection.Close();
+        } catch (const std::exception &e) {
+            modMain::Show_Error(m_program, QStringLiteral("Get_vSubjects"),
+                                fileName + QStringLiteral(": ") + describe(e));
+        }
+        try {
+            if (folder > 0 && m_tree.Children(folder) == 0)
+                m_tree.Add(folder, m_program.captions[130], kIgnore);
+        } catch (const std::exception &e) {
+            modMain::Show_Error(m_program, QStringLiteral("Get_vSubjects"), describe(e));
+        }
+    }
+    reportUnusableNames(unusable);
+}
+
+void SubjectTree::Refresh_Subjects() {
+    if (!m_program.bSubjectsChanged)
+        return;
+    m_program.bSubjectsChanged = false;
+    m_tree.Clear();
+    Create_Folders();
+    Get_Subjects();
+    Get_vSubjects();
+}
+
+QString SubjectTree::Proper_Title(const QString &fileName) {
+    try {
+        QString title;
+        for (const QString &word : fileName.split(QLatin1Char('_')))
+            title += QLatin1Char(' ') + word;
+        if (title.length() < 4)
+            throw std::invalid_argument("The file name is too short to be a subject file name.");
+        title.chop(4);
+        bool wordStart = true;
+        for (QChar &c : title) {
+            c = wordStart ? c.toUpper() : c.toLower();
+            wordStart = c == QLatin1Char(' ');
+        }
+        return title;
+    } catch (const std::exception &e) {
+        modMain::Show_Error(m_program, QStringLiteral("Proper_Title"), describe(e));
+        return QString();
+    }
+}
+
+QString SubjectTree::Tag_Item(int n, int index) {
+    try {
+        const QStringList fields = m_tree.Tag(index).split(QLatin1Char('*'));
+        if (n < 0 || n >= fields.size())
+            throw std::out_of_range(
+                QStringLiteral("Subscript out of range: the tag of node %1 has no field %2.")
+                    .arg(index)
+                    .arg(n)
+                    .toStdString());
+        return fields[n];
+    } catch (const std::exception &e) {
+        modMain::Show_Error(m_program, QStringLiteral("Tag_Item"), describe(e));
+        return QString();
+    }
+}
+
+// --- events ---
+
+void SubjectTree::Expand(int index) {
+    if (Tag_Item(0, index) == kFolder)
+        m_tree.SetImage(index, index > 3 ? VirtualFolderOpen : FolderOpen);
+}
+
+void SubjectTree::Collapse(int index) {
+    if (Tag_Item(0, index) == kFolder)
+        m_tree.SetImage(index, index > 3 ? VirtualFolderClosed : FolderClosed);
+}
+
+void SubjectTree::NodeClick(int index) {
+    Host &host = m_program.host();
+    seedFromTimeOfDay(host);
+
+    // Without installed subjects nothing in the tree can be studied.
+    const QStringList files = subjectFiles();
+    if (files.isEmpty()) {
+        QString folder = QDir::toNativeSeparators(m_file1.Path());
+        if (!folder.endsWith(QDir::separator()))
+            folder += QDir::separator();
+        host.MsgBox(m_program.captions[131] + QLatin1Char(' ') + kCrLf + kCrLf + folder + kCrLf +
+                        kCrLf + m_program.captions[132] + kCrLf,
+                    vb::vbOKOnly);
+        return;
+    }
+    if (index < 1 || index > m_tree.Count())
+        return;
+
+    if (m_tree.Tag(index) == kIgnore) {
+        m_tree.Select(m_tree.Parent(index));
+        return;
+    }
+
+    const QString kind = Tag_Item(0, index);
+    if (kind == kFolder) {
+        switch (index) {
+        case 2:
+            if (m_tree.Children(2) == 0) {
+                const QString fileName = files[drawIndex(host, files.size())];
+                const int subject =
+                    m_tree.Add(2, Proper_Title(fileName), QStringLiteral("SUBJECT*") + fileName,
+                               SubjectPicture, SubjectSelected);
+                m_tree.Select(subject);
+                m_tree.SetImage(2, FolderOpen);
+                m_tree.SetExpanded(2, true);
+            } else {
+                m_tree.Remove(m_tree.Child(2));
+                m_tree.SetImage(2, FolderClosed);
+            }
+            break;
+        case 3:
+            if (m_tree.Children(3) == 0) {
+                const int node =
+                    m_tree.Add(3, m_program.captions[118], QStringLiteral("SUBJECT*VIRTUALSUBJECT"),
+                               SubjectPicture, SubjectSelected);
+                m_tree.Select(node);
+                m_tree.SetImage(3, FolderOpen);
+                m_tree.SetExpanded(3, true);
+                Get_Random_Phrases();
+            } else {
+                m_tree.SetImage(3, FolderClosed);
+                m_tree.Remove(m_tree.Child(3));
+            }
+            break;
+        default: // the installed subjects and the virtual folders
+            m_tree.SetExpanded(index, !m_tree.Expanded(index));
+            break;
+        }
+        return;
+    }
+
+    if (kind == kSubject) {
+        const int parent = m_tree.Parent(index);
+        if (parent == 1 || parent == 2)
+            Get_Phrases(Tag_Item(1, index));
+        else if (parent == 3)
+            Get_Random_Phrases();
+        else
+            Get_vPhrases(Tag_Item(1, parent), Tag_Item(2, index).toInt(), index);
+        return;
+    }
+
+    // A phrase: its source subject must still be usable in this build.
+    const QString result = Validate_Subject(m_program, kind);
+    if (result != QLatin1String(subjectFile::kValid)) {
+        Show_Subject_Error(m_program, kind, result);
+        m_tree.Select(m_tree.Parent(index));
+    }
+}
+
+// --- studying a virtual subject ---
+
+bool SubjectTree::Check_Virtual_Subject(int &index) {
+    const int selected = m_tree.Selected();
+    try {
+        if (selected == 0)
+            throw std::runtime_error("No subject is selected.");
+        const int first = m_tree.Child(selected);
+        if (first == 0)
+            throw std::runtime_error("The subject has no phrases.");
+
+        int valid = 0;
+        QString missingPhrases;
+        QString missingFiles;
+        // Walk the children in their order; they are contiguous by index when
+        // built in one go, and the sibling chain is right even when not.
+        for (int i = m_tree.FirstSibling(first); i != 0; i = m_tree.Next(i)) {
+            if (m_tree.Text(i) == m_program.captions[127]) {
+                valid = 0;
+                break;
+            }
+            index = i;
+            const QString fileName = Tag_Item(0, i);
+            if (modMain::File_Exists(subjectFile::Installed_Path(m_program, fileName))) {
+                if (Validate_Subject(m_program, fileName) == QLatin1String(subjectFile::kValid))
+                    ++valid;
+            } else {
+                const QString translation = Tag_Item(3, i);
+                if (!missingPhrases.contains(translation))
+                    missingPhrases += translation + kCrLf;
+                const QString upper = fileName.toUpper();
+                if (!missingFiles.contains(upper))
+                    missingFiles += upper + kCrLf;
+            }
+        }
+
+        if (!missingFiles.trimmed().isEmpty()) {
+            const QString text = m_program.captions[133] + kCrLf + kCrLf + missingPhrases + kCrLf +
+                                 m_program.captions[134] + kCrLf + kCrLf + missingFiles + kCrLf +
+                                 m_program.captions[135];
+            if (m_program.host().MsgBox(text, vb::vbYesNo, m_program.captions[144]) == vb::vbYes)
+                modMain::Open_Web_Page(m_program, QStringLiteral("subjects.htm"));
+        }
+        m_tree.SetExpanded(selected, false);
+        if (valid < 1) {
+            m_tree.SetImage(selected, BrokenSubject);
+            m_tree.SetSelectedImage(selected, BrokenSubject);
+            return false;
+        }
+        return true;
+    } catch (const std::exception &e) {
+        const QStringList fields =
+            selected > 0 ? m_tree.Tag(selected).split(QLatin1Char('*')) : QStringList();
+        m_program.host().MsgBox(fields.value(1) + QLatin1Char(' ') +
+                                    modMain::Safe_Caption(m_program, 6) + kCrLf + kCrLf +
+                                    describe(e),
+                                vb::vbExclamation);
+        return false;
+    }
+}
+
+// --- phrase lists ---
+
+void SubjectTree::addPhraseNode(int parent, const QString &fileName, const QString &number,
+                                const QString &phrase, const QString &translation,
+                                const QString &translation2, int image) {
+    const QString tag = fileName + QLatin1Char('*') + number + QLatin1Char('*') + phrase +
+                        QLatin1Char('*') + translation + QLatin1Char('*') + translation2;
+    m_tree.Add(parent, translation, tag, image);
+}
+
+void SubjectTree::Get_Phrases(const QString &fileName) {
+    const int selected = m_tree.Selected();
+    if (selected == 0 || m_tree.Children(selected) > 0)
+        return;
+    ShellWindows &windows = m_program.windows();
+    windows.SetMainEnabled(false);
+    try {
+        ado::Connection connection;
+        connection.Open(
+            modMain::Get_Connection_String(subjectFile::Installed_Path(m_program, fileName)));
+        ado::Recordset rs;
+        rs.Open(QStringLiteral("SELECT * FROM tblPhrases"), connection);
+        while (!rs.EOF_()) {
+            addPhraseNode(selected, fileName, rs.Fields(QStringLiteral("pkPhraseNo")).Text(),
+                          rs.Fields(QStringLiteral("tPhrase")).Text(),
+                          rs.Fields(QStringLiteral("tTranslation")).Text(),
+                          rs.Fields(QStringLiteral("tTranslation2")).Text(), PhrasePicture);
+            rs.MoveNext();
+        }
+        rs.Close();
+        connection.Close();
+        windows.SetMainEnabled(true);
+    } catch (const std::exception &e) {
+        m_tree.SetImage(selected, BrokenSubject);
+        m_tree.SetSelectedImage(selected, BrokenSubject);
+        m_program.host().MsgBox(fileName.toUpper() + modMain::Safe_Caption(m_program, 6) + kCrLf +
+                                    kCrLf + describe(e),
+                                vb::vbExclamation, modMain::Safe_Caption(m_program, 103));
+        windows.SetMainEnabled(true);
+        m_tree.Select(m_tree.Parent(selected));
+    }
+}
+
+void SubjectTree::Get_vPhrases(const QString &folderFile, int key, int nodeIndex) {
+    const int selected = m_tree.Selected();
+    if (selected == 0 || m_tree.Children(selected) > 0)
+        return;
+    int skipped = 0;
+    try {
+        ado::Connection connection;
+        connection.Open(
+            modMain::Get_Connection_String(subjectFile::Virtual_Path(m_program, folderFile)));
+        ado::Recordset rs;
+        rs.Open(QStringLiteral("SELECT * FROM tblPhrases where fkParent =") + QString::number(key),
+                connection);
+        while (!rs.EOF_()) {
+            const QString source = rs.Fields(QStringLiteral("tfilename")).Text();
+            const QString number = rs.Fields(QStringLiteral("nPhraseNo")).Text();
+            bool isNumber = false;
+            number.toDouble(&isNumber);
+            // A phrase that does not say where its sound is (or whose source
+            // name would split the tag) cannot be heard or studied; its row
+            // stays in the file for the editor.
+            if (source.isEmpty() || source.contains(QLatin1Char('*')) || !isNumber) {
+                ++skipped;
+            } else {
+                addPhraseNode(
+                    nodeIndex, source, number, rs.Fields(QStringLiteral("tPhrase")).Text(),
+                    rs.Fields(QStringLiteral("tTranslation")).Text(),
+                    rs.Fields(QStringLiteral("tTranslation2")).Text(), VirtualPhrasePicture);
+            }
+            rs.MoveNext();
+        }
+        rs.Close();
+        connection.Close();
+        if (m_tree.Children(nodeIndex) == 0)
+            m_tree.Add(nodeIndex, m_program.captions[127], kIgnore);
+    } catch (const std::exception &e) {
+        m_tree.SetImage(nodeIndex, BrokenSubject);
+        m_tree.SetSelectedImage(nodeIndex, BrokenSubject);
+        m_program.host().MsgBox(folderFile.toUpper() + modMain::Safe_Caption(m_program, 6) + kCrLf +
+                                    kCrLf + describe(e),
+                                vb::vbExclamation, modMain::Safe_Caption(m_program, 103));
+        m_tree.Select(m_tree.Parent(nodeIndex));
+        return;
+    }
+    if (skipped > 0)
+        m_program.host().MsgBox(
+            QStringLiteral("%1 phrase(s) of this virtual subject do not name the subject file they "
+                           "were copied "
+                           "from, so they cannot be heard or studied and are not listed.")
+                    .arg(skipped) +
+                kCrLf + kCrLf + folderFile,
+            vb::vbOKOnly | vb::vbExclamation, modMain::Safe_Caption(m_program, 103));
+}
+
+void SubjectTree::Get_Random_Phrases() {
+    const int selected = m_tree.Selected();
+    if (selected == 0 || m_tree.Children(selected) > 0)
+        return;
+    Host &host = m_program.host();
+    ShellWindows &windows = m_program.windows();
+
+    m_file1.Refresh();
+    const QStringList files = subjectFiles();
+    std::vector<bool> failed(files.size(), false);
+    int failedCount = 0;
+    seedFromTimeOfDay(host);
+    windows.SetMainEnabled(false);
+
+    try {
+        // Marks a subject as unusable for this draw; false when none is left.
+        auto fail = [&](int r) {
+            failed[r] = true;
+            ++failedCount;
+            if (failedCount >= files.size())
+                return false;
+            if (failedCount > kQuietFailures) {
+                const QString heading = m_program.captions[148];
+                if (failedCount == kQuietFailures + 1) {
+                    windows.ShowNotice(m_program.captions[119], heading, 2000, 0);
+                    modMain::Wait_Seconds(host, 1);
+                }
+                windows.SetNoticeText(heading + kCrLf + kCrLf + files[r]);
+                host.DoEvents();
+            }
+            return true;
+        };
+
+        bool anyLeft = !files.isEmpty();
+        for (int c = 1; c <= kRandomPhraseCount && anyLeft; ++c) {
+            for (;;) {
+                const int r = drawIndex(host, files.size());
+                if (failed[r])
+                    continue;
+                const QString fileName = files[r];
+                if (Validate_Subject(m_program, fileName) != QLatin1String(subjectFile::kValid)) {
+                    anyLeft = fail(r);
+                    if (!anyLeft)
+                        break;
+                    continue;
+                }
+                // A valid subject that has no phrases, or whose phrases cannot
+                // be read, is skipped like an invalid one.
+                try {
+                    ado::Connection connection;
+                    connection.Open(modMain::Get_Connection_String(
+                        subjectFile::Installed_Path(m_program, fileName)));
+                    ado::Recordset rs;
+                    rs.Open(QStringLiteral("SELECT * FROM tblPhrases"), connection);
+                    const int m = rs.RecordCount();
+                    if (m == 0)
+                        throw ado::Error(QStringLiteral("The subject has no phrases."));
+                    const int k = static_cast<int>(host.Rnd() * m) + 1;
+                    rs.Close();
+                    rs.Open(QStringLiteral("SELECT * FROM tblPhrases WHERE pkPhraseNO = ") +
+                                QString::number(qBound(1, k, m)),
+                            connection);
+                    if (rs.EOF_()) {
+                        // The numbers have a gap: take the k-th row instead.
+                        rs.Close();
+                        rs.Open(QStringLiteral("SELECT * FROM tblPhrases"), connection);
+                        for (int skip = 1; skip < qBound(1, k, m) && !rs.EOF_(); ++skip)
+                            rs.MoveNext();
+                    }
+                    addPhraseNode(selected, fileName,
+                                  rs.Fields(QStringLiteral("pkPhraseNo")).Text(),
+                                  rs.Fields(QStringLiteral("tPhrase")).Text(),
+                                  rs.Fields(QStringLiteral("tTranslation")).Text(),
+                                  rs.Fields(QStringLiteral("tTranslation2")).Text(), PhrasePicture);
+                    rs.Close();
+                    connection.Close();
+                } catch (const ado::Error &) {
+                    anyLeft = fail(r);
+                    if (!anyLeft)
+                        break;
+                    continue;
+                }
+                break;
+            }
+        }
+
+        if (!anyLeft) {
+            host.MsgBox(m_program.captions[140], vb::vbOKOnly);
+            windows.SetMainEnabled(true);
+            m_tree.Remove(selected);
+            windows.UnloadNotice();
+            return;
+        }
+    } catch (const std::exception &e) {
+        modMain::Show_Error(m_program, QStringLiteral("Get_Random_Phrases"), describe(e));
+    }
+    windows.SetMainEnabled(true);
+    windows.UnloadNotice();
+}

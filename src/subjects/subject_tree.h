@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class FileListBox;
 class Program;
@@ -44,7 +45,32 @@ public:
     void Get_vPhrases(const QString &folderFile, int key, int nodeIndex);
     void Get_Random_Phrases();
 
+    // Pictures of ImageList2.
+    enum Picture {
+        FolderClosed = 1,
+        FolderOpen = 2,
+        VirtualFolderClosed = 3,
+        VirtualFolderOpen = 4,
+        SubjectPicture = 5,
+        SubjectSelected = 6,
+        VirtualSubjectPicture = 7,
+        VirtualSubjectSelected = 8,
+        PhrasePicture = 9,
+        VirtualPhrasePicture = 10,
+        BrokenSubject = 11,
+    };
+
 private:
+    // The installed subject files that can stand in a tag: File1's names
+    // without "*", which would split the tag.
+    QStringList subjectFiles() const;
+    // Warns once about files left out because their names contain "*".
+    void reportUnusableNames(const QStringList &names);
+    // Adds the phrase node of the current row under parent.
+    void addPhraseNode(int parent, const QString &fileName, const QString &number,
+                       const QString &phrase, const QString &translation,
+                       const QString &translation2, int image);
+
     Program &m_program;
     TreeView &m_tree;
     FileListBox &m_file1;

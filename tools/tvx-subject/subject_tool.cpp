@@ -1,5 +1,7 @@
 #include "subject_tool.h"
 
+#include "tsv_table.h"
+
 #include "frame/identity.h"
 #include "platform/ado.h"
 #include "subjects/subject_schema.h"
@@ -36,53 +38,21 @@ void writeBytes(const QString &path, const QByteArray &bytes) {
         throw ToolError(QStringLiteral("cannot write '%1': %2").arg(path, file.errorString()));
 }
 
-// A tab-separated table with a header line; columns are found by name.
-struct Table {
-    QString path;
-    QStringList header;
-    QVector<QStringList> rows;
-    QVector<int> lines; // line number of each row, for messages
-
-    int column(const QString &name) const {
-        for (int i = 0; i < header.size(); ++i)
-            if (header[i].compare(name, Qt::CaseInsensitive) == 0)
-                return i;
-        throw ToolError(QStringLiteral("'%1' has no column '%2' (its columns: %3)")
-                            .arg(path, name, header.join(QLatin1String(", "))));
+// Content tables, with their problems reported as this tool's errors.
+TsvTable readTable(const QString &path, const QString &what) {
+    try {
+        return ReadTsv(path);
+    } catch (const TsvError &e) {
+        throw ToolError(what + QStringLiteral(": ") + e.message());
     }
-    QString cell(int row, int column) const { return rows[row].value(column).trimmed(); }
-};
+}
 
-Table readTable(const QString &path, const QString &what) {
-    if (!QFileInfo::exists(path))
-        throw ToolError(QStringLiteral("%1 '%2' not found").arg(what, path));
-    Table table;
-    table.path = path;
-    QString text = QString::fromUtf8(readBytes(path));
-    if (text.startsWith(QChar(0xfeff))) // a byte order mark from some editors
-        text.remove(0, 1);
-    const QStringList lines = text.split(QLatin1Char('\n'));
-    bool haveHeader = false;
-    for (int i = 0; i < lines.size(); ++i) {
-        QString line = lines[i];
-        if (line.endsWith(QLatin1Char('\r')))
-            line.chop(1);
-        if (line.trimmed().isEmpty())
-            continue;
-        QStringList fields = line.split(QLatin1Char('\t'));
-        if (!haveHeader) {
-            for (QString &f : fields)
-                f = f.trimmed();
-            table.header = fields;
-            haveHeader = true;
-            continue;
-        }
-        table.rows << fields;
-        table.lines << i + 1;
+int requireColumn(const TsvTable &table, const QString &name) {
+    try {
+        return table.requireColumn(name);
+    } catch (const TsvError &e) {
+        throw ToolError(e.message());
     }
-    if (!haveHeader)
-        throw ToolError(QStringLiteral("%1 '%2' is empty: it needs a header line").arg(what, path));
-    return table;
 }
 
 int parseNumber(const QString &text, const QString &where) {
@@ -128,7 +98,7 @@ void requireFileName(const QString &path) {
 // ---------------------------------------------------------------------------
 
 QVector<PhraseRow> ReadPhraseTsv(const QString &path) {
-    const Table table = readTable(path, QStringLiteral("phrase list"));
+    const TsvTable table = readTable(path, QStringLiteral("phrase list"));
     QStringList header = table.header;
     for (QString &h : header)
         h = h.toLower();
@@ -440,9 +410,9 @@ struct Recording {
     }
 };
 
-QString captionFolder(const Table &captions, int number, const QString &learner) {
-    const int numberColumn = captions.column(QStringLiteral("number"));
-    const int textColumn = captions.column(learner);
+QString captionFolder(const TsvTable &captions, int number, const QString &learner) {
+    const int numberColumn = requireColumn(captions, QStringLiteral("number"));
+    const int textColumn = requireColumn(captions, learner);
     for (int i = 0; i < captions.rows.size(); ++i)
         if (captions.cell(i, numberColumn) == QString::number(number)) {
             const QString name = captions.cell(i, textColumn);
@@ -490,7 +460,7 @@ DemoReport BuildDemo(const DemoOptions &options) {
     DemoReport report;
     Recording recording{options, report};
 
-    const Table captions = readTable(content.filePath(QStringLiteral("template/captions.tsv")),
+    const TsvTable captions = readTable(content.filePath(QStringLiteral("template/captions.tsv")),
                                      QStringLiteral("caption list"));
     const QString subjectsDir = QDir(options.out).filePath(captionFolder(captions, 10, learner));
     const QString virtualDir = QDir(options.out).filePath(captionFolder(captions, 11, learner));
@@ -498,10 +468,10 @@ DemoReport BuildDemo(const DemoOptions &options) {
         if (!QDir().mkpath(dir))
             throw ToolError(QStringLiteral("cannot create the folder '%1'").arg(dir));
 
-    const Table topics = readTable(content.filePath(QStringLiteral("subjects/topics.tsv")),
+    const TsvTable topics = readTable(content.filePath(QStringLiteral("subjects/topics.tsv")),
                                    QStringLiteral("topic list"));
-    const int idColumn = topics.column(QStringLiteral("id"));
-    const int nameColumn = topics.column(learner);
+    const int idColumn = requireColumn(topics, QStringLiteral("id"));
+    const int nameColumn = requireColumn(topics, learner);
     QMap<QString, Topic> byId;
     for (int t = 0; t < topics.rows.size(); ++t) {
         const QString topicId = topics.cell(t, idColumn);
@@ -510,13 +480,13 @@ DemoReport BuildDemo(const DemoOptions &options) {
         const QString base = topics.cell(t, nameColumn);
         requireBaseName(base, where);
 
-        const Table phrases =
+        const TsvTable phrases =
             readTable(content.filePath(QStringLiteral("subjects/%1.tsv").arg(topicId)),
                       QStringLiteral("phrases of topic"));
-        const int nCol = phrases.column(QStringLiteral("n"));
-        const int phraseCol = phrases.column(target);
-        const int translationCol = phrases.column(learner);
-        const int translation2Col = phrases.column(learner + QLatin1Char('2'));
+        const int nCol = requireColumn(phrases, QStringLiteral("n"));
+        const int phraseCol = requireColumn(phrases, target);
+        const int translationCol = requireColumn(phrases, learner);
+        const int translation2Col = requireColumn(phrases, learner + QLatin1Char('2'));
         QVector<PhraseRow> rows;
         for (int r = 0; r < phrases.rows.size(); ++r) {
             PhraseRow row;
@@ -554,11 +524,11 @@ DemoReport BuildDemo(const DemoOptions &options) {
 
     const QString virtualTsv = content.filePath(QStringLiteral("subjects/virtual.tsv"));
     if (QFileInfo::exists(virtualTsv)) {
-        const Table shipped = readTable(virtualTsv, QStringLiteral("virtual subject list"));
-        const int folderCol = shipped.column(QStringLiteral("folder_") + learner);
-        const int subjectCol = shipped.column(QStringLiteral("subject_") + learner);
-        const int topicCol = shipped.column(QStringLiteral("topic"));
-        const int nCol = shipped.column(QStringLiteral("n"));
+        const TsvTable shipped = readTable(virtualTsv, QStringLiteral("virtual subject list"));
+        const int folderCol = requireColumn(shipped, QStringLiteral("folder_") + learner);
+        const int subjectCol = requireColumn(shipped, QStringLiteral("subject_") + learner);
+        const int topicCol = requireColumn(shipped, QStringLiteral("topic"));
+        const int nCol = requireColumn(shipped, QStringLiteral("n"));
         // Folders and their subjects in order of first appearance.
         QStringList folders;
         QMap<QString, QStringList> subjectsOf;

@@ -1,10 +1,11 @@
 #include "template_builder.h"
 
+#include "tsv_table.h"
+
 #include "frame/mod_main.h"
 #include "platform/ado.h"
 
 #include <QFile>
-#include <QTextStream>
 
 #include <stdexcept>
 
@@ -51,47 +52,13 @@ void writeTable(ado::Connection &db, const QString &name, const TsvTable &table)
         for (int i = 0; i < row.size(); ++i) {
             if (isFlagColumn(table.header[i]))
                 values << QVariant(row[i].trimmed() == QLatin1String("1"));
-            else
-                values << QVariant(row[i]);
+            else // "\n" in a source field stands for a line break
+                values << QVariant(QString(row[i]).replace(QLatin1String("\\n"), QLatin1String("\r\n")));
         }
         db.Execute(insert, values);
     }
 }
 } // namespace
-
-TsvTable ReadTsv(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        throw failure(QStringLiteral("Cannot read %1.").arg(path));
-    QTextStream in(&file);
-    in.setEncoding(QStringConverter::Utf8);
-    TsvTable table;
-    int lineNumber = 0;
-    while (!in.atEnd()) {
-        const QString line = in.readLine();
-        ++lineNumber;
-        if (line.trimmed().isEmpty())
-            continue;
-        QStringList fields = line.split(QLatin1Char('\t'));
-        for (QString &field : fields)
-            field.replace(QLatin1String("\\n"), QLatin1String("\r\n"));
-        if (table.header.isEmpty()) {
-            table.header = fields;
-            continue;
-        }
-        if (fields.size() != table.header.size())
-            throw failure(QStringLiteral("%1, line %2: %3 fields where the header has %4.")
-                              .arg(path)
-                              .arg(lineNumber)
-                              .arg(fields.size())
-                              .arg(table.header.size()));
-        table.rows << fields;
-    }
-    if (table.header.isEmpty())
-        throw failure(QStringLiteral("%1 is empty.").arg(path));
-    return table;
-}
 
 QString CaptionText(const QString &contentFolder, int number, const QString &language)
 {

@@ -3,22 +3,8 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
-#include <QVector>
 
 namespace templateBuilder {
-
-// A tab-separated table: the header's names and the rows' fields.
-struct TsvTable {
-    QStringList header;
-    QVector<QStringList> rows;
-    int column(const QString &name) const { return header.indexOf(name); }
-};
-
-// Reads a UTF-8 TSV file; "\n" inside a field becomes a line break. Throws
-// std::runtime_error naming the file and line when a row has the wrong
-// number of fields.
-TsvTable ReadTsv(const QString &path);
 
 // Writes Tolvanex.tpl at path (replacing it) from the four tables in
 // contentFolder: captions.tsv, messages.tsv, tips.tsv, menu.tsv. The file

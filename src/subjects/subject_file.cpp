@@ -1,0 +1,56 @@
+#include "subjects/subject_file.h"
+
+#include "frame/mod_main.h"
+#include "frame/program.h"
+#include "platform/ado.h"
+#include "platform/host.h"
+
+namespace subjectFile {
+
+QString Installed_Path(const Program &program, const QString &fileName) {
+    return program.folders.installedSubjectsFolder + fileName;
+}
+
+QString Virtual_Path(const Program &program, const QString &fileName) {
+    return program.folders.virtualSubjectsFolder + fileName;
+}
+
+} // namespace subjectFile
+
+QString Validate_Subject(Program &program, const QString &fileName) {
+    try {
+        ado::Connection connection;
+        connection.Open(
+            modMain::Get_Connection_String(subjectFile::Installed_Path(program, fileName)));
+        ado::Recordset rs;
+        rs.Open(QStringLiteral("SELECT * FROM tblProperties"), connection);
+        // Reading at the end of an empty table fails, so a subject without
+        // properties is reported, never taken as valid.
+        const QString code = rs.Fields(QStringLiteral("tProgramCode")).Text();
+        QString result = QLatin1String(subjectFile::kValid);
+        if (code != program.identity.languageCode)
+            result = QLatin1String(subjectFile::kWrongLanguage) + QLatin1Char('*') + code;
+        rs.Close();
+        connection.Close();
+        return result;
+    } catch (const ado::Error &e) {
+        return e.description();
+    } catch (const std::exception &e) {
+        return QString::fromUtf8(e.what());
+    }
+}
+
+void Show_Subject_Error(Program &program, const QString &fileName, const QString &result) {
+    const QString title = modMain::Safe_Caption(program, 103);
+    if (result.section(QLatin1Char('*'), 0, 0) == QLatin1String(subjectFile::kWrongLanguage)) {
+        program.host().MsgBox(fileName + modMain::Safe_Caption(program, 5) + QLatin1Char(' ') +
+                                  program.identity.productTitle,
+                              vb::vbOKOnly | vb::vbExclamation, title);
+        return;
+    }
+    const QString text = result + QStringLiteral("\r\n\r\n") + fileName +
+                         modMain::Safe_Caption(program, 6) + QStringLiteral("\r\n\r\n") +
+                         modMain::Safe_Caption(program, 135);
+    if (program.host().MsgBox(text, vb::vbYesNo, title) == vb::vbYes)
+        modMain::Open_Web_Page(program, QStringLiteral("subjects.htm"));
+}

@@ -1,0 +1,30 @@
+// Installed subject files: the compatibility check against this language
+// build and the report of a failed check.
+#pragma once
+
+#include <QString>
+
+class Program;
+
+namespace subjectFile {
+
+inline constexpr char kValid[] = "VALID";
+inline constexpr char kWrongLanguage[] = "WRONG_LANGUAGE";
+
+// The data source of an installed subject file (installed-subjects folder + name).
+QString Installed_Path(const Program &program, const QString &fileName);
+// The data source of a virtual folder file (virtual-subjects folder + name).
+QString Virtual_Path(const Program &program, const QString &fileName);
+
+} // namespace subjectFile
+
+// "VALID" when the file opens and the first row of tblProperties names this
+// build's language code; "WRONG_LANGUAGE*<code>" for a subject of another
+// build; otherwise the description of what stopped the check. Never throws
+// and shows nothing, so callers can check many files in a row.
+QString Validate_Subject(Program &program, const QString &fileName);
+
+// Tells the user why a subject cannot be used: a subject of another build gets
+// a plain warning; a file that could not be checked gets the description and
+// an offer to visit the subjects page of the web site.
+void Show_Subject_Error(Program &program, const QString &fileName, const QString &result);

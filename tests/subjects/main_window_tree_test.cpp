@@ -1,0 +1,164 @@
+// The subject tree in the main window: real clicks on the tree widget.
+#include "frame/frm_main.h"
+#include "platform/tree_view_widget.h"
+#include "subjects/subject_fixture.h"
+
+#include <QMenu>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+class MainWindowTreeTest : public SubjectTestBase {
+protected:
+    void SetUp() override {
+        program.identity.productTitle = QStringLiteral("Tolvanex Italiano");
+        subject(QStringLiteral("Food.ito"), 4);
+        subject(QStringLiteral("Comida.ito"), 2, QStringLiteral("tvxspa"));
+        fixture::makeVirtualFolder(virtualFolder(QStringLiteral("Mine.vito")),
+                                   {QStringLiteral("Verbs"), QStringLiteral("Empty")},
+                                   {{1, QStringLiteral("Food.ito"), 2, QStringLiteral("p"),
+                                     QStringLiteral("two"), QStringLiteral("u")}});
+        main = std::make_unique<frmMain>(program);
+        main->File1.SetPattern(File1.Pattern());
+        main->File1.SetPath(File1.Path());
+        main->File2.SetPattern(File2.Pattern());
+        main->File2.SetPath(File2.Path());
+        main->subjectTree().Create_Folders();
+        main->subjectTree().Get_Subjects();
+        main->subjectTree().Get_vSubjects();
+        main->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(main.get()));
+    }
+    void TearDown() override {
+        main->mnuOption->hide();
+        main.reset();
+    }
+
+    TreeView &nodes() { return main->TreeFolders; }
+    int node(const QString &text) {
+        for (int i = 1; i <= nodes().Count(); ++i)
+            if (nodes().Text(i) == text)
+                return i;
+        return 0;
+    }
+    void press(int index, Qt::MouseButton button = Qt::LeftButton) {
+        const QRect rect = main->TreeFoldersView->NodeRect(index);
+        ASSERT_FALSE(rect.isEmpty()) << "node " << index << " is not shown";
+        QTest::mouseClick(main->TreeFoldersView->viewport(), button, Qt::NoModifier, rect.center());
+    }
+    // The user opens a branch (its plus sign).
+    void open(int index) { nodes().SetExpanded(index, true); }
+    QString shownText(int index) { return main->TreeFoldersView->ItemOf(index)->text(0); }
+
+    std::unique_ptr<frmMain> main;
+};
+
+TEST_F(MainWindowTreeTest, ClickingAnInstalledSubjectShowsItsPhrases) {
+    press(1);
+    EXPECT_TRUE(nodes().Expanded(1));
+    EXPECT_EQ(nodes().Image(1), 2);
+    const int food = node(QStringLiteral("Food"));
+    press(food);
+    EXPECT_EQ(nodes().Selected(), food);
+    ASSERT_EQ(nodes().Children(food), 4);
+    EXPECT_EQ(shownText(nodes().Child(food)), QStringLiteral("Fot1"));
+    EXPECT_EQ(main->TreeFoldersView->ItemOf(food)->childCount(), 4);
+    // The pictures of ImageList2 reach the widget.
+    EXPECT_EQ(main->ImageList2.Count(), 11);
+    EXPECT_FALSE(main->TreeFoldersView->ItemOf(nodes().Child(food))->icon(0).isNull());
+    EXPECT_TRUE(main->isEnabled());
+
+    // Folder pictures follow the branch closing too.
+    press(1);
+    EXPECT_FALSE(nodes().Expanded(1));
+    EXPECT_EQ(nodes().Image(1), 1);
+    EXPECT_TRUE(host.boxes.empty()) << host.boxTexts().join(QStringLiteral(" | ")).toStdString();
+}
+
+TEST_F(MainWindowTreeTest, RandomFoldersDrawAndEmptyOnEachClick) {
+    host.rndValues = {0.9};
+    press(2);
+    ASSERT_EQ(nodes().Children(2), 1);
+    EXPECT_EQ(shownText(nodes().Child(2)), QStringLiteral(" Food"));
+    EXPECT_EQ(nodes().Image(2), 2);
+    press(2);
+    EXPECT_EQ(nodes().Children(2), 0);
+    EXPECT_EQ(main->TreeFoldersView->ItemOf(2)->childCount(), 0);
+    EXPECT_EQ(nodes().Image(2), 1);
+
+    press(3);
+    const int random = nodes().Child(3);
+    ASSERT_NE(random, 0);
+    EXPECT_EQ(shownText(random), caption(118));
+    EXPECT_EQ(nodes().Children(random), 10);
+    EXPECT_TRUE(main->isEnabled());
+    press(3);
+    EXPECT_EQ(nodes().Children(3), 0);
+}
+
+TEST_F(MainWindowTreeTest, VirtualSubjectsPlaceholdersAndForeignPhrases) {
+    const int mine = node(QStringLiteral("Mine"));
+    press(mine);
+    const int verbs = node(QStringLiteral("Verbs"));
+    press(verbs);
+    ASSERT_EQ(nodes().Children(verbs), 1);
+    EXPECT_EQ(nodes().Image(nodes().Child(verbs)), 10);
+    EXPECT_EQ(nodes().Image(mine), 4);
+
+    const int empty = node(QStringLiteral("Empty"));
+    press(empty);
+    open(empty);
+    const int placeholder = nodes().Child(empty);
+    ASSERT_NE(placeholder, 0);
+    EXPECT_EQ(shownText(placeholder), caption(127));
+    press(placeholder);
+    EXPECT_EQ(nodes().Selected(), empty);
+
+    // A phrase of a subject made for another build.
+    press(1);
+    const int comida = node(QStringLiteral("Comida"));
+    press(comida);
+    open(comida);
+    press(nodes().Child(comida));
+    ASSERT_EQ(host.boxes.size(), 1u) << host.boxTexts().join(QStringLiteral(" | ")).toStdString();
+    EXPECT_EQ(host.lastBox().text, QStringLiteral("Comida.itoC5 Tolvanex Italiano"));
+    EXPECT_EQ(nodes().Selected(), comida);
+}
+
+TEST_F(MainWindowTreeTest, OptionMenuOnlyForPhrasesOfInstalledSubjects) {
+    press(1);
+    const int food = node(QStringLiteral("Food"));
+    press(food);
+    open(food);
+    const int phrase = nodes().Child(food);
+    press(phrase);
+    // The menu follows the selected node, wherever the right click lands.
+    press(1, Qt::RightButton);
+    EXPECT_EQ(nodes().Selected(), phrase);
+    EXPECT_TRUE(main->mnuOption->isVisible());
+    main->mnuOption->hide();
+
+    press(food);
+    press(phrase, Qt::RightButton);
+    EXPECT_FALSE(main->mnuOption->isVisible()) << "a subject is selected";
+
+    press(node(QStringLiteral("Mine")));
+    const int verbs = node(QStringLiteral("Verbs"));
+    press(verbs);
+    open(verbs);
+    press(nodes().Child(verbs));
+    press(verbs, Qt::RightButton);
+    EXPECT_FALSE(main->mnuOption->isVisible()) << "a virtual phrase is selected";
+
+    press(3);
+    open(nodes().Child(3));
+    press(nodes().Child(nodes().Child(3)));
+    press(1, Qt::RightButton);
+    EXPECT_FALSE(main->mnuOption->isVisible()) << "a random phrase is selected";
+}
+
+} // namespace
