@@ -324,6 +324,8 @@ void frmMain::Get_Settings()
         picMenu->move(TwipsToPixels(picMenuLeft), picMenu->y());
         highestActivityIndex = FileAct.ListCount() - 1;
         lblMoreActs->setText(p.captions[114]);
+        // The progress viewer's button carries the viewer's own title.
+        btnAdmin->setText(p.captions[54]);
         lblURL->setText(p.captions[94]);
     } catch (const std::exception &e) {
         modMain::Show_Error(p, QStringLiteral("Get_Settings"), QString::fromUtf8(e.what()));
@@ -454,7 +456,7 @@ void frmMain::paintEvent(QPaintEvent *)
 frmMsgBox &frmMain::msgBox()
 {
     if (!m_msgBox)
-        m_msgBox = std::make_unique<frmMsgBox>(m_program, this);
+        m_msgBox = std::make_unique<frmMsgBox>(this);
     return *m_msgBox;
 }
 

@@ -1,10 +1,14 @@
 #include "shell/frm_msg_box.h"
 
+#include "shell/tiled_background.h"
+
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-frmMsgBox::frmMsgBox(Program &program, QWidget *parent) : QDialog(parent), m_program(program)
+frmMsgBox::frmMsgBox(QWidget *parent)
+    : QDialog(parent), m_background(QStringLiteral(":/tiles/background.png"))
 {
     setObjectName(QStringLiteral("frmMsgBox"));
     lblMsg = new QLabel(this);
@@ -36,12 +40,10 @@ void frmMsgBox::SetMessage(const QString &text, int fontSize)
     }
 }
 
-void frmMsgBox::paintEvent(QPaintEvent *event)
+void frmMsgBox::paintEvent(QPaintEvent *)
 {
-    QDialog::paintEvent(event);
-}
-
-void frmMsgBox::resizeEvent(QResizeEvent *event)
-{
-    QDialog::resizeEvent(event);
+    // The same tiled background as the main window; its picture is built in,
+    // so a failure here is a broken build, not a user's problem.
+    QPainter painter(this);
+    tiling::TileBackground(painter, size(), m_background);
 }

@@ -4,15 +4,15 @@
 #pragma once
 
 #include <QDialog>
+#include <QPixmap>
 
 class QLabel;
 class QPushButton;
-class Program;
 
 class frmMsgBox : public QDialog {
     Q_OBJECT
 public:
-    explicit frmMsgBox(Program &program, QWidget *parent = nullptr);
+    explicit frmMsgBox(QWidget *parent = nullptr);
 
     QLabel *lblMsg;
     QPushButton *btnOK;
@@ -23,8 +23,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
 
 private:
-    Program &m_program;
+    QPixmap m_background;
 };

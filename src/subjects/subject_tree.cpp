@@ -299,6 +299,7 @@ void SubjectTree::NodeClick(int index) {
     }
 
     if (kind == kSubject) {
+        const TreeView::Node *subject = m_tree.NodeAt(index);
         const int parent = m_tree.Parent(index);
         if (parent == 1 || parent == 2)
             Get_Phrases(Tag_Item(1, index));
@@ -306,6 +307,11 @@ void SubjectTree::NodeClick(int index) {
             Get_Random_Phrases();
         else
             Get_vPhrases(Tag_Item(1, parent), Tag_Item(2, index).toInt(), index);
+        // A click on a subject shows its phrases. The node may be gone (a
+        // random draw that found nothing removes it), so look it up again.
+        const int now = m_tree.IndexOf(subject);
+        if (now != 0 && m_tree.Children(now) > 0)
+            m_tree.SetExpanded(now, true);
         return;
     }
 

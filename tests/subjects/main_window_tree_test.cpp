@@ -67,6 +67,9 @@ TEST_F(MainWindowTreeTest, ClickingAnInstalledSubjectShowsItsPhrases) {
     ASSERT_EQ(nodes().Children(food), 4);
     EXPECT_EQ(shownText(nodes().Child(food)), QStringLiteral("Fot1"));
     EXPECT_EQ(main->TreeFoldersView->ItemOf(food)->childCount(), 4);
+    // The subject opens on its phrases, so the user sees them at once.
+    EXPECT_TRUE(nodes().Expanded(food));
+    EXPECT_TRUE(main->TreeFoldersView->ItemOf(food)->isExpanded());
     // The pictures of ImageList2 reach the widget.
     EXPECT_EQ(main->ImageList2.Count(), 11);
     EXPECT_FALSE(main->TreeFoldersView->ItemOf(nodes().Child(food))->icon(0).isNull());
