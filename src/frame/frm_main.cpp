@@ -400,7 +400,8 @@ void frmMain::placeMenuLink(int k, const QString &text, const QString &link)
 void frmMain::TreeFolders_MouseDown(int button)
 {
     const int selected = TreeFolders.Selected();
-    if (button != 2 || selected == 0)
+    // Only the administrator's login enables the phrase menu.
+    if (button != 2 || selected == 0 || !mnuOption->isEnabled())
         return;
     const int parent = TreeFolders.Parent(selected);
     if (parent == 0 || m_subjectTree->Tag_Item(0, selected) == QLatin1String("FOLDER"))

@@ -145,6 +145,12 @@ TEST_F(MainWindowTreeTest, OptionMenuOnlyForPhrasesOfInstalledSubjects) {
     EXPECT_TRUE(main->mnuOption->isVisible());
     main->mnuOption->hide();
 
+    // A student who is not the administrator gets no phrase menu.
+    main->mnuOption->setEnabled(false);
+    press(1, Qt::RightButton);
+    EXPECT_FALSE(main->mnuOption->isVisible()) << "the menu is disabled";
+    main->mnuOption->setEnabled(true);
+
     press(food);
     press(phrase, Qt::RightButton);
     EXPECT_FALSE(main->mnuOption->isVisible()) << "a subject is selected";
