@@ -34,29 +34,30 @@ public:
     void DoEvents() override {}
 };
 
-QString makeSubject(const QTemporaryDir &dir, int soundBytes)
-{
+QString makeSubject(const QTemporaryDir &dir, int soundBytes) {
     const QString path = dir.filePath(QStringLiteral("Bench%1.ito").arg(soundBytes));
     subjects::CreateSubjectFile(path, QStringLiteral("tvxito"));
     const QByteArray wave = QByteArray("RIFF") + QByteArray(soundBytes, '\x11');
     for (int n = 1; n <= 10; ++n)
-        subjects::AddPhrase(path, n, QStringLiteral("Frase %1").arg(n), QStringLiteral("Phrase %1").arg(n),
-                            QStringLiteral("Second %1").arg(n), wave);
+        subjects::AddPhrase(path, n, QStringLiteral("Frase %1").arg(n),
+                            QStringLiteral("Phrase %1").arg(n), QStringLiteral("Second %1").arg(n),
+                            wave);
     return path;
 }
 
-void BM_ListPhrases(benchmark::State &state)
-{
+void BM_ListPhrases(benchmark::State &state) {
     QTemporaryDir dir;
     const QString path = makeSubject(dir, static_cast<int>(state.range(0)));
     for (auto _ : state) {
         ado::Connection connection;
-        connection.Open(ado::ConnectionString(path, QString::fromLatin1(subjects::kSubjectPassword)));
+        connection.Open(
+            ado::ConnectionString(path, QString::fromLatin1(subjects::kSubjectPassword)));
         ado::Recordset rs;
         rs.Open(QStringLiteral("SELECT * FROM tblPhrases"), connection);
         QString tags;
         while (!rs.EOF_()) {
-            tags += rs.Fields(QStringLiteral("pkPhraseNo")).Text() + rs.Fields(QStringLiteral("tPhrase")).Text() +
+            tags += rs.Fields(QStringLiteral("pkPhraseNo")).Text() +
+                    rs.Fields(QStringLiteral("tPhrase")).Text() +
                     rs.Fields(QStringLiteral("tTranslation")).Text() +
                     rs.Fields(QStringLiteral("tTranslation2")).Text();
             rs.MoveNext();
@@ -66,8 +67,7 @@ void BM_ListPhrases(benchmark::State &state)
 }
 BENCHMARK(BM_ListPhrases)->Arg(1000)->Arg(100000)->Arg(1000000);
 
-void BM_LoadTemplateTexts(benchmark::State &state)
-{
+void BM_LoadTemplateTexts(benchmark::State &state) {
     QuietHost host;
     ProgramSettings settings;
     Program program(host, settings);
@@ -84,8 +84,7 @@ BENCHMARK(BM_LoadTemplateTexts);
 
 // Removing a node shifts the later indexes: the cost of emptying a folder
 // with many phrases one node at a time.
-void BM_TreeRemoveFirstChild(benchmark::State &state)
-{
+void BM_TreeRemoveFirstChild(benchmark::State &state) {
     for (auto _ : state) {
         TreeView tree;
         const int folder = tree.Add(0, QStringLiteral("folder"));
@@ -99,8 +98,7 @@ BENCHMARK(BM_TreeRemoveFirstChild)->Arg(100)->Arg(1000);
 
 } // namespace
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

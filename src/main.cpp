@@ -8,8 +8,7 @@
 #include <QApplication>
 #include <QIcon>
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     QApplication app(argc, argv);
     InitProgramResources();
     QApplication::setApplicationName(QStringLiteral("Tolvanex"));

@@ -16,8 +16,7 @@
 namespace folders {
 
 namespace {
-QString withSlash(QString path)
-{
+QString withSlash(QString path) {
     path = QDir::fromNativeSeparators(path);
     if (!path.endsWith(QLatin1Char('/')))
         path += QLatin1Char('/');
@@ -26,8 +25,7 @@ QString withSlash(QString path)
 
 // Copies every file and folder below source into destination; throws on the
 // first failure so the caller can report it.
-void copyTree(const QString &source, const QString &destination)
-{
+void copyTree(const QString &source, const QString &destination) {
     const QDir sourceDir(source);
     // Without a shipped folder the copy is simply an empty folder: the user
     // starts without virtual subjects.
@@ -42,26 +40,25 @@ void copyTree(const QString &source, const QString &destination)
         const QString target = destination + QLatin1Char('/') + sourceDir.relativeFilePath(path);
         if (it.fileInfo().isDir()) {
             if (!QDir().mkpath(target))
-                throw std::runtime_error("The folder " + target.toStdString() + " cannot be created.");
+                throw std::runtime_error("The folder " + target.toStdString() +
+                                         " cannot be created.");
         } else {
             QFile::remove(target);
             if (!QFile::copy(path, target))
-                throw std::runtime_error("The file " + path.toStdString() + " cannot be copied to " +
-                                         target.toStdString() + ".");
+                throw std::runtime_error("The file " + path.toStdString() +
+                                         " cannot be copied to " + target.toStdString() + ".");
             QFile(target).setPermissions(QFile::permissions(target) | QFileDevice::WriteOwner);
         }
     }
 }
 } // namespace
 
-QString Get_App_Path(const Program &program)
-{
+QString Get_App_Path(const Program &program) {
     const QString &override = program.settings().appPathOverride;
     return withSlash(override.isEmpty() ? QCoreApplication::applicationDirPath() : override);
 }
 
-bool Test_Write_Access(const QString &folder)
-{
+bool Test_Write_Access(const QString &folder) {
     QFile file(folder + QStringLiteral("test.txt"));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
         return true;
@@ -71,8 +68,7 @@ bool Test_Write_Access(const QString &folder)
     return !(written && removed);
 }
 
-QString Get_Application_Data_Folder(Program &program)
-{
+QString Get_Application_Data_Folder(Program &program) {
     try {
         QString folder = program.settings().appDataOverride;
         if (folder.isEmpty())
@@ -92,8 +88,7 @@ QString Get_Application_Data_Folder(Program &program)
     }
 }
 
-void Copy_Folder(Program &program, const QString &source, const QString &destination)
-{
+void Copy_Folder(Program &program, const QString &source, const QString &destination) {
     try {
         copyTree(source, destination);
     } catch (const std::exception &e) {
@@ -101,8 +96,7 @@ void Copy_Folder(Program &program, const QString &source, const QString &destina
     }
 }
 
-void Set_Paths(Program &program)
-{
+void Set_Paths(Program &program) {
     FolderSet &f = program.folders;
     try {
         f.programFolder = Get_App_Path(program);
@@ -112,9 +106,11 @@ void Set_Paths(Program &program)
         } else {
             const QString appData = Get_Application_Data_Folder(program);
             if (!appData.isEmpty())
-                f.dataFolder = appData + QLatin1Char('/') + program.identity.productTitle + QLatin1Char('/');
+                f.dataFolder =
+                    appData + QLatin1Char('/') + program.identity.productTitle + QLatin1Char('/');
             else
-                f.dataFolder = modMain::Get_Temp_Path() + program.identity.productTitle + QLatin1Char('/');
+                f.dataFolder =
+                    modMain::Get_Temp_Path() + program.identity.productTitle + QLatin1Char('/');
             if (!QFileInfo(f.dataFolder).isDir() && !QDir().mkdir(f.dataFolder))
                 throw std::runtime_error("The data folder " + f.dataFolder.toStdString() +
                                          " cannot be created.");
@@ -129,8 +125,7 @@ void Set_Paths(Program &program)
     }
 }
 
-void Save_Folder_Values(Program &program)
-{
+void Save_Folder_Values(Program &program) {
     const QString root = program.settings().registryRoot;
     const QString key = program.registryKey();
     const std::pair<const char *, QString> values[] = {

@@ -38,8 +38,8 @@ constexpr int kMenuWidthTwips = 3885;
 } // namespace
 
 frmMain::frmMain(Program &program, QWidget *parent)
-    : QMainWindow(parent), m_program(program), m_background(QStringLiteral(":/tiles/background.png"))
-{
+    : QMainWindow(parent), m_program(program),
+      m_background(QStringLiteral(":/tiles/background.png")) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Main Menu"));
     setFixedSize(TwipsToPixels(kWidthTwips), TwipsToPixels(kHeightTwips));
@@ -49,8 +49,7 @@ frmMain::frmMain(Program &program, QWidget *parent)
     m_subjectTree = std::make_unique<SubjectTree>(program, TreeFolders, File1, File2);
 }
 
-frmMain::~frmMain()
-{
+frmMain::~frmMain() {
     if (m_splash)
         delete m_splash;
     // The tree widget shows TreeFolders and ImageList2, members that are
@@ -60,8 +59,7 @@ frmMain::~frmMain()
     m_program.setWindows(nullptr);
 }
 
-void frmMain::buildControls()
-{
+void frmMain::buildControls() {
     auto *central = new QWidget(this);
     central->setObjectName(QStringLiteral("central"));
     central->setMouseTracking(true);
@@ -79,12 +77,15 @@ void frmMain::buildControls()
         return b;
     };
 
-    lblSelectSubject = label("lblSelectSubject", central, QStringLiteral("1. Select A Spanish Subject"));
+    lblSelectSubject =
+        label("lblSelectSubject", central, QStringLiteral("1. Select A Spanish Subject"));
     PlaceTwips(*lblSelectSubject, 360, 240, 5175, 495);
-    lblSelectActivity = label("lblSelectActivity", central, QStringLiteral("2. Select an Activity Below"));
+    lblSelectActivity =
+        label("lblSelectActivity", central, QStringLiteral("2. Select an Activity Below"));
     PlaceTwips(*lblSelectActivity, 5880, 240, 5055, 615);
     for (QLabel *heading : {lblSelectSubject, lblSelectActivity})
-        heading->setStyleSheet(QStringLiteral("font-size: 13pt; font-weight: bold; color: #123a52;"));
+        heading->setStyleSheet(
+            QStringLiteral("font-size: 13pt; font-weight: bold; color: #123a52;"));
 
     TreeFoldersView = new TreeViewWidget(TreeFolders, central);
     TreeFoldersView->setObjectName(QStringLiteral("TreeFolders"));
@@ -93,7 +94,8 @@ void frmMain::buildControls()
         ImageList2.Add(QPixmap(QStringLiteral(":/tree/%1.png").arg(i)));
     TreeFoldersView->SetImageList(&ImageList2);
 
-    btnOpenSubjectsFolder = button("btnOpenSubjectsFolder", QStringLiteral("Open Subjects Folder"), 360, 6840);
+    btnOpenSubjectsFolder =
+        button("btnOpenSubjectsFolder", QStringLiteral("Open Subjects Folder"), 360, 6840);
     btnCreateVirtualSubjects =
         button("btnCreateVirtualSubjects", QStringLiteral("* Create Virtual Subjects"), 3015, 6840);
     btnChangeUser = button("btnChangeUser", QStringLiteral("* Change User"), 360, 7380);
@@ -117,7 +119,8 @@ void frmMain::buildControls()
     Picture1->setObjectName(QStringLiteral("Picture1"));
     PlaceTwips(*Picture1, 6000, 6300, 5640, 1530);
     Picture1->setAttribute(Qt::WA_StyledBackground);
-    Picture1->setStyleSheet(QStringLiteral("#Picture1 { border-image: url(:/menu/ticker_frame.png); }"));
+    Picture1->setStyleSheet(
+        QStringLiteral("#Picture1 { border-image: url(:/menu/ticker_frame.png); }"));
     PicMsg = new QWidget(Picture1);
     PicMsg->setObjectName(QStringLiteral("PicMsg"));
     PlaceTwips(*PicMsg, 240, 240, 5175, 1170);
@@ -130,9 +133,11 @@ void frmMain::buildControls()
     picMenu = new QWidget(central);
     picMenu->setObjectName(QStringLiteral("picMenu"));
     picMenu->setAttribute(Qt::WA_StyledBackground);
-    picMenu->setStyleSheet(QStringLiteral("#picMenu { background: #1d4e6b; border-right: 4px solid #f0a030; }"));
+    picMenu->setStyleSheet(
+        QStringLiteral("#picMenu { background: #1d4e6b; border-right: 4px solid #f0a030; }"));
     PlaceTwips(*picMenu, picMenuLeft, -120, kMenuWidthTwips, 9765);
-    lblCaption = label("lblCaption", picMenu, QStringLiteral("\u00bfEn qu\u00e9 le podemos ayudar?"));
+    lblCaption =
+        label("lblCaption", picMenu, QStringLiteral("\u00bfEn qu\u00e9 le podemos ayudar?"));
     PlaceTwips(*lblCaption, 240, 360, 3615, 525);
     lblCaption->setStyleSheet(QStringLiteral("color: white; font-weight: bold;"));
     lblCaption->setWordWrap(true);
@@ -172,7 +177,8 @@ void frmMain::buildControls()
 
     connect(TreeFoldersView, &TreeViewWidget::NodeClick, this,
             [this](int index) { m_subjectTree->NodeClick(index); });
-    connect(TreeFoldersView, &TreeViewWidget::Expand, this, [this](int index) { m_subjectTree->Expand(index); });
+    connect(TreeFoldersView, &TreeViewWidget::Expand, this,
+            [this](int index) { m_subjectTree->Expand(index); });
     connect(TreeFoldersView, &TreeViewWidget::Collapse, this,
             [this](int index) { m_subjectTree->Collapse(index); });
     connect(TreeFoldersView, &TreeViewWidget::MouseDown, this,
@@ -190,13 +196,11 @@ void frmMain::buildControls()
             [this] { m_program.host().OpenFolder(m_program.folders.installedSubjectsFolder); });
 }
 
-void frmMain::step(const char *name)
-{
+void frmMain::step(const char *name) {
     m_startupSteps << QLatin1String(name);
 }
 
-void frmMain::Form_Load()
-{
+void frmMain::Form_Load() {
     Program &p = m_program;
     Host &host = p.host();
 
@@ -257,8 +261,10 @@ void frmMain::Form_Load()
     step("Get_vSubjects");
     m_subjectTree->Get_vSubjects();
     step("Get_Menu_Links");
-    highestMenuIndex = templateTexts::Get_Menu_Links(
-        p, [this](int k, const QString &text, const QString &link) { placeMenuLink(k, text, link); });
+    highestMenuIndex =
+        templateTexts::Get_Menu_Links(p, [this](int k, const QString &text, const QString &link) {
+            placeMenuLink(k, text, link);
+        });
     step("Get_System_Messages");
     templateTexts::Get_System_Messages(p);
     step("Get_Tips");
@@ -284,23 +290,23 @@ void frmMain::Form_Load()
         Form_Unload();
 }
 
-void frmMain::reportMissingTemplate(const QString &problem)
-{
+void frmMain::reportMissingTemplate(const QString &problem) {
     // No captions exist yet, so the report is written in both learner languages.
     m_program.host().MsgBox(
         QStringLiteral("The program cannot start: its text database %1 cannot be read.\r\n"
-                       "El programa no puede iniciarse: no se puede leer su base de datos de textos %1.\r\n\r\n"
+                       "El programa no puede iniciarse: no se puede leer su base de datos de "
+                       "textos %1.\r\n\r\n"
                        "%2\r\n\r\nPlease reinstall the program. / Vuelva a instalar el programa.")
             .arg(QDir::toNativeSeparators(m_program.templatePath()), problem),
         vb::vbCritical, QStringLiteral("ERROR"));
     m_program.End();
 }
 
-void frmMain::Get_Settings()
-{
+void frmMain::Get_Settings() {
     Program &p = m_program;
     try {
-        p.host().Randomize(static_cast<quint32>(QTime::currentTime().msecsSinceStartOfDay() / 1000));
+        p.host().Randomize(
+            static_cast<quint32>(QTime::currentTime().msecsSinceStartOfDay() / 1000));
         const QString installedInData = p.folders.dataFolder + p.captions[10];
         if (!QFileInfo(installedInData).isDir())
             QDir().mkpath(installedInData);
@@ -332,24 +338,23 @@ void frmMain::Get_Settings()
     }
 }
 
-void frmMain::Check_Resolution()
-{
+void frmMain::Check_Resolution() {
     try {
         const QSize screen = m_program.host().ScreenSize();
         if (qint64(screen.width()) * screen.height() < kMinimumScreenPixels) {
-            const vb::MsgBoxResult answer =
-                m_program.host().MsgBox(m_program.captions[16] + QStringLiteral("\r\n\r\n") + m_program.captions[1],
-                                        vb::vbYesNo);
+            const vb::MsgBoxResult answer = m_program.host().MsgBox(
+                m_program.captions[16] + QStringLiteral("\r\n\r\n") + m_program.captions[1],
+                vb::vbYesNo);
             if (answer == vb::vbNo)
                 m_program.End();
         }
     } catch (const std::exception &e) {
-        modMain::Show_Error(m_program, QStringLiteral("Check_Resolution"), QString::fromUtf8(e.what()));
+        modMain::Show_Error(m_program, QStringLiteral("Check_Resolution"),
+                            QString::fromUtf8(e.what()));
     }
 }
 
-void frmMain::Show_For_Student(bool administrator)
-{
+void frmMain::Show_For_Student(bool administrator) {
     Program &p = m_program;
     btnAdmin->setEnabled(administrator);
     mnuOption->setEnabled(administrator);
@@ -360,24 +365,22 @@ void frmMain::Show_For_Student(bool administrator)
     QFont font = lblMsg->font();
     font.setPointSize(12);
     lblMsg->setFont(font);
-    setWindowTitle(p.identity.productTitle + QStringLiteral("  [") + p.currentStudent + QLatin1Char(']'));
+    setWindowTitle(p.identity.productTitle + QStringLiteral("  [") + p.currentStudent +
+                   QLatin1Char(']'));
     show();
     Timer1->start();
 }
 
-void frmMain::Refresh_Subjects()
-{
+void frmMain::Refresh_Subjects() {
     m_subjectTree->Refresh_Subjects();
 }
 
-void frmMain::Get_Activities()
-{
+void frmMain::Get_Activities() {
     // The activity catalogue fills picActs from FileAct; until it exists the
     // panel offers only the link to more activities.
 }
 
-void frmMain::placeMenuLink(int k, const QString &text, const QString &link)
-{
+void frmMain::placeMenuLink(int k, const QString &text, const QString &link) {
     if (k > 0) {
         auto *img = new QLabel(picMenu);
         img->setObjectName(QStringLiteral("imgMenu%1").arg(k));
@@ -397,8 +400,7 @@ void frmMain::placeMenuLink(int k, const QString &text, const QString &link)
     lblMenu[k]->setVisible(true);
 }
 
-void frmMain::TreeFolders_MouseDown(int button)
-{
+void frmMain::TreeFolders_MouseDown(int button) {
     const int selected = TreeFolders.Selected();
     // Only the administrator's login enables the phrase menu.
     if (button != 2 || selected == 0 || !mnuOption->isEnabled())
@@ -413,8 +415,7 @@ void frmMain::TreeFolders_MouseDown(int button)
         mnuOption->popup(QCursor::pos());
 }
 
-void frmMain::TreeFolders_MouseMove()
-{
+void frmMain::TreeFolders_MouseMove() {
     TimHideMenu->start();
     TimShowMenu->stop();
     QFont font = lblMsg->font();
@@ -424,62 +425,55 @@ void frmMain::TreeFolders_MouseMove()
     }
 }
 
-void frmMain::mouseMoveEvent(QMouseEvent *event)
-{
+void frmMain::mouseMoveEvent(QMouseEvent *event) {
     TimHideMenu->start();
     TimShowMenu->stop();
     QMainWindow::mouseMoveEvent(event);
 }
 
-void frmMain::Form_Unload()
-{
+void frmMain::Form_Unload() {
     // The study files of the last launch go with the activity launcher.
     m_program.End();
     close();
 }
 
-void frmMain::closeEvent(QCloseEvent *event)
-{
+void frmMain::closeEvent(QCloseEvent *event) {
     m_program.End();
     event->accept();
 }
 
-void frmMain::paintEvent(QPaintEvent *)
-{
+void frmMain::paintEvent(QPaintEvent *) {
     QPainter painter(this);
     try {
         tiling::TileBackground(painter, size(), m_background);
     } catch (const std::exception &e) {
-        modMain::Show_Error(m_program, QStringLiteral("TileBackground"), QString::fromUtf8(e.what()));
+        modMain::Show_Error(m_program, QStringLiteral("TileBackground"),
+                            QString::fromUtf8(e.what()));
     }
 }
 
-frmMsgBox &frmMain::msgBox()
-{
+frmMsgBox &frmMain::msgBox() {
     if (!m_msgBox)
         m_msgBox = std::make_unique<frmMsgBox>(this);
     return *m_msgBox;
 }
 
-bool frmMain::SplashVisible()
-{
+bool frmMain::SplashVisible() {
     return m_splash && m_splash->isVisible();
 }
 
-void frmMain::SplashPrepend(const QString &line)
-{
+void frmMain::SplashPrepend(const QString &line) {
     if (m_splash)
         m_splash->Prepend(line);
 }
 
-void frmMain::SplashSetStatus(const QString &text)
-{
+void frmMain::SplashSetStatus(const QString &text) {
     if (m_splash)
         m_splash->SetStatus(text);
 }
 
-void frmMain::ShowNotice(const QString &caption, const QString &text, int heightTwips, int fontSize)
-{
+void frmMain::ShowNotice(const QString &caption, const QString &text, int heightTwips,
+                         int fontSize) {
     // Each use starts from the design state of the window.
     m_msgBox.reset();
     frmMsgBox &box = msgBox();
@@ -491,24 +485,20 @@ void frmMain::ShowNotice(const QString &caption, const QString &text, int height
     m_program.host().DoEvents();
 }
 
-bool frmMain::NoticeVisible()
-{
+bool frmMain::NoticeVisible() {
     return m_msgBox && m_msgBox->isVisible();
 }
 
-void frmMain::SetNoticeText(const QString &text)
-{
+void frmMain::SetNoticeText(const QString &text) {
     if (m_msgBox)
         m_msgBox->lblMsg->setText(text);
 }
 
-void frmMain::UnloadNotice()
-{
+void frmMain::UnloadNotice() {
     m_msgBox.reset();
 }
 
-void frmMain::ShowMessage(const QString &text, int fontSize)
-{
+void frmMain::ShowMessage(const QString &text, int fontSize) {
     m_msgBox.reset();
     frmMsgBox &box = msgBox();
     box.setWindowTitle(m_program.identity.productTitle);
@@ -517,7 +507,6 @@ void frmMain::ShowMessage(const QString &text, int fontSize)
     m_msgBox.reset();
 }
 
-void frmMain::SetMainEnabled(bool enabled)
-{
+void frmMain::SetMainEnabled(bool enabled) {
     setEnabled(enabled);
 }

@@ -105,7 +105,8 @@ public:
     bool SplashVisible() override;
     void SplashPrepend(const QString &line) override;
     void SplashSetStatus(const QString &text) override;
-    void ShowNotice(const QString &caption, const QString &text, int heightTwips, int fontSize) override;
+    void ShowNotice(const QString &caption, const QString &text, int heightTwips,
+                    int fontSize) override;
     bool NoticeVisible() override;
     void SetNoticeText(const QString &text) override;
     void UnloadNotice() override;

@@ -25,8 +25,7 @@ const Row kIdentities[] = {
 };
 } // namespace
 
-Identity Identity::ForCode(const QString &languageCode)
-{
+Identity Identity::ForCode(const QString &languageCode) {
     Identity identity;
     identity.languageCode = languageCode;
     for (const Row &row : kIdentities) {
@@ -41,15 +40,13 @@ Identity Identity::ForCode(const QString &languageCode)
     return identity;
 }
 
-QStringList Identity::AllCodes()
-{
+QStringList Identity::AllCodes() {
     QStringList codes;
     for (const Row &row : kIdentities)
         codes << QLatin1String(row.code);
     return codes;
 }
 
-QString BuildLanguageCode()
-{
+QString BuildLanguageCode() {
     return QStringLiteral(TVX_LANGUAGE_CODE);
 }

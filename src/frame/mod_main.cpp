@@ -15,19 +15,16 @@ namespace modMain {
 namespace {
 constexpr int kSecondsPerDay = 24 * 60 * 60;
 
-double secondsSinceMidnight(const QDateTime &time)
-{
+double secondsSinceMidnight(const QDateTime &time) {
     return time.time().msecsSinceStartOfDay() / 1000.0;
 }
 } // namespace
 
-void Play_Sound(Host &host, const QString &path, int flags)
-{
+void Play_Sound(Host &host, const QString &path, int flags) {
     host.PlaySoundFile(path, (flags & SND_ASYNC) != 0);
 }
 
-void Play_Click(Program &program, const QString &name, int flags)
-{
+void Play_Click(Program &program, const QString &name, int flags) {
     QFile resource(QStringLiteral(":/sounds/") + name.toLower() + QStringLiteral(".wav"));
     if (!resource.open(QIODevice::ReadOnly))
         throw std::runtime_error("The sound resource " + name.toStdString() + " does not exist.");
@@ -36,8 +33,7 @@ void Play_Click(Program &program, const QString &name, int flags)
     program.host().PlaySoundMemory(program.clickBuffer, (flags & SND_ASYNC) != 0);
 }
 
-QString Get_Temp_Path()
-{
+QString Get_Temp_Path() {
     QString path = QDir::fromNativeSeparators(QDir::tempPath());
     if (path.isEmpty())
         return QStringLiteral("/");
@@ -46,8 +42,7 @@ QString Get_Temp_Path()
     return path;
 }
 
-void Wait_Seconds(Host &host, int seconds)
-{
+void Wait_Seconds(Host &host, int seconds) {
     // Only the start is rounded, so the wait lasts between n - 0.5 and n + 0.5 seconds.
     const double start = std::round(secondsSinceMidnight(host.Now()));
     for (;;) {
@@ -60,30 +55,26 @@ void Wait_Seconds(Host &host, int seconds)
     }
 }
 
-QString Get_Connection_String(const QString &path)
-{
+QString Get_Connection_String(const QString &path) {
     return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + path +
            QStringLiteral(";Jet OLEDB:Database Password=marpelin4729;");
 }
 
-QString Get_Template_Connection_String(const QString &path)
-{
+QString Get_Template_Connection_String(const QString &path) {
     return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + path +
            QStringLiteral(";Jet OLEDB:Database Password=kqw6081;");
 }
 
-bool Is_Connected(Host &host)
-{
+bool Is_Connected(Host &host) {
     return host.IsConnected();
 }
 
-void Open_Web_Page(Program &program, const QString &page)
-{
+void Open_Web_Page(Program &program, const QString &page) {
     Host &host = program.host();
     ShellWindows &windows = program.windows();
     const QString site = Safe_Caption(program, 94);
-    windows.ShowNotice(QString(), QStringLiteral("Connecting to ") + site + QLatin1Char('\n') + page,
-                       2000, 10);
+    windows.ShowNotice(
+        QString(), QStringLiteral("Connecting to ") + site + QLatin1Char('\n') + page, 2000, 10);
     Wait_Seconds(host, 1);
     QString target;
     if (Is_Connected(host))
@@ -94,8 +85,7 @@ void Open_Web_Page(Program &program, const QString &page)
     windows.UnloadNotice();
 }
 
-bool Download_File(Host &host, const QString &url, const QString &path)
-{
+bool Download_File(Host &host, const QString &url, const QString &path) {
     host.DoEvents();
     try {
         return host.DownloadFile(url, path);
@@ -104,21 +94,18 @@ bool Download_File(Host &host, const QString &url, const QString &path)
     }
 }
 
-bool File_Exists(const QString &path)
-{
+bool File_Exists(const QString &path) {
     const QFileInfo info(path);
     return info.exists() && info.isFile() && !info.isHidden();
 }
 
-QString Safe_Caption(const Program &program, int number)
-{
+QString Safe_Caption(const Program &program, int number) {
     if (number < 0 || number > program.captions.Count() + 1)
         return QString();
     return program.captions[number];
 }
 
-void Show_Error(Program &program, const QString &procedure, const QString &description)
-{
+void Show_Error(Program &program, const QString &procedure, const QString &description) {
     QString heading = Safe_Caption(program, 149);
     if (heading.isEmpty())
         heading = QStringLiteral("An error has occurred:");

@@ -1,11 +1,9 @@
 #include "frame/program.h"
 
-Program::Program(Host &host, ProgramSettings settings) : m_host(host), m_settings(std::move(settings))
-{
-}
+Program::Program(Host &host, ProgramSettings settings)
+    : m_host(host), m_settings(std::move(settings)) {}
 
-void Program::End()
-{
+void Program::End() {
     if (ended)
         return;
     ended = true;

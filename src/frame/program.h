@@ -82,7 +82,9 @@ public:
     // The student database path: data folder + "Users.dat".
     QString usersPath() const { return folders.dataFolder + QStringLiteral("Users.dat"); }
     // The registry key of this build: Software\Tolvanex\<language code>.
-    QString registryKey() const { return QStringLiteral("Software\\Tolvanex\\") + identity.languageCode; }
+    QString registryKey() const {
+        return QStringLiteral("Software\\Tolvanex\\") + identity.languageCode;
+    }
 
 private:
     Host &m_host;

@@ -13,21 +13,18 @@ namespace {
 const QString kLineBreak = QStringLiteral("\r\n");
 
 // A Null text where the loader cannot accept one stops loading at that row.
-QString requireText(ado::Field field)
-{
+QString requireText(ado::Field field) {
     if (field.IsNull())
-        throw ado::Error(QStringLiteral("Invalid use of Null (the field %1 is empty).").arg(field.Name()));
+        throw ado::Error(
+            QStringLiteral("Invalid use of Null (the field %1 is empty).").arg(field.Name()));
     return field.Value().toString();
 }
 
-void openTemplate(Program &program, ado::Connection &connection)
-{
+void openTemplate(Program &program, ado::Connection &connection) {
     connection.Open(modMain::Get_Template_Connection_String(program.templatePath()));
 }
 
-template <typename Body>
-void guarded(Program &program, const char *procedure, Body body)
-{
+template <typename Body> void guarded(Program &program, const char *procedure, Body body) {
     try {
         body();
     } catch (const ado::Error &e) {
@@ -38,13 +35,11 @@ void guarded(Program &program, const char *procedure, Body body)
 }
 } // namespace
 
-QString Row_Set_Column(const Program &program)
-{
+QString Row_Set_Column(const Program &program) {
     return QStringLiteral("bL") + QString::number(program.settings().rowSet);
 }
 
-QString Template_Problem(Program &program)
-{
+QString Template_Problem(Program &program) {
     try {
         ado::Connection connection;
         openTemplate(program, connection);
@@ -58,8 +53,7 @@ QString Template_Problem(Program &program)
     }
 }
 
-void Get_Captions(Program &program)
-{
+void Get_Captions(Program &program) {
     guarded(program, "Get_Captions", [&] {
         ado::Connection connection;
         openTemplate(program, connection);
@@ -81,16 +75,15 @@ void Get_Captions(Program &program)
     });
 }
 
-void Get_System_Messages(Program &program)
-{
+void Get_System_Messages(Program &program) {
     TickerTexts &ticker = program.ticker;
     guarded(program, "Get_System_Messages", [&] {
         ado::Connection connection;
         openTemplate(program, connection);
         ado::Recordset rs;
         rs.Open(QStringLiteral("Select ") + program.identity.learnerLanguage +
-                    QStringLiteral(", link from tblSystemMessages Where ") + Row_Set_Column(program) +
-                    QStringLiteral(" = True"),
+                    QStringLiteral(", link from tblSystemMessages Where ") +
+                    Row_Set_Column(program) + QStringLiteral(" = True"),
                 connection);
         rs.MoveLast();
         const int n = rs.RecordCount();
@@ -114,14 +107,14 @@ void Get_System_Messages(Program &program)
     });
 }
 
-void Get_Tips(Program &program)
-{
+void Get_Tips(Program &program) {
     TickerTexts &ticker = program.ticker;
     guarded(program, "Get_Tips", [&] {
         ado::Connection connection;
         openTemplate(program, connection);
         ado::Recordset rs;
-        rs.Open(QStringLiteral("Select ") + program.identity.languageCode + QStringLiteral(" from tblTips"),
+        rs.Open(QStringLiteral("Select ") + program.identity.languageCode +
+                    QStringLiteral(" from tblTips"),
                 connection);
         rs.MoveLast();
         const int n = rs.RecordCount();
@@ -138,8 +131,7 @@ void Get_Tips(Program &program)
     });
 }
 
-int Get_Menu_Links(Program &program, const PlaceMenuLink &place)
-{
+int Get_Menu_Links(Program &program, const PlaceMenuLink &place) {
     int k = 0;
     guarded(program, "Get_Menu_Links", [&] {
         ado::Connection connection;

@@ -16,8 +16,7 @@ const QString kDateChecked = QStringLiteral("DateChecked");
 const QString kFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 } // namespace
 
-QDateTime Read_Date_Checked(Program &program)
-{
+QDateTime Read_Date_Checked(Program &program) {
     const QString text = modRegistry::Get_String_Value(program.settings().registryRoot,
                                                        program.registryKey(), kDateChecked)
                              .trimmed();
@@ -31,14 +30,12 @@ QDateTime Read_Date_Checked(Program &program)
     return when;
 }
 
-void Save_Date_Checked(Program &program, const QDateTime &when)
-{
-    modRegistry::Save_String_Value(program.settings().registryRoot, program.registryKey(), kDateChecked,
-                                   when.toString(kFormat));
+void Save_Date_Checked(Program &program, const QDateTime &when) {
+    modRegistry::Save_String_Value(program.settings().registryRoot, program.registryKey(),
+                                   kDateChecked, when.toString(kFormat));
 }
 
-bool Run_Scheduled_Check(Program &program, const std::function<bool()> &checkForUpdate)
-{
+bool Run_Scheduled_Check(Program &program, const std::function<bool()> &checkForUpdate) {
     Host &host = program.host();
     const QDateTime now = host.Now();
     QDateTime checked = Read_Date_Checked(program);
@@ -53,8 +50,7 @@ bool Run_Scheduled_Check(Program &program, const std::function<bool()> &checkFor
     return false;
 }
 
-bool Check_For_Update(Program &program)
-{
+bool Check_For_Update(Program &program) {
     (void)program;
     return false;
 }

@@ -33,8 +33,12 @@ enum MsgBoxResult : int {
     vbNo = 7,
 };
 
-inline constexpr int ButtonsOf(int style) { return style & 0x0F; }
-inline constexpr int IconOf(int style) { return style & 0x70; }
+inline constexpr int ButtonsOf(int style) {
+    return style & 0x0F;
+}
+inline constexpr int IconOf(int style) {
+    return style & 0x70;
+}
 
 } // namespace vb
 

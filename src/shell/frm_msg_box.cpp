@@ -8,8 +8,7 @@
 #include <QVBoxLayout>
 
 frmMsgBox::frmMsgBox(QWidget *parent)
-    : QDialog(parent), m_background(QStringLiteral(":/tiles/background.png"))
-{
+    : QDialog(parent), m_background(QStringLiteral(":/tiles/background.png")) {
     setObjectName(QStringLiteral("frmMsgBox"));
     lblMsg = new QLabel(this);
     lblMsg->setObjectName(QStringLiteral("lblMsg"));
@@ -25,13 +24,11 @@ frmMsgBox::frmMsgBox(QWidget *parent)
     resize(360, 140);
 }
 
-void frmMsgBox::SetHeightTwips(int twips)
-{
+void frmMsgBox::SetHeightTwips(int twips) {
     resize(width(), twips / 15);
 }
 
-void frmMsgBox::SetMessage(const QString &text, int fontSize)
-{
+void frmMsgBox::SetMessage(const QString &text, int fontSize) {
     lblMsg->setText(text);
     if (fontSize > 0) {
         QFont font = lblMsg->font();
@@ -40,8 +37,7 @@ void frmMsgBox::SetMessage(const QString &text, int fontSize)
     }
 }
 
-void frmMsgBox::paintEvent(QPaintEvent *)
-{
+void frmMsgBox::paintEvent(QPaintEvent *) {
     // The same tiled background as the main window; its picture is built in,
     // so a failure here is a broken build, not a user's problem.
     QPainter painter(this);

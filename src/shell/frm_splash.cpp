@@ -18,8 +18,7 @@ const char kLegalNotice[] = "Copyright \u00a9 2026 The Tolvanex developers. All 
 
 frmSplash::frmSplash(Program &program, const QPixmap &logo, QWidget *parent)
     : QDialog(parent, Qt::SplashScreen | Qt::FramelessWindowHint), m_program(program),
-      m_background(QStringLiteral(":/tiles/splash.png"))
-{
+      m_background(QStringLiteral(":/tiles/splash.png")) {
     setObjectName(QStringLiteral("frmSplash"));
     setWindowTitle(program.identity.productTitle);
     resize(TwipsToPixels(4695), TwipsToPixels(4080));
@@ -37,7 +36,8 @@ frmSplash::frmSplash(Program &program, const QPixmap &logo, QWidget *parent)
     const ProgramSettings &s = program.settings();
     lblVersion->setText(VersionText(s.versionMajor, s.versionMinor, s.versionRevision));
 
-    const QString catchLine = CatchLine(modMain::Safe_Caption(program, 25), program.identity.productTitle);
+    const QString catchLine =
+        CatchLine(modMain::Safe_Caption(program, 25), program.identity.productTitle);
     const char *colours[2] = {"#505050", "#ffffff"};
     const int positions[2][2] = {{375, 1650}, {360, 1635}};
     for (int i = 0; i < 2; ++i) {
@@ -47,7 +47,8 @@ frmSplash::frmSplash(Program &program, const QPixmap &logo, QWidget *parent)
         lblCatchyWord[i]->setAlignment(Qt::AlignCenter);
         lblCatchyWord[i]->setWordWrap(true);
         lblCatchyWord[i]->setStyleSheet(
-            QStringLiteral("color: %1; font-size: 17pt; font-weight: bold;").arg(QLatin1String(colours[i])));
+            QStringLiteral("color: %1; font-size: 17pt; font-weight: bold;")
+                .arg(QLatin1String(colours[i])));
     }
 
     lblLoading = new QLabel(modMain::Safe_Caption(program, 53), this);
@@ -67,42 +68,37 @@ frmSplash::frmSplash(Program &program, const QPixmap &logo, QWidget *parent)
     lblCopyRight->setStyleSheet(QStringLiteral("font-size: 7pt; color: #404040;"));
 }
 
-QString frmSplash::CatchLine(const QString &caption25, const QString &productTitle)
-{
+QString frmSplash::CatchLine(const QString &caption25, const QString &productTitle) {
     return caption25 + QLatin1Char(' ') + productTitle.mid(9) + QLatin1Char('!');
 }
 
-QString frmSplash::VersionText(int major, int minor, int revision)
-{
+QString frmSplash::VersionText(int major, int minor, int revision) {
     return QStringLiteral("v.%1.%2.%3").arg(major).arg(minor).arg(revision);
 }
 
-void frmSplash::Prepend(const QString &text)
-{
+void frmSplash::Prepend(const QString &text) {
     SetStatus(text + txtStatus->toPlainText());
 }
 
-void frmSplash::SetStatus(const QString &text)
-{
+void frmSplash::SetStatus(const QString &text) {
     QString plain = text;
     plain.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     txtStatus->setPlainText(plain);
 }
 
-void frmSplash::keyPressEvent(QKeyEvent *event)
-{
+void frmSplash::keyPressEvent(QKeyEvent *event) {
     event->accept();
     close();
 }
 
-void frmSplash::paintEvent(QPaintEvent *)
-{
+void frmSplash::paintEvent(QPaintEvent *) {
     QPainter painter(this);
     try {
         tiling::TileBackground(painter, size(), m_background);
     } catch (const std::exception &e) {
         painter.end();
-        m_program.host().MsgBox(modMain::Safe_Caption(m_program, 149) + QStringLiteral("\r\n\r\nTileBackground: ") +
+        m_program.host().MsgBox(modMain::Safe_Caption(m_program, 149) +
+                                    QStringLiteral("\r\n\r\nTileBackground: ") +
                                     QString::fromUtf8(e.what()),
                                 vb::vbCritical, windowTitle());
         QApplication::exit(1);

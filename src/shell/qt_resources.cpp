@@ -3,12 +3,10 @@
 #include <QtGlobal>
 
 // Q_INIT_RESOURCE must be used outside any namespace.
-static void initResources()
-{
+static void initResources() {
     Q_INIT_RESOURCE(resources);
 }
 
-void InitProgramResources()
-{
+void InitProgramResources() {
     initResources();
 }

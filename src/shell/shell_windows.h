@@ -18,8 +18,7 @@ public:
 
     // The one-button message window used as a notice while work goes on.
     virtual void ShowNotice(const QString &caption, const QString &text, int heightTwips,
-                            int fontSize)
-    {
+                            int fontSize) {
         (void)caption, (void)text, (void)heightTwips, (void)fontSize;
     }
     virtual bool NoticeVisible() { return false; }

@@ -11,14 +11,12 @@ constexpr double kTwipsPerPixel = 15.0;
 constexpr double kHiMetricPerPixel = 2540.0 / 96.0;
 } // namespace
 
-double TileStepPixels(int picturePixels)
-{
+double TileStepPixels(int picturePixels) {
     const int himetric = static_cast<int>(picturePixels * kHiMetricPerPixel + 0.5);
     return (himetric / 2) / kTwipsPerPixel;
 }
 
-void TileBackground(QPainter &painter, const QSize &windowSize, const QPixmap &picture)
-{
+void TileBackground(QPainter &painter, const QSize &windowSize, const QPixmap &picture) {
     if (picture.isNull())
         throw std::runtime_error("The window has no background picture.");
     const QSize size = picture.deviceIndependentSize().toSize();

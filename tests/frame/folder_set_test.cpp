@@ -16,24 +16,25 @@ namespace {
 
 class FolderSetTest : public ::testing::Test {
 protected:
-    FolderSetTest() : program(host, env.settings())
-    {
+    FolderSetTest() : program(host, env.settings()) {
         program.identity = Identity::ForCode(QStringLiteral("tvxito"));
         program.captions.Resize(150);
         program.captions.Set(10, QStringLiteral("Temas"));
         program.captions.Set(11, QStringLiteral("Temas virtuales"));
         program.captions.Set(149, QStringLiteral("Error:"));
-        writeFile(env.programFolder() + QStringLiteral("Temas virtuales/Paquete Inicial.vito"), "v1");
+        writeFile(env.programFolder() + QStringLiteral("Temas virtuales/Paquete Inicial.vito"),
+                  "v1");
     }
 
     // A program folder that cannot be written even by root: the probe file
     // name is taken by a folder.
-    void makeProgramFolderReadOnly() { QDir().mkpath(env.programFolder() + QStringLiteral("test.txt")); }
+    void makeProgramFolderReadOnly() {
+        QDir().mkpath(env.programFolder() + QStringLiteral("test.txt"));
+    }
 
-    QString stored(const char *name)
-    {
-        return modRegistry::Get_String_Value(QStringLiteral("HKEY_CURRENT_USER"), program.registryKey(),
-                                             QLatin1String(name));
+    QString stored(const char *name) {
+        return modRegistry::Get_String_Value(QStringLiteral("HKEY_CURRENT_USER"),
+                                             program.registryKey(), QLatin1String(name));
     }
 
     TestEnv env;
@@ -41,8 +42,7 @@ protected:
     Program program;
 };
 
-TEST_F(FolderSetTest, WritableProgramFolderKeepsAllData)
-{
+TEST_F(FolderSetTest, WritableProgramFolderKeepsAllData) {
     folders::Set_Paths(program);
     const FolderSet &f = program.folders;
     EXPECT_EQ(f.programFolder, env.programFolder());
@@ -59,15 +59,15 @@ TEST_F(FolderSetTest, WritableProgramFolderKeepsAllData)
     EXPECT_EQ(stored("ProgramDir"), f.programFolder);
 }
 
-TEST_F(FolderSetTest, ReadOnlyProgramFolderCopiesVirtualSubjectsOnce)
-{
+TEST_F(FolderSetTest, ReadOnlyProgramFolderCopiesVirtualSubjectsOnce) {
     makeProgramFolderReadOnly();
     EXPECT_TRUE(folders::Test_Write_Access(env.programFolder()));
     folders::Set_Paths(program);
     const QString data = env.appDataFolder() + QStringLiteral("/Tolvanex Italiano/");
     EXPECT_EQ(program.folders.dataFolder, data);
     EXPECT_EQ(program.folders.virtualSubjectsFolder, data + QStringLiteral("Temas virtuales/"));
-    EXPECT_EQ(program.folders.installedSubjectsFolder, env.programFolder() + QStringLiteral("Temas/"));
+    EXPECT_EQ(program.folders.installedSubjectsFolder,
+              env.programFolder() + QStringLiteral("Temas/"));
     const QString copy = data + QStringLiteral("Temas virtuales/Paquete Inicial.vito");
     QFile file(copy);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -87,8 +87,7 @@ TEST_F(FolderSetTest, ReadOnlyProgramFolderCopiesVirtualSubjectsOnce)
     EXPECT_TRUE(host.boxes.empty());
 }
 
-TEST_F(FolderSetTest, WithoutApplicationDataTheTemporaryFolderServes)
-{
+TEST_F(FolderSetTest, WithoutApplicationDataTheTemporaryFolderServes) {
     makeProgramFolderReadOnly();
     ProgramSettings settings = env.settings();
     settings.appDataOverride = QStringLiteral("/proc/no-such-folder/x");
@@ -97,24 +96,25 @@ TEST_F(FolderSetTest, WithoutApplicationDataTheTemporaryFolderServes)
     p.captions = program.captions;
     folders::Set_Paths(p);
     EXPECT_EQ(p.folders.dataFolder, env.tempFolder() + QStringLiteral("Tolvanex Italiano/"));
-    EXPECT_TRUE(QFileInfo(p.folders.virtualSubjectsFolder + QStringLiteral("Paquete Inicial.vito")).isFile());
+    EXPECT_TRUE(QFileInfo(p.folders.virtualSubjectsFolder + QStringLiteral("Paquete Inicial.vito"))
+                    .isFile());
 }
 
-TEST_F(FolderSetTest, RegistryValuesAreRewrittenOnlyWhenTheyDifferBeyondLetterCase)
-{
+TEST_F(FolderSetTest, RegistryValuesAreRewrittenOnlyWhenTheyDifferBeyondLetterCase) {
     folders::Set_Paths(program);
     const QString root = QStringLiteral("HKEY_CURRENT_USER");
     const QString upper = program.folders.programFolder.toUpper();
-    modRegistry::Save_String_Value(root, program.registryKey(), QStringLiteral("ProgramDir"), upper);
-    modRegistry::Save_String_Value(root, program.registryKey(), QStringLiteral("InstalledSubjectsDir"),
+    modRegistry::Save_String_Value(root, program.registryKey(), QStringLiteral("ProgramDir"),
+                                   upper);
+    modRegistry::Save_String_Value(root, program.registryKey(),
+                                   QStringLiteral("InstalledSubjectsDir"),
                                    QStringLiteral("/elsewhere/"));
     folders::Save_Folder_Values(program);
     EXPECT_EQ(stored("ProgramDir"), upper);
     EXPECT_EQ(stored("InstalledSubjectsDir"), program.folders.installedSubjectsFolder);
 }
 
-TEST_F(FolderSetTest, AppPathEndsWithOneSlash)
-{
+TEST_F(FolderSetTest, AppPathEndsWithOneSlash) {
     ProgramSettings settings = env.settings();
     settings.appPathOverride = env.root() + QStringLiteral("program");
     Program p(host, settings);
@@ -122,8 +122,7 @@ TEST_F(FolderSetTest, AppPathEndsWithOneSlash)
     EXPECT_EQ(folders::Get_App_Path(program), env.programFolder());
 }
 
-TEST_F(FolderSetTest, WriteAccessProbeLeavesNothingBehind)
-{
+TEST_F(FolderSetTest, WriteAccessProbeLeavesNothingBehind) {
     EXPECT_FALSE(folders::Test_Write_Access(env.root()));
     EXPECT_FALSE(QFileInfo::exists(env.root() + QStringLiteral("test.txt")));
     EXPECT_TRUE(folders::Test_Write_Access(env.root() + QStringLiteral("missing/")));

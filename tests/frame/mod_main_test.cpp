@@ -15,8 +15,7 @@ namespace {
 
 class ModMainTest : public ::testing::Test {
 protected:
-    ModMainTest() : program(host, env.settings())
-    {
+    ModMainTest() : program(host, env.settings()) {
         program.identity = Identity::ForCode(QStringLiteral("tvxito"));
         program.folders.programFolder = env.programFolder();
         program.captions.Resize(150);
@@ -30,8 +29,7 @@ protected:
     Program program;
 };
 
-TEST_F(ModMainTest, TempPathEndsInExactlyOneSlash)
-{
+TEST_F(ModMainTest, TempPathEndsInExactlyOneSlash) {
     EXPECT_EQ(modMain::Get_Temp_Path(), env.tempFolder());
     const QByteArray old = qgetenv("TMPDIR");
     qputenv("TMPDIR", QFile::encodeName(env.tempFolder() + QStringLiteral("///")));
@@ -40,8 +38,7 @@ TEST_F(ModMainTest, TempPathEndsInExactlyOneSlash)
     qputenv("TMPDIR", old);
 }
 
-TEST_F(ModMainTest, WaitSecondsKeepsEventsRunningAndSurvivesMidnight)
-{
+TEST_F(ModMainTest, WaitSecondsKeepsEventsRunningAndSurvivesMidnight) {
     modMain::Wait_Seconds(host, 0);
     EXPECT_LE(host.doEventsCalls, 5);
 
@@ -61,8 +58,7 @@ TEST_F(ModMainTest, WaitSecondsKeepsEventsRunningAndSurvivesMidnight)
     EXPECT_LE(start.msecsTo(host.clock), 2600);
 }
 
-TEST_F(ModMainTest, ClickPlaysFromMemoryAndReplacesTheBuffer)
-{
+TEST_F(ModMainTest, ClickPlaysFromMemoryAndReplacesTheBuffer) {
     modMain::Play_Click(program, QStringLiteral("click"), modMain::SND_ASYNC);
     modMain::Play_Click(program, QStringLiteral("CLICK"), modMain::SND_ASYNC);
     ASSERT_EQ(host.sounds.size(), 2u);
@@ -72,8 +68,7 @@ TEST_F(ModMainTest, ClickPlaysFromMemoryAndReplacesTheBuffer)
     EXPECT_THROW(modMain::Play_Click(program, QStringLiteral("nosuch")), std::runtime_error);
 }
 
-TEST_F(ModMainTest, PlaySoundIsSynchronousUnlessAsked)
-{
+TEST_F(ModMainTest, PlaySoundIsSynchronousUnlessAsked) {
     modMain::Play_Sound(host, QStringLiteral("/x/a.wav"));
     modMain::Play_Sound(host, QStringLiteral("/x/b.wav"), modMain::SND_ASYNC);
     ASSERT_EQ(host.sounds.size(), 2u);
@@ -81,8 +76,7 @@ TEST_F(ModMainTest, PlaySoundIsSynchronousUnlessAsked)
     EXPECT_TRUE(host.sounds[1].async);
 }
 
-TEST_F(ModMainTest, FileExistsOnlyForVisiblePlainFiles)
-{
+TEST_F(ModMainTest, FileExistsOnlyForVisiblePlainFiles) {
     writeFile(env.root() + QStringLiteral("plain.txt"), "x");
     writeFile(env.root() + QStringLiteral(".hidden"), "x");
     EXPECT_TRUE(modMain::File_Exists(env.root() + QStringLiteral("plain.txt")));
@@ -91,52 +85,54 @@ TEST_F(ModMainTest, FileExistsOnlyForVisiblePlainFiles)
     EXPECT_FALSE(modMain::File_Exists(env.root() + QStringLiteral("none.txt")));
 }
 
-TEST_F(ModMainTest, WebPageOnlineOpensTheSiteOfflineTheLocalPage)
-{
+TEST_F(ModMainTest, WebPageOnlineOpensTheSiteOfflineTheLocalPage) {
     modMain::Open_Web_Page(program, QStringLiteral("subjects.htm"));
     host.connected = true;
     modMain::Open_Web_Page(program, QStringLiteral("subjects.htm"));
     EXPECT_EQ(host.openedUrls, (QStringList{env.programFolder() + QStringLiteral("offline.htm"),
                                             QStringLiteral("https://site.example/subjects.htm")}));
-    EXPECT_EQ(windows.notices.first(), QStringLiteral("Connecting to https://site.example/\nsubjects.htm"));
+    EXPECT_EQ(windows.notices.first(),
+              QStringLiteral("Connecting to https://site.example/\nsubjects.htm"));
     EXPECT_FALSE(windows.noticeVisible);
 }
 
-TEST_F(ModMainTest, DownloadReportsSuccessOnlyWhenTheFileArrived)
-{
+TEST_F(ModMainTest, DownloadReportsSuccessOnlyWhenTheFileArrived) {
     writeFile(env.root() + QStringLiteral("notice.txt"), "NO,Nothing new");
     const QString target = env.tempFolder() + QStringLiteral("copy.txt");
-    EXPECT_TRUE(modMain::Download_File(host, QUrl::fromLocalFile(env.root() + QStringLiteral("notice.txt")).toString(),
-                                       target));
+    EXPECT_TRUE(modMain::Download_File(
+        host, QUrl::fromLocalFile(env.root() + QStringLiteral("notice.txt")).toString(), target));
     EXPECT_TRUE(modMain::File_Exists(target));
-    EXPECT_FALSE(modMain::Download_File(host, QStringLiteral("https://nowhere.example/x.txt"), target));
+    EXPECT_FALSE(
+        modMain::Download_File(host, QStringLiteral("https://nowhere.example/x.txt"), target));
     EXPECT_GE(host.doEventsCalls, 2);
 }
 
-TEST_F(ModMainTest, ErrorReportHasTheProgramsOneShape)
-{
+TEST_F(ModMainTest, ErrorReportHasTheProgramsOneShape) {
     program.captions.Set(149, QStringLiteral("Something went wrong:"));
     modMain::Show_Error(program, QStringLiteral("Get_Subjects"), QStringLiteral("No disk."));
     ASSERT_EQ(host.boxes.size(), 1u);
-    EXPECT_EQ(host.lastBox().text, QStringLiteral("Something went wrong:\r\n\r\nGet_Subjects: No disk."));
+    EXPECT_EQ(host.lastBox().text,
+              QStringLiteral("Something went wrong:\r\n\r\nGet_Subjects: No disk."));
     EXPECT_EQ(host.lastBox().title, QStringLiteral("ERROR"));
     EXPECT_EQ(host.lastBox().style, vb::vbCritical);
-    EXPECT_EQ(modMain::Get_Connection_String(QStringLiteral("/a/b.ito")),
-              QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=/a/b.ito;Jet OLEDB:Database "
-                             "Password=marpelin4729;"));
+    EXPECT_EQ(
+        modMain::Get_Connection_String(QStringLiteral("/a/b.ito")),
+        QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=/a/b.ito;Jet OLEDB:Database "
+                       "Password=marpelin4729;"));
 }
 
-TEST(IdentityTest, EveryBuildCodeAndAnUnknownOne)
-{
+TEST(IdentityTest, EveryBuildCodeAndAnUnknownOne) {
     const QStringList codes = Identity::AllCodes();
     ASSERT_EQ(codes.size(), 8);
     for (int i = 0; i < codes.size(); ++i) {
         const Identity id = Identity::ForCode(codes[i]);
         EXPECT_EQ(id.logoIndex, i + 1);
         EXPECT_EQ(QStringLiteral("tvx") + id.shortCode, codes[i]);
-        EXPECT_EQ(id.learnerLanguage, i < 4 ? QStringLiteral("English") : QStringLiteral("Spanish"));
+        EXPECT_EQ(id.learnerLanguage,
+                  i < 4 ? QStringLiteral("English") : QStringLiteral("Spanish"));
     }
-    EXPECT_EQ(Identity::ForCode(QStringLiteral("tvxito")).productTitle, QStringLiteral("Tolvanex Italiano"));
+    EXPECT_EQ(Identity::ForCode(QStringLiteral("tvxito")).productTitle,
+              QStringLiteral("Tolvanex Italiano"));
     EXPECT_EQ(Identity::ForCode(QStringLiteral("tvxale")).targetLanguage, QStringLiteral("German"));
     const Identity unknown = Identity::ForCode(QStringLiteral("TVXITO"));
     EXPECT_TRUE(unknown.productTitle.isEmpty());

@@ -23,8 +23,7 @@ protected:
     Program program;
 };
 
-TEST_F(StartupTest, StepsRunInTheirFixedOrderBehindTheSplashWindow)
-{
+TEST_F(StartupTest, StepsRunInTheirFixedOrderBehindTheSplashWindow) {
     frmMain main(program);
     QStringList splashTexts;
     host.onDoEvents = [&] {
@@ -34,17 +33,19 @@ TEST_F(StartupTest, StepsRunInTheirFixedOrderBehindTheSplashWindow)
     main.Form_Load();
     EXPECT_FALSE(program.ended);
     EXPECT_EQ(main.StartupSteps(),
-              (QStringList{"identity", "Get_Captions", "Set_Paths", "registry", "FileAct", "frmSplash",
-                           "Get_Settings", "frmLogin", "Wait_Seconds", "Create_Folders", "Get_Subjects",
-                           "Get_vSubjects", "Get_Menu_Links", "Get_System_Messages", "Get_Tips",
-                           "Get_Activities", "unload frmSplash", "show frmLogin", "Check_Resolution",
-                           "update check"}));
+              (QStringList{
+                  "identity",         "Get_Captions",        "Set_Paths",        "registry",
+                  "FileAct",          "frmSplash",           "Get_Settings",     "frmLogin",
+                  "Wait_Seconds",     "Create_Folders",      "Get_Subjects",     "Get_vSubjects",
+                  "Get_Menu_Links",   "Get_System_Messages", "Get_Tips",         "Get_Activities",
+                  "unload frmSplash", "show frmLogin",       "Check_Resolution", "update check"}));
     for (const FakeHost::Box &box : host.boxes)
         ADD_FAILURE() << "unexpected message: " << box.text.toStdString();
 
     // The splash window received Get_Settings' text and the loaders' lines.
     ASSERT_FALSE(splashTexts.isEmpty());
-    EXPECT_TRUE(splashTexts.first().startsWith(program.captions[12] + QStringLiteral(".  ") + program.captions[13]));
+    EXPECT_TRUE(splashTexts.first().startsWith(program.captions[12] + QStringLiteral(".  ") +
+                                               program.captions[13]));
     EXPECT_TRUE(splashTexts.last().contains(program.captions[23] + QStringLiteral(" MSG #001")));
     EXPECT_FALSE(main.SplashVisible());
 
@@ -61,13 +62,13 @@ TEST_F(StartupTest, StepsRunInTheirFixedOrderBehindTheSplashWindow)
 
     // Folders recorded, first update-check date set, no check on the first start.
     const QString key = program.registryKey();
-    EXPECT_EQ(modRegistry::Get_String_Value("HKEY_CURRENT_USER", key, "ProgramDir"), env.programFolder());
+    EXPECT_EQ(modRegistry::Get_String_Value("HKEY_CURRENT_USER", key, "ProgramDir"),
+              env.programFolder());
     EXPECT_LE(std::abs(updateCheck::Read_Date_Checked(program).secsTo(host.clock)), 1);
     EXPECT_TRUE(host.downloadRequests.isEmpty());
 }
 
-TEST_F(StartupTest, MissingTemplateNamesTheFileAndEnds)
-{
+TEST_F(StartupTest, MissingTemplateNamesTheFileAndEnds) {
     QFile::remove(env.programFolder() + QStringLiteral("Tolvanex.tpl"));
     frmMain main(program);
     main.Form_Load();
@@ -78,8 +79,7 @@ TEST_F(StartupTest, MissingTemplateNamesTheFileAndEnds)
     EXPECT_FALSE(main.isVisible());
 }
 
-TEST_F(StartupTest, DamagedTemplateNamesTheFileAndEnds)
-{
+TEST_F(StartupTest, DamagedTemplateNamesTheFileAndEnds) {
     writeFile(env.programFolder() + QStringLiteral("Tolvanex.tpl"), QByteArray(4096, 'x'));
     frmMain main(program);
     main.Form_Load();
@@ -88,8 +88,7 @@ TEST_F(StartupTest, DamagedTemplateNamesTheFileAndEnds)
     EXPECT_TRUE(host.lastBox().text.contains(QStringLiteral("Tolvanex.tpl")));
 }
 
-TEST_F(StartupTest, SmallScreenWarnsAndNoEndsAtOnce)
-{
+TEST_F(StartupTest, SmallScreenWarnsAndNoEndsAtOnce) {
     host.screen = QSize(800, 600);
     {
         frmMain main(program);
@@ -102,14 +101,14 @@ TEST_F(StartupTest, SmallScreenWarnsAndNoEndsAtOnce)
     frmMain main(second);
     main.Form_Load();
     ASSERT_EQ(host.boxes.size(), 1u);
-    EXPECT_EQ(host.lastBox().text, second.captions[16] + QStringLiteral("\r\n\r\n") + second.captions[1]);
+    EXPECT_EQ(host.lastBox().text,
+              second.captions[16] + QStringLiteral("\r\n\r\n") + second.captions[1]);
     EXPECT_EQ(vb::ButtonsOf(host.lastBox().style), vb::vbYesNo);
     EXPECT_TRUE(second.ended);
     EXPECT_EQ(main.StartupSteps().last(), QStringLiteral("Check_Resolution"));
 }
 
-TEST_F(StartupTest, UpdateCheckRunsAfterSevenDaysWhenOnline)
-{
+TEST_F(StartupTest, UpdateCheckRunsAfterSevenDaysWhenOnline) {
     updateCheck::Save_Date_Checked(program, host.clock.addDays(-7));
     host.connected = true;
     frmMain main(program);

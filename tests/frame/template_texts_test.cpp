@@ -14,8 +14,7 @@ namespace {
 
 class TemplateTextsTest : public ::testing::Test {
 protected:
-    TemplateTextsTest() : program(host, env.settings())
-    {
+    TemplateTextsTest() : program(host, env.settings()) {
         program.identity = Identity::ForCode(QStringLiteral("tvxito"));
         program.folders.programFolder = env.programFolder();
         program.setWindows(&windows);
@@ -25,8 +24,7 @@ protected:
     void loadCaptions() { templateTexts::Get_Captions(program); }
 
     // Runs a statement on the written template (to damage it on purpose).
-    void alter(const QString &sql)
-    {
+    void alter(const QString &sql) {
         ado::Connection db;
         db.Open(ado::ConnectionString(program.templatePath(), QStringLiteral("kqw6081")));
         db.Execute(sql);
@@ -38,8 +36,7 @@ protected:
     Program program;
 };
 
-TEST_F(TemplateTextsTest, CaptionsComeFromTheLearnerColumnInRowOrder)
-{
+TEST_F(TemplateTextsTest, CaptionsComeFromTheLearnerColumnInRowOrder) {
     write(TemplateTexts::Numbered());
     loadCaptions();
     EXPECT_TRUE(host.boxes.empty());
@@ -57,8 +54,7 @@ TEST_F(TemplateTextsTest, CaptionsComeFromTheLearnerColumnInRowOrder)
     EXPECT_EQ(program.captions[1], QStringLiteral("E1"));
 }
 
-TEST_F(TemplateTextsTest, NullCaptionIsEmptyText)
-{
+TEST_F(TemplateTextsTest, NullCaptionIsEmptyText) {
     write(TemplateTexts::Numbered());
     alter(QStringLiteral("UPDATE tblCaptions SET Spanish = NULL WHERE ID = 5"));
     loadCaptions();
@@ -67,8 +63,7 @@ TEST_F(TemplateTextsTest, NullCaptionIsEmptyText)
     EXPECT_EQ(program.captions[6], QStringLiteral("S6"));
 }
 
-TEST_F(TemplateTextsTest, SystemMessagesOfTheBuildsRowSetWithSplashLines)
-{
+TEST_F(TemplateTextsTest, SystemMessagesOfTheBuildsRowSetWithSplashLines) {
     TemplateTexts texts = TemplateTexts::Numbered();
     texts.messages.clear();
     for (int i = 1; i <= 12; ++i)
@@ -81,7 +76,8 @@ TEST_F(TemplateTextsTest, SystemMessagesOfTheBuildsRowSetWithSplashLines)
     EXPECT_EQ(program.ticker.messages[0], QStringLiteral("N1"));
     EXPECT_EQ(program.ticker.links[11], QStringLiteral("page12.htm"));
     // Newest line first: caption 8 after the last message, then its line.
-    EXPECT_TRUE(windows.splashText.startsWith(QStringLiteral("S8\r\nS23 MSG #0012\r\nS8\r\nS23 MSG #0011\r\n")));
+    EXPECT_TRUE(windows.splashText.startsWith(
+        QStringLiteral("S8\r\nS23 MSG #0012\r\nS8\r\nS23 MSG #0011\r\n")));
     EXPECT_TRUE(windows.splashText.endsWith(QStringLiteral("S23 MSG #001\r\nstart")));
 
     // Another build setting reads the other row set.
@@ -97,22 +93,21 @@ TEST_F(TemplateTextsTest, SystemMessagesOfTheBuildsRowSetWithSplashLines)
     EXPECT_EQ(other.ticker.messages[1], QStringLiteral("N3"));
 }
 
-TEST_F(TemplateTextsTest, EmptyMessageSelectionIsReportedAndCountStaysZero)
-{
+TEST_F(TemplateTextsTest, EmptyMessageSelectionIsReportedAndCountStaysZero) {
     TemplateTexts texts = TemplateTexts::Numbered();
     texts.messages = {QStringLiteral("Only two\tSolo dos\t\t0\t1")};
     write(texts);
     loadCaptions();
     templateTexts::Get_System_Messages(program);
     ASSERT_EQ(host.boxes.size(), 1u);
-    EXPECT_TRUE(host.lastBox().text.startsWith(QStringLiteral("S149\r\n\r\nGet_System_Messages: ")));
+    EXPECT_TRUE(
+        host.lastBox().text.startsWith(QStringLiteral("S149\r\n\r\nGet_System_Messages: ")));
     EXPECT_EQ(host.lastBox().title, QStringLiteral("ERROR"));
     EXPECT_EQ(host.lastBox().style, vb::vbCritical);
     EXPECT_EQ(program.ticker.messageCount, 0);
 }
 
-TEST_F(TemplateTextsTest, TipsOfTheLanguageCodeAndTheirBound)
-{
+TEST_F(TemplateTextsTest, TipsOfTheLanguageCodeAndTheirBound) {
     TemplateTexts texts = TemplateTexts::Numbered();
     texts.tips.clear();
     for (int i = 1; i <= 20; ++i)
@@ -131,10 +126,10 @@ TEST_F(TemplateTextsTest, TipsOfTheLanguageCodeAndTheirBound)
     EXPECT_EQ(program.ticker.tips[19], QStringLiteral("spa20"));
 }
 
-TEST_F(TemplateTextsTest, NullTipStopsLoadingAndLeavesTheBoundShort)
-{
+TEST_F(TemplateTextsTest, NullTipStopsLoadingAndLeavesTheBoundShort) {
     TemplateTexts texts = TemplateTexts::Numbered();
-    texts.tips = {QStringLiteral("a\ta\ta\ta\ta\ta\ta\tone"), QStringLiteral("a\ta\ta\ta\ta\ta\ta\ttwo"),
+    texts.tips = {QStringLiteral("a\ta\ta\ta\ta\ta\ta\tone"),
+                  QStringLiteral("a\ta\ta\ta\ta\ta\ta\ttwo"),
                   QStringLiteral("a\ta\ta\ta\ta\ta\ta\tthree")};
     write(texts);
     alter(QStringLiteral("UPDATE tblTips SET tvxito = NULL WHERE ID = 2"));
@@ -146,8 +141,7 @@ TEST_F(TemplateTextsTest, NullTipStopsLoadingAndLeavesTheBoundShort)
     EXPECT_EQ(program.ticker.tipBound, 3);
 }
 
-TEST_F(TemplateTextsTest, EmptyTipTableIsReported)
-{
+TEST_F(TemplateTextsTest, EmptyTipTableIsReported) {
     TemplateTexts texts = TemplateTexts::Numbered();
     texts.tips.clear();
     write(texts);
@@ -158,43 +152,46 @@ TEST_F(TemplateTextsTest, EmptyTipTableIsReported)
     EXPECT_TRUE(program.ticker.tips.isEmpty());
 }
 
-TEST_F(TemplateTextsTest, MenuLinksArePlacedInOrder)
-{
+TEST_F(TemplateTextsTest, MenuLinksArePlacedInOrder) {
     TemplateTexts texts = TemplateTexts::Numbered();
-    texts.menu = {QStringLiteral("Home\tInicio\tindex.htm\t1\t1"), QStringLiteral("Shop\tTienda\tshop.htm\t0\t1"),
+    texts.menu = {QStringLiteral("Home\tInicio\tindex.htm\t1\t1"),
+                  QStringLiteral("Shop\tTienda\tshop.htm\t0\t1"),
                   QStringLiteral("Help\tAyuda\thelp.htm\t1\t0")};
     write(texts);
     loadCaptions();
     QStringList placed;
     const int highest = templateTexts::Get_Menu_Links(
-        program, [&](int k, const QString &text, const QString &link) { placed << QStringLiteral("%1 %2 %3").arg(k).arg(text, link); });
+        program, [&](int k, const QString &text, const QString &link) {
+            placed << QStringLiteral("%1 %2 %3").arg(k).arg(text, link);
+        });
     EXPECT_EQ(highest, 1);
-    EXPECT_EQ(placed, (QStringList{QStringLiteral("0 Inicio index.htm"), QStringLiteral("1 Ayuda help.htm")}));
+    EXPECT_EQ(placed, (QStringList{QStringLiteral("0 Inicio index.htm"),
+                                   QStringLiteral("1 Ayuda help.htm")}));
     EXPECT_EQ(windows.splashText.count(QStringLiteral("S8\r\n")), 2);
 
     texts.menu = {QStringLiteral("Home\tInicio\tindex.htm\t1\t1")};
     write(texts);
-    EXPECT_EQ(templateTexts::Get_Menu_Links(program, [](int, const QString &, const QString &) {}), 0);
+    EXPECT_EQ(templateTexts::Get_Menu_Links(program, [](int, const QString &, const QString &) {}),
+              0);
 }
 
-TEST_F(TemplateTextsTest, NullMenuLinkStopsAtThatRow)
-{
+TEST_F(TemplateTextsTest, NullMenuLinkStopsAtThatRow) {
     TemplateTexts texts = TemplateTexts::Numbered();
-    texts.menu = {QStringLiteral("Home\tInicio\tindex.htm\t1\t1"), QStringLiteral("Help\tAyuda\thelp.htm\t1\t0")};
+    texts.menu = {QStringLiteral("Home\tInicio\tindex.htm\t1\t1"),
+                  QStringLiteral("Help\tAyuda\thelp.htm\t1\t0")};
     write(texts);
     alter(QStringLiteral("UPDATE tblMenu SET link = NULL WHERE ID = 2"));
     loadCaptions();
     int placed = 0;
-    const int highest =
-        templateTexts::Get_Menu_Links(program, [&](int, const QString &, const QString &) { ++placed; });
+    const int highest = templateTexts::Get_Menu_Links(
+        program, [&](int, const QString &, const QString &) { ++placed; });
     EXPECT_EQ(placed, 1);
     EXPECT_EQ(highest, 0);
     ASSERT_EQ(host.boxes.size(), 1u);
     EXPECT_TRUE(host.lastBox().text.contains(QStringLiteral("Get_Menu_Links: ")));
 }
 
-TEST_F(TemplateTextsTest, BrokenTemplateFilesAreReportedByEveryLoader)
-{
+TEST_F(TemplateTextsTest, BrokenTemplateFilesAreReportedByEveryLoader) {
     const QString path = program.templatePath();
     auto checkAllReport = [&](const QString &expected) {
         host.boxes.clear();
@@ -204,9 +201,11 @@ TEST_F(TemplateTextsTest, BrokenTemplateFilesAreReportedByEveryLoader)
         templateTexts::Get_Tips(program);
         templateTexts::Get_Menu_Links(program, [](int, const QString &, const QString &) {});
         ASSERT_EQ(host.boxes.size(), 4u);
-        const char *names[] = {"Get_Captions: ", "Get_System_Messages: ", "Get_Tips: ", "Get_Menu_Links: "};
+        const char *names[] = {
+            "Get_Captions: ", "Get_System_Messages: ", "Get_Tips: ", "Get_Menu_Links: "};
         for (int i = 0; i < 4; ++i) {
-            EXPECT_TRUE(host.boxes[i].text.contains(QLatin1String(names[i]))) << host.boxes[i].text.toStdString();
+            EXPECT_TRUE(host.boxes[i].text.contains(QLatin1String(names[i])))
+                << host.boxes[i].text.toStdString();
             EXPECT_TRUE(host.boxes[i].text.contains(expected, Qt::CaseInsensitive))
                 << host.boxes[i].text.toStdString();
         }
@@ -231,8 +230,7 @@ TEST_F(TemplateTextsTest, BrokenTemplateFilesAreReportedByEveryLoader)
     checkAllReport(QStringLiteral("password"));
 }
 
-TEST_F(TemplateTextsTest, MissingTableIsNamed)
-{
+TEST_F(TemplateTextsTest, MissingTableIsNamed) {
     write(TemplateTexts::Numbered());
     alter(QStringLiteral("DROP TABLE tblTips"));
     loadCaptions();

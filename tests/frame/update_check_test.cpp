@@ -11,27 +11,23 @@ namespace {
 
 class UpdateScheduleTest : public ::testing::Test {
 protected:
-    UpdateScheduleTest() : program(host, env.settings())
-    {
+    UpdateScheduleTest() : program(host, env.settings()) {
         program.identity = Identity::ForCode(QStringLiteral("tvxito"));
     }
 
-    bool run(bool answer = false)
-    {
+    bool run(bool answer = false) {
         return updateCheck::Run_Scheduled_Check(program, [&] {
             ++checks;
             return answer;
         });
     }
-    void setStored(const QString &text)
-    {
+    void setStored(const QString &text) {
         modRegistry::Save_String_Value(QStringLiteral("HKEY_CURRENT_USER"), program.registryKey(),
                                        QStringLiteral("DateChecked"), text);
     }
-    QString stored()
-    {
-        return modRegistry::Get_String_Value(QStringLiteral("HKEY_CURRENT_USER"), program.registryKey(),
-                                             QStringLiteral("DateChecked"));
+    QString stored() {
+        return modRegistry::Get_String_Value(QStringLiteral("HKEY_CURRENT_USER"),
+                                             program.registryKey(), QStringLiteral("DateChecked"));
     }
 
     TestEnv env;
@@ -40,16 +36,14 @@ protected:
     int checks = 0;
 };
 
-TEST_F(UpdateScheduleTest, FirstStartRecordsNowAndDoesNotCheck)
-{
+TEST_F(UpdateScheduleTest, FirstStartRecordsNowAndDoesNotCheck) {
     host.connected = true;
     EXPECT_FALSE(run());
     EXPECT_EQ(checks, 0);
     EXPECT_EQ(updateCheck::Read_Date_Checked(program), host.clock);
 }
 
-TEST_F(UpdateScheduleTest, SixDaysIsTooEarly)
-{
+TEST_F(UpdateScheduleTest, SixDaysIsTooEarly) {
     host.connected = true;
     updateCheck::Save_Date_Checked(program, host.clock.addDays(-6));
     const QString before = stored();
@@ -58,8 +52,7 @@ TEST_F(UpdateScheduleTest, SixDaysIsTooEarly)
     EXPECT_EQ(stored(), before);
 }
 
-TEST_F(UpdateScheduleTest, ExactlySevenDaysOnlineChecksAndRecordsNow)
-{
+TEST_F(UpdateScheduleTest, ExactlySevenDaysOnlineChecksAndRecordsNow) {
     host.connected = true;
     updateCheck::Save_Date_Checked(program, host.clock.addDays(-7));
     EXPECT_TRUE(run(true));
@@ -67,8 +60,7 @@ TEST_F(UpdateScheduleTest, ExactlySevenDaysOnlineChecksAndRecordsNow)
     EXPECT_EQ(updateCheck::Read_Date_Checked(program), host.clock);
 }
 
-TEST_F(UpdateScheduleTest, OfflineLeavesTheDateForTheNextStart)
-{
+TEST_F(UpdateScheduleTest, OfflineLeavesTheDateForTheNextStart) {
     updateCheck::Save_Date_Checked(program, host.clock.addDays(-30));
     const QString before = stored();
     EXPECT_FALSE(run());
@@ -79,8 +71,7 @@ TEST_F(UpdateScheduleTest, OfflineLeavesTheDateForTheNextStart)
     EXPECT_EQ(checks, 1);
 }
 
-TEST_F(UpdateScheduleTest, UnreadableDateCountsAsMissing)
-{
+TEST_F(UpdateScheduleTest, UnreadableDateCountsAsMissing) {
     host.connected = true;
     setStored(QStringLiteral("the thirty-second of Brumaire"));
     EXPECT_FALSE(run());

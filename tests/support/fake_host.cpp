@@ -5,16 +5,14 @@
 #include <QUrl>
 #include <QWidget>
 
-QStringList FakeHost::boxTexts() const
-{
+QStringList FakeHost::boxTexts() const {
     QStringList texts;
     for (const Box &box : boxes)
         texts << box.text;
     return texts;
 }
 
-vb::MsgBoxResult FakeHost::MsgBox(const QString &text, int style, const QString &title)
-{
+vb::MsgBoxResult FakeHost::MsgBox(const QString &text, int style, const QString &title) {
     Box box{text, style, title, vb::vbOK};
     if (!m_answers.empty()) {
         box.answer = m_answers.front();
@@ -35,8 +33,7 @@ vb::MsgBoxResult FakeHost::MsgBox(const QString &text, int style, const QString 
     return box.answer;
 }
 
-void FakeHost::ShowModal(QWidget &window)
-{
+void FakeHost::ShowModal(QWidget &window) {
     modalWindows << window.objectName();
     window.show();
     if (!m_modalHandlers.empty()) {
@@ -48,24 +45,20 @@ void FakeHost::ShowModal(QWidget &window)
         window.close();
 }
 
-bool FakeHost::StartDetached(const QString &program, const QStringList &arguments)
-{
+bool FakeHost::StartDetached(const QString &program, const QStringList &arguments) {
     startedPrograms << (QStringList{program} + arguments).join(QLatin1Char(' '));
     return startSucceeds;
 }
 
-void FakeHost::PlaySoundFile(const QString &path, bool async)
-{
+void FakeHost::PlaySoundFile(const QString &path, bool async) {
     sounds.push_back({path, QByteArray(), async});
 }
 
-void FakeHost::PlaySoundMemory(const QByteArray &wave, bool async)
-{
+void FakeHost::PlaySoundMemory(const QByteArray &wave, bool async) {
     sounds.push_back({QString(), wave, async});
 }
 
-bool FakeHost::DownloadFile(const QString &url, const QString &path)
-{
+bool FakeHost::DownloadFile(const QString &url, const QString &path) {
     downloadRequests << url;
     QByteArray bytes;
     if (downloads.contains(url)) {
@@ -85,13 +78,11 @@ bool FakeHost::DownloadFile(const QString &url, const QString &path)
     return target.write(bytes) == bytes.size();
 }
 
-void FakeHost::Randomize(quint32 seed)
-{
+void FakeHost::Randomize(quint32 seed) {
     seeds.push_back(seed);
 }
 
-double FakeHost::Rnd()
-{
+double FakeHost::Rnd() {
     if (!rndValues.empty()) {
         const double value = rndValues.front();
         rndValues.pop_front();
@@ -100,8 +91,7 @@ double FakeHost::Rnd()
     return std::uniform_real_distribution<double>(0.0, 1.0)(m_random);
 }
 
-void FakeHost::DoEvents()
-{
+void FakeHost::DoEvents() {
     ++doEventsCalls;
     clock = clock.addMSecs(doEventsAdvanceMs);
     QCoreApplication::processEvents();

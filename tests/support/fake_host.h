@@ -23,8 +23,8 @@ public:
         vb::MsgBoxResult answer = vb::vbOK;
     };
     struct Sound {
-        QString path;      // empty for a sound from memory
-        QByteArray wave;   // the bytes played from memory
+        QString path;    // empty for a sound from memory
+        QByteArray wave; // the bytes played from memory
         bool async = false;
     };
 
@@ -34,7 +34,9 @@ public:
     void answerNext(vb::MsgBoxResult answer) { m_answers.push_back(answer); }
     // Handlers for the next modal windows, in order; a handler drives the
     // window (fills boxes, clicks buttons). Without one the window is closed.
-    void onNextModal(std::function<void(QWidget &)> handler) { m_modalHandlers.push_back(std::move(handler)); }
+    void onNextModal(std::function<void(QWidget &)> handler) {
+        m_modalHandlers.push_back(std::move(handler));
+    }
     // Called for every message box, after it was recorded (e.g. to check state).
     std::function<void(const Box &)> onMsgBox;
     // Called at every DoEvents, to look at windows while a procedure runs.

@@ -10,17 +10,16 @@ class RecordingWindows : public ShellWindows {
 public:
     bool splashVisible = true;
     QString splashText;
-    QStringList notices;      // every text shown or set in the notice window
+    QStringList notices; // every text shown or set in the notice window
     QStringList noticeCaptions;
     bool noticeVisible = false;
-    QStringList messages;     // modal one-button messages
-    QList<bool> mainEnabled;  // every change of the main window's enabled state
+    QStringList messages;    // modal one-button messages
+    QList<bool> mainEnabled; // every change of the main window's enabled state
 
     bool SplashVisible() override { return splashVisible; }
     void SplashPrepend(const QString &line) override { splashText.prepend(line); }
     void SplashSetStatus(const QString &text) override { splashText = text; }
-    void ShowNotice(const QString &caption, const QString &text, int, int) override
-    {
+    void ShowNotice(const QString &caption, const QString &text, int, int) override {
         noticeCaptions << caption;
         notices << text;
         noticeVisible = true;

@@ -6,14 +6,12 @@
 #include <QDir>
 
 namespace {
-void writeTsv(const QString &path, const QString &header, const QStringList &rows)
-{
+void writeTsv(const QString &path, const QString &header, const QStringList &rows) {
     writeFile(path, (QStringList{header} + rows).join(QLatin1Char('\n')).toUtf8() + "\n");
 }
 } // namespace
 
-TemplateTexts TemplateTexts::Numbered()
-{
+TemplateTexts TemplateTexts::Numbered() {
     TemplateTexts texts;
     for (int n = 1; n <= 150; ++n) {
         QString english = QStringLiteral("E%1").arg(n);
@@ -34,19 +32,21 @@ TemplateTexts TemplateTexts::Numbered()
     return texts;
 }
 
-void writeTemplate(const QString &folder, const TemplateTexts &texts)
-{
+void writeTemplate(const QString &folder, const TemplateTexts &texts) {
     const QString source = folder + QStringLiteral("template-source/");
     QDir().mkpath(source);
     QStringList captionRows;
     for (int i = 0; i < texts.captions.size(); ++i)
         captionRows << QString::number(i + 1) + QLatin1Char('\t') + texts.captions[i];
-    writeTsv(source + QStringLiteral("captions.tsv"), QStringLiteral("number\tEnglish\tSpanish"), captionRows);
-    writeTsv(source + QStringLiteral("messages.tsv"), QStringLiteral("English\tSpanish\tlink\tbL1\tbL2"),
-             texts.messages);
+    writeTsv(source + QStringLiteral("captions.tsv"), QStringLiteral("number\tEnglish\tSpanish"),
+             captionRows);
+    writeTsv(source + QStringLiteral("messages.tsv"),
+             QStringLiteral("English\tSpanish\tlink\tbL1\tbL2"), texts.messages);
     writeTsv(source + QStringLiteral("tips.tsv"),
-             QStringLiteral("tvxspa\ttvxfre\ttvxger\ttvxita\ttvxeng\ttvxfra\ttvxale\ttvxito"), texts.tips);
-    writeTsv(source + QStringLiteral("menu.tsv"), QStringLiteral("English\tSpanish\tlink\tbL1\tbL2"), texts.menu);
+             QStringLiteral("tvxspa\ttvxfre\ttvxger\ttvxita\ttvxeng\ttvxfra\ttvxale\ttvxito"),
+             texts.tips);
+    writeTsv(source + QStringLiteral("menu.tsv"),
+             QStringLiteral("English\tSpanish\tlink\tbL1\tbL2"), texts.menu);
     templateBuilder::BuildTemplate(source, folder + QStringLiteral("Tolvanex.tpl"));
     QDir(source).removeRecursively();
 }

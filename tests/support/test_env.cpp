@@ -8,8 +8,7 @@
 #include <cstdlib>
 #include <stdexcept>
 
-TestEnv::TestEnv()
-{
+TestEnv::TestEnv() {
     if (!m_dir.isValid())
         throw std::runtime_error("cannot create a temporary folder");
     QDir().mkpath(programFolder());
@@ -18,33 +17,31 @@ TestEnv::TestEnv()
     QDir().mkpath(root() + QStringLiteral("config"));
     m_oldTmp = qgetenv("TMPDIR");
     qputenv("TMPDIR", QFile::encodeName(tempFolder()));
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, root() + QStringLiteral("config"));
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, root() + QStringLiteral("config"));
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                       root() + QStringLiteral("config"));
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
+                       root() + QStringLiteral("config"));
 }
 
-TestEnv::~TestEnv()
-{
+TestEnv::~TestEnv() {
     if (m_oldTmp.isNull())
         qunsetenv("TMPDIR");
     else
         qputenv("TMPDIR", m_oldTmp);
 }
 
-ProgramSettings TestEnv::settings() const
-{
+ProgramSettings TestEnv::settings() const {
     ProgramSettings s;
     s.appPathOverride = programFolder();
     s.appDataOverride = appDataFolder();
     return s;
 }
 
-QString TestEnv::builtProgramFolder()
-{
+QString TestEnv::builtProgramFolder() {
     return QStringLiteral(TVX_BINARY_DIR "/" TVX_LANGUAGE_CODE "/");
 }
 
-void TestEnv::installTemplate() const
-{
+void TestEnv::installTemplate() const {
     for (const char *name : {"Tolvanex.tpl", "custom.tpl"}) {
         const QString source = builtProgramFolder() + QLatin1String(name);
         const QString target = programFolder() + QLatin1String(name);
@@ -55,8 +52,7 @@ void TestEnv::installTemplate() const
     }
 }
 
-void writeFile(const QString &path, const QByteArray &bytes)
-{
+void writeFile(const QString &path, const QByteArray &bytes) {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))

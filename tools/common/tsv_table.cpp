@@ -2,16 +2,14 @@
 
 #include <QFile>
 
-int TsvTable::column(const QString &name) const
-{
+int TsvTable::column(const QString &name) const {
     for (int i = 0; i < header.size(); ++i)
         if (header[i].compare(name, Qt::CaseInsensitive) == 0)
             return i;
     return -1;
 }
 
-int TsvTable::requireColumn(const QString &name) const
-{
+int TsvTable::requireColumn(const QString &name) const {
     const int index = column(name);
     if (index < 0)
         throw TsvError(QStringLiteral("'%1' has no column '%2' (its columns: %3)")
@@ -19,13 +17,11 @@ int TsvTable::requireColumn(const QString &name) const
     return index;
 }
 
-QString TsvTable::where(int row) const
-{
+QString TsvTable::where(int row) const {
     return QStringLiteral("%1 line %2").arg(path).arg(lines.value(row));
 }
 
-TsvTable ReadTsv(const QString &path)
-{
+TsvTable ReadTsv(const QString &path) {
     QFile file(path);
     if (!file.exists())
         throw TsvError(QStringLiteral("'%1' not found").arg(path));

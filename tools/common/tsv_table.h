@@ -12,7 +12,8 @@
 
 class TsvError : public std::runtime_error {
 public:
-    explicit TsvError(const QString &message) : std::runtime_error(message.toStdString()), m_message(message) {}
+    explicit TsvError(const QString &message)
+        : std::runtime_error(message.toStdString()), m_message(message) {}
     const QString &message() const { return m_message; }
 
 private:

@@ -37,23 +37,20 @@ const QColor kBlue("#1F4E79");
 const QColor kOrange("#F29E4C");
 const QColor kInk("#2A2320");
 
-QImage canvas(int w, int h)
-{
+QImage canvas(int w, int h) {
     QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
     img.fill(Qt::transparent);
     return img;
 }
 
-void begin(QPainter &p, QImage &img)
-{
+void begin(QPainter &p, QImage &img) {
     p.begin(&img);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
 }
 
-void save(const QImage &img, const QString &rel)
-{
+void save(const QImage &img, const QString &rel) {
     const QString path = g_out + "/" + rel;
     QDir().mkpath(QFileInfo(path).absolutePath());
     if (!img.save(path, "PNG")) {
@@ -62,15 +59,13 @@ void save(const QImage &img, const QString &rel)
     }
 }
 
-QPainterPath circle(double x, double y, double r)
-{
+QPainterPath circle(double x, double y, double r) {
     QPainterPath path;
     path.addEllipse(QPointF(x, y), r, r);
     return path;
 }
 
-QPainterPath ellipse(double x, double y, double rx, double ry, double rotDeg = 0)
-{
+QPainterPath ellipse(double x, double y, double rx, double ry, double rotDeg = 0) {
     QPainterPath path;
     path.addEllipse(QPointF(0, 0), rx, ry);
     QTransform t;
@@ -79,17 +74,15 @@ QPainterPath ellipse(double x, double y, double rx, double ry, double rotDeg = 0
     return t.map(path);
 }
 
-QPainterPath polygon(std::initializer_list<QPointF> pts)
-{
+QPainterPath polygon(std::initializer_list<QPointF> pts) {
     QPainterPath path;
     path.addPolygon(QPolygonF(QList<QPointF>(pts)));
     path.closeSubpath();
     return path;
 }
 
-void fill(QPainter &p, const QPainterPath &path, const QColor &c,
-          const QColor &edge = QColor(), double edgeWidth = 0.8)
-{
+void fill(QPainter &p, const QPainterPath &path, const QColor &c, const QColor &edge = QColor(),
+          double edgeWidth = 0.8) {
     p.setBrush(c);
     if (edge.isValid())
         p.setPen(QPen(edge, edgeWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
@@ -98,15 +91,13 @@ void fill(QPainter &p, const QPainterPath &path, const QColor &c,
     p.drawPath(path);
 }
 
-void stroke(QPainter &p, const QPainterPath &path, const QColor &c, double w)
-{
+void stroke(QPainter &p, const QPainterPath &path, const QColor &c, double w) {
     p.setBrush(Qt::NoBrush);
     p.setPen(QPen(c, w, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.drawPath(path);
 }
 
-QFont font(double px, int weight = QFont::Bold)
-{
+QFont font(double px, int weight = QFont::Bold) {
     QFont f("DejaVu Sans");
     f.setPixelSize(qRound(px));
     f.setWeight(QFont::Weight(weight));
@@ -115,8 +106,7 @@ QFont font(double px, int weight = QFont::Bold)
 }
 
 // A speech bubble: rounded body with a tail going down-left (or down-right).
-QPainterPath bubble(const QRectF &r, double radius, bool tailLeft, double tailLen)
-{
+QPainterPath bubble(const QRectF &r, double radius, bool tailLeft, double tailLen) {
     QPainterPath body;
     body.addRoundedRect(r, radius, radius);
     const double w = r.width();
@@ -143,24 +133,19 @@ QPainterPath bubble(const QRectF &r, double radius, bool tailLeft, double tailLe
 // ---------------------------------------------------------------- logos
 
 struct Build {
-    const char *language;  // language word of the product title
-    const char *tag;       // target language shown in the emblem
+    const char *language; // language word of the product title
+    const char *tag;      // target language shown in the emblem
     QColor accent;
 };
 
 const Build kBuilds[8] = {
-    {"Spanish", "ES", QColor("#E4572E")},
-    {"French", "FR", QColor("#3867D6")},
-    {"German", "DE", QColor("#E0A100")},
-    {"Italian", "IT", QColor("#2E9E5B")},
-    {"Inglés", "EN", QColor("#8E44AD")},
-    {"Francés", "FR", QColor("#17A2B8")},
-    {"Alemán", "DE", QColor("#C0392B")},
-    {"Italiano", "IT", QColor("#7A9A1E")},
+    {"Spanish", "ES", QColor("#E4572E")}, {"French", "FR", QColor("#3867D6")},
+    {"German", "DE", QColor("#E0A100")},  {"Italian", "IT", QColor("#2E9E5B")},
+    {"Inglés", "EN", QColor("#8E44AD")},  {"Francés", "FR", QColor("#17A2B8")},
+    {"Alemán", "DE", QColor("#C0392B")},  {"Italiano", "IT", QColor("#7A9A1E")},
 };
 
-QImage drawLogo(const Build &b)
-{
+QImage drawLogo(const Build &b) {
     QImage img = canvas(250, 80);
     QPainter p;
     begin(p, img);
@@ -247,8 +232,7 @@ QImage drawLogo(const Build &b)
 // A pale, low-contrast tile. The window repeats it with a step a little
 // smaller than the tile, so the pattern is kept soft and round enough that
 // the overlaps do not show as seams.
-QImage drawTile(const QColor &base, const QColor &dot)
-{
+QImage drawTile(const QColor &base, const QColor &dot) {
     QImage img(24, 12, QImage::Format_RGB888);
     for (int y = 0; y < 12; ++y) {
         for (int x = 0; x < 24; ++x) {
@@ -265,9 +249,10 @@ QImage drawTile(const QColor &base, const QColor &dot)
             const double t = std::min(1.0, weight(6, 3) + weight(18, 9));
             const double wave = 0.5 + 0.5 * std::sin((x + 2 * y) * 2 * M_PI / 24.0);
             const double k = 0.85 * t + 0.06 * wave;
-            img.setPixelColor(x, y, QColor(qRound(base.red() + (dot.red() - base.red()) * k),
-                                           qRound(base.green() + (dot.green() - base.green()) * k),
-                                           qRound(base.blue() + (dot.blue() - base.blue()) * k)));
+            img.setPixelColor(x, y,
+                              QColor(qRound(base.red() + (dot.red() - base.red()) * k),
+                                     qRound(base.green() + (dot.green() - base.green()) * k),
+                                     qRound(base.blue() + (dot.blue() - base.blue()) * k)));
         }
     }
     return img;
@@ -284,8 +269,7 @@ const QColor kVirtualBook("#1E9E7E");
 const QColor kPhrase("#3F86D6");
 const QColor kVirtualPhrase("#2EAD8A");
 
-QImage folderIcon(const QColor &body, const QColor &edge, bool open)
-{
+QImage folderIcon(const QColor &body, const QColor &edge, bool open) {
     QImage img = canvas(16, 16);
     QPainter p;
     begin(p, img);
@@ -307,8 +291,14 @@ QImage folderIcon(const QColor &body, const QColor &edge, bool open)
         p.drawLine(QPointF(3, 7.5), QPointF(13, 7.5));
     } else {
         // a sheet of paper showing inside the open folder
-        fill(p, [] { QPainterPath s; s.addRect(QRectF(3.5, 3.5, 9, 6)); return s; }(),
-             QColor("#FFFDF6"), QColor("#9E9E9E"), 0.8);
+        fill(
+            p,
+            [] {
+                QPainterPath s;
+                s.addRect(QRectF(3.5, 3.5, 9, 6));
+                return s;
+            }(),
+            QColor("#FFFDF6"), QColor("#9E9E9E"), 0.8);
         QLinearGradient g(0, 8, 0, 14);
         g.setColorAt(0, body.lighter(125));
         g.setColorAt(1, body.lighter(105));
@@ -320,8 +310,7 @@ QImage folderIcon(const QColor &body, const QColor &edge, bool open)
     return img;
 }
 
-void drawBook16(QPainter &p, const QColor &cover)
-{
+void drawBook16(QPainter &p, const QColor &cover) {
     // pages under the cover
     QPainterPath pages;
     pages.addRoundedRect(QRectF(4.5, 11.5, 9.5, 3), 0.8, 0.8);
@@ -343,8 +332,7 @@ void drawBook16(QPainter &p, const QColor &cover)
     fill(p, label, QColor(255, 255, 255, 225));
 }
 
-QImage bookIcon(const QColor &cover, bool selected, bool sparkle)
-{
+QImage bookIcon(const QColor &cover, bool selected, bool sparkle) {
     QImage img = canvas(16, 16);
     QPainter p;
     begin(p, img);
@@ -378,8 +366,7 @@ QImage bookIcon(const QColor &cover, bool selected, bool sparkle)
     return img;
 }
 
-QImage phraseIcon(const QColor &c)
-{
+QImage phraseIcon(const QColor &c) {
     QImage img = canvas(16, 16);
     QPainter p;
     begin(p, img);
@@ -400,8 +387,7 @@ QImage phraseIcon(const QColor &c)
     return img;
 }
 
-QImage brokenIcon()
-{
+QImage brokenIcon() {
     QImage img = canvas(16, 16);
     QPainter p;
     begin(p, img);
@@ -421,8 +407,7 @@ QImage brokenIcon()
 
 // ---------------------------------------------------------------- menu
 
-QImage bulletIcon()
-{
+QImage bulletIcon() {
     QImage img = canvas(16, 16);
     QPainter p;
     begin(p, img);
@@ -441,8 +426,7 @@ QImage bulletIcon()
     return img;
 }
 
-QImage tickerFrame()
-{
+QImage tickerFrame() {
     // 376 x 102: the moving message panel sits 16 px in from the top-left
     // corner, so the frame keeps a calm margin around that area.
     QImage img = canvas(376, 102);
@@ -498,8 +482,7 @@ struct Human {
     bool openMouth;
 };
 
-void backdrop(QPainter &p, const QColor &c)
-{
+void backdrop(QPainter &p, const QColor &c) {
     QRadialGradient g(QPointF(13, 11), 18);
     g.setColorAt(0, c.lighter(118));
     g.setColorAt(1, c);
@@ -508,8 +491,7 @@ void backdrop(QPainter &p, const QColor &c)
     p.drawEllipse(QPointF(16, 16), 15.2, 15.2);
 }
 
-void eyes(QPainter &p, double y, double xl, double xr, double r = 1.5)
-{
+void eyes(QPainter &p, double y, double xl, double xr, double r = 1.5) {
     p.setPen(Qt::NoPen);
     p.setBrush(kInk);
     p.drawEllipse(QPointF(xl, y), r, r * 1.1);
@@ -520,24 +502,21 @@ void eyes(QPainter &p, double y, double xl, double xr, double r = 1.5)
 }
 
 void smile(QPainter &p, double y, double half, double depth, const QColor &c = QColor("#5A2E1E"),
-           double w = 1.3, double cx = 16)
-{
+           double w = 1.3, double cx = 16) {
     QPainterPath m;
     m.moveTo(cx - half, y);
     m.quadTo(cx, y + depth, cx + half, y);
     stroke(p, m, c, w);
 }
 
-void cheeks(QPainter &p, double y, double xl, double xr, double r = 1.7, int alpha = 90)
-{
+void cheeks(QPainter &p, double y, double xl, double xr, double r = 1.7, int alpha = 90) {
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(240, 110, 120, alpha));
     p.drawEllipse(QPointF(xl, y), r, r * 0.8);
     p.drawEllipse(QPointF(xr, y), r, r * 0.8);
 }
 
-QPainterPath shortHairFront()
-{
+QPainterPath shortHairFront() {
     QPainterPath h;
     h.moveTo(7.0, 16.5);
     h.cubicTo(6.0, 3.4, 26.0, 3.4, 25.0, 16.5);
@@ -548,8 +527,7 @@ QPainterPath shortHairFront()
     return h;
 }
 
-QPainterPath partedHairFront()
-{
+QPainterPath partedHairFront() {
     QPainterPath h;
     h.moveTo(7.0, 20);
     h.cubicTo(5.0, 3.0, 27.0, 3.0, 25.0, 20);
@@ -560,8 +538,7 @@ QPainterPath partedHairFront()
     return h;
 }
 
-void drawHuman(QPainter &p, const Human &h)
-{
+void drawHuman(QPainter &p, const Human &h) {
     backdrop(p, h.backdrop);
     const QColor hairEdge = h.hairColour.darker(130);
     const double hairW = 0.7;
@@ -661,7 +638,8 @@ void drawHuman(QPainter &p, const Human &h)
     case Hair::Curly: {
         QPainterPath f;
         for (int i = 0; i < 5; ++i)
-            f = f.united(circle(9 + i * 3.5, 11.2 - (i == 2 ? 0.6 : 0) + (i == 0 || i == 4 ? 1.2 : 0), 2.9));
+            f = f.united(
+                circle(9 + i * 3.5, 11.2 - (i == 2 ? 0.6 : 0) + (i == 0 || i == 4 ? 1.2 : 0), 2.9));
         fill(p, f, h.hairColour, hairEdge, hairW);
         break;
     }
@@ -676,8 +654,15 @@ void drawHuman(QPainter &p, const Human &h)
     }
     case Hair::Spiky: {
         QPainterPath f = shortHairFront();
-        f = f.united(polygon({{7.5, 11}, {6.5, 4.5}, {11, 8}, {12.5, 2.5}, {15.5, 7},
-                              {18.5, 2.2}, {20.5, 7.5}, {25.5, 4.5}, {24.5, 11}}));
+        f = f.united(polygon({{7.5, 11},
+                              {6.5, 4.5},
+                              {11, 8},
+                              {12.5, 2.5},
+                              {15.5, 7},
+                              {18.5, 2.2},
+                              {20.5, 7.5},
+                              {25.5, 4.5},
+                              {24.5, 11}}));
         fill(p, f.simplified(), h.hairColour, hairEdge, hairW);
         break;
     }
@@ -732,16 +717,27 @@ void drawHuman(QPainter &p, const Human &h)
         QPainterPath crown;
         crown.addRoundedRect(QRectF(9.6, 1.2, 12.8, 10.2), 1.2, 1.2);
         fill(p, crown, hc, hc.lighter(160), 0.7);
-        fill(p, [] { QPainterPath s; s.addRect(QRectF(9.6, 7.6, 12.8, 2.3)); return s; }(),
-             QColor("#E4572E"));
+        fill(
+            p,
+            [] {
+                QPainterPath s;
+                s.addRect(QRectF(9.6, 7.6, 12.8, 2.3));
+                return s;
+            }(),
+            QColor("#E4572E"));
         QPainterPath brim;
         brim.addRoundedRect(QRectF(5.2, 10.4, 21.6, 2.8), 1.4, 1.4);
         fill(p, brim, hc, hc.lighter(160), 0.7);
         break;
     }
     case Hat::Crown: {
-        QPainterPath c = polygon({{8.2, 11.8}, {7.6, 4.2}, {11.8, 7.8}, {16, 2.4},
-                                  {20.2, 7.8}, {24.4, 4.2}, {23.8, 11.8}});
+        QPainterPath c = polygon({{8.2, 11.8},
+                                  {7.6, 4.2},
+                                  {11.8, 7.8},
+                                  {16, 2.4},
+                                  {20.2, 7.8},
+                                  {24.4, 4.2},
+                                  {23.8, 11.8}});
         fill(p, c, QColor("#F6C343"), QColor("#B8860B"), 0.8);
         fill(p, circle(16, 9.4, 1.3), QColor("#E4572E"));
         fill(p, circle(11.4, 10, 0.9), QColor("#3867D6"));
@@ -826,8 +822,7 @@ void drawHuman(QPainter &p, const Human &h)
 
 // ---- animals
 
-void whiskers(QPainter &p, double y, double xl, double xr)
-{
+void whiskers(QPainter &p, double y, double xl, double xr) {
     p.setPen(QPen(QColor(60, 50, 45, 150), 0.6, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(QPointF(xl, y), QPointF(xl - 5.5, y - 1.2));
     p.drawLine(QPointF(xl, y + 1.2), QPointF(xl - 5.5, y + 1.6));
@@ -835,8 +830,7 @@ void whiskers(QPainter &p, double y, double xl, double xr)
     p.drawLine(QPointF(xr, y + 1.2), QPointF(xr + 5.5, y + 1.6));
 }
 
-void catMouth(QPainter &p, double y)
-{
+void catMouth(QPainter &p, double y) {
     QPainterPath m;
     m.moveTo(13.4, y);
     m.quadTo(14.7, y + 1.8, 16, y - 0.2);
@@ -844,8 +838,7 @@ void catMouth(QPainter &p, double y)
     stroke(p, m, QColor("#5A2E1E"), 1.0);
 }
 
-void drawCat(QPainter &p)
-{
+void drawCat(QPainter &p) {
     backdrop(p, QColor("#8EC9EF"));
     const QColor fur("#F0A04B"), edge("#B86A1E");
     fill(p, polygon({{6.2, 15}, {7.2, 3.6}, {14, 9.5}}), fur, edge);
@@ -865,12 +858,11 @@ void drawCat(QPainter &p)
     whiskers(p, 21.0, 10.6, 21.4);
 }
 
-void drawDog(QPainter &p)
-{
+void drawDog(QPainter &p) {
     backdrop(p, QColor("#BFDE7A"));
     const QColor fur("#D9A066"), edge("#8A5A2B"), ear("#7A4A2A");
     fill(p, ellipse(16, 17.8, 9.3, 9.8), fur, edge);
-    fill(p, ellipse(20.3, 15.8, 3.4, 3.1), QColor("#B97A40"));  // patch
+    fill(p, ellipse(20.3, 15.8, 3.4, 3.1), QColor("#B97A40")); // patch
     fill(p, ellipse(6.4, 16.5, 3.4, 7.2, 18), ear, ear.darker(130));
     fill(p, ellipse(25.6, 16.5, 3.4, 7.2, -18), ear, ear.darker(130));
     fill(p, ellipse(16, 22.4, 5.4, 4.2), QColor("#F6E2C6"));
@@ -886,8 +878,7 @@ void drawDog(QPainter &p)
     stroke(p, m, QColor("#5A2E1E"), 1.0);
 }
 
-void drawBear(QPainter &p)
-{
+void drawBear(QPainter &p) {
     backdrop(p, QColor("#F6D365"));
     const QColor fur("#8B5A3C"), edge("#5E3A24"), light("#DDB084");
     fill(p, circle(8.2, 9.2, 4.0), fur, edge);
@@ -901,8 +892,7 @@ void drawBear(QPainter &p)
     smile(p, 22.6, 1.8, 1.8, QColor("#4A2A18"), 1.0);
 }
 
-void drawOwl(QPainter &p)
-{
+void drawOwl(QPainter &p) {
     backdrop(p, QColor("#B9A6E6"));
     const QColor body("#8D6E63"), edge("#5D4037");
     QPainterPath head = ellipse(16, 17.5, 10.6, 11.2);
@@ -920,11 +910,11 @@ void drawOwl(QPainter &p)
     fill(p, circle(11.4, 15.8, 2.6), QColor("#F2A93B"));
     fill(p, circle(20.6, 15.8, 2.6), QColor("#F2A93B"));
     eyes(p, 15.8, 11.4, 20.6, 1.5);
-    fill(p, polygon({{14.4, 19.2}, {17.6, 19.2}, {16, 22.8}}), QColor("#F28C28"), QColor("#B5651D"), 0.6);
+    fill(p, polygon({{14.4, 19.2}, {17.6, 19.2}, {16, 22.8}}), QColor("#F28C28"), QColor("#B5651D"),
+         0.6);
 }
 
-void drawFox(QPainter &p)
-{
+void drawFox(QPainter &p) {
     backdrop(p, QColor("#7FD3E8"));
     const QColor fur("#E8772E"), edge("#A9501B");
     fill(p, polygon({{5.4, 15}, {6.2, 2.8}, {14, 8.8}}), fur, edge);
@@ -951,8 +941,7 @@ void drawFox(QPainter &p)
     smile(p, 26.2, 1.5, 1.3, QColor("#5A2E1E"), 0.9);
 }
 
-void drawPanda(QPainter &p)
-{
+void drawPanda(QPainter &p) {
     backdrop(p, QColor("#8FD6B4"));
     const QColor black("#262626");
     fill(p, circle(8.2, 9.0, 4.0), black);
@@ -973,8 +962,7 @@ void drawPanda(QPainter &p)
     cheeks(p, 22, 10.2, 21.8, 1.5, 80);
 }
 
-void drawRabbit(QPainter &p)
-{
+void drawRabbit(QPainter &p) {
     backdrop(p, QColor("#F29CB7"));
     const QColor fur("#F4F1F8"), edge("#A9A3B8"), pink("#F5A9BE");
     fill(p, ellipse(11.3, 8.0, 3.0, 7.6, -10), fur, edge);
@@ -991,8 +979,7 @@ void drawRabbit(QPainter &p)
     cheeks(p, 23, 10.8, 21.2, 1.6, 100);
 }
 
-void drawFrog(QPainter &p)
-{
+void drawFrog(QPainter &p) {
     backdrop(p, QColor("#F7B58C"));
     const QColor skin("#6CBF4B"), edge("#3E7D2A");
     QPainterPath head = ellipse(16, 19.6, 12.0, 8.8);
@@ -1012,8 +999,7 @@ void drawFrog(QPainter &p)
     cheeks(p, 21.5, 7.6, 24.4, 1.8, 90);
 }
 
-void drawPenguin(QPainter &p)
-{
+void drawPenguin(QPainter &p) {
     backdrop(p, QColor("#7FD3E8").darker(108));
     const QColor dark("#263850");
     fill(p, circle(16, 16.8, 11.2), dark);
@@ -1021,12 +1007,12 @@ void drawPenguin(QPainter &p)
     face = face.united(ellipse(16, 22, 8.2, 5.6));
     fill(p, face.simplified(), QColor("#FBFBF8"));
     eyes(p, 16.8, 12.0, 20.0, 1.5);
-    fill(p, polygon({{13.6, 19.6}, {18.4, 19.6}, {16, 22.6}}), QColor("#F5A623"), QColor("#C07A0E"), 0.6);
+    fill(p, polygon({{13.6, 19.6}, {18.4, 19.6}, {16, 22.6}}), QColor("#F5A623"), QColor("#C07A0E"),
+         0.6);
     cheeks(p, 21.0, 10.4, 21.6, 1.6, 110);
 }
 
-void drawLion(QPainter &p)
-{
+void drawLion(QPainter &p) {
     backdrop(p, QColor("#93A9F0"));
     const QColor mane("#C8641E"), face("#F4BE55"), edge("#9A4E15");
     QPainterPath m = circle(16, 16.5, 11.0);
@@ -1044,8 +1030,7 @@ void drawLion(QPainter &p)
     catMouth(p, 21.6);
 }
 
-void drawMouse(QPainter &p)
-{
+void drawMouse(QPainter &p) {
     backdrop(p, QColor("#F6D365"));
     const QColor fur("#A7A9AC"), edge("#6D7074");
     fill(p, circle(7.4, 10.2, 5.6), fur, edge);
@@ -1065,8 +1050,7 @@ void drawMouse(QPainter &p)
     cheeks(p, 21.2, 10.8, 21.2, 1.4, 80);
 }
 
-void drawPig(QPainter &p)
-{
+void drawPig(QPainter &p) {
     backdrop(p, QColor("#8FD6B4").darker(105));
     const QColor skin("#F7A8BC"), edge("#C46A84");
     fill(p, polygon({{6.6, 6.2}, {14, 9.0}, {8.0, 14.0}}), skin.darker(108), edge);
@@ -1079,8 +1063,7 @@ void drawPig(QPainter &p)
     smile(p, 25.0, 2.0, 1.4, QColor("#A8465F"), 1.0);
 }
 
-void drawMonkey(QPainter &p)
-{
+void drawMonkey(QPainter &p) {
     backdrop(p, QColor("#BFDE7A").darker(104));
     const QColor fur("#7B4B2A"), edge("#4E2E18"), face("#EBC7A0");
     fill(p, circle(5.6, 17.2, 3.6), fur, edge);
@@ -1099,8 +1082,7 @@ void drawMonkey(QPainter &p)
     smile(p, 22.0, 3.0, 2.8, QColor("#5A2E1E"), 1.1);
 }
 
-void drawKoala(QPainter &p)
-{
+void drawKoala(QPainter &p) {
     backdrop(p, QColor("#F28B82"));
     const QColor fur("#9EA7AD"), edge("#667078");
     fill(p, circle(6.4, 11.4, 5.6), fur, edge);
@@ -1117,8 +1099,7 @@ void drawKoala(QPainter &p)
     cheeks(p, 21.8, 10.6, 21.4, 1.5, 90);
 }
 
-void drawTiger(QPainter &p)
-{
+void drawTiger(QPainter &p) {
     backdrop(p, QColor("#7FD3E8"));
     const QColor fur("#F08A24"), edge("#A65A12"), stripe("#3B2A1E");
     fill(p, circle(8.4, 9.8, 3.4), fur, edge);
@@ -1140,8 +1121,7 @@ void drawTiger(QPainter &p)
     catMouth(p, 21.7);
 }
 
-void drawChick(QPainter &p)
-{
+void drawChick(QPainter &p) {
     backdrop(p, QColor("#93A9F0").lighter(105));
     const QColor body("#FFD23F"), edge("#C99A0A");
     fill(p, ellipse(13.6, 6.6, 1.6, 3.2, -25), body, edge);
@@ -1156,14 +1136,14 @@ void drawChick(QPainter &p)
 }
 
 // Skin tones and hair colours used by the human faces.
-const QColor S1("#FFE0C4"), S2("#F5C9A0"), S3("#E3AA7C"), S4("#C68A5C"), S5("#9E6B45"), S6("#6F4628");
+const QColor S1("#FFE0C4"), S2("#F5C9A0"), S3("#E3AA7C"), S4("#C68A5C"), S5("#9E6B45"),
+    S6("#6F4628");
 const QColor HBlack("#2B2622"), HDark("#4E3526"), HBrown("#7B4B2A"), HAuburn("#A4452C"),
     HBlonde("#E8BE5E"), HGinger("#D9772B"), HGrey("#A0A0A0"), HWhite("#ECECEC"), HBlue("#3E7CC9"),
     HPink("#E5679A"), HPurple("#7E57C2"), HGreen("#3FA66B");
 
 // The 40 faces students choose from, interleaving people and animals.
-std::vector<std::function<void(QPainter &)>> faceList()
-{
+std::vector<std::function<void(QPainter &)>> faceList() {
     auto human = [](Human h) { return [h](QPainter &p) { drawHuman(p, h); }; };
     const QColor none;
     using H = Hair;
@@ -1171,51 +1151,74 @@ std::vector<std::function<void(QPainter &)>> faceList()
     using G = Glasses;
     using B = Beard;
     return {
-        human({QColor("#8EC9EF"), S2, H::Short, HBrown, T::None, none, G::None, B::None, false}),      // 101
-        human({QColor("#F29CB7"), S1, H::Long, HBlonde, T::None, none, G::None, B::None, false}),     // 102
-        drawCat,                                                                                       // 103
-        human({QColor("#F6D365"), S5, H::Afro, HBlack, T::None, none, G::None, B::None, true}),       // 104
-        drawDog,                                                                                       // 105
-        human({QColor("#8FD6B4"), S3, H::SidePart, HDark, T::None, none, G::Round, B::None, false}),  // 106
-        human({QColor("#B9A6E6"), S1, H::Pigtails, HGinger, T::None, QColor("#3FA66B"), G::None, B::None, true}),  // 107
-        drawBear,                                                                                      // 108
-        human({QColor("#F7B58C"), S4, H::Short, HBlack, T::Cap, QColor("#E4572E"), G::None, B::None, false}),  // 109
-        drawOwl,                                                                                       // 110
-        human({QColor("#7FD3E8"), S2, H::Bald, HGrey, T::None, none, G::Round, B::Full, false}),      // 111
-        human({QColor("#BFDE7A"), S6, H::Bun, HBlack, T::None, none, G::None, B::None, false}),       // 112
-        drawFox,                                                                                       // 113
-        human({QColor("#F28B82"), S1, H::Spiky, HBlue, T::None, none, G::None, B::None, true}),       // 114
-        drawPanda,                                                                                     // 115
-        human({QColor("#93A9F0"), S3, H::Bob, HAuburn, T::None, none, G::Round, B::None, false}),     // 116
-        human({QColor("#E5CFA0"), S5, H::Short, HDark, T::Beanie, QColor("#3867D6"), G::None, B::None, false}),  // 117
-        drawRabbit,                                                                                    // 118
-        human({QColor("#8FD6B4"), S2, H::SidePart, HBrown, T::None, none, G::None, B::Moustache, false}),  // 119
-        drawFrog,                                                                                      // 120
-        human({QColor("#F6D365"), S1, H::Bob, HWhite, T::None, none, G::Round, B::None, false}),      // 121
-        human({QColor("#7FD3E8"), S4, H::Curly, HBrown, T::Headband, QColor("#F29E4C"), G::None, B::None, true}),  // 122
-        drawPenguin,                                                                                   // 123
-        human({QColor("#B9A6E6"), S3, H::Short, HBlack, T::None, none, G::Sun, B::None, false}),      // 124
-        drawLion,                                                                                      // 125
-        human({QColor("#F7B58C"), S1, H::Long, HPink, T::None, none, G::None, B::None, false}),       // 126
-        human({QColor("#93A9F0"), S6, H::Bald, HBlack, T::None, none, G::None, B::Goatee, true}),     // 127
-        drawMouse,                                                                                     // 128
-        human({QColor("#F29CB7"), S2, H::Short, HDark, T::TopHat, QColor("#30343A"), G::None, B::Moustache, false}),  // 129
-        drawPig,                                                                                       // 130
-        human({QColor("#BFDE7A"), S3, H::Long, HBlack, T::Bow, QColor("#E4572E"), G::None, B::None, false}),  // 131
-        human({QColor("#8EC9EF"), S5, H::Mohawk, HGreen, T::None, none, G::None, B::None, true}),     // 132
-        drawMonkey,                                                                                    // 133
-        human({QColor("#F28B82"), S1, H::Short, HBlonde, T::Crown, none, G::None, B::None, false}),   // 134
-        drawKoala,                                                                                     // 135
-        human({QColor("#E5CFA0"), S4, H::Bun, HAuburn, T::None, none, G::Round, B::None, false}),     // 136
-        human({QColor("#7FD3E8"), S2, H::Curly, HPurple, T::None, none, G::None, B::None, true}),     // 137
-        drawTiger,                                                                                     // 138
-        human({QColor("#F6D365"), S5, H::Short, HGrey, T::None, none, G::None, B::Full, false}),      // 139
-        drawChick,                                                                                     // 140
+        human({QColor("#8EC9EF"), S2, H::Short, HBrown, T::None, none, G::None, B::None,
+               false}), // 101
+        human({QColor("#F29CB7"), S1, H::Long, HBlonde, T::None, none, G::None, B::None,
+               false}), // 102
+        drawCat,        // 103
+        human(
+            {QColor("#F6D365"), S5, H::Afro, HBlack, T::None, none, G::None, B::None, true}), // 104
+        drawDog,                                                                              // 105
+        human({QColor("#8FD6B4"), S3, H::SidePart, HDark, T::None, none, G::Round, B::None,
+               false}), // 106
+        human({QColor("#B9A6E6"), S1, H::Pigtails, HGinger, T::None, QColor("#3FA66B"), G::None,
+               B::None, true}), // 107
+        drawBear,               // 108
+        human({QColor("#F7B58C"), S4, H::Short, HBlack, T::Cap, QColor("#E4572E"), G::None, B::None,
+               false}), // 109
+        drawOwl,        // 110
+        human({QColor("#7FD3E8"), S2, H::Bald, HGrey, T::None, none, G::Round, B::Full,
+               false}), // 111
+        human(
+            {QColor("#BFDE7A"), S6, H::Bun, HBlack, T::None, none, G::None, B::None, false}), // 112
+        drawFox,                                                                              // 113
+        human(
+            {QColor("#F28B82"), S1, H::Spiky, HBlue, T::None, none, G::None, B::None, true}), // 114
+        drawPanda,                                                                            // 115
+        human({QColor("#93A9F0"), S3, H::Bob, HAuburn, T::None, none, G::Round, B::None,
+               false}), // 116
+        human({QColor("#E5CFA0"), S5, H::Short, HDark, T::Beanie, QColor("#3867D6"), G::None,
+               B::None, false}), // 117
+        drawRabbit,              // 118
+        human({QColor("#8FD6B4"), S2, H::SidePart, HBrown, T::None, none, G::None, B::Moustache,
+               false}), // 119
+        drawFrog,       // 120
+        human({QColor("#F6D365"), S1, H::Bob, HWhite, T::None, none, G::Round, B::None,
+               false}), // 121
+        human({QColor("#7FD3E8"), S4, H::Curly, HBrown, T::Headband, QColor("#F29E4C"), G::None,
+               B::None, true}), // 122
+        drawPenguin,            // 123
+        human({QColor("#B9A6E6"), S3, H::Short, HBlack, T::None, none, G::Sun, B::None,
+               false}), // 124
+        drawLion,       // 125
+        human(
+            {QColor("#F7B58C"), S1, H::Long, HPink, T::None, none, G::None, B::None, false}), // 126
+        human({QColor("#93A9F0"), S6, H::Bald, HBlack, T::None, none, G::None, B::Goatee,
+               true}), // 127
+        drawMouse,     // 128
+        human({QColor("#F29CB7"), S2, H::Short, HDark, T::TopHat, QColor("#30343A"), G::None,
+               B::Moustache, false}), // 129
+        drawPig,                      // 130
+        human({QColor("#BFDE7A"), S3, H::Long, HBlack, T::Bow, QColor("#E4572E"), G::None, B::None,
+               false}), // 131
+        human({QColor("#8EC9EF"), S5, H::Mohawk, HGreen, T::None, none, G::None, B::None,
+               true}), // 132
+        drawMonkey,    // 133
+        human({QColor("#F28B82"), S1, H::Short, HBlonde, T::Crown, none, G::None, B::None,
+               false}), // 134
+        drawKoala,      // 135
+        human({QColor("#E5CFA0"), S4, H::Bun, HAuburn, T::None, none, G::Round, B::None,
+               false}), // 136
+        human({QColor("#7FD3E8"), S2, H::Curly, HPurple, T::None, none, G::None, B::None,
+               true}), // 137
+        drawTiger,     // 138
+        human({QColor("#F6D365"), S5, H::Short, HGrey, T::None, none, G::None, B::Full,
+               false}), // 139
+        drawChick,      // 140
     };
 }
 
-QImage drawFace(const std::function<void(QPainter &)> &draw)
-{
+QImage drawFace(const std::function<void(QPainter &)> &draw) {
     QImage img = canvas(32, 32);
     QPainter p;
     begin(p, img);
@@ -1224,21 +1227,19 @@ QImage drawFace(const std::function<void(QPainter &)> &draw)
     return img;
 }
 
-QPainterPath puzzlePiece()
-{
+QPainterPath puzzlePiece() {
     QPainterPath body;
     body.addRoundedRect(QRectF(4.5, 9.5, 18, 18), 2.2, 2.2);
-    body = body.united(circle(13.5, 7.0, 3.4));    // knob on top
+    body = body.united(circle(13.5, 7.0, 3.4)); // knob on top
     body = body.united(polygon({{11.6, 10}, {15.4, 10}, {14.8, 8}, {12.2, 8}}));
-    body = body.united(circle(25.0, 18.5, 3.4));   // knob on the right
+    body = body.united(circle(25.0, 18.5, 3.4)); // knob on the right
     body = body.united(polygon({{22, 16.6}, {22, 20.4}, {24, 19.8}, {24, 17.2}}));
-    body = body.subtracted(circle(6.6, 18.5, 3.0));    // socket on the left
-    body = body.subtracted(circle(13.5, 25.4, 3.0));   // socket at the bottom
+    body = body.subtracted(circle(6.6, 18.5, 3.0));  // socket on the left
+    body = body.subtracted(circle(13.5, 25.4, 3.0)); // socket at the bottom
     return body.simplified();
 }
 
-QImage activityIcon(bool selected)
-{
+QImage activityIcon(bool selected) {
     QImage img = canvas(32, 32);
     QPainter p;
     begin(p, img);
@@ -1286,8 +1287,7 @@ QImage activityIcon(bool selected)
     return img;
 }
 
-QImage subjectIcon32()
-{
+QImage subjectIcon32() {
     QImage img = canvas(32, 32);
     QPainter p;
     begin(p, img);
@@ -1317,15 +1317,15 @@ QImage subjectIcon32()
     p.drawLine(QPointF(14.8, 11.2), QPointF(19.5, 11.2));
     // speech mark on the cover: the book holds phrases to speak
     fill(p, bubble(QRectF(14, 15.2, 9, 5.6), 2.2, true, 2.4), kOrange);
-    fill(p, polygon({{23, 24.5}, {25.5, 24.5}, {25.5, 30.5}, {24.25, 29}, {23, 30.5}}), QColor("#E4572E"));
+    fill(p, polygon({{23, 24.5}, {25.5, 24.5}, {25.5, 30.5}, {24.25, 29}, {23, 30.5}}),
+         QColor("#E4572E"));
     p.end();
     return img;
 }
 
 // ---------------------------------------------------------------- app icon
 
-QImage appIcon()
-{
+QImage appIcon() {
     QImage img = canvas(64, 64);
     QPainter p;
     begin(p, img);
@@ -1361,8 +1361,7 @@ QImage appIcon()
 
 // A soft, short tick: two damped sine partials with a fast fade-in, written
 // as 8-bit mono PCM so the embedded wave stays a few hundred bytes.
-QByteArray clickWave()
-{
+QByteArray clickWave() {
     const int rate = 11025;
     const int n = rate * 45 / 1000;
     QByteArray pcm;
@@ -1377,24 +1376,30 @@ QByteArray clickWave()
         pcm.append(char(std::clamp(v, 0, 255)));
     }
     QByteArray wav;
-    auto u32 = [&](quint32 v) { for (int k = 0; k < 4; ++k) wav.append(char((v >> (8 * k)) & 0xFF)); };
-    auto u16 = [&](quint16 v) { wav.append(char(v & 0xFF)); wav.append(char(v >> 8)); };
+    auto u32 = [&](quint32 v) {
+        for (int k = 0; k < 4; ++k)
+            wav.append(char((v >> (8 * k)) & 0xFF));
+    };
+    auto u16 = [&](quint16 v) {
+        wav.append(char(v & 0xFF));
+        wav.append(char(v >> 8));
+    };
     wav.append("RIFF");
     u32(36 + pcm.size());
     wav.append("WAVE");
     wav.append("fmt ");
     u32(16);
-    u16(1);      // PCM
-    u16(1);      // mono
+    u16(1); // PCM
+    u16(1); // mono
     u32(rate);
-    u32(rate);   // bytes per second
-    u16(1);      // block align
-    u16(8);      // bits per sample
+    u32(rate); // bytes per second
+    u16(1);    // block align
+    u16(8);    // bits per sample
     wav.append("data");
     u32(pcm.size());
     wav.append(pcm);
     if (pcm.size() % 2)
-        wav.append(char(0));  // RIFF chunks are word aligned
+        wav.append(char(0)); // RIFF chunks are word aligned
     return wav;
 }
 
@@ -1403,8 +1408,7 @@ QByteArray clickWave()
 QImage contactSheet(const std::vector<QImage> &faces, const std::vector<QImage> &tree,
                     const std::vector<QImage> &logos, const QImage &tile, const QImage &splash,
                     const QImage &bullet, const QImage &ticker, const QImage &app,
-                    const std::vector<QImage> &extra)
-{
+                    const std::vector<QImage> &extra) {
     QImage sheet(1100, 1100, QImage::Format_RGB32);
     sheet.fill(QColor("#D9D9D9"));
     QPainter p(&sheet);
@@ -1452,8 +1456,10 @@ QImage contactSheet(const std::vector<QImage> &faces, const std::vector<QImage> 
     p.drawImage(20, 760, ticker);
     p.setFont(font(13, QFont::Normal));
     p.setPen(kInk);
-    p.drawText(QRect(36, 776, 345, 78), Qt::AlignLeft | Qt::TextWordWrap,
-               QStringLiteral("Tip: practise a little every day. Press a game to study the selected subject."));
+    p.drawText(
+        QRect(36, 776, 345, 78), Qt::AlignLeft | Qt::TextWordWrap,
+        QStringLiteral(
+            "Tip: practise a little every day. Press a game to study the selected subject."));
     for (int i = 0; i < 4; ++i) {
         p.drawImage(420, 770 + i * 28, bullet);
         p.drawText(442, 783 + i * 28, QStringLiteral("Menu link number %1").arg(i + 1));
@@ -1465,10 +1471,9 @@ QImage contactSheet(const std::vector<QImage> &faces, const std::vector<QImage> 
     return sheet;
 }
 
-}  // namespace
+} // namespace
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     QGuiApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() < 2) {

@@ -461,7 +461,7 @@ DemoReport BuildDemo(const DemoOptions &options) {
     Recording recording{options, report};
 
     const TsvTable captions = readTable(content.filePath(QStringLiteral("template/captions.tsv")),
-                                     QStringLiteral("caption list"));
+                                        QStringLiteral("caption list"));
     const QString subjectsDir = QDir(options.out).filePath(captionFolder(captions, 10, learner));
     const QString virtualDir = QDir(options.out).filePath(captionFolder(captions, 11, learner));
     for (const QString &dir : {subjectsDir, virtualDir})
@@ -469,7 +469,7 @@ DemoReport BuildDemo(const DemoOptions &options) {
             throw ToolError(QStringLiteral("cannot create the folder '%1'").arg(dir));
 
     const TsvTable topics = readTable(content.filePath(QStringLiteral("subjects/topics.tsv")),
-                                   QStringLiteral("topic list"));
+                                      QStringLiteral("topic list"));
     const int idColumn = requireColumn(topics, QStringLiteral("id"));
     const int nameColumn = requireColumn(topics, learner);
     QMap<QString, Topic> byId;

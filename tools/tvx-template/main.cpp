@@ -12,21 +12,22 @@
 
 #include <cstdio>
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     const int contentAt = args.indexOf(QStringLiteral("--content"));
     const int outAt = args.indexOf(QStringLiteral("--out"));
     const int codeAt = args.indexOf(QStringLiteral("--code"));
-    if (contentAt < 0 || outAt < 0 || codeAt < 0 || contentAt + 1 >= args.size() || outAt + 1 >= args.size() ||
-        codeAt + 1 >= args.size()) {
-        std::fprintf(stderr, "usage: tvx-template --code <language code> --content <folder> --out <program folder>\n");
+    if (contentAt < 0 || outAt < 0 || codeAt < 0 || contentAt + 1 >= args.size() ||
+        outAt + 1 >= args.size() || codeAt + 1 >= args.size()) {
+        std::fprintf(stderr, "usage: tvx-template --code <language code> --content <folder> --out "
+                             "<program folder>\n");
         return 2;
     }
     const Identity identity = Identity::ForCode(args[codeAt + 1]);
     if (identity.learnerLanguage.isEmpty()) {
-        std::fprintf(stderr, "tvx-template: unknown language code %s\n", qPrintable(args[codeAt + 1]));
+        std::fprintf(stderr, "tvx-template: unknown language code %s\n",
+                     qPrintable(args[codeAt + 1]));
         return 2;
     }
     const QString content = args[contentAt + 1];

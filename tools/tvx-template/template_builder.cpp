@@ -14,31 +14,28 @@ namespace templateBuilder {
 namespace {
 const QString kTemplatePassword = QStringLiteral("kqw6081");
 
-std::runtime_error failure(const QString &text)
-{
+std::runtime_error failure(const QString &text) {
     return std::runtime_error(text.toStdString());
 }
 
-QString quoted(const QString &name)
-{
+QString quoted(const QString &name) {
     return QLatin1Char('"') + name + QLatin1Char('"');
 }
 
-bool isFlagColumn(const QString &name)
-{
+bool isFlagColumn(const QString &name) {
     return name.startsWith(QLatin1String("bL"));
 }
 
 // Creates table `name` with an integer key ID (keeps the stored row order)
 // and one column per header name, then inserts the rows.
-void writeTable(ado::Connection &db, const QString &name, const TsvTable &table)
-{
+void writeTable(ado::Connection &db, const QString &name, const TsvTable &table) {
     QStringList columns{QStringLiteral("ID INTEGER PRIMARY KEY")};
     for (const QString &column : table.header)
-        columns << quoted(column) + (isFlagColumn(column) ? QStringLiteral(" BOOLEAN NOT NULL DEFAULT 0")
-                                                         : QStringLiteral(" TEXT"));
-    db.Execute(QStringLiteral("CREATE TABLE ") + name + QStringLiteral(" (") + columns.join(QStringLiteral(", ")) +
-               QLatin1Char(')'));
+        columns << quoted(column) + (isFlagColumn(column)
+                                         ? QStringLiteral(" BOOLEAN NOT NULL DEFAULT 0")
+                                         : QStringLiteral(" TEXT"));
+    db.Execute(QStringLiteral("CREATE TABLE ") + name + QStringLiteral(" (") +
+               columns.join(QStringLiteral(", ")) + QLatin1Char(')'));
     QStringList names, marks;
     for (const QString &column : table.header) {
         names << quoted(column);
@@ -53,15 +50,15 @@ void writeTable(ado::Connection &db, const QString &name, const TsvTable &table)
             if (isFlagColumn(table.header[i]))
                 values << QVariant(row[i].trimmed() == QLatin1String("1"));
             else // "\n" in a source field stands for a line break
-                values << QVariant(QString(row[i]).replace(QLatin1String("\\n"), QLatin1String("\r\n")));
+                values << QVariant(
+                    QString(row[i]).replace(QLatin1String("\\n"), QLatin1String("\r\n")));
         }
         db.Execute(insert, values);
     }
 }
 } // namespace
 
-QString CaptionText(const QString &contentFolder, int number, const QString &language)
-{
+QString CaptionText(const QString &contentFolder, int number, const QString &language) {
     const TsvTable captions = ReadTsv(contentFolder + QStringLiteral("/captions.tsv"));
     const int numberColumn = captions.column(QStringLiteral("number"));
     const int textColumn = captions.column(language);
@@ -73,27 +70,28 @@ QString CaptionText(const QString &contentFolder, int number, const QString &lan
     throw failure(QStringLiteral("captions.tsv has no caption %1.").arg(number));
 }
 
-void CreateStudentTables(const QString &path, const QString &password)
-{
+void CreateStudentTables(const QString &path, const QString &password) {
     ado::Connection db;
     db.Open(ado::ConnectionString(path, password));
-    db.Execute(QStringLiteral("CREATE TABLE tblUsers (pkStudentID INTEGER PRIMARY KEY AUTOINCREMENT, "
-                              "tFirstname TEXT, tLastname TEXT, tPassword TEXT, nIcon INTEGER)"));
-    db.Execute(QStringLiteral("CREATE TABLE tblscores (pkScoreID INTEGER PRIMARY KEY AUTOINCREMENT, "
-                              "tName TEXT, tActivity TEXT, tSubject TEXT, textScore TEXT, "
-                              "numberScore REAL, nDate REAL, nTime REAL)"));
+    db.Execute(
+        QStringLiteral("CREATE TABLE tblUsers (pkStudentID INTEGER PRIMARY KEY AUTOINCREMENT, "
+                       "tFirstname TEXT, tLastname TEXT, tPassword TEXT, nIcon INTEGER)"));
+    db.Execute(
+        QStringLiteral("CREATE TABLE tblscores (pkScoreID INTEGER PRIMARY KEY AUTOINCREMENT, "
+                       "tName TEXT, tActivity TEXT, tSubject TEXT, textScore TEXT, "
+                       "numberScore REAL, nDate REAL, nTime REAL)"));
     db.Execute(QStringLiteral("CREATE INDEX idxScoresName ON tblscores (tName)"));
     db.Execute(QStringLiteral("CREATE INDEX idxScoresActivity ON tblscores (tActivity)"));
     db.Execute(QStringLiteral("CREATE INDEX idxScoresSubject ON tblscores (tSubject)"));
-    db.Execute(QStringLiteral("CREATE VIEW qryActivities AS SELECT DISTINCT tActivity FROM tblscores "
-                              "WHERE tActivity IS NOT NULL ORDER BY tActivity"));
+    db.Execute(
+        QStringLiteral("CREATE VIEW qryActivities AS SELECT DISTINCT tActivity FROM tblscores "
+                       "WHERE tActivity IS NOT NULL ORDER BY tActivity"));
     db.Execute(QStringLiteral("CREATE VIEW qrySubjects AS SELECT DISTINCT tSubject FROM tblscores "
                               "WHERE tSubject IS NOT NULL ORDER BY tSubject"));
     db.Close();
 }
 
-void BuildTemplate(const QString &contentFolder, const QString &path)
-{
+void BuildTemplate(const QString &contentFolder, const QString &path) {
     const QString folder = contentFolder + QLatin1Char('/');
     const TsvTable captions = ReadTsv(folder + QStringLiteral("captions.tsv"));
     // Row order is the caption number: refuse gaps and disorder.
@@ -121,7 +119,8 @@ void BuildTemplate(const QString &contentFolder, const QString &path)
         ado::Connection db;
         db.Open(ado::ConnectionString(path, QString()));
         writeTable(db, QStringLiteral("tblCaptions"), captionTexts);
-        writeTable(db, QStringLiteral("tblSystemMessages"), ReadTsv(folder + QStringLiteral("messages.tsv")));
+        writeTable(db, QStringLiteral("tblSystemMessages"),
+                   ReadTsv(folder + QStringLiteral("messages.tsv")));
         writeTable(db, QStringLiteral("tblTips"), ReadTsv(folder + QStringLiteral("tips.tsv")));
         writeTable(db, QStringLiteral("tblMenu"), ReadTsv(folder + QStringLiteral("menu.tsv")));
         db.SetPassword(kTemplatePassword);
