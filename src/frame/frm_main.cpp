@@ -23,7 +23,6 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPushButton>
-#include <QTime>
 #include <QTimer>
 
 #include <cmath>
@@ -306,7 +305,7 @@ void frmMain::Get_Settings() {
     Program &p = m_program;
     try {
         p.host().Randomize(
-            static_cast<quint32>(QTime::currentTime().msecsSinceStartOfDay() / 1000));
+            static_cast<quint32>(p.host().Now().time().msecsSinceStartOfDay() / 1000));
         const QString installedInData = p.folders.dataFolder + p.captions[10];
         if (!QFileInfo(installedInData).isDir())
             QDir().mkpath(installedInData);
