@@ -237,6 +237,14 @@ void SubjectTree::Collapse(int index) {
         m_tree.SetImage(index, index > 3 ? VirtualFolderClosed : FolderClosed);
 }
 
+// A clicked subject shows its phrases at once. The node may be gone (a random
+// draw that found nothing removes it), so it is looked up again.
+void SubjectTree::openOnPhrases(const TreeView::Node *subject) {
+    const int index = m_tree.IndexOf(subject);
+    if (index != 0 && m_tree.Children(index) > 0)
+        m_tree.SetExpanded(index, true);
+}
+
 void SubjectTree::NodeClick(int index) {
     Host &host = m_program.host();
     seedFromTimeOfDay(host);
@@ -282,10 +290,12 @@ void SubjectTree::NodeClick(int index) {
                 const int node =
                     m_tree.Add(3, m_program.captions[118], QStringLiteral("SUBJECT*VIRTUALSUBJECT"),
                                SubjectPicture, SubjectSelected);
+                const TreeView::Node *randomPhrases = m_tree.NodeAt(node);
                 m_tree.Select(node);
                 m_tree.SetImage(3, FolderOpen);
                 m_tree.SetExpanded(3, true);
                 Get_Random_Phrases();
+                openOnPhrases(randomPhrases);
             } else {
                 m_tree.SetImage(3, FolderClosed);
                 m_tree.Remove(m_tree.Child(3));
@@ -307,11 +317,7 @@ void SubjectTree::NodeClick(int index) {
             Get_Random_Phrases();
         else
             Get_vPhrases(Tag_Item(1, parent), Tag_Item(2, index).toInt(), index);
-        // A click on a subject shows its phrases. The node may be gone (a
-        // random draw that found nothing removes it), so look it up again.
-        const int now = m_tree.IndexOf(subject);
-        if (now != 0 && m_tree.Children(now) > 0)
-            m_tree.SetExpanded(now, true);
+        openOnPhrases(subject);
         return;
     }
 

@@ -8,9 +8,10 @@
 #include <QString>
 #include <QStringList>
 
+#include "platform/tree_view.h"
+
 class FileListBox;
 class Program;
-class TreeView;
 
 class SubjectTree {
 public:
@@ -66,6 +67,8 @@ private:
     QStringList subjectFiles() const;
     // Warns once about files left out because their names contain "*".
     void reportUnusableNames(const QStringList &names);
+    // Expands a subject node that (still) has phrases.
+    void openOnPhrases(const TreeView::Node *subject);
     // Adds the phrase node of the current row under parent.
     void addPhraseNode(int parent, const QString &fileName, const QString &number,
                        const QString &phrase, const QString &translation,

@@ -98,6 +98,7 @@ TEST_F(MainWindowTreeTest, RandomFoldersDrawAndEmptyOnEachClick) {
     ASSERT_NE(random, 0);
     EXPECT_EQ(shownText(random), caption(118));
     EXPECT_EQ(nodes().Children(random), 10);
+    EXPECT_TRUE(nodes().Expanded(random)) << "the drawn phrases are shown at once";
     EXPECT_TRUE(main->isEnabled());
     press(3);
     EXPECT_EQ(nodes().Children(3), 0);
