@@ -10,6 +10,7 @@
 #include "platform/twips.h"
 #include "shell/frm_msg_box.h"
 #include "shell/frm_splash.h"
+#include "shell/qt_window_placement.h"
 #include "shell/tiled_background.h"
 #include "students/frm_login.h"
 #include "subjects/subject_tree.h"
@@ -366,6 +367,8 @@ void frmMain::Show_For_Student(bool administrator) {
     lblMsg->setFont(font);
     setWindowTitle(p.identity.productTitle + QStringLiteral("  [") + p.currentStudent +
                    QLatin1Char(']'));
+    if (!isVisible())
+        CenterWindow(*this);
     show();
     Timer1->start();
 }

@@ -6,6 +6,7 @@
 #include "platform/host.h"
 #include "platform/twips.h"
 #include "shell/frm_splash.h"
+#include "shell/qt_window_placement.h"
 #include "shell/tiled_background.h"
 #include "students/frm_new_user.h"
 
@@ -339,6 +340,7 @@ void frmLogin::paintEvent(QPaintEvent *) {
 
 void frmLogin::showEvent(QShowEvent *event) {
     LoginSucceeded = false;
+    CenterWindow(*this);
     QWidget::showEvent(event);
 }
 
