@@ -10,6 +10,7 @@
 #include "platform/twips.h"
 #include "shell/frm_msg_box.h"
 #include "shell/frm_splash.h"
+#include "shell/qt_button_sounds.h"
 #include "shell/qt_window_placement.h"
 #include "shell/tiled_background.h"
 #include "students/frm_login.h"
@@ -192,6 +193,8 @@ void frmMain::buildControls() {
         if (!m_program.ended)
             m_login->show();
     });
+    AddClickSound(m_program, *btnChangeUser);
+    AddClickSound(m_program, *btnAdmin);
     connect(btnOpenSubjectsFolder, &QPushButton::clicked, this,
             [this] { m_program.host().OpenFolder(m_program.folders.installedSubjectsFolder); });
 }

@@ -6,6 +6,7 @@
 #include "platform/host.h"
 #include "platform/twips.h"
 #include "shell/frm_splash.h"
+#include "shell/qt_button_sounds.h"
 #include "shell/qt_window_placement.h"
 #include "shell/tiled_background.h"
 #include "students/frm_new_user.h"
@@ -86,8 +87,7 @@ frmLogin::frmLogin(Program &program, frmMain &main, QWidget *parent)
         // focused button.
         btnLogin[i]->setAutoDefault(true);
         PlaceTwips(*btnLogin[i], 240 + i * 1680, 4860, 1560, 480);
-        connect(btnLogin[i], &QPushButton::pressed, this, &frmLogin::playClick);
-        connect(btnLogin[i], &QPushButton::released, this, &frmLogin::playClick);
+        AddClickSound(m_program, *btnLogin[i]);
         connect(btnLogin[i], &QPushButton::clicked, this, [this, i] { btnLogin_Click(i); });
     }
 
@@ -319,14 +319,6 @@ void frmLogin::Edit_Student() {
         editor.txtPassword2->setText(student.password);
     }
     m_program.host().ShowModal(editor);
-}
-
-void frmLogin::playClick() {
-    try {
-        modMain::Play_Click(m_program, QStringLiteral("click"), modMain::SND_ASYNC);
-    } catch (const std::exception &) {
-        // A missing click sound must not stop the button from working.
-    }
 }
 
 void frmLogin::paintEvent(QPaintEvent *) {

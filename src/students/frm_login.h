@@ -67,7 +67,6 @@ private:
     void Edit_Student();
     // The password check shared by Login and Edit: false after the caption 39 message.
     bool Password_Accepted();
-    void playClick();
 
     Program &m_program;
     frmMain &m_main;

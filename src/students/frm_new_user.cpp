@@ -3,6 +3,7 @@
 #include "frame/mod_main.h"
 #include "frame/program.h"
 #include "platform/twips.h"
+#include "shell/qt_button_sounds.h"
 #include "shell/tiled_background.h"
 #include "students/frm_login.h"
 #include "students/student_database.h"
@@ -64,8 +65,7 @@ frmNewUser::frmNewUser(Program &program, frmLogin &login, QWidget *parent)
             new QPushButton(i == 0 ? QStringLiteral("OK") : QStringLiteral("Cancel"), this);
         btnEdit[i]->setObjectName(QLatin1String(names[i]));
         PlaceTwips(*btnEdit[i], 1200 + i * 1560, 3360, 1440, 420);
-        connect(btnEdit[i], &QPushButton::pressed, this, &frmNewUser::playClick);
-        connect(btnEdit[i], &QPushButton::released, this, &frmNewUser::playClick);
+        AddClickSound(m_program, *btnEdit[i]);
         connect(btnEdit[i], &QPushButton::clicked, this, [this, i] { btnEdit_Click(i); });
     }
     btnEdit[0]->setDefault(true);
@@ -212,14 +212,6 @@ void frmNewUser::Save() {
     if (!usePassword)
         m_login.Set_Password_Visible(false);
     close();
-}
-
-void frmNewUser::playClick() {
-    try {
-        modMain::Play_Click(m_program, QStringLiteral("click"), modMain::SND_ASYNC);
-    } catch (const std::exception &) {
-        // A missing click sound must not stop the button from working.
-    }
 }
 
 void frmNewUser::paintEvent(QPaintEvent *) {

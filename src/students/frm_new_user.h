@@ -52,7 +52,6 @@ protected:
 
 private:
     void Save();
-    void playClick();
 
     Program &m_program;
     frmLogin &m_login;
