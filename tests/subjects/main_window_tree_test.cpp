@@ -172,3 +172,41 @@ TEST_F(MainWindowTreeTest, OptionMenuOnlyForPhrasesOfInstalledSubjects) {
 }
 
 } // namespace
+
+namespace {
+
+// Files that go bad while the program runs: the click reports them, marks the
+// subject broken and leaves the window usable.
+TEST_F(MainWindowTreeTest, DamagedMissingAndUnreadableFilesAreReportedOnClick) {
+    press(1);
+    const int food = node(QStringLiteral("Food"));
+    writeFile(installed(QStringLiteral("Food.ito")), QByteArray(2048, 'x'));
+    press(food);
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_TRUE(host.lastBox().text.startsWith(QStringLiteral("FOOD.ITO") + caption(6) +
+                                               QStringLiteral("\r\n\r\n")));
+    EXPECT_EQ(vb::IconOf(host.lastBox().style), vb::vbExclamation);
+    EXPECT_EQ(nodes().Image(food), 11);
+    EXPECT_EQ(nodes().Selected(), 1);
+    EXPECT_TRUE(main->isEnabled());
+
+    const int comida = node(QStringLiteral("Comida"));
+    QFile::remove(installed(QStringLiteral("Comida.ito")));
+    press(comida);
+    ASSERT_EQ(host.boxes.size(), 2u);
+    EXPECT_TRUE(host.lastBox().text.contains(QStringLiteral("COMIDA.ITO")));
+    EXPECT_EQ(nodes().Image(comida), 11);
+    EXPECT_TRUE(main->isEnabled());
+
+    writeFile(virtualFolder(QStringLiteral("Mine.vito")), QByteArray("not a database"));
+    press(node(QStringLiteral("Mine")));
+    const int verbs = node(QStringLiteral("Verbs"));
+    press(verbs);
+    ASSERT_EQ(host.boxes.size(), 3u);
+    EXPECT_TRUE(host.lastBox().text.contains(QStringLiteral("MINE.VITO")));
+    EXPECT_EQ(nodes().Image(verbs), 11);
+    EXPECT_EQ(nodes().Selected(), node(QStringLiteral("Mine")));
+    EXPECT_TRUE(main->isEnabled());
+}
+
+} // namespace
