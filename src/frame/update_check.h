@@ -21,7 +21,7 @@ void Save_Date_Checked(Program &program, const QDateTime &when);
 bool Run_Scheduled_Check(Program &program, const std::function<bool()> &checkForUpdate);
 
 // The check itself; returns true when the notice asks the program to end.
-// Not built yet: there is never an update.
+// This build publishes no update notices yet, so the check finds none.
 bool Check_For_Update(Program &program);
 
 } // namespace updateCheck
