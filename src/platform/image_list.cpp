@@ -4,7 +4,10 @@
 #include <string>
 
 int ImageList::Add(const QPixmap &picture) {
-    m_images.push_back({picture, QIcon(picture)});
+    // A selected row shows the picture as it is, not tinted by the style.
+    QIcon icon(picture);
+    icon.addPixmap(picture, QIcon::Selected);
+    m_images.push_back({picture, icon});
     return Count();
 }
 

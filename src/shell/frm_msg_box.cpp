@@ -1,7 +1,9 @@
 #include "shell/frm_msg_box.h"
 
+#include "shell/qt_window_placement.h"
 #include "shell/tiled_background.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -42,4 +44,12 @@ void frmMsgBox::paintEvent(QPaintEvent *) {
     // so a failure here is a broken build, not a user's problem.
     QPainter painter(this);
     tiling::TileBackground(painter, size(), m_background);
+}
+
+void frmMsgBox::showEvent(QShowEvent *event) {
+    // Over the window the user is working in (the main window may be hidden
+    // behind the login window), or in the middle of the screen.
+    const QWidget *active = QApplication::activeWindow();
+    CenterWindow(*this, active != this ? active : nullptr);
+    QDialog::showEvent(event);
 }

@@ -75,6 +75,8 @@ frmLogin::frmLogin(Program &program, frmMain &main, QWidget *parent)
     txtPassword = new QLineEdit(this);
     txtPassword->setObjectName(QStringLiteral("txtPassword"));
     txtPassword->setEchoMode(QLineEdit::Password);
+    // Every typed character shows as "*".
+    txtPassword->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
     PlaceTwips(*txtPassword, 240, 4290, 2760, 315);
 
     const char *names[3] = {"btnLogin0", "btnLogin1", "btnLogin2"};

@@ -4,6 +4,7 @@
 #include "frame/program.h"
 #include "platform/twips.h"
 #include "shell/qt_button_sounds.h"
+#include "shell/qt_window_placement.h"
 #include "shell/tiled_background.h"
 #include "students/frm_login.h"
 #include "students/student_database.h"
@@ -38,6 +39,8 @@ frmNewUser::frmNewUser(Program &program, frmLogin &login, QWidget *parent)
         t->setObjectName(QLatin1String(name));
         if (secret)
             t->setEchoMode(QLineEdit::Password);
+        // Every typed character shows as "*".
+        t->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
         PlaceTwips(*t, 1920, top, 2880, 315);
         return t;
     };
@@ -221,4 +224,10 @@ void frmNewUser::paintEvent(QPaintEvent *) {
     } catch (const std::exception &) {
         // Without its picture the window keeps its plain colour.
     }
+}
+
+void frmNewUser::showEvent(QShowEvent *event) {
+    // Over the login window that opened it.
+    CenterWindow(*this, parentWidget());
+    QDialog::showEvent(event);
 }
