@@ -17,13 +17,13 @@ std::vector<Uint8> decodeWave(const QByteArray &wave, const SDL_AudioSpec &devic
     SDL_RWops *rw = SDL_RWFromConstMem(wave.constData(), static_cast<int>(wave.size()));
     if (!rw)
         return pcm;
-    SDL_AudioSpec spec{};
+    SDL_AudioSpec source{};
     Uint8 *buffer = nullptr;
     Uint32 length = 0;
-    if (!SDL_LoadWAV_RW(rw, 1, &spec, &buffer, &length))
+    if (!SDL_LoadWAV_RW(rw, 1, &source, &buffer, &length))
         return pcm;
 
-    SDL_AudioStream *stream = SDL_NewAudioStream(spec.format, spec.channels, spec.freq,
+    SDL_AudioStream *stream = SDL_NewAudioStream(source.format, source.channels, source.freq,
                                                  device.format, device.channels, device.freq);
     if (stream) {
         if (SDL_AudioStreamPut(stream, buffer, static_cast<int>(length)) == 0 &&
