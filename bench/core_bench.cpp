@@ -32,6 +32,7 @@ public:
     void Randomize(quint32) override {}
     double Rnd() override { return 0.5; }
     void DoEvents() override {}
+    void WaitForEvents(int) override {}
 };
 
 QString makeSubject(const QTemporaryDir &dir, int soundBytes) {

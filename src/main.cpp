@@ -1,7 +1,7 @@
 // Tolvanex: starts the main window of this language build.
-#include "frame/frm_main.h"
 #include "frame/program.h"
 #include "platform/qt_host.h"
+#include "shell/frm_main.h"
 #include "shell/qt_resources.h"
 #include "students/frm_login.h"
 
@@ -25,12 +25,12 @@ int main(int argc, char **argv) {
     settings.versionMinor = TVX_VERSION_MINOR;
     settings.versionRevision = TVX_VERSION_REVISION;
     Program program(host, settings);
-    program.onEnd = [] { QCoreApplication::exit(0); };
+    program.onEnd = [](int code) { QCoreApplication::exit(code); };
 
     frmMain main(program);
     main.Form_Load();
     if (program.ended)
-        return 0;
+        return program.exitCode;
     // The main window appears once a student has logged in.
     if (!main.loginWindow() || !main.loginWindow()->isVisible())
         main.show();

@@ -33,6 +33,10 @@ void Play_Click(Program &program, const QString &name, int flags) {
     program.host().PlaySoundMemory(program.clickBuffer, (flags & SND_ASYNC) != 0);
 }
 
+std::function<void()> Button_Click(Program &program) {
+    return [&program] { Play_Click(program, QStringLiteral("click"), SND_ASYNC); };
+}
+
 QString Get_Temp_Path() {
     QString path = QDir::fromNativeSeparators(QDir::tempPath());
     if (path.isEmpty())
@@ -51,8 +55,15 @@ void Wait_Seconds(Host &host, int seconds) {
             elapsed += kSecondsPerDay;
         if (elapsed >= seconds)
             return;
-        host.DoEvents();
+        host.WaitForEvents(qMax(1, int(std::ceil((seconds - elapsed) * 1000))));
     }
+}
+
+void EventPump::Pump() {
+    if (m_sinceLastRun.isValid() && m_sinceLastRun.elapsed() < kIntervalMs)
+        return;
+    m_host.DoEvents();
+    m_sinceLastRun.start();
 }
 
 QString Get_Connection_String(const QString &path) {

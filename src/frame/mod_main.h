@@ -2,7 +2,10 @@
 // errors itself: an error reaches the caller.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QString>
+
+#include <functional>
 
 class Host;
 class Program;
@@ -23,13 +26,31 @@ void Play_Sound(Host &host, const QString &path, int flags = SND_NODEFAULT);
 // Plays one of the program's wave resources from memory (name matched without
 // regard to case); throws std::runtime_error when there is no such resource.
 void Play_Click(Program &program, const QString &name, int flags = SND_NODEFAULT | SND_MEMORY);
+// What a window's main buttons do on mouse down and up: the "click" sound,
+// asynchronously (see AddClickSound).
+std::function<void()> Button_Click(Program &program);
 
 // The temporary folder, ending in exactly one "/".
 QString Get_Temp_Path();
 
 // Waits n seconds (rounded to whole seconds of the clock) while window events
-// keep running; ends correctly when the clock passes midnight.
+// keep running, without keeping a processor busy; ends correctly when the
+// clock passes midnight.
 void Wait_Seconds(Host &host, int seconds);
+
+// Lets window events run during a long loop often enough for its progress
+// to look live, without paying for an event pass per item: the first Pump
+// runs them, later ones only when kInterval has passed since the last run.
+class EventPump {
+public:
+    static constexpr int kIntervalMs = 16;
+    explicit EventPump(Host &host) : m_host(host) {}
+    void Pump();
+
+private:
+    Host &m_host;
+    QElapsedTimer m_sinceLastRun;
+};
 
 // Connection string of a subject file or virtual folder file.
 QString Get_Connection_String(const QString &path);

@@ -3,10 +3,11 @@
 Program::Program(Host &host, ProgramSettings settings)
     : m_host(host), m_settings(std::move(settings)) {}
 
-void Program::End() {
+void Program::End(int code) {
     if (ended)
         return;
     ended = true;
+    exitCode = code;
     if (onEnd)
-        onEnd();
+        onEnd(code);
 }

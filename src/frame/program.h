@@ -4,7 +4,7 @@
 
 #include "frame/captions.h"
 #include "frame/identity.h"
-#include "shell/shell_windows.h"
+#include "frame/shell_windows.h"
 
 #include <QByteArray>
 #include <QString>
@@ -23,13 +23,14 @@ struct FolderSet {
     QString activitiesFolder;
 };
 
-// Texts the ticker shows (system messages with their links, and tips).
+// Texts the ticker shows (system messages with their links, and tips). The
+// counts always match the lists, also when loading stopped early.
 struct TickerTexts {
     QStringList messages; // 1-based in use: messages[0] is message 1
     QStringList links;
     int messageCount = 0;
     QStringList tips; // tips[0] is tip 1
-    int tipBound = 0; // one past the last tip once loaded
+    int tipBound = 0; // one past the last tip loaded; 0 without tips
 };
 
 // Where the program's registry values live and which row set the template
@@ -71,11 +72,13 @@ public:
     // The last click sound played; kept alive while it may still be playing.
     QByteArray clickBuffer;
 
-    // Ends the program: every window closes and no further step runs. Set by
-    // main to leave the event loop; tests read `ended`.
-    void End();
+    // Ends the program: every window closes and no further step runs. The
+    // exit code is 0 for a normal end and non-zero after a fatal error. main
+    // sets onEnd to leave the event loop; tests read `ended` and `exitCode`.
+    void End(int code = 0);
     bool ended = false;
-    std::function<void()> onEnd;
+    int exitCode = 0;
+    std::function<void(int)> onEnd;
 
     // The template database path: program folder + "Tolvanex.tpl".
     QString templatePath() const { return folders.programFolder + QStringLiteral("Tolvanex.tpl"); }

@@ -89,18 +89,22 @@ void Get_System_Messages(Program &program) {
         const int n = rs.RecordCount();
         ticker.messages.clear();
         ticker.links.clear();
-        ticker.messageCount = n;
+        ticker.messageCount = 0;
         rs.MoveFirst();
         ShellWindows &windows = program.windows();
+        modMain::EventPump events(program.host());
         for (int i = 1; i <= n; ++i) {
             windows.SplashPrepend(modMain::Safe_Caption(program, 23) + QStringLiteral(" MSG #00") +
                                   QString::number(i) + kLineBreak);
-            program.host().DoEvents();
-            ticker.messages << rs.Fields(0).Text();
-            ticker.links << rs.Fields(1).Text();
+            events.Pump();
+            const QString message = rs.Fields(0).Text();
+            const QString link = rs.Fields(1).Text();
+            ticker.messages << message;
+            ticker.links << link;
+            ticker.messageCount = i;
             rs.MoveNext();
             windows.SplashPrepend(modMain::Safe_Caption(program, 8) + kLineBreak);
-            program.host().DoEvents();
+            events.Pump();
         }
         rs.Close();
         connection.Close();
@@ -119,13 +123,15 @@ void Get_Tips(Program &program) {
         rs.MoveLast();
         const int n = rs.RecordCount();
         ticker.tips.clear();
-        ticker.tipBound = n;
+        ticker.tipBound = 0;
         rs.MoveFirst();
         for (int i = 1; i <= n; ++i) {
             ticker.tips << requireText(rs.Fields(0));
+            // One past the last tip loaded, so that a Null that stops the
+            // loading early never lets the ticker read past the list.
+            ticker.tipBound = i + 1;
             rs.MoveNext();
         }
-        ticker.tipBound = n + 1;
         rs.Close();
         connection.Close();
     });
@@ -141,12 +147,13 @@ int Get_Menu_Links(Program &program, const PlaceMenuLink &place) {
                     QStringLiteral(", link from tblMenu Where ") + Row_Set_Column(program) +
                     QStringLiteral(" = True"),
                 connection);
+        modMain::EventPump events(program.host());
         while (!rs.EOF_()) {
             place(k, requireText(rs.Fields(0)), requireText(rs.Fields(1)));
             rs.MoveNext();
             ++k;
             program.windows().SplashPrepend(modMain::Safe_Caption(program, 8) + kLineBreak);
-            program.host().DoEvents();
+            events.Pump();
         }
         rs.Close();
         connection.Close();

@@ -46,9 +46,13 @@ class Host {
 public:
     virtual ~Host() = default;
 
-    // A message box. An empty title means the program's application title.
+    // A message box. An empty title means the program's title (see
+    // SetProgramTitle).
     virtual vb::MsgBoxResult MsgBox(const QString &text, int style = vb::vbOKOnly,
                                     const QString &title = QString()) = 0;
+    // The title of message boxes that give none, set once the build is known.
+    virtual void SetProgramTitle(const QString &title) { m_programTitle = title; }
+    const QString &ProgramTitle() const { return m_programTitle; }
 
     // Shows a window modally and returns when it has closed.
     virtual void ShowModal(QWidget &window) = 0;
@@ -80,4 +84,10 @@ public:
 
     // Lets pending window events run (DoEvents).
     virtual void DoEvents() = 0;
+    // Lets window events run for about this long without keeping a processor
+    // busy: returns after the time, having handled what came meanwhile.
+    virtual void WaitForEvents(int milliseconds) = 0;
+
+private:
+    QString m_programTitle;
 };

@@ -15,8 +15,11 @@
 #include <QPushButton>
 #include <QSaveFile>
 #include <QScreen>
+#include <QTimer>
 #include <QUrl>
 #include <QWidget>
+
+#include <algorithm>
 
 namespace {
 
@@ -151,8 +154,8 @@ QtHost::QtHost()
 
 vb::MsgBoxResult QtHost::MsgBox(const QString &text, int style, const QString &title) {
     const MsgBoxLook look = MsgBoxLookOf(style);
-    QMessageBox box(look.icon, title.isEmpty() ? QGuiApplication::applicationDisplayName() : title,
-                    text, look.buttons, QApplication::activeWindow());
+    QMessageBox box(look.icon, title.isEmpty() ? ProgramTitle() : title, text, look.buttons,
+                    QApplication::activeWindow());
     box.setDefaultButton(look.defaultButton);
     if (look.escapeButton != QMessageBox::NoButton)
         box.setEscapeButton(look.escapeButton);
@@ -261,4 +264,12 @@ double QtHost::Rnd() {
 
 void QtHost::DoEvents() {
     QCoreApplication::processEvents();
+}
+
+void QtHost::WaitForEvents(int milliseconds) {
+    // A nested loop sleeps in the window system's wait until an event or the
+    // timer comes, instead of polling.
+    QEventLoop loop;
+    QTimer::singleShot(std::max(0, milliseconds), &loop, &QEventLoop::quit);
+    loop.exec();
 }

@@ -43,6 +43,7 @@ public:
     void Randomize(quint32 seed) override;
     double Rnd() override;
     void DoEvents() override;
+    void WaitForEvents(int milliseconds) override;
 
 private:
     SoundPlayer m_sound;

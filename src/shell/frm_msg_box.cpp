@@ -1,7 +1,7 @@
 #include "shell/frm_msg_box.h"
 
-#include "shell/qt_window_placement.h"
-#include "shell/tiled_background.h"
+#include "platform/qt_window_placement.h"
+#include "platform/tiled_background.h"
 
 #include <QApplication>
 #include <QLabel>

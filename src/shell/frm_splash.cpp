@@ -3,14 +3,15 @@
 #include "frame/mod_main.h"
 #include "frame/program.h"
 #include "platform/host.h"
+#include "platform/tiled_background.h"
 #include "platform/twips.h"
-#include "shell/tiled_background.h"
 
-#include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QTextCursor>
+#include <QTimer>
 
 namespace {
 const char kLegalNotice[] = "Copyright \u00a9 2026 The Tolvanex developers. All rights reserved.";
@@ -76,14 +77,23 @@ QString frmSplash::VersionText(int major, int minor, int revision) {
     return QStringLiteral("v.%1.%2.%3").arg(major).arg(minor).arg(revision);
 }
 
+namespace {
+QString plainLines(QString text) {
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    return text;
+}
+} // namespace
+
 void frmSplash::Prepend(const QString &text) {
-    SetStatus(text + txtStatus->toPlainText());
+    // Inserting at the start costs the same however many lines the box
+    // holds; reading the whole text back and setting it again would not.
+    QTextCursor start(txtStatus->document());
+    start.movePosition(QTextCursor::Start);
+    start.insertText(plainLines(text));
 }
 
 void frmSplash::SetStatus(const QString &text) {
-    QString plain = text;
-    plain.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    txtStatus->setPlainText(plain);
+    txtStatus->setPlainText(plainLines(text));
 }
 
 void frmSplash::keyPressEvent(QKeyEvent *event) {
@@ -96,11 +106,17 @@ void frmSplash::paintEvent(QPaintEvent *) {
     try {
         tiling::TileBackground(painter, size(), m_background);
     } catch (const std::exception &e) {
-        painter.end();
-        m_program.host().MsgBox(modMain::Safe_Caption(m_program, 149) +
-                                    QStringLiteral("\r\n\r\nTileBackground: ") +
-                                    QString::fromUtf8(e.what()),
-                                vb::vbCritical, windowTitle());
-        QApplication::exit(1);
+        if (m_fatalErrorReported)
+            return;
+        m_fatalErrorReported = true;
+        // Reported after the paint event: a message box opened inside it
+        // would paint this window again, and fail again, behind it.
+        const QString description = QString::fromUtf8(e.what());
+        QTimer::singleShot(0, this, [this, description] {
+            m_program.host().MsgBox(modMain::Safe_Caption(m_program, 149) +
+                                        QStringLiteral("\r\n\r\nTileBackground: ") + description,
+                                    vb::vbCritical, windowTitle());
+            m_program.End(1);
+        });
     }
 }

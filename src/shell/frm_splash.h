@@ -36,4 +36,5 @@ protected:
 private:
     Program &m_program;
     QPixmap m_background;
+    bool m_fatalErrorReported = false;
 };

@@ -1,14 +1,12 @@
 #include "students/frm_login.h"
 
-#include "frame/frm_main.h"
 #include "frame/mod_main.h"
 #include "frame/program.h"
 #include "platform/host.h"
+#include "platform/qt_button_sounds.h"
+#include "platform/qt_window_placement.h"
+#include "platform/tiled_background.h"
 #include "platform/twips.h"
-#include "shell/frm_splash.h"
-#include "shell/qt_button_sounds.h"
-#include "shell/qt_window_placement.h"
-#include "shell/tiled_background.h"
 #include "students/frm_new_user.h"
 
 #include <QCheckBox>
@@ -37,16 +35,14 @@ public:
     }
 };
 
-void setBold(QTreeWidgetItem &item, bool bold) {
-    QFont font = item.font(0);
-    font.setBold(bold);
-    item.setFont(0, font);
-}
+// Each item names its student by key; the students themselves live in the
+// window's list of values.
+constexpr int kStudentIdRole = Qt::UserRole;
 
 } // namespace
 
-frmLogin::frmLogin(Program &program, frmMain &main, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_program(program), m_main(main),
+frmLogin::frmLogin(Program &program, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_program(program),
       m_background(QStringLiteral(":/tiles/background.png")) {
     setObjectName(QStringLiteral("frmLogin"));
     setWindowTitle(QStringLiteral("Login"));
@@ -60,13 +56,13 @@ frmLogin::frmLogin(Program &program, frmMain &main, QWidget *parent)
 
     ListView1 = new QTreeWidget(this);
     ListView1->setObjectName(QStringLiteral("ListView1"));
-    ListView1->setColumnCount(6);
+    ListView1->setColumnCount(1);
     ListView1->setHeaderHidden(true);
-    for (int column = ID; column <= Icon; ++column)
-        ListView1->setColumnHidden(column, true);
     ListView1->setRootIsDecorated(false);
     ListView1->setIconSize(QSize(32, 32));
     ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
+    ListView1->setSortingEnabled(true);
+    ListView1->sortItems(0, Qt::AscendingOrder);
     PlaceTwips(*ListView1, 240, 780, 4920, 3120);
 
     lblPassword = new QLabel(QStringLiteral("Enter Password"), this);
@@ -89,7 +85,7 @@ frmLogin::frmLogin(Program &program, frmMain &main, QWidget *parent)
         // focused button.
         btnLogin[i]->setAutoDefault(true);
         PlaceTwips(*btnLogin[i], 240 + i * 1680, 4860, 1560, 480);
-        AddClickSound(m_program, *btnLogin[i]);
+        AddClickSound(*btnLogin[i], modMain::Button_Click(m_program));
         connect(btnLogin[i], &QPushButton::clicked, this, [this, i] { btnLogin_Click(i); });
     }
 
@@ -139,13 +135,15 @@ void frmLogin::Form_Load() {
         m_program.host().MsgBox(modMain::Safe_Caption(m_program, 149) + QStringLiteral("\r\n\r\n") +
                                     QStringLiteral("FrmLogin_Load: ") + QString::fromUtf8(e.what()),
                                 vb::vbCritical, windowTitle());
-        m_program.End();
+        m_program.End(1);
     }
 }
 
 void frmLogin::Load_Students() {
     const QSignalBlocker blocker(ListView1);
     ListView1->clear();
+    m_students.clear();
+    m_administratorId = 0;
     const QString path = m_program.usersPath();
     const StudentDatabase database(path);
     try {
@@ -156,12 +154,11 @@ void frmLogin::Load_Students() {
         m_program.host().MsgBox(QString::fromUtf8(e.what()) + QStringLiteral("\r\n\r\n") +
                                 modMain::Safe_Caption(m_program, 88) + QStringLiteral("\r\n") +
                                 QDir::toNativeSeparators(path));
-        m_program.End();
+        m_program.End(1);
         return;
     }
-    QVector<Student> students;
     try {
-        students = database.Students();
+        m_students = database.Students();
     } catch (const std::exception &e) {
         // The file stays where it is: it holds every student and score, and
         // may well be repaired. The message says where to find it.
@@ -170,90 +167,67 @@ void frmLogin::Load_Students() {
                                 QStringLiteral("\r\n\r\n") + QDir::toNativeSeparators(path) +
                                 QStringLiteral("\r\n\r\n") + m_program.identity.productTitle +
                                 QLatin1Char(' ') + modMain::Safe_Caption(m_program, 41));
-        m_program.End();
+        m_program.End(1);
         return;
     }
-    Set_Sorted(false);
-    for (int n = 0; n < students.size(); ++n) {
-        QTreeWidgetItem *item = Add_Student_Item(students[n]);
-        // The first student ever created is the administrator.
-        if (n == 0)
-            setBold(*item, true);
-    }
-    Set_Sorted(true);
+    // The first student ever created is the administrator.
+    if (!m_students.isEmpty())
+        m_administratorId = m_students.first().id;
+    ListView1->setSortingEnabled(false);
+    for (const Student &student : std::as_const(m_students))
+        showStudent(*new StudentItem(ListView1), student);
+    ListView1->setSortingEnabled(true);
+    ListView1->sortItems(0, Qt::AscendingOrder);
     if (ListView1->topLevelItemCount() > 0)
         ListView1->setCurrentItem(ListView1->topLevelItem(0));
 }
 
-QTreeWidgetItem *frmLogin::Add_Student_Item(const Student &student) {
-    auto *item = new StudentItem(ListView1);
-    item->setText(0, student.DisplayName());
-    if (student.icon >= 1 && student.icon <= ImageList1.Count())
-        item->setIcon(0, ImageList1.Icon(student.icon));
-    item->setText(ID, QString::number(student.id));
-    item->setText(First, student.firstName);
-    item->setText(Last, student.lastName);
-    item->setText(Password, student.password);
-    item->setText(Icon, QString::number(student.icon));
-    return item;
+void frmLogin::showStudent(QTreeWidgetItem &item, const Student &student) {
+    item.setText(0, student.DisplayName());
+    item.setIcon(0, student.icon >= 1 && student.icon <= ImageList1.Count()
+                        ? ImageList1.Icon(student.icon)
+                        : QIcon());
+    item.setData(0, kStudentIdRole, student.id);
+    QFont font = item.font(0);
+    font.setBold(Is_Administrator(student));
+    item.setFont(0, font);
 }
 
-Student frmLogin::Selected_Student() const {
-    Student s;
+QTreeWidgetItem *frmLogin::itemOf(qint64 id) const {
+    for (int i = 0; i < ListView1->topLevelItemCount(); ++i) {
+        QTreeWidgetItem *item = ListView1->topLevelItem(i);
+        if (item->data(0, kStudentIdRole).toLongLong() == id)
+            return item;
+    }
+    return nullptr;
+}
+
+const Student *frmLogin::Selected_Student() const {
     const QTreeWidgetItem *item = ListView1->currentItem();
     if (!item)
-        return s;
-    s.id = item->text(ID).toLongLong();
-    s.firstName = item->text(First);
-    s.lastName = item->text(Last);
-    s.password = item->text(Password);
-    s.icon = item->text(Icon).toInt();
-    return s;
+        return nullptr;
+    const qint64 id = item->data(0, kStudentIdRole).toLongLong();
+    for (const Student &student : m_students)
+        if (student.id == id)
+            return &student;
+    return nullptr;
 }
 
-void frmLogin::Update_Selected_Item(const Student &student) {
-    QTreeWidgetItem *item = ListView1->currentItem();
-    if (!item)
-        return;
-    item->setText(0, student.DisplayName());
-    item->setIcon(0, student.icon >= 1 && student.icon <= ImageList1.Count()
-                         ? ImageList1.Icon(student.icon)
-                         : QIcon());
-    item->setText(First, student.firstName);
-    item->setText(Last, student.lastName);
-    item->setText(Password, student.password);
-    item->setText(Icon, QString::number(student.icon));
-}
-
-QVector<QPair<QString, QString>> frmLogin::Listed_Names() const {
-    QVector<QPair<QString, QString>> names;
-    for (int i = 0; i < ListView1->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem *item = ListView1->topLevelItem(i);
-        names.append({item->text(First), item->text(Last)});
-    }
-    return names;
-}
-
-void frmLogin::Set_Sorted(bool sorted) {
-    ListView1->setSortingEnabled(sorted);
-    if (sorted)
-        ListView1->sortItems(0, Qt::AscendingOrder);
-}
-
-void frmLogin::Set_Password_Visible(bool visible) {
+void frmLogin::setPasswordVisible(bool visible) {
     lblPassword->setVisible(visible);
     txtPassword->setVisible(visible);
 }
 
 void frmLogin::ListView1_Click() {
     txtPassword->clear();
-    if (ListView1->topLevelItemCount() == 0 || !ListView1->currentItem())
+    const Student *student = Selected_Student();
+    if (!student)
         return;
-    if (!Selected_Student().password.isEmpty()) {
-        Set_Password_Visible(true);
+    if (!student->password.isEmpty()) {
+        setPasswordVisible(true);
         txtPassword->setFocus();
     } else {
-        Set_Password_Visible(false);
+        setPasswordVisible(false);
         btnNull->setFocus();
     }
 }
@@ -268,12 +242,9 @@ void frmLogin::btnLogin_Click(int index) {
     case 0:
         Log_In();
         break;
-    case 1: {
-        frmNewUser editor(m_program, *this, this);
-        editor.btnEdit[0]->setText(m_program.captions[8]);
-        m_program.host().ShowModal(editor);
+    case 1:
+        New_Student();
         break;
-    }
     case 2:
         Edit_Student();
         break;
@@ -283,9 +254,10 @@ void frmLogin::btnLogin_Click(int index) {
 }
 
 bool frmLogin::Password_Accepted() {
-    if (ListView1->topLevelItemCount() == 0 || !ListView1->currentItem())
+    const Student *student = Selected_Student();
+    if (!student)
         return false;
-    if (students::Password_Matches(Selected_Student().password, txtPassword->text()))
+    if (students::Password_Matches(student->password, txtPassword->text()))
         return true;
     m_program.windows().ShowMessage(m_program.captions[39], 0);
     if (!txtPassword->isHidden())
@@ -296,31 +268,52 @@ bool frmLogin::Password_Accepted() {
 void frmLogin::Log_In() {
     if (!Password_Accepted())
         return;
-    QTreeWidgetItem *item = ListView1->currentItem();
+    const Student student = *Selected_Student();
     LoginSucceeded = true;
-    m_program.currentStudent = item->text(0);
+    m_program.currentStudent = student.DisplayName();
     // Rights follow the student who logs in now, not the one before.
-    m_main.Show_For_Student(item->font(0).bold());
+    emit LoggedIn(student, Is_Administrator(student));
     close();
+}
+
+void frmLogin::New_Student() {
+    frmNewUser editor(m_program, frmNewUser::Mode::New, Student{}, m_students, this);
+    m_program.host().ShowModal(editor);
+    if (!editor.Saved())
+        return;
+    const Student &student = editor.Saved_Student();
+    m_students << student;
+    if (m_administratorId == 0)
+        m_administratorId = student.id;
+    auto *item = new StudentItem;
+    showStudent(*item, student);
+    ListView1->addTopLevelItem(item); // sorted in place
+    // The student just created is the one who logs in next.
+    ListView1->setCurrentItem(item);
 }
 
 void frmLogin::Edit_Student() {
     if (!Password_Accepted())
         return;
-    const Student student = Selected_Student();
-    frmNewUser editor(m_program, *this, this);
-    editor.btnEdit[0]->setText(m_program.captions[44]);
-    editor.setWindowTitle(m_program.captions[45]);
-    editor.txtFirst->setText(student.firstName);
-    editor.txtLast->setText(student.lastName);
-    editor.Select_Icon(student.icon);
-    if (!student.password.isEmpty()) {
-        // Ticking empties both boxes, so they are filled afterwards.
-        editor.chkPassword->setChecked(true);
-        editor.txtPassword->setText(student.password);
-        editor.txtPassword2->setText(student.password);
-    }
+    const Student student = *Selected_Student();
+    frmNewUser editor(m_program, frmNewUser::Mode::Edit, student, m_students, this);
     m_program.host().ShowModal(editor);
+    if (!editor.Saved())
+        return;
+    const Student &saved = editor.Saved_Student();
+    for (Student &listed : m_students)
+        if (listed.id == saved.id)
+            listed = saved;
+    if (QTreeWidgetItem *item = itemOf(saved.id)) {
+        showStudent(*item, saved);
+        ListView1->sortItems(0, Qt::AscendingOrder);
+    }
+    if (saved.password.isEmpty()) {
+        txtPassword->clear();
+        setPasswordVisible(false);
+    } else {
+        setPasswordVisible(true);
+    }
 }
 
 void frmLogin::paintEvent(QPaintEvent *) {
@@ -342,5 +335,5 @@ void frmLogin::closeEvent(QCloseEvent *event) {
     event->accept();
     // Closing the window without logging in quits the program.
     if (!LoginSucceeded)
-        m_main.Form_Unload();
+        emit ClosedWithoutLogin();
 }

@@ -1,7 +1,7 @@
-// The login window: lists the students, checks the password, and shows the
-// main window for the student who logs in. New and edited students come back
-// from the profile editor through the list procedures below, so the list
-// never has to be read again after an edit.
+// The login window: lists the students of the student database, checks the
+// password and announces a successful login; whoever assembles the windows
+// decides what happens then. New and edited students come back from the
+// profile editor as values, so the list is never read again after an edit.
 #pragma once
 
 #include "platform/image_list.h"
@@ -17,12 +17,11 @@ class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 class Program;
-class frmMain;
 
 class frmLogin : public QWidget {
     Q_OBJECT
 public:
-    frmLogin(Program &program, frmMain &main, QWidget *parent = nullptr);
+    explicit frmLogin(Program &program, QWidget *parent = nullptr);
     ~frmLogin() override;
 
     void Form_Load();
@@ -33,19 +32,14 @@ public:
     void ListView1_Click();
     void btnNull_Click();
 
-    // --- used by the profile editor ---
-    // Adds a student's item at the end with sorting off; the caller sorts.
-    QTreeWidgetItem *Add_Student_Item(const Student &student);
-    // The selected item's student as the list holds it (sub-items 1 to 5).
-    Student Selected_Student() const;
-    void Update_Selected_Item(const Student &student);
-    // The stored first and last names of every listed student.
-    QVector<QPair<QString, QString>> Listed_Names() const;
-    void Set_Sorted(bool sorted);
-    void Set_Password_Visible(bool visible);
-
-    // Sub-item columns of ListView1 (column 0 is the display name).
-    enum SubItem { ID = 1, First = 2, Last = 3, Password = 4, Icon = 5 };
+    // The students as listed; the administrator is the first student of the
+    // database, whatever the list's order.
+    const QVector<Student> &Students() const { return m_students; }
+    // The selected student, or nullptr when nothing is selected.
+    const Student *Selected_Student() const;
+    bool Is_Administrator(const Student &student) const {
+        return m_administratorId != 0 && student.id == m_administratorId;
+    }
 
     // --- controls ---
     QLabel *lblInstructions;
@@ -56,6 +50,12 @@ public:
     QPushButton *btnNull;
     ImageList ImageList1;
 
+signals:
+    // A student logged in; the window closes right after.
+    void LoggedIn(const Student &student, bool administrator);
+    // The window was closed without a login.
+    void ClosedWithoutLogin();
+
 protected:
     void paintEvent(QPaintEvent *event) override;
     void showEvent(QShowEvent *event) override;
@@ -64,11 +64,17 @@ protected:
 private:
     void Load_Students();
     void Log_In();
+    void New_Student();
     void Edit_Student();
     // The password check shared by Login and Edit: false after the caption 39 message.
     bool Password_Accepted();
+    // Shows a student in an item of the list (text, face, administrator in bold).
+    void showStudent(QTreeWidgetItem &item, const Student &student);
+    QTreeWidgetItem *itemOf(qint64 id) const;
+    void setPasswordVisible(bool visible);
 
     Program &m_program;
-    frmMain &m_main;
     QPixmap m_background;
+    QVector<Student> m_students;
+    qint64 m_administratorId = 0;
 };

@@ -2,11 +2,10 @@
 
 #include "frame/mod_main.h"
 #include "frame/program.h"
+#include "platform/qt_button_sounds.h"
+#include "platform/qt_window_placement.h"
+#include "platform/tiled_background.h"
 #include "platform/twips.h"
-#include "shell/qt_button_sounds.h"
-#include "shell/qt_window_placement.h"
-#include "shell/tiled_background.h"
-#include "students/frm_login.h"
 #include "students/student_database.h"
 
 #include <QCheckBox>
@@ -15,15 +14,15 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
-#include <QTreeWidget>
 
 namespace {
 constexpr int kFaceCount = 40;
 } // namespace
 
-frmNewUser::frmNewUser(Program &program, frmLogin &login, QWidget *parent)
-    : QDialog(parent), m_program(program), m_login(login),
-      m_background(QStringLiteral(":/tiles/background.png")) {
+frmNewUser::frmNewUser(Program &program, Mode mode, const Student &student, QVector<Student> others,
+                       QWidget *parent)
+    : QDialog(parent), m_program(program), m_mode(mode), m_student(student),
+      m_others(std::move(others)), m_background(QStringLiteral(":/tiles/background.png")) {
     setObjectName(QStringLiteral("frmNewUser"));
     setWindowTitle(QStringLiteral("New User Profile"));
     setFixedSize(TwipsToPixels(5040), TwipsToPixels(4200));
@@ -68,7 +67,7 @@ frmNewUser::frmNewUser(Program &program, frmLogin &login, QWidget *parent)
             new QPushButton(i == 0 ? QStringLiteral("OK") : QStringLiteral("Cancel"), this);
         btnEdit[i]->setObjectName(QLatin1String(names[i]));
         PlaceTwips(*btnEdit[i], 1200 + i * 1560, 3360, 1440, 420);
-        AddClickSound(m_program, *btnEdit[i]);
+        AddClickSound(*btnEdit[i], modMain::Button_Click(m_program));
         connect(btnEdit[i], &QPushButton::clicked, this, [this, i] { btnEdit_Click(i); });
     }
     btnEdit[0]->setDefault(true);
@@ -96,6 +95,21 @@ void frmNewUser::Form_Load() {
     imageCombo1->setCurrentIndex(0);
     // The password boxes appear only while the box is ticked.
     chkPassword_Click();
+    if (m_mode == Mode::New) {
+        btnEdit[0]->setText(c[8]);
+        return;
+    }
+    btnEdit[0]->setText(c[44]);
+    setWindowTitle(c[45]);
+    txtFirst->setText(m_student.firstName);
+    txtLast->setText(m_student.lastName);
+    Select_Icon(m_student.icon);
+    if (!m_student.password.isEmpty()) {
+        // Ticking empties both boxes, so they are filled afterwards.
+        chkPassword->setChecked(true);
+        txtPassword->setText(m_student.password);
+        txtPassword2->setText(m_student.password);
+    }
 }
 
 void frmNewUser::Select_Icon(int face) {
@@ -105,10 +119,6 @@ void frmNewUser::Select_Icon(int face) {
 
 int frmNewUser::Selected_Icon() const {
     return imageCombo1->currentIndex() + 1;
-}
-
-bool frmNewUser::Is_Edit_Mode() const {
-    return btnEdit[0]->text() == m_program.captions[44];
 }
 
 void frmNewUser::chkPassword_Click() {
@@ -158,63 +168,41 @@ void frmNewUser::Save() {
         }
     }
 
-    Student student;
+    Student student = m_student;
     student.firstName = first;
     student.lastName = last;
-    student.password = txtPassword->text().trimmed();
+    student.password = usePassword ? txtPassword->text().trimmed() : QString();
     student.icon = Selected_Icon();
     StudentProfile profile{first, last, std::nullopt, student.icon};
+    // A new student without a password keeps the template's default;
+    // an edit always writes what the boxes say.
+    if (usePassword || m_mode == Mode::Edit)
+        profile.password = student.password;
     const StudentDatabase database(m_program.usersPath());
 
-    if (!Is_Edit_Mode()) {
-        if (students::Is_Duplicate_Name(m_login.Listed_Names(), student.DisplayName())) {
+    if (m_mode == Mode::New) {
+        if (students::Is_Duplicate_Name(m_others, student.DisplayName())) {
             m_program.windows().ShowMessage(m_program.captions[42], 0);
             return;
         }
-        if (usePassword)
-            profile.password = student.password;
-        try {
-            student.id = database.Add(profile);
-        } catch (const std::exception &e) {
-            // Nothing was added: the editor stays open with what was typed.
-            modMain::Show_Error(m_program, QStringLiteral("btnEdit_Click"),
-                                QString::fromUtf8(e.what()));
-            return;
-        }
-        m_login.Set_Sorted(false);
-        QTreeWidgetItem *item = m_login.Add_Student_Item(student);
-        if (m_login.ListView1->topLevelItemCount() == 1) {
-            m_program.windows().ShowMessage(m_program.captions[43], 10);
-            QFont font = item->font(0);
-            font.setBold(true);
-            item->setFont(0, font);
-        }
-        m_login.Set_Sorted(true);
-        // The student just created is the one who logs in next.
-        m_login.ListView1->setCurrentItem(item);
-    } else {
-        const qint64 id = m_login.Selected_Student().id;
-        student.id = id;
-        profile.password = student.password;
-        try {
-            database.Update(id, profile);
-        } catch (const std::exception &e) {
-            modMain::Show_Error(m_program, QStringLiteral("btnEdit_Click"),
-                                QString::fromUtf8(e.what()));
-            return;
-        }
-        m_login.Update_Selected_Item(student);
-        if (!student.password.isEmpty()) {
-            m_login.Set_Password_Visible(true);
-        } else {
-            m_login.txtPassword->clear();
-            m_login.Set_Password_Visible(false);
-        }
-        m_login.Set_Sorted(true);
     }
-    if (!usePassword)
-        m_login.Set_Password_Visible(false);
-    close();
+    try {
+        if (m_mode == Mode::New)
+            student.id = database.Add(profile);
+        else
+            database.Update(student.id, profile);
+    } catch (const std::exception &e) {
+        // Nothing was written: the editor stays open with what was typed.
+        modMain::Show_Error(m_program, QStringLiteral("btnEdit_Click"),
+                            QString::fromUtf8(e.what()));
+        return;
+    }
+    m_student = student;
+    m_saved = true;
+    // The very first student is told they are the administrator.
+    if (m_mode == Mode::New && m_others.isEmpty())
+        m_program.windows().ShowMessage(m_program.captions[43], 10);
+    accept();
 }
 
 void frmNewUser::paintEvent(QPaintEvent *) {

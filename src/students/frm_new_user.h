@@ -1,13 +1,13 @@
-// The student profile editor: creates a student or changes the selected
-// one, writes tblUsers, and keeps the login window's list in step so that
-// the list is never read again after an edit. It is in edit mode exactly when
-// its OK button carries the Edit caption.
+// The student profile editor: creates a student or changes one, writes
+// tblUsers, and gives the saved student back to the window that opened it.
 #pragma once
 
 #include "platform/image_list.h"
+#include "students/student_database.h"
 
 #include <QDialog>
 #include <QPixmap>
+#include <QVector>
 
 class QCheckBox;
 class QComboBox;
@@ -15,12 +15,16 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class Program;
-class frmLogin;
 
 class frmNewUser : public QDialog {
     Q_OBJECT
 public:
-    frmNewUser(Program &program, frmLogin &login, QWidget *parent = nullptr);
+    enum class Mode { New, Edit };
+
+    // student: the one to edit (Edit) or ignored (New); others: every student
+    // listed, to refuse a name that is taken.
+    frmNewUser(Program &program, Mode mode, const Student &student, QVector<Student> others,
+               QWidget *parent = nullptr);
 
     void Form_Load();
     void chkPassword_Click();
@@ -30,7 +34,12 @@ public:
     void Select_Icon(int face);
     // The chosen icon face, 1..40.
     int Selected_Icon() const;
-    bool Is_Edit_Mode() const;
+    Mode EditMode() const { return m_mode; }
+
+    // True once OK saved the student; Saved_Student() is then what the
+    // database holds (with the key it gave a new student).
+    bool Saved() const { return m_saved; }
+    const Student &Saved_Student() const { return m_student; }
 
     // --- controls ---
     QLabel *lblfirst;
@@ -55,6 +64,9 @@ private:
     void Save();
 
     Program &m_program;
-    frmLogin &m_login;
+    Mode m_mode;
+    Student m_student;
+    QVector<Student> m_others;
+    bool m_saved = false;
     QPixmap m_background;
 };

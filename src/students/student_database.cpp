@@ -110,10 +110,10 @@ bool Password_Matches(const QString &stored, const QString &typed) {
     return stored.toUpper() == typed.toUpper();
 }
 
-bool Is_Duplicate_Name(const QVector<QPair<QString, QString>> &names, const QString &displayName) {
+bool Is_Duplicate_Name(const QVector<Student> &students, const QString &displayName) {
     const QString wanted = displayName.toUpper();
-    for (const auto &name : names)
-        if ((name.first + QLatin1Char(' ') + name.second).toUpper() == wanted)
+    for (const Student &student : students)
+        if (student.DisplayName().toUpper() == wanted)
             return true;
     return false;
 }

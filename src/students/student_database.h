@@ -61,8 +61,8 @@ namespace students {
 // accepted. A student without a password matches an empty box.
 bool Password_Matches(const QString &stored, const QString &typed);
 
-// True when another student already has this display name, compared without
-// regard to case; names are given as (first, last) pairs.
-bool Is_Duplicate_Name(const QVector<QPair<QString, QString>> &names, const QString &displayName);
+// True when one of the students already has this display name, compared
+// without regard to case.
+bool Is_Duplicate_Name(const QVector<Student> &students, const QString &displayName);
 
 } // namespace students

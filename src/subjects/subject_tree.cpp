@@ -95,6 +95,7 @@ void SubjectTree::Get_Subjects() {
 
         m_file1.Refresh();
         QStringList unusable;
+        modMain::EventPump events(m_program.host());
         for (int i = 0; i < m_file1.ListCount(); ++i) {
             const QString fileName = m_file1.List(i);
             if (fileName.contains(QLatin1Char('*'))) {
@@ -108,7 +109,7 @@ void SubjectTree::Get_Subjects() {
                 windows.SetNoticeText(title);
             if (windows.SplashVisible())
                 windows.SplashPrepend(m_program.captions[23] + QLatin1Char(' ') + title + kCrLf);
-            m_program.host().DoEvents();
+            events.Pump();
         }
         if (m_tree.Children(1) == 0)
             m_tree.Add(1, m_program.captions[130], kIgnore);
@@ -122,6 +123,7 @@ void SubjectTree::Get_Subjects() {
 void SubjectTree::Get_vSubjects() {
     ShellWindows &windows = m_program.windows();
     QStringList unusable;
+    modMain::EventPump events(m_program.host());
     try {
         m_file2.Refresh();
     } catch (const std::exception &e) {
@@ -161,7 +163,7 @@ void SubjectTree::Get_vSubjects() {
                     windows.SplashPrepend(m_program.captions[23] + QLatin1Char(' ') + text + kCrLf);
                 if (windows.NoticeVisible())
                     windows.SetNoticeText(text);
-                m_program.host().DoEvents();
+                events.Pump();
             }
             rs.Close();
             connection.Close();

@@ -126,7 +126,7 @@ TEST_F(TemplateTextsTest, TipsOfTheLanguageCodeAndTheirBound) {
     EXPECT_EQ(program.ticker.tips[19], QStringLiteral("spa20"));
 }
 
-TEST_F(TemplateTextsTest, NullTipStopsLoadingAndLeavesTheBoundShort) {
+TEST_F(TemplateTextsTest, NullTipStopsLoadingAndTheBoundFollowsTheTipsLoaded) {
     TemplateTexts texts = TemplateTexts::Numbered();
     texts.tips = {QStringLiteral("a\ta\ta\ta\ta\ta\ta\tone"),
                   QStringLiteral("a\ta\ta\ta\ta\ta\ta\ttwo"),
@@ -138,7 +138,8 @@ TEST_F(TemplateTextsTest, NullTipStopsLoadingAndLeavesTheBoundShort) {
     ASSERT_EQ(host.boxes.size(), 1u);
     EXPECT_TRUE(host.lastBox().text.contains(QStringLiteral("Get_Tips: ")));
     EXPECT_EQ(program.ticker.tips, QStringList{QStringLiteral("one")});
-    EXPECT_EQ(program.ticker.tipBound, 3);
+    // One past the last tip loaded: the ticker never reads past the list.
+    EXPECT_EQ(program.ticker.tipBound, 2);
 }
 
 TEST_F(TemplateTextsTest, EmptyTipTableIsReported) {

@@ -1,11 +1,11 @@
 // The login window and the profile editor, driven through their controls the
 // way a user drives them, with the student database on disk.
 #include "frame/folder_set.h"
-#include "frame/frm_main.h"
 #include "frame/mod_main.h"
 #include "frame/program.h"
 #include "frame/template_texts.h"
 #include "platform/ado.h"
+#include "shell/frm_main.h"
 #include "shell/frm_splash.h"
 #include "students/frm_login.h"
 #include "students/frm_new_user.h"
@@ -70,6 +70,14 @@ protected:
     static QTreeWidgetItem *item(const frmLogin &login, const QString &name) {
         const auto found = login.ListView1->findItems(name, Qt::MatchExactly, 0);
         return found.isEmpty() ? nullptr : found.first();
+    }
+    // The student the window lists under a display name.
+    static Student student(const frmLogin &login, const QString &name) {
+        for (const Student &s : login.Students())
+            if (s.DisplayName() == name)
+                return s;
+        ADD_FAILURE() << "not listed: " << name.toStdString();
+        return {};
     }
     static void clickItem(frmLogin &login, const QString &name) {
         QTreeWidgetItem *it = item(login, name);
@@ -233,7 +241,7 @@ TEST_F(LoginTest, FirstStudentBecomesAdministratorAndTheListSortsByName) {
     frmLogin &again = openLogin();
     EXPECT_EQ(listed(again), (QStringList{"Adam Baker", "mia Cole", "Zoe Quinn"}));
     EXPECT_EQ(bold(again), QStringList{QStringLiteral("Zoe Quinn")});
-    EXPECT_EQ(item(again, QStringLiteral("Zoe Quinn"))->text(frmLogin::Icon), QStringLiteral("5"));
+    EXPECT_EQ(student(again, QStringLiteral("Zoe Quinn")).icon, 5);
 }
 
 TEST_F(LoginTest, EditorRefusesIncompleteOrClashingProfilesAndWritesNothing) {
@@ -350,7 +358,7 @@ TEST_F(LoginTest, StudentWithoutStoredPasswordLogsInWithAnEmptyBox) {
     frmLogin &login = openLogin();
     clickItem(login, QStringLiteral("Cy Null"));
     EXPECT_FALSE(login.txtPassword->isVisible());
-    EXPECT_EQ(item(login, QStringLiteral("Cy Null"))->text(frmLogin::Password), QString());
+    EXPECT_EQ(student(login, QStringLiteral("Cy Null")).password, QString());
     EXPECT_EQ(login.focusWidget(), login.btnNull);
 
     // Enter on the focus holder logs in, as a double click does.
@@ -431,8 +439,8 @@ TEST_F(LoginTest, EditingChangesTheRowAndTheListWithoutReadingItAgain) {
     EXPECT_EQ(rows(), (QStringList{"Ann|Zimmer||40", "Bob|Ray|<null>|1"}));
     EXPECT_EQ(listed(login), (QStringList{"Ann Zimmer", "Bob Ray"}));
     EXPECT_EQ(item(login, QStringLiteral("Ann Zimmer")), ann); // same item, no reload
-    EXPECT_EQ(ann->text(frmLogin::Password), QString());
-    EXPECT_EQ(ann->text(frmLogin::Icon), QStringLiteral("40"));
+    EXPECT_EQ(student(login, QStringLiteral("Ann Zimmer")).password, QString());
+    EXPECT_EQ(student(login, QStringLiteral("Ann Zimmer")).icon, 40);
     EXPECT_TRUE(ann->font(0).bold());
     EXPECT_FALSE(login.txtPassword->isVisible());
 

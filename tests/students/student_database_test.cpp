@@ -116,9 +116,11 @@ TEST(StudentRules, PasswordsMatchInAnyCaseAndNamesCollideInAnyCase) {
     EXPECT_FALSE(students::Password_Matches(QStringLiteral("Secret"), QStringLiteral("Secret ")));
     EXPECT_FALSE(students::Password_Matches(QStringLiteral("Secret"), QString()));
 
-    const QVector<QPair<QString, QString>> names{
-        {QStringLiteral("Zoe"), QStringLiteral("Quinn")},
-        {QStringLiteral("Ann"), QStringLiteral("O'Brien")}};
+    QVector<Student> names(2);
+    names[0].firstName = QStringLiteral("Zoe");
+    names[0].lastName = QStringLiteral("Quinn");
+    names[1].firstName = QStringLiteral("Ann");
+    names[1].lastName = QStringLiteral("O'Brien");
     EXPECT_TRUE(students::Is_Duplicate_Name(names, QStringLiteral("ZOE quinn")));
     EXPECT_TRUE(students::Is_Duplicate_Name(names, QStringLiteral("ann o'brien")));
     EXPECT_FALSE(students::Is_Duplicate_Name(names, QStringLiteral("Zoe Quin")));

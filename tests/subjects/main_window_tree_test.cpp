@@ -1,6 +1,6 @@
 // The subject tree in the main window: real clicks on the tree widget.
-#include "frame/frm_main.h"
 #include "platform/tree_view_widget.h"
+#include "shell/frm_main.h"
 #include "subjects/subject_fixture.h"
 
 #include <QMenu>

@@ -63,7 +63,8 @@ TEST_F(SubjectTreeTest, StartUpBuildsFoldersSubjectsAndVirtualFolders) {
     // Progress lines, newest first; installed titles keep their leading blank.
     EXPECT_EQ(windows.splashText,
               QStringLiteral("C23 Empty\r\nC23 Verbs\r\nC23  Food\r\nC23  Family And Friends\r\n"));
-    EXPECT_GE(host.doEventsCalls, 4);
+    // Events run while loading, but not after every single node.
+    EXPECT_GE(host.doEventsCalls, 1);
 }
 
 TEST_F(SubjectTreeTest, NoticeWindowFollowsTheLoadingWhenShown) {

@@ -91,6 +91,14 @@ double FakeHost::Rnd() {
     return std::uniform_real_distribution<double>(0.0, 1.0)(m_random);
 }
 
+void FakeHost::WaitForEvents(int milliseconds) {
+    ++waitCalls;
+    clock = clock.addMSecs(milliseconds);
+    QCoreApplication::processEvents();
+    if (onDoEvents)
+        onDoEvents();
+}
+
 void FakeHost::DoEvents() {
     ++doEventsCalls;
     clock = clock.addMSecs(doEventsAdvanceMs);

@@ -63,6 +63,7 @@ public:
     QStringList downloadRequests;
     std::vector<quint32> seeds;
     int doEventsCalls = 0;
+    int waitCalls = 0;
 
     // Texts of the recorded boxes, for compact assertions.
     QStringList boxTexts() const;
@@ -83,6 +84,8 @@ public:
     void Randomize(quint32 seed) override;
     double Rnd() override;
     void DoEvents() override;
+    // Advances the fake clock by the time waited and runs pending events.
+    void WaitForEvents(int milliseconds) override;
 
 private:
     std::deque<vb::MsgBoxResult> m_answers;

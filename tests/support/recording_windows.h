@@ -2,7 +2,7 @@
 // the notice window, for tests without a main window.
 #pragma once
 
-#include "shell/shell_windows.h"
+#include "frame/shell_windows.h"
 
 #include <QStringList>
 

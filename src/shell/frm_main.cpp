@@ -1,4 +1,4 @@
-#include "frame/frm_main.h"
+#include "shell/frm_main.h"
 
 #include "frame/folder_set.h"
 #include "frame/mod_main.h"
@@ -6,13 +6,13 @@
 #include "frame/template_texts.h"
 #include "frame/update_check.h"
 #include "platform/host.h"
+#include "platform/qt_button_sounds.h"
+#include "platform/qt_window_placement.h"
+#include "platform/tiled_background.h"
 #include "platform/tree_view_widget.h"
 #include "platform/twips.h"
 #include "shell/frm_msg_box.h"
 #include "shell/frm_splash.h"
-#include "shell/qt_button_sounds.h"
-#include "shell/qt_window_placement.h"
-#include "shell/tiled_background.h"
 #include "students/frm_login.h"
 #include "subjects/subject_tree.h"
 
@@ -188,36 +188,32 @@ void frmMain::buildControls() {
             [this](int, int, int, int) { TreeFolders_MouseMove(); });
     connect(btnChangeUser, &QPushButton::clicked, this, [this] {
         hide();
-        m_login = std::make_unique<frmLogin>(m_program, *this);
+        createLoginWindow();
         m_login->Form_Load();
         if (!m_program.ended)
             m_login->show();
     });
-    AddClickSound(m_program, *btnChangeUser);
-    AddClickSound(m_program, *btnAdmin);
+    AddClickSound(*btnChangeUser, modMain::Button_Click(m_program));
+    AddClickSound(*btnAdmin, modMain::Button_Click(m_program));
     connect(btnOpenSubjectsFolder, &QPushButton::clicked, this,
             [this] { m_program.host().OpenFolder(m_program.folders.installedSubjectsFolder); });
-}
-
-void frmMain::step(const char *name) {
-    m_startupSteps << QLatin1String(name);
 }
 
 void frmMain::Form_Load() {
     Program &p = m_program;
     Host &host = p.host();
 
-    step("identity");
     p.identity = Identity::ForCode(BuildLanguageCode());
     // Message boxes without a title of their own carry the product title.
-    QGuiApplication::setApplicationDisplayName(p.identity.productTitle);
+    // (Not the application display name: Qt would append that to every
+    // window title.)
+    host.SetProgramTitle(p.identity.productTitle);
     if (p.identity.logoIndex > 0)
         imgLogo->setPixmap(QPixmap(QStringLiteral(":/logos/logo%1.png").arg(p.identity.logoIndex)));
 
     // The template is read from the program folder before the rest of the
     // folder set exists.
     p.folders.programFolder = folders::Get_App_Path(p);
-    step("Get_Captions");
     const QString problem = templateTexts::Template_Problem(p);
     if (!problem.isEmpty()) {
         reportMissingTemplate(problem);
@@ -225,72 +221,69 @@ void frmMain::Form_Load() {
     }
     templateTexts::Get_Captions(p);
     if (p.captions.Count() < 149) {
-        reportMissingTemplate(QStringLiteral("It holds fewer texts than the program needs."));
+        reportMissingTemplate(
+            QStringLiteral("It holds fewer texts than the program needs. / Contiene menos "
+                           "textos de los que necesita el programa."));
         return;
     }
 
-    step("Set_Paths");
     folders::Set_Paths(p);
-    step("registry");
     folders::Save_Folder_Values(p);
 
-    step("FileAct");
     FileAct.SetPath(p.folders.activitiesFolder);
     FileAct.Refresh();
 
-    step("frmSplash");
     m_splash = new frmSplash(p, imgLogo->pixmap());
     m_splash->setAttribute(Qt::WA_DeleteOnClose);
     m_splash->show();
 
-    step("Get_Settings");
     Get_Settings();
 
-    step("frmLogin");
-    m_login = std::make_unique<frmLogin>(p, *this);
+    createLoginWindow();
     m_login->Form_Load();
     if (p.ended)
         return;
 
-    step("Wait_Seconds");
     modMain::Wait_Seconds(host, 1);
+    // Events ran during the wait and the loaders: a fatal error may have
+    // ended the program meanwhile.
+    if (p.ended)
+        return;
 
     p.bSubjectsChanged = false;
 
-    step("Create_Folders");
     m_subjectTree->Create_Folders();
-    step("Get_Subjects");
     m_subjectTree->Get_Subjects();
-    step("Get_vSubjects");
     m_subjectTree->Get_vSubjects();
-    step("Get_Menu_Links");
     highestMenuIndex =
         templateTexts::Get_Menu_Links(p, [this](int k, const QString &text, const QString &link) {
             placeMenuLink(k, text, link);
         });
-    step("Get_System_Messages");
     templateTexts::Get_System_Messages(p);
-    step("Get_Tips");
     templateTexts::Get_Tips(p);
-    step("Get_Activities");
     Get_Activities();
+    if (p.ended)
+        return;
 
-    step("unload frmSplash");
     if (m_splash)
         m_splash->close();
 
-    step("show frmLogin");
     if (m_login)
         m_login->show();
 
-    step("Check_Resolution");
     Check_Resolution();
     if (p.ended)
         return;
 
-    step("update check");
     if (updateCheck::Run_Scheduled_Check(p, [&p] { return updateCheck::Check_For_Update(p); }))
         Form_Unload();
+}
+
+void frmMain::createLoginWindow() {
+    m_login = std::make_unique<frmLogin>(m_program);
+    connect(m_login.get(), &frmLogin::LoggedIn, this,
+            [this](const Student &, bool administrator) { Show_For_Student(administrator); });
+    connect(m_login.get(), &frmLogin::ClosedWithoutLogin, this, [this] { Form_Unload(); });
 }
 
 void frmMain::reportMissingTemplate(const QString &problem) {
@@ -302,7 +295,7 @@ void frmMain::reportMissingTemplate(const QString &problem) {
                        "%2\r\n\r\nPlease reinstall the program. / Vuelva a instalar el programa.")
             .arg(QDir::toNativeSeparators(m_program.templatePath()), problem),
         vb::vbCritical, QStringLiteral("ERROR"));
-    m_program.End();
+    m_program.End(1);
 }
 
 void frmMain::Get_Settings() {
@@ -452,9 +445,19 @@ void frmMain::paintEvent(QPaintEvent *) {
     try {
         tiling::TileBackground(painter, size(), m_background);
     } catch (const std::exception &e) {
-        modMain::Show_Error(m_program, QStringLiteral("TileBackground"),
-                            QString::fromUtf8(e.what()));
+        reportPaintError(QString::fromUtf8(e.what()));
     }
+}
+
+void frmMain::reportPaintError(const QString &description) {
+    // A message box opened inside a paint event would paint this window
+    // again, and fail again, behind it.
+    if (m_paintErrorReported)
+        return;
+    m_paintErrorReported = true;
+    QTimer::singleShot(0, this, [this, description] {
+        modMain::Show_Error(m_program, QStringLiteral("TileBackground"), description);
+    });
 }
 
 frmMsgBox &frmMain::msgBox() {

@@ -1,18 +1,19 @@
-// The main window: it runs the start-up sequence, holds the controls and
-// forwards their events to the subsystem classes that own the logic (the
-// subject tree, the template loaders, the login window).
+// The main window: it runs the start-up sequence, holds the controls,
+// assembles the other windows (splash, login, notices) and forwards the
+// controls' events to the subsystem classes that own the logic (the subject
+// tree, the template loaders).
 #pragma once
 
+#include "frame/shell_windows.h"
 #include "platform/file_list_box.h"
 #include "platform/image_list.h"
 #include "platform/tree_view.h"
-#include "shell/shell_windows.h"
+#include "shell/frm_splash.h"
 
 #include <QMainWindow>
 #include <QPixmap>
 #include <QPointer>
 
-#include "shell/frm_splash.h"
 #include <QVector>
 
 #include <memory>
@@ -28,6 +29,7 @@ class SubjectTree;
 class TreeViewWidget;
 class frmLogin;
 class frmMsgBox;
+struct Student;
 
 class frmMain : public QMainWindow, public ShellWindows {
     Q_OBJECT
@@ -49,9 +51,6 @@ public:
     void Show_For_Student(bool administrator);
     // Public for the virtual subject editor, which asks for a rebuild on close.
     void Refresh_Subjects();
-
-    // The steps of the start-up sequence in the order they ran.
-    const QStringList &StartupSteps() const { return m_startupSteps; }
 
     Program &program() { return m_program; }
     SubjectTree &subjectTree() { return *m_subjectTree; }
@@ -126,7 +125,10 @@ private:
     void reportMissingTemplate(const QString &problem);
     void TreeFolders_MouseDown(int button);
     void TreeFolders_MouseMove();
-    void step(const char *name);
+    // A new login window, connected to this window; it is shown by the caller.
+    void createLoginWindow();
+    // An error found while painting is reported once, after the paint event.
+    void reportPaintError(const QString &description);
 
     Program &m_program;
     std::unique_ptr<SubjectTree> m_subjectTree;
@@ -134,5 +136,5 @@ private:
     QPointer<frmSplash> m_splash;
     std::unique_ptr<frmMsgBox> m_msgBox;
     QPixmap m_background;
-    QStringList m_startupSteps;
+    bool m_paintErrorReported = false;
 };

@@ -1,4 +1,4 @@
-#include "shell/tiled_background.h"
+#include "platform/tiled_background.h"
 
 #include <QPainter>
 

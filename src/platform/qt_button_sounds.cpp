@@ -1,13 +1,13 @@
-#include "shell/qt_button_sounds.h"
-
-#include "frame/mod_main.h"
+#include "platform/qt_button_sounds.h"
 
 #include <QAbstractButton>
 
-void AddClickSound(Program &program, QAbstractButton &button) {
-    const auto click = [&program] {
+#include <exception>
+
+void AddClickSound(QAbstractButton &button, std::function<void()> play) {
+    const auto click = [play = std::move(play)] {
         try {
-            modMain::Play_Click(program, QStringLiteral("click"), modMain::SND_ASYNC);
+            play();
         } catch (const std::exception &) {
             // A missing click sound must not stop the button from working.
         }
