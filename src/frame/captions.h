@@ -19,3 +19,26 @@ public:
 private:
     QVector<QString> m_texts;
 };
+
+// Numbers of the program's own texts for cases the template's first 150
+// captions leave open; each reads the same in every build of a learner language.
+namespace caption {
+inline constexpr int ConnectingTo = 151;
+inline constexpr int UnusableFileNames = 152;
+inline constexpr int PhrasesWithoutSource = 153;  // %1: how many
+inline constexpr int UnnamedVirtualSubject = 154; // %1: folder file
+inline constexpr int NoPhrases = 155;
+inline constexpr int NoSubjectSelected = 156;
+inline constexpr int FileNameTooShort = 157;
+inline constexpr int NoSuchTagField = 158;  // %1: node, %2: field
+inline constexpr int EmptyField = 159;      // %1: field name
+inline constexpr int TemplateMissing = 160; // %1: path
+inline constexpr int TemplateNotCopied = 161;
+inline constexpr int CopyNotFound = 162;
+inline constexpr int StudentGone = 163;
+inline constexpr int FolderNotCreated = 164;
+inline constexpr int FileNotCopied = 165; // %1: source, %2: target
+inline constexpr int FolderNotFile = 166;
+// The highest number the program reads: a template with fewer texts is not ours.
+inline constexpr int Last = 166;
+} // namespace caption

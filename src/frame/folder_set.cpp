@@ -25,12 +25,12 @@ QString withSlash(QString path) {
 
 // Copies every file and folder below source into destination; throws on the
 // first failure so the caller can report it.
-void copyTree(const QString &source, const QString &destination) {
+void copyTree(const Captions &texts, const QString &source, const QString &destination) {
     const QDir sourceDir(source);
     // Without a shipped folder the copy is simply an empty folder: the user
     // starts without virtual subjects.
     if (!QDir().mkpath(destination))
-        throw std::runtime_error("The folder " + destination.toStdString() + " cannot be created.");
+        throw std::runtime_error(texts[caption::FolderNotCreated].arg(destination).toStdString());
     if (!sourceDir.exists())
         return;
     QDirIterator it(source, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
@@ -40,13 +40,13 @@ void copyTree(const QString &source, const QString &destination) {
         const QString target = destination + QLatin1Char('/') + sourceDir.relativeFilePath(path);
         if (it.fileInfo().isDir()) {
             if (!QDir().mkpath(target))
-                throw std::runtime_error("The folder " + target.toStdString() +
-                                         " cannot be created.");
+                throw std::runtime_error(
+                    texts[caption::FolderNotCreated].arg(target).toStdString());
         } else {
             QFile::remove(target);
             if (!QFile::copy(path, target))
-                throw std::runtime_error("The file " + path.toStdString() +
-                                         " cannot be copied to " + target.toStdString() + ".");
+                throw std::runtime_error(
+                    texts[caption::FileNotCopied].arg(path, target).toStdString());
             QFile(target).setPermissions(QFile::permissions(target) | QFileDevice::WriteOwner);
         }
     }
@@ -90,7 +90,7 @@ QString Get_Application_Data_Folder(Program &program) {
 
 void Copy_Folder(Program &program, const QString &source, const QString &destination) {
     try {
-        copyTree(source, destination);
+        copyTree(program.captions, source, destination);
     } catch (const std::exception &e) {
         modMain::Show_Error(program, QStringLiteral("Copy_Folder"), QString::fromUtf8(e.what()));
     }
@@ -112,8 +112,8 @@ void Set_Paths(Program &program) {
                 f.dataFolder =
                     modMain::Get_Temp_Path() + program.identity.productTitle + QLatin1Char('/');
             if (!QFileInfo(f.dataFolder).isDir() && !QDir().mkdir(f.dataFolder))
-                throw std::runtime_error("The data folder " + f.dataFolder.toStdString() +
-                                         " cannot be created.");
+                throw std::runtime_error(
+                    program.captions[caption::FolderNotCreated].arg(f.dataFolder).toStdString());
             if (!QFileInfo(f.dataFolder + virtualName).isDir())
                 Copy_Folder(program, f.programFolder + virtualName, f.dataFolder + virtualName);
         }

@@ -84,8 +84,10 @@ void Open_Web_Page(Program &program, const QString &page) {
     Host &host = program.host();
     ShellWindows &windows = program.windows();
     const QString site = Safe_Caption(program, 94);
-    windows.ShowNotice(
-        QString(), QStringLiteral("Connecting to ") + site + QLatin1Char('\n') + page, 2000, 10);
+    windows.ShowNotice(QString(),
+                       Safe_Caption(program, caption::ConnectingTo) + QLatin1Char(' ') + site +
+                           QLatin1Char('\n') + page,
+                       2000, 10);
     Wait_Seconds(host, 1);
     QString target;
     if (Is_Connected(host))

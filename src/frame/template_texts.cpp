@@ -13,10 +13,9 @@ namespace {
 const QString kLineBreak = QStringLiteral("\r\n");
 
 // A Null text where the loader cannot accept one stops loading at that row.
-QString requireText(ado::Field field) {
+QString requireText(const Program &program, ado::Field field) {
     if (field.IsNull())
-        throw ado::Error(
-            QStringLiteral("Invalid use of Null (the field %1 is empty).").arg(field.Name()));
+        throw ado::Error(program.captions[caption::EmptyField].arg(field.Name()));
     return field.Value().toString();
 }
 
@@ -126,7 +125,7 @@ void Get_Tips(Program &program) {
         ticker.tipBound = 0;
         rs.MoveFirst();
         for (int i = 1; i <= n; ++i) {
-            ticker.tips << requireText(rs.Fields(0));
+            ticker.tips << requireText(program, rs.Fields(0));
             // One past the last tip loaded, so that a Null that stops the
             // loading early never lets the ticker read past the list.
             ticker.tipBound = i + 1;
@@ -149,7 +148,7 @@ int Get_Menu_Links(Program &program, const PlaceMenuLink &place) {
                 connection);
         modMain::EventPump events(program.host());
         while (!rs.EOF_()) {
-            place(k, requireText(rs.Fields(0)), requireText(rs.Fields(1)));
+            place(k, requireText(program, rs.Fields(0)), requireText(program, rs.Fields(1)));
             rs.MoveNext();
             ++k;
             program.windows().SplashPrepend(modMain::Safe_Caption(program, 8) + kLineBreak);

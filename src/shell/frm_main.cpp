@@ -220,7 +220,7 @@ void frmMain::Form_Load() {
         return;
     }
     templateTexts::Get_Captions(p);
-    if (p.captions.Count() < 149) {
+    if (p.captions.Count() < caption::Last) {
         reportMissingTemplate(
             QStringLiteral("It holds fewer texts than the program needs. / Contiene menos "
                            "textos de los que necesita el programa."));

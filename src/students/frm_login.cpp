@@ -145,7 +145,7 @@ void frmLogin::Load_Students() {
     m_students.clear();
     m_administratorId = 0;
     const QString path = m_program.usersPath();
-    const StudentDatabase database(path);
+    const StudentDatabase database(path, m_program.captions);
     try {
         // A new database starts empty: nothing to read in this pass.
         if (database.Create_From_Template(m_program.templatePath()))

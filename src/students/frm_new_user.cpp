@@ -178,7 +178,7 @@ void frmNewUser::Save() {
     // an edit always writes what the boxes say.
     if (usePassword || m_mode == Mode::Edit)
         profile.password = student.password;
-    const StudentDatabase database(m_program.usersPath());
+    const StudentDatabase database(m_program.usersPath(), m_program.captions);
 
     if (m_mode == Mode::New) {
         if (students::Is_Duplicate_Name(m_others, student.DisplayName())) {

@@ -1,5 +1,6 @@
 #include "students/student_database.h"
 
+#include "frame/captions.h"
 #include "frame/mod_main.h"
 #include "platform/ado.h"
 
@@ -25,7 +26,8 @@ void writeProfile(ado::Recordset &rs, const StudentProfile &profile) {
 
 } // namespace
 
-StudentDatabase::StudentDatabase(QString usersPath) : m_path(std::move(usersPath)) {}
+StudentDatabase::StudentDatabase(QString usersPath, const Captions &texts)
+    : m_path(std::move(usersPath)), m_texts(texts) {}
 
 bool StudentDatabase::Create_From_Template(const QString &templatePath) const {
     // Any file of that name counts as existing, hidden or not: copying over it
@@ -34,23 +36,21 @@ bool StudentDatabase::Create_From_Template(const QString &templatePath) const {
     if (target.exists() && target.isFile())
         return false;
     if (target.exists())
-        fail(QStringLiteral("%1 is a folder, not a file.").arg(QDir::toNativeSeparators(m_path)));
+        fail(m_texts[caption::FolderNotFile].arg(QDir::toNativeSeparators(m_path)));
     if (!QFileInfo(templatePath).isFile())
-        fail(QStringLiteral("The template database %1 does not exist.")
-                 .arg(QDir::toNativeSeparators(templatePath)));
+        fail(m_texts[caption::TemplateMissing].arg(QDir::toNativeSeparators(templatePath)));
     QDir().mkpath(target.absolutePath());
     if (!QFile::copy(templatePath, m_path)) {
         // A copy that failed half-way (a full disk) must not be taken for a
         // student database at the next start.
         QFile::remove(m_path);
-        fail(QStringLiteral("The template database %1 could not be copied.")
-                 .arg(QDir::toNativeSeparators(templatePath)));
+        fail(m_texts[caption::TemplateNotCopied].arg(QDir::toNativeSeparators(templatePath)));
     }
     // An installed template is often read-only; its copy must take new students.
     QFile::setPermissions(m_path, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                       QFileDevice::ReadGroup | QFileDevice::ReadOther);
     if (!modMain::File_Exists(m_path))
-        fail(QStringLiteral("The copy %1 did not appear.").arg(QDir::toNativeSeparators(m_path)));
+        fail(m_texts[caption::CopyNotFound].arg(QDir::toNativeSeparators(m_path)));
     return true;
 }
 
@@ -96,8 +96,7 @@ void StudentDatabase::Update(qint64 id, const StudentProfile &profile) const {
     rs.Open(QStringLiteral("Select * from tblUsers where pkStudentID = ") + QString::number(id),
             cn);
     if (ado::AtEnd(rs))
-        fail(QStringLiteral("The student no longer exists in %1.")
-                 .arg(QDir::toNativeSeparators(m_path)));
+        fail(m_texts[caption::StudentGone].arg(QDir::toNativeSeparators(m_path)));
     writeProfile(rs, profile);
     rs.Update();
     rs.Close();

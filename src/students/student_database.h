@@ -31,9 +31,12 @@ struct StudentProfile {
     int icon = 1;
 };
 
+class Captions;
+
 class StudentDatabase {
 public:
-    explicit StudentDatabase(QString usersPath);
+    // texts: the captions its failure descriptions are written in.
+    StudentDatabase(QString usersPath, const Captions &texts);
 
     const QString &Path() const { return m_path; }
 
@@ -53,6 +56,7 @@ public:
 
 private:
     QString m_path;
+    const Captions &m_texts;
 };
 
 namespace students {

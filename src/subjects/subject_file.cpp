@@ -7,7 +7,19 @@
 
 namespace subjectFile {
 
+bool Is_Plain_File_Name(const QString &fileName) {
+    if (fileName.isEmpty() || fileName == QLatin1String(".") || fileName == QLatin1String(".."))
+        return false;
+    for (const QChar c : fileName) {
+        if (c == u'/' || c == u'\\' || c == u':' || c.category() == QChar::Other_Control)
+            return false;
+    }
+    return true;
+}
+
 QString Installed_Path(const Program &program, const QString &fileName) {
+    if (!Is_Plain_File_Name(fileName))
+        return QString();
     return program.folders.installedSubjectsFolder + fileName;
 }
 

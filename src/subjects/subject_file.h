@@ -11,7 +11,14 @@ namespace subjectFile {
 inline constexpr char kValid[] = "VALID";
 inline constexpr char kWrongLanguage[] = "WRONG_LANGUAGE";
 
-// The data source of an installed subject file (installed-subjects folder + name).
+// True for a name that can only mean a file right inside its folder: not
+// empty, no folder separators, not "." or "..", no drive, no control
+// characters. Names read from virtual folder files must pass before use.
+bool Is_Plain_File_Name(const QString &fileName);
+
+// The data source of an installed subject file (installed-subjects folder +
+// name). A name that is not plain gives empty text: no file, so it reads as
+// a missing subject and nothing outside the folder is ever opened.
 QString Installed_Path(const Program &program, const QString &fileName);
 // The data source of a virtual folder file (virtual-subjects folder + name).
 QString Virtual_Path(const Program &program, const QString &fileName);

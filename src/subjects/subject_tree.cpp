@@ -61,9 +61,7 @@ void SubjectTree::reportUnusableNames(const QStringList &names) {
     if (names.isEmpty())
         return;
     m_program.host().MsgBox(
-        QStringLiteral("These files cannot be used because their names contain \"*\". "
-                       "Rename them to use them:") +
-            kCrLf + kCrLf + names.join(kCrLf),
+        m_program.captions[caption::UnusableFileNames] + kCrLf + kCrLf + names.join(kCrLf),
         vb::vbOKOnly | vb::vbExclamation, modMain::Safe_Caption(m_program, 103));
 }
 
@@ -152,8 +150,7 @@ void SubjectTree::Get_vSubjects() {
                 const ado::Field name = rs.Fields(1);
                 if (name.IsNull())
                     throw ado::Error(
-                        QStringLiteral("A virtual subject without a name was found in %1.")
-                            .arg(fileName));
+                        m_program.captions[caption::UnnamedVirtualSubject].arg(fileName));
                 const QString text = name.Text();
                 m_tree.Add(folder, text,
                            QStringLiteral("SUBJECT*VIRTUALSUBJECT*") + rs.Fields(0).Text(),
@@ -197,7 +194,8 @@ QString SubjectTree::Proper_Title(const QString &fileName) {
         for (const QString &word : fileName.split(QLatin1Char('_')))
             title += QLatin1Char(' ') + word;
         if (title.length() < 4)
-            throw std::invalid_argument("The file name is too short to be a subject file name.");
+            throw std::invalid_argument(
+                m_program.captions[caption::FileNameTooShort].toStdString());
         title.chop(4);
         bool wordStart = true;
         for (QChar &c : title) {
@@ -216,10 +214,7 @@ QString SubjectTree::Tag_Item(int n, int index) {
         const QStringList fields = m_tree.Tag(index).split(QLatin1Char('*'));
         if (n < 0 || n >= fields.size())
             throw std::out_of_range(
-                QStringLiteral("Subscript out of range: the tag of node %1 has no field %2.")
-                    .arg(index)
-                    .arg(n)
-                    .toStdString());
+                m_program.captions[caption::NoSuchTagField].arg(index).arg(n).toStdString());
         return fields[n];
     } catch (const std::exception &e) {
         modMain::Show_Error(m_program, QStringLiteral("Tag_Item"), describe(e));
@@ -337,10 +332,10 @@ bool SubjectTree::Check_Virtual_Subject(int &index) {
     const int selected = m_tree.Selected();
     try {
         if (selected == 0)
-            throw std::runtime_error("No subject is selected.");
+            throw std::runtime_error(m_program.captions[caption::NoSubjectSelected].toStdString());
         const int first = m_tree.Child(selected);
         if (first == 0)
-            throw std::runtime_error("The subject has no phrases.");
+            throw std::runtime_error(m_program.captions[caption::NoPhrases].toStdString());
 
         int valid = 0;
         QString missingPhrases;
@@ -452,10 +447,12 @@ void SubjectTree::Get_vPhrases(const QString &folderFile, int key, int nodeIndex
             const QString number = rs.Fields(QStringLiteral("nPhraseNo")).Text();
             bool isNumber = false;
             number.toDouble(&isNumber);
-            // A phrase that does not say where its sound is (or whose source
-            // name would split the tag) cannot be heard or studied; its row
-            // stays in the file for the editor.
-            if (source.isEmpty() || source.contains(QLatin1Char('*')) || !isNumber) {
+            // A phrase that does not name a subject file right inside the
+            // installed-subjects folder (or whose source name would split
+            // the tag) cannot be heard or studied; its row stays in the file
+            // for the editor.
+            if (!subjectFile::Is_Plain_File_Name(source) || source.contains(QLatin1Char('*')) ||
+                !isNumber) {
                 ++skipped;
             } else {
                 addPhraseNode(
@@ -479,13 +476,10 @@ void SubjectTree::Get_vPhrases(const QString &folderFile, int key, int nodeIndex
         return;
     }
     if (skipped > 0)
-        m_program.host().MsgBox(
-            QStringLiteral("%1 phrase(s) of this virtual subject do not name the subject file they "
-                           "were copied "
-                           "from, so they cannot be heard or studied and are not listed.")
-                    .arg(skipped) +
-                kCrLf + kCrLf + folderFile,
-            vb::vbOKOnly | vb::vbExclamation, modMain::Safe_Caption(m_program, 103));
+        m_program.host().MsgBox(m_program.captions[caption::PhrasesWithoutSource].arg(skipped) +
+                                    kCrLf + kCrLf + folderFile,
+                                vb::vbOKOnly | vb::vbExclamation,
+                                modMain::Safe_Caption(m_program, 103));
 }
 
 void SubjectTree::Get_Random_Phrases() {
@@ -544,7 +538,7 @@ void SubjectTree::Get_Random_Phrases() {
                     rs.Open(QStringLiteral("SELECT * FROM tblPhrases"), connection);
                     const int m = rs.RecordCount();
                     if (m == 0)
-                        throw ado::Error(QStringLiteral("The subject has no phrases."));
+                        throw ado::Error(m_program.captions[caption::NoPhrases]);
                     const int k = static_cast<int>(host.Rnd() * m) + 1;
                     rs.Close();
                     rs.Open(QStringLiteral("SELECT * FROM tblPhrases WHERE pkPhraseNO = ") +

@@ -18,7 +18,7 @@ class FolderSetTest : public ::testing::Test {
 protected:
     FolderSetTest() : program(host, env.settings()) {
         program.identity = Identity::ForCode(QStringLiteral("tvxito"));
-        program.captions.Resize(150);
+        program.captions.Resize(caption::Last);
         program.captions.Set(10, QStringLiteral("Temas"));
         program.captions.Set(11, QStringLiteral("Temas virtuales"));
         program.captions.Set(149, QStringLiteral("Error:"));

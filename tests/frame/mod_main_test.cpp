@@ -18,7 +18,8 @@ protected:
     ModMainTest() : program(host, env.settings()) {
         program.identity = Identity::ForCode(QStringLiteral("tvxito"));
         program.folders.programFolder = env.programFolder();
-        program.captions.Resize(150);
+        program.captions.Resize(caption::Last);
+        program.captions.Set(caption::ConnectingTo, QStringLiteral("Connecting to"));
         program.captions.Set(94, QStringLiteral("https://site.example/"));
         program.captions.Set(95, QStringLiteral("offline.htm"));
         program.setWindows(&windows);

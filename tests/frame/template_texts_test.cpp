@@ -40,14 +40,14 @@ TEST_F(TemplateTextsTest, CaptionsComeFromTheLearnerColumnInRowOrder) {
     write(TemplateTexts::Numbered());
     loadCaptions();
     EXPECT_TRUE(host.boxes.empty());
-    EXPECT_EQ(program.captions.Count(), 150);
+    EXPECT_EQ(program.captions.Count(), caption::Last);
     EXPECT_EQ(program.captions[1], QStringLiteral("S1"));
     EXPECT_EQ(program.captions[149], QStringLiteral("S149"));
     EXPECT_EQ(program.captions[11], QStringLiteral("Temas Virtuales"));
     // 0 and n + 1 exist and are empty; above that is an error.
     EXPECT_EQ(program.captions[0], QString());
-    EXPECT_EQ(program.captions[151], QString());
-    EXPECT_THROW(program.captions[152], std::out_of_range);
+    EXPECT_EQ(program.captions[caption::Last + 1], QString());
+    EXPECT_THROW(program.captions[caption::Last + 2], std::out_of_range);
 
     program.identity = Identity::ForCode(QStringLiteral("tvxspa"));
     loadCaptions();
@@ -196,7 +196,7 @@ TEST_F(TemplateTextsTest, BrokenTemplateFilesAreReportedByEveryLoader) {
     const QString path = program.templatePath();
     auto checkAllReport = [&](const QString &expected) {
         host.boxes.clear();
-        program.captions.Resize(150);
+        program.captions.Resize(caption::Last);
         templateTexts::Get_Captions(program);
         templateTexts::Get_System_Messages(program);
         templateTexts::Get_Tips(program);

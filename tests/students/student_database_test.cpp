@@ -1,10 +1,14 @@
 // The student database without a window: creation from the template, the
 // rows written and read back, and the two comparisons of the login.
 #include "frame/mod_main.h"
+#include "frame/program.h"
+#include "frame/template_texts.h"
 #include "platform/ado.h"
 #include "students/student_database.h"
+#include "support/fake_host.h"
 #include "support/test_env.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -14,18 +18,26 @@ namespace {
 
 class StudentDatabaseTest : public ::testing::Test {
 protected:
-    StudentDatabaseTest() { env.installTemplate(); }
+    StudentDatabaseTest() : program(host, env.settings()) {
+        env.installTemplate();
+        program.identity = Identity::ForCode(QStringLiteral("tvxito"));
+        program.folders.programFolder = env.programFolder();
+        templateTexts::Get_Captions(program);
+    }
+    const Captions &texts() const { return program.captions; }
 
     QString templatePath() const { return env.programFolder() + QStringLiteral("Tolvanex.tpl"); }
     QString usersPath() const { return env.appDataFolder() + QStringLiteral("/Users.dat"); }
 
     TestEnv env;
+    FakeHost host;
+    Program program;
 };
 
 TEST_F(StudentDatabaseTest, MissingFileIsCopiedFromTheTemplateWritableAndNeverOverwritten) {
     // An installed template is often read-only; the copy must still take rows.
     QFile::setPermissions(templatePath(), QFileDevice::ReadOwner);
-    const StudentDatabase db(usersPath());
+    const StudentDatabase db(usersPath(), texts());
     ASSERT_TRUE(db.Create_From_Template(templatePath()));
     EXPECT_TRUE(QFileInfo(usersPath()).permissions() & QFileDevice::WriteOwner);
     EXPECT_TRUE(db.Students().isEmpty());
@@ -36,12 +48,14 @@ TEST_F(StudentDatabaseTest, MissingFileIsCopiedFromTheTemplateWritableAndNeverOv
 }
 
 TEST_F(StudentDatabaseTest, MissingTemplateOrFolderInTheWayFailsWithoutLeavingAFile) {
-    const StudentDatabase db(usersPath());
+    const StudentDatabase db(usersPath(), texts());
     QFile::remove(templatePath());
     try {
         db.Create_From_Template(templatePath());
         ADD_FAILURE() << "no error";
     } catch (const std::exception &e) {
+        // Told in the learner's language (this build's learners speak Spanish).
+        EXPECT_TRUE(QString::fromUtf8(e.what()).startsWith(QStringLiteral("La base de datos")));
         EXPECT_TRUE(QString::fromUtf8(e.what()).contains(QStringLiteral("Tolvanex.tpl")));
     }
     EXPECT_FALSE(QFileInfo::exists(usersPath()));
@@ -52,7 +66,7 @@ TEST_F(StudentDatabaseTest, MissingTemplateOrFolderInTheWayFailsWithoutLeavingAF
 }
 
 TEST_F(StudentDatabaseTest, RowsComeBackInTableOrderWithTrimmedNamesAndKeys) {
-    const StudentDatabase db(usersPath());
+    const StudentDatabase db(usersPath(), texts());
     db.Create_From_Template(templatePath());
     const qint64 zoe =
         db.Add({QStringLiteral("  Zoe "), QStringLiteral(" Quinn  "), QStringLiteral(" Pw1 "), 40});
@@ -83,7 +97,7 @@ TEST_F(StudentDatabaseTest, RowsComeBackInTableOrderWithTrimmedNamesAndKeys) {
 }
 
 TEST_F(StudentDatabaseTest, UpdateChangesOneRowAndFailsForAStudentThatIsGone) {
-    const StudentDatabase db(usersPath());
+    const StudentDatabase db(usersPath(), texts());
     db.Create_From_Template(templatePath());
     const qint64 a = db.Add({QStringLiteral("Ann"), QStringLiteral("Lee"), QStringLiteral("x"), 2});
     const qint64 b = db.Add({QStringLiteral("Bob"), QStringLiteral("Ray"), QStringLiteral("y"), 3});
@@ -102,7 +116,7 @@ TEST_F(StudentDatabaseTest, UpdateChangesOneRowAndFailsForAStudentThatIsGone) {
 
 TEST_F(StudentDatabaseTest, ForeignFileIsReportedAndLeftAsItWas) {
     writeFile(usersPath(), "not a database at all");
-    const StudentDatabase db(usersPath());
+    const StudentDatabase db(usersPath(), texts());
     EXPECT_FALSE(db.Create_From_Template(templatePath()));
     EXPECT_THROW(db.Students(), std::exception);
     QFile file(usersPath());

@@ -37,6 +37,8 @@ TEST_F(PhraseListTest, VirtualSubjectsListTheirCopiedPhrases) {
          vp(1, QStringLiteral("Food.ito"), 1, QStringLiteral("one")),
          vp(3, QVariant(), 2, QStringLiteral("nofile")),
          vp(3, QStringLiteral("Food.ito"), QVariant(), QStringLiteral("nonumber")),
+         // A name that would reach outside the installed-subjects folder.
+         vp(3, QStringLiteral("../Subjects/Food.ito"), 1, QStringLiteral("outside")),
          vp(3, QStringLiteral("Food.ito"), 4, QStringLiteral("four"))});
     build();
     const int verbs = find(QStringLiteral("Verbs"));
@@ -64,12 +66,13 @@ TEST_F(PhraseListTest, VirtualSubjectsListTheirCopiedPhrases) {
     click(placeholder);
     EXPECT_EQ(TreeFolders.Selected(), nothing);
 
-    // Rows that do not say where their sound is are left out and reported.
+    // Rows that do not name a subject file of the installed-subjects folder
+    // are left out and reported.
     const int odd = find(QStringLiteral("Odd"));
     click(odd);
     EXPECT_EQ(childTexts(odd), QStringList{QStringLiteral("four")});
     ASSERT_EQ(host.boxes.size(), 1u);
-    EXPECT_TRUE(host.lastBox().text.startsWith(QStringLiteral("2 phrase(s)")));
+    EXPECT_TRUE(host.lastBox().text.startsWith(caption(caption::PhrasesWithoutSource)));
     EXPECT_TRUE(host.lastBox().text.contains(QStringLiteral("Mine.vito")));
 }
 

@@ -108,8 +108,8 @@ class SubjectTestBase : public ::testing::Test {
 protected:
     SubjectTestBase() : program(host, env.settings()), tree(program, TreeFolders, File1, File2) {
         program.identity = Identity::ForCode(QStringLiteral("tvxito"));
-        program.captions.Resize(150);
-        for (int n = 1; n <= 150; ++n)
+        program.captions.Resize(caption::Last);
+        for (int n = 1; n <= caption::Last; ++n)
             program.captions.Set(n, QStringLiteral("C%1").arg(n));
         program.folders.programFolder = env.programFolder();
         program.folders.installedSubjectsFolder = env.root() + QStringLiteral("Subjects/");

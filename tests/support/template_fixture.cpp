@@ -1,5 +1,6 @@
 #include "support/template_fixture.h"
 
+#include "frame/captions.h"
 #include "support/test_env.h"
 #include "template_builder.h"
 
@@ -13,7 +14,7 @@ void writeTsv(const QString &path, const QString &header, const QStringList &row
 
 TemplateTexts TemplateTexts::Numbered() {
     TemplateTexts texts;
-    for (int n = 1; n <= 150; ++n) {
+    for (int n = 1; n <= caption::Last; ++n) {
         QString english = QStringLiteral("E%1").arg(n);
         QString spanish = QStringLiteral("S%1").arg(n);
         if (n == 10) {

@@ -13,7 +13,7 @@ struct TemplateTexts {
     QStringList tips{QStringLiteral("a\tb\tc\td\te\tf\tg\th")};
     QStringList menu{QStringLiteral("Home\tInicio\tindex.htm\t1\t1")};
 
-    // 150 captions "E<n>" / "S<n>", with the folder names used by the program.
+    // Every caption the program reads, "E<n>" / "S<n>", with the folder names used by the program.
     static TemplateTexts Numbered();
 };
 
