@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 
 #include <stdexcept>
 
@@ -59,12 +60,14 @@ QString Get_App_Path(const Program &program) {
 }
 
 bool Test_Write_Access(const QString &folder) {
-    QFile file(folder + QStringLiteral("test.txt"));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
+    // A new file of a name nobody uses: a file the user keeps in the folder
+    // is never opened, overwritten or removed by the probe.
+    QTemporaryFile probe(folder + QStringLiteral(".~tvx-write-probe-XXXXXX"));
+    if (!probe.open())
         return true;
-    const bool written = file.write("\"Test\"\n") > 0 && file.flush();
-    file.close();
-    const bool removed = file.remove();
+    const bool written = probe.write("\"Test\"\n") > 0 && probe.flush();
+    probe.close();
+    const bool removed = probe.remove();
     return !(written && removed);
 }
 
@@ -101,7 +104,8 @@ void Set_Paths(Program &program) {
     try {
         f.programFolder = Get_App_Path(program);
         const QString virtualName = program.captions[11];
-        if (!Test_Write_Access(f.programFolder)) {
+        const auto &probe = program.settings().writeAccessProbe;
+        if (!(probe ? probe(f.programFolder) : Test_Write_Access(f.programFolder))) {
             f.dataFolder = f.programFolder;
         } else {
             const QString appData = Get_Application_Data_Folder(program);

@@ -16,7 +16,7 @@ namespace {
 
 class FolderSetTest : public ::testing::Test {
 protected:
-    FolderSetTest() : program(host, env.settings()) {
+    FolderSetTest() : program(host, settingsWithProbe()) {
         program.identity = Identity::ForCode(QStringLiteral("tvxito"));
         program.captions.Resize(caption::Last);
         program.captions.Set(10, QStringLiteral("Temas"));
@@ -26,11 +26,16 @@ protected:
                   "v1");
     }
 
-    // A program folder that cannot be written even by root: the probe file
-    // name is taken by a folder.
-    void makeProgramFolderReadOnly() {
-        QDir().mkpath(env.programFolder() + QStringLiteral("test.txt"));
+    // A program folder installed where the user may not write; tests run
+    // as a user who may write everywhere, so the probe is told.
+    ProgramSettings settingsWithProbe() {
+        ProgramSettings settings = env.settings();
+        settings.writeAccessProbe = [this](const QString &folder) {
+            return folder == readOnlyFolder || folders::Test_Write_Access(folder);
+        };
+        return settings;
     }
+    void makeProgramFolderReadOnly() { readOnlyFolder = env.programFolder(); }
 
     QString stored(const char *name) {
         return modRegistry::Get_String_Value(QStringLiteral("HKEY_CURRENT_USER"),
@@ -40,6 +45,7 @@ protected:
     TestEnv env;
     FakeHost host;
     Program program;
+    QString readOnlyFolder;
 };
 
 TEST_F(FolderSetTest, WritableProgramFolderKeepsAllData) {
@@ -61,7 +67,6 @@ TEST_F(FolderSetTest, WritableProgramFolderKeepsAllData) {
 
 TEST_F(FolderSetTest, ReadOnlyProgramFolderCopiesVirtualSubjectsOnce) {
     makeProgramFolderReadOnly();
-    EXPECT_TRUE(folders::Test_Write_Access(env.programFolder()));
     folders::Set_Paths(program);
     const QString data = env.appDataFolder() + QStringLiteral("/Tolvanex Italiano/");
     EXPECT_EQ(program.folders.dataFolder, data);
@@ -89,7 +94,7 @@ TEST_F(FolderSetTest, ReadOnlyProgramFolderCopiesVirtualSubjectsOnce) {
 
 TEST_F(FolderSetTest, WithoutApplicationDataTheTemporaryFolderServes) {
     makeProgramFolderReadOnly();
-    ProgramSettings settings = env.settings();
+    ProgramSettings settings = settingsWithProbe();
     settings.appDataOverride = QStringLiteral("/proc/no-such-folder/x");
     Program p(host, settings);
     p.identity = program.identity;
@@ -122,9 +127,15 @@ TEST_F(FolderSetTest, AppPathEndsWithOneSlash) {
     EXPECT_EQ(folders::Get_App_Path(program), env.programFolder());
 }
 
-TEST_F(FolderSetTest, WriteAccessProbeLeavesNothingBehind) {
+TEST_F(FolderSetTest, WriteAccessProbeTouchesNoFileOfTheUser) {
+    // A user's own file of the name older versions probed with survives.
+    writeFile(env.root() + QStringLiteral("test.txt"), "my notes");
     EXPECT_FALSE(folders::Test_Write_Access(env.root()));
-    EXPECT_FALSE(QFileInfo::exists(env.root() + QStringLiteral("test.txt")));
+    QFile kept(env.root() + QStringLiteral("test.txt"));
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), QByteArray("my notes"));
+    EXPECT_EQ(QDir(env.root()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("test.txt")});
     EXPECT_TRUE(folders::Test_Write_Access(env.root() + QStringLiteral("missing/")));
 }
 
