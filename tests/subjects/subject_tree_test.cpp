@@ -92,6 +92,32 @@ TEST_F(SubjectTreeTest, ProperTitleSplitsWordsAndCutsTheExtension) {
     EXPECT_EQ(host.lastBox().title, QStringLiteral("ERROR"));
 }
 
+TEST_F(SubjectTreeTest, DemoSubjectTitlesReadWellInBothLearnerLanguages) {
+    // The shipped file names are chosen so that the title case of the tree
+    // keeps them as written: no capitalised "and"/"y", accents kept.
+    QFile topics(QStringLiteral(TVX_SOURCE_DIR "/content/subjects/topics.tsv"));
+    ASSERT_TRUE(topics.open(QIODevice::ReadOnly | QIODevice::Text));
+    const QStringList lines = QString::fromUtf8(topics.readAll()).split(QLatin1Char('\n'));
+    int checked = 0;
+    for (const QString &line : lines.mid(1)) {
+        const QStringList names = line.split(QLatin1Char('\t')).mid(1);
+        for (const QString &name : names) {
+            const QString shown =
+                QLatin1Char(' ') + QString(name).replace(QLatin1Char('_'), QLatin1Char(' '));
+            // Small words read wrongly in capitals after the first word.
+            for (const QString &word : name.split(QLatin1Char('_')).mid(1))
+                EXPECT_FALSE(QStringList({"And", "Or", "Of", "The", "Y", "O", "E", "De", "Del",
+                                          "El", "La", "Los", "Las", "En"})
+                                 .contains(word))
+                    << name.toStdString();
+            EXPECT_EQ(tree.Proper_Title(name + QStringLiteral(".ito")), shown);
+            ++checked;
+        }
+    }
+    EXPECT_GE(checked, 20);
+    EXPECT_TRUE(host.boxes.empty());
+}
+
 TEST_F(SubjectTreeTest, TagItemReadsFieldsAndReportsMissingOnes) {
     const int odd = TreeFolders.Add(0, QStringLiteral("odd"), QStringLiteral("F.ito*7*a*b*tr*x"));
     const int bare = TreeFolders.Add(0, QStringLiteral("bare"), QString());
