@@ -39,6 +39,7 @@ inline constexpr int StudentGone = 163;
 inline constexpr int FolderNotCreated = 164;
 inline constexpr int FileNotCopied = 165; // %1: source, %2: target
 inline constexpr int FolderNotFile = 166;
+inline constexpr int LegalNotice = 167; // the splash window's copyright line
 // The highest number the program reads: a template with fewer texts is not ours.
-inline constexpr int Last = 166;
+inline constexpr int Last = 167;
 } // namespace caption

@@ -13,10 +13,6 @@
 #include <QTextCursor>
 #include <QTimer>
 
-namespace {
-const char kLegalNotice[] = "Copyright \u00a9 2026 The Tolvanex developers. All rights reserved.";
-}
-
 frmSplash::frmSplash(Program &program, const QPixmap &logo, QWidget *parent)
     : QDialog(parent, Qt::SplashScreen | Qt::FramelessWindowHint), m_program(program),
       m_background(QStringLiteral(":/tiles/splash.png")) {
@@ -62,7 +58,7 @@ frmSplash::frmSplash(Program &program, const QPixmap &logo, QWidget *parent)
     txtStatus->setReadOnly(true);
     txtStatus->setStyleSheet(QStringLiteral("background: white; font-size: 8pt;"));
 
-    lblCopyRight = new QLabel(QString::fromUtf8(kLegalNotice), this);
+    lblCopyRight = new QLabel(modMain::Safe_Caption(program, caption::LegalNotice), this);
     lblCopyRight->setObjectName(QStringLiteral("lblCopyRight"));
     PlaceTwips(*lblCopyRight, 0, 3720, 4695, 210);
     lblCopyRight->setAlignment(Qt::AlignCenter);

@@ -30,7 +30,8 @@ frmNewUser::frmNewUser(Program &program, Mode mode, const Student &student, QVec
     auto label = [this](const char *name, const QString &text, int top) {
         auto *l = new QLabel(text, this);
         l->setObjectName(QLatin1String(name));
-        PlaceTwips(*l, 240, top, 1560, 315);
+        // Wide enough for the longest label in either learner language.
+        PlaceTwips(*l, 240, top, 2220, 315);
         return l;
     };
     auto textBox = [this](const char *name, int top, bool secret) {
@@ -40,7 +41,7 @@ frmNewUser::frmNewUser(Program &program, Mode mode, const Student &student, QVec
             t->setEchoMode(QLineEdit::Password);
         // Every typed character shows as "*".
         t->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
-        PlaceTwips(*t, 1920, top, 2880, 315);
+        PlaceTwips(*t, 2520, top, 2280, 315);
         return t;
     };
 
@@ -52,7 +53,7 @@ frmNewUser::frmNewUser(Program &program, Mode mode, const Student &student, QVec
     imageCombo1 = new QComboBox(this);
     imageCombo1->setObjectName(QStringLiteral("imageCombo1"));
     imageCombo1->setIconSize(QSize(32, 32));
-    PlaceTwips(*imageCombo1, 1920, 1080, 1320, 600);
+    PlaceTwips(*imageCombo1, 2520, 1080, 1320, 600);
     chkPassword = new QCheckBox(QStringLiteral("Use Password:"), this);
     chkPassword->setObjectName(QStringLiteral("chkPassword"));
     PlaceTwips(*chkPassword, 240, 1860, 3600, 315);
