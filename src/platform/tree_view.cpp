@@ -1,12 +1,31 @@
 #include "platform/tree_view.h"
 
+#include "platform/image_list.h"
+
+#include <QFont>
+#include <QIcon>
+
 #include <algorithm>
 #include <stdexcept>
 #include <string>
 
-TreeView::TreeView(QObject *parent) : QObject(parent) {}
+namespace {
+
+bool isWithin(const TreeView::Node *node, const TreeView::Node *ancestor) {
+    for (; node; node = node->parent) {
+        if (node == ancestor)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+TreeView::TreeView(QObject *parent) : QAbstractItemModel(parent) {}
 
 TreeView::~TreeView() = default;
+
+// --- nodes and their places ---
 
 TreeView::Node *TreeView::at(int index) const {
     if (index < 1 || index > Count())
@@ -15,66 +34,171 @@ TreeView::Node *TreeView::at(int index) const {
 }
 
 int TreeView::IndexOf(const Node *node) const {
-    if (!node)
-        return 0;
-    const auto found = std::find_if(m_nodes.begin(), m_nodes.end(),
-                                    [node](const auto &owned) { return owned.get() == node; });
-    return found == m_nodes.end() ? 0 : static_cast<int>(found - m_nodes.begin()) + 1;
+    return node && m_live.contains(node) ? node->index : 0;
 }
 
 const TreeView::Node *TreeView::NodeAt(int index) const {
     return at(index);
 }
 
+std::vector<TreeView::Node *> &TreeView::childrenOf(Node *node) {
+    return node ? node->children : m_roots;
+}
+
+const std::vector<TreeView::Node *> &TreeView::childrenOf(const Node *node) const {
+    return node ? node->children : m_roots;
+}
+
+// Root nodes are siblings of each other in creation order.
+const std::vector<TreeView::Node *> &TreeView::siblingsOf(const Node *node) const {
+    return childrenOf(node->parent);
+}
+
+// --- filling and emptying ---
+
 int TreeView::Add(int parentIndex, const QString &text, const QString &tag, int image,
                   int selectedImage) {
     Node *parent = parentIndex == 0 ? nullptr : at(parentIndex);
-    auto node = std::make_unique<Node>();
+    if (m_pending && m_pendingParent != parent)
+        flushPending();
+    std::vector<Node *> &siblings = childrenOf(parent);
+
+    auto owned = std::make_unique<Node>();
+    Node *node = owned.get();
     node->text = text;
     node->tag = tag;
     node->image = image;
     node->selectedImage = selectedImage;
     node->parent = parent;
-    Node *added = node.get();
-    m_nodes.push_back(std::move(node));
-    if (parent)
-        parent->children.push_back(added);
-    emit nodeAdded(added);
-    return Count();
+    node->row = static_cast<int>(siblings.size());
+    node->index = Count() + 1;
+    m_nodes.push_back(std::move(owned));
+    siblings.push_back(node);
+    m_live.insert(node);
+
+    if (!m_pending) {
+        m_pending = true;
+        m_pendingParent = parent;
+        m_pendingFirst = node->row;
+        postFlush();
+    }
+    return node->index;
 }
 
-void TreeView::collect(Node *node, std::vector<Node *> &out) const {
-    out.push_back(node);
+void TreeView::markDoomed(Node *node) {
+    node->doomed = true;
+    m_live.erase(node);
     for (Node *child : node->children)
-        collect(child, out);
+        markDoomed(child);
 }
 
 void TreeView::Remove(int index) {
     Node *node = at(index);
-    std::vector<Node *> doomed;
-    collect(node, doomed);
-
-    emit nodeAboutToBeRemoved(node);
-    const bool selectionGoes =
-        m_selected && std::find(doomed.begin(), doomed.end(), m_selected) != doomed.end();
-
-    if (node->parent) {
-        auto &siblings = node->parent->children;
-        siblings.erase(std::find(siblings.begin(), siblings.end(), node));
-    }
-    std::erase_if(m_nodes, [&doomed](const auto &owned) {
-        return std::find(doomed.begin(), doomed.end(), owned.get()) != doomed.end();
-    });
-    if (selectionGoes) {
+    flushPending();
+    // The selection goes first, so that a view never holds a current row
+    // that is being removed.
+    if (m_selected && isWithin(m_selected, node)) {
         m_selected = nullptr;
         emit selectionChanged(nullptr);
     }
+
+    std::vector<Node *> &siblings = childrenOf(node->parent);
+    const int row = node->row;
+    // A node is created after its ancestors, so nothing before it goes.
+    const size_t first = static_cast<size_t>(node->index - 1);
+    beginRemoveRows(modelIndexOf(node->parent), row, row);
+    markDoomed(node);
+    siblings.erase(siblings.begin() + row);
+    for (size_t r = static_cast<size_t>(row); r < siblings.size(); ++r)
+        siblings[r]->row = static_cast<int>(r);
+    const auto kept = std::remove_if(m_nodes.begin() + static_cast<std::ptrdiff_t>(first),
+                                     m_nodes.end(), [](const auto &n) { return n->doomed; });
+    m_nodes.erase(kept, m_nodes.end());
+    for (size_t i = first; i < m_nodes.size(); ++i)
+        m_nodes[i]->index = static_cast<int>(i) + 1;
+    endRemoveRows();
 }
 
 void TreeView::Clear() {
+    const bool hadSelection = m_selected != nullptr;
+    beginResetModel();
+    m_pending = false;
     m_selected = nullptr;
+    m_roots.clear();
+    m_live.clear();
     m_nodes.clear();
-    emit cleared();
+    endResetModel();
+    if (hadSelection)
+        emit selectionChanged(nullptr);
+}
+
+// --- announcing added nodes ---
+
+int TreeView::shownRows(const Node *parent) const {
+    if (m_pending && m_pendingParent == parent)
+        return m_pendingFirst;
+    return static_cast<int>(childrenOf(parent).size());
+}
+
+bool TreeView::isPending(const Node *node) const {
+    return m_pending && node->parent == m_pendingParent && node->row >= m_pendingFirst;
+}
+
+// Views are told about rows only here and in the other changes, never from
+// inside a view's own query; rows a view has not been told about are simply
+// not there yet for it.
+void TreeView::flushPending() const {
+    // A view may ask for more (fetchMore) while it hears of the insertion.
+    if (!m_pending || m_announcing)
+        return;
+    auto *self = const_cast<TreeView *>(this);
+    const int last = static_cast<int>(childrenOf(m_pendingParent).size()) - 1;
+    m_announcing = true;
+    self->beginInsertRows(modelIndexOf(m_pendingParent), m_pendingFirst, last);
+    m_pending = false;
+    m_announcing = false;
+    self->endInsertRows();
+}
+
+// Nodes added by code that then returns to the event loop reach the views
+// before the next paint.
+void TreeView::postFlush() {
+    if (m_flushPosted)
+        return;
+    m_flushPosted = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_flushPosted = false;
+            flushPending();
+        },
+        Qt::QueuedConnection);
+}
+
+void TreeView::Flush() {
+    flushPending();
+}
+
+bool TreeView::canFetchMore(const QModelIndex &parent) const {
+    if (!m_pending || m_announcing || (parent.isValid() && parent.model() != this))
+        return false;
+    return nodeOf(parent) == m_pendingParent;
+}
+
+void TreeView::fetchMore(const QModelIndex &parent) {
+    if (canFetchMore(parent))
+        flushPending();
+}
+
+// --- properties ---
+
+void TreeView::changed(Node *node, const QList<int> &roles) {
+    // A node no view knows yet is read whole when it is announced.
+    if (isPending(node))
+        return;
+    flushPending();
+    const QModelIndex index = modelIndexOf(node);
+    emit dataChanged(index, index, roles);
 }
 
 QString TreeView::Text(int index) const {
@@ -86,7 +210,7 @@ void TreeView::SetText(int index, const QString &text) {
     if (node->text == text)
         return;
     node->text = text;
-    emit nodeChanged(node);
+    changed(node, {Qt::DisplayRole, Qt::ToolTipRole, Qt::AccessibleTextRole});
 }
 
 QString TreeView::Tag(int index) const {
@@ -107,7 +231,7 @@ void TreeView::SetBold(int index, bool bold) {
     if (node->bold == bold)
         return;
     node->bold = bold;
-    emit nodeChanged(node);
+    changed(node, {Qt::FontRole});
 }
 
 int TreeView::Image(int index) const {
@@ -119,7 +243,7 @@ void TreeView::SetImage(int index, int image) {
     if (node->image == image)
         return;
     node->image = image;
-    emit nodeChanged(node);
+    changed(node, {Qt::DecorationRole});
 }
 
 int TreeView::SelectedImage(int index) const {
@@ -131,7 +255,7 @@ void TreeView::SetSelectedImage(int index, int image) {
     if (node->selectedImage == image)
         return;
     node->selectedImage = image;
-    emit nodeChanged(node);
+    changed(node, {Qt::DecorationRole});
 }
 
 bool TreeView::Expanded(int index) const {
@@ -142,17 +266,37 @@ void TreeView::SetExpanded(int index, bool expanded) {
     Node *node = at(index);
     if (node->expanded == expanded)
         return;
+    flushPending();
     node->expanded = expanded;
     emit expandedChanged(node, expanded);
 }
 
+void TreeView::SetImageList(const ImageList *images) {
+    m_images = images;
+    flushPending();
+    const auto refresh = [this](const Node *parent) {
+        const int rows = shownRows(parent);
+        if (rows == 0)
+            return;
+        const QModelIndex parentIndex = modelIndexOf(parent);
+        emit dataChanged(index(0, 0, parentIndex), index(rows - 1, 0, parentIndex),
+                         {Qt::DecorationRole});
+    };
+    refresh(nullptr);
+    for (const auto &node : m_nodes)
+        refresh(node.get());
+}
+
+// --- relations ---
+
 int TreeView::Parent(int index) const {
-    return IndexOf(at(index)->parent);
+    const Node *parent = at(index)->parent;
+    return parent ? parent->index : 0;
 }
 
 int TreeView::Child(int index) const {
     const Node *node = at(index);
-    return node->children.empty() ? 0 : IndexOf(node->children.front());
+    return node->children.empty() ? 0 : node->children.front()->index;
 }
 
 int TreeView::Children(int index) const {
@@ -163,47 +307,33 @@ int TreeView::ChildAt(int index, int n) const {
     const Node *node = at(index);
     if (n < 0 || n >= static_cast<int>(node->children.size()))
         return 0;
-    return IndexOf(node->children[static_cast<size_t>(n)]);
+    return node->children[static_cast<size_t>(n)]->index;
 }
-
-namespace {
-
-// Root nodes are siblings of each other in creation order.
-std::vector<TreeView::Node *> siblingsOf(const TreeView::Node *node,
-                                         const std::vector<std::unique_ptr<TreeView::Node>> &all) {
-    if (node->parent)
-        return node->parent->children;
-    std::vector<TreeView::Node *> roots;
-    for (const auto &owned : all) {
-        if (!owned->parent)
-            roots.push_back(owned.get());
-    }
-    return roots;
-}
-
-} // namespace
 
 int TreeView::FirstSibling(int index) const {
-    return IndexOf(siblingsOf(at(index), m_nodes).front());
+    return siblingsOf(at(index)).front()->index;
 }
 
 int TreeView::LastSibling(int index) const {
-    return IndexOf(siblingsOf(at(index), m_nodes).back());
+    return siblingsOf(at(index)).back()->index;
 }
 
 int TreeView::Next(int index) const {
     const Node *node = at(index);
-    const auto siblings = siblingsOf(node, m_nodes);
-    const auto it = std::find(siblings.begin(), siblings.end(), node);
-    return it + 1 == siblings.end() ? 0 : IndexOf(*(it + 1));
+    const auto &siblings = siblingsOf(node);
+    const size_t next = static_cast<size_t>(node->row) + 1;
+    return next < siblings.size() ? siblings[next]->index : 0;
 }
 
+// --- selection ---
+
 int TreeView::Selected() const {
-    return IndexOf(m_selected);
+    return m_selected ? m_selected->index : 0;
 }
 
 void TreeView::Select(int index) {
     Node *node = index == 0 ? nullptr : at(index);
+    flushPending();
     for (Node *ancestor = node ? node->parent : nullptr; ancestor; ancestor = ancestor->parent) {
         if (!ancestor->expanded) {
             ancestor->expanded = true;
@@ -212,6 +342,100 @@ void TreeView::Select(int index) {
     }
     if (m_selected == node)
         return;
+    Node *previous = m_selected;
     m_selected = node;
+    // The selected node may show another picture.
+    if (previous)
+        changed(previous, {Qt::DecorationRole});
+    if (node)
+        changed(node, {Qt::DecorationRole});
     emit selectionChanged(node);
+}
+
+// --- the item model ---
+
+TreeView::Node *TreeView::nodeOf(const QModelIndex &index) const {
+    if (!index.isValid() || index.model() != this)
+        return nullptr;
+    return static_cast<Node *>(index.internalPointer());
+}
+
+QModelIndex TreeView::modelIndexOf(const Node *node) const {
+    return node ? createIndex(node->row, 0, node) : QModelIndex();
+}
+
+QModelIndex TreeView::ModelIndex(int index) const {
+    const Node *node = index == 0 ? nullptr : at(index);
+    flushPending();
+    return modelIndexOf(node);
+}
+
+int TreeView::IndexOf(const QModelIndex &index) const {
+    const Node *node = nodeOf(index);
+    return node ? node->index : 0;
+}
+
+QModelIndex TreeView::index(int row, int column, const QModelIndex &parent) const {
+    if (column != 0 || row < 0 || (parent.isValid() && parent.model() != this))
+        return {};
+    const Node *parentNode = nodeOf(parent);
+    if (row >= shownRows(parentNode))
+        return {};
+    return createIndex(row, 0, childrenOf(parentNode)[static_cast<size_t>(row)]);
+}
+
+QModelIndex TreeView::parent(const QModelIndex &child) const {
+    const Node *node = nodeOf(child);
+    return node ? modelIndexOf(node->parent) : QModelIndex();
+}
+
+int TreeView::rowCount(const QModelIndex &parent) const {
+    if (parent.column() > 0 || (parent.isValid() && parent.model() != this))
+        return 0;
+    return shownRows(nodeOf(parent));
+}
+
+int TreeView::columnCount(const QModelIndex &) const {
+    return 1;
+}
+
+// Counts children no view knows yet, so that a view asks for them (fetchMore).
+bool TreeView::hasChildren(const QModelIndex &parent) const {
+    if (parent.column() > 0 || (parent.isValid() && parent.model() != this))
+        return false;
+    return !childrenOf(nodeOf(parent)).empty();
+}
+
+QVariant TreeView::data(const QModelIndex &index, int role) const {
+    const Node *node = nodeOf(index);
+    if (!node)
+        return {};
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::ToolTipRole:
+    case Qt::AccessibleTextRole:
+        return node->text;
+    case Qt::FontRole: {
+        if (!node->bold)
+            return {};
+        // Only the weight: the rest comes from the view's font.
+        QFont font;
+        font.setBold(true);
+        return font;
+    }
+    case Qt::DecorationRole: {
+        const int picture =
+            node == m_selected && node->selectedImage != 0 ? node->selectedImage : node->image;
+        if (m_images && picture >= 1 && picture <= m_images->Count())
+            return m_images->Icon(picture);
+        return {};
+    }
+    default:
+        return {};
+    }
+}
+
+// Drag and drop will add its flags here.
+Qt::ItemFlags TreeView::flags(const QModelIndex &index) const {
+    return nodeOf(index) ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
 }

@@ -1,16 +1,32 @@
 // The node collection of a tree view with common-control semantics: nodes are
 // addressed by a 1-based index in order of creation, and removing a node
 // (with its descendants) shifts the later indexes down. Children keep their
-// order of creation. The model needs no window; TreeViewWidget shows it.
+// order of creation.
+//
+// The collection is also the item model (one column) that a QTreeView shows
+// directly, so there is one copy of the nodes. It needs no window: the
+// program and the tests work on it alone. Selection and expanded state live
+// here; a view follows them (TreeViewWidget).
+//
+// Filling a branch is cheap for a view: consecutive Add()s under the same
+// parent are announced to views as one row insertion. Until then the new
+// nodes are fully there for the program (Count, Text, Child, ...) but not
+// yet rows of the model, so a view always sees a consistent model. They are
+// announced before any other change, when a view asks for them (fetchMore,
+// ModelIndex, TreeViewWidget before it paints), when control returns to the
+// event loop, and on Flush().
 #pragma once
 
-#include <QObject>
+#include <QAbstractItemModel>
 #include <QString>
 
 #include <memory>
+#include <unordered_set>
 #include <vector>
 
-class TreeView : public QObject {
+class ImageList;
+
+class TreeView : public QAbstractItemModel {
     Q_OBJECT
 public:
     struct Node;
@@ -25,6 +41,8 @@ public:
     // Removes the node and its descendants; later indexes shift down.
     void Remove(int index);
     void Clear();
+    // Announces the nodes added since the last change to the views now.
+    void Flush();
 
     int Count() const { return static_cast<int>(m_nodes.size()); }
 
@@ -61,22 +79,60 @@ public:
     int IndexOf(const Node *node) const;
     const Node *NodeAt(int index) const;
 
+    // Pictures for the nodes' Image and SelectedImage numbers; not owned.
+    // Numbers outside the list show no picture.
+    void SetImageList(const ImageList *images);
+
+    // The model index of a node (announcing pending nodes first); index 0
+    // gives the invisible root. Throws std::out_of_range outside 0..Count().
+    QModelIndex ModelIndex(int index) const;
+    // The node of a model index of this model, 0 for none.
+    int IndexOf(const QModelIndex &index) const;
+
+    // QAbstractItemModel
+    QModelIndex index(int row, int column, const QModelIndex &parent = {}) const override;
+    QModelIndex parent(const QModelIndex &child) const override;
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    bool hasChildren(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    bool canFetchMore(const QModelIndex &parent) const override;
+    void fetchMore(const QModelIndex &parent) override;
+
 signals:
-    void nodeAdded(const TreeView::Node *node);
-    void nodeAboutToBeRemoved(const TreeView::Node *node);
-    // Text, tag, bold or pictures changed.
-    void nodeChanged(const TreeView::Node *node);
     // Emitted only when the state really changes, by code or by the view.
     void expandedChanged(const TreeView::Node *node, bool expanded);
     void selectionChanged(const TreeView::Node *node);
-    void cleared();
 
 private:
     Node *at(int index) const;
-    void collect(Node *node, std::vector<Node *> &out) const;
+    Node *nodeOf(const QModelIndex &index) const;
+    QModelIndex modelIndexOf(const Node *node) const;
+    const std::vector<Node *> &siblingsOf(const Node *node) const;
+    std::vector<Node *> &childrenOf(Node *node);
+    const std::vector<Node *> &childrenOf(const Node *node) const;
+    int shownRows(const Node *parent) const;
+    bool isPending(const Node *node) const;
+    void flushPending() const;
+    void postFlush();
+    void changed(Node *node, const QList<int> &roles);
+    void markDoomed(Node *node);
 
     std::vector<std::unique_ptr<Node>> m_nodes; // creation order
+    std::vector<Node *> m_roots;
+    // The live nodes, so that IndexOf(Node *) never reads a removed node.
+    std::unordered_set<const Node *> m_live;
     Node *m_selected = nullptr;
+    const ImageList *m_images = nullptr;
+
+    // Nodes added at the end of one parent's children and not yet announced.
+    // m_pendingParent null with m_pending set means the root.
+    mutable bool m_pending = false;
+    Node *m_pendingParent = nullptr;
+    int m_pendingFirst = 0;
+    mutable bool m_announcing = false;
+    bool m_flushPosted = false;
 };
 
 struct TreeView::Node {
@@ -88,4 +144,9 @@ struct TreeView::Node {
     bool expanded = false;
     Node *parent = nullptr;
     std::vector<Node *> children;
+    // Kept up to date by the collection: the 1-based index in creation order
+    // and the position among the siblings.
+    int index = 0;
+    int row = 0;
+    bool doomed = false; // being removed
 };

@@ -46,25 +46,20 @@ int vbShift(Qt::KeyboardModifiers modifiers) {
 
 } // namespace
 
-TreeViewWidget::TreeViewWidget(QWidget *parent) : QTreeWidget(parent) {
-    m_owned = new TreeView(this);
-    m_nodes = m_owned;
+TreeViewWidget::TreeViewWidget(QWidget *parent)
+    : QTreeView(parent), m_owned(std::make_unique<TreeView>()), m_nodes(m_owned.get()) {
     setUp();
 }
 
 TreeViewWidget::TreeViewWidget(TreeView &nodes, QWidget *parent)
-    : QTreeWidget(parent), m_nodes(&nodes) {
+    : QTreeView(parent), m_nodes(&nodes) {
     setUp();
 }
 
-TreeViewWidget::~TreeViewWidget() {
-    // The collection may outlive the widget; stop listening before the items go.
-    if (!m_owned)
-        disconnect(m_nodes, nullptr, this, nullptr);
-}
+TreeViewWidget::~TreeViewWidget() = default;
 
 void TreeViewWidget::setUp() {
-    setColumnCount(1);
+    setModel(m_nodes);
     setHeaderHidden(true);
     setSortingEnabled(false);
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -73,169 +68,97 @@ void TreeViewWidget::setUp() {
     setMouseTracking(true);
     viewport()->setMouseTracking(true);
 
-    connect(m_nodes, &TreeView::nodeAdded, this, &TreeViewWidget::addItem);
-    connect(m_nodes, &TreeView::nodeAboutToBeRemoved, this, &TreeViewWidget::removeItems);
-    connect(m_nodes, &TreeView::nodeChanged, this, &TreeViewWidget::showNode);
     connect(m_nodes, &TreeView::expandedChanged, this,
             [this](const TreeView::Node *node, bool expanded) {
-                showExpanded(node, expanded);
                 const int index = m_nodes->IndexOf(node);
+                showExpanded(m_nodes->ModelIndex(index), expanded);
                 if (expanded)
                     emit Expand(index);
                 else
                     emit Collapse(index);
             });
-    connect(m_nodes, &TreeView::selectionChanged, this,
-            [this](const TreeView::Node *) { showSelection(m_shownSelection); });
-    connect(m_nodes, &TreeView::cleared, this, [this] {
-        FlagScope following(m_following);
-        m_items.clear();
-        m_nodesOfItems.clear();
-        m_shownSelection = nullptr;
-        clear();
-    });
-    connect(this, &QTreeWidget::currentItemChanged, this,
-            [this](QTreeWidgetItem *current) { viewCurrentChanged(current); });
-    connect(this, &QTreeWidget::itemExpanded, this,
-            [this](QTreeWidgetItem *item) { viewExpanded(item, true); });
-    connect(this, &QTreeWidget::itemCollapsed, this,
-            [this](QTreeWidgetItem *item) { viewExpanded(item, false); });
-    rebuild();
+    connect(m_nodes, &TreeView::selectionChanged, this, [this] { showSelection(); });
+    connect(m_nodes, &QAbstractItemModel::modelReset, this, [this] { followNodes(); });
+    connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex &current) { viewCurrentChanged(current); });
+    connect(this, &QTreeView::expanded, this,
+            [this](const QModelIndex &index) { viewExpanded(index, true); });
+    connect(this, &QTreeView::collapsed, this,
+            [this](const QModelIndex &index) { viewExpanded(index, false); });
+    followNodes();
 }
 
-void TreeViewWidget::rebuild() {
-    {
-        FlagScope following(m_following);
-        clear();
+// Shows the expanded branches and the selection of a filled collection.
+void TreeViewWidget::followNodes() {
+    for (int i = 1; i <= m_nodes->Count(); ++i) {
+        if (m_nodes->Expanded(i))
+            showExpanded(m_nodes->ModelIndex(i), true);
     }
-    m_items.clear();
-    m_nodesOfItems.clear();
-    m_shownSelection = nullptr;
-    // Parents are always created before their children.
-    for (int i = 1; i <= m_nodes->Count(); ++i)
-        addItem(m_nodes->NodeAt(i));
-    for (int i = 1; i <= m_nodes->Count(); ++i)
-        showExpanded(m_nodes->NodeAt(i), m_nodes->Expanded(i));
-    showSelection(nullptr);
+    showSelection();
 }
 
 void TreeViewWidget::SetImageList(const ImageList *images) {
-    m_images = images;
-    if (m_images && !m_images->ImageSize().isEmpty())
-        setIconSize(m_images->ImageSize());
-    for (auto it = m_items.cbegin(); it != m_items.cend(); ++it)
-        showNode(it.key());
+    if (images) {
+        QSize size = images->ImageSize();
+        if (size.isEmpty() && images->Count() > 0)
+            size = images->ListImages(1).size();
+        if (!size.isEmpty())
+            setIconSize(size);
+    }
+    m_nodes->SetImageList(images);
 }
 
-QTreeWidgetItem *TreeViewWidget::ItemOf(int index) const {
-    return m_items.value(m_nodes->NodeAt(index), nullptr);
-}
-
-int TreeViewWidget::IndexOfItem(const QTreeWidgetItem *item) const {
-    return m_nodes->IndexOf(m_nodesOfItems.value(item, nullptr));
+QModelIndex TreeViewWidget::ModelIndexOf(int index) const {
+    return m_nodes->ModelIndex(index);
 }
 
 QRect TreeViewWidget::NodeRect(int index) const {
-    const QTreeWidgetItem *item = ItemOf(index);
-    return item ? visualItemRect(item) : QRect();
+    return visualRect(m_nodes->ModelIndex(index));
 }
 
-void TreeViewWidget::addItem(const TreeView::Node *node) {
-    FlagScope following(m_following);
-    QTreeWidgetItem *parentItem =
-        node->parent ? m_items.value(node->parent, nullptr) : invisibleRootItem();
-    if (!parentItem)
+void TreeViewWidget::showExpanded(const QModelIndex &index, bool expanded) {
+    if (!index.isValid() || isExpanded(index) == expanded)
         return;
-    auto *item = new QTreeWidgetItem;
-    parentItem->addChild(item);
-    m_items.insert(node, item);
-    m_nodesOfItems.insert(item, node);
-    showNode(node);
-    // A parent marked expanded before it had children opens with its first child.
-    if (node->parent && node->parent->expanded && !parentItem->isExpanded())
-        parentItem->setExpanded(true);
+    FlagScope following(m_following);
+    setExpanded(index, expanded);
 }
 
-void TreeViewWidget::removeItems(const TreeView::Node *node) {
+void TreeViewWidget::showSelection() {
+    const int selected = m_nodes->Selected();
+    const QModelIndex index = selected == 0 ? QModelIndex() : m_nodes->ModelIndex(selected);
+    QItemSelectionModel *selection = selectionModel();
     FlagScope following(m_following);
-    QTreeWidgetItem *item = m_items.value(node, nullptr);
-    std::vector<const TreeView::Node *> pending{node};
-    while (!pending.empty()) {
-        const TreeView::Node *next = pending.back();
-        pending.pop_back();
-        if (next == m_shownSelection)
-            m_shownSelection = nullptr;
-        m_nodesOfItems.remove(m_items.value(next, nullptr));
-        m_items.remove(next);
-        pending.insert(pending.end(), next->children.begin(), next->children.end());
+    if (!index.isValid()) {
+        if (selection->currentIndex().isValid() || selection->hasSelection())
+            selection->clear();
+        return;
     }
-    delete item; // takes the child items with it
+    if (selection->currentIndex() != index || !selection->isSelected(index))
+        selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
 }
 
-void TreeViewWidget::showNode(const TreeView::Node *node) {
-    QTreeWidgetItem *item = m_items.value(node, nullptr);
-    if (!item)
-        return;
-    item->setText(0, node->text);
-    QFont font = this->font();
-    font.setBold(node->bold);
-    item->setFont(0, font);
-    const bool selected = node == m_shownSelection;
-    const int picture = selected && node->selectedImage != 0 ? node->selectedImage : node->image;
-    if (m_images && picture >= 1 && picture <= m_images->Count())
-        item->setIcon(0, m_images->Icon(picture));
-    else
-        item->setIcon(0, QIcon());
-}
-
-void TreeViewWidget::showExpanded(const TreeView::Node *node, bool expanded) {
-    QTreeWidgetItem *item = m_items.value(node, nullptr);
-    if (!item || item->isExpanded() == expanded)
-        return;
-    FlagScope following(m_following);
-    item->setExpanded(expanded);
-}
-
-void TreeViewWidget::showSelection(const TreeView::Node *previous) {
-    const int index = m_nodes->Selected();
-    const TreeView::Node *selected = index == 0 ? nullptr : m_nodes->NodeAt(index);
-    m_shownSelection = selected;
-    if (previous && previous != selected)
-        showNode(previous);
-    if (selected)
-        showNode(selected);
-    FlagScope following(m_following);
-    QTreeWidgetItem *item = m_items.value(selected, nullptr);
-    if (currentItem() != item)
-        setCurrentItem(item);
-    if (!item)
-        clearSelection();
-    else if (!item->isSelected())
-        item->setSelected(true);
-}
-
-void TreeViewWidget::viewCurrentChanged(QTreeWidgetItem *current) {
+void TreeViewWidget::viewCurrentChanged(const QModelIndex &current) {
     if (m_following || m_inMouse)
         return;
     if (!m_inKeyPress) {
-        // Focus changes and drags move Qt's current item; only a click or a
-        // key chooses a node.
-        showSelection(m_shownSelection);
+        // Focus changes and drags move Qt's current index; only a click or
+        // a key chooses a node.
+        showSelection();
         return;
     }
-    const int index = IndexOfItem(current);
+    const int index = m_nodes->IndexOf(current);
     if (index == 0)
         return;
     m_nodes->Select(index);
     emit NodeClick(m_nodes->Selected());
 }
 
-void TreeViewWidget::viewExpanded(QTreeWidgetItem *item, bool expanded) {
+void TreeViewWidget::viewExpanded(const QModelIndex &index, bool expanded) {
     if (m_following)
         return;
-    const int index = IndexOfItem(item);
-    if (index != 0)
-        m_nodes->SetExpanded(index, expanded);
+    const int node = m_nodes->IndexOf(index);
+    if (node != 0)
+        m_nodes->SetExpanded(node, expanded);
 }
 
 void TreeViewWidget::emitMouse(void (TreeViewWidget::*signal)(int, int, int, int),
@@ -253,28 +176,29 @@ void TreeViewWidget::mousePressEvent(QMouseEvent *event) {
         return;
 
     const QPoint at = event->position().toPoint();
-    QTreeWidgetItem *item = itemAt(at);
-    const bool onNode = item && visualItemRect(item).contains(at);
-    const int index = onNode ? IndexOfItem(item) : 0;
+    const QModelIndex hit = indexAt(at);
+    // The branch sign is beside the node, not on it.
+    const bool onNode = hit.isValid() && visualRect(hit).contains(at);
+    const int index = onNode ? m_nodes->IndexOf(hit) : 0;
     {
         // Qt's own handling toggles branches and starts drags; the
         // selection is ours.
         FlagScope inMouse(m_inMouse);
-        QTreeWidget::mousePressEvent(event);
+        QTreeView::mousePressEvent(event);
     }
     if (index == 0) {
-        showSelection(m_shownSelection);
+        showSelection();
         return;
     }
     m_nodes->Select(index);
-    showSelection(m_shownSelection);
+    showSelection();
     emit NodeClick(m_nodes->Selected());
 }
 
 void TreeViewWidget::mouseReleaseEvent(QMouseEvent *event) {
     emitMouse(&TreeViewWidget::MouseUp, event, vbButton(event->button()));
     if (event->button() == Qt::LeftButton)
-        QTreeWidget::mouseReleaseEvent(event);
+        QTreeView::mouseReleaseEvent(event);
 }
 
 void TreeViewWidget::mouseDoubleClickEvent(QMouseEvent *event) {
@@ -282,23 +206,31 @@ void TreeViewWidget::mouseDoubleClickEvent(QMouseEvent *event) {
         return;
     {
         FlagScope inMouse(m_inMouse);
-        QTreeWidget::mouseDoubleClickEvent(event);
+        QTreeView::mouseDoubleClickEvent(event);
     }
-    showSelection(m_shownSelection);
+    showSelection();
     emit DblClick();
 }
 
 void TreeViewWidget::mouseMoveEvent(QMouseEvent *event) {
     emitMouse(&TreeViewWidget::MouseMove, event, vbButtons(event->buttons()));
-    QTreeWidget::mouseMoveEvent(event);
+    QTreeView::mouseMoveEvent(event);
 }
 
 void TreeViewWidget::keyPressEvent(QKeyEvent *event) {
     FlagScope inKey(m_inKeyPress);
-    QTreeWidget::keyPressEvent(event);
+    QTreeView::keyPressEvent(event);
+}
+
+// Nodes added since the last change are shown with the next picture, even
+// when code paints before the event loop runs.
+bool TreeViewWidget::viewportEvent(QEvent *event) {
+    if (event->type() == QEvent::Paint)
+        m_nodes->Flush();
+    return QTreeView::viewportEvent(event);
 }
 
 void TreeViewWidget::focusInEvent(QFocusEvent *event) {
-    QTreeWidget::focusInEvent(event);
-    showSelection(m_shownSelection);
+    QTreeView::focusInEvent(event);
+    showSelection();
 }

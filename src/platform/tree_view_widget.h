@@ -1,22 +1,23 @@
-// Shows a TreeView node collection in a QTreeWidget and raises the tree
-// view events the program's windows handle: NodeClick, Expand, Collapse,
-// DblClick and the mouse events with VB's button and shift codes.
+// Shows a TreeView node collection in a QTreeView and raises the tree view
+// events the program's windows handle: NodeClick, Expand, Collapse, DblClick
+// and the mouse events with VB's button and shift codes.
 //
-// The node collection is the truth: the widget mirrors every added, removed
-// or changed node, and a click or a key changes the collection's selection
-// and expanded state first, then raises the event. Children stay in order of
-// creation; nothing is sorted.
+// The node collection is the item model the view shows, and it is the truth
+// for the selection and the expanded branches: the view follows it, and a
+// click or a key changes the collection's selection and expanded state
+// first, then raises the event. Children stay in order of creation; nothing
+// is sorted and nothing is edited in place.
 #pragma once
 
 #include "platform/tree_view.h"
 
-#include <QHash>
-#include <QPointer>
-#include <QTreeWidget>
+#include <QTreeView>
+
+#include <memory>
 
 class ImageList;
 
-class TreeViewWidget : public QTreeWidget {
+class TreeViewWidget : public QTreeView {
     Q_OBJECT
 public:
     // A widget with a node collection of its own.
@@ -29,14 +30,15 @@ public:
     const TreeView &Nodes() const { return *m_nodes; }
 
     // Pictures for the nodes' Image and SelectedImage numbers; not owned.
+    // The view draws them at the list's picture size (or its first
+    // picture's size).
     void SetImageList(const ImageList *images);
 
     // Where the node's picture and text are drawn, in viewport coordinates;
     // an empty rectangle when the node is hidden in a collapsed branch.
     QRect NodeRect(int index) const;
-    QTreeWidgetItem *ItemOf(int index) const;
-    // The node shown by an item, 0 for none.
-    int IndexOfItem(const QTreeWidgetItem *item) const;
+    // The model index of a node; 0 gives the invisible root.
+    QModelIndex ModelIndexOf(int index) const;
 
 signals:
     // A click or a key selected the node (the node collection already has
@@ -60,27 +62,22 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
+    bool viewportEvent(QEvent *event) override;
 
 private:
     void setUp();
-    void rebuild();
-    void addItem(const TreeView::Node *node);
-    void removeItems(const TreeView::Node *node);
-    void showNode(const TreeView::Node *node);
-    void showExpanded(const TreeView::Node *node, bool expanded);
-    void showSelection(const TreeView::Node *previous);
-    void viewCurrentChanged(QTreeWidgetItem *current);
-    void viewExpanded(QTreeWidgetItem *item, bool expanded);
+    void followNodes();
+    void showExpanded(const QModelIndex &index, bool expanded);
+    void showSelection();
+    void viewCurrentChanged(const QModelIndex &current);
+    void viewExpanded(const QModelIndex &index, bool expanded);
     void emitMouse(void (TreeViewWidget::*signal)(int, int, int, int), QMouseEvent *event,
                    int button);
 
+    // Destroyed before the view's base classes, which still listen to it.
+    std::unique_ptr<TreeView> m_owned;
     TreeView *m_nodes;
-    QPointer<TreeView> m_owned;
-    const ImageList *m_images = nullptr;
-    QHash<const TreeView::Node *, QTreeWidgetItem *> m_items;
-    QHash<const QTreeWidgetItem *, const TreeView::Node *> m_nodesOfItems;
-    const TreeView::Node *m_shownSelection = nullptr;
-    // Set while the widget changes itself to follow the node collection, so
+    // Set while the view changes itself to follow the node collection, so
     // that those changes are not taken for the user's.
     bool m_following = false;
     bool m_inKeyPress = false;

@@ -1,5 +1,11 @@
+#include "platform/image_list.h"
 #include "platform/tree_view.h"
 
+#include <QAbstractItemModelTester>
+#include <QCoreApplication>
+#include <QFont>
+#include <QIcon>
+#include <QPixmap>
 #include <QSignalSpy>
 
 #include <stdexcept>
@@ -32,6 +38,27 @@ struct Sample {
             all << tree.Text(i);
         return all;
     }
+};
+
+// Collects the warnings Qt's model checker gives while it lives.
+struct WarningCollector {
+    inline static QStringList *current = nullptr;
+    QStringList messages;
+    QtMessageHandler previous;
+    WarningCollector() {
+        current = &messages;
+        previous = qInstallMessageHandler(
+            [](QtMsgType type, const QMessageLogContext &, const QString &message) {
+                if (type != QtDebugMsg && type != QtInfoMsg)
+                    current->append(message);
+            });
+    }
+    ~WarningCollector() {
+        qInstallMessageHandler(previous);
+        current = nullptr;
+    }
+    WarningCollector(const WarningCollector &) = delete;
+    WarningCollector &operator=(const WarningCollector &) = delete;
 };
 
 } // namespace
@@ -163,21 +190,25 @@ TEST(TreeView, SelectingANodeExpandsItsAncestors) {
 TEST(TreeView, SignalsTellAViewWhatChanged) {
     Sample s;
     TreeView &t = s.tree;
-    QSignalSpy added(&t, &TreeView::nodeAdded);
-    QSignalSpy removed(&t, &TreeView::nodeAboutToBeRemoved);
-    QSignalSpy changed(&t, &TreeView::nodeChanged);
+    t.Flush();
+    QSignalSpy inserted(&t, &QAbstractItemModel::rowsInserted);
+    QSignalSpy removing(&t, &QAbstractItemModel::rowsAboutToBeRemoved);
+    QSignalSpy changed(&t, &QAbstractItemModel::dataChanged);
     QSignalSpy expanded(&t, &TreeView::expandedChanged);
     QSignalSpy selection(&t, &TreeView::selectionChanged);
-    QSignalSpy cleared(&t, &TreeView::cleared);
+    QSignalSpy reset(&t, &QAbstractItemModel::modelReset);
 
     const int index = t.Add(4, "b1 phrase");
-    ASSERT_EQ(added.count(), 1);
-    EXPECT_EQ(added[0][0].value<const TreeView::Node *>(), t.NodeAt(index));
+    t.Flush();
+    ASSERT_EQ(inserted.count(), 1);
+    EXPECT_EQ(t.IndexOf(inserted[0][0].value<QModelIndex>()), 4);
+    EXPECT_EQ(inserted[0][1].toInt(), 0);
 
     t.SetImage(1, 2);
     t.SetImage(1, 2); // no change, no signal
     t.SetBold(1, true);
-    EXPECT_EQ(changed.count(), 2);
+    ASSERT_EQ(changed.count(), 2);
+    EXPECT_EQ(t.IndexOf(changed[1][0].value<QModelIndex>()), 1);
 
     t.SetExpanded(1, true);
     t.SetExpanded(1, true);
@@ -185,24 +216,135 @@ TEST(TreeView, SignalsTellAViewWhatChanged) {
     ASSERT_EQ(expanded.count(), 2);
     EXPECT_FALSE(expanded[1][1].toBool());
 
+    changed.clear();
     t.Select(index);
     EXPECT_EQ(selection.count(), 1);
-    // One removal signal for the removed node itself, sent while it is
-    // still in the tree.
+    // The selected node may show its selected picture.
+    ASSERT_EQ(changed.count(), 1);
+    EXPECT_EQ(t.IndexOf(changed[0][0].value<QModelIndex>()), index);
+
+    // One removal for the removed node itself, told while it is still in
+    // the tree.
     const TreeView::Node *b = t.NodeAt(2);
-    QObject::connect(&t, &TreeView::nodeAboutToBeRemoved, &t,
-                     [&](const TreeView::Node *node) { EXPECT_EQ(t.IndexOf(node), 2); });
+    QObject::connect(&t, &QAbstractItemModel::rowsAboutToBeRemoved, &t,
+                     [&](const QModelIndex &parent, int first) {
+                         EXPECT_EQ(t.IndexOf(t.index(first, 0, parent)), 2);
+                         EXPECT_EQ(t.IndexOf(b), 2);
+                     });
     t.Remove(2);
-    ASSERT_EQ(removed.count(), 1);
-    EXPECT_EQ(removed[0][0].value<const TreeView::Node *>(), b);
+    ASSERT_EQ(removing.count(), 1);
     EXPECT_EQ(t.IndexOf(b), 0);
     ASSERT_EQ(selection.count(), 2);
     EXPECT_EQ(selection[1][0].value<const TreeView::Node *>(), nullptr);
 
     t.Clear();
-    EXPECT_EQ(cleared.count(), 1);
+    EXPECT_EQ(reset.count(), 1);
     EXPECT_EQ(t.Count(), 0);
     EXPECT_EQ(t.Selected(), 0);
+    EXPECT_EQ(t.rowCount(), 0);
+}
+
+TEST(TreeView, TheModelShowsTheNodesInTreeOrder) {
+    Sample s;
+    TreeView &t = s.tree;
+    const WarningCollector warnings;
+    {
+        QAbstractItemModelTester tester(&t,
+                                        QAbstractItemModelTester::FailureReportingMode::Warning);
+        t.Flush();
+        EXPECT_EQ(t.rowCount(), 2);
+        const QModelIndex a1 = t.ModelIndex(3);
+        EXPECT_EQ(a1, t.index(0, 0, t.ModelIndex(1)));
+        EXPECT_EQ(a1.data().toString(), "a1");
+        EXPECT_EQ(t.rowCount(a1), 2);
+        EXPECT_EQ(t.IndexOf(t.index(1, 0, a1)), 7);
+        EXPECT_EQ(t.IndexOf(a1.parent()), 1);
+        EXPECT_EQ(t.IndexOf(t.index(1, 0, t.ModelIndex(2))), 8);
+        EXPECT_EQ(t.ModelIndex(0), QModelIndex());
+        EXPECT_EQ(t.IndexOf(QModelIndex()), 0);
+        EXPECT_THROW(t.ModelIndex(9), std::out_of_range);
+
+        t.Add(3, "p3");
+        t.Add(3, "p4");
+        t.Add(0, "C");
+        t.SetBold(9, true);
+        t.Remove(3);
+        t.Add(1, "a3");
+        t.Select(3);
+        t.Remove(1);
+        EXPECT_EQ(t.rowCount(), 2);
+        EXPECT_EQ(t.ModelIndex(1).data().toString(), "B");
+        EXPECT_EQ(t.ModelIndex(t.Count()).data().toString(), "C");
+        t.Clear();
+        t.Add(0, "again");
+        t.Flush();
+    }
+    EXPECT_TRUE(warnings.messages.isEmpty()) << warnings.messages.join('\n').toStdString();
+}
+
+TEST(TreeView, ShowsTextBoldAndTheSelectedPicture) {
+    TreeView t;
+    ImageList images(QSize(16, 16));
+    for (const QColor colour : {Qt::red, Qt::green}) {
+        QPixmap pixmap(16, 16);
+        pixmap.fill(colour);
+        images.Add(pixmap);
+    }
+    const auto colourOf = [&t](int index) {
+        const QIcon icon = t.ModelIndex(index).data(Qt::DecorationRole).value<QIcon>();
+        return icon.isNull() ? QColor() : icon.pixmap(16, 16).toImage().pixelColor(8, 8);
+    };
+    t.Add(0, "Folder", "FOLDER*X", 1, 2);
+    t.Add(1, "Subject", "SUBJECT*s.ito", 1);
+    t.Add(1, "Phrase", "s.ito*1*a*b*c", 7);
+    EXPECT_FALSE(colourOf(1).isValid()) << "no pictures before an image list";
+    t.SetImageList(&images);
+    t.SetBold(1, true);
+
+    const QModelIndex folder = t.ModelIndex(1);
+    EXPECT_EQ(folder.data().toString(), "Folder");
+    EXPECT_EQ(folder.data(Qt::AccessibleTextRole).toString(), "Folder");
+    EXPECT_TRUE(folder.data(Qt::FontRole).value<QFont>().bold());
+    EXPECT_FALSE(t.ModelIndex(2).data(Qt::FontRole).value<QFont>().bold());
+    EXPECT_EQ(colourOf(1), QColor(Qt::red));
+    t.Select(1);
+    EXPECT_EQ(colourOf(1), QColor(Qt::green));
+    // Without a selected picture a selected node keeps its picture.
+    t.Select(2);
+    EXPECT_EQ(colourOf(1), QColor(Qt::red));
+    EXPECT_EQ(colourOf(2), QColor(Qt::red));
+    EXPECT_FALSE(colourOf(3).isValid()) << "a number outside the list";
+    EXPECT_FALSE(t.flags(folder).testFlag(Qt::ItemIsEditable));
+}
+
+// Filling a branch node by node must not cost the views a change per node.
+TEST(TreeView, NodesAddedUnderOneParentReachTheViewsTogether) {
+    Sample s;
+    TreeView &t = s.tree;
+    t.Flush();
+    QSignalSpy inserted(&t, &QAbstractItemModel::rowsInserted);
+    for (int i = 0; i < 100; ++i)
+        t.Add(4, QString::number(i));
+    // The program sees them at once ...
+    EXPECT_EQ(t.Children(4), 100);
+    EXPECT_EQ(t.Text(t.ChildAt(4, 99)), "99");
+    // ... the views when the program returns to the event loop.
+    EXPECT_EQ(inserted.count(), 0);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(inserted.count(), 1);
+    EXPECT_EQ(inserted[0][1].toInt(), 0);
+    EXPECT_EQ(inserted[0][2].toInt(), 99);
+    EXPECT_EQ(t.rowCount(t.ModelIndex(4)), 100);
+
+    // Another parent or any other change tells the views first.
+    t.Add(4, "100");
+    t.Add(4, "101");
+    t.Add(2, "b3");
+    t.SetExpanded(2, true);
+    ASSERT_EQ(inserted.count(), 3);
+    EXPECT_EQ(inserted[1][1].toInt(), 100);
+    EXPECT_EQ(inserted[1][2].toInt(), 101);
+    EXPECT_EQ(t.IndexOf(inserted[2][0].value<QModelIndex>()), 2);
 }
 
 TEST(TreeView, BadIndexesThrow) {

@@ -1,6 +1,8 @@
 #include "platform/image_list.h"
 #include "platform/tree_view_widget.h"
 
+#include <QFont>
+#include <QIcon>
 #include <QPixmap>
 #include <QSignalSpy>
 #include <QTest>
@@ -38,17 +40,22 @@ struct ShownTree {
         QTest::mouseDClick(widget.viewport(), Qt::LeftButton, {}, at);
         QTest::mouseRelease(widget.viewport(), Qt::LeftButton, {}, at);
     }
-    QStringList childTexts(QTreeWidgetItem *item) const {
+    // The texts the view shows under a node (0 for the top level).
+    QStringList childTexts(int index) const {
+        const QModelIndex parent = widget.ModelIndexOf(index);
         QStringList texts;
-        for (int i = 0; i < item->childCount(); ++i)
-            texts << item->child(i)->text(0);
+        for (int row = 0; row < widget.model()->rowCount(parent); ++row)
+            texts << widget.model()->index(row, 0, parent).data().toString();
         return texts;
     }
+    QModelIndex at(int index) const { return widget.ModelIndexOf(index); }
+    bool shownExpanded(int index) const { return widget.isExpanded(at(index)); }
+    QColor colourOf(int index) const {
+        const QIcon icon = at(index).data(Qt::DecorationRole).value<QIcon>();
+        return icon.isNull() ? QColor() : icon.pixmap(16, 16).toImage().pixelColor(8, 8);
+    }
+    bool shownBold(int index) const { return at(index).data(Qt::FontRole).value<QFont>().bold(); }
 };
-
-QColor colourOf(const QIcon &icon) {
-    return icon.isNull() ? QColor() : icon.pixmap(16, 16).toImage().pixelColor(8, 8);
-}
 
 } // namespace
 
@@ -65,7 +72,7 @@ TEST(TreeViewWidget, AClickSelectsTheNodeAndRaisesNodeClickWithItsIndex) {
     ASSERT_EQ(clicks.count(), 1);
     EXPECT_EQ(clicks[0][0].toInt(), 4);
     EXPECT_EQ(selectedAtClick, 4) << "the selection is updated before the event";
-    EXPECT_EQ(t.widget.currentItem(), t.widget.ItemOf(4));
+    EXPECT_EQ(t.widget.currentIndex(), t.at(4));
 
     t.click(7);
     ASSERT_EQ(clicks.count(), 2);
@@ -89,7 +96,7 @@ TEST(TreeViewWidget, ARightClickReportsTheButtonAndKeepsTheSelection) {
     t.click(4, Qt::RightButton);
     EXPECT_EQ(clicks.count(), 0);
     EXPECT_EQ(t.nodes.Selected(), 3);
-    EXPECT_EQ(t.widget.currentItem(), t.widget.ItemOf(3));
+    EXPECT_EQ(t.widget.currentIndex(), t.at(3));
     ASSERT_EQ(downs.count(), 1);
     EXPECT_EQ(downs[0][0].toInt(), 2);
     EXPECT_EQ(ups.count(), 1);
@@ -115,23 +122,23 @@ TEST(TreeViewWidget, DoubleClickAndMouseMoveAreReported) {
     EXPECT_EQ(doubles.count(), 1);
 }
 
-TEST(TreeViewWidget, MirrorsRemovalsAndKeepsIndexesOfTheRemainingNodes) {
+TEST(TreeViewWidget, FollowsRemovalsAndKeepsIndexesOfTheRemainingNodes) {
     ShownTree t;
     t.nodes.SetExpanded(1, true);
     t.nodes.SetExpanded(2, true);
     t.nodes.Select(6);
-    ASSERT_EQ(t.widget.topLevelItemCount(), 2);
+    ASSERT_EQ(t.childTexts(0), QStringList({"Installed", "Random"}));
 
     t.nodes.Remove(3); // Family with both phrases, the selected one among them
     EXPECT_EQ(t.nodes.Selected(), 0);
-    EXPECT_EQ(t.widget.currentItem(), nullptr);
-    EXPECT_TRUE(t.widget.selectedItems().isEmpty());
-    EXPECT_EQ(t.childTexts(t.widget.topLevelItem(0)), QStringList({"Animals"}));
+    EXPECT_FALSE(t.widget.currentIndex().isValid());
+    EXPECT_TRUE(t.widget.selectionModel()->selectedIndexes().isEmpty());
+    EXPECT_EQ(t.childTexts(1), QStringList({"Animals"}));
 
     // Indexes shifted down: 3 is now Animals, 4 Colours.
-    EXPECT_EQ(t.widget.ItemOf(3)->text(0), "Animals");
-    EXPECT_EQ(t.widget.ItemOf(4)->text(0), "Colours");
-    EXPECT_EQ(t.widget.IndexOfItem(t.widget.topLevelItem(1)->child(0)), 4);
+    EXPECT_EQ(t.at(3).data().toString(), "Animals");
+    EXPECT_EQ(t.at(4).data().toString(), "Colours");
+    EXPECT_EQ(t.nodes.IndexOf(t.widget.model()->index(0, 0, t.at(2))), 4);
     QSignalSpy clicks(&t.widget, &TreeViewWidget::NodeClick);
     t.click(4);
     ASSERT_EQ(clicks.count(), 1);
@@ -139,11 +146,13 @@ TEST(TreeViewWidget, MirrorsRemovalsAndKeepsIndexesOfTheRemainingNodes) {
     EXPECT_EQ(t.nodes.Text(t.nodes.Selected()), "Colours");
 
     t.nodes.Remove(2);
-    EXPECT_EQ(t.widget.topLevelItemCount(), 1);
+    EXPECT_EQ(t.childTexts(0), QStringList({"Installed"}));
     t.nodes.Clear();
-    EXPECT_EQ(t.widget.topLevelItemCount(), 0);
+    EXPECT_EQ(t.widget.model()->rowCount(), 0);
+    EXPECT_FALSE(t.widget.currentIndex().isValid());
     EXPECT_EQ(t.nodes.Add(0, "again"), 1);
-    EXPECT_EQ(t.widget.topLevelItem(0)->text(0), "again");
+    EXPECT_EQ(t.childTexts(0), QStringList({"again"}));
+    EXPECT_FALSE(t.widget.NodeRect(1).isEmpty());
 }
 
 TEST(TreeViewWidget, ChildrenKeepTheirOrderOfCreation) {
@@ -152,9 +161,8 @@ TEST(TreeViewWidget, ChildrenKeepTheirOrderOfCreation) {
     t.nodes.Add(2, "Apple");
     t.nodes.Add(0, "Beta");
     t.nodes.Add(0, "Alpha");
-    EXPECT_EQ(t.childTexts(t.widget.topLevelItem(1)), QStringList({"Colours", "Zebra", "Apple"}));
-    EXPECT_EQ(t.childTexts(t.widget.invisibleRootItem()),
-              QStringList({"Installed", "Random", "Beta", "Alpha"}));
+    EXPECT_EQ(t.childTexts(2), QStringList({"Colours", "Zebra", "Apple"}));
+    EXPECT_EQ(t.childTexts(0), QStringList({"Installed", "Random", "Beta", "Alpha"}));
 }
 
 TEST(TreeViewWidget, ExpandingFollowsTheNodesEitherWay) {
@@ -167,7 +175,7 @@ TEST(TreeViewWidget, ExpandingFollowsTheNodesEitherWay) {
 
     // By code.
     t.nodes.SetExpanded(1, true);
-    EXPECT_TRUE(t.widget.ItemOf(1)->isExpanded());
+    EXPECT_TRUE(t.shownExpanded(1));
     ASSERT_EQ(expands.count(), 1);
     EXPECT_EQ(expands[0][0].toInt(), 1);
 
@@ -187,13 +195,13 @@ TEST(TreeViewWidget, ExpandingFollowsTheNodesEitherWay) {
 
     t.doubleClick(1);
     EXPECT_FALSE(t.nodes.Expanded(1));
-    EXPECT_FALSE(t.widget.ItemOf(1)->isExpanded());
+    EXPECT_FALSE(t.shownExpanded(1));
     EXPECT_EQ(collapses.count(), 2);
 
     // Selecting a hidden node opens its branch.
     t.nodes.Select(7);
-    EXPECT_TRUE(t.widget.ItemOf(1)->isExpanded());
-    EXPECT_TRUE(t.widget.ItemOf(3)->isExpanded());
+    EXPECT_TRUE(t.shownExpanded(1));
+    EXPECT_TRUE(t.shownExpanded(3));
     EXPECT_FALSE(t.widget.NodeRect(7).isEmpty());
 }
 
@@ -219,26 +227,26 @@ TEST(TreeViewWidget, ShowsTextBoldAndTheSelectedPicture) {
     }
     t.widget.SetImageList(&images);
     t.nodes.SetBold(1, true);
-    EXPECT_TRUE(t.widget.ItemOf(1)->font(0).bold());
-    EXPECT_FALSE(t.widget.ItemOf(3)->font(0).bold());
-    EXPECT_EQ(colourOf(t.widget.ItemOf(1)->icon(0)), QColor(Qt::red));
-    EXPECT_TRUE(t.widget.ItemOf(6)->icon(0).isNull());
+    EXPECT_TRUE(t.shownBold(1));
+    EXPECT_FALSE(t.shownBold(3));
+    EXPECT_EQ(t.colourOf(1), QColor(Qt::red));
+    EXPECT_FALSE(t.colourOf(6).isValid());
 
     t.nodes.SetExpanded(1, true);
     t.click(3);
-    EXPECT_EQ(colourOf(t.widget.ItemOf(3)->icon(0)), QColor(Qt::yellow));  // picture 6
-    EXPECT_EQ(colourOf(t.widget.ItemOf(4)->icon(0)), QColor(Qt::magenta)); // picture 5
+    EXPECT_EQ(t.colourOf(3), QColor(Qt::yellow));  // picture 6
+    EXPECT_EQ(t.colourOf(4), QColor(Qt::magenta)); // picture 5
     t.click(4);
-    EXPECT_EQ(colourOf(t.widget.ItemOf(3)->icon(0)), QColor(Qt::magenta));
-    EXPECT_EQ(colourOf(t.widget.ItemOf(4)->icon(0)), QColor(Qt::yellow));
+    EXPECT_EQ(t.colourOf(3), QColor(Qt::magenta));
+    EXPECT_EQ(t.colourOf(4), QColor(Qt::yellow));
 
     // A node without a selected picture keeps its picture when selected.
     t.click(1);
-    EXPECT_EQ(colourOf(t.widget.ItemOf(1)->icon(0)), QColor(Qt::red));
+    EXPECT_EQ(t.colourOf(1), QColor(Qt::red));
     t.nodes.SetImage(1, 2);
-    EXPECT_EQ(colourOf(t.widget.ItemOf(1)->icon(0)), QColor(Qt::green));
+    EXPECT_EQ(t.colourOf(1), QColor(Qt::green));
     t.nodes.SetText(1, "Soggetti");
-    EXPECT_EQ(t.widget.ItemOf(1)->text(0), "Soggetti");
+    EXPECT_EQ(t.at(1).data().toString(), "Soggetti");
 }
 
 TEST(TreeViewWidget, ShowsANodeCollectionThatWasFilledBefore) {
@@ -247,11 +255,18 @@ TEST(TreeViewWidget, ShowsANodeCollectionThatWasFilledBefore) {
     nodes.Add(1, "Subject");
     nodes.Add(2, "Phrase");
     nodes.Select(3);
-    TreeViewWidget widget(nodes);
-    ASSERT_EQ(widget.topLevelItemCount(), 1);
-    EXPECT_EQ(widget.ItemOf(3)->text(0), "Phrase");
-    EXPECT_EQ(widget.currentItem(), widget.ItemOf(3));
-    EXPECT_TRUE(widget.ItemOf(2)->isExpanded());
+    {
+        TreeViewWidget widget(nodes);
+        EXPECT_EQ(widget.model(), &nodes);
+        ASSERT_EQ(widget.model()->rowCount(), 1);
+        EXPECT_EQ(widget.currentIndex(), widget.ModelIndexOf(3));
+        EXPECT_TRUE(widget.isExpanded(widget.ModelIndexOf(2)));
+        EXPECT_TRUE(widget.isExpanded(widget.ModelIndexOf(1)));
+    }
+    // The collection outlives the widget.
+    nodes.Add(3, "More");
+    nodes.Remove(2);
+    EXPECT_EQ(nodes.Count(), 1);
 }
 
 TEST(TreeViewWidget, AClickOnTheBranchSignTogglesWithoutChoosingTheNode) {
@@ -266,4 +281,39 @@ TEST(TreeViewWidget, AClickOnTheBranchSignTogglesWithoutChoosingTheNode) {
     EXPECT_EQ(expands.count(), 1);
     EXPECT_EQ(clicks.count(), 0);
     EXPECT_EQ(t.nodes.Selected(), 2);
+}
+
+TEST(TreeViewWidget, ABranchOpenWithoutChildrenShowsItsNewChildren) {
+    ShownTree t;
+    t.nodes.SetExpanded(1, true);
+    t.nodes.SetExpanded(4, true); // no children yet
+    const int first = t.nodes.Add(4, "first");
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(t.shownExpanded(4));
+    EXPECT_FALSE(t.widget.NodeRect(first).isEmpty());
+
+    // Emptied and filled again, as the random folder is.
+    t.nodes.SetExpanded(2, true);
+    QSignalSpy collapses(&t.widget, &TreeViewWidget::Collapse);
+    t.nodes.Remove(5);
+    EXPECT_TRUE(t.nodes.Expanded(2));
+    EXPECT_EQ(collapses.count(), 0);
+    const int again = t.nodes.Add(2, "Numbers");
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(t.shownExpanded(2));
+    EXPECT_FALSE(t.widget.NodeRect(again).isEmpty());
+}
+
+TEST(TreeViewWidget, NodesAddedByCodeShowAtTheNextPaint) {
+    ShownTree t;
+    t.nodes.SetExpanded(1, true);
+    t.nodes.SetExpanded(3, true);
+    t.widget.viewport()->repaint();
+    const QRect father = t.widget.NodeRect(7);
+    for (int i = 0; i < 50; ++i)
+        t.nodes.Add(3, QString::number(i));
+    // Painted before the event loop runs: the view asks for no rows itself.
+    t.widget.viewport()->repaint();
+    const QPoint below = father.center() + QPoint(0, father.height());
+    EXPECT_EQ(t.widget.indexAt(below).data().toString(), "0");
 }

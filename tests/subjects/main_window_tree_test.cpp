@@ -52,7 +52,9 @@ protected:
     }
     // The user opens a branch (its plus sign).
     void open(int index) { nodes().SetExpanded(index, true); }
-    QString shownText(int index) { return main->TreeFoldersView->ItemOf(index)->text(0); }
+    QString shownText(int index) {
+        return main->TreeFoldersView->ModelIndexOf(index).data().toString();
+    }
 
     std::unique_ptr<frmMain> main;
 };
@@ -66,13 +68,17 @@ TEST_F(MainWindowTreeTest, ClickingAnInstalledSubjectShowsItsPhrases) {
     EXPECT_EQ(nodes().Selected(), food);
     ASSERT_EQ(nodes().Children(food), 4);
     EXPECT_EQ(shownText(nodes().Child(food)), QStringLiteral("Fot1"));
-    EXPECT_EQ(main->TreeFoldersView->ItemOf(food)->childCount(), 4);
+    EXPECT_EQ(main->TreeFoldersView->model()->rowCount(main->TreeFoldersView->ModelIndexOf(food)),
+              4);
     // The subject opens on its phrases, so the user sees them at once.
     EXPECT_TRUE(nodes().Expanded(food));
-    EXPECT_TRUE(main->TreeFoldersView->ItemOf(food)->isExpanded());
+    EXPECT_TRUE(main->TreeFoldersView->isExpanded(main->TreeFoldersView->ModelIndexOf(food)));
     // The pictures of ImageList2 reach the widget.
     EXPECT_EQ(main->ImageList2.Count(), 11);
-    EXPECT_FALSE(main->TreeFoldersView->ItemOf(nodes().Child(food))->icon(0).isNull());
+    EXPECT_FALSE(main->TreeFoldersView->ModelIndexOf(nodes().Child(food))
+                     .data(Qt::DecorationRole)
+                     .value<QIcon>()
+                     .isNull());
     EXPECT_TRUE(main->isEnabled());
 
     // Folder pictures follow the branch closing too.
@@ -90,7 +96,7 @@ TEST_F(MainWindowTreeTest, RandomFoldersDrawAndEmptyOnEachClick) {
     EXPECT_EQ(nodes().Image(2), 2);
     press(2);
     EXPECT_EQ(nodes().Children(2), 0);
-    EXPECT_EQ(main->TreeFoldersView->ItemOf(2)->childCount(), 0);
+    EXPECT_EQ(main->TreeFoldersView->model()->rowCount(main->TreeFoldersView->ModelIndexOf(2)), 0);
     EXPECT_EQ(nodes().Image(2), 1);
 
     press(3);
