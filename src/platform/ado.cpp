@@ -227,13 +227,15 @@ QByteArray bytesOf(const QVariant &value) {
     return value.toString().toUtf8();
 }
 
-// One write and its own transaction, unless the caller already opened one.
+// One write (or one consistent read) and its own transaction, unless the
+// caller already opened one.
 class Transaction {
 public:
-    Transaction(sqlite3 *db, const QString &path) : m_db(db), m_path(path) {
+    enum Kind { Write, Read };
+    Transaction(sqlite3 *db, const QString &path, Kind kind = Write) : m_db(db), m_path(path) {
         m_own = sqlite3_get_autocommit(db) != 0;
         if (m_own)
-            exec("BEGIN IMMEDIATE");
+            exec(kind == Write ? "BEGIN IMMEDIATE" : "BEGIN");
     }
     ~Transaction() {
         if (m_own && !m_done)
@@ -472,84 +474,101 @@ void Connection::CreateDatabase(const QString &path) {
 
 // ---------------------------------------------------------------------------
 
+// One row as Open (or the re-read after a write) found it.
+struct Recordset::Row {
+    qint64 key = 0;            // rowid (keyed recordsets)
+    QVector<QVariant> values;  // every value but the long binary ones
+    QVector<qint64> blobSizes; // empty, or per field: -1, or the length of a
+                               // long binary value left in the file
+    bool holdsBlob(int index) const { return !blobSizes.isEmpty() && blobSizes[index] >= 0; }
+};
+
 struct Recordset::Impl {
     sqlite3 *db = nullptr;
     QString path;
     QString sql;
 
-    // Keyed recordsets read one table by rowid; snapshots hold their rows.
+    // Keyed recordsets know their table and each row's key; snapshots are
+    // read-only and hold every value.
     bool keyed = false;
     QString table; // quoted
     QStringList names;
     QStringList columnSql; // quoted column names (keyed)
-    QVector<bool> lazy;    // long binary columns left out of the row fetch (keyed)
-    QVector<qint64> keys;
-    QVector<QVector<QVariant>> rows;
+    QString rowList;       // the select list that reads one row (keyed)
+    QVector<Row> rows;
     QVector<bool> deleted;
     int pos = 0;
 
-    sqlite3_stmt *fetch = nullptr;
-
-    // The current row as last read; for lazy columns the value's length.
-    int loadedPos = -2;
-    bool gone = false;
-    QVector<QVariant> values;
-    QVector<std::optional<QVariant>> lazyValues;
+    // Long binary values of the current row read so far, and where GetChunk
+    // goes on; both start again on another row.
+    int currentPos = -2;
+    QVector<std::optional<QVariant>> blobValues;
     QVector<qint64> chunkOffsets;
 
     enum class Mode { None, Adding, Editing };
     Mode mode = Mode::None;
     QMap<int, QVariant> pending;
 
-    ~Impl() { sqlite3_finalize(fetch); }
-
     int size() const { return int(deleted.size()); }
     int liveCount() const { return int(deleted.count(false)); }
     bool onRow() const { return pos >= 0 && pos < size(); }
 
-    void invalidate() { loadedPos = -2; }
+    void invalidate() { currentPos = -2; }
 
-    void load() {
-        if (loadedPos == pos)
+    void enterRow() {
+        if (currentPos == pos)
             return;
         const int n = int(names.size());
-        values = QVector<QVariant>(n);
-        lazyValues = QVector<std::optional<QVariant>>(n);
+        blobValues = QVector<std::optional<QVariant>>(n);
         chunkOffsets = QVector<qint64>(n, 0);
-        gone = false;
-        if (keyed) {
-            sqlite3_reset(fetch);
-            sqlite3_bind_int64(fetch, 1, keys[pos]);
-            const int rc = sqlite3_step(fetch);
-            if (rc == SQLITE_ROW) {
-                for (int i = 0; i < n; ++i)
-                    values[i] = columnValue(fetch, i);
-            } else if (rc == SQLITE_DONE) {
-                gone = true; // removed by someone else since Open
-            } else {
-                const int code = rc;
-                sqlite3_reset(fetch);
-                fail(db, code, path, sql);
-            }
-            sqlite3_reset(fetch);
-        } else {
-            values = rows[pos];
-        }
-        loadedPos = pos;
+        currentPos = pos;
     }
 
-    QVariant lazyValue(int index) {
-        if (!lazyValues[index]) {
+    // Reads a row of the keyed select list: the fields, then per field the
+    // length of a long binary value (Null for any other value), then the key.
+    Row readRow(sqlite3_stmt *stmt) const {
+        const int n = int(names.size());
+        Row row;
+        row.key = sqlite3_column_int64(stmt, 2 * n);
+        row.values.resize(n);
+        for (int i = 0; i < n; ++i) {
+            if (sqlite3_column_type(stmt, n + i) == SQLITE_NULL) {
+                row.values[i] = columnValue(stmt, i);
+                continue;
+            }
+            if (row.blobSizes.isEmpty())
+                row.blobSizes = QVector<qint64>(n, -1);
+            row.blobSizes[i] = sqlite3_column_int64(stmt, n + i);
+        }
+        return row;
+    }
+
+    // Reads the stored row again by key after a write, so the cached values
+    // are what the file holds (defaults, conversions, triggers included).
+    Row rereadRow(qint64 key) const {
+        Statement st(db, QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(rowList, table),
+                     path);
+        sqlite3_bind_int64(st.get(), 1, key);
+        if (st.step())
+            return readRow(st.get());
+        Row row;
+        row.key = key;
+        row.values.resize(names.size());
+        return row;
+    }
+
+    QVariant blobValue(int index) {
+        if (!blobValues[index]) {
             Statement st(
                 db,
                 QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(columnSql[index], table),
                 path);
-            sqlite3_bind_int64(st.get(), 1, keys[pos]);
+            sqlite3_bind_int64(st.get(), 1, rows[pos].key);
             if (!st.step())
-                recordDeleted();
-            lazyValues[index] = columnValue(st.get(), 0);
+                recordDeleted(); // removed by someone else since Open
+            blobValues[index] = columnValue(st.get(), 0);
         }
-        return *lazyValues[index];
+        return *blobValues[index];
     }
 };
 
@@ -609,6 +628,10 @@ void Recordset::Open(const QString &sqlText, Connection &connection, const QVari
             }
         }
     }
+
+    // The schema look-ups and the rows come from one read transaction, so
+    // the rows are one consistent state of the file.
+    Transaction tx(impl->db, impl->path, Transaction::Read);
     if (keyed) {
         Statement st(impl->db,
                      QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND "
@@ -634,46 +657,54 @@ void Recordset::Open(const QString &sqlText, Connection &connection, const QVari
             }
         }
         impl->names = listed.isEmpty() ? allColumns : listed;
-        QStringList fetchList;
+        // The caller's fields come first, so an ORDER BY by position still
+        // names them; the blob lengths and the key follow. A long binary value
+        // (any value of a column declared so, or any stored blob) is left in
+        // the file: typeof() and length() of a blob are answered from its
+        // header without reading its content.
+        QStringList fields;
+        QStringList sizes;
         for (const QString &name : std::as_const(impl->names)) {
-            const QString quoted = quoteIdentifier(name);
-            const bool lazy = isLongBinaryType(declared.value(name.toLower()));
-            impl->columnSql << quoted;
-            impl->lazy << lazy;
-            fetchList << (lazy ? QStringLiteral("length(%1)").arg(quoted) : quoted);
+            const QString c = quoteIdentifier(name);
+            impl->columnSql << c;
+            if (isLongBinaryType(declared.value(name.toLower()))) {
+                fields << QStringLiteral("NULL");
+                sizes << QStringLiteral("CASE typeof(%1) WHEN 'null' THEN NULL WHEN 'blob' THEN "
+                                        "length(%1) ELSE length(CAST(%1 AS BLOB)) END")
+                             .arg(c);
+            } else {
+                fields
+                    << QStringLiteral("CASE WHEN typeof(%1) = 'blob' THEN NULL ELSE %1 END").arg(c);
+                sizes << QStringLiteral("CASE WHEN typeof(%1) = 'blob' THEN length(%1) END").arg(c);
+            }
         }
-        // The keys query shares the caller's filter and order; if it cannot be
-        // prepared (a rowid-less table, ORDER BY by position) the snapshot
-        // path below still gives the caller its rows or the real error.
-        const QString keySql = QStringLiteral("SELECT %1.rowid FROM %1 %2").arg(impl->table, rest);
+        impl->rowList = (fields + sizes + QStringList{impl->table + QStringLiteral(".rowid")})
+                            .join(QLatin1String(", "));
+        // The caller's own filter and order. If this cannot be prepared (a
+        // rowid-less table, for one) the snapshot path below still gives the
+        // caller its rows or the real error.
+        const QString keyedSql =
+            QStringLiteral("SELECT %1 FROM %2 %3").arg(impl->rowList, impl->table, rest);
         sqlite3_stmt *raw = nullptr;
-        const QByteArray keyUtf8 = keySql.toUtf8();
-        if (sqlite3_prepare_v2(impl->db, keyUtf8.constData(), int(keyUtf8.size()), &raw, nullptr) !=
-            SQLITE_OK) {
-            sqlite3_finalize(raw);
+        const QByteArray keyedUtf8 = keyedSql.toUtf8();
+        const int rc = sqlite3_prepare_v2(impl->db, keyedUtf8.constData(), int(keyedUtf8.size()),
+                                          &raw, nullptr);
+        sqlite3_finalize(raw);
+        if (rc != SQLITE_OK) {
             keyed = false;
         } else {
-            sqlite3_finalize(raw);
-            Statement keys(impl->db, keySql, impl->path);
-            checkParamCount(keys.get(), params);
-            bindAll(keys.get(), params);
-            while (keys.step())
-                impl->keys << sqlite3_column_int64(keys.get(), 0);
-            const QString fetchSql = QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
-                                         .arg(fetchList.join(QLatin1String(", ")), impl->table);
-            const QByteArray fetchUtf8 = fetchSql.toUtf8();
-            const int rc = sqlite3_prepare_v2(impl->db, fetchUtf8.constData(),
-                                              int(fetchUtf8.size()), &impl->fetch, nullptr);
-            if (rc != SQLITE_OK)
-                fail(impl->db, rc, impl->path, sql);
+            Statement st(impl->db, keyedSql, impl->path);
+            checkParamCount(st.get(), params);
+            bindAll(st.get(), params);
+            while (st.step())
+                impl->rows << impl->readRow(st.get());
         }
     }
 
     if (!keyed) {
         impl->names.clear();
         impl->columnSql.clear();
-        impl->lazy.clear();
-        impl->keys.clear();
+        impl->rows.clear();
         Statement st(impl->db, sql, impl->path);
         checkParamCount(st.get(), params);
         bindAll(st.get(), params);
@@ -681,14 +712,16 @@ void Recordset::Open(const QString &sqlText, Connection &connection, const QVari
         for (int i = 0; i < n; ++i)
             impl->names << QString::fromUtf8(sqlite3_column_name(st.get(), i));
         while (st.step()) {
-            QVector<QVariant> row(n);
+            Row row;
+            row.values.resize(n);
             for (int i = 0; i < n; ++i)
-                row[i] = columnValue(st.get(), i);
+                row.values[i] = columnValue(st.get(), i);
             impl->rows << row;
         }
     }
+    tx.commit();
     impl->keyed = keyed;
-    impl->deleted = QVector<bool>(keyed ? impl->keys.size() : impl->rows.size(), false);
+    impl->deleted = QVector<bool>(impl->rows.size(), false);
     impl->pos = 0;
     d = std::move(impl);
     m_conn = &connection;
@@ -811,10 +844,10 @@ void Recordset::Update() {
         for (int i = 0; i < values.size(); ++i)
             bindValue(st.get(), i + 1, values[i]);
         st.step();
-        const qint64 key = sqlite3_last_insert_rowid(d->db);
+        const Row row = d->rereadRow(sqlite3_last_insert_rowid(d->db));
         tx.commit();
         // The new row becomes the current one, so its AutoNumber can be read.
-        d->keys << key;
+        d->rows << row;
         d->deleted << false;
         d->pos = d->size() - 1;
     } else {
@@ -833,11 +866,13 @@ void Recordset::Update() {
                      d->path);
         for (int i = 0; i < values.size(); ++i)
             bindValue(st.get(), i + 1, values[i]);
-        sqlite3_bind_int64(st.get(), int(values.size()) + 1, d->keys[d->pos]);
+        sqlite3_bind_int64(st.get(), int(values.size()) + 1, d->rows[d->pos].key);
         st.step();
         if (sqlite3_changes(d->db) == 0)
             recordDeleted();
+        Row row = d->rereadRow(d->rows[d->pos].key);
         tx.commit();
+        d->rows[d->pos] = std::move(row);
     }
     d->mode = Impl::Mode::None;
     d->pending.clear();
@@ -862,7 +897,7 @@ void Recordset::Delete() {
     d->pending.clear();
     Transaction tx(d->db, d->path);
     Statement st(d->db, QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(d->table), d->path);
-    sqlite3_bind_int64(st.get(), 1, d->keys[d->pos]);
+    sqlite3_bind_int64(st.get(), 1, d->rows[d->pos].key);
     st.step();
     tx.commit();
     d->deleted[d->pos] = true;
@@ -900,54 +935,49 @@ QString Recordset::fieldName(int index) const {
     return d->names.value(index);
 }
 
-QVariant Recordset::fieldValue(int index) const {
+// The stored current row when the field's value comes from it; nullptr when
+// it comes from a pending change (or the row being added).
+const Recordset::Row *Recordset::storedRow(int index) const {
     requireOpen();
-    if (d->mode == Impl::Mode::Adding)
-        return d->pending.value(index);
-    if (d->mode == Impl::Mode::Editing && d->pending.contains(index))
-        return d->pending.value(index);
+    if (d->mode == Impl::Mode::Adding ||
+        (d->mode == Impl::Mode::Editing && d->pending.contains(index)))
+        return nullptr;
     if (!d->onRow())
         noCurrentRecord();
     if (d->deleted[d->pos])
         recordDeleted();
-    d->load();
-    if (d->gone)
-        recordDeleted();
-    if (d->keyed && d->lazy[index]) {
-        if (!d->values[index].isValid())
-            return QVariant();
-        return d->lazyValue(index);
-    }
-    return d->values[index];
+    d->enterRow();
+    return &d->rows[d->pos];
+}
+
+QVariant Recordset::fieldValue(int index) const {
+    const Row *row = storedRow(index);
+    if (!row)
+        return d->pending.value(index);
+    if (row->holdsBlob(index))
+        return d->blobValue(index);
+    return row->values[index];
 }
 
 bool Recordset::fieldIsNull(int index) const {
-    requireOpen();
-    if (d->mode == Impl::Mode::None && d->keyed && d->lazy[index] && d->onRow() &&
-        !d->deleted[d->pos]) {
-        d->load();
-        if (d->gone)
-            recordDeleted();
-        return !d->values[index].isValid();
-    }
-    return isNullValue(fieldValue(index));
+    const Row *row = storedRow(index);
+    if (!row)
+        return isNullValue(d->pending.value(index));
+    return !row->holdsBlob(index) && isNullValue(row->values[index]);
 }
 
 qint64 Recordset::fieldSize(int index) const {
-    requireOpen();
-    if (d->mode == Impl::Mode::None && d->keyed && d->lazy[index] && d->onRow() &&
-        !d->deleted[d->pos]) {
-        d->load();
-        if (d->gone)
-            recordDeleted();
-        return d->values[index].isValid() ? d->values[index].toLongLong() : 0;
-    }
-    return bytesOf(fieldValue(index)).size();
+    const Row *row = storedRow(index);
+    if (!row)
+        return bytesOf(d->pending.value(index)).size();
+    if (row->holdsBlob(index))
+        return row->blobSizes[index];
+    return bytesOf(row->values[index]).size();
 }
 
 QByteArray Recordset::fieldChunk(int index, qint64 size) const {
     const QByteArray all = bytesOf(fieldValue(index));
-    if (d->chunkOffsets.size() <= index) // no row loaded: a row being added
+    if (!storedRow(index)) // a pending value: no position to go on from
         return size < 0 ? all : all.left(size);
     qint64 &offset = d->chunkOffsets[index];
     const QByteArray chunk = size < 0 ? all.mid(offset) : all.mid(offset, size);

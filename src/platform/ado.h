@@ -151,9 +151,11 @@ public:
 private:
     friend class Field;
     struct Impl;
+    struct Row;
     std::unique_ptr<Impl> d;
     Connection *m_conn = nullptr;
 
+    const Row *storedRow(int index) const;
     QVariant fieldValue(int index) const;
     void setFieldValue(int index, const QVariant &value);
     QByteArray fieldChunk(int index, qint64 size) const;
