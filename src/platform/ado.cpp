@@ -3,6 +3,7 @@
 #include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
+#include <QList>
 #include <QMap>
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -11,6 +12,7 @@
 
 #include <limits>
 #include <optional>
+#include <utility>
 
 namespace ado {
 
@@ -271,6 +273,82 @@ bool isLongBinaryType(const QString &declaredType) {
            t.contains(QLatin1String("IMAGE")) || t.contains(QLatin1String("OLE"));
 }
 
+// A connection string value as OLE DB writes it: enclosed in double quotes
+// (a double quote inside doubled) when it holds a separator, a quote or
+// blanks at either end, as-is otherwise.
+QString connectionValue(const QString &value) {
+    const bool plain = !value.contains(QLatin1Char(';')) && !value.contains(QLatin1Char('"')) &&
+                       !value.contains(QLatin1Char('\'')) && value.trimmed() == value;
+    if (plain)
+        return value;
+    QString quoted = value;
+    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
+// Splits "key=value;..." into lower-case keys (blanks simplified) and values.
+// A value may be enclosed in double or single quotes, with that quote
+// doubled inside; then it may hold ";" and keeps its blanks. A value that
+// opens a quote and never closes it is taken as written.
+QList<std::pair<QString, QString>> parseConnectionString(const QString &text) {
+    QList<std::pair<QString, QString>> pairs;
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    const auto isBlank = [](QChar c) { return c.isSpace(); };
+    while (i < n) {
+        const qsizetype eq = text.indexOf(QLatin1Char('='), i);
+        const qsizetype semicolon = text.indexOf(QLatin1Char(';'), i);
+        if (eq < 0 || (semicolon >= 0 && semicolon < eq)) {
+            // A part without "=": nothing to take.
+            if (semicolon < 0)
+                break;
+            i = semicolon + 1;
+            continue;
+        }
+        const QString key = text.mid(i, eq - i).simplified().toLower();
+        qsizetype v = eq + 1;
+        while (v < n && isBlank(text[v]))
+            ++v;
+        QString value;
+        bool quotedValue = false;
+        if (v < n && (text[v] == QLatin1Char('"') || text[v] == QLatin1Char('\''))) {
+            const QChar quote = text[v];
+            qsizetype j = v + 1;
+            QString inner;
+            bool closed = false;
+            while (j < n) {
+                if (text[j] == quote) {
+                    if (j + 1 < n && text[j + 1] == quote) {
+                        inner += quote;
+                        j += 2;
+                        continue;
+                    }
+                    closed = true;
+                    ++j;
+                    break;
+                }
+                inner += text[j++];
+            }
+            // Only blanks may follow the closing quote before the next ";".
+            qsizetype k = j;
+            while (k < n && isBlank(text[k]))
+                ++k;
+            if (closed && (k == n || text[k] == QLatin1Char(';'))) {
+                value = inner;
+                quotedValue = true;
+                i = k + 1;
+            }
+        }
+        if (!quotedValue) {
+            const qsizetype end = text.indexOf(QLatin1Char(';'), eq + 1);
+            value = text.mid(eq + 1, end < 0 ? -1 : end - eq - 1).trimmed();
+            i = end < 0 ? n : end + 1;
+        }
+        pairs.append({key, value});
+    }
+    return pairs;
+}
+
 const QString kIdent = QStringLiteral(R"((?:\[[^\]]+\]|"[^"]+"|`[^`]+`|[A-Za-z_][A-Za-z0-9_]*))");
 
 } // namespace
@@ -283,7 +361,7 @@ Error::Error(QString description)
 QString ConnectionString(const QString &path, const QString &password) {
     return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=%1;"
                           "Jet OLEDB:Database Password=%2;")
-        .arg(path, password);
+        .arg(connectionValue(path), connectionValue(password));
 }
 
 Connection::Connection() = default;
@@ -296,16 +374,7 @@ void Connection::Open(const QString &connectionString) {
     Close();
     QString path;
     QString password;
-    for (const QString &part : connectionString.split(QLatin1Char(';'))) {
-        const int eq = part.indexOf(QLatin1Char('='));
-        if (eq < 0)
-            continue;
-        const QString key = part.left(eq).simplified().toLower();
-        QString value = part.mid(eq + 1).trimmed();
-        if (value.size() >= 2 &&
-            (value.front() == QLatin1Char('"') || value.front() == QLatin1Char('\'')) &&
-            value.back() == value.front())
-            value = value.mid(1, value.size() - 2);
+    for (const auto &[key, value] : parseConnectionString(connectionString)) {
         if (key == QLatin1String("data source"))
             path = value;
         else if (key == QLatin1String("jet oledb:database password") ||

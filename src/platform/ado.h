@@ -43,6 +43,8 @@ public:
     Connection &operator=(const Connection &) = delete;
 
     // Takes "Provider=...;Data Source=<path>;Jet OLEDB:Database Password=<pw>;".
+    // A value may be enclosed in double (or single) quotes, that quote doubled
+    // inside, so that it can hold ";" and blanks at either end.
     // Fails with a clear description when the file is missing, is not a
     // database, or is protected by another password.
     void Open(const QString &connectionString);
@@ -73,7 +75,9 @@ private:
     bool m_readOnly = false;
 };
 
-// Builds the program's connection string form for a path and password.
+// Builds the program's connection string form for a path and password. A
+// value holding ";", a quote or blanks at either end is enclosed in double
+// quotes (a double quote inside doubled); any other string is unchanged.
 QString ConnectionString(const QString &path, const QString &password);
 
 class Recordset;

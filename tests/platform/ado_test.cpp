@@ -146,6 +146,41 @@ TEST_F(AdoTest, OpenParsesJetConnectionStringsInAnyOrderAndCase) {
     EXPECT_TRUE(cn.IsOpen());
 }
 
+TEST_F(AdoTest, PathsWithSeparatorsQuotesAndBlanksOpen) {
+    EXPECT_EQ(ado::ConnectionString(QStringLiteral("/a/b.ito"), QStringLiteral("pw")),
+              QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=/a/b.ito;"
+                             "Jet OLEDB:Database Password=pw;"));
+    EXPECT_EQ(ado::ConnectionString(QStringLiteral("/a;b/say \"hi\".ito"), QStringLiteral("pw")),
+              QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=\"/a;b/say "
+                             "\"\"hi\"\".ito\";Jet OLEDB:Database Password=pw;"));
+
+    const QStringList names{QStringLiteral("a;b/x;y.ito"), QStringLiteral("it's \"q\";.ito"),
+                            QStringLiteral("trailing blank.ito "), QStringLiteral("plain.ito")};
+    for (const QString &name : names) {
+        const QString source = makeDatabase(QStringLiteral("plain.db"), QStringLiteral("p;w"));
+        const QString file = path(name);
+        if (file != source) {
+            writeFile(file, QByteArray());
+            QFile::remove(file);
+            ASSERT_TRUE(QFile::rename(source, file)) << name.toStdString();
+        }
+        Connection cn;
+        EXPECT_EQ(failure([&] { cn.Open(ado::ConnectionString(file, QStringLiteral("p;w"))); }),
+                  QString())
+            << name.toStdString();
+        EXPECT_EQ(cn.DataSource(), file);
+        cn.Close();
+        QFile::remove(file);
+    }
+
+    // Quoted values written by hand: single quotes, blanks around them.
+    const QString file = makeDatabase(QStringLiteral("x;y.ito"));
+    Connection cn;
+    cn.Open(QStringLiteral("Provider=x; Data Source = '") + file +
+            QStringLiteral("' ;Jet OLEDB:Database Password=\"pw\""));
+    EXPECT_EQ(cn.DataSource(), file);
+}
+
 TEST_F(AdoTest, OpenFailsClearlyAndNeverCreatesAFile) {
     const QString missing = path(QStringLiteral("missing.ito"));
     Connection cn;
