@@ -18,7 +18,8 @@ struct sqlite3;
 namespace ado {
 
 // Thrown by every member on failure; description() is a plain sentence that
-// callers show to the user as the error description.
+// callers show to the user as the error description, in the language
+// platformLanguage::Use_Learner_Language chose.
 class Error : public std::exception {
 public:
     explicit Error(QString description);
@@ -122,7 +123,9 @@ public:
     // in params and are bound, never spliced into sql.
     // A SELECT of plain columns (or *) from one table keeps the rows' keys and
     // can be changed; any other query (views, joins, DISTINCT, expressions)
-    // keeps a snapshot of its rows and is read-only.
+    // keeps a snapshot of its rows and is read-only. Open reads all rows at
+    // once, in the query's own order; a keyed recordset leaves each long
+    // binary value in the file until it is asked for.
     void Open(const QString &sql, Connection &connection, const QVariantList &params = {},
               CursorType cursor = adOpenKeyset, LockType lock = adLockOptimistic);
     void Close();
