@@ -1,5 +1,6 @@
 #include "platform/ado.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
@@ -55,41 +56,47 @@ QString afterPrefix(const QString &message, const QString &prefix) {
         db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
     switch (rc & 0xff) {
     case SQLITE_NOTADB:
-        throw Error(QStringLiteral("The file '%1' is not a database file.").arg(path));
+        throw Error(
+            QCoreApplication::translate("ado", "The file '%1' is not a database file.").arg(path));
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
-        throw Error(QStringLiteral("The database '%1' is locked by another user or program; "
-                                   "try again later.")
+        throw Error(QCoreApplication::translate(
+                        "ado", "The database '%1' is locked by another user or program; "
+                               "try again later.")
                         .arg(path));
     case SQLITE_READONLY:
-        throw Error(
-            QStringLiteral("The database '%1' is read-only; it cannot be changed.").arg(path));
+        throw Error(QCoreApplication::translate(
+                        "ado", "The database '%1' is read-only; it cannot be changed.")
+                        .arg(path));
     case SQLITE_CORRUPT:
-        throw Error(QStringLiteral("The database '%1' is damaged.").arg(path));
+        throw Error(QCoreApplication::translate("ado", "The database '%1' is damaged.").arg(path));
     case SQLITE_CANTOPEN:
-        throw Error(QStringLiteral("Cannot open the file '%1'.").arg(path));
+        throw Error(QCoreApplication::translate("ado", "Cannot open the file '%1'.").arg(path));
     default:
         break;
     }
     const QString noTable = QStringLiteral("no such table: ");
     const QString noColumn = QStringLiteral("no such column: ");
     if (message.startsWith(noTable))
-        throw Error(
-            QStringLiteral("No such table or query: '%1'.").arg(afterPrefix(message, noTable)));
+        throw Error(QCoreApplication::translate("ado", "No such table or query: '%1'.")
+                        .arg(afterPrefix(message, noTable)));
     if (message.startsWith(noColumn))
-        throw Error(QStringLiteral("No such column: '%1'.").arg(afterPrefix(message, noColumn)));
+        throw Error(QCoreApplication::translate("ado", "No such column: '%1'.")
+                        .arg(afterPrefix(message, noColumn)));
     if (sql.isEmpty())
-        throw Error(QStringLiteral("Database error: %1.").arg(message));
-    throw Error(QStringLiteral("Database error: %1 (in \"%2\").").arg(message, sql.simplified()));
+        throw Error(QCoreApplication::translate("ado", "Database error: %1.").arg(message));
+    throw Error(QCoreApplication::translate("ado", "Database error: %1 (in \"%2\").")
+                    .arg(message, sql.simplified()));
 }
 
 [[noreturn]] void noCurrentRecord() {
-    throw Error(QStringLiteral("No current record: the recordset is at its beginning or end, "
-                               "or holds no rows."));
+    throw Error(QCoreApplication::translate(
+        "ado", "No current record: the recordset is at its beginning or end, "
+               "or holds no rows."));
 }
 
 [[noreturn]] void recordDeleted() {
-    throw Error(QStringLiteral("The current record has been deleted."));
+    throw Error(QCoreApplication::translate("ado", "The current record has been deleted."));
 }
 
 // Owns one prepared statement; finalizing on every path keeps no lock behind.
@@ -185,7 +192,8 @@ void bindAll(sqlite3_stmt *stmt, const QVariantList &params, int first = 0) {
 void checkParamCount(sqlite3_stmt *stmt, const QVariantList &params) {
     const int expected = sqlite3_bind_parameter_count(stmt);
     if (expected != params.size())
-        throw Error(QStringLiteral("The query expects %1 parameter value(s) but %2 were given.")
+        throw Error(QCoreApplication::translate(
+                        "ado", "The query expects %1 parameter value(s) but %2 were given.")
                         .arg(expected)
                         .arg(params.size()));
 }
@@ -382,17 +390,20 @@ void Connection::Open(const QString &connectionString) {
             password = value;
     }
     if (path.isEmpty())
-        throw Error(QStringLiteral("The connection string names no data source."));
+        throw Error(
+            QCoreApplication::translate("ado", "The connection string names no data source."));
 
     const QFileInfo info(path);
     if (!info.exists())
-        throw Error(QStringLiteral("File not found: '%1'.").arg(path));
+        throw Error(QCoreApplication::translate("ado", "File not found: '%1'.").arg(path));
     if (info.isDir())
-        throw Error(QStringLiteral("'%1' is a folder, not a database file.").arg(path));
+        throw Error(
+            QCoreApplication::translate("ado", "'%1' is a folder, not a database file.").arg(path));
     // SQLite would take an empty file as an empty database; nothing we write
     // is empty, so such a file is as foreign as any other.
     if (info.size() == 0)
-        throw Error(QStringLiteral("The file '%1' is not a database file.").arg(path));
+        throw Error(
+            QCoreApplication::translate("ado", "The file '%1' is not a database file.").arg(path));
 
     // A file marked read-only stays untouched even for an administrator, as on
     // Windows: open it read-only instead of failing.
@@ -434,8 +445,9 @@ void Connection::Open(const QString &connectionString) {
             }
         }
         if (protectedFile && passwordHash(salt, password).compare(hash, Qt::CaseInsensitive) != 0)
-            throw Error(QStringLiteral("Wrong password: not a valid password for the database "
-                                       "'%1'.")
+            throw Error(QCoreApplication::translate(
+                            "ado", "Wrong password: not a valid password for the database "
+                                   "'%1'.")
                             .arg(path));
     } catch (...) {
         sqlite3_close_v2(db);
@@ -459,7 +471,7 @@ void Connection::Close() {
 
 sqlite3 *Connection::handle() const {
     if (!m_db)
-        throw Error(QStringLiteral("The connection is not open."));
+        throw Error(QCoreApplication::translate("ado", "The connection is not open."));
     return m_db;
 }
 
@@ -485,8 +497,9 @@ void Connection::Execute(const QString &sql, const QVariantList &params) {
         const int count = sqlite3_bind_parameter_count(stmt);
         if (used + count > params.size()) {
             sqlite3_finalize(stmt);
-            throw Error(QStringLiteral("The statement expects more parameter values than the %1 "
-                                       "given.")
+            throw Error(QCoreApplication::translate(
+                            "ado", "The statement expects more parameter values than the %1 "
+                                   "given.")
                             .arg(params.size()));
         }
         bindAll(stmt, params, used);
@@ -498,7 +511,8 @@ void Connection::Execute(const QString &sql, const QVariantList &params) {
             fail(db, rc, m_path, sql);
     }
     if (used != params.size())
-        throw Error(QStringLiteral("The statement expects %1 parameter value(s) but %2 were given.")
+        throw Error(QCoreApplication::translate(
+                        "ado", "The statement expects %1 parameter value(s) but %2 were given.")
                         .arg(used)
                         .arg(params.size()));
 }
@@ -523,7 +537,7 @@ void Connection::SetPassword(const QString &password) {
 
 void Connection::CreateDatabase(const QString &path) {
     if (QFileInfo::exists(path))
-        throw Error(QStringLiteral("The file '%1' exists already.").arg(path));
+        throw Error(QCoreApplication::translate("ado", "The file '%1' exists already.").arg(path));
     const QByteArray native = QFile::encodeName(path);
     sqlite3 *db = nullptr;
     int rc = sqlite3_open_v2(native.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
@@ -536,7 +550,8 @@ void Connection::CreateDatabase(const QString &path) {
         const QString message = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
         sqlite3_close(db);
         QFile::remove(path);
-        throw Error(QStringLiteral("Cannot create the database '%1': %2.").arg(path, message));
+        throw Error(QCoreApplication::translate("ado", "Cannot create the database '%1': %2.")
+                        .arg(path, message));
     }
     sqlite3_close(db);
 }
@@ -803,9 +818,10 @@ void Recordset::Close() {
 
 void Recordset::requireOpen() const {
     if (!d || !m_conn)
-        throw Error(QStringLiteral("The recordset is not open."));
+        throw Error(QCoreApplication::translate("ado", "The recordset is not open."));
     if (!m_conn->IsOpen() || m_conn->handle() != d->db)
-        throw Error(QStringLiteral("The recordset's connection has been closed."));
+        throw Error(
+            QCoreApplication::translate("ado", "The recordset's connection has been closed."));
 }
 
 bool Recordset::IsUpdatable() const {
@@ -877,8 +893,9 @@ void Recordset::AddNew() {
     requireOpen();
     flushPending();
     if (!d->keyed)
-        throw Error(QStringLiteral("This recordset is read-only: its query (\"%1\") does not "
-                                   "name the rows of one table.")
+        throw Error(QCoreApplication::translate(
+                        "ado", "This recordset is read-only: its query (\"%1\") does not "
+                               "name the rows of one table.")
                         .arg(d->sql));
     d->mode = Impl::Mode::Adding;
     d->pending.clear();
@@ -951,8 +968,9 @@ void Recordset::Update() {
 void Recordset::Delete() {
     requireOpen();
     if (!d->keyed)
-        throw Error(QStringLiteral("This recordset is read-only: its query (\"%1\") does not "
-                                   "name the rows of one table.")
+        throw Error(QCoreApplication::translate(
+                        "ado", "This recordset is read-only: its query (\"%1\") does not "
+                               "name the rows of one table.")
                         .arg(d->sql));
     if (d->mode == Impl::Mode::Adding) {
         CancelUpdate();
@@ -981,7 +999,8 @@ int Recordset::FieldCount() const {
 Field Recordset::Fields(int index) {
     requireOpen();
     if (index < 0 || index >= d->names.size())
-        throw Error(QStringLiteral("No field at position %1: the recordset has %2 field(s).")
+        throw Error(QCoreApplication::translate(
+                        "ado", "No field at position %1: the recordset has %2 field(s).")
                         .arg(index)
                         .arg(d->names.size()));
     return Field(this, index);
@@ -996,7 +1015,7 @@ int Recordset::fieldIndex(const QString &name) const {
     for (int i = 0; i < d->names.size(); ++i)
         if (d->names[i].compare(name, Qt::CaseInsensitive) == 0)
             return i;
-    throw Error(QStringLiteral("No such column: '%1'.").arg(name));
+    throw Error(QCoreApplication::translate("ado", "No such column: '%1'.").arg(name));
 }
 
 QString Recordset::fieldName(int index) const {
@@ -1057,8 +1076,9 @@ QByteArray Recordset::fieldChunk(int index, qint64 size) const {
 void Recordset::setFieldValue(int index, const QVariant &value) {
     requireOpen();
     if (!d->keyed)
-        throw Error(QStringLiteral("This recordset is read-only: its query (\"%1\") does not "
-                                   "name the rows of one table.")
+        throw Error(QCoreApplication::translate(
+                        "ado", "This recordset is read-only: its query (\"%1\") does not "
+                               "name the rows of one table.")
                         .arg(d->sql));
     if (d->mode == Impl::Mode::None) {
         if (!d->onRow())
