@@ -102,12 +102,18 @@ QString afterPrefix(const QString &message, const QString &prefix) {
 // Owns one prepared statement; finalizing on every path keeps no lock behind.
 class Statement {
 public:
-    Statement(sqlite3 *db, const QString &sql, const QString &path) : m_db(db), m_path(path) {
+    enum Failure { Throw, LeaveEmpty };
+    // With LeaveEmpty a statement that cannot be prepared leaves get() null.
+    Statement(sqlite3 *db, const QString &sql, const QString &path, Failure failure = Throw)
+        : m_db(db), m_path(path), m_sql(sql) {
         const QByteArray utf8 = sql.toUtf8();
         const int rc = sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &m_stmt, nullptr);
-        if (rc != SQLITE_OK)
-            fail(db, rc, path, sql);
-        m_sql = sql;
+        if (rc != SQLITE_OK) {
+            sqlite3_finalize(m_stmt);
+            m_stmt = nullptr;
+            if (failure == Throw)
+                fail(db, rc, path, sql);
+        }
     }
     ~Statement() { sqlite3_finalize(m_stmt); }
     Statement(const Statement &) = delete;
@@ -769,15 +775,10 @@ void Recordset::Open(const QString &sqlText, Connection &connection, const QVari
         // caller its rows or the real error.
         const QString keyedSql =
             QStringLiteral("SELECT %1 FROM %2 %3").arg(impl->rowList, impl->table, rest);
-        sqlite3_stmt *raw = nullptr;
-        const QByteArray keyedUtf8 = keyedSql.toUtf8();
-        const int rc = sqlite3_prepare_v2(impl->db, keyedUtf8.constData(), int(keyedUtf8.size()),
-                                          &raw, nullptr);
-        sqlite3_finalize(raw);
-        if (rc != SQLITE_OK) {
+        Statement st(impl->db, keyedSql, impl->path, Statement::LeaveEmpty);
+        if (!st.get()) {
             keyed = false;
         } else {
-            Statement st(impl->db, keyedSql, impl->path);
             checkParamCount(st.get(), params);
             bindAll(st.get(), params);
             while (st.step())
