@@ -5,6 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev
+          qt6-tools-dev qt6-l10n-tools
           libsqlite3-dev libsdl2-dev googletest libgtest-dev libgmock-dev espeak-ng)
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -1,6 +1,7 @@
 #include "frame/mod_main.h"
 
 #include "frame/program.h"
+#include "platform/ado.h"
 #include "platform/host.h"
 
 #include <QDir>
@@ -66,14 +67,14 @@ void EventPump::Pump() {
     m_sinceLastRun.start();
 }
 
+// Through ado::ConnectionString, so a path holding ";" or quotes (a folder
+// "a;b", a file "x;y.ito") still names the file.
 QString Get_Connection_String(const QString &path) {
-    return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + path +
-           QStringLiteral(";Jet OLEDB:Database Password=marpelin4729;");
+    return ado::ConnectionString(path, QStringLiteral("marpelin4729"));
 }
 
 QString Get_Template_Connection_String(const QString &path) {
-    return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + path +
-           QStringLiteral(";Jet OLEDB:Database Password=kqw6081;");
+    return ado::ConnectionString(path, QStringLiteral("kqw6081"));
 }
 
 bool Is_Connected(Host &host) {

@@ -1,8 +1,10 @@
 #include "platform/ado.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
+#include <QList>
 #include <QMap>
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -11,6 +13,7 @@
 
 #include <limits>
 #include <optional>
+#include <utility>
 
 namespace ado {
 
@@ -53,52 +56,64 @@ QString afterPrefix(const QString &message, const QString &prefix) {
         db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
     switch (rc & 0xff) {
     case SQLITE_NOTADB:
-        throw Error(QStringLiteral("The file '%1' is not a database file.").arg(path));
+        throw Error(
+            QCoreApplication::translate("ado", "The file '%1' is not a database file.").arg(path));
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
-        throw Error(QStringLiteral("The database '%1' is locked by another user or program; "
-                                   "try again later.")
+        throw Error(QCoreApplication::translate(
+                        "ado", "The database '%1' is locked by another user or program; "
+                               "try again later.")
                         .arg(path));
     case SQLITE_READONLY:
-        throw Error(
-            QStringLiteral("The database '%1' is read-only; it cannot be changed.").arg(path));
+        throw Error(QCoreApplication::translate(
+                        "ado", "The database '%1' is read-only; it cannot be changed.")
+                        .arg(path));
     case SQLITE_CORRUPT:
-        throw Error(QStringLiteral("The database '%1' is damaged.").arg(path));
+        throw Error(QCoreApplication::translate("ado", "The database '%1' is damaged.").arg(path));
     case SQLITE_CANTOPEN:
-        throw Error(QStringLiteral("Cannot open the file '%1'.").arg(path));
+        throw Error(QCoreApplication::translate("ado", "Cannot open the file '%1'.").arg(path));
     default:
         break;
     }
     const QString noTable = QStringLiteral("no such table: ");
     const QString noColumn = QStringLiteral("no such column: ");
     if (message.startsWith(noTable))
-        throw Error(
-            QStringLiteral("No such table or query: '%1'.").arg(afterPrefix(message, noTable)));
+        throw Error(QCoreApplication::translate("ado", "No such table or query: '%1'.")
+                        .arg(afterPrefix(message, noTable)));
     if (message.startsWith(noColumn))
-        throw Error(QStringLiteral("No such column: '%1'.").arg(afterPrefix(message, noColumn)));
+        throw Error(QCoreApplication::translate("ado", "No such column: '%1'.")
+                        .arg(afterPrefix(message, noColumn)));
     if (sql.isEmpty())
-        throw Error(QStringLiteral("Database error: %1.").arg(message));
-    throw Error(QStringLiteral("Database error: %1 (in \"%2\").").arg(message, sql.simplified()));
+        throw Error(QCoreApplication::translate("ado", "Database error: %1.").arg(message));
+    throw Error(QCoreApplication::translate("ado", "Database error: %1 (in \"%2\").")
+                    .arg(message, sql.simplified()));
 }
 
 [[noreturn]] void noCurrentRecord() {
-    throw Error(QStringLiteral("No current record: the recordset is at its beginning or end, "
-                               "or holds no rows."));
+    throw Error(QCoreApplication::translate(
+        "ado", "No current record: the recordset is at its beginning or end, "
+               "or holds no rows."));
 }
 
 [[noreturn]] void recordDeleted() {
-    throw Error(QStringLiteral("The current record has been deleted."));
+    throw Error(QCoreApplication::translate("ado", "The current record has been deleted."));
 }
 
 // Owns one prepared statement; finalizing on every path keeps no lock behind.
 class Statement {
 public:
-    Statement(sqlite3 *db, const QString &sql, const QString &path) : m_db(db), m_path(path) {
+    enum Failure { Throw, LeaveEmpty };
+    // With LeaveEmpty a statement that cannot be prepared leaves get() null.
+    Statement(sqlite3 *db, const QString &sql, const QString &path, Failure failure = Throw)
+        : m_db(db), m_path(path), m_sql(sql) {
         const QByteArray utf8 = sql.toUtf8();
         const int rc = sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &m_stmt, nullptr);
-        if (rc != SQLITE_OK)
-            fail(db, rc, path, sql);
-        m_sql = sql;
+        if (rc != SQLITE_OK) {
+            sqlite3_finalize(m_stmt);
+            m_stmt = nullptr;
+            if (failure == Throw)
+                fail(db, rc, path, sql);
+        }
     }
     ~Statement() { sqlite3_finalize(m_stmt); }
     Statement(const Statement &) = delete;
@@ -183,7 +198,8 @@ void bindAll(sqlite3_stmt *stmt, const QVariantList &params, int first = 0) {
 void checkParamCount(sqlite3_stmt *stmt, const QVariantList &params) {
     const int expected = sqlite3_bind_parameter_count(stmt);
     if (expected != params.size())
-        throw Error(QStringLiteral("The query expects %1 parameter value(s) but %2 were given.")
+        throw Error(QCoreApplication::translate(
+                        "ado", "The query expects %1 parameter value(s) but %2 were given.")
                         .arg(expected)
                         .arg(params.size()));
 }
@@ -227,13 +243,15 @@ QByteArray bytesOf(const QVariant &value) {
     return value.toString().toUtf8();
 }
 
-// One write and its own transaction, unless the caller already opened one.
+// One write (or one consistent read) and its own transaction, unless the
+// caller already opened one.
 class Transaction {
 public:
-    Transaction(sqlite3 *db, const QString &path) : m_db(db), m_path(path) {
+    enum Kind { Write, Read };
+    Transaction(sqlite3 *db, const QString &path, Kind kind = Write) : m_db(db), m_path(path) {
         m_own = sqlite3_get_autocommit(db) != 0;
         if (m_own)
-            exec("BEGIN IMMEDIATE");
+            exec(kind == Write ? "BEGIN IMMEDIATE" : "BEGIN");
     }
     ~Transaction() {
         if (m_own && !m_done)
@@ -269,6 +287,82 @@ bool isLongBinaryType(const QString &declaredType) {
            t.contains(QLatin1String("IMAGE")) || t.contains(QLatin1String("OLE"));
 }
 
+// A connection string value as OLE DB writes it: enclosed in double quotes
+// (a double quote inside doubled) when it holds a separator, a quote or
+// blanks at either end, as-is otherwise.
+QString connectionValue(const QString &value) {
+    const bool plain = !value.contains(QLatin1Char(';')) && !value.contains(QLatin1Char('"')) &&
+                       !value.contains(QLatin1Char('\'')) && value.trimmed() == value;
+    if (plain)
+        return value;
+    QString quoted = value;
+    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
+// Splits "key=value;..." into lower-case keys (blanks simplified) and values.
+// A value may be enclosed in double or single quotes, with that quote
+// doubled inside; then it may hold ";" and keeps its blanks. A value that
+// opens a quote and never closes it is taken as written.
+QList<std::pair<QString, QString>> parseConnectionString(const QString &text) {
+    QList<std::pair<QString, QString>> pairs;
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    const auto isBlank = [](QChar c) { return c.isSpace(); };
+    while (i < n) {
+        const qsizetype eq = text.indexOf(QLatin1Char('='), i);
+        const qsizetype semicolon = text.indexOf(QLatin1Char(';'), i);
+        if (eq < 0 || (semicolon >= 0 && semicolon < eq)) {
+            // A part without "=": nothing to take.
+            if (semicolon < 0)
+                break;
+            i = semicolon + 1;
+            continue;
+        }
+        const QString key = text.mid(i, eq - i).simplified().toLower();
+        qsizetype v = eq + 1;
+        while (v < n && isBlank(text[v]))
+            ++v;
+        QString value;
+        bool quotedValue = false;
+        if (v < n && (text[v] == QLatin1Char('"') || text[v] == QLatin1Char('\''))) {
+            const QChar quote = text[v];
+            qsizetype j = v + 1;
+            QString inner;
+            bool closed = false;
+            while (j < n) {
+                if (text[j] == quote) {
+                    if (j + 1 < n && text[j + 1] == quote) {
+                        inner += quote;
+                        j += 2;
+                        continue;
+                    }
+                    closed = true;
+                    ++j;
+                    break;
+                }
+                inner += text[j++];
+            }
+            // Only blanks may follow the closing quote before the next ";".
+            qsizetype k = j;
+            while (k < n && isBlank(text[k]))
+                ++k;
+            if (closed && (k == n || text[k] == QLatin1Char(';'))) {
+                value = inner;
+                quotedValue = true;
+                i = k + 1;
+            }
+        }
+        if (!quotedValue) {
+            const qsizetype end = text.indexOf(QLatin1Char(';'), eq + 1);
+            value = text.mid(eq + 1, end < 0 ? -1 : end - eq - 1).trimmed();
+            i = end < 0 ? n : end + 1;
+        }
+        pairs.append({key, value});
+    }
+    return pairs;
+}
+
 const QString kIdent = QStringLiteral(R"((?:\[[^\]]+\]|"[^"]+"|`[^`]+`|[A-Za-z_][A-Za-z0-9_]*))");
 
 } // namespace
@@ -281,7 +375,7 @@ Error::Error(QString description)
 QString ConnectionString(const QString &path, const QString &password) {
     return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=%1;"
                           "Jet OLEDB:Database Password=%2;")
-        .arg(path, password);
+        .arg(connectionValue(path), connectionValue(password));
 }
 
 Connection::Connection() = default;
@@ -294,16 +388,7 @@ void Connection::Open(const QString &connectionString) {
     Close();
     QString path;
     QString password;
-    for (const QString &part : connectionString.split(QLatin1Char(';'))) {
-        const int eq = part.indexOf(QLatin1Char('='));
-        if (eq < 0)
-            continue;
-        const QString key = part.left(eq).simplified().toLower();
-        QString value = part.mid(eq + 1).trimmed();
-        if (value.size() >= 2 &&
-            (value.front() == QLatin1Char('"') || value.front() == QLatin1Char('\'')) &&
-            value.back() == value.front())
-            value = value.mid(1, value.size() - 2);
+    for (const auto &[key, value] : parseConnectionString(connectionString)) {
         if (key == QLatin1String("data source"))
             path = value;
         else if (key == QLatin1String("jet oledb:database password") ||
@@ -311,17 +396,20 @@ void Connection::Open(const QString &connectionString) {
             password = value;
     }
     if (path.isEmpty())
-        throw Error(QStringLiteral("The connection string names no data source."));
+        throw Error(
+            QCoreApplication::translate("ado", "The connection string names no data source."));
 
     const QFileInfo info(path);
     if (!info.exists())
-        throw Error(QStringLiteral("File not found: '%1'.").arg(path));
+        throw Error(QCoreApplication::translate("ado", "File not found: '%1'.").arg(path));
     if (info.isDir())
-        throw Error(QStringLiteral("'%1' is a folder, not a database file.").arg(path));
+        throw Error(
+            QCoreApplication::translate("ado", "'%1' is a folder, not a database file.").arg(path));
     // SQLite would take an empty file as an empty database; nothing we write
     // is empty, so such a file is as foreign as any other.
     if (info.size() == 0)
-        throw Error(QStringLiteral("The file '%1' is not a database file.").arg(path));
+        throw Error(
+            QCoreApplication::translate("ado", "The file '%1' is not a database file.").arg(path));
 
     // A file marked read-only stays untouched even for an administrator, as on
     // Windows: open it read-only instead of failing.
@@ -363,8 +451,9 @@ void Connection::Open(const QString &connectionString) {
             }
         }
         if (protectedFile && passwordHash(salt, password).compare(hash, Qt::CaseInsensitive) != 0)
-            throw Error(QStringLiteral("Wrong password: not a valid password for the database "
-                                       "'%1'.")
+            throw Error(QCoreApplication::translate(
+                            "ado", "Wrong password: not a valid password for the database "
+                                   "'%1'.")
                             .arg(path));
     } catch (...) {
         sqlite3_close_v2(db);
@@ -388,7 +477,7 @@ void Connection::Close() {
 
 sqlite3 *Connection::handle() const {
     if (!m_db)
-        throw Error(QStringLiteral("The connection is not open."));
+        throw Error(QCoreApplication::translate("ado", "The connection is not open."));
     return m_db;
 }
 
@@ -414,8 +503,9 @@ void Connection::Execute(const QString &sql, const QVariantList &params) {
         const int count = sqlite3_bind_parameter_count(stmt);
         if (used + count > params.size()) {
             sqlite3_finalize(stmt);
-            throw Error(QStringLiteral("The statement expects more parameter values than the %1 "
-                                       "given.")
+            throw Error(QCoreApplication::translate(
+                            "ado", "The statement expects more parameter values than the %1 "
+                                   "given.")
                             .arg(params.size()));
         }
         bindAll(stmt, params, used);
@@ -427,7 +517,8 @@ void Connection::Execute(const QString &sql, const QVariantList &params) {
             fail(db, rc, m_path, sql);
     }
     if (used != params.size())
-        throw Error(QStringLiteral("The statement expects %1 parameter value(s) but %2 were given.")
+        throw Error(QCoreApplication::translate(
+                        "ado", "The statement expects %1 parameter value(s) but %2 were given.")
                         .arg(used)
                         .arg(params.size()));
 }
@@ -452,7 +543,7 @@ void Connection::SetPassword(const QString &password) {
 
 void Connection::CreateDatabase(const QString &path) {
     if (QFileInfo::exists(path))
-        throw Error(QStringLiteral("The file '%1' exists already.").arg(path));
+        throw Error(QCoreApplication::translate("ado", "The file '%1' exists already.").arg(path));
     const QByteArray native = QFile::encodeName(path);
     sqlite3 *db = nullptr;
     int rc = sqlite3_open_v2(native.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
@@ -465,91 +556,109 @@ void Connection::CreateDatabase(const QString &path) {
         const QString message = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
         sqlite3_close(db);
         QFile::remove(path);
-        throw Error(QStringLiteral("Cannot create the database '%1': %2.").arg(path, message));
+        throw Error(QCoreApplication::translate("ado", "Cannot create the database '%1': %2.")
+                        .arg(path, message));
     }
     sqlite3_close(db);
 }
 
 // ---------------------------------------------------------------------------
 
+// One row as Open (or the re-read after a write) found it.
+struct Recordset::Row {
+    qint64 key = 0;            // rowid (keyed recordsets)
+    QVector<QVariant> values;  // every value but the long binary ones
+    QVector<qint64> blobSizes; // empty, or per field: -1, or the length of a
+                               // long binary value left in the file
+    bool holdsBlob(int index) const { return !blobSizes.isEmpty() && blobSizes[index] >= 0; }
+};
+
 struct Recordset::Impl {
     sqlite3 *db = nullptr;
     QString path;
     QString sql;
 
-    // Keyed recordsets read one table by rowid; snapshots hold their rows.
+    // Keyed recordsets know their table and each row's key; snapshots are
+    // read-only and hold every value.
     bool keyed = false;
     QString table; // quoted
     QStringList names;
     QStringList columnSql; // quoted column names (keyed)
-    QVector<bool> lazy;    // long binary columns left out of the row fetch (keyed)
-    QVector<qint64> keys;
-    QVector<QVector<QVariant>> rows;
+    QString rowList;       // the select list that reads one row (keyed)
+    QVector<Row> rows;
     QVector<bool> deleted;
     int pos = 0;
 
-    sqlite3_stmt *fetch = nullptr;
-
-    // The current row as last read; for lazy columns the value's length.
-    int loadedPos = -2;
-    bool gone = false;
-    QVector<QVariant> values;
-    QVector<std::optional<QVariant>> lazyValues;
+    // Long binary values of the current row read so far, and where GetChunk
+    // goes on; both start again on another row.
+    int currentPos = -2;
+    QVector<std::optional<QVariant>> blobValues;
     QVector<qint64> chunkOffsets;
 
     enum class Mode { None, Adding, Editing };
     Mode mode = Mode::None;
     QMap<int, QVariant> pending;
 
-    ~Impl() { sqlite3_finalize(fetch); }
-
     int size() const { return int(deleted.size()); }
     int liveCount() const { return int(deleted.count(false)); }
     bool onRow() const { return pos >= 0 && pos < size(); }
 
-    void invalidate() { loadedPos = -2; }
+    void invalidate() { currentPos = -2; }
 
-    void load() {
-        if (loadedPos == pos)
+    void enterRow() {
+        if (currentPos == pos)
             return;
         const int n = int(names.size());
-        values = QVector<QVariant>(n);
-        lazyValues = QVector<std::optional<QVariant>>(n);
+        blobValues = QVector<std::optional<QVariant>>(n);
         chunkOffsets = QVector<qint64>(n, 0);
-        gone = false;
-        if (keyed) {
-            sqlite3_reset(fetch);
-            sqlite3_bind_int64(fetch, 1, keys[pos]);
-            const int rc = sqlite3_step(fetch);
-            if (rc == SQLITE_ROW) {
-                for (int i = 0; i < n; ++i)
-                    values[i] = columnValue(fetch, i);
-            } else if (rc == SQLITE_DONE) {
-                gone = true; // removed by someone else since Open
-            } else {
-                const int code = rc;
-                sqlite3_reset(fetch);
-                fail(db, code, path, sql);
-            }
-            sqlite3_reset(fetch);
-        } else {
-            values = rows[pos];
-        }
-        loadedPos = pos;
+        currentPos = pos;
     }
 
-    QVariant lazyValue(int index) {
-        if (!lazyValues[index]) {
+    // Reads a row of the keyed select list: the fields, then per field the
+    // length of a long binary value (Null for any other value), then the key.
+    Row readRow(sqlite3_stmt *stmt) const {
+        const int n = int(names.size());
+        Row row;
+        row.key = sqlite3_column_int64(stmt, 2 * n);
+        row.values.resize(n);
+        for (int i = 0; i < n; ++i) {
+            if (sqlite3_column_type(stmt, n + i) == SQLITE_NULL) {
+                row.values[i] = columnValue(stmt, i);
+                continue;
+            }
+            if (row.blobSizes.isEmpty())
+                row.blobSizes = QVector<qint64>(n, -1);
+            row.blobSizes[i] = sqlite3_column_int64(stmt, n + i);
+        }
+        return row;
+    }
+
+    // Reads the stored row again by key after a write, so the cached values
+    // are what the file holds (defaults, conversions, triggers included).
+    Row rereadRow(qint64 key) const {
+        Statement st(db, QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(rowList, table),
+                     path);
+        sqlite3_bind_int64(st.get(), 1, key);
+        if (st.step())
+            return readRow(st.get());
+        Row row;
+        row.key = key;
+        row.values.resize(names.size());
+        return row;
+    }
+
+    QVariant blobValue(int index) {
+        if (!blobValues[index]) {
             Statement st(
                 db,
                 QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(columnSql[index], table),
                 path);
-            sqlite3_bind_int64(st.get(), 1, keys[pos]);
+            sqlite3_bind_int64(st.get(), 1, rows[pos].key);
             if (!st.step())
-                recordDeleted();
-            lazyValues[index] = columnValue(st.get(), 0);
+                recordDeleted(); // removed by someone else since Open
+            blobValues[index] = columnValue(st.get(), 0);
         }
-        return *lazyValues[index];
+        return *blobValues[index];
     }
 };
 
@@ -609,6 +718,10 @@ void Recordset::Open(const QString &sqlText, Connection &connection, const QVari
             }
         }
     }
+
+    // The schema look-ups and the rows come from one read transaction, so
+    // the rows are one consistent state of the file.
+    Transaction tx(impl->db, impl->path, Transaction::Read);
     if (keyed) {
         Statement st(impl->db,
                      QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND "
@@ -634,46 +747,49 @@ void Recordset::Open(const QString &sqlText, Connection &connection, const QVari
             }
         }
         impl->names = listed.isEmpty() ? allColumns : listed;
-        QStringList fetchList;
+        // The caller's fields come first, so an ORDER BY by position still
+        // names them; the blob lengths and the key follow. A long binary value
+        // (any value of a column declared so, or any stored blob) is left in
+        // the file: typeof() and length() of a blob are answered from its
+        // header without reading its content.
+        QStringList fields;
+        QStringList sizes;
         for (const QString &name : std::as_const(impl->names)) {
-            const QString quoted = quoteIdentifier(name);
-            const bool lazy = isLongBinaryType(declared.value(name.toLower()));
-            impl->columnSql << quoted;
-            impl->lazy << lazy;
-            fetchList << (lazy ? QStringLiteral("length(%1)").arg(quoted) : quoted);
+            const QString c = quoteIdentifier(name);
+            impl->columnSql << c;
+            if (isLongBinaryType(declared.value(name.toLower()))) {
+                fields << QStringLiteral("NULL");
+                sizes << QStringLiteral("CASE typeof(%1) WHEN 'null' THEN NULL WHEN 'blob' THEN "
+                                        "length(%1) ELSE length(CAST(%1 AS BLOB)) END")
+                             .arg(c);
+            } else {
+                fields
+                    << QStringLiteral("CASE WHEN typeof(%1) = 'blob' THEN NULL ELSE %1 END").arg(c);
+                sizes << QStringLiteral("CASE WHEN typeof(%1) = 'blob' THEN length(%1) END").arg(c);
+            }
         }
-        // The keys query shares the caller's filter and order; if it cannot be
-        // prepared (a rowid-less table, ORDER BY by position) the snapshot
-        // path below still gives the caller its rows or the real error.
-        const QString keySql = QStringLiteral("SELECT %1.rowid FROM %1 %2").arg(impl->table, rest);
-        sqlite3_stmt *raw = nullptr;
-        const QByteArray keyUtf8 = keySql.toUtf8();
-        if (sqlite3_prepare_v2(impl->db, keyUtf8.constData(), int(keyUtf8.size()), &raw, nullptr) !=
-            SQLITE_OK) {
-            sqlite3_finalize(raw);
+        impl->rowList = (fields + sizes + QStringList{impl->table + QStringLiteral(".rowid")})
+                            .join(QLatin1String(", "));
+        // The caller's own filter and order. If this cannot be prepared (a
+        // rowid-less table, for one) the snapshot path below still gives the
+        // caller its rows or the real error.
+        const QString keyedSql =
+            QStringLiteral("SELECT %1 FROM %2 %3").arg(impl->rowList, impl->table, rest);
+        Statement st(impl->db, keyedSql, impl->path, Statement::LeaveEmpty);
+        if (!st.get()) {
             keyed = false;
         } else {
-            sqlite3_finalize(raw);
-            Statement keys(impl->db, keySql, impl->path);
-            checkParamCount(keys.get(), params);
-            bindAll(keys.get(), params);
-            while (keys.step())
-                impl->keys << sqlite3_column_int64(keys.get(), 0);
-            const QString fetchSql = QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
-                                         .arg(fetchList.join(QLatin1String(", ")), impl->table);
-            const QByteArray fetchUtf8 = fetchSql.toUtf8();
-            const int rc = sqlite3_prepare_v2(impl->db, fetchUtf8.constData(),
-                                              int(fetchUtf8.size()), &impl->fetch, nullptr);
-            if (rc != SQLITE_OK)
-                fail(impl->db, rc, impl->path, sql);
+            checkParamCount(st.get(), params);
+            bindAll(st.get(), params);
+            while (st.step())
+                impl->rows << impl->readRow(st.get());
         }
     }
 
     if (!keyed) {
         impl->names.clear();
         impl->columnSql.clear();
-        impl->lazy.clear();
-        impl->keys.clear();
+        impl->rows.clear();
         Statement st(impl->db, sql, impl->path);
         checkParamCount(st.get(), params);
         bindAll(st.get(), params);
@@ -681,14 +797,16 @@ void Recordset::Open(const QString &sqlText, Connection &connection, const QVari
         for (int i = 0; i < n; ++i)
             impl->names << QString::fromUtf8(sqlite3_column_name(st.get(), i));
         while (st.step()) {
-            QVector<QVariant> row(n);
+            Row row;
+            row.values.resize(n);
             for (int i = 0; i < n; ++i)
-                row[i] = columnValue(st.get(), i);
+                row.values[i] = columnValue(st.get(), i);
             impl->rows << row;
         }
     }
+    tx.commit();
     impl->keyed = keyed;
-    impl->deleted = QVector<bool>(keyed ? impl->keys.size() : impl->rows.size(), false);
+    impl->deleted = QVector<bool>(impl->rows.size(), false);
     impl->pos = 0;
     d = std::move(impl);
     m_conn = &connection;
@@ -701,9 +819,10 @@ void Recordset::Close() {
 
 void Recordset::requireOpen() const {
     if (!d || !m_conn)
-        throw Error(QStringLiteral("The recordset is not open."));
+        throw Error(QCoreApplication::translate("ado", "The recordset is not open."));
     if (!m_conn->IsOpen() || m_conn->handle() != d->db)
-        throw Error(QStringLiteral("The recordset's connection has been closed."));
+        throw Error(
+            QCoreApplication::translate("ado", "The recordset's connection has been closed."));
 }
 
 bool Recordset::IsUpdatable() const {
@@ -775,8 +894,9 @@ void Recordset::AddNew() {
     requireOpen();
     flushPending();
     if (!d->keyed)
-        throw Error(QStringLiteral("This recordset is read-only: its query (\"%1\") does not "
-                                   "name the rows of one table.")
+        throw Error(QCoreApplication::translate(
+                        "ado", "This recordset is read-only: its query (\"%1\") does not "
+                               "name the rows of one table.")
                         .arg(d->sql));
     d->mode = Impl::Mode::Adding;
     d->pending.clear();
@@ -811,10 +931,10 @@ void Recordset::Update() {
         for (int i = 0; i < values.size(); ++i)
             bindValue(st.get(), i + 1, values[i]);
         st.step();
-        const qint64 key = sqlite3_last_insert_rowid(d->db);
+        const Row row = d->rereadRow(sqlite3_last_insert_rowid(d->db));
         tx.commit();
         // The new row becomes the current one, so its AutoNumber can be read.
-        d->keys << key;
+        d->rows << row;
         d->deleted << false;
         d->pos = d->size() - 1;
     } else {
@@ -833,11 +953,13 @@ void Recordset::Update() {
                      d->path);
         for (int i = 0; i < values.size(); ++i)
             bindValue(st.get(), i + 1, values[i]);
-        sqlite3_bind_int64(st.get(), int(values.size()) + 1, d->keys[d->pos]);
+        sqlite3_bind_int64(st.get(), int(values.size()) + 1, d->rows[d->pos].key);
         st.step();
         if (sqlite3_changes(d->db) == 0)
             recordDeleted();
+        Row row = d->rereadRow(d->rows[d->pos].key);
         tx.commit();
+        d->rows[d->pos] = std::move(row);
     }
     d->mode = Impl::Mode::None;
     d->pending.clear();
@@ -847,8 +969,9 @@ void Recordset::Update() {
 void Recordset::Delete() {
     requireOpen();
     if (!d->keyed)
-        throw Error(QStringLiteral("This recordset is read-only: its query (\"%1\") does not "
-                                   "name the rows of one table.")
+        throw Error(QCoreApplication::translate(
+                        "ado", "This recordset is read-only: its query (\"%1\") does not "
+                               "name the rows of one table.")
                         .arg(d->sql));
     if (d->mode == Impl::Mode::Adding) {
         CancelUpdate();
@@ -862,7 +985,7 @@ void Recordset::Delete() {
     d->pending.clear();
     Transaction tx(d->db, d->path);
     Statement st(d->db, QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(d->table), d->path);
-    sqlite3_bind_int64(st.get(), 1, d->keys[d->pos]);
+    sqlite3_bind_int64(st.get(), 1, d->rows[d->pos].key);
     st.step();
     tx.commit();
     d->deleted[d->pos] = true;
@@ -877,7 +1000,8 @@ int Recordset::FieldCount() const {
 Field Recordset::Fields(int index) {
     requireOpen();
     if (index < 0 || index >= d->names.size())
-        throw Error(QStringLiteral("No field at position %1: the recordset has %2 field(s).")
+        throw Error(QCoreApplication::translate(
+                        "ado", "No field at position %1: the recordset has %2 field(s).")
                         .arg(index)
                         .arg(d->names.size()));
     return Field(this, index);
@@ -892,7 +1016,7 @@ int Recordset::fieldIndex(const QString &name) const {
     for (int i = 0; i < d->names.size(); ++i)
         if (d->names[i].compare(name, Qt::CaseInsensitive) == 0)
             return i;
-    throw Error(QStringLiteral("No such column: '%1'.").arg(name));
+    throw Error(QCoreApplication::translate("ado", "No such column: '%1'.").arg(name));
 }
 
 QString Recordset::fieldName(int index) const {
@@ -900,54 +1024,49 @@ QString Recordset::fieldName(int index) const {
     return d->names.value(index);
 }
 
-QVariant Recordset::fieldValue(int index) const {
+// The stored current row when the field's value comes from it; nullptr when
+// it comes from a pending change (or the row being added).
+const Recordset::Row *Recordset::storedRow(int index) const {
     requireOpen();
-    if (d->mode == Impl::Mode::Adding)
-        return d->pending.value(index);
-    if (d->mode == Impl::Mode::Editing && d->pending.contains(index))
-        return d->pending.value(index);
+    if (d->mode == Impl::Mode::Adding ||
+        (d->mode == Impl::Mode::Editing && d->pending.contains(index)))
+        return nullptr;
     if (!d->onRow())
         noCurrentRecord();
     if (d->deleted[d->pos])
         recordDeleted();
-    d->load();
-    if (d->gone)
-        recordDeleted();
-    if (d->keyed && d->lazy[index]) {
-        if (!d->values[index].isValid())
-            return QVariant();
-        return d->lazyValue(index);
-    }
-    return d->values[index];
+    d->enterRow();
+    return &d->rows[d->pos];
+}
+
+QVariant Recordset::fieldValue(int index) const {
+    const Row *row = storedRow(index);
+    if (!row)
+        return d->pending.value(index);
+    if (row->holdsBlob(index))
+        return d->blobValue(index);
+    return row->values[index];
 }
 
 bool Recordset::fieldIsNull(int index) const {
-    requireOpen();
-    if (d->mode == Impl::Mode::None && d->keyed && d->lazy[index] && d->onRow() &&
-        !d->deleted[d->pos]) {
-        d->load();
-        if (d->gone)
-            recordDeleted();
-        return !d->values[index].isValid();
-    }
-    return isNullValue(fieldValue(index));
+    const Row *row = storedRow(index);
+    if (!row)
+        return isNullValue(d->pending.value(index));
+    return !row->holdsBlob(index) && isNullValue(row->values[index]);
 }
 
 qint64 Recordset::fieldSize(int index) const {
-    requireOpen();
-    if (d->mode == Impl::Mode::None && d->keyed && d->lazy[index] && d->onRow() &&
-        !d->deleted[d->pos]) {
-        d->load();
-        if (d->gone)
-            recordDeleted();
-        return d->values[index].isValid() ? d->values[index].toLongLong() : 0;
-    }
-    return bytesOf(fieldValue(index)).size();
+    const Row *row = storedRow(index);
+    if (!row)
+        return bytesOf(d->pending.value(index)).size();
+    if (row->holdsBlob(index))
+        return row->blobSizes[index];
+    return bytesOf(row->values[index]).size();
 }
 
 QByteArray Recordset::fieldChunk(int index, qint64 size) const {
     const QByteArray all = bytesOf(fieldValue(index));
-    if (d->chunkOffsets.size() <= index) // no row loaded: a row being added
+    if (!storedRow(index)) // a pending value: no position to go on from
         return size < 0 ? all : all.left(size);
     qint64 &offset = d->chunkOffsets[index];
     const QByteArray chunk = size < 0 ? all.mid(offset) : all.mid(offset, size);
@@ -958,8 +1077,9 @@ QByteArray Recordset::fieldChunk(int index, qint64 size) const {
 void Recordset::setFieldValue(int index, const QVariant &value) {
     requireOpen();
     if (!d->keyed)
-        throw Error(QStringLiteral("This recordset is read-only: its query (\"%1\") does not "
-                                   "name the rows of one table.")
+        throw Error(QCoreApplication::translate(
+                        "ado", "This recordset is read-only: its query (\"%1\") does not "
+                               "name the rows of one table.")
                         .arg(d->sql));
     if (d->mode == Impl::Mode::None) {
         if (!d->onRow())

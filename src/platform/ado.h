@@ -18,7 +18,8 @@ struct sqlite3;
 namespace ado {
 
 // Thrown by every member on failure; description() is a plain sentence that
-// callers show to the user as the error description.
+// callers show to the user as the error description, in the language
+// platformLanguage::Use_Learner_Language chose.
 class Error : public std::exception {
 public:
     explicit Error(QString description);
@@ -43,6 +44,8 @@ public:
     Connection &operator=(const Connection &) = delete;
 
     // Takes "Provider=...;Data Source=<path>;Jet OLEDB:Database Password=<pw>;".
+    // A value may be enclosed in double (or single) quotes, that quote doubled
+    // inside, so that it can hold ";" and blanks at either end.
     // Fails with a clear description when the file is missing, is not a
     // database, or is protected by another password.
     void Open(const QString &connectionString);
@@ -73,7 +76,9 @@ private:
     bool m_readOnly = false;
 };
 
-// Builds the program's connection string form for a path and password.
+// Builds the program's connection string form for a path and password. A
+// value holding ";", a quote or blanks at either end is enclosed in double
+// quotes (a double quote inside doubled); any other string is unchanged.
 QString ConnectionString(const QString &path, const QString &password);
 
 class Recordset;
@@ -118,7 +123,9 @@ public:
     // in params and are bound, never spliced into sql.
     // A SELECT of plain columns (or *) from one table keeps the rows' keys and
     // can be changed; any other query (views, joins, DISTINCT, expressions)
-    // keeps a snapshot of its rows and is read-only.
+    // keeps a snapshot of its rows and is read-only. Open reads all rows at
+    // once, in the query's own order; a keyed recordset leaves each long
+    // binary value in the file until it is asked for.
     void Open(const QString &sql, Connection &connection, const QVariantList &params = {},
               CursorType cursor = adOpenKeyset, LockType lock = adLockOptimistic);
     void Close();
@@ -151,9 +158,11 @@ public:
 private:
     friend class Field;
     struct Impl;
+    struct Row;
     std::unique_ptr<Impl> d;
     Connection *m_conn = nullptr;
 
+    const Row *storedRow(int index) const;
     QVariant fieldValue(int index) const;
     void setFieldValue(int index, const QVariant &value);
     QByteArray fieldChunk(int index, qint64 size) const;

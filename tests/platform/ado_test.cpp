@@ -5,6 +5,7 @@
 #include <QFile>
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <chrono>
 #include <thread>
@@ -14,6 +15,82 @@ using ado::Error;
 using ado::Recordset;
 
 namespace {
+
+// Counts the bytes SQLite reads from files while it is the default file
+// system, so a test can tell whether a query read a value's content.
+class ReadCounter {
+public:
+    ReadCounter() {
+        s_real = sqlite3_vfs_find(nullptr);
+        s_vfs = *s_real;
+        s_vfs.zName = "tvx_read_counter";
+        s_vfs.szOsFile = int(sizeof(File)) + s_real->szOsFile;
+        s_vfs.xOpen = &open;
+        s_bytes = 0;
+        sqlite3_vfs_register(&s_vfs, 1);
+    }
+    ~ReadCounter() {
+        sqlite3_vfs_register(s_real, 1);
+        sqlite3_vfs_unregister(&s_vfs);
+    }
+    ReadCounter(const ReadCounter &) = delete;
+    ReadCounter &operator=(const ReadCounter &) = delete;
+    static qint64 bytes() { return s_bytes; }
+
+private:
+    struct File {
+        sqlite3_file base;
+        sqlite3_file *real() { return reinterpret_cast<sqlite3_file *>(this + 1); }
+    };
+    static sqlite3_file *real(sqlite3_file *f) { return reinterpret_cast<File *>(f)->real(); }
+
+    static int open(sqlite3_vfs *, sqlite3_filename name, sqlite3_file *f, int flags, int *out) {
+        static const sqlite3_io_methods methods = {
+            1, // no memory mapping, so every read goes through xRead
+            [](sqlite3_file *f) {
+                const int rc = real(f)->pMethods->xClose(real(f));
+                f->pMethods = nullptr;
+                return rc;
+            },
+            [](sqlite3_file *f, void *buffer, int amount, sqlite3_int64 offset) {
+                s_bytes += amount;
+                return real(f)->pMethods->xRead(real(f), buffer, amount, offset);
+            },
+            [](sqlite3_file *f, const void *buffer, int amount, sqlite3_int64 offset) {
+                return real(f)->pMethods->xWrite(real(f), buffer, amount, offset);
+            },
+            [](sqlite3_file *f, sqlite3_int64 size) {
+                return real(f)->pMethods->xTruncate(real(f), size);
+            },
+            [](sqlite3_file *f, int flags) { return real(f)->pMethods->xSync(real(f), flags); },
+            [](sqlite3_file *f, sqlite3_int64 *size) {
+                return real(f)->pMethods->xFileSize(real(f), size);
+            },
+            [](sqlite3_file *f, int lock) { return real(f)->pMethods->xLock(real(f), lock); },
+            [](sqlite3_file *f, int lock) { return real(f)->pMethods->xUnlock(real(f), lock); },
+            [](sqlite3_file *f, int *out) {
+                return real(f)->pMethods->xCheckReservedLock(real(f), out);
+            },
+            [](sqlite3_file *f, int op, void *arg) {
+                return real(f)->pMethods->xFileControl(real(f), op, arg);
+            },
+            [](sqlite3_file *f) { return real(f)->pMethods->xSectorSize(real(f)); },
+            [](sqlite3_file *f) { return real(f)->pMethods->xDeviceCharacteristics(real(f)); },
+            nullptr,
+            nullptr,
+            nullptr,
+            nullptr,
+            nullptr,
+            nullptr};
+        const int rc = s_real->xOpen(s_real, name, real(f), flags, out);
+        f->pMethods = real(f)->pMethods ? &methods : nullptr;
+        return rc;
+    }
+
+    static inline sqlite3_vfs *s_real = nullptr;
+    static inline sqlite3_vfs s_vfs{};
+    static inline qint64 s_bytes = 0;
+};
 
 // Runs f and returns the description it fails with ("" when it does not fail).
 template <typename F> QString failure(F &&f) {
@@ -67,6 +144,41 @@ TEST_F(AdoTest, OpenParsesJetConnectionStringsInAnyOrderAndCase) {
     cn.Open(QStringLiteral("jet oledb:database password=pw; DATA SOURCE = ") + file +
             QStringLiteral(" ;provider=x"));
     EXPECT_TRUE(cn.IsOpen());
+}
+
+TEST_F(AdoTest, PathsWithSeparatorsQuotesAndBlanksOpen) {
+    EXPECT_EQ(ado::ConnectionString(QStringLiteral("/a/b.ito"), QStringLiteral("pw")),
+              QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=/a/b.ito;"
+                             "Jet OLEDB:Database Password=pw;"));
+    EXPECT_EQ(ado::ConnectionString(QStringLiteral("/a;b/say \"hi\".ito"), QStringLiteral("pw")),
+              QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=\"/a;b/say "
+                             "\"\"hi\"\".ito\";Jet OLEDB:Database Password=pw;"));
+
+    const QStringList names{QStringLiteral("a;b/x;y.ito"), QStringLiteral("it's \"q\";.ito"),
+                            QStringLiteral("trailing blank.ito "), QStringLiteral("plain.ito")};
+    for (const QString &name : names) {
+        const QString source = makeDatabase(QStringLiteral("plain.db"), QStringLiteral("p;w"));
+        const QString file = path(name);
+        if (file != source) {
+            writeFile(file, QByteArray());
+            QFile::remove(file);
+            ASSERT_TRUE(QFile::rename(source, file)) << name.toStdString();
+        }
+        Connection cn;
+        EXPECT_EQ(failure([&] { cn.Open(ado::ConnectionString(file, QStringLiteral("p;w"))); }),
+                  QString())
+            << name.toStdString();
+        EXPECT_EQ(cn.DataSource(), file);
+        cn.Close();
+        QFile::remove(file);
+    }
+
+    // Quoted values written by hand: single quotes, blanks around them.
+    const QString file = makeDatabase(QStringLiteral("x;y.ito"));
+    Connection cn;
+    cn.Open(QStringLiteral("Provider=x; Data Source = '") + file +
+            QStringLiteral("' ;Jet OLEDB:Database Password=\"pw\""));
+    EXPECT_EQ(cn.DataSource(), file);
 }
 
 TEST_F(AdoTest, OpenFailsClearlyAndNeverCreatesAFile) {
@@ -438,6 +550,110 @@ TEST_F(AdoTest, LongBinaryValuesAreReadOnlyWhenAskedFor) {
     rs.Fields("bsound").SetValue(QByteArray("RIFFnew"));
     rs.Update();
     EXPECT_EQ(rs.Fields("bsound").GetChunk(-1), QByteArray("RIFFnew"));
+}
+
+TEST_F(AdoTest, ListingRowsNeverReadsLongBinaryValues) {
+    const QString file = makeDatabase();
+    const QByteArray big(512 * 1024, 'x');
+    {
+        Connection cn;
+        cn.Open(ado::ConnectionString(file, "pw"));
+        // bsound without a type: its values are blobs by what is stored, not
+        // by the declared type; bpicture is a long binary column by type.
+        cn.Execute(QStringLiteral("CREATE TABLE tblSounds(pkNo INTEGER PRIMARY KEY, tPhrase TEXT, "
+                                  "bsound, bpicture LONGBINARY)"));
+        for (int i = 1; i <= 4; ++i)
+            cn.Execute(QStringLiteral("INSERT INTO tblSounds VALUES (?, ?, ?, ?)"),
+                       {i, QStringLiteral("phrase %1").arg(i), big, big});
+        cn.Execute(QStringLiteral("INSERT INTO tblSounds VALUES (5, 'empty', NULL, NULL)"));
+    }
+    ReadCounter counter;
+    Connection cn;
+    cn.Open(ado::ConnectionString(file, "pw"));
+    Recordset rs;
+    rs.Open(QStringLiteral("SELECT * FROM tblSounds ORDER BY tPhrase"), cn);
+    QStringList phrases;
+    qint64 sizes = 0;
+    int nulls = 0;
+    for (; !rs.EOF_(); rs.MoveNext()) {
+        phrases << rs.Fields("tPhrase").Text();
+        sizes += rs.Fields("bsound").ActualSize() + rs.Fields("bpicture").ActualSize();
+        nulls += int(rs.Fields("bsound").IsNull()) + int(rs.Fields("bpicture").IsNull());
+    }
+    EXPECT_EQ(phrases.size(), 5);
+    EXPECT_EQ(phrases.last(), QStringLiteral("phrase 4"));
+    EXPECT_EQ(sizes, 8 * big.size());
+    EXPECT_EQ(nulls, 2);
+    // The file holds 4 MB of values; listing reads a few pages of it.
+    EXPECT_LT(counter.bytes(), 64 * 1024);
+
+    rs.MoveFirst(); // "empty"
+    rs.MoveNext();
+    EXPECT_EQ(rs.Fields("bsound").Value().toByteArray(), big);
+    EXPECT_GE(counter.bytes(), big.size());
+    rs.Close();
+    cn.Close();
+}
+
+TEST_F(AdoTest, RowsComeInTheQuerysOwnOrder) {
+    const QString file = makeDatabase();
+    Connection cn;
+    cn.Open(ado::ConnectionString(file, "pw"));
+    // An index on a text column may answer a query for keys alone in the
+    // index's order; the recordset must keep the order of the query itself.
+    cn.Execute(QStringLiteral("CREATE INDEX idxFirst ON tblUsers(tFirstname);"
+                              "INSERT INTO tblUsers(tFirstname) VALUES ('Al'), ('Zoe'), ('Cy')"));
+    const auto plainOrder = [&](const char *sql) {
+        sqlite3_stmt *stmt = nullptr;
+        EXPECT_EQ(sqlite3_prepare_v2(cn.handle(), sql, -1, &stmt, nullptr), SQLITE_OK);
+        QStringList names;
+        while (sqlite3_step(stmt) == SQLITE_ROW)
+            names << QString::fromUtf8(
+                reinterpret_cast<const char *>(sqlite3_column_text(stmt, 1)));
+        sqlite3_finalize(stmt);
+        return names;
+    };
+    const auto recordsetOrder = [&](const QString &sql, int column) {
+        Recordset rs;
+        rs.Open(sql, cn);
+        EXPECT_TRUE(rs.IsUpdatable());
+        QStringList names;
+        for (; !rs.EOF_(); rs.MoveNext())
+            names << rs.Fields(column).Text();
+        return names;
+    };
+    const QStringList plain = plainOrder("SELECT * FROM tblUsers");
+    EXPECT_EQ(plain, (QStringList{"Ana", "Bo", "Al", "Zoe", "Cy"}));
+    EXPECT_EQ(recordsetOrder(QStringLiteral("SELECT * FROM tblUsers"), 1), plain);
+    EXPECT_EQ(recordsetOrder(QStringLiteral("tblUsers"), 1), plain);
+
+    // An order by position names the caller's own columns.
+    EXPECT_EQ(recordsetOrder(QStringLiteral("SELECT pkStudentID, tFirstname FROM tblUsers "
+                                            "ORDER BY 2 DESC"),
+                             1),
+              (QStringList{"Zoe", "Cy", "Bo", "Ana", "Al"}));
+}
+
+TEST_F(AdoTest, UpdatedRowsShowWhatTheFileHolds) {
+    const QString file = makeDatabase();
+    Connection cn;
+    cn.Open(ado::ConnectionString(file, "pw"));
+    cn.Execute(QStringLiteral("CREATE TRIGGER trgName AFTER UPDATE OF tFirstname ON tblUsers "
+                              "BEGIN UPDATE tblUsers SET tLastname = upper(new.tFirstname) "
+                              "WHERE pkStudentID = new.pkStudentID; END"));
+    Recordset rs;
+    rs.Open(QStringLiteral("SELECT * FROM tblUsers ORDER BY pkStudentID"), cn);
+    rs.Fields("tFirstname").SetValue(QStringLiteral("Eva"));
+    rs.Fields("nIcon").SetValue(QStringLiteral("12")); // stored as a number
+    rs.Update();
+    EXPECT_EQ(rs.Fields("tLastname").Text(), QStringLiteral("EVA"));
+    EXPECT_EQ(rs.Fields("nIcon").Value(), QVariant(12));
+
+    rs.AddNew();
+    rs.Fields("nScore").SetValue(QStringLiteral("3.5"));
+    rs.Update();
+    EXPECT_EQ(rs.Fields("nScore").Value(), QVariant(3.5));
+    EXPECT_TRUE(rs.Fields("tFirstname").IsNull());
 }
 
 TEST_F(AdoTest, ViewsAndComplexQueriesAreReadOnlySnapshots) {

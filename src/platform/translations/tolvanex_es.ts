@@ -1,0 +1,107 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="es_ES">
+<context>
+    <name>ado</name>
+    <message>
+        <source>The file &apos;%1&apos; is not a database file.</source>
+        <translation>El archivo &apos;%1&apos; no es un archivo de base de datos.</translation>
+    </message>
+    <message>
+        <source>The database &apos;%1&apos; is locked by another user or program; try again later.</source>
+        <translation>La base de datos &apos;%1&apos; está bloqueada por otro usuario o programa; vuelva a intentarlo más tarde.</translation>
+    </message>
+    <message>
+        <source>The database &apos;%1&apos; is read-only; it cannot be changed.</source>
+        <translation>La base de datos &apos;%1&apos; es de solo lectura; no se puede modificar.</translation>
+    </message>
+    <message>
+        <source>The database &apos;%1&apos; is damaged.</source>
+        <translation>La base de datos &apos;%1&apos; está dañada.</translation>
+    </message>
+    <message>
+        <source>Cannot open the file &apos;%1&apos;.</source>
+        <translation>No se puede abrir el archivo &apos;%1&apos;.</translation>
+    </message>
+    <message>
+        <source>No such table or query: &apos;%1&apos;.</source>
+        <translation>No existe la tabla o consulta &apos;%1&apos;.</translation>
+    </message>
+    <message>
+        <source>No such column: &apos;%1&apos;.</source>
+        <translation>No existe la columna &apos;%1&apos;.</translation>
+    </message>
+    <message>
+        <source>Database error: %1.</source>
+        <translation>Error de la base de datos: %1.</translation>
+    </message>
+    <message>
+        <source>Database error: %1 (in &quot;%2&quot;).</source>
+        <translation>Error de la base de datos: %1 (en &quot;%2&quot;).</translation>
+    </message>
+    <message>
+        <source>No current record: the recordset is at its beginning or end, or holds no rows.</source>
+        <translation>No hay ningún registro actual: el conjunto de registros está al principio o al final, o no contiene filas.</translation>
+    </message>
+    <message>
+        <source>The current record has been deleted.</source>
+        <translation>El registro actual ha sido eliminado.</translation>
+    </message>
+    <message>
+        <source>The query expects %1 parameter value(s) but %2 were given.</source>
+        <translation>La consulta espera %1 valor(es) de parámetro, pero se han dado %2.</translation>
+    </message>
+    <message>
+        <source>The connection string names no data source.</source>
+        <translation>La cadena de conexión no indica ningún origen de datos.</translation>
+    </message>
+    <message>
+        <source>File not found: &apos;%1&apos;.</source>
+        <translation>No se encuentra el archivo &apos;%1&apos;.</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; is a folder, not a database file.</source>
+        <translation>&apos;%1&apos; es una carpeta, no un archivo de base de datos.</translation>
+    </message>
+    <message>
+        <source>Wrong password: not a valid password for the database &apos;%1&apos;.</source>
+        <translation>Contraseña incorrecta: no es una contraseña válida para la base de datos &apos;%1&apos;.</translation>
+    </message>
+    <message>
+        <source>The connection is not open.</source>
+        <translation>La conexión no está abierta.</translation>
+    </message>
+    <message>
+        <source>The statement expects more parameter values than the %1 given.</source>
+        <translation>La instrucción espera más valores de parámetro que los %1 dados.</translation>
+    </message>
+    <message>
+        <source>The statement expects %1 parameter value(s) but %2 were given.</source>
+        <translation>La instrucción espera %1 valor(es) de parámetro, pero se han dado %2.</translation>
+    </message>
+    <message>
+        <source>The file &apos;%1&apos; exists already.</source>
+        <translation>El archivo &apos;%1&apos; ya existe.</translation>
+    </message>
+    <message>
+        <source>Cannot create the database &apos;%1&apos;: %2.</source>
+        <translation>No se puede crear la base de datos &apos;%1&apos;: %2.</translation>
+    </message>
+    <message>
+        <source>The recordset is not open.</source>
+        <translation>El conjunto de registros no está abierto.</translation>
+    </message>
+    <message>
+        <source>The recordset&apos;s connection has been closed.</source>
+        <translation>La conexión del conjunto de registros se ha cerrado.</translation>
+    </message>
+    <message>
+        <source>This recordset is read-only: its query (&quot;%1&quot;) does not name the rows of one table.</source>
+        <translation>Este conjunto de registros es de solo lectura: su consulta (&quot;%1&quot;) no designa las filas de una sola tabla.</translation>
+    </message>
+    <message>
+        <source>No field at position %1: the recordset has %2 field(s).</source>
+        <translation>No hay ningún campo en la posición %1: el conjunto de registros tiene %2 campo(s).</translation>
+    </message>
+</context>
+</TS>
