@@ -6,6 +6,7 @@
 #include "frame/template_texts.h"
 #include "frame/update_check.h"
 #include "platform/host.h"
+#include "platform/platform_language.h"
 #include "platform/qt_button_sounds.h"
 #include "platform/qt_window_placement.h"
 #include "platform/tiled_background.h"
@@ -204,6 +205,8 @@ void frmMain::Form_Load() {
     Host &host = p.host();
 
     p.identity = Identity::ForCode(BuildLanguageCode());
+    // Database errors are described in the learner's language from here on.
+    platformLanguage::Use_Learner_Language(p.identity.learnerLanguage);
     // Message boxes without a title of their own carry the product title.
     // (Not the application display name: Qt would append that to every
     // window title.)

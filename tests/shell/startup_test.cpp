@@ -12,6 +12,7 @@
 #include "support/test_env.h"
 
 #include <QDir>
+#include <QGuiApplication>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
@@ -101,6 +102,10 @@ TEST_F(StartupTest, StepsRunInTheirFixedOrderBehindTheSplashWindow) {
 
     // Dressed for the build.
     EXPECT_EQ(main.windowTitle(), QStringLiteral("Tolvanex Italiano"));
+    // Titles read exactly as given: the product title reaches message boxes
+    // without a title of their own, never the end of every window's title.
+    EXPECT_EQ(host.ProgramTitle(), QStringLiteral("Tolvanex Italiano"));
+    EXPECT_NE(QGuiApplication::applicationDisplayName(), QStringLiteral("Tolvanex Italiano"));
     EXPECT_EQ(main.btnChangeUser->text(), program.captions[99]);
     EXPECT_EQ(main.File1.Pattern(), QStringLiteral("*.ito"));
     EXPECT_EQ(main.File2.Pattern(), QStringLiteral("*.vito"));
@@ -135,8 +140,12 @@ TEST_F(StartupTest, DamagedTemplateNamesTheFileAndEnds) {
     frmMain main(program);
     main.Form_Load();
     EXPECT_TRUE(program.ended);
+    EXPECT_NE(program.exitCode, 0);
     ASSERT_EQ(host.boxes.size(), 1u);
     EXPECT_TRUE(host.lastBox().text.contains(QStringLiteral("Tolvanex.tpl")));
+    // The database layer speaks the learner's language (Spanish in this build).
+    EXPECT_TRUE(host.lastBox().text.contains(QStringLiteral("no es un archivo de base de datos")))
+        << host.lastBox().text.toStdString();
 }
 
 TEST_F(StartupTest, SmallScreenWarnsAndNoEndsAtOnce) {
