@@ -1,0 +1,25 @@
+// The bare reference of each comparison: the same work (same files, same
+// rows, same nodes) written directly with Qt Widgets (QTreeWidget,
+// QPlainTextEdit) and the SQLite C API, as a straightforward program would,
+// without any of the program's own classes.
+#pragma once
+
+#include "workload.h"
+
+#include <memory>
+
+namespace bench::bare {
+
+// W1 and W1s: list the subject folders, read each virtual folder's subjects,
+// fill a QTreeWidget (prepending a progress line per subject to a shown
+// text box when withSplash), then show and paint it.
+std::unique_ptr<Workload> StartupTree(const TreeFacts &facts, const TreeIcons &icons,
+                                      bool withSplash);
+// W2: read all phrases of subjectFile under its node, expand and paint.
+std::unique_ptr<Workload> OpenSubject(const TreeFacts &facts, const TreeIcons &icons,
+                                      const QString &subjectFile);
+// W3: draw ten random phrases from the installed subjects, checking each
+// drawn file, and show them under a new node.
+std::unique_ptr<Workload> RandomPhrases(const TreeFacts &facts, const TreeIcons &icons);
+
+} // namespace bench::bare

@@ -1,0 +1,357 @@
+#include "ours.h"
+
+#include "frame/folder_set.h"
+#include "frame/identity.h"
+#include "frame/program.h"
+#include "frame/shell_windows.h"
+#include "frame/template_texts.h"
+#include "platform/file_list_box.h"
+#include "platform/host.h"
+#include "platform/image_list.h"
+#include "platform/tree_view.h"
+#include "platform/tree_view_widget.h"
+#include "shell/frm_splash.h"
+#include "shell/qt_resources.h"
+#include "subjects/subject_schema.h"
+#include "subjects/subject_tree.h"
+
+#include <QCoreApplication>
+#include <QPixmap>
+#include <QPointer>
+
+#include <stdexcept>
+
+namespace bench::ours {
+
+namespace {
+
+// A host that shows nothing: message boxes are counted and answered with
+// their first button, events run as in the real host, and the clock and the
+// random numbers are fixed by the runner so that every run draws the same.
+class BenchHost : public Host {
+public:
+    int boxCount = 0;
+    QString firstBox;
+    QDateTime clock = QDateTime(QDate(2026, 1, 5), QTime(9, 0));
+    VbRandom random;
+
+    vb::MsgBoxResult MsgBox(const QString &text, int style, const QString &) override {
+        if (boxCount++ == 0)
+            firstBox = text;
+        const int buttons = vb::ButtonsOf(style);
+        return buttons == vb::vbYesNo || buttons == vb::vbYesNoCancel ? vb::vbYes : vb::vbOK;
+    }
+    void ShowModal(QWidget &) override {}
+    void OpenUrl(const QString &) override {}
+    void OpenFolder(const QString &) override {}
+    bool StartDetached(const QString &, const QStringList &) override { return false; }
+    void PlaySoundFile(const QString &, bool) override {}
+    void PlaySoundMemory(const QByteArray &, bool) override {}
+    bool IsConnected() override { return false; }
+    bool DownloadFile(const QString &, const QString &) override { return false; }
+    QSize ScreenSize() override { return {1280, 1024}; }
+    QDateTime Now() override { return clock; }
+    void Randomize(quint32 seed) override { random.seed(seed); }
+    double Rnd() override { return random.next(); }
+    void DoEvents() override { QCoreApplication::processEvents(); }
+    void WaitForEvents(int) override { QCoreApplication::processEvents(); }
+};
+
+// The splash window as the main window offers it to the loaders.
+class SplashWindows : public ShellWindows {
+public:
+    QPointer<frmSplash> splash;
+
+    bool SplashVisible() override { return splash && splash->isVisible(); }
+    void SplashPrepend(const QString &line) override {
+        if (splash)
+            splash->Prepend(line);
+    }
+    void SplashSetStatus(const QString &text) override {
+        if (splash)
+            splash->SetStatus(text);
+    }
+};
+
+ProgramSettings settingsFor(const QString &programFolder) {
+    ProgramSettings s;
+    s.appPathOverride = programFolder;
+    // Never used while the program folder is writable; kept inside the data set
+    // so that nothing touches the user's own folders.
+    s.appDataOverride = programFolder + QStringLiteral("appdata");
+    s.rowSet = TVX_ROW_SET;
+    s.versionMajor = TVX_VERSION_MAJOR;
+    s.versionMinor = TVX_VERSION_MINOR;
+    s.versionRevision = TVX_VERSION_REVISION;
+    return s;
+}
+
+// A program as the start-up leaves it before the tree is built: identity,
+// captions and folders set.
+class BenchProgram {
+public:
+    explicit BenchProgram(const QString &programFolder)
+        : program(host, settingsFor(programFolder)) {
+        program.identity = Identity::ForCode(BuildLanguageCode());
+        program.folders.programFolder = programFolder;
+        templateTexts::Get_Captions(program);
+        if (program.captions.Count() < 149)
+            throw std::runtime_error(
+                ("cannot read the texts of " + program.templatePath()).toStdString());
+        folders::Set_Paths(program);
+        for (int i = 1; i <= 11; ++i)
+            pictures.Add(QPixmap(QStringLiteral(":/tree/%1.png").arg(i)));
+    }
+
+    // Clears the record of message boxes before a run.
+    void startRun() {
+        host.boxCount = 0;
+        host.firstBox.clear();
+    }
+    // A message box during a run means the program met a problem.
+    QString problem() const {
+        if (host.boxCount == 0)
+            return QString();
+        return QStringLiteral("%1 message box(es), the first: %2")
+            .arg(host.boxCount)
+            .arg(host.firstBox.simplified().left(160));
+    }
+
+    BenchHost host;
+    Program program;
+    ImageList pictures;
+};
+
+// TreeFolders with its widget, file lists and subject tree, wired as the main
+// window wires them.
+class BenchTree {
+public:
+    explicit BenchTree(BenchProgram &p) : subjects(p.program, nodes, file1, file2) {
+        Program &program = p.program;
+        widget = std::make_unique<TreeViewWidget>(nodes);
+        widget->setObjectName(QStringLiteral("TreeFolders"));
+        widget->resize(kTreeSize);
+        widget->SetImageList(&p.pictures);
+        QObject::connect(widget.get(), &TreeViewWidget::NodeClick, widget.get(),
+                         [this](int index) { subjects.NodeClick(index); });
+        QObject::connect(widget.get(), &TreeViewWidget::Expand, widget.get(),
+                         [this](int index) { subjects.Expand(index); });
+        QObject::connect(widget.get(), &TreeViewWidget::Collapse, widget.get(),
+                         [this](int index) { subjects.Collapse(index); });
+        // As the start-up's Get_Settings sets them.
+        file1.SetPattern(QStringLiteral("*.") + program.identity.shortCode);
+        file1.SetPath(program.folders.installedSubjectsFolder);
+        file1.Refresh();
+        file2.SetPattern(QStringLiteral("*.v") + program.identity.shortCode);
+        file2.SetPath(program.folders.virtualSubjectsFolder);
+        file2.Refresh();
+    }
+    ~BenchTree() {
+        widget.reset();
+        QCoreApplication::processEvents();
+    }
+
+    void load() {
+        subjects.Create_Folders();
+        subjects.Get_Subjects();
+        subjects.Get_vSubjects();
+    }
+    QStringList childTexts(int index) const {
+        QStringList texts;
+        for (int i = index ? nodes.Child(index) : 0; i != 0; i = nodes.Next(i))
+            texts << nodes.Text(i);
+        return texts;
+    }
+    // A click on a node: the widget selects it, then raises NodeClick.
+    void click(int index) {
+        nodes.Select(index);
+        subjects.NodeClick(index);
+    }
+    void showAndPaint() {
+        widget->show();
+        QCoreApplication::processEvents();
+        widget->repaint();
+    }
+
+    TreeView nodes;
+    FileListBox file1;
+    FileListBox file2;
+    SubjectTree subjects;
+    std::unique_ptr<TreeViewWidget> widget;
+};
+
+class StartupTreeWorkload : public Workload {
+public:
+    StartupTreeWorkload(const QString &programFolder, bool withSplash)
+        : m_program(programFolder), m_withSplash(withSplash) {}
+
+    void prepare(int) override {
+        m_tree = std::make_unique<BenchTree>(m_program);
+        if (m_withSplash) {
+            Program &p = m_program.program;
+            m_splash = std::make_unique<frmSplash>(
+                p, QPixmap(QStringLiteral(":/logos/logo%1.png").arg(p.identity.logoIndex)));
+            m_windows.splash = m_splash.get();
+            p.setWindows(&m_windows);
+            m_splash->show();
+            // Get_Settings writes the first line before the loaders run.
+            m_windows.SplashSetStatus(p.captions[12] + QStringLiteral(".  ") + p.captions[13]);
+            QCoreApplication::processEvents();
+        }
+        m_program.startRun();
+    }
+    void run() override {
+        m_tree->load();
+        m_tree->showAndPaint();
+    }
+    int nodes() const override { return m_tree->nodes.Count(); }
+    QString problem() const override { return m_program.problem(); }
+    void cleanup() override {
+        m_program.program.setWindows(nullptr);
+        m_splash.reset();
+        m_tree.reset();
+    }
+
+private:
+    BenchProgram m_program;
+    bool m_withSplash;
+    std::unique_ptr<BenchTree> m_tree;
+    std::unique_ptr<frmSplash> m_splash;
+    SplashWindows m_windows;
+};
+
+class OpenSubjectWorkload : public Workload {
+public:
+    OpenSubjectWorkload(const QString &programFolder, const QString &subjectFile)
+        : m_program(programFolder), m_tree(m_program) {
+        m_tree.load();
+        const QString tag = QStringLiteral("SUBJECT*") + subjectFile;
+        for (int i = m_tree.nodes.Child(1); i != 0; i = m_tree.nodes.Next(i))
+            if (m_tree.nodes.Tag(i) == tag)
+                m_subject = i;
+        if (m_subject == 0)
+            throw std::runtime_error(("the tree does not list " + subjectFile).toStdString());
+        // The user opened the folder before clicking one of its subjects.
+        m_tree.nodes.SetExpanded(1, true);
+        m_tree.showAndPaint();
+    }
+
+    void prepare(int) override { m_program.startRun(); }
+    void run() override {
+        m_tree.click(m_subject);
+        QCoreApplication::processEvents();
+        m_tree.widget->repaint();
+    }
+    int nodes() const override { return m_tree.nodes.Count(); }
+    QStringList shownTexts() const override { return m_tree.childTexts(m_subject); }
+    QString problem() const override { return m_program.problem(); }
+    void cleanup() override {
+        TreeView &nodes = m_tree.nodes;
+        // The last phrase first: nothing after it shifts.
+        while (nodes.Children(m_subject) > 0)
+            nodes.Remove(nodes.LastSibling(nodes.Child(m_subject)));
+        nodes.SetExpanded(m_subject, false);
+        nodes.Select(1);
+        QCoreApplication::processEvents();
+    }
+
+private:
+    BenchProgram m_program;
+    BenchTree m_tree;
+    int m_subject = 0;
+};
+
+class RandomPhrasesWorkload : public Workload {
+public:
+    explicit RandomPhrasesWorkload(const QString &programFolder)
+        : m_program(programFolder), m_tree(m_program) {
+        m_tree.load();
+        m_tree.showAndPaint();
+    }
+
+    void prepare(int run) override {
+        m_program.host.clock = QDateTime(m_program.host.clock.date(),
+                                         QTime::fromMSecsSinceStartOfDay(SeedForRun(run)));
+        m_program.startRun();
+    }
+    void run() override {
+        m_tree.click(kRandomPhrasesFolder);
+        QCoreApplication::processEvents();
+        m_tree.widget->repaint();
+    }
+    int nodes() const override { return m_tree.nodes.Count(); }
+    QStringList shownTexts() const override {
+        return m_tree.childTexts(m_tree.nodes.Child(kRandomPhrasesFolder));
+    }
+    QString problem() const override { return m_program.problem(); }
+    void cleanup() override {
+        // The second click on the folder takes the drawn phrases away.
+        if (m_tree.nodes.Children(kRandomPhrasesFolder) > 0)
+            m_tree.click(kRandomPhrasesFolder);
+        QCoreApplication::processEvents();
+    }
+
+private:
+    static constexpr int kRandomPhrasesFolder = 3;
+    BenchProgram m_program;
+    BenchTree m_tree;
+};
+
+} // namespace
+
+void Init() {
+    InitProgramResources();
+}
+
+BuildFacts ReadBuildFacts(const QString &programFolder) {
+    BenchHost host;
+    Program program(host, settingsFor(programFolder));
+    program.identity = Identity::ForCode(BuildLanguageCode());
+    program.folders.programFolder = programFolder;
+    templateTexts::Get_Captions(program);
+    if (program.captions.Count() < 149)
+        throw std::runtime_error(
+            ("cannot read the texts of " + program.templatePath()).toStdString());
+    return {program.identity.languageCode, program.identity.shortCode, program.captions[10],
+            program.captions[11]};
+}
+
+TreeFacts ReadTreeFacts(const QString &programFolder) {
+    BenchProgram p(programFolder);
+    const Program &program = p.program;
+    TreeFacts facts;
+    facts.installedFolder = program.folders.installedSubjectsFolder;
+    facts.virtualFolder = program.folders.virtualSubjectsFolder;
+    facts.languageCode = program.identity.languageCode;
+    facts.subjectPassword = subjects::SubjectPassword();
+    facts.shortCode = program.identity.shortCode;
+    facts.installedTitle = program.captions[2];
+    facts.randomSubjectTitle = program.captions[117];
+    facts.randomPhrasesTitle = program.captions[119];
+    facts.randomPhrasesNode = program.captions[118];
+    facts.noSubjects = program.captions[130];
+    facts.loading = program.captions[23];
+    facts.splashStatus = program.captions[12] + QStringLiteral(".  ") + program.captions[13];
+    return facts;
+}
+
+TreeIcons TreePictures() {
+    TreeIcons icons(12);
+    for (int i = 1; i <= 11; ++i)
+        icons[i] = QIcon(QPixmap(QStringLiteral(":/tree/%1.png").arg(i)));
+    return icons;
+}
+
+std::unique_ptr<Workload> StartupTree(const QString &programFolder, bool withSplash) {
+    return std::make_unique<StartupTreeWorkload>(programFolder, withSplash);
+}
+
+std::unique_ptr<Workload> OpenSubject(const QString &programFolder, const QString &subjectFile) {
+    return std::make_unique<OpenSubjectWorkload>(programFolder, subjectFile);
+}
+
+std::unique_ptr<Workload> RandomPhrases(const QString &programFolder) {
+    return std::make_unique<RandomPhrasesWorkload>(programFolder);
+}
+
+} // namespace bench::ours

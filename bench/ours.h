@@ -1,0 +1,34 @@
+// The program's side of each comparison: the workloads run through the
+// program's own classes (Program, SubjectTree, TreeView shown by
+// TreeViewWidget, frmSplash). This is the only benchmark file that drives
+// the program's windows and tree.
+#pragma once
+
+#include "bench_data.h"
+#include "workload.h"
+
+#include <memory>
+
+namespace bench::ours {
+
+// Makes the program's pictures and texts available; call once after the
+// QApplication exists.
+void Init();
+
+// This build's codes and the subject folder names of the template in a
+// program folder.
+BuildFacts ReadBuildFacts(const QString &programFolder);
+// What the bare reference needs to know about a program folder.
+TreeFacts ReadTreeFacts(const QString &programFolder);
+// The eleven pictures of the program's subject tree.
+TreeIcons TreePictures();
+
+// W1 and W1s: the start-up loaders fill the tree (behind the splash window
+// when withSplash), then the tree is shown and painted.
+std::unique_ptr<Workload> StartupTree(const QString &programFolder, bool withSplash);
+// W2: a click on the installed subject subjectFile lists its phrases.
+std::unique_ptr<Workload> OpenSubject(const QString &programFolder, const QString &subjectFile);
+// W3: a click on the random-phrases folder draws ten phrases.
+std::unique_ptr<Workload> RandomPhrases(const QString &programFolder);
+
+} // namespace bench::ours
