@@ -427,27 +427,25 @@ void Connection::Open(const QString &connectionString) {
 
     try {
         // The first read also tells a foreign file from a database.
+        // One statement: a file without the password table opens with any
+        // password; any other failure (a foreign file) is reported.
         QString salt;
         QString hash;
         bool protectedFile = false;
         {
             Statement st(db,
-                         QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND "
-                                        "name = '%1' COLLATE NOCASE")
-                             .arg(QLatin1String(kPasswordTable)),
-                         path);
-            protectedFile = st.step();
-        }
-        if (protectedFile) {
-            Statement st(db,
                          QStringLiteral("SELECT tSalt, tHash FROM %1 LIMIT 1")
                              .arg(QLatin1String(kPasswordTable)),
-                         path);
-            if (st.step()) {
+                         path, Statement::LeaveEmpty);
+            if (!st.get()) {
+                const int code = sqlite3_extended_errcode(db);
+                if (!QString::fromUtf8(sqlite3_errmsg(db))
+                         .startsWith(QLatin1String("no such table")))
+                    fail(db, code, path);
+            } else if (st.step()) {
+                protectedFile = true;
                 salt = columnValue(st.get(), 0).toString();
                 hash = columnValue(st.get(), 1).toString();
-            } else {
-                protectedFile = false;
             }
         }
         if (protectedFile && passwordHash(salt, password).compare(hash, Qt::CaseInsensitive) != 0)
@@ -471,6 +469,8 @@ void Connection::Close() {
         sqlite3_close_v2(m_db);
         m_db = nullptr;
     }
+    m_tables.clear();
+    m_tablesListed = false;
     m_path.clear();
     m_readOnly = false;
 }
@@ -485,7 +485,43 @@ void Connection::SetBusyTimeout(int milliseconds) {
     sqlite3_busy_timeout(handle(), milliseconds);
 }
 
+const Connection::TableColumns *Connection::tableColumns(const QString &table) {
+    // The file's tables are listed once per connection; a view is not among
+    // them, and its rows cannot be changed.
+    if (!m_tablesListed) {
+        Statement list(handle(),
+                       QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"),
+                       m_path);
+        while (list.step())
+            m_tables.insert(columnValue(list.get(), 0).toString().toLower(), TableColumns());
+        m_tablesListed = true;
+    }
+    const auto found = m_tables.find(table.toLower());
+    if (found == m_tables.end())
+        return nullptr;
+    if (!found->learnt) {
+        // Preparing a statement tells the columns and their declared types
+        // without reading a row; a table without row keys cannot prepare it.
+        Statement st(handle(),
+                     QStringLiteral("SELECT *, rowid FROM %1").arg(quoteIdentifier(table)), m_path,
+                     Statement::LeaveEmpty);
+        if (st.get()) {
+            const int n = sqlite3_column_count(st.get()) - 1;
+            for (int i = 0; i < n; ++i) {
+                found->names << QString::fromUtf8(sqlite3_column_name(st.get(), i));
+                const char *type = sqlite3_column_decltype(st.get(), i);
+                found->declaredTypes << (type ? QString::fromUtf8(type) : QString());
+            }
+        }
+        found->learnt = true;
+    }
+    return found->names.isEmpty() ? nullptr : &*found;
+}
+
 void Connection::Execute(const QString &sql, const QVariantList &params) {
+    // The statements may change tables: they are learnt again.
+    m_tables.clear();
+    m_tablesListed = false;
     sqlite3 *db = handle();
     const QByteArray utf8 = sql.toUtf8();
     const char *tail = utf8.constData();
@@ -722,31 +758,15 @@ void Recordset::Open(const QString &sqlText, Connection &connection, const QVari
     // The schema look-ups and the rows come from one read transaction, so
     // the rows are one consistent state of the file.
     Transaction tx(impl->db, impl->path, Transaction::Read);
-    if (keyed) {
-        Statement st(impl->db,
-                     QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND "
-                                    "name = ? COLLATE NOCASE"),
-                     impl->path);
-        bindValue(st.get(), 1, tableName);
-        keyed = st.step();
-        if (keyed)
-            tableName = columnValue(st.get(), 0).toString();
-    }
+    const Connection::TableColumns *columns = keyed ? connection.tableColumns(tableName) : nullptr;
+    keyed = columns != nullptr;
 
     if (keyed) {
         impl->table = quoteIdentifier(tableName);
         QMap<QString, QString> declared; // lower-case name -> declared type
-        QStringList allColumns;
-        {
-            Statement info(impl->db, QStringLiteral("PRAGMA table_info(%1)").arg(impl->table),
-                           impl->path);
-            while (info.step()) {
-                const QString name = columnValue(info.get(), 1).toString();
-                allColumns << name;
-                declared.insert(name.toLower(), columnValue(info.get(), 2).toString());
-            }
-        }
-        impl->names = listed.isEmpty() ? allColumns : listed;
+        for (int i = 0; i < columns->names.size(); ++i)
+            declared.insert(columns->names[i].toLower(), columns->declaredTypes[i]);
+        impl->names = listed.isEmpty() ? columns->names : listed;
         // The caller's fields come first, so an ORDER BY by position still
         // names them; the blob lengths and the key follow. A long binary value
         // (any value of a column declared so, or any stored blob) is left in

@@ -5,7 +5,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <QVector>
 
@@ -70,7 +72,18 @@ public:
 
     sqlite3 *handle() const;
 
+    // The columns of a table of this file, learnt once per connection; null
+    // for a view, a table without row keys, or a name that is no table.
+    struct TableColumns {
+        bool learnt = false;
+        QStringList names;
+        QStringList declaredTypes;
+    };
+    const TableColumns *tableColumns(const QString &table);
+
 private:
+    QHash<QString, TableColumns> m_tables; // by lower-case name
+    bool m_tablesListed = false;
     sqlite3 *m_db = nullptr;
     QString m_path;
     bool m_readOnly = false;

@@ -7,40 +7,79 @@
 #include <algorithm>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace {
 
-QRegularExpression wildcardExpression(const QString &pattern) {
-    QString expression;
-    for (const QChar c : pattern) {
-        if (c == u'*')
-            expression += QStringLiteral(".*");
-        else if (c == u'?')
-            expression += QLatin1Char('.');
-        else
-            expression += QRegularExpression::escape(QString(c));
+// A pattern list made ready once, then matched against every name of a
+// folder: compiling a regular expression per name cost more than listing
+// the folder itself.
+class Wildcards {
+public:
+    explicit Wildcards(const QString &patterns) {
+        bool any = false;
+        for (const QString &part : patterns.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+            const QString one = part.trimmed();
+            if (one.isEmpty())
+                continue;
+            any = true;
+            // "*.*" means every file, with or without an extension.
+            if (one == QLatin1String("*.*") || one == QLatin1String("*")) {
+                m_everything = true;
+            } else if (isSuffixPattern(one)) {
+                m_suffixes << one.mid(1);
+            } else {
+                m_expressions.push_back(expressionOf(one));
+            }
+        }
+        if (!any)
+            m_everything = true;
     }
-    return QRegularExpression(QRegularExpression::anchoredPattern(expression),
-                              QRegularExpression::CaseInsensitiveOption |
-                                  QRegularExpression::DotMatchesEverythingOption);
-}
+
+    bool Matches(const QString &name) const {
+        if (m_everything)
+            return true;
+        for (const QString &suffix : m_suffixes)
+            if (name.endsWith(suffix, Qt::CaseInsensitive))
+                return true;
+        for (const QRegularExpression &expression : m_expressions)
+            if (expression.match(name).hasMatch())
+                return true;
+        return false;
+    }
+
+private:
+    // "*" followed by plain characters: the usual "*.ito".
+    static bool isSuffixPattern(const QString &pattern) {
+        return pattern.size() > 1 && pattern.front() == u'*' &&
+               !pattern.mid(1).contains(QLatin1Char('*')) &&
+               !pattern.mid(1).contains(QLatin1Char('?'));
+    }
+
+    static QRegularExpression expressionOf(const QString &pattern) {
+        QString expression;
+        for (const QChar c : pattern) {
+            if (c == u'*')
+                expression += QStringLiteral(".*");
+            else if (c == u'?')
+                expression += QLatin1Char('.');
+            else
+                expression += QRegularExpression::escape(QString(c));
+        }
+        return QRegularExpression(QRegularExpression::anchoredPattern(expression),
+                                  QRegularExpression::CaseInsensitiveOption |
+                                      QRegularExpression::DotMatchesEverythingOption);
+    }
+
+    bool m_everything = false;
+    QStringList m_suffixes;
+    std::vector<QRegularExpression> m_expressions;
+};
 
 } // namespace
 
 bool FileListBox::Matches(const QString &name, const QString &pattern) {
-    bool any = false;
-    for (const QString &part : pattern.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
-        const QString one = part.trimmed();
-        if (one.isEmpty())
-            continue;
-        any = true;
-        // "*.*" means every file, with or without an extension.
-        if (one == QLatin1String("*.*") || one == QLatin1String("*"))
-            return true;
-        if (wildcardExpression(one).match(name).hasMatch())
-            return true;
-    }
-    return !any;
+    return Wildcards(pattern).Matches(name);
 }
 
 void FileListBox::SetPath(const QString &path) {
@@ -60,8 +99,9 @@ void FileListBox::Refresh() {
     const QDir dir(m_path);
     // Without QDir::Hidden, hidden files stay out; QDir::Files leaves folders out.
     const QFileInfoList entries = dir.entryInfoList(QDir::Files | QDir::NoDotAndDotDot);
+    const Wildcards wanted(m_pattern);
     for (const QFileInfo &entry : entries) {
-        if (entry.isFile() && !entry.isHidden() && Matches(entry.fileName(), m_pattern))
+        if (entry.isFile() && !entry.isHidden() && wanted.Matches(entry.fileName()))
             m_names << entry.fileName();
     }
     std::sort(m_names.begin(), m_names.end(), [](const QString &a, const QString &b) {

@@ -1,5 +1,6 @@
 #include "platform/tiled_background.h"
 
+#include <QCoreApplication>
 #include <QPainter>
 
 #include <stdexcept>
@@ -18,12 +19,16 @@ double TileStepPixels(int picturePixels) {
 
 void TileBackground(QPainter &painter, const QSize &windowSize, const QPixmap &picture) {
     if (picture.isNull())
-        throw std::runtime_error("The window has no background picture.");
+        throw std::runtime_error(
+            QCoreApplication::translate("tiling", "The window has no background picture.")
+                .toStdString());
     const QSize size = picture.deviceIndependentSize().toSize();
     const double stepX = TileStepPixels(size.width());
     const double stepY = TileStepPixels(size.height());
     if (stepX <= 0 || stepY <= 0)
-        throw std::runtime_error("The background picture is empty.");
+        throw std::runtime_error(
+            QCoreApplication::translate("tiling", "The background picture is empty.")
+                .toStdString());
     for (double y = 0; y < windowSize.height(); y += stepY)
         for (double x = 0; x < windowSize.width(); x += stepX)
             painter.drawPixmap(QPointF(x, y), picture);

@@ -41,9 +41,13 @@ void frmMsgBox::SetMessage(const QString &text, int fontSize) {
 
 void frmMsgBox::paintEvent(QPaintEvent *) {
     // The same tiled background as the main window; its picture is built in,
-    // so a failure here is a broken build, not a user's problem.
+    // so a failure here is a broken build: the window keeps its plain colour
+    // and its message still shows.
     QPainter painter(this);
-    tiling::TileBackground(painter, size(), m_background);
+    try {
+        tiling::TileBackground(painter, size(), m_background);
+    } catch (const std::exception &) {
+    }
 }
 
 void frmMsgBox::showEvent(QShowEvent *event) {

@@ -29,22 +29,23 @@ QString Virtual_Path(const Program &program, const QString &fileName) {
 
 } // namespace subjectFile
 
+QString Validate_Subject(Program &program, ado::Connection &subject) {
+    ado::Recordset rs;
+    rs.Open(QStringLiteral("SELECT * FROM tblProperties"), subject);
+    // Reading at the end of an empty table fails, so a subject without
+    // properties is reported, never taken as valid.
+    const QString code = rs.Fields(QStringLiteral("tProgramCode")).Text();
+    if (code != program.identity.languageCode)
+        return QLatin1String(subjectFile::kWrongLanguage) + QLatin1Char('*') + code;
+    return QLatin1String(subjectFile::kValid);
+}
+
 QString Validate_Subject(Program &program, const QString &fileName) {
     try {
         ado::Connection connection;
         connection.Open(
             modMain::Get_Connection_String(subjectFile::Installed_Path(program, fileName)));
-        ado::Recordset rs;
-        rs.Open(QStringLiteral("SELECT * FROM tblProperties"), connection);
-        // Reading at the end of an empty table fails, so a subject without
-        // properties is reported, never taken as valid.
-        const QString code = rs.Fields(QStringLiteral("tProgramCode")).Text();
-        QString result = QLatin1String(subjectFile::kValid);
-        if (code != program.identity.languageCode)
-            result = QLatin1String(subjectFile::kWrongLanguage) + QLatin1Char('*') + code;
-        rs.Close();
-        connection.Close();
-        return result;
+        return Validate_Subject(program, connection);
     } catch (const ado::Error &e) {
         return e.description();
     } catch (const std::exception &e) {

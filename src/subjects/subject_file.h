@@ -5,6 +5,9 @@
 #include <QString>
 
 class Program;
+namespace ado {
+class Connection;
+}
 
 namespace subjectFile {
 
@@ -30,6 +33,9 @@ QString Virtual_Path(const Program &program, const QString &fileName);
 // build; otherwise the description of what stopped the check. Never throws
 // and shows nothing, so callers can check many files in a row.
 QString Validate_Subject(Program &program, const QString &fileName);
+// The same check on a subject file the caller has open (it goes on reading
+// it): throws ado::Error when tblProperties cannot be read.
+QString Validate_Subject(Program &program, ado::Connection &subject);
 
 // Tells the user why a subject cannot be used: a subject of another build gets
 // a plain warning; a file that could not be checked gets the description and

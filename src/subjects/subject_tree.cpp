@@ -522,20 +522,23 @@ void SubjectTree::Get_Random_Phrases() {
                 if (failed[r])
                     continue;
                 const QString fileName = files[r];
-                if (Validate_Subject(m_program, fileName) != QLatin1String(subjectFile::kValid)) {
-                    anyLeft = fail(r);
-                    if (!anyLeft)
-                        break;
-                    continue;
-                }
-                // A valid subject that has no phrases, or whose phrases cannot
-                // be read, is skipped like an invalid one.
+                // A subject that is not valid for this build, has no phrases,
+                // or whose phrases cannot be read is skipped. One connection
+                // serves the check and the reading.
                 try {
                     ado::Connection connection;
                     connection.Open(modMain::Get_Connection_String(
                         subjectFile::Installed_Path(m_program, fileName)));
+                    if (Validate_Subject(m_program, connection) !=
+                        QLatin1String(subjectFile::kValid)) {
+                        anyLeft = fail(r);
+                        if (!anyLeft)
+                            break;
+                        continue;
+                    }
                     ado::Recordset rs;
-                    rs.Open(QStringLiteral("SELECT * FROM tblPhrases"), connection);
+                    // Only the keys: the count needs no texts.
+                    rs.Open(QStringLiteral("SELECT pkPhraseNo FROM tblPhrases"), connection);
                     const int m = rs.RecordCount();
                     if (m == 0)
                         throw ado::Error(m_program.captions[caption::NoPhrases]);

@@ -104,4 +104,15 @@
         <translation>No hay ningún campo en la posición %1: el conjunto de registros tiene %2 campo(s).</translation>
     </message>
 </context>
+<context>
+    <name>tiling</name>
+    <message>
+        <source>The window has no background picture.</source>
+        <translation>La ventana no tiene imagen de fondo.</translation>
+    </message>
+    <message>
+        <source>The background picture is empty.</source>
+        <translation>La imagen de fondo está vacía.</translation>
+    </message>
+</context>
 </TS>
