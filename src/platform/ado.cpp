@@ -601,12 +601,16 @@ void Connection::CreateDatabase(const QString &path) {
 // ---------------------------------------------------------------------------
 
 // One row as Open (or the re-read after a write) found it.
+// A long binary value left in the file is marked in blobFields and its
+// length kept in its place among the values, so a row costs one allocation
+// however many sounds it has.
 struct Recordset::Row {
-    qint64 key = 0;            // rowid (keyed recordsets)
-    QVector<QVariant> values;  // every value but the long binary ones
-    QVector<qint64> blobSizes; // empty, or per field: -1, or the length of a
-                               // long binary value left in the file
-    bool holdsBlob(int index) const { return !blobSizes.isEmpty() && blobSizes[index] >= 0; }
+    static constexpr int kMaxFields = 64; // keyed recordsets; more read as snapshots
+    qint64 key = 0;                       // rowid (keyed recordsets)
+    QVector<QVariant> values;             // every value, or the length of a long binary one
+    quint64 blobFields = 0;               // bit i: field i is a long binary value in the file
+    bool holdsBlob(int index) const { return index < kMaxFields && (blobFields >> index) & 1; }
+    qint64 blobSize(int index) const { return values[index].toLongLong(); }
 };
 
 struct Recordset::Impl {
@@ -641,12 +645,21 @@ struct Recordset::Impl {
 
     void invalidate() { currentPos = -2; }
 
+    // Moving through a listing touches no long binary value: the per-row
+    // state is only cleared when something was read on the row before.
+    bool blobStateUsed = false;
     void enterRow() {
         if (currentPos == pos)
             return;
         const int n = int(names.size());
-        blobValues = QVector<std::optional<QVariant>>(n);
-        chunkOffsets = QVector<qint64>(n, 0);
+        if (blobValues.size() != n) {
+            blobValues = QVector<std::optional<QVariant>>(n);
+            chunkOffsets = QVector<qint64>(n, 0);
+        } else if (blobStateUsed) {
+            blobValues.fill(std::nullopt);
+            chunkOffsets.fill(0);
+        }
+        blobStateUsed = false;
         currentPos = pos;
     }
 
@@ -662,9 +675,8 @@ struct Recordset::Impl {
                 row.values[i] = columnValue(stmt, i);
                 continue;
             }
-            if (row.blobSizes.isEmpty())
-                row.blobSizes = QVector<qint64>(n, -1);
-            row.blobSizes[i] = sqlite3_column_int64(stmt, n + i);
+            row.blobFields |= quint64(1) << i;
+            row.values[i] = sqlite3_column_int64(stmt, n + i);
         }
         return row;
     }
@@ -684,6 +696,7 @@ struct Recordset::Impl {
     }
 
     QVariant blobValue(int index) {
+        blobStateUsed = true;
         if (!blobValues[index]) {
             Statement st(
                 db,
@@ -759,7 +772,8 @@ void Recordset::Open(const QString &sqlText, Connection &connection, const QVari
     // the rows are one consistent state of the file.
     Transaction tx(impl->db, impl->path, Transaction::Read);
     const Connection::TableColumns *columns = keyed ? connection.tableColumns(tableName) : nullptr;
-    keyed = columns != nullptr;
+    keyed = columns != nullptr &&
+            (listed.isEmpty() ? columns->names.size() : listed.size()) <= Row::kMaxFields;
 
     if (keyed) {
         impl->table = quoteIdentifier(tableName);
@@ -1080,7 +1094,7 @@ qint64 Recordset::fieldSize(int index) const {
     if (!row)
         return bytesOf(d->pending.value(index)).size();
     if (row->holdsBlob(index))
-        return row->blobSizes[index];
+        return row->blobSize(index);
     return bytesOf(row->values[index]).size();
 }
 
@@ -1088,6 +1102,7 @@ QByteArray Recordset::fieldChunk(int index, qint64 size) const {
     const QByteArray all = bytesOf(fieldValue(index));
     if (!storedRow(index)) // a pending value: no position to go on from
         return size < 0 ? all : all.left(size);
+    d->blobStateUsed = true;
     qint64 &offset = d->chunkOffsets[index];
     const QByteArray chunk = size < 0 ? all.mid(offset) : all.mid(offset, size);
     offset += chunk.size();

@@ -9,6 +9,7 @@
 #include "subjects/subject_file.h"
 
 #include <QDir>
+#include <QStringBuilder>
 
 #include <stdexcept>
 #include <vector>
@@ -392,8 +393,10 @@ bool SubjectTree::Check_Virtual_Subject(int &index) {
 void SubjectTree::addPhraseNode(int parent, const QString &fileName, const QString &number,
                                 const QString &phrase, const QString &translation,
                                 const QString &translation2, int image) {
-    const QString tag = fileName + QLatin1Char('*') + number + QLatin1Char('*') + phrase +
-                        QLatin1Char('*') + translation + QLatin1Char('*') + translation2;
+    // Built in one allocation: a subject may add thousands of these.
+    const QChar star = QLatin1Char('*');
+    const QString tag =
+        fileName % star % number % star % phrase % star % translation % star % translation2;
     m_tree.Add(parent, translation, tag, image);
 }
 
@@ -409,11 +412,14 @@ void SubjectTree::Get_Phrases(const QString &fileName) {
             modMain::Get_Connection_String(subjectFile::Installed_Path(m_program, fileName)));
         ado::Recordset rs;
         rs.Open(QStringLiteral("SELECT * FROM tblPhrases"), connection);
+        // Fields are found by name once; each reads the current row.
+        const ado::Field number = rs.Fields(QStringLiteral("pkPhraseNo"));
+        const ado::Field phrase = rs.Fields(QStringLiteral("tPhrase"));
+        const ado::Field translation = rs.Fields(QStringLiteral("tTranslation"));
+        const ado::Field translation2 = rs.Fields(QStringLiteral("tTranslation2"));
         while (!rs.EOF_()) {
-            addPhraseNode(selected, fileName, rs.Fields(QStringLiteral("pkPhraseNo")).Text(),
-                          rs.Fields(QStringLiteral("tPhrase")).Text(),
-                          rs.Fields(QStringLiteral("tTranslation")).Text(),
-                          rs.Fields(QStringLiteral("tTranslation2")).Text(), PhrasePicture);
+            addPhraseNode(selected, fileName, number.Text(), phrase.Text(), translation.Text(),
+                          translation2.Text(), PhrasePicture);
             rs.MoveNext();
         }
         rs.Close();
