@@ -87,17 +87,24 @@ ProgramSettings settingsFor(const QString &programFolder) {
 }
 
 // A program as the start-up leaves it before the tree is built: identity,
+
+// The build's identity and the captions of the template in programFolder,
+// as the start-up reads them.
+void loadTexts(Program &program, const QString &programFolder) {
+    program.identity = Identity::ForCode(BuildLanguageCode());
+    program.folders.programFolder = programFolder;
+    templateTexts::Get_Captions(program);
+    if (program.captions.Count() < caption::Last)
+        throw std::runtime_error(
+            ("cannot read the texts of " + program.templatePath()).toStdString());
+}
+
 // captions and folders set.
 class BenchProgram {
 public:
     explicit BenchProgram(const QString &programFolder)
         : program(host, settingsFor(programFolder)) {
-        program.identity = Identity::ForCode(BuildLanguageCode());
-        program.folders.programFolder = programFolder;
-        templateTexts::Get_Captions(program);
-        if (program.captions.Count() < 149)
-            throw std::runtime_error(
-                ("cannot read the texts of " + program.templatePath()).toStdString());
+        loadTexts(program, programFolder);
         folders::Set_Paths(program);
         for (int i = 1; i <= 11; ++i)
             pictures.Add(QPixmap(QStringLiteral(":/tree/%1.png").arg(i)));
@@ -306,12 +313,7 @@ void Init() {
 BuildFacts ReadBuildFacts(const QString &programFolder) {
     BenchHost host;
     Program program(host, settingsFor(programFolder));
-    program.identity = Identity::ForCode(BuildLanguageCode());
-    program.folders.programFolder = programFolder;
-    templateTexts::Get_Captions(program);
-    if (program.captions.Count() < 149)
-        throw std::runtime_error(
-            ("cannot read the texts of " + program.templatePath()).toStdString());
+    loadTexts(program, programFolder);
     return {program.identity.languageCode, program.identity.shortCode, program.captions[10],
             program.captions[11]};
 }
