@@ -21,14 +21,11 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
 #include <QPushButton>
 #include <QTimer>
-
-#include <cmath>
 
 namespace {
 // The design size of the main window in twips.
