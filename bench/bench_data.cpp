@@ -142,6 +142,7 @@ QByteArray wave(int bytes, quint32 seed) {
 
 void copyTemplate(const QString &templatePath, const QString &programFolder) {
     const QString target = programFolder + QStringLiteral("Tolvanex.tpl");
+    QFile::remove(target);
     if (!QFile::copy(templatePath, target))
         fail(QStringLiteral("cannot copy %1 to %2").arg(templatePath, target));
     QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
@@ -297,6 +298,10 @@ DataSet PrepareDataSet(const QString &parent, const QString &templatePath, const
                        QFileInfo::exists(set.largeProgramFolder + build.installedFolderName +
                                          QLatin1Char('/') + set.largeSubjectFile);
     if (!rebuild && whole && readAll(marker) == expected) {
+        // The texts follow the build: a template with new captions is copied
+        // in again, the rest of the data set stays.
+        for (const QString &folder : {set.programFolder, set.largeProgramFolder})
+            copyTemplate(templatePath, folder);
         set.reused = true;
         return set;
     }

@@ -247,11 +247,10 @@ QByteArray bytesOf(const QVariant &value) {
 // caller already opened one.
 class Transaction {
 public:
-    enum Kind { Write, Read };
-    Transaction(sqlite3 *db, const QString &path, Kind kind = Write) : m_db(db), m_path(path) {
+    Transaction(sqlite3 *db, const QString &path) : m_db(db), m_path(path) {
         m_own = sqlite3_get_autocommit(db) != 0;
         if (m_own)
-            exec(kind == Write ? "BEGIN IMMEDIATE" : "BEGIN");
+            exec("BEGIN IMMEDIATE");
     }
     ~Transaction() {
         if (m_own && !m_done)
@@ -768,9 +767,9 @@ void Recordset::Open(const QString &sqlText, Connection &connection, const QVari
         }
     }
 
-    // The schema look-ups and the rows come from one read transaction, so
-    // the rows are one consistent state of the file.
-    Transaction tx(impl->db, impl->path, Transaction::Read);
+    // The rows come from one statement, stepped to its end in one go: SQLite
+    // reads them in one read transaction, one consistent state of the file,
+    // without the cost of an explicit BEGIN and COMMIT per recordset.
     const Connection::TableColumns *columns = keyed ? connection.tableColumns(tableName) : nullptr;
     keyed = columns != nullptr &&
             (listed.isEmpty() ? columns->names.size() : listed.size()) <= Row::kMaxFields;
@@ -791,15 +790,22 @@ void Recordset::Open(const QString &sqlText, Connection &connection, const QVari
         for (const QString &name : std::as_const(impl->names)) {
             const QString c = quoteIdentifier(name);
             impl->columnSql << c;
-            if (isLongBinaryType(declared.value(name.toLower()))) {
+            const QString type = declared.value(name.toLower());
+            if (isLongBinaryType(type)) {
                 fields << QStringLiteral("NULL");
                 sizes << QStringLiteral("CASE typeof(%1) WHEN 'null' THEN NULL WHEN 'blob' THEN "
                                         "length(%1) ELSE length(CAST(%1 AS BLOB)) END")
                              .arg(c);
-            } else {
+            } else if (type.trimmed().isEmpty()) {
+                // An untyped column holds whatever was stored: a sound is
+                // told by its stored type.
                 fields
                     << QStringLiteral("CASE WHEN typeof(%1) = 'blob' THEN NULL ELSE %1 END").arg(c);
                 sizes << QStringLiteral("CASE WHEN typeof(%1) = 'blob' THEN length(%1) END").arg(c);
+            } else {
+                // A column declared as text or number holds texts and numbers.
+                fields << c;
+                sizes << QStringLiteral("NULL");
             }
         }
         impl->rowList = (fields + sizes + QStringList{impl->table + QStringLiteral(".rowid")})
@@ -838,7 +844,6 @@ void Recordset::Open(const QString &sqlText, Connection &connection, const QVari
             impl->rows << row;
         }
     }
-    tx.commit();
     impl->keyed = keyed;
     impl->deleted = QVector<bool>(impl->rows.size(), false);
     impl->pos = 0;
