@@ -1,5 +1,6 @@
 #include "platform/file_list_box.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -112,6 +113,9 @@ void FileListBox::Refresh() {
 
 QString FileListBox::List(int i) const {
     if (i < 0 || i >= ListCount())
-        throw std::out_of_range("file list entry " + std::to_string(i) + " out of range");
+        throw std::out_of_range(
+            QCoreApplication::translate("controls", "There is no file %1 in the list.")
+                .arg(i)
+                .toStdString());
     return m_names[i];
 }

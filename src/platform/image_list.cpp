@@ -1,5 +1,7 @@
 #include "platform/image_list.h"
 
+#include <QCoreApplication>
+
 #include <stdexcept>
 #include <string>
 
@@ -23,7 +25,9 @@ int ImageList::Add(const QIcon &icon) {
 
 const ImageList::Entry &ImageList::at(int i) const {
     if (i < 1 || i > Count())
-        throw std::out_of_range("image number " + std::to_string(i) + " out of range");
+        throw std::out_of_range(QCoreApplication::translate("controls", "There is no picture %1.")
+                                    .arg(i)
+                                    .toStdString());
     return m_images[static_cast<size_t>(i - 1)];
 }
 

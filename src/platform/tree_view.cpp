@@ -2,6 +2,7 @@
 
 #include "platform/image_list.h"
 
+#include <QCoreApplication>
 #include <QFont>
 #include <QIcon>
 
@@ -29,7 +30,9 @@ TreeView::~TreeView() = default;
 
 TreeView::Node *TreeView::at(int index) const {
     if (index < 1 || index > Count())
-        throw std::out_of_range("tree node index " + std::to_string(index) + " out of range");
+        throw std::out_of_range(QCoreApplication::translate("controls", "There is no tree node %1.")
+                                    .arg(index)
+                                    .toStdString());
     return m_nodes[static_cast<size_t>(index - 1)].get();
 }
 

@@ -105,6 +105,21 @@
     </message>
 </context>
 <context>
+    <name>controls</name>
+    <message>
+        <source>There is no file %1 in the list.</source>
+        <translation>No hay ningún archivo %1 en la lista.</translation>
+    </message>
+    <message>
+        <source>There is no picture %1.</source>
+        <translation>No hay ninguna imagen %1.</translation>
+    </message>
+    <message>
+        <source>There is no tree node %1.</source>
+        <translation>No hay ningún nodo %1 en el árbol.</translation>
+    </message>
+</context>
+<context>
     <name>tiling</name>
     <message>
         <source>The window has no background picture.</source>
