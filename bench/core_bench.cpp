@@ -22,7 +22,9 @@ public:
     void ShowModal(QWidget &) override {}
     void OpenUrl(const QString &) override {}
     void OpenFolder(const QString &) override {}
-    bool StartDetached(const QString &, const QStringList &) override { return true; }
+    bool StartDetached(const QString &, const QStringList &, const QString &) override {
+        return true;
+    }
     void PlaySoundFile(const QString &, bool) override {}
     void PlaySoundMemory(const QByteArray &, bool) override {}
     bool IsConnected() override { return false; }

@@ -44,7 +44,9 @@ public:
     void ShowModal(QWidget &) override {}
     void OpenUrl(const QString &) override {}
     void OpenFolder(const QString &) override {}
-    bool StartDetached(const QString &, const QStringList &) override { return false; }
+    bool StartDetached(const QString &, const QStringList &, const QString &) override {
+        return false;
+    }
     void PlaySoundFile(const QString &, bool) override {}
     void PlaySoundMemory(const QByteArray &, bool) override {}
     bool IsConnected() override { return false; }

@@ -40,6 +40,9 @@ inline constexpr int FolderNotCreated = 164;
 inline constexpr int FileNotCopied = 165; // %1: source, %2: target
 inline constexpr int FolderNotFile = 166;
 inline constexpr int LegalNotice = 167; // the splash window's copyright line
+inline constexpr int NoPhrasesToStudy = 168;
+inline constexpr int StudyFileNotWritten = 169; // followed by the file
+inline constexpr int ActivityNotStarted = 170;  // followed by the program
 // The highest number the program reads: a template with fewer texts is not ours.
-inline constexpr int Last = 167;
+inline constexpr int Last = 170;
 } // namespace caption

@@ -1,7 +1,10 @@
 #include "frame/program.h"
 
+#include <QCoreApplication>
+
 Program::Program(Host &host, ProgramSettings settings)
-    : m_host(host), m_settings(std::move(settings)) {}
+    : handleTag(QString::number(QCoreApplication::applicationPid())), m_host(host),
+      m_settings(std::move(settings)) {}
 
 void Program::End(int code) {
     if (ended)

@@ -71,8 +71,13 @@ public:
     QString currentStudent;
     // Set by the virtual subject editor on every change; cleared by the tree rebuild.
     bool bSubjectsChanged = false;
-    // Decimal window handle that names the temporary files of a launch.
+    // A decimal number that names the temporary files of a launch: this
+    // process's id, the same for the whole run and never shared by two
+    // shells running at once.
     QString handleTag;
+    // Entries of the last study set, whose sound files the next launch (or
+    // the end of the run) deletes; 0 before the first launch.
+    int studyCount = 0;
     // The last click sound played; kept alive while it may still be playing.
     QByteArray clickBuffer;
 

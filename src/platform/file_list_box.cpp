@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -93,6 +94,12 @@ void FileListBox::SetPattern(const QString &pattern) {
     Refresh();
 }
 
+void FileListBox::SetExecutablesOnly(bool only, const QString &excluded) {
+    m_executablesOnly = only;
+    m_excluded = excluded;
+    Refresh();
+}
+
 void FileListBox::Refresh() {
     m_names.clear();
     if (m_path.isEmpty())
@@ -101,9 +108,16 @@ void FileListBox::Refresh() {
     // Without QDir::Hidden, hidden files stay out; QDir::Files leaves folders out.
     const QFileInfoList entries = dir.entryInfoList(QDir::Files | QDir::NoDotAndDotDot);
     const Wildcards wanted(m_pattern);
+    std::optional<Wildcards> excluded;
+    if (!m_excluded.trimmed().isEmpty())
+        excluded.emplace(m_excluded);
     for (const QFileInfo &entry : entries) {
-        if (entry.isFile() && !entry.isHidden() && wanted.Matches(entry.fileName()))
-            m_names << entry.fileName();
+        if (!entry.isFile() || entry.isHidden() || !wanted.Matches(entry.fileName()))
+            continue;
+        if (m_executablesOnly &&
+            (!entry.isExecutable() || (excluded && excluded->Matches(entry.fileName()))))
+            continue;
+        m_names << entry.fileName();
     }
     std::sort(m_names.begin(), m_names.end(), [](const QString &a, const QString &b) {
         const int folded = a.compare(b, Qt::CaseInsensitive);

@@ -18,6 +18,11 @@ public:
     QString Pattern() const { return m_pattern; }
     void SetPattern(const QString &pattern);
 
+    // Lists only files the user may run, leaving out those that match the
+    // excluded pattern: the activity programs off Windows, where being a
+    // program is a file attribute rather than a name.
+    void SetExecutablesOnly(bool only, const QString &excluded = QString());
+
     // Reads the folder again; a missing folder gives an empty list.
     void Refresh();
 
@@ -31,5 +36,7 @@ public:
 private:
     QString m_path;
     QString m_pattern = QStringLiteral("*.*");
+    bool m_executablesOnly = false;
+    QString m_excluded;
     QStringList m_names;
 };

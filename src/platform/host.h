@@ -61,8 +61,10 @@ public:
     virtual void OpenUrl(const QString &target) = 0;
     // Opens a folder in the file manager.
     virtual void OpenFolder(const QString &path) = 0;
-    // Starts a program without waiting for it; false when it cannot start.
-    virtual bool StartDetached(const QString &program, const QStringList &arguments) = 0;
+    // Starts a program without waiting for it, in the given working folder
+    // (empty: this program's own); false when it cannot start.
+    virtual bool StartDetached(const QString &program, const QStringList &arguments,
+                               const QString &workingDirectory) = 0;
 
     // Plays a wave file; synchronous play returns when the sound has ended,
     // asynchronous play returns at once and restarts any sound still playing.

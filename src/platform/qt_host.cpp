@@ -186,8 +186,9 @@ void QtHost::OpenFolder(const QString &path) {
     QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
-bool QtHost::StartDetached(const QString &program, const QStringList &arguments) {
-    return QProcess::startDetached(program, arguments);
+bool QtHost::StartDetached(const QString &program, const QStringList &arguments,
+                           const QString &workingDirectory) {
+    return QProcess::startDetached(program, arguments, workingDirectory);
 }
 
 void QtHost::PlaySoundFile(const QString &path, bool async) {

@@ -33,7 +33,8 @@ public:
     void ShowModal(QWidget &window) override;
     void OpenUrl(const QString &target) override;
     void OpenFolder(const QString &path) override;
-    bool StartDetached(const QString &program, const QStringList &arguments) override;
+    bool StartDetached(const QString &program, const QStringList &arguments,
+                       const QString &workingDirectory) override;
     void PlaySoundFile(const QString &path, bool async) override;
     void PlaySoundMemory(const QByteArray &wave, bool async) override;
     bool IsConnected() override;

@@ -1,5 +1,8 @@
 #include "shell/frm_main.h"
 
+#include "activities/activity_launch.h"
+#include "activities/activity_panel.h"
+#include "activities/study_set.h"
 #include "frame/folder_set.h"
 #include "frame/mod_main.h"
 #include "frame/program.h"
@@ -46,6 +49,7 @@ frmMain::frmMain(Program &program, QWidget *parent)
     program.setWindows(this);
     buildControls();
     m_subjectTree = std::make_unique<SubjectTree>(program, TreeFolders, File1, File2);
+    m_activityLaunch = std::make_unique<ActivityLaunch>(program, *m_subjectTree, TreeFolders);
 }
 
 frmMain::~frmMain() {
@@ -172,7 +176,19 @@ void frmMain::buildControls() {
     TimShowMenu = timer("TimShowMenu", 2);
     TimHideMenu = timer("TimHideMenu", 2);
 
-    FileAct.SetPattern(QStringLiteral("*.exe"));
+    m_activityPanel = new ActivityPanel(*PicActsHolder, *picActs, *lblMoreActs);
+    connect(m_activityPanel, &ActivityPanel::ActivityChosen, this, [this](int index) {
+        m_activityLaunch->btnAct_Click(m_activities.value(index).fileName);
+    });
+    connect(m_activityPanel, &ActivityPanel::Hovered, this, [this] {
+        TimHideMenu->start();
+        TimShowMenu->stop();
+    });
+    lblMoreActs->setTextFormat(Qt::RichText);
+    lblMoreActs->setTextInteractionFlags(Qt::LinksAccessibleByMouse |
+                                         Qt::LinksAccessibleByKeyboard);
+    connect(lblMoreActs, &QLabel::linkActivated, this,
+            [this] { modMain::Open_Web_Page(m_program, QStringLiteral("activities.htm")); });
 
     connect(TreeFoldersView, &TreeViewWidget::NodeClick, this,
             [this](int index) { m_subjectTree->NodeClick(index); });
@@ -230,8 +246,7 @@ void frmMain::Form_Load() {
     folders::Set_Paths(p);
     folders::Save_Folder_Values(p);
 
-    FileAct.SetPath(p.folders.activitiesFolder);
-    FileAct.Refresh();
+    activities::Point_Activity_List(FileAct, p.folders.activitiesFolder);
 
     m_splash = new frmSplash(p, imgLogo->pixmap());
     m_splash->setAttribute(Qt::WA_DeleteOnClose);
@@ -325,7 +340,8 @@ void frmMain::Get_Settings() {
         picMenuLeft = 100 - kMenuWidthTwips;
         picMenu->move(TwipsToPixels(picMenuLeft), picMenu->y());
         highestActivityIndex = FileAct.ListCount() - 1;
-        lblMoreActs->setText(p.captions[114]);
+        lblMoreActs->setText(QStringLiteral("<a href=\"activities.htm\">%1</a>")
+                                 .arg(p.captions[114].toHtmlEscaped()));
         // The progress viewer's button carries the viewer's own title.
         btnAdmin->setText(p.captions[54]);
         lblURL->setText(p.captions[94]);
@@ -374,8 +390,15 @@ void frmMain::Refresh_Subjects() {
 }
 
 void frmMain::Get_Activities() {
-    // The activity catalogue fills picActs from FileAct; until it exists the
-    // panel offers only the link to more activities.
+    try {
+        m_activities = activities::Get_Activities(m_program, FileAct);
+        m_activityPanel->Show(m_activities);
+        for (ActivityButton *button : std::as_const(m_activityPanel->btnAct))
+            AddClickSound(*button, modMain::Button_Click(m_program));
+    } catch (const std::exception &e) {
+        modMain::Show_Error(m_program, QStringLiteral("Get_Activities"),
+                            QString::fromUtf8(e.what()));
+    }
 }
 
 void frmMain::placeMenuLink(int k, const QString &text, const QString &link) {
@@ -430,12 +453,14 @@ void frmMain::mouseMoveEvent(QMouseEvent *event) {
 }
 
 void frmMain::Form_Unload() {
-    // The study files of the last launch go with the activity launcher.
+    activities::Delete_Study_Files(m_program);
     m_program.End();
     close();
 }
 
 void frmMain::closeEvent(QCloseEvent *event) {
+    // However the window closes, the last launch's files go with it.
+    activities::Delete_Study_Files(m_program);
     m_program.End();
     event->accept();
 }

@@ -4,6 +4,7 @@
 // tree, the template loaders).
 #pragma once
 
+#include "activities/activity_catalogue.h"
 #include "frame/shell_windows.h"
 #include "platform/file_list_box.h"
 #include "platform/image_list.h"
@@ -24,6 +25,8 @@ class QAction;
 class QPushButton;
 class QTimer;
 class QWidget;
+class ActivityLaunch;
+class ActivityPanel;
 class Program;
 class SubjectTree;
 class TreeViewWidget;
@@ -54,6 +57,9 @@ public:
 
     Program &program() { return m_program; }
     SubjectTree &subjectTree() { return *m_subjectTree; }
+    ActivityPanel &activityPanel() { return *m_activityPanel; }
+    ActivityLaunch &activityLaunch() { return *m_activityLaunch; }
+    const QVector<Activity> &activityCatalogue() const { return m_activities; }
     frmLogin *loginWindow() { return m_login.get(); }
     frmSplash *splashWindow() { return m_splash; }
     frmMsgBox &msgBox();
@@ -132,6 +138,9 @@ private:
 
     Program &m_program;
     std::unique_ptr<SubjectTree> m_subjectTree;
+    std::unique_ptr<ActivityLaunch> m_activityLaunch;
+    ActivityPanel *m_activityPanel = nullptr; // owned by PicActsHolder
+    QVector<Activity> m_activities;
     std::unique_ptr<frmLogin> m_login;
     QPointer<frmSplash> m_splash;
     std::unique_ptr<frmMsgBox> m_msgBox;

@@ -26,13 +26,15 @@ QStringList cutOffTexts(const QWidget &window) {
     QStringList cut;
     for (const QLabel *label : window.findChildren<QLabel *>()) {
         const QString text = label->text();
-        if (text.isEmpty() || label->textFormat() == Qt::RichText)
+        if (text.isEmpty())
             continue;
         const QRect room = label->contentsRect();
-        const bool fits = label->wordWrap()
-                              ? label->heightForWidth(room.width()) <= room.height()
-                              : label->fontMetrics().horizontalAdvance(text) <= room.width() &&
-                                    label->fontMetrics().height() <= room.height();
+        const bool rich = label->textFormat() == Qt::RichText ||
+                          (label->textFormat() == Qt::AutoText && Qt::mightBeRichText(text));
+        const bool fits = label->wordWrap() ? label->heightForWidth(room.width()) <= room.height()
+                          : rich            ? label->sizeHint().width() <= room.width()
+                                 : label->fontMetrics().horizontalAdvance(text) <= room.width() &&
+                                       label->fontMetrics().height() <= room.height();
         if (!fits)
             cut << QStringLiteral("%1: \"%2\" in %3 x %4 px")
                        .arg(label->objectName(), text)

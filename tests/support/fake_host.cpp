@@ -45,8 +45,10 @@ void FakeHost::ShowModal(QWidget &window) {
         window.close();
 }
 
-bool FakeHost::StartDetached(const QString &program, const QStringList &arguments) {
+bool FakeHost::StartDetached(const QString &program, const QStringList &arguments,
+                             const QString &workingDirectory) {
     startedPrograms << (QStringList{program} + arguments).join(QLatin1Char(' '));
+    startedIn << workingDirectory;
     return startSucceeds;
 }
 

@@ -59,6 +59,7 @@ public:
     QStringList openedUrls;
     QStringList openedFolders;
     QStringList startedPrograms; // program + " " + arguments joined by blanks
+    QStringList startedIn;       // the working folder of each started program
     std::vector<Sound> sounds;
     QStringList downloadRequests;
     std::vector<quint32> seeds;
@@ -74,7 +75,8 @@ public:
     void ShowModal(QWidget &window) override;
     void OpenUrl(const QString &target) override { openedUrls << target; }
     void OpenFolder(const QString &path) override { openedFolders << path; }
-    bool StartDetached(const QString &program, const QStringList &arguments) override;
+    bool StartDetached(const QString &program, const QStringList &arguments,
+                       const QString &workingDirectory) override;
     void PlaySoundFile(const QString &path, bool async) override;
     void PlaySoundMemory(const QByteArray &wave, bool async) override;
     bool IsConnected() override { return connected; }

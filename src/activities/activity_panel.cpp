@@ -1,0 +1,126 @@
+#include "activities/activity_panel.h"
+
+#include "platform/twips.h"
+
+#include <QEvent>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QScrollBar>
+
+ActivityButton::ActivityButton(const Activity &activity, QWidget *parent)
+    : QAbstractButton(parent), m_normal(QPixmap::fromImage(activity.normal)),
+      m_highlightedPicture(QPixmap::fromImage(activity.highlighted)) {
+    const QString name = QFileInfo(activity.fileName).completeBaseName();
+    setObjectName(QStringLiteral("btnAct_") + name);
+    setAccessibleName(name);
+    setToolTip(name);
+    setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);
+    setCursor(Qt::PointingHandCursor);
+}
+
+void ActivityButton::SetHighlighted(bool highlighted) {
+    if (m_highlighted == highlighted)
+        return;
+    m_highlighted = highlighted;
+    update();
+}
+
+void ActivityButton::paintEvent(QPaintEvent *) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawPixmap(rect(), m_highlighted ? m_highlightedPicture : m_normal);
+    // The pressed look: a thin single border.
+    if (isDown()) {
+        painter.setPen(QPen(Qt::black, 1));
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+}
+
+void ActivityButton::keyPressEvent(QKeyEvent *event) {
+    // Enter starts the activity as Space does.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        animateClick();
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);
+}
+
+void ActivityButton::focusInEvent(QFocusEvent *event) {
+    QAbstractButton::focusInEvent(event);
+    SetHighlighted(true);
+}
+
+void ActivityButton::focusOutEvent(QFocusEvent *event) {
+    QAbstractButton::focusOutEvent(event);
+    SetHighlighted(underMouse());
+}
+
+ActivityPanel::ActivityPanel(QWidget &PicActsHolder, QWidget &picActs, QLabel &lblMoreActs)
+    : QObject(&PicActsHolder), m_holder(PicActsHolder), m_panel(picActs), m_moreActs(lblMoreActs) {
+    VScroll = new QScrollBar(Qt::Vertical, &PicActsHolder);
+    VScroll->setObjectName(QStringLiteral("VScroll"));
+    VScroll->setAccessibleName(QStringLiteral("VScroll"));
+    PlaceTwips(*VScroll, 5040, 0, 210, 5100);
+    VScroll->hide();
+    connect(VScroll, &QScrollBar::valueChanged, this,
+            [this](int value) { m_panel.move(m_panel.x(), -TwipsToPixels(value)); });
+    m_holder.setMouseTracking(true);
+    m_panel.setMouseTracking(true);
+    m_holder.installEventFilter(this);
+    m_panel.installEventFilter(this);
+}
+
+void ActivityPanel::Show(const QVector<Activity> &catalogue) {
+    qDeleteAll(btnAct);
+    btnAct.clear();
+    const ActivityLayout layout = activities::Layout_Buttons(int(catalogue.size()));
+    for (int i = 0; i < catalogue.size(); ++i) {
+        auto *button = new ActivityButton(catalogue[i], &m_panel);
+        PlaceTwips(*button, layout.buttons[i].x(), layout.buttons[i].y(), activities::kButtonWidth,
+                   activities::kButtonHeight);
+        button->show();
+        button->installEventFilter(this);
+        connect(button, &QAbstractButton::clicked, this, [this, i] { emit ActivityChosen(i); });
+        btnAct << button;
+    }
+    // Tab goes through the buttons in their reading order.
+    for (int i = 1; i < btnAct.size(); ++i)
+        QWidget::setTabOrder(btnAct[i - 1], btnAct[i]);
+    if (catalogue.isEmpty())
+        return;
+    m_panel.resize(m_panel.width(), TwipsToPixels(layout.panelHeight));
+    VScroll->setVisible(layout.scrollBar);
+    VScroll->setRange(0, layout.scrollMax);
+    VScroll->setPageStep(5000);
+    VScroll->setSingleStep(640);
+    VScroll->setValue(0);
+    m_moreActs.move(m_moreActs.x(), TwipsToPixels(layout.moreActsTop));
+}
+
+void ActivityPanel::ShowAllNormal() {
+    for (ActivityButton *button : std::as_const(btnAct))
+        button->SetHighlighted(button->hasFocus());
+}
+
+void ActivityPanel::highlightOnly(ActivityButton *button) {
+    for (ActivityButton *other : std::as_const(btnAct))
+        other->SetHighlighted(other == button);
+}
+
+bool ActivityPanel::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() == QEvent::MouseMove) {
+        if (auto *button = qobject_cast<ActivityButton *>(watched))
+            highlightOnly(button);
+        else
+            ShowAllNormal();
+        emit Hovered();
+    } else if (event->type() == QEvent::Wheel && VScroll->isVisible()) {
+        // The wheel scrolls the panel wherever the mouse is over it.
+        VScroll->event(event);
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}

@@ -1,0 +1,180 @@
+#include "activities/study_set.h"
+
+#include "frame/mod_main.h"
+#include "frame/program.h"
+#include "platform/ado.h"
+#include "platform/tree_view.h"
+#include "subjects/subject_file.h"
+#include "subjects/subject_tree.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QSaveFile>
+#include <QStringConverter>
+
+#include <stdexcept>
+
+namespace activities {
+
+namespace {
+
+const QLatin1String kVirtualSubject("VIRTUALSUBJECT");
+
+QString describe(const std::exception &e) {
+    if (const auto *adoError = dynamic_cast<const ado::Error *>(&e))
+        return adoError->description();
+    return QString::fromUtf8(e.what());
+}
+
+[[noreturn]] void cannotWrite(const QString &path, const QString &why) {
+    throw std::runtime_error(
+        QCoreApplication::translate("activities", "The file %1 cannot be written: %2")
+            .arg(path, why)
+            .toStdString());
+}
+
+// Fills an entry from the current phrase row and writes its sound, straight
+// from the field to the file.
+StudyEntry entryFromRow(const Program &program, ado::Recordset &rs, int entry) {
+    StudyEntry e;
+    e.phrase = rs.Fields(QStringLiteral("tPhrase")).Text();
+    e.translation = rs.Fields(QStringLiteral("tTranslation")).Text();
+    e.translation2 = rs.Fields(QStringLiteral("tTranslation2")).Text();
+    e.soundFile = Sound_File_Path(program, entry);
+    const ado::Field sound = rs.Fields(QStringLiteral("bsound"));
+    if (sound.IsNull())
+        throw std::runtime_error(
+            QCoreApplication::translate("activities", "The phrase \"%1\" has no recorded sound.")
+                .arg(e.phrase)
+                .toStdString());
+    QFile file(e.soundFile);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        cannotWrite(e.soundFile, file.errorString());
+    const QByteArray bytes = sound.GetChunk(sound.ActualSize());
+    if (file.write(bytes) != bytes.size() || !file.flush())
+        cannotWrite(e.soundFile, file.errorString());
+    return e;
+}
+
+// A value keeps to its own line.
+QString oneLine(QString value) {
+    value.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    value.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    value.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return value;
+}
+
+} // namespace
+
+QString Study_File_Name(const Program &program) {
+    return QStringLiteral("~tvx") + program.handleTag + QStringLiteral(".txt");
+}
+
+QString Study_File_Path(const Program &program) {
+    return modMain::Get_Temp_Path() + Study_File_Name(program);
+}
+
+QString Sound_File_Path(const Program &program, int entry) {
+    return modMain::Get_Temp_Path() + QStringLiteral("~tvx") + program.handleTag +
+           QString::number(entry) + QStringLiteral(".wav");
+}
+
+QVector<StudyEntry> Get_Phraes_to_Study(Program &program, SubjectTree &subjects, TreeView &tree,
+                                        int subjectNode) {
+    Delete_Study_Files(program);
+    QVector<StudyEntry> entries;
+    const bool isVirtual = subjects.Tag_Item(1, subjectNode) == kVirtualSubject;
+    try {
+        if (isVirtual) {
+            for (int child = tree.Child(subjectNode);
+                 child != 0 && entries.size() < kMaxStudyEntries; child = tree.Next(child)) {
+                const QString source = subjects.Tag_Item(0, child);
+                const QString number = subjects.Tag_Item(1, child);
+                if (!modMain::File_Exists(subjectFile::Installed_Path(program, source)) ||
+                    Validate_Subject(program, source) != QLatin1String(subjectFile::kValid))
+                    continue;
+                ado::Connection connection;
+                connection.Open(
+                    modMain::Get_Connection_String(subjectFile::Installed_Path(program, source)));
+                ado::Recordset rs;
+                rs.Open(QStringLiteral("SELECT * FROM tblPhrases where pkPhraseNo =") +
+                            QString::number(number.toInt()),
+                        connection);
+                entries << entryFromRow(program, rs, int(entries.size()) + 1);
+                program.studyCount = int(entries.size());
+            }
+        } else {
+            const QString source = subjects.Tag_Item(1, subjectNode);
+            ado::Connection connection;
+            connection.Open(
+                modMain::Get_Connection_String(subjectFile::Installed_Path(program, source)));
+            ado::Recordset rs;
+            rs.Open(QStringLiteral("SELECT * FROM tblPhrases"), connection);
+            // A longer subject is studied by its first phrases: the study
+            // set has room for no more.
+            for (; !rs.EOF_() && entries.size() < kMaxStudyEntries; rs.MoveNext()) {
+                entries << entryFromRow(program, rs, int(entries.size()) + 1);
+                program.studyCount = int(entries.size());
+            }
+        }
+    } catch (const std::exception &e) {
+        // The sound of the entry that failed may exist in part: the next
+        // launch deletes it with the others.
+        program.studyCount = int(entries.size()) + 1;
+        modMain::Show_Error(program, QStringLiteral("Get_Phraes_to_Study"), describe(e));
+        if (!isVirtual)
+            entries.clear();
+    }
+    return entries;
+}
+
+void Write_Study_File(Program &program, const QString &subjectTitle,
+                      const QVector<StudyEntry> &entries) {
+    const QString crlf = QStringLiteral("\r\n");
+    QStringList header{
+        QString::number(QCoreApplication::applicationPid()),
+        program.identity.languageCode,
+        program.identity.productTitle,
+        program.identity.learnerLanguage,
+        program.identity.targetLanguage,
+        program.currentStudent,
+        subjectTitle,
+        QString::number(entries.size()),
+        program.usersPath(),
+    };
+    QStringList lines;
+    for (const QString &value : std::as_const(header))
+        lines << oneLine(value);
+    for (int i = 10; i <= 14; ++i)
+        lines << QStringLiteral("EMPTY");
+    // A number as the platform's print statement writes it: sign or blank,
+    // digits, one trailing blank.
+    lines << (kStudyFileVersion < 0 ? QString() : QStringLiteral(" ")) +
+                 QString::number(kStudyFileVersion) + QLatin1Char(' ');
+    const QChar quote = QLatin1Char('"');
+    for (const StudyEntry &e : entries)
+        for (const QString &value : {e.phrase, e.translation, e.translation2, e.soundFile})
+            lines << quote + oneLine(value) + quote;
+
+    const QString text = lines.join(crlf) + crlf;
+#ifdef Q_OS_WIN
+    QStringEncoder encode(QStringConverter::System);
+#else
+    QStringEncoder encode(QStringConverter::Utf8);
+#endif
+    const QByteArray bytes = encode(text);
+    const QString path = Study_File_Path(program);
+    // Written whole or not at all: an activity never reads half a file.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        cannotWrite(path, file.errorString());
+}
+
+void Delete_Study_Files(Program &program) {
+    for (int i = 1; i <= program.studyCount; ++i)
+        QFile::remove(Sound_File_Path(program, i));
+    QFile::remove(Study_File_Path(program));
+    program.studyCount = 0;
+}
+
+} // namespace activities

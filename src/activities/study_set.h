@@ -1,0 +1,57 @@
+// The study set handed to an activity: up to 10 phrases of the selected
+// subject with their sounds extracted to the temporary folder, and the study
+// file that describes the student, the build and the phrases. The files are
+// named after the program's handle tag, so each launch reuses the names and
+// two shells running at once never share them.
+#pragma once
+
+#include <QString>
+#include <QVector>
+
+class Program;
+class SubjectTree;
+class TreeView;
+
+struct StudyEntry {
+    QString phrase;
+    QString translation;
+    QString translation2;
+    QString soundFile; // full path of the extracted sound
+};
+
+namespace activities {
+
+// Room in a study set: activities may rely on at most this many phrases.
+inline constexpr int kMaxStudyEntries = 10;
+// Line 15 of the study file: the version of its format, so that an activity
+// can tell a later form from this one.
+inline constexpr int kStudyFileVersion = 1;
+
+// "~tvx" + handle tag + ".txt", and its full path in the temporary folder.
+QString Study_File_Name(const Program &program);
+QString Study_File_Path(const Program &program);
+// Temporary folder + "~tvx" + handle tag + entry number + ".wav".
+QString Sound_File_Path(const Program &program, int entry);
+
+// Collects the phrases of the subject node (deleting the files of the last
+// launch first) and extracts their sounds: a virtual subject's phrases from
+// their source subjects, skipping those whose source is gone or unusable; an
+// installed subject's first 10 phrases. A failure is reported in the error
+// box; the entries completed before it stay for a virtual subject, none for
+// an installed one.
+QVector<StudyEntry> Get_Phraes_to_Study(Program &program, SubjectTree &subjects, TreeView &tree,
+                                        int subjectNode);
+
+// Writes the study file: 15 header lines, then four quoted lines per entry,
+// in the system's 8-bit encoding (UTF-8 here, the ANSI code page on Windows),
+// lines ended by CR LF. A line break inside a value becomes a blank, so the
+// lines keep their places. Throws std::runtime_error naming the file when
+// it cannot be written.
+void Write_Study_File(Program &program, const QString &subjectTitle,
+                      const QVector<StudyEntry> &entries);
+
+// Deletes the sounds of the last study set and the study file; missing
+// files are skipped.
+void Delete_Study_Files(Program &program);
+
+} // namespace activities

@@ -1,0 +1,255 @@
+// The activity catalogue and the launch: what the panel shows, what an
+// activity finds in the temporary folder, and what the user is told.
+#include "activities/activity_catalogue.h"
+#include "activities/activity_launch.h"
+#include "activities/study_set.h"
+#include "frame/mod_main.h"
+#include "platform/qt_host.h"
+#include "subjects/subject_fixture.h"
+
+#include <QBuffer>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QPainter>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray readAll(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A PNG of one colour, as a descriptor holds it.
+QByteArray picture(const QColor &colour) {
+    QImage image(161, 42, QImage::Format_RGB32);
+    image.fill(colour);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return png;
+}
+
+void makeDescriptor(const QString &path, const QColor &normal, const QColor &highlighted) {
+    ado::Connection::CreateDatabase(path);
+    ado::Connection cn;
+    cn.Open(modMain::Get_Template_Connection_String(path));
+    cn.Execute(QStringLiteral("CREATE TABLE tblImages(bSpanish BLOB, bEnglish BLOB)"));
+    for (const QColor &c : {normal, highlighted})
+        cn.Execute(QStringLiteral("INSERT INTO tblImages VALUES (?, ?)"),
+                   {picture(c), picture(Qt::black)});
+    cn.SetPassword(QStringLiteral("kqw6081"));
+}
+
+void makeProgram(const QString &path, const QByteArray &script = "#!/bin/sh\nexit 0\n") {
+    writeFile(path, script);
+    QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::ExeOwner);
+}
+
+class ActivityTest : public SubjectTestBase {
+protected:
+    ActivityTest() : launch(program, tree, TreeFolders) {
+        program.folders.activitiesFolder = env.programFolder() + QStringLiteral("Activities/");
+        program.currentStudent = QStringLiteral("Ann O'Brien");
+        program.folders.dataFolder = env.programFolder();
+    }
+
+    // Lines of the study file of this program, without their CR LF.
+    QStringList studyLines() const {
+        const QByteArray bytes = readAll(activities::Study_File_Path(program));
+        EXPECT_TRUE(bytes.endsWith("\r\n"));
+        QStringList lines = QString::fromUtf8(bytes).split(QStringLiteral("\r\n"));
+        lines.removeLast();
+        return lines;
+    }
+    QString temp(const QString &name) const { return modMain::Get_Temp_Path() + name; }
+    QString tag() const { return program.handleTag; }
+
+    ActivityLaunch launch;
+};
+
+TEST(ActivityLayout, OneAndTwoColumnsRowsAndTheScrollBar) {
+    // A single program still gets its button.
+    EXPECT_EQ(activities::Layout_Buttons(1).buttons, QVector<QPoint>{QPoint(0, 45)});
+    // Two: one column.
+    EXPECT_EQ(activities::Layout_Buttons(2).buttons,
+              (QVector<QPoint>{QPoint(0, 45), QPoint(0, 685)}));
+    // Three: A top left, B top right, C under A.
+    const ActivityLayout three = activities::Layout_Buttons(3);
+    EXPECT_EQ(three.buttons, (QVector<QPoint>{QPoint(0, 45), QPoint(2550, 45), QPoint(0, 685)}));
+    EXPECT_EQ(three.panelHeight, 630 + 685 + 500);
+    EXPECT_EQ(three.moreActsTop, 685 + 800);
+    EXPECT_FALSE(activities::Layout_Buttons(17).scrollBar);
+    EXPECT_TRUE(activities::Layout_Buttons(18).scrollBar);
+
+    EXPECT_EQ(activities::Descriptor_Path(QStringLiteral("/a/"), QStringLiteral("Memory.Game.exe")),
+              QStringLiteral("/a/Memory.cfg"));
+    EXPECT_EQ(activities::Picture_Column(QStringLiteral("tvxspa")), QStringLiteral("bEnglish"));
+    EXPECT_EQ(activities::Picture_Column(QStringLiteral("tvxito")), QStringLiteral("bSpanish"));
+}
+
+TEST_F(ActivityTest, ABrokenDescriptorIsReportedAndTheOtherActivitiesKeepTheirPictures) {
+    const QString folder = program.folders.activitiesFolder;
+    makeProgram(folder + QStringLiteral("Alpha"));
+    makeProgram(folder + QStringLiteral("Broken.sh"));
+    makeProgram(folder + QStringLiteral("Gamma"));
+    writeFile(folder + QStringLiteral("notes.txt"), "not a program");
+    makeDescriptor(folder + QStringLiteral("Alpha.cfg"), Qt::red, Qt::green);
+    writeFile(folder + QStringLiteral("Broken.cfg"), "damaged");
+    makeDescriptor(folder + QStringLiteral("Gamma.cfg"), Qt::blue, Qt::yellow);
+
+    FileListBox files;
+    activities::Point_Activity_List(files, folder);
+    ASSERT_EQ(files.ListCount(), 3) << "programs only: no descriptor, no plain file";
+
+    const QVector<Activity> catalogue = activities::Get_Activities(program, files);
+    ASSERT_EQ(catalogue.size(), 2);
+    EXPECT_EQ(catalogue[0].fileName, QStringLiteral("Alpha"));
+    EXPECT_EQ(catalogue[1].fileName, QStringLiteral("Gamma"));
+    EXPECT_EQ(catalogue[1].normal.pixelColor(5, 5), QColor(Qt::blue));
+    EXPECT_EQ(catalogue[1].highlighted.pixelColor(5, 5), QColor(Qt::yellow));
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.lastBox().text,
+              caption(105) + QStringLiteral("\r\nBroken.sh\r\n\r\n") + caption(106));
+    EXPECT_FALSE(program.ended);
+    EXPECT_TRUE(windows.splashText.startsWith(caption(8) + QStringLiteral("\r\n") + caption(23) +
+                                              QStringLiteral(" Gamma\r\n")));
+}
+
+TEST_F(ActivityTest, LaunchWritesTheStudyFileAndSoundsAndStartsTheProgramWhereTheyLie) {
+    // Twelve phrases, one translation with a line break: the first ten are studied.
+    std::vector<fixture::Phrase> rows = fixture::numbered(12);
+    rows[1].translation = QStringLiteral("two\r\nlines \"quoted\"");
+    fixture::makeSubject(installed(QStringLiteral("Food.ito")), QStringLiteral("tvxito"), rows);
+    build();
+    const int food = find(QStringLiteral("Food"));
+    click(food);
+    TreeFolders.Select(TreeFolders.Child(food)); // a phrase: its whole subject is studied
+    launch.btnAct_Click(QStringLiteral("Quiz"));
+
+    EXPECT_TRUE(host.boxes.empty()) << host.boxTexts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(TreeFolders.Selected(), food);
+    EXPECT_TRUE(mainEnabledAtEnd());
+    const QString studyFile = QStringLiteral("~tvx") + tag() + QStringLiteral(".txt");
+    EXPECT_EQ(host.startedPrograms,
+              QStringList{program.folders.activitiesFolder + QStringLiteral("Quiz ") + studyFile});
+    EXPECT_EQ(host.startedIn, QStringList{modMain::Get_Temp_Path()});
+
+    const QStringList lines = studyLines();
+    ASSERT_EQ(lines.size(), 15 + 4 * 10);
+    EXPECT_EQ(lines.mid(1, 8), (QStringList{"tvxito", "Tolvanex Italiano", "Spanish", "Italian",
+                                            "Ann O'Brien", "Food", "10", program.usersPath()}));
+    EXPECT_EQ(lines.mid(9, 5), QStringList(5, QStringLiteral("EMPTY")));
+    EXPECT_EQ(lines[14], QStringLiteral(" 1 "));
+    EXPECT_EQ(lines.mid(15, 4), (QStringList{"\"p1\"", "\"t1\"", "\"u1\"",
+                                             "\"" + temp("~tvx" + tag() + "1.wav") + "\""}));
+    EXPECT_EQ(lines[20], QStringLiteral("\"two lines \"quoted\"\""));
+    for (int k = 1; k <= 10; ++k)
+        EXPECT_EQ(readAll(temp("~tvx" + tag() + QString::number(k) + ".wav")), QByteArray("RIFF"));
+    EXPECT_FALSE(QFile::exists(temp("~tvx" + tag() + "11.wav")));
+}
+
+TEST_F(ActivityTest, ALaunchDeletesTheLastLaunchsFilesAndTheEndDeletesTheRest) {
+    subject(QStringLiteral("Three.ito"), 3);
+    subject(QStringLiteral("Two.ito"), 2);
+    build();
+    click(find(QStringLiteral("Three")));
+    launch.btnAct_Click(QStringLiteral("Quiz"));
+    ASSERT_TRUE(QFile::exists(temp("~tvx" + tag() + "3.wav")));
+    click(find(QStringLiteral("Two")));
+    launch.btnAct_Click(QStringLiteral("Quiz"));
+    EXPECT_FALSE(QFile::exists(temp("~tvx" + tag() + "3.wav")));
+    EXPECT_TRUE(QFile::exists(temp("~tvx" + tag() + "2.wav")));
+    EXPECT_EQ(studyLines()[7], QStringLiteral("2"));
+
+    activities::Delete_Study_Files(program);
+    EXPECT_EQ(QDir(modMain::Get_Temp_Path())
+                  .entryList({QStringLiteral("~tvx*")}, QDir::Files | QDir::Hidden),
+              QStringList());
+}
+
+TEST_F(ActivityTest, AVirtualSubjectStudiesThePhrasesOfPresentSourcesWithoutGaps) {
+    subject(QStringLiteral("Food.ito"), 3);
+    fixture::makeVirtualFolder(virtualFolder(QStringLiteral("Mine.vito")), {QStringLiteral("Mix")},
+                               {{1, QStringLiteral("Food.ito"), 3, "p", "t", "u"},
+                                {1, QStringLiteral("Gone.ito"), 1, "p", "t", "u"},
+                                {1, QStringLiteral("Food.ito"), 1, "p", "t", "u"}});
+    build();
+    click(find(QStringLiteral("Mix")));
+    host.answerNext(vb::vbNo); // the missing source is reported; no web page
+    launch.btnAct_Click(QStringLiteral("Quiz"));
+    const QStringList lines = studyLines();
+    ASSERT_EQ(lines.size(), 15 + 8);
+    EXPECT_EQ(lines[7], QStringLiteral("2"));
+    EXPECT_EQ(lines[15], QStringLiteral("\"Fop3\""));
+    EXPECT_EQ(lines[18], "\"" + temp("~tvx" + tag() + "1.wav") + "\"");
+    EXPECT_EQ(lines[19], QStringLiteral("\"Fop1\""));
+    EXPECT_EQ(lines[22], "\"" + temp("~tvx" + tag() + "2.wav") + "\"");
+}
+
+TEST_F(ActivityTest, WhatCannotBeStudiedOrStartedIsToldAndTheWindowIsEnabledAgain) {
+    subject(QStringLiteral("Empty.ito"), 0);
+    subject(QStringLiteral("Food.ito"), 2);
+    build();
+
+    TreeFolders.Select(1); // a folder
+    launch.btnAct_Click(QStringLiteral("Quiz"));
+    EXPECT_EQ(host.lastBox().text, caption(22));
+
+    click(find(QStringLiteral("Empty")));
+    launch.btnAct_Click(QStringLiteral("Quiz"));
+    EXPECT_EQ(host.lastBox().text, caption(caption::NoPhrasesToStudy));
+    EXPECT_TRUE(mainEnabledAtEnd());
+    EXPECT_FALSE(QFile::exists(activities::Study_File_Path(program)));
+
+    click(find(QStringLiteral("Food")));
+    host.startSucceeds = false;
+    launch.btnAct_Click(QStringLiteral("Quiz"));
+    EXPECT_TRUE(host.lastBox().text.startsWith(caption(caption::ActivityNotStarted)))
+        << host.lastBox().text.toStdString();
+    EXPECT_TRUE(host.lastBox().text.contains(QStringLiteral("Quiz")));
+    EXPECT_TRUE(mainEnabledAtEnd());
+
+    // A folder where the study file should go: it cannot be written.
+    host.startSucceeds = true;
+    host.startedPrograms.clear();
+    activities::Delete_Study_Files(program);
+    ASSERT_TRUE(QDir().mkpath(activities::Study_File_Path(program)));
+    launch.btnAct_Click(QStringLiteral("Quiz"));
+    EXPECT_TRUE(host.lastBox().text.startsWith(caption(caption::StudyFileNotWritten)));
+    EXPECT_TRUE(host.startedPrograms.isEmpty());
+    EXPECT_TRUE(mainEnabledAtEnd());
+}
+
+TEST_F(ActivityTest, ARealActivityProcessFindsItsStudyFileByName) {
+    subject(QStringLiteral("Food.ito"), 2);
+    build();
+    click(find(QStringLiteral("Food")));
+    // An activity that copies the study file it was given, by its bare name,
+    // next to itself.
+    const QString copy = program.folders.activitiesFolder + QStringLiteral("seen.txt");
+    makeProgram(program.folders.activitiesFolder + QStringLiteral("Copier"),
+                QByteArray("#!/bin/sh\ncp \"$1\" \"") + copy.toUtf8() + "\"\n");
+    QtHost realHost;
+    Program real(realHost, env.settings());
+    real.identity = program.identity;
+    real.captions = program.captions;
+    real.folders = program.folders;
+    real.currentStudent = program.currentStudent;
+    real.setWindows(&windows);
+    SubjectTree realTree(real, TreeFolders, File1, File2);
+    ActivityLaunch realLaunch(real, realTree, TreeFolders);
+    realLaunch.btnAct_Click(QStringLiteral("Copier"));
+
+    QDeadlineTimer deadline(10000);
+    while (!QFile::exists(copy) && !deadline.hasExpired())
+        QThread::msleep(20);
+    QThread::msleep(50); // the copy is written whole
+    EXPECT_EQ(readAll(copy), readAll(activities::Study_File_Path(real)));
+    real.setWindows(nullptr);
+}
+
+} // namespace
