@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QTextCursor>
 #include <QTreeWidget>
 #include <QWidget>
@@ -29,6 +30,7 @@ public:
     Query &operator=(const Query &) = delete;
 
     bool ok() const { return m_ok; }
+    sqlite3_stmt *statement() const { return m_st; }
     bool next() { return m_ok && sqlite3_step(m_st) == SQLITE_ROW; }
     void bind(int index, int value) { sqlite3_bind_int(m_st, index, value); }
     int integer(int column) const { return sqlite3_column_int(m_st, column); }
@@ -430,7 +432,99 @@ private:
     quint32 m_seed = 0;
 };
 
+class LaunchWorkload : public Workload {
+public:
+    LaunchWorkload(const TreeFacts &facts, const QString &subjectFile,
+                   const QString &activityProgram)
+        : m_facts(facts), m_subjectFile(subjectFile), m_program(activityProgram),
+          m_temp(QDir::tempPath() + QLatin1Char('/')) {}
+
+    void run() override {
+        m_problem.clear();
+        Database db;
+        if (!db.open(m_facts.installedFolder + m_subjectFile, m_facts.subjectPassword)) {
+            m_problem = db.error();
+            return;
+        }
+        Query code(db.handle(), "SELECT tProgramCode FROM tblProperties LIMIT 1");
+        if (!code.next() || code.text(0) != m_facts.languageCode) {
+            m_problem = m_subjectFile + QStringLiteral(" is not a subject of this build");
+            return;
+        }
+        Query rows(db.handle(),
+                   "SELECT tPhrase, tTranslation, tTranslation2, bsound FROM tblPhrases LIMIT 10");
+        const QString tag = QString::number(QCoreApplication::applicationPid());
+        QByteArray study;
+        QByteArray phrases;
+        int n = 0;
+        while (rows.next()) {
+            ++n;
+            const QString sound =
+                m_temp + QStringLiteral("~tvb") + tag + QString::number(n) + QStringLiteral(".wav");
+            QFile file(sound);
+            const void *bytes = sqlite3_column_blob(rows.statement(), 3);
+            const int size = sqlite3_column_bytes(rows.statement(), 3);
+            if (!file.open(QIODevice::WriteOnly) ||
+                file.write(static_cast<const char *>(bytes), size) != size) {
+                m_problem = QStringLiteral("cannot write ") + sound;
+                return;
+            }
+            for (const QString &value : {rows.text(0), rows.text(1), rows.text(2), sound})
+                phrases += '"' + value.toUtf8() + "\"\r\n";
+        }
+        const QStringList header{tag,
+                                 m_facts.languageCode,
+                                 QStringLiteral("Tolvanex"),
+                                 QStringLiteral("Spanish"),
+                                 QStringLiteral("Italian"),
+                                 QStringLiteral("Ana Bench"),
+                                 m_subjectFile,
+                                 QString::number(n),
+                                 m_facts.installedFolder + QStringLiteral("Users.dat"),
+                                 QStringLiteral("EMPTY"),
+                                 QStringLiteral("EMPTY"),
+                                 QStringLiteral("EMPTY"),
+                                 QStringLiteral("EMPTY"),
+                                 QStringLiteral("EMPTY"),
+                                 QStringLiteral(" 1 ")};
+        for (const QString &line : header)
+            study += line.toUtf8() + "\r\n";
+        study += phrases;
+        const QString studyName = QStringLiteral("~tvb") + tag + QStringLiteral(".txt");
+        QFile file(m_temp + studyName);
+        if (!file.open(QIODevice::WriteOnly) || file.write(study) != study.size()) {
+            m_problem = QStringLiteral("cannot write the study file");
+            return;
+        }
+        file.close();
+        m_count = n;
+        if (!QProcess::startDetached(m_program, {studyName}, m_temp))
+            m_problem = QStringLiteral("cannot start ") + m_program;
+    }
+    // The phrases handed to the activity.
+    int nodes() const override { return m_count; }
+    void cleanup() override {
+        const QString tag = QString::number(QCoreApplication::applicationPid());
+        for (int i = 1; i <= m_count; ++i)
+            QFile::remove(m_temp + QStringLiteral("~tvb") + tag + QString::number(i) +
+                          QStringLiteral(".wav"));
+        QFile::remove(m_temp + QStringLiteral("~tvb") + tag + QStringLiteral(".txt"));
+    }
+
+private:
+    TreeFacts m_facts;
+    QString m_subjectFile;
+    QString m_program;
+    QString m_temp;
+    int m_count = 0;
+};
+
 } // namespace
+
+std::unique_ptr<Workload> Launch(const TreeFacts &facts, const QString &subjectFile,
+                                 const QString &activityProgram) {
+    return std::make_unique<LaunchWorkload>(facts, subjectFile, activityProgram);
+}
 
 std::unique_ptr<Workload> StartupTree(const TreeFacts &facts, const TreeIcons &icons,
                                       bool withSplash) {

@@ -21,5 +21,9 @@ std::unique_ptr<Workload> OpenSubject(const TreeFacts &facts, const TreeIcons &i
 // W3: draw ten random phrases from the installed subjects, checking each
 // drawn file, and show them under a new node.
 std::unique_ptr<Workload> RandomPhrases(const TreeFacts &facts, const TreeIcons &icons);
+// W4: check the subject, write each phrase's sound and the study file to
+// the temporary folder, start the activity program without waiting.
+std::unique_ptr<Workload> Launch(const TreeFacts &facts, const QString &subjectFile,
+                                 const QString &activityProgram);
 
 } // namespace bench::bare

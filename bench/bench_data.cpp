@@ -279,6 +279,28 @@ QString readAll(const QString &path) {
 
 } // namespace
 
+// The launch workload's folder, made when missing (it came after the rest).
+void prepareLaunchFolder(const DataSet &set, const BuildFacts &build, const QString &templatePath) {
+    const QString folder = set.launchProgramFolder;
+    const QString subject =
+        folder + build.installedFolderName + QLatin1Char('/') + set.launchSubjectFile;
+    makeFolder(folder + build.installedFolderName);
+    makeFolder(folder + build.virtualFolderName);
+    makeFolder(folder + QStringLiteral("Activities"));
+    copyTemplate(templatePath, folder);
+    if (!QFileInfo::exists(subject))
+        makeSubject(subject, build.languageCode, kInstalledSubjects + 2, kLaunchPhrases,
+                    kLaunchSoundBytes);
+    const QString activity = folder + QStringLiteral("Activities/") + set.launchActivity;
+    if (!QFileInfo::exists(activity)) {
+        QFile script(activity);
+        if (!script.open(QIODevice::WriteOnly) || script.write("#!/bin/sh\nexit 0\n") < 0)
+            fail(QStringLiteral("cannot write %1").arg(activity));
+        script.close();
+        script.setPermissions(script.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeUser);
+    }
+}
+
 DataSet PrepareDataSet(const QString &parent, const QString &templatePath, const BuildFacts &build,
                        bool rebuild) {
     const QString &languageCode = build.languageCode;
@@ -297,11 +319,15 @@ DataSet PrepareDataSet(const QString &parent, const QString &templatePath, const
     const bool whole = QFileInfo::exists(set.programFolder + QStringLiteral("Users.dat")) &&
                        QFileInfo::exists(set.largeProgramFolder + build.installedFolderName +
                                          QLatin1Char('/') + set.largeSubjectFile);
+    set.launchProgramFolder = set.root + QStringLiteral("launch/");
+    set.launchSubjectFile = QStringLiteral("Launch_Subject.") + shortCode;
+    set.launchActivity = QStringLiteral("Quit");
     if (!rebuild && whole && readAll(marker) == expected) {
         // The texts follow the build: a template with new captions is copied
         // in again, the rest of the data set stays.
         for (const QString &folder : {set.programFolder, set.largeProgramFolder})
             copyTemplate(templatePath, folder);
+        prepareLaunchFolder(set, build, templatePath);
         set.reused = true;
         return set;
     }
@@ -348,6 +374,7 @@ DataSet PrepareDataSet(const QString &parent, const QString &templatePath, const
     note(QStringLiteral("  Users.dat with %1 scores (%2 s)")
              .arg(kScoreRows)
              .arg(clock.elapsed() / 1000.0));
+    prepareLaunchFolder(set, build, templatePath);
 
     // Written last: its presence says everything above is complete.
     QFile f(marker);

@@ -19,6 +19,8 @@ inline constexpr int kStudents = 100;
 inline constexpr int kActivities = 30;
 inline constexpr int kScoredSubjects = 50;
 inline constexpr int kScoreRows = 500000;
+inline constexpr int kLaunchPhrases = 10;
+inline constexpr int kLaunchSoundBytes = 200 * 1024;
 
 struct DataSet {
     QString root; // ends in "/"
@@ -28,6 +30,11 @@ struct DataSet {
     // A program folder whose only installed subject has 2,000 phrases.
     QString largeProgramFolder;
     QString largeSubjectFile; // its file name
+    // A program folder with one subject of 10 phrases with 200 KB sounds and
+    // an activity program that ends at once.
+    QString launchProgramFolder;
+    QString launchSubjectFile;
+    QString launchActivity; // its file name in Activities/
     bool reused = false;
 };
 

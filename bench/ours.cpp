@@ -1,5 +1,7 @@
 #include "ours.h"
 
+#include "activities/activity_launch.h"
+#include "activities/study_set.h"
 #include "frame/folder_set.h"
 #include "frame/identity.h"
 #include "frame/program.h"
@@ -18,6 +20,7 @@
 #include <QCoreApplication>
 #include <QPixmap>
 #include <QPointer>
+#include <QProcess>
 
 #include <stdexcept>
 
@@ -44,8 +47,9 @@ public:
     void ShowModal(QWidget &) override {}
     void OpenUrl(const QString &) override {}
     void OpenFolder(const QString &) override {}
-    bool StartDetached(const QString &, const QStringList &, const QString &) override {
-        return false;
+    bool StartDetached(const QString &program, const QStringList &arguments,
+                       const QString &workingDirectory) override {
+        return QProcess::startDetached(program, arguments, workingDirectory);
     }
     void PlaySoundFile(const QString &, bool) override {}
     void PlaySoundMemory(const QByteArray &, bool) override {}
@@ -306,6 +310,40 @@ private:
     BenchTree m_tree;
 };
 
+// W4: an activity button pressed on a selected subject of 10 phrases.
+class LaunchWorkload : public Workload {
+public:
+    LaunchWorkload(const QString &programFolder, const QString &subjectFile,
+                   const QString &activity)
+        : m_program(programFolder), m_tree(m_program),
+          m_launch(m_program.program, m_tree.subjects, m_tree.nodes), m_activity(activity) {
+        m_program.program.folders.dataFolder = programFolder;
+        m_program.program.currentStudent = QStringLiteral("Ana Bench");
+        m_tree.load();
+        const QString tag = QStringLiteral("SUBJECT*") + subjectFile;
+        for (int i = m_tree.nodes.Child(1); i != 0; i = m_tree.nodes.Next(i))
+            if (m_tree.nodes.Tag(i) == tag)
+                m_subject = i;
+        if (m_subject == 0)
+            throw std::runtime_error(("the tree does not list " + subjectFile).toStdString());
+        m_tree.nodes.Select(m_subject);
+    }
+
+    void prepare(int) override { m_program.startRun(); }
+    void run() override { m_launch.btnAct_Click(m_activity); }
+    // The phrases handed to the activity.
+    int nodes() const override { return int(m_launch.StudySet().size()); }
+    QString problem() const override { return m_program.problem(); }
+    void cleanup() override { activities::Delete_Study_Files(m_program.program); }
+
+private:
+    BenchProgram m_program;
+    BenchTree m_tree;
+    ActivityLaunch m_launch;
+    QString m_activity;
+    int m_subject = 0;
+};
+
 } // namespace
 
 void Init() {
@@ -356,6 +394,11 @@ std::unique_ptr<Workload> OpenSubject(const QString &programFolder, const QStrin
 
 std::unique_ptr<Workload> RandomPhrases(const QString &programFolder) {
     return std::make_unique<RandomPhrasesWorkload>(programFolder);
+}
+
+std::unique_ptr<Workload> Launch(const QString &programFolder, const QString &subjectFile,
+                                 const QString &activity) {
+    return std::make_unique<LaunchWorkload>(programFolder, subjectFile, activity);
 }
 
 } // namespace bench::ours

@@ -30,5 +30,9 @@ std::unique_ptr<Workload> StartupTree(const QString &programFolder, bool withSpl
 std::unique_ptr<Workload> OpenSubject(const QString &programFolder, const QString &subjectFile);
 // W3: a click on the random-phrases folder draws ten phrases.
 std::unique_ptr<Workload> RandomPhrases(const QString &programFolder);
+// W4: an activity button pressed on the selected subject: study set
+// collected, sounds and study file written, the program started.
+std::unique_ptr<Workload> Launch(const QString &programFolder, const QString &subjectFile,
+                                 const QString &activity);
 
 } // namespace bench::ours

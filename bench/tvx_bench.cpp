@@ -184,6 +184,7 @@ int main(int argc, char **argv) {
         bench::DataSet data;
         bench::TreeFacts facts;
         bench::TreeFacts largeFacts;
+        bench::TreeFacts launchFacts;
         bench::TreeIcons icons;
         const QList<Case> cases = {
             {QStringLiteral("W1"),
@@ -203,6 +204,20 @@ int main(int argc, char **argv) {
             {QStringLiteral("W3"), QStringLiteral("ten random phrases over the 1,000 subjects"), 15,
              [&] { return bench::ours::RandomPhrases(data.programFolder); },
              [&] { return bench::bare::RandomPhrases(facts, icons); }},
+            {QStringLiteral("W4"),
+             QStringLiteral("launch an activity: 10 phrases with 200 KB sounds, a program that "
+                            "ends at once"),
+             15,
+             [&] {
+                 return bench::ours::Launch(data.launchProgramFolder, data.launchSubjectFile,
+                                            data.launchActivity);
+             },
+             [&] {
+                 return bench::bare::Launch(launchFacts, data.launchSubjectFile,
+                                            data.launchProgramFolder +
+                                                QStringLiteral("Activities/") +
+                                                data.launchActivity);
+             }},
         };
 
         QList<const Case *> chosen;
@@ -244,6 +259,7 @@ int main(int argc, char **argv) {
                                      builtProgram + QStringLiteral("Tolvanex.tpl"), build, rebuild);
         facts = bench::ours::ReadTreeFacts(data.programFolder);
         largeFacts = bench::ours::ReadTreeFacts(data.largeProgramFolder);
+        launchFacts = bench::ours::ReadTreeFacts(data.launchProgramFolder);
         icons = bench::ours::TreePictures();
 
         out(QStringLiteral("tvx-bench: build %1, platform %2, data set %3 (%4)")
