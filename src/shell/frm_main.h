@@ -48,6 +48,8 @@ public:
 
     void Get_Settings();
     void Check_Resolution();
+    // Builds the activity catalogue from FileAct and shows its buttons.
+    void Get_Activities();
     // After a successful login: rights, menu texts, the ticker's greeting and
     // the caption for the current student; then shows the window and starts
     // the ticker.
@@ -126,7 +128,6 @@ protected:
 private:
     void buildControls();
     void placeMenuLink(int k, const QString &text, const QString &link);
-    void Get_Activities();
     // Template database missing or unreadable: say which file, then end.
     void reportMissingTemplate(const QString &problem);
     void TreeFolders_MouseDown(int button);

@@ -1,0 +1,85 @@
+// The activity buttons of the main window: shown from the catalogue, a
+// press starts that activity on the selected subject, and closing the
+// window takes the launch's files away.
+#include "activities/activity_panel.h"
+#include "activities/study_set.h"
+#include "frame/mod_main.h"
+#include "shell/frm_main.h"
+#include "subjects/subject_fixture.h"
+
+#include <QBuffer>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+void makeActivity(const QString &folder, const QString &name, const QColor &colour) {
+    const QString program = folder + name;
+    writeFile(program, "#!/bin/sh\nexit 0\n");
+    QFile::setPermissions(program, QFile::permissions(program) | QFileDevice::ExeOwner);
+    QImage image(161, 42, QImage::Format_RGB32);
+    image.fill(colour);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    const QString descriptor = folder + name + QStringLiteral(".cfg");
+    ado::Connection::CreateDatabase(descriptor);
+    ado::Connection cn;
+    cn.Open(modMain::Get_Template_Connection_String(descriptor));
+    cn.Execute(QStringLiteral("CREATE TABLE tblImages(bSpanish BLOB, bEnglish BLOB);"
+                              "INSERT INTO tblImages VALUES (?, ?);"
+                              "INSERT INTO tblImages VALUES (?, ?);"),
+               {png, png, png, png});
+}
+
+class ActivityPanelTest : public SubjectTestBase {};
+
+TEST_F(ActivityPanelTest, APressStartsThatActivityAndClosingTakesItsFilesAway) {
+    program.identity.productTitle = QStringLiteral("Tolvanex Italiano");
+    program.folders.activitiesFolder = env.programFolder() + QStringLiteral("Activities/");
+    program.folders.dataFolder = env.programFolder();
+    makeActivity(program.folders.activitiesFolder, QStringLiteral("Cards"), Qt::red);
+    makeActivity(program.folders.activitiesFolder, QStringLiteral("Quiz"), Qt::blue);
+    subject(QStringLiteral("Food.ito"), 2);
+
+    auto main = std::make_unique<frmMain>(program);
+    main->File1.SetPattern(File1.Pattern());
+    main->File1.SetPath(File1.Path());
+    main->subjectTree().Create_Folders();
+    main->subjectTree().Get_Subjects();
+    activities::Point_Activity_List(main->FileAct, program.folders.activitiesFolder);
+    main->Get_Activities();
+    main->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(main.get()));
+
+    const QVector<ActivityButton *> &buttons = main->activityPanel().btnAct;
+    ASSERT_EQ(buttons.size(), 2);
+    EXPECT_EQ(buttons[1]->accessibleName(), QStringLiteral("Quiz"));
+    EXPECT_EQ(buttons[1]->x(), buttons[0]->x()) << "two activities: one column";
+    EXPECT_GT(buttons[1]->y(), buttons[0]->y());
+
+    main->TreeFolders.Select(main->TreeFolders.Child(1));
+    QTest::mouseClick(buttons[1], Qt::LeftButton);
+    EXPECT_EQ(host.startedPrograms,
+              QStringList{program.folders.activitiesFolder + QStringLiteral("Quiz ") +
+                          activities::Study_File_Name(program)});
+    EXPECT_TRUE(main->isEnabled());
+    ASSERT_TRUE(QFile::exists(activities::Sound_File_Path(program, 2)));
+
+    // The keyboard reaches a button and Enter presses it.
+    buttons[0]->setFocus();
+    QTest::keyClick(buttons[0], Qt::Key_Return);
+    QTRY_COMPARE(host.startedPrograms.size(), 2);
+    EXPECT_TRUE(host.startedPrograms.last().startsWith(program.folders.activitiesFolder +
+                                                       QStringLiteral("Cards ")));
+
+    main->close();
+    EXPECT_FALSE(QFile::exists(activities::Sound_File_Path(program, 2)));
+    EXPECT_FALSE(QFile::exists(activities::Study_File_Path(program)));
+}
+
+} // namespace
