@@ -6,8 +6,6 @@
 #include "platform/file_list_box.h"
 #include "platform/host.h"
 
-#include <QCoreApplication>
-
 #include <stdexcept>
 
 namespace activities {
@@ -21,14 +19,13 @@ constexpr int kVisibleHeight = 5000;
 // Rows that fit the frame without scrolling: 17 buttons (9 rows) do.
 constexpr int kHighestIndexWithoutScrollBar = 16;
 
+// Throws for a picture that cannot be read; Get_Activities reports the
+// activity in the user's words.
 QImage pictureOf(ado::Recordset &rs, const QString &column) {
     const QByteArray bytes = rs.Fields(column).GetChunk(rs.Fields(column).ActualSize());
     QImage picture;
     if (!picture.loadFromData(bytes))
-        throw std::runtime_error(
-            QCoreApplication::translate("activities", "The picture in %1 cannot be read.")
-                .arg(column)
-                .toStdString());
+        throw std::runtime_error("the picture in " + column.toStdString() + " cannot be read");
     return picture;
 }
 } // namespace

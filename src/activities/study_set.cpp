@@ -26,11 +26,9 @@ QString describe(const std::exception &e) {
     return QString::fromUtf8(e.what());
 }
 
-[[noreturn]] void cannotWrite(const QString &path, const QString &why) {
+[[noreturn]] void cannotWrite(const Program &program, const QString &path, const QString &why) {
     throw std::runtime_error(
-        QCoreApplication::translate("activities", "The file %1 cannot be written: %2")
-            .arg(path, why)
-            .toStdString());
+        program.captions[caption::FileNotWritten].arg(path, why).toStdString());
 }
 
 // Fills an entry from the current phrase row and writes its sound, straight
@@ -44,15 +42,13 @@ StudyEntry entryFromRow(const Program &program, ado::Recordset &rs, int entry) {
     const ado::Field sound = rs.Fields(QStringLiteral("bsound"));
     if (sound.IsNull())
         throw std::runtime_error(
-            QCoreApplication::translate("activities", "The phrase \"%1\" has no recorded sound.")
-                .arg(e.phrase)
-                .toStdString());
+            program.captions[caption::NoRecordedSound].arg(e.phrase).toStdString());
     QFile file(e.soundFile);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        cannotWrite(e.soundFile, file.errorString());
+        cannotWrite(program, e.soundFile, file.errorString());
     const QByteArray bytes = sound.GetChunk(sound.ActualSize());
     if (file.write(bytes) != bytes.size() || !file.flush())
-        cannotWrite(e.soundFile, file.errorString());
+        cannotWrite(program, e.soundFile, file.errorString());
     return e;
 }
 
@@ -167,7 +163,7 @@ void Write_Study_File(Program &program, const QString &subjectTitle,
     // Written whole or not at all: an activity never reads half a file.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        cannotWrite(path, file.errorString());
+        cannotWrite(program, path, file.errorString());
 }
 
 void Delete_Study_Files(Program &program) {

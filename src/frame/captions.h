@@ -43,6 +43,11 @@ inline constexpr int LegalNotice = 167; // the splash window's copyright line
 inline constexpr int NoPhrasesToStudy = 168;
 inline constexpr int StudyFileNotWritten = 169; // followed by the file
 inline constexpr int ActivityNotStarted = 170;  // followed by the program
+inline constexpr int TextWithStarOrBreak = 171;
+inline constexpr int PhraseNotSaved = 172;  // followed by the reason
+inline constexpr int PhraseGone = 173;      // %1: subject file
+inline constexpr int FileNotWritten = 174;  // %1: file, %2: reason
+inline constexpr int NoRecordedSound = 175; // %1: phrase
 // The highest number the program reads: a template with fewer texts is not ours.
-inline constexpr int Last = 170;
+inline constexpr int Last = 175;
 } // namespace caption

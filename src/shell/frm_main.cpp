@@ -18,11 +18,14 @@
 #include "shell/frm_msg_box.h"
 #include "shell/frm_splash.h"
 #include "students/frm_login.h"
+#include "subjects/frm_edit.h"
+#include "subjects/phrase_sound.h"
 #include "subjects/subject_tree.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
@@ -198,6 +201,12 @@ void frmMain::buildControls() {
             [this](int index) { m_subjectTree->Collapse(index); });
     connect(TreeFoldersView, &TreeViewWidget::MouseDown, this,
             [this](int button, int, int, int) { TreeFolders_MouseDown(button); });
+    const auto listen = [this] {
+        phraseSound::mnuListenToPhrase_Click(m_program, *m_subjectTree, TreeFolders);
+    };
+    connect(TreeFoldersView, &TreeViewWidget::DblClick, this, listen);
+    connect(mnuListenToPhrase, &QAction::triggered, this, listen);
+    connect(mnuEdit, &QAction::triggered, this, &frmMain::mnuEdit_Click);
     connect(TreeFoldersView, &TreeViewWidget::MouseMove, this,
             [this](int, int, int, int) { TreeFolders_MouseMove(); });
     connect(btnChangeUser, &QPushButton::clicked, this, [this] {
@@ -452,15 +461,38 @@ void frmMain::mouseMoveEvent(QMouseEvent *event) {
     QMainWindow::mouseMoveEvent(event);
 }
 
-void frmMain::Form_Unload() {
+void frmMain::mnuEdit_Click() {
+    Host &host = m_program.host();
+    if (!mnuOption->isEnabled()) {
+        host.MsgBox(m_program.captions[113], vb::vbExclamation);
+        return;
+    }
+    const int selected = TreeFolders.Selected();
+    if (selected == 0)
+        return;
+    frmEdit editor(m_program, TreeFolders.Tag(selected), this);
+    host.ShowModal(editor);
+    if (!editor.Saved())
+        return;
+    // The node shows what the file now holds.
+    TreeFolders.SetTag(selected, editor.Saved_Tag());
+    TreeFolders.SetText(selected, m_subjectTree->Tag_Item(3, selected));
+}
+
+void frmMain::removeTemporaryFiles() {
     activities::Delete_Study_Files(m_program);
+    QFile::remove(phraseSound::Selected_Phrase_Path(m_program));
+}
+
+void frmMain::Form_Unload() {
+    removeTemporaryFiles();
     m_program.End();
     close();
 }
 
 void frmMain::closeEvent(QCloseEvent *event) {
-    // However the window closes, the last launch's files go with it.
-    activities::Delete_Study_Files(m_program);
+    // However the window closes, this shell's temporary files go with it.
+    removeTemporaryFiles();
     m_program.End();
     event->accept();
 }

@@ -132,6 +132,10 @@ private:
     void reportMissingTemplate(const QString &problem);
     void TreeFolders_MouseDown(int button);
     void TreeFolders_MouseMove();
+    void mnuEdit_Click();
+    // Removes the temporary files this shell made (the last launch's, the
+    // last phrase heard); the program ends right after.
+    void removeTemporaryFiles();
     // A new login window, connected to this window; it is shown by the caller.
     void createLoginWindow();
     // An error found while painting is reported once, after the paint event.

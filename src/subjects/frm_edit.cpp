@@ -1,0 +1,113 @@
+#include "subjects/frm_edit.h"
+
+#include "frame/mod_main.h"
+#include "frame/program.h"
+#include "platform/host.h"
+#include "platform/qt_button_sounds.h"
+#include "platform/qt_window_placement.h"
+#include "platform/tiled_background.h"
+#include "platform/twips.h"
+#include "subjects/phrase_edit.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+
+frmEdit::frmEdit(Program &program, const QString &nodeTag, QWidget *parent)
+    : QDialog(parent), m_program(program), m_tag(nodeTag),
+      m_background(QStringLiteral(":/tiles/background.png")) {
+    setObjectName(QStringLiteral("frmEdit"));
+    setWindowTitle(QStringLiteral("Edit Phrase"));
+    setFixedSize(TwipsToPixels(6000), TwipsToPixels(4200));
+
+    auto label = [this](const char *name, const QString &text, int top) {
+        auto *l = new QLabel(text, this);
+        l->setObjectName(QLatin1String(name));
+        PlaceTwips(*l, 240, top, 5520, 285);
+        return l;
+    };
+    auto box = [this](const char *name, int top) {
+        auto *t = new QLineEdit(this);
+        t->setObjectName(QLatin1String(name));
+        t->setAccessibleName(QLatin1String(name));
+        PlaceTwips(*t, 240, top, 5520, 345);
+        return t;
+    };
+    lblPhrase = label("lblPhrase", QStringLiteral("Phrase "), 180);
+    txtPhrase = box("txtPhrase", 465);
+    lblTranslation = label("lblTranslation", QStringLiteral("Translation"), 900);
+    txtTranslation = box("txtTranslation", 1185);
+    Label1 = label("Label1", QStringLiteral("Translation"), 1620);
+    txtTranslation2 = box("txtTranslation2", 1905);
+    lblWarning = new QLabel(this);
+    lblWarning->setObjectName(QStringLiteral("lblWarning"));
+    lblWarning->setWordWrap(true);
+    lblWarning->setText(QStringLiteral(
+        "Please note that only text can be edited within this window. Use the Tolvanex Subject "
+        "Editor if you want more advanced EDIT options."));
+    PlaceTwips(*lblWarning, 240, 2400, 5520, 900);
+    btnOK = new QPushButton(QStringLiteral("sOK"), this);
+    btnOK->setObjectName(QStringLiteral("btnOK"));
+    PlaceTwips(*btnOK, 1560, 3480, 1320, 420);
+    btnOK->setDefault(true);
+    btnCancel = new QPushButton(QStringLiteral("sCancel"), this);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    PlaceTwips(*btnCancel, 3120, 3480, 1320, 420);
+    for (QPushButton *b : {btnOK, btnCancel})
+        AddClickSound(*b, modMain::Button_Click(m_program));
+    connect(btnOK, &QPushButton::clicked, this, &frmEdit::btnOK_Click);
+    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    const QStringList fields = nodeTag.split(QLatin1Char('*'));
+    txtPhrase->setText(fields.value(2));
+    txtTranslation->setText(fields.value(3));
+    txtTranslation2->setText(fields.value(4));
+    Form_Load();
+}
+
+void frmEdit::Form_Load() {
+    const Captions &c = m_program.captions;
+    setWindowTitle(c[111]);
+    lblPhrase->setText(c[109]);
+    lblTranslation->setText(c[110]);
+    lblWarning->setText(c[108]);
+    btnOK->setText(c[8]);
+    btnCancel->setText(c[9]);
+}
+
+void frmEdit::btnOK_Click() {
+    const phraseEdit::PhraseTexts typed{txtPhrase->text(), txtTranslation->text(),
+                                        txtTranslation2->text()};
+    // Refused texts stay in the boxes to be corrected.
+    const QString refusal = phraseEdit::Refusal(m_program, typed);
+    if (!refusal.isEmpty()) {
+        m_program.host().MsgBox(refusal, vb::vbExclamation, m_program.captions[103]);
+        return;
+    }
+    try {
+        m_savedTag = phraseEdit::Save(m_program, m_tag, typed);
+    } catch (const std::exception &e) {
+        // Nothing was written; the window stays open with what was typed.
+        m_program.host().MsgBox(m_program.captions[caption::PhraseNotSaved] +
+                                    QStringLiteral("\r\n\r\n") + QString::fromUtf8(e.what()),
+                                vb::vbExclamation, m_program.captions[103]);
+        return;
+    }
+    m_saved = true;
+    accept();
+}
+
+void frmEdit::paintEvent(QPaintEvent *) {
+    QPainter painter(this);
+    try {
+        tiling::TileBackground(painter, size(), m_background);
+    } catch (const std::exception &) {
+        // Without its picture the window keeps its plain colour.
+    }
+}
+
+void frmEdit::showEvent(QShowEvent *event) {
+    CenterWindow(*this, parentWidget());
+    QDialog::showEvent(event);
+}

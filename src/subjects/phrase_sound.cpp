@@ -1,0 +1,74 @@
+#include "subjects/phrase_sound.h"
+
+#include "frame/mod_main.h"
+#include "frame/program.h"
+#include "platform/ado.h"
+#include "platform/tree_view.h"
+#include "subjects/subject_file.h"
+#include "subjects/subject_tree.h"
+
+#include <QFile>
+
+#include <stdexcept>
+
+namespace phraseSound {
+
+namespace {
+constexpr int kNoticeHeightTwips = 1500;
+
+QString describe(const std::exception &e) {
+    if (const auto *adoError = dynamic_cast<const ado::Error *>(&e))
+        return adoError->description();
+    return QString::fromUtf8(e.what());
+}
+} // namespace
+
+QString Selected_Phrase_Path(const Program &program) {
+    return modMain::Get_Temp_Path() + QStringLiteral("~selectedphrase") + program.handleTag +
+           QStringLiteral(".wav");
+}
+
+void mnuListenToPhrase_Click(Program &program, SubjectTree &subjects, TreeView &TreeFolders) {
+    const int selected = TreeFolders.Selected();
+    if (selected == 0 || subjects.Tag_Item(0, selected) == QLatin1String("FOLDER"))
+        return;
+    const int parent = TreeFolders.Parent(selected);
+    if (parent != 0 && !TreeFolders.Bold(parent))
+        Listen_to_Phrase(program, subjects, TreeFolders);
+}
+
+void Listen_to_Phrase(Program &program, SubjectTree &subjects, TreeView &TreeFolders) {
+    try {
+        const int selected = TreeFolders.Selected();
+        const QString path = subjectFile::Installed_Path(program, subjects.Tag_Item(0, selected));
+        if (!modMain::File_Exists(path))
+            return;
+        const QString sound = Selected_Phrase_Path(program);
+        {
+            ado::Connection connection;
+            connection.Open(modMain::Get_Connection_String(path));
+            ado::Recordset rs;
+            rs.Open(QStringLiteral("SELECT * FROM tblPhrases where pkPhraseNo =") +
+                        QString::number(subjects.Tag_Item(1, selected).toInt()),
+                    connection);
+            const ado::Field field = rs.Fields(QStringLiteral("bsound"));
+            const QByteArray bytes = field.GetChunk(field.ActualSize());
+            QFile file(sound);
+            if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+                file.write(bytes) != bytes.size() || !file.flush())
+                throw std::runtime_error(program.captions[caption::FileNotWritten]
+                                             .arg(sound, file.errorString())
+                                             .toStdString());
+        }
+        ShellWindows &windows = program.windows();
+        windows.ShowNotice(QString(), subjects.Tag_Item(2, selected), kNoticeHeightTwips, 0);
+        modMain::Wait_Seconds(program.host(), 1);
+        if (windows.NoticeVisible())
+            modMain::Play_Sound(program.host(), sound, 0);
+        windows.UnloadNotice();
+    } catch (const std::exception &e) {
+        modMain::Show_Error(program, QStringLiteral("Listen_to_Phrase"), describe(e));
+    }
+}
+
+} // namespace phraseSound

@@ -1,0 +1,28 @@
+// Hearing the selected phrase of the subject tree: its recording is written
+// to a temporary wave file and played while a small window shows the
+// spoken text.
+#pragma once
+
+#include <QString>
+
+class Program;
+class SubjectTree;
+class TreeView;
+
+namespace phraseSound {
+
+// Temporary folder + "~selectedphrase" + handle tag + ".wav": the name is
+// this shell's own, so two shells running at once never share it.
+QString Selected_Phrase_Path(const Program &program);
+
+// Plays the selected node when it is a phrase (not a folder, not a subject,
+// whose parents are bold); anything else plays nothing.
+void mnuListenToPhrase_Click(Program &program, SubjectTree &subjects, TreeView &TreeFolders);
+
+// Writes the selected phrase's recording to Selected_Phrase_Path, shows its
+// text in the notice window, waits a second and plays it unless the user
+// closed the notice meanwhile. A phrase whose source file is gone plays
+// nothing and says nothing; other failures get the error box.
+void Listen_to_Phrase(Program &program, SubjectTree &subjects, TreeView &TreeFolders);
+
+} // namespace phraseSound
