@@ -5,12 +5,19 @@
 
 #include "platform/sound.h"
 
+#include <QByteArray>
+#include <QHash>
 #include <QString>
+#include <QStringList>
 
 namespace activity {
 
 class PhraseSound {
 public:
+    // Reads the sound files into memory at the start of a game: the shell
+    // deletes them when the learner starts another activity meanwhile.
+    void preload(const QStringList &waveFiles);
+    // Plays the preloaded sound of waveFile, or the file itself.
     void play(const QString &waveFile);
     // The last file asked for and how many sounds were asked for; what a
     // learner would have heard, for a quiet test to check.
@@ -19,6 +26,7 @@ public:
 
 private:
     SoundPlayer m_player;
+    QHash<QString, QByteArray> m_loaded;
     QString m_last;
     int m_count = 0;
 };

@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 
 namespace activity {
@@ -30,6 +31,13 @@ struct StudyFile {
     QString databasePath;         // line 9, the student database (Users.dat)
     int formatVersion = 0;        // line 15
     QVector<StudyPhrase> phrases; // line 8 gives their number
+
+    QStringList soundFiles() const {
+        QStringList files;
+        for (const StudyPhrase &p : phrases)
+            files << p.soundFile;
+        return files;
+    }
 };
 
 // What reading gives: the file when error is empty; otherwise error is a

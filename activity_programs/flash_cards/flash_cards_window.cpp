@@ -42,6 +42,7 @@ FlashCardsWindow::FlashCardsWindow(const StudyFile &study, const ActivityTexts &
     setAccessibleName(m_texts(Text::FlashCardsName));
     setMinimumSize(560, 380);
 
+    m_sound.preload(m_study.soundFiles());
     lblProgress = makeLabel(this, "lblProgress", m_texts(Text::ProgressName));
 
     auto *game = new QWidget(this);

@@ -52,6 +52,7 @@ ListeningQuizWindow::ListeningQuizWindow(const StudyFile &study, const ActivityT
     setAccessibleName(m_texts(Text::ListeningQuizName));
     setMinimumSize(560, 420);
 
+    m_sound.preload(m_study.soundFiles());
     lblProgress = makeLabel(this, "lblProgress", m_texts(Text::ProgressName));
 
     auto *game = new QWidget(this);
