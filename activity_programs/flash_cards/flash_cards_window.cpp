@@ -2,6 +2,7 @@
 
 #include "common/score_writer.h"
 
+#include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -46,12 +47,29 @@ FlashCardsWindow::FlashCardsWindow(const StudyFile &study, const ActivityTexts &
     lblProgress = makeLabel(this, "lblProgress", m_texts(Text::ProgressName));
 
     auto *game = new QWidget(this);
-    lblPhrase = makeLabel(game, "lblPhrase", m_texts(Text::PhraseName));
+    // The card itself: a white face holding the phrase and, once turned,
+    // its translations.
+    auto *card = new QFrame(game);
+    card->setObjectName(QStringLiteral("card"));
+    card->setStyleSheet(QStringLiteral("#card { background: #fffdf8; border: 1px solid #c8bfae; "
+                                       "border-radius: 14px; }"));
+    card->setMinimumHeight(220);
+    lblPhrase = makeLabel(card, "lblPhrase", m_texts(Text::PhraseName));
     ScaleFont(lblPhrase, 2.0, true);
-    lblTranslation = makeLabel(game, "lblTranslation", m_texts(Text::TranslationName));
+    lblPhrase->setStyleSheet(QStringLiteral("color: #0e5e6f;"));
+    lblTranslation = makeLabel(card, "lblTranslation", m_texts(Text::TranslationName));
     ScaleFont(lblTranslation, 1.5);
-    lblTranslation2 = makeLabel(game, "lblTranslation2", m_texts(Text::Translation2Name));
+    lblTranslation2 = makeLabel(card, "lblTranslation2", m_texts(Text::Translation2Name));
     ScaleFont(lblTranslation2, 1.2);
+    lblTranslation2->setStyleSheet(QStringLiteral("color: #5a534c;"));
+    auto *cardLayout = new QVBoxLayout(card);
+    cardLayout->setContentsMargins(24, 16, 24, 16);
+    cardLayout->addStretch(1);
+    cardLayout->addWidget(lblPhrase);
+    cardLayout->addSpacing(18);
+    cardLayout->addWidget(lblTranslation);
+    cardLayout->addWidget(lblTranslation2);
+    cardLayout->addStretch(1);
     btnListen =
         makeButton(game, "btnListen", m_texts(Text::ListenAgain), m_texts(Text::ListenAgainName));
     btnReveal = makeButton(game, "btnReveal", m_texts(Text::ShowTranslation),
@@ -61,12 +79,8 @@ FlashCardsWindow::FlashCardsWindow(const StudyFile &study, const ActivityTexts &
         makeButton(game, "btnMissed", m_texts(Text::DidNotKnow), m_texts(Text::DidNotKnowName));
 
     auto *gameLayout = new QVBoxLayout(game);
-    gameLayout->addStretch(1);
-    gameLayout->addWidget(lblPhrase);
-    gameLayout->addSpacing(16);
-    gameLayout->addWidget(lblTranslation);
-    gameLayout->addWidget(lblTranslation2);
-    gameLayout->addStretch(1);
+    gameLayout->addWidget(card, 1);
+    gameLayout->addSpacing(8);
     auto *turnRow = new QHBoxLayout;
     turnRow->addWidget(btnListen);
     turnRow->addWidget(btnReveal);

@@ -75,6 +75,10 @@ ListeningQuizWindow::ListeningQuizWindow(const StudyFile &study, const ActivityT
     btnNext =
         makeButton(game, QStringLiteral("btnNext"), m_texts(Text::Next), m_texts(Text::NextName));
 
+    // The two lone buttons get room around their texts.
+    for (QPushButton *button : {btnListen, btnNext})
+        button->setMinimumWidth(button->sizeHint().width() + 32);
+
     auto *gameLayout = new QVBoxLayout(game);
     gameLayout->addWidget(lblPrompt);
     gameLayout->addWidget(btnListen, 0, Qt::AlignHCenter);
