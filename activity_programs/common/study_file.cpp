@@ -35,6 +35,9 @@ bool decode(const QByteArray &bytes, QString *text) {
     QStringDecoder decoder(QStringDecoder::Utf8);
 #endif
     *text = decoder(bytes);
+    // A byte order mark left by an editor is not part of line 1.
+    if (text->startsWith(QChar(0xFEFF)))
+        text->remove(0, 1);
     return !decoder.hasError();
 }
 
