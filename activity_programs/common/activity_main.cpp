@@ -1,0 +1,31 @@
+#include "activity_main.h"
+
+#include "platform/platform_language.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QMessageBox>
+
+namespace activity {
+
+int RunActivity(QApplication &app, Text activityName, const WindowMaker &makeWindow) {
+    const QStringList args = app.arguments();
+    // The shell passes the study file's name alone and starts us in the
+    // folder that holds it.
+    const StudyLoad load =
+        LoadStudyFile(args.size() > 1 ? args[1] : QString(), QDir::currentPath());
+    // The database layer's own error sentences follow the learner too.
+    platformLanguage::Use_Learner_Language(load.texts.isSpanish() ? QStringLiteral("Spanish")
+                                                                  : QStringLiteral("English"));
+    if (!load.ok()) {
+        QMessageBox::critical(nullptr, load.texts(activityName), load.error);
+        return 1;
+    }
+    const std::unique_ptr<QWidget> window = makeWindow(load.file, load.texts);
+    window->show();
+    window->raise();
+    window->activateWindow();
+    return app.exec() == 0 ? 0 : 1;
+}
+
+} // namespace activity

@@ -1,0 +1,125 @@
+#include "activity_texts.h"
+
+#include <cstddef>
+#include <iterator>
+
+namespace activity {
+
+namespace {
+
+struct Entry {
+    Text text;
+    const char *english;
+    const char *spanish;
+};
+
+// clang-format off
+constexpr Entry kTexts[] = {
+    {Text::FlashCardsName, "Flash cards", "Tarjetas"},
+    {Text::ListeningQuizName, "Listening quiz", "Escucha y elige"},
+
+    {Text::NoStudyFile,
+     "No study file was given. Start this activity from Tolvanex: choose a subject and press the "
+     "activity's button.",
+     "No se ha indicado ningún archivo de estudio. Abre esta actividad desde Tolvanex: elige un "
+     "tema y pulsa el botón de la actividad."},
+    {Text::CannotReadStudyFile,
+     "The study file %1 cannot be read: %2",
+     "No se puede leer el archivo de estudio %1: %2"},
+    {Text::StudyFileNotText,
+     "The study file %1 is not a text file of the expected kind.",
+     "El archivo de estudio %1 no es un archivo de texto del tipo esperado."},
+    {Text::StudyFileTooShort,
+     "The study file %1 is incomplete: it has %2 lines, but it needs %3.",
+     "El archivo de estudio %1 está incompleto: tiene %2 líneas y necesita %3."},
+    {Text::BadNumberLine,
+     "Line %2 of the study file %1 should hold a whole number, but it reads \"%3\".",
+     "La línea %2 del archivo de estudio %1 debería contener un número entero, pero dice \"%3\"."},
+    {Text::BadPhraseCount,
+     "Line 8 of the study file %1 should give the number of phrases, from 1 to 10, but it reads "
+     "\"%2\".",
+     "La línea 8 del archivo de estudio %1 debería dar el número de frases, de 1 a 10, pero dice "
+     "\"%2\"."},
+    {Text::NotQuoted,
+     "Line %2 of the study file %1 should hold a value between double quotes, but it reads "
+     "\"%3\".",
+     "La línea %2 del archivo de estudio %1 debería contener un valor entre comillas dobles, pero "
+     "dice \"%3\"."},
+    {Text::NoDatabaseNamed,
+     "The study file %1 does not name the student database (line 9).",
+     "El archivo de estudio %1 no indica la base de datos de alumnos (línea 9)."},
+    {Text::DatabaseMissing,
+     "The student database %1 does not exist.",
+     "La base de datos de alumnos %1 no existe."},
+    {Text::SoundMissing,
+     "The sound file %1 of phrase %2 does not exist.",
+     "El archivo de sonido %1 de la frase %2 no existe."},
+    {Text::ScoreSaved, "Your score has been saved.", "Tu puntuación se ha guardado."},
+    {Text::ScoreNotSaved,
+     "Your score could not be saved: %1",
+     "No se ha podido guardar tu puntuación: %1"},
+
+    {Text::ListenAgain, "Listen again (R)", "Escuchar otra vez (R)"},
+    {Text::ListenAgainName, "Listen again", "Escuchar otra vez"},
+    {Text::Close, "Close (Enter)", "Cerrar (Intro)"},
+    {Text::CloseName, "Close", "Cerrar"},
+    {Text::ResultName, "Result", "Resultado"},
+    {Text::SavedName, "Saving the score", "Guardado de la puntuación"},
+
+    {Text::CardOfCards, "Card %1 of %2", "Tarjeta %1 de %2"},
+    {Text::CardsStillToLearn, "Cards still to learn: %1", "Tarjetas por aprender: %1"},
+    {Text::ShowTranslation, "Show the translation (Space)", "Mostrar la traducción (Espacio)"},
+    {Text::ShowTranslationName, "Show the translation", "Mostrar la traducción"},
+    {Text::KnewIt, "1  I knew it", "1  Me la sabía"},
+    {Text::KnewItName, "I knew it", "Me la sabía"},
+    {Text::DidNotKnow, "2  I did not know it", "2  No me la sabía"},
+    {Text::DidNotKnowName, "I did not know it", "No me la sabía"},
+    {Text::PhraseName, "Phrase", "Frase"},
+    {Text::TranslationName, "Translation", "Traducción"},
+    {Text::Translation2Name, "Second translation", "Segunda traducción"},
+    {Text::ProgressName, "Progress", "Progreso"},
+    {Text::FlashCardsResult,
+     "You knew %1 of %2 cards at the first try.\nScore: %3%",
+     "Te sabías %1 de %2 tarjetas a la primera.\nPuntuación: %3 %"},
+
+    {Text::QuestionOfQuestions, "Question %1 of %2", "Pregunta %1 de %2"},
+    {Text::WhichTranslation,
+     "Which is the translation of what you hear?",
+     "¿Cuál es la traducción de lo que oyes?"},
+    {Text::ChoiceName, "Answer %1: %2", "Respuesta %1: %2"},
+    {Text::Correct, "Correct!", "¡Correcto!"},
+    {Text::Wrong, "Not quite. The right answer is: %1", "No es así. La respuesta correcta es: %1"},
+    {Text::Next, "Next (Enter)", "Siguiente (Intro)"},
+    {Text::NextName, "Next question", "Pregunta siguiente"},
+    {Text::HeardPhraseName, "Phrase heard", "Frase escuchada"},
+    {Text::FeedbackName, "Answer check", "Corrección"},
+    {Text::QuizResult, "%1 of %2 answers correct.", "%1 de %2 respuestas correctas."},
+};
+// clang-format on
+
+constexpr bool tableIsComplete() {
+    if (std::size(kTexts) != static_cast<std::size_t>(Text::Count))
+        return false;
+    for (std::size_t i = 0; i < std::size(kTexts); ++i) {
+        if (static_cast<std::size_t>(kTexts[i].text) != i)
+            return false;
+        if (!kTexts[i].english || !kTexts[i].english[0] || !kTexts[i].spanish ||
+            !kTexts[i].spanish[0])
+            return false;
+    }
+    return true;
+}
+static_assert(tableIsComplete(), "every text needs its English and Spanish form, in enum order");
+
+} // namespace
+
+ActivityTexts::ActivityTexts(const QString &learnerLanguage)
+    : m_spanish(learnerLanguage.trimmed().compare(QLatin1String("Spanish"), Qt::CaseInsensitive) ==
+                0) {}
+
+QString ActivityTexts::operator()(Text text) const {
+    const Entry &entry = kTexts[static_cast<std::size_t>(text)];
+    return QString::fromUtf8(m_spanish ? entry.spanish : entry.english);
+}
+
+} // namespace activity

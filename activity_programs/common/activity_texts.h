@@ -1,0 +1,83 @@
+// The activity programs' own texts in the two languages a learner can speak.
+// The study file names the learner's language (line 4); every text a learner
+// reads comes from here in that language, so a Spanish-speaking learner never
+// meets an English sentence. Each text is written in both languages side by
+// side, and the compiler refuses a table with a text missing.
+#pragma once
+
+#include <QString>
+
+namespace activity {
+
+enum class Text {
+    // Activity names: window titles, tblscores.tActivity, button pictures.
+    FlashCardsName,
+    ListeningQuizName,
+
+    // Study file and database problems; %1 is the file concerned.
+    NoStudyFile,
+    CannotReadStudyFile, // %1 file, %2 reason
+    StudyFileNotText,
+    StudyFileTooShort, // %1 file, %2 lines found, %3 lines needed
+    BadNumberLine,     // %1 file, %2 line number, %3 line text
+    BadPhraseCount,    // %1 file, %2 line text
+    NotQuoted,         // %1 file, %2 line number, %3 line text
+    NoDatabaseNamed,
+    DatabaseMissing,
+    SoundMissing, // %1 sound file, %2 phrase number
+    ScoreSaved,
+    ScoreNotSaved, // %1 reason
+
+    // Shared by both games. Accessible names (…Name) say what a control
+    // does, without its key.
+    ListenAgain,
+    ListenAgainName,
+    Close,
+    CloseName,
+    ResultName,
+    SavedName,
+
+    // Flash cards.
+    CardOfCards,       // %1 card, %2 cards
+    CardsStillToLearn, // %1
+    ShowTranslation,
+    ShowTranslationName,
+    KnewIt,
+    KnewItName,
+    DidNotKnow,
+    DidNotKnowName,
+    PhraseName,
+    TranslationName,
+    Translation2Name,
+    ProgressName,
+    FlashCardsResult, // %1 known at the first try, %2 cards, %3 percentage
+
+    // Listening quiz.
+    QuestionOfQuestions, // %1, %2
+    WhichTranslation,
+    ChoiceName, // %1 number, %2 text
+    Correct,
+    Wrong, // %1 the right answer
+    Next,
+    NextName,
+    HeardPhraseName,
+    FeedbackName,
+    QuizResult, // %1 correct, %2 questions
+
+    Count
+};
+
+class ActivityTexts {
+public:
+    // learnerLanguage as in line 4 of the study file: "Spanish" (in any
+    // letter case) picks Spanish, anything else English.
+    explicit ActivityTexts(const QString &learnerLanguage = QString());
+
+    bool isSpanish() const { return m_spanish; }
+    QString operator()(Text text) const;
+
+private:
+    bool m_spanish = false;
+};
+
+} // namespace activity

@@ -1,0 +1,194 @@
+#include "flash_cards_window.h"
+
+#include "common/score_writer.h"
+
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QShortcut>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+namespace activity {
+
+namespace {
+
+QLabel *makeLabel(QWidget *parent, const char *name, const QString &accessibleName) {
+    auto *label = new QLabel(parent);
+    label->setObjectName(QLatin1String(name));
+    label->setAccessibleName(accessibleName);
+    label->setAlignment(Qt::AlignCenter);
+    label->setWordWrap(true);
+    label->setTextInteractionFlags(Qt::NoTextInteraction);
+    return label;
+}
+
+QPushButton *makeButton(QWidget *parent, const char *name, const QString &text,
+                        const QString &accessibleName) {
+    auto *button = new QPushButton(text, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setAccessibleName(accessibleName);
+    button->setMinimumHeight(36);
+    return button;
+}
+
+} // namespace
+
+FlashCardsWindow::FlashCardsWindow(const StudyFile &study, const ActivityTexts &texts,
+                                   QWidget *parent)
+    : QWidget(parent), m_study(study), m_texts(texts), m_game(int(study.phrases.size())) {
+    setObjectName(QStringLiteral("FlashCardsWindow"));
+    setWindowTitle(WindowTitle(m_texts(Text::FlashCardsName), m_study.subjectTitle));
+    setAccessibleName(m_texts(Text::FlashCardsName));
+    setMinimumSize(560, 380);
+
+    m_sound.preload(m_study.soundFiles());
+    lblProgress = makeLabel(this, "lblProgress", m_texts(Text::ProgressName));
+
+    auto *game = new QWidget(this);
+    // The card itself: a white face holding the phrase and, once turned,
+    // its translations.
+    auto *card = new QFrame(game);
+    card->setObjectName(QStringLiteral("card"));
+    card->setStyleSheet(QStringLiteral("#card { background: #fffdf8; border: 1px solid #c8bfae; "
+                                       "border-radius: 14px; }"));
+    card->setMinimumHeight(220);
+    lblPhrase = makeLabel(card, "lblPhrase", m_texts(Text::PhraseName));
+    ScaleFont(lblPhrase, 2.0, true);
+    lblPhrase->setStyleSheet(QStringLiteral("color: #0e5e6f;"));
+    lblTranslation = makeLabel(card, "lblTranslation", m_texts(Text::TranslationName));
+    ScaleFont(lblTranslation, 1.5);
+    lblTranslation2 = makeLabel(card, "lblTranslation2", m_texts(Text::Translation2Name));
+    ScaleFont(lblTranslation2, 1.2);
+    lblTranslation2->setStyleSheet(QStringLiteral("color: #5a534c;"));
+    auto *cardLayout = new QVBoxLayout(card);
+    cardLayout->setContentsMargins(24, 16, 24, 16);
+    cardLayout->addStretch(1);
+    cardLayout->addWidget(lblPhrase);
+    cardLayout->addSpacing(18);
+    cardLayout->addWidget(lblTranslation);
+    cardLayout->addWidget(lblTranslation2);
+    cardLayout->addStretch(1);
+    btnListen =
+        makeButton(game, "btnListen", m_texts(Text::ListenAgain), m_texts(Text::ListenAgainName));
+    btnReveal = makeButton(game, "btnReveal", m_texts(Text::ShowTranslation),
+                           m_texts(Text::ShowTranslationName));
+    btnKnew = makeButton(game, "btnKnew", m_texts(Text::KnewIt), m_texts(Text::KnewItName));
+    btnMissed =
+        makeButton(game, "btnMissed", m_texts(Text::DidNotKnow), m_texts(Text::DidNotKnowName));
+
+    auto *gameLayout = new QVBoxLayout(game);
+    gameLayout->addWidget(card, 1);
+    gameLayout->addSpacing(8);
+    auto *turnRow = new QHBoxLayout;
+    turnRow->addWidget(btnListen);
+    turnRow->addWidget(btnReveal);
+    gameLayout->addLayout(turnRow);
+    auto *answerRow = new QHBoxLayout;
+    answerRow->addWidget(btnKnew);
+    answerRow->addWidget(btnMissed);
+    gameLayout->addLayout(answerRow);
+
+    endPage = new EndPage(m_texts, this);
+    pages = new QStackedWidget(this);
+    pages->addWidget(game);
+    pages->addWidget(endPage);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(lblProgress);
+    layout->addWidget(pages, 1);
+
+    connect(btnListen, &QPushButton::clicked, this, &FlashCardsWindow::playCard);
+    connect(btnReveal, &QPushButton::clicked, this, &FlashCardsWindow::reveal);
+    connect(btnKnew, &QPushButton::clicked, this, [this] { answer(true); });
+    connect(btnMissed, &QPushButton::clicked, this, [this] { answer(false); });
+    connect(endPage, &EndPage::closeRequested, this, &QWidget::close);
+
+    // Window-wide keys, so the game needs no mouse and no focus on a button.
+    // Space turns the card only while it is face down: afterwards it is free
+    // to press the focused button, as everywhere else.
+    m_revealKey = new QShortcut(QKeySequence(Qt::Key_Space), this);
+    connect(m_revealKey, &QShortcut::activated, this, &FlashCardsWindow::reveal);
+    connect(new QShortcut(QKeySequence(Qt::Key_1), this), &QShortcut::activated, this,
+            [this] { answer(true); });
+    connect(new QShortcut(QKeySequence(Qt::Key_2), this), &QShortcut::activated, this,
+            [this] { answer(false); });
+    connect(new QShortcut(QKeySequence(Qt::Key_R), this), &QShortcut::activated, btnListen,
+            &QPushButton::click);
+    for (const int key : {int(Qt::Key_Return), int(Qt::Key_Enter), int(Qt::Key_Escape)}) {
+        auto *shortcut = new QShortcut(QKeySequence(key), this);
+        shortcut->setEnabled(false);
+        connect(shortcut, &QShortcut::activated, this, &QWidget::close);
+        m_endKeys << shortcut;
+    }
+
+    showCard();
+    playCard();
+}
+
+void FlashCardsWindow::playCard() {
+    if (!m_game.finished())
+        m_sound.play(m_study.phrases[m_game.current()].soundFile);
+}
+
+void FlashCardsWindow::reveal() {
+    if (m_game.finished() || m_game.revealed())
+        return;
+    m_game.reveal();
+    showCard();
+    btnKnew->setFocus();
+}
+
+void FlashCardsWindow::answer(bool knew) {
+    if (m_game.finished() || !m_game.revealed())
+        return;
+    m_game.answer(knew);
+    if (m_game.finished()) {
+        finish();
+        return;
+    }
+    showCard();
+    playCard();
+    btnReveal->setFocus();
+}
+
+// Shows the current card face down, or face up after reveal().
+void FlashCardsWindow::showCard() {
+    const StudyPhrase &card = m_study.phrases[m_game.current()];
+    const bool up = m_game.revealed();
+    lblProgress->setText(
+        m_texts(Text::CardOfCards)
+            .arg(QString::number(m_game.current() + 1), QString::number(m_game.cardCount())) +
+        QStringLiteral("    ") + m_texts(Text::CardsStillToLearn).arg(m_game.cardsLeft()));
+    lblPhrase->setText(card.phrase);
+    lblTranslation->setText(up ? card.translation : QString());
+    lblTranslation2->setText(up ? card.translation2 : QString());
+    lblTranslation2->setVisible(up && !card.translation2.isEmpty());
+    btnReveal->setEnabled(!up);
+    btnKnew->setEnabled(up);
+    btnMissed->setEnabled(up);
+    m_revealKey->setEnabled(!up);
+}
+
+void FlashCardsWindow::finish() {
+    const int percent = m_game.scorePercent();
+    QString reason;
+    const ScoreRow row = MakeScoreRow(m_study, m_texts(Text::FlashCardsName), percent, QString(),
+                                      QDateTime::currentDateTime());
+    const QString saved = WriteScore(m_study.databasePath, row, m_texts, &reason)
+                              ? m_texts(Text::ScoreSaved)
+                              : m_texts(Text::ScoreNotSaved).arg(reason);
+    lblProgress->clear();
+    endPage->showResult(m_texts(Text::FlashCardsResult)
+                            .arg(QString::number(m_game.knownAtFirstTry()),
+                                 QString::number(m_game.cardCount()), QString::number(percent)),
+                        saved);
+    pages->setCurrentWidget(endPage);
+    m_revealKey->setEnabled(false);
+    for (QShortcut *shortcut : std::as_const(m_endKeys))
+        shortcut->setEnabled(true);
+    endPage->btnClose->setFocus();
+}
+
+} // namespace activity

@@ -1,0 +1,213 @@
+#include "listening_quiz_window.h"
+
+#include "common/score_writer.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QShortcut>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+namespace activity {
+
+namespace {
+
+QStringList translationsOf(const StudyFile &study) {
+    QStringList texts;
+    for (const StudyPhrase &phrase : study.phrases)
+        texts << phrase.translation;
+    return texts;
+}
+
+QLabel *makeLabel(QWidget *parent, const char *name, const QString &accessibleName) {
+    auto *label = new QLabel(parent);
+    label->setObjectName(QLatin1String(name));
+    label->setAccessibleName(accessibleName);
+    label->setAlignment(Qt::AlignCenter);
+    label->setWordWrap(true);
+    return label;
+}
+
+QPushButton *makeButton(QWidget *parent, const QString &name, const QString &text,
+                        const QString &accessibleName) {
+    auto *button = new QPushButton(text, parent);
+    button->setObjectName(name);
+    button->setAccessibleName(accessibleName);
+    button->setMinimumHeight(36);
+    return button;
+}
+
+// The right answer turns green after an answer, a wrong pick red.
+const char *const kRightStyle = "QPushButton { background: #cdeed6; color: #10451f; }";
+const char *const kWrongStyle = "QPushButton { background: #f6caca; color: #5c1010; }";
+
+} // namespace
+
+ListeningQuizWindow::ListeningQuizWindow(const StudyFile &study, const ActivityTexts &texts,
+                                         quint32 seed, QWidget *parent)
+    : QWidget(parent), m_study(study), m_texts(texts), m_game(translationsOf(study), seed) {
+    setObjectName(QStringLiteral("ListeningQuizWindow"));
+    setWindowTitle(WindowTitle(m_texts(Text::ListeningQuizName), m_study.subjectTitle));
+    setAccessibleName(m_texts(Text::ListeningQuizName));
+    setMinimumSize(560, 420);
+
+    m_sound.preload(m_study.soundFiles());
+    lblProgress = makeLabel(this, "lblProgress", m_texts(Text::ProgressName));
+
+    auto *game = new QWidget(this);
+    lblPrompt = makeLabel(game, "lblPrompt", m_texts(Text::WhichTranslation));
+    lblPrompt->setText(m_texts(Text::WhichTranslation));
+    ScaleFont(lblPrompt, 1.3, true);
+    btnListen = makeButton(game, QStringLiteral("btnListen"), m_texts(Text::ListenAgain),
+                           m_texts(Text::ListenAgainName));
+    for (int i = 0; i < ListeningQuizGame::kMostChoices; ++i) {
+        QPushButton *button =
+            makeButton(game, QStringLiteral("btnChoice%1").arg(i + 1), QString(), QString());
+        ScaleFont(button, 1.2);
+        connect(button, &QPushButton::clicked, this, [this, i] { choose(i); });
+        btnChoice << button;
+    }
+    lblFeedback = makeLabel(game, "lblFeedback", m_texts(Text::FeedbackName));
+    ScaleFont(lblFeedback, 1.2, true);
+    lblPhrase = makeLabel(game, "lblPhrase", m_texts(Text::HeardPhraseName));
+    ScaleFont(lblPhrase, 1.5);
+    btnNext =
+        makeButton(game, QStringLiteral("btnNext"), m_texts(Text::Next), m_texts(Text::NextName));
+
+    // The two lone buttons get room around their texts.
+    for (QPushButton *button : {btnListen, btnNext})
+        button->setMinimumWidth(button->sizeHint().width() + 32);
+
+    auto *gameLayout = new QVBoxLayout(game);
+    gameLayout->addWidget(lblPrompt);
+    gameLayout->addWidget(btnListen, 0, Qt::AlignHCenter);
+    gameLayout->addSpacing(8);
+    for (QPushButton *button : std::as_const(btnChoice))
+        gameLayout->addWidget(button);
+    gameLayout->addSpacing(8);
+    gameLayout->addWidget(lblFeedback);
+    gameLayout->addWidget(lblPhrase);
+    gameLayout->addStretch(1);
+    gameLayout->addWidget(btnNext, 0, Qt::AlignRight);
+
+    endPage = new EndPage(m_texts, this);
+    pages = new QStackedWidget(this);
+    pages->addWidget(game);
+    pages->addWidget(endPage);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(lblProgress);
+    layout->addWidget(pages, 1);
+
+    connect(btnListen, &QPushButton::clicked, this, &ListeningQuizWindow::playQuestion);
+    connect(btnNext, &QPushButton::clicked, this, &ListeningQuizWindow::next);
+    connect(endPage, &EndPage::closeRequested, this, &QWidget::close);
+
+    // Window-wide keys, so the quiz needs no mouse. Enter and Space go on
+    // only once a question is answered; before that they are left to the
+    // focused button.
+    const int digits[] = {Qt::Key_1, Qt::Key_2, Qt::Key_3, Qt::Key_4};
+    for (int i = 0; i < ListeningQuizGame::kMostChoices; ++i)
+        connect(new QShortcut(QKeySequence(digits[i]), this), &QShortcut::activated, this,
+                [this, i] { choose(i); });
+    connect(new QShortcut(QKeySequence(Qt::Key_R), this), &QShortcut::activated, this,
+            &ListeningQuizWindow::playQuestion);
+    for (const int key : {int(Qt::Key_Return), int(Qt::Key_Enter), int(Qt::Key_Space)}) {
+        auto *shortcut = new QShortcut(QKeySequence(key), this);
+        connect(shortcut, &QShortcut::activated, this, &ListeningQuizWindow::next);
+        m_nextKeys << shortcut;
+    }
+    for (const int key : {int(Qt::Key_Return), int(Qt::Key_Enter), int(Qt::Key_Escape)}) {
+        auto *shortcut = new QShortcut(QKeySequence(key), this);
+        connect(shortcut, &QShortcut::activated, this, &QWidget::close);
+        m_endKeys << shortcut;
+    }
+
+    showQuestion();
+    playQuestion();
+}
+
+void ListeningQuizWindow::playQuestion() {
+    if (!m_game.finished())
+        m_sound.play(m_study.phrases[m_game.question().phrase].soundFile);
+}
+
+void ListeningQuizWindow::choose(int choice) {
+    if (m_game.finished() || m_game.answered() || choice >= m_game.question().choices.size())
+        return;
+    const bool right = m_game.answer(choice);
+    showQuestion();
+    lblFeedback->setText(
+        right ? m_texts(Text::Correct)
+              : m_texts(Text::Wrong)
+                    .arg(m_game.question().choices.value(m_game.question().rightChoice)));
+    btnNext->setFocus();
+}
+
+void ListeningQuizWindow::next() {
+    if (m_game.finished() || !m_game.answered())
+        return;
+    m_game.next();
+    if (m_game.finished()) {
+        finish();
+        return;
+    }
+    showQuestion();
+    playQuestion();
+    btnListen->setFocus();
+}
+
+// Shows the current question, before or after its answer.
+void ListeningQuizWindow::showQuestion() {
+    const QuizQuestion &q = m_game.question();
+    const bool answered = m_game.answered();
+    lblProgress->setText(m_texts(Text::QuestionOfQuestions)
+                             .arg(QString::number(m_game.questionIndex() + 1),
+                                  QString::number(m_game.questionCount())));
+    for (int i = 0; i < btnChoice.size(); ++i) {
+        QPushButton *button = btnChoice[i];
+        const bool used = i < q.choices.size();
+        button->setVisible(used);
+        const QString text = q.choices.value(i);
+        button->setText(QStringLiteral("%1  %2").arg(QString::number(i + 1), text));
+        button->setAccessibleName(m_texts(Text::ChoiceName).arg(QString::number(i + 1), text));
+        button->setEnabled(used && !answered);
+        button->setStyleSheet(!answered              ? QString()
+                              : i == q.rightChoice   ? QLatin1String(kRightStyle)
+                              : i == m_game.chosen() ? QLatin1String(kWrongStyle)
+                                                     : QString());
+    }
+    if (!answered)
+        lblFeedback->clear();
+    // The phrase's text is shown once it has been answered: the learner
+    // sees what they heard.
+    lblPhrase->setText(answered ? m_study.phrases[q.phrase].phrase : QString());
+    btnNext->setEnabled(answered);
+    for (QShortcut *shortcut : std::as_const(m_nextKeys))
+        shortcut->setEnabled(answered);
+    for (QShortcut *shortcut : std::as_const(m_endKeys))
+        shortcut->setEnabled(false);
+}
+
+void ListeningQuizWindow::finish() {
+    QString reason;
+    const ScoreRow row = MakeScoreRow(m_study, m_texts(Text::ListeningQuizName),
+                                      m_game.rightAnswers(), m_game.textScore());
+    const QString saved = WriteScore(m_study.databasePath, row, m_texts, &reason)
+                              ? m_texts(Text::ScoreSaved)
+                              : m_texts(Text::ScoreNotSaved).arg(reason);
+    lblProgress->clear();
+    endPage->showResult(
+        m_texts(Text::QuizResult)
+            .arg(QString::number(m_game.rightAnswers()), QString::number(m_game.questionCount())),
+        saved);
+    pages->setCurrentWidget(endPage);
+    for (QShortcut *shortcut : std::as_const(m_nextKeys))
+        shortcut->setEnabled(false);
+    for (QShortcut *shortcut : std::as_const(m_endKeys))
+        shortcut->setEnabled(true);
+    endPage->btnClose->setFocus();
+}
+
+} // namespace activity

@@ -1,0 +1,53 @@
+// A study file written the way the shell writes it (CR LF lines, quoted
+// phrase values), real WAVE sounds beside it and a student database copied
+// from the built template, all in one test's own folders.
+#pragma once
+
+#include "common/study_file.h"
+#include "support/test_env.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QVariantList>
+#include <QVector>
+
+namespace fixture {
+
+struct Phrase {
+    QString phrase;
+    QString translation;
+    QString translation2;
+};
+
+// A short silent mono 16-bit PCM WAVE file.
+QByteArray tinyWave();
+
+class StudyFolder {
+public:
+    StudyFolder();
+
+    // The temporary folder holding the study file and sounds (ending in "/").
+    QString folder() const { return env.tempFolder(); }
+    QString databasePath() const { return env.programFolder() + QStringLiteral("Users.dat"); }
+
+    // The study file's lines for these phrases; sounds are written as
+    // ~tvx4242<k>.wav.
+    QStringList lines(const QVector<Phrase> &phrases, const QString &learner = "Spanish");
+    // Writes lines joined with CR LF (UTF-8) as ~tvx4242.txt; returns its name.
+    QString write(const QStringList &lines, const QByteArray &lineEnd = "\r\n");
+    QString write(const QVector<Phrase> &phrases, const QString &learner = "Spanish") {
+        return write(lines(phrases, learner));
+    }
+    activity::StudyFile load(const QString &name);
+
+    // Every row of tblscores, each as tName, tActivity, tSubject, textScore,
+    // numberScore, nDate, nTime.
+    QVector<QVariantList> scores() const;
+
+    TestEnv env;
+};
+
+QVector<Phrase> numbered(int count);
+
+} // namespace fixture

@@ -1,0 +1,120 @@
+// The game windows driven by keys alone, to the score row they add.
+#include "common/score_writer.h"
+#include "flash_cards/flash_cards_window.h"
+#include "listening_quiz/listening_quiz_window.h"
+#include "study_fixture.h"
+
+#include <QAbstractButton>
+#include <QDate>
+#include <QLabel>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using activity::ActivityTexts;
+using fixture::StudyFolder;
+
+namespace {
+
+void showActive(QWidget &window) {
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+}
+
+// Every button and label can be told apart by a screen reader.
+void expectAccessibleNames(const QWidget &window) {
+    for (const QWidget *w : window.findChildren<QWidget *>()) {
+        if (qobject_cast<const QAbstractButton *>(w) || qobject_cast<const QLabel *>(w)) {
+            EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString();
+        }
+    }
+}
+
+} // namespace
+
+TEST(FlashCardsWindow, KeysPlayTheCardsToOneScoreRow) {
+    StudyFolder study;
+    const activity::StudyFile file = study.load(study.write(fixture::numbered(3)));
+    activity::FlashCardsWindow window(file, ActivityTexts(file.learnerLanguage));
+    showActive(window);
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Tarjetas — La comida"));
+    expectAccessibleNames(window);
+    EXPECT_EQ(window.sound().lastPlayed(), file.phrases[0].soundFile);
+    EXPECT_EQ(window.lblPhrase->text(), "frase 1");
+    EXPECT_EQ(window.lblTranslation->text(), "");
+
+    // Card 1 known; card 2 missed, comes back after card 3 and is known.
+    QTest::keyClick(&window, Qt::Key_1); // face down: no answer yet
+    EXPECT_EQ(window.lblPhrase->text(), "frase 1");
+    QTest::keyClick(&window, Qt::Key_Space);
+    EXPECT_EQ(window.lblTranslation->text(), "phrase 1");
+    EXPECT_EQ(window.lblTranslation2->text(), "second 1");
+    QTest::keyClick(&window, Qt::Key_1);
+    EXPECT_EQ(window.sound().lastPlayed(), file.phrases[1].soundFile);
+    QTest::keyClick(&window, Qt::Key_Space);
+    QTest::keyClick(&window, Qt::Key_2);
+    QTest::keyClick(&window, Qt::Key_Space);
+    QTest::keyClick(&window, Qt::Key_1);
+    EXPECT_EQ(window.lblPhrase->text(), "frase 2");
+    EXPECT_TRUE(study.scores().isEmpty()) << "no row before the game ends";
+    QTest::keyClick(&window, Qt::Key_Space);
+    QTest::keyClick(&window, Qt::Key_1);
+
+    ASSERT_EQ(window.pages->currentWidget(), window.endPage);
+    EXPECT_TRUE(window.endPage->lblResult->text().contains(QStringLiteral("67 %")));
+    EXPECT_EQ(window.endPage->lblSaved->text(), QStringLiteral("Tu puntuación se ha guardado."));
+    const QVector<QVariantList> rows = study.scores();
+    ASSERT_EQ(rows.size(), 1);
+    EXPECT_EQ(rows[0][0].toString(), QStringLiteral("Ana Pérez"));
+    EXPECT_EQ(rows[0][1].toString(), "Tarjetas");
+    EXPECT_EQ(rows[0][2].toString(), "La comida");
+    EXPECT_EQ(rows[0][3].toString(), "");
+    EXPECT_TRUE(rows[0][3].isValid()) << "textScore is empty text, not Null";
+    EXPECT_EQ(rows[0][4].toInt(), 67);
+    EXPECT_EQ(rows[0][5].toLongLong(), activity::DateNumber(QDate::currentDate()));
+    EXPECT_NEAR(rows[0][6].toDouble(), activity::TimeNumber(QTime::currentTime()), 5);
+
+    QTest::keyClick(&window, Qt::Key_Return);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(study.scores().size(), 1);
+}
+
+TEST(ListeningQuizWindow, KeysAnswerEveryQuestionToOneScoreRow) {
+    StudyFolder study;
+    const activity::StudyFile file =
+        study.load(study.write(fixture::numbered(3), QStringLiteral("English")));
+    activity::ListeningQuizWindow window(file, ActivityTexts(file.learnerLanguage), 99);
+    showActive(window);
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Listening quiz — La comida"));
+    expectAccessibleNames(window);
+    EXPECT_FALSE(window.btnChoice[3]->isVisible()) << "three phrases, three choices";
+
+    // The first answer wrong, the others right.
+    for (int question = 0; question < 3; ++question) {
+        const activity::QuizQuestion q = window.game().question();
+        EXPECT_EQ(window.sound().lastPlayed(), file.phrases[q.phrase].soundFile);
+        EXPECT_EQ(window.lblProgress->text(), QStringLiteral("Question %1 of 3").arg(question + 1));
+        const int pick = question == 0 ? (q.rightChoice + 1) % 3 : q.rightChoice;
+        QTest::keyClick(&window, Qt::Key(Qt::Key_1 + pick));
+        QTest::keyClick(&window, Qt::Key(Qt::Key_1 + q.rightChoice)); // too late: no change
+        EXPECT_EQ(window.lblFeedback->text(),
+                  question == 0 ? QStringLiteral("Not quite. The right answer is: %1")
+                                      .arg(file.phrases[q.phrase].translation)
+                                : QStringLiteral("Correct!"));
+        EXPECT_EQ(window.lblPhrase->text(), file.phrases[q.phrase].phrase);
+        QTest::keyClick(&window, question == 1 ? Qt::Key_Space : Qt::Key_Return);
+    }
+
+    ASSERT_EQ(window.pages->currentWidget(), window.endPage);
+    EXPECT_EQ(window.endPage->lblResult->text(), "2 of 3 answers correct.");
+    const QVector<QVariantList> rows = study.scores();
+    ASSERT_EQ(rows.size(), 1);
+    EXPECT_EQ(rows[0][1].toString(), "Listening quiz");
+    EXPECT_EQ(rows[0][3].toString(), "2/3");
+    EXPECT_EQ(rows[0][4].toInt(), 2);
+    QTest::keyClick(&window, Qt::Key_Escape);
+    EXPECT_FALSE(window.isVisible());
+}
