@@ -11,6 +11,7 @@
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QPainter>
+#include <QStandardPaths>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -224,31 +225,48 @@ TEST_F(ActivityTest, WhatCannotBeStudiedOrStartedIsToldAndTheWindowIsEnabledAgai
     EXPECT_TRUE(mainEnabledAtEnd());
 }
 
-TEST_F(ActivityTest, ARealActivityProcessFindsItsStudyFileByName) {
+TEST_F(ActivityTest, ARealActivityStartedByTheShellRecordsItsScore) {
+    if (QStandardPaths::findExecutable(QStringLiteral("python3")).isEmpty())
+        GTEST_SKIP() << "python3 is not installed";
+    env.installTemplate();
+    ASSERT_TRUE(
+        QFile::copy(env.programFolder() + QStringLiteral("Tolvanex.tpl"), program.usersPath()));
     subject(QStringLiteral("Food.ito"), 2);
     build();
     click(find(QStringLiteral("Food")));
-    // An activity that copies the study file it was given, by its bare name,
-    // next to itself.
-    const QString copy = program.folders.activitiesFolder + QStringLiteral("seen.txt");
-    makeProgram(program.folders.activitiesFolder + QStringLiteral("Copier"),
-                QByteArray("#!/bin/sh\ncp \"$1\" \"") + copy.toUtf8() + "\"\n");
+    // The example activity of the authors' guide, started as the shell
+    // starts any activity: by the study file's bare name, in its folder.
+    const QString activity = program.folders.activitiesFolder + QStringLiteral("print_and_score");
+    QDir().mkpath(program.folders.activitiesFolder);
+    ASSERT_TRUE(
+        QFile::copy(QStringLiteral(TVX_SOURCE_DIR "/docs/examples/print_and_score.py"), activity));
+    QFile::setPermissions(activity, QFile::permissions(activity) | QFileDevice::ExeOwner);
     QtHost realHost;
     Program real(realHost, env.settings());
     real.identity = program.identity;
     real.captions = program.captions;
     real.folders = program.folders;
-    real.currentStudent = program.currentStudent;
+    real.currentStudent = program.currentStudent; // "Ann O'Brien"
     real.setWindows(&windows);
     SubjectTree realTree(real, TreeFolders, File1, File2);
     ActivityLaunch realLaunch(real, realTree, TreeFolders);
-    realLaunch.btnAct_Click(QStringLiteral("Copier"));
+    realLaunch.btnAct_Click(QStringLiteral("print_and_score"));
 
-    QDeadlineTimer deadline(10000);
-    while (!QFile::exists(copy) && !deadline.hasExpired())
-        QThread::msleep(20);
-    QThread::msleep(50); // the copy is written whole
-    EXPECT_EQ(readAll(copy), readAll(activities::Study_File_Path(real)));
+    auto scoreRows = [&] {
+        ado::Connection cn;
+        cn.Open(modMain::Get_Template_Connection_String(real.usersPath()));
+        ado::Recordset rs;
+        rs.Open(QStringLiteral("SELECT tName, tSubject, numberScore FROM tblscores"), cn);
+        QStringList rows;
+        for (; !rs.EOF_(); rs.MoveNext())
+            rows << rs.Fields(0).Text() + QLatin1Char('|') + rs.Fields(1).Text() +
+                        QLatin1Char('|') + rs.Fields(2).Text();
+        return rows;
+    };
+    QDeadlineTimer deadline(20000);
+    while (scoreRows().isEmpty() && !deadline.hasExpired())
+        QThread::msleep(50);
+    EXPECT_EQ(scoreRows(), QStringList{QStringLiteral("Ann O'Brien|Food|2")});
     real.setWindows(nullptr);
 }
 

@@ -3,7 +3,9 @@
 #include "shell/frm_main.h"
 #include "subjects/subject_fixture.h"
 
+#include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -213,6 +215,38 @@ TEST_F(MainWindowTreeTest, DamagedMissingAndUnreadableFilesAreReportedOnClick) {
     EXPECT_EQ(nodes().Image(verbs), 11);
     EXPECT_EQ(nodes().Selected(), node(QStringLiteral("Mine")));
     EXPECT_TRUE(main->isEnabled());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MainWindowTreeTest, TheAdministratorCorrectsAPhraseOthersAreToldNo) {
+    press(1);
+    const int food = node(QStringLiteral("Food"));
+    press(food);
+    const int phrase = nodes().Child(food);
+    nodes().Select(phrase);
+
+    main->mnuOption->setEnabled(false);
+    main->mnuEdit->trigger();
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.lastBox().text, caption(113));
+    EXPECT_TRUE(host.modalWindows.isEmpty());
+
+    main->mnuOption->setEnabled(true);
+    host.onNextModal([](QWidget &window) {
+        auto *translation = window.findChild<QLineEdit *>(QStringLiteral("txtTranslation"));
+        auto *second = window.findChild<QLineEdit *>(QStringLiteral("txtTranslation2"));
+        ASSERT_TRUE(translation && second);
+        EXPECT_EQ(translation->text(), QStringLiteral("Fot1"));
+        translation->setText(QStringLiteral("  Bread "));
+        second->clear(); // an emptied box keeps the file's text
+        QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("btnOK")), Qt::LeftButton);
+    });
+    main->mnuEdit->trigger();
+    EXPECT_EQ(shownText(phrase), QStringLiteral("Bread"));
+    EXPECT_EQ(nodes().Tag(phrase), QStringLiteral("Food.ito*1*Fop1*Bread*Fou1"));
 }
 
 } // namespace
