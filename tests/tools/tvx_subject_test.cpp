@@ -104,6 +104,11 @@ TEST_F(SubjectToolTest, CreateRefusesBadInputNamingTheProblemAndWritesNothing) {
              t.writeTsv("n\tphrase\ttranslation\ttranslation2\n1\ta\tb\tc\n2\ta\tb*\tc\n");
          },
          QStringLiteral("phrase 2: the translation")},
+        {"line break in a text",
+         [](SubjectToolTest &t, CreateOptions &) {
+             t.writeTsv("n\tphrase\ttranslation\ttranslation2\n1\ta\tb\rc\td\n");
+         },
+         QStringLiteral("phrase 1: the translation contains a line break")},
         {"not a number",
          [](SubjectToolTest &t, CreateOptions &) {
              t.writeTsv("n\tphrase\ttranslation\ttranslation2\none\ta\tb\tc\n");

@@ -63,17 +63,24 @@ int parseNumber(const QString &text, const QString &where) {
     return n;
 }
 
-void requireNoStar(const PhraseRow &row) {
+void requireUsableTexts(const PhraseRow &row) {
     const std::pair<const char *, const QString *> texts[] = {{"phrase", &row.phrase},
                                                               {"translation", &row.translation},
                                                               {"translation2", &row.translation2}};
-    // Node tags of the program separate their fields with "*".
-    for (const auto &[name, text] : texts)
+    // Node tags of the program separate their fields with "*", and the study
+    // file gives every text a line of its own.
+    for (const auto &[name, text] : texts) {
         if (text->contains(QLatin1Char('*')))
             throw ToolError(
                 QStringLiteral("phrase %1: the %2 \"%3\" contains '*', which is not allowed")
                     .arg(row.number)
                     .arg(QLatin1String(name), *text));
+        if (text->contains(QLatin1Char('\n')) || text->contains(QLatin1Char('\r')))
+            throw ToolError(QStringLiteral("phrase %1: the %2 contains a line break, which is "
+                                           "not allowed")
+                                .arg(row.number)
+                                .arg(QLatin1String(name)));
+    }
 }
 
 QString tsvCell(const QString &text) {
@@ -151,7 +158,7 @@ void ValidatePhrases(const QVector<PhraseRow> &rows) {
             throw ToolError(
                 QStringLiteral("phrase number %1 appears more than once").arg(row.number));
         seen.insert(row.number);
-        requireNoStar(row);
+        requireUsableTexts(row);
     }
     for (int n = 1; n <= rows.size(); ++n)
         if (!seen.contains(n))
@@ -275,7 +282,7 @@ QStringList CheckSubject(const QString &path, const QString &code) {
             row.translation = rs.Fields("tTranslation").Text();
             row.translation2 = rs.Fields("tTranslation2").Text();
             try {
-                requireNoStar(row);
+                requireUsableTexts(row);
             } catch (const ToolError &e) {
                 problems << e.message();
             }
