@@ -164,6 +164,15 @@ public:
         QCoreApplication::processEvents();
     }
 
+    // The node of an installed subject file; throws when the tree lacks it.
+    int installedSubject(const QString &subjectFile) const {
+        const QString tag = QStringLiteral("SUBJECT*") + subjectFile;
+        for (int i = nodes.Child(1); i != 0; i = nodes.Next(i))
+            if (nodes.Tag(i) == tag)
+                return i;
+        throw std::runtime_error(("the tree does not list " + subjectFile).toStdString());
+    }
+
     void load() {
         subjects.Create_Folders();
         subjects.Get_Subjects();
@@ -238,12 +247,7 @@ public:
     OpenSubjectWorkload(const QString &programFolder, const QString &subjectFile)
         : m_program(programFolder), m_tree(m_program) {
         m_tree.load();
-        const QString tag = QStringLiteral("SUBJECT*") + subjectFile;
-        for (int i = m_tree.nodes.Child(1); i != 0; i = m_tree.nodes.Next(i))
-            if (m_tree.nodes.Tag(i) == tag)
-                m_subject = i;
-        if (m_subject == 0)
-            throw std::runtime_error(("the tree does not list " + subjectFile).toStdString());
+        m_subject = m_tree.installedSubject(subjectFile);
         // The user opened the folder before clicking one of its subjects.
         m_tree.nodes.SetExpanded(1, true);
         m_tree.showAndPaint();
@@ -320,12 +324,7 @@ public:
         m_program.program.folders.dataFolder = programFolder;
         m_program.program.currentStudent = QStringLiteral("Ana Bench");
         m_tree.load();
-        const QString tag = QStringLiteral("SUBJECT*") + subjectFile;
-        for (int i = m_tree.nodes.Child(1); i != 0; i = m_tree.nodes.Next(i))
-            if (m_tree.nodes.Tag(i) == tag)
-                m_subject = i;
-        if (m_subject == 0)
-            throw std::runtime_error(("the tree does not list " + subjectFile).toStdString());
+        m_subject = m_tree.installedSubject(subjectFile);
         m_tree.nodes.Select(m_subject);
     }
 

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QPainter>
+#include <QWidget>
 
 #include <stdexcept>
 
@@ -32,6 +33,14 @@ void TileBackground(QPainter &painter, const QSize &windowSize, const QPixmap &p
     for (double y = 0; y < windowSize.height(); y += stepY)
         for (double x = 0; x < windowSize.width(); x += stepX)
             painter.drawPixmap(QPointF(x, y), picture);
+}
+
+void PaintWindowBackground(QWidget &window, const QPixmap &picture) {
+    QPainter painter(&window);
+    try {
+        TileBackground(painter, window.size(), picture);
+    } catch (const std::exception &) {
+    }
 }
 
 } // namespace tiling

@@ -7,6 +7,7 @@
 #include <QSize>
 
 class QPainter;
+class QWidget;
 
 namespace tiling {
 
@@ -17,5 +18,9 @@ double TileStepPixels(int picturePixels);
 // height 0 draws nothing, a window smaller than one tile gets one tile at
 // (0, 0). Throws std::runtime_error when there is no picture.
 void TileBackground(QPainter &painter, const QSize &windowSize, const QPixmap &picture);
+
+// Paints a window's background for its paint event; without its picture the
+// window keeps its plain colour, since a dialog must stay usable.
+void PaintWindowBackground(QWidget &window, const QPixmap &picture);
 
 } // namespace tiling

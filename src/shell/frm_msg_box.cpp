@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QLabel>
-#include <QPainter>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -40,14 +39,7 @@ void frmMsgBox::SetMessage(const QString &text, int fontSize) {
 }
 
 void frmMsgBox::paintEvent(QPaintEvent *) {
-    // The same tiled background as the main window; its picture is built in,
-    // so a failure here is a broken build: the window keeps its plain colour
-    // and its message still shows.
-    QPainter painter(this);
-    try {
-        tiling::TileBackground(painter, size(), m_background);
-    } catch (const std::exception &) {
-    }
+    tiling::PaintWindowBackground(*this, m_background);
 }
 
 void frmMsgBox::showEvent(QShowEvent *event) {

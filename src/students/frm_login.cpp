@@ -15,7 +15,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QPushButton>
 #include <QTreeWidget>
 
@@ -317,12 +316,7 @@ void frmLogin::Edit_Student() {
 }
 
 void frmLogin::paintEvent(QPaintEvent *) {
-    QPainter painter(this);
-    try {
-        tiling::TileBackground(painter, size(), m_background);
-    } catch (const std::exception &) {
-        // Without its picture the window keeps its plain colour.
-    }
+    tiling::PaintWindowBackground(*this, m_background);
 }
 
 void frmLogin::showEvent(QShowEvent *event) {

@@ -12,7 +12,6 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QPushButton>
 
 namespace {
@@ -207,12 +206,7 @@ void frmNewUser::Save() {
 }
 
 void frmNewUser::paintEvent(QPaintEvent *) {
-    QPainter painter(this);
-    try {
-        tiling::TileBackground(painter, size(), m_background);
-    } catch (const std::exception &) {
-        // Without its picture the window keeps its plain colour.
-    }
+    tiling::PaintWindowBackground(*this, m_background);
 }
 
 void frmNewUser::showEvent(QShowEvent *event) {

@@ -11,7 +11,6 @@
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QPushButton>
 
 frmEdit::frmEdit(Program &program, const QString &nodeTag, QWidget *parent)
@@ -99,12 +98,7 @@ void frmEdit::btnOK_Click() {
 }
 
 void frmEdit::paintEvent(QPaintEvent *) {
-    QPainter painter(this);
-    try {
-        tiling::TileBackground(painter, size(), m_background);
-    } catch (const std::exception &) {
-        // Without its picture the window keeps its plain colour.
-    }
+    tiling::PaintWindowBackground(*this, m_background);
 }
 
 void frmEdit::showEvent(QShowEvent *event) {

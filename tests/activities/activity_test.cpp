@@ -6,8 +6,8 @@
 #include "frame/mod_main.h"
 #include "platform/qt_host.h"
 #include "subjects/subject_fixture.h"
+#include "support/activity_fixture.h"
 
-#include <QBuffer>
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QPainter>
@@ -21,33 +21,6 @@ namespace {
 QByteArray readAll(const QString &path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// A PNG of one colour, as a descriptor holds it.
-QByteArray picture(const QColor &colour) {
-    QImage image(161, 42, QImage::Format_RGB32);
-    image.fill(colour);
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return png;
-}
-
-void makeDescriptor(const QString &path, const QColor &normal, const QColor &highlighted) {
-    ado::Connection::CreateDatabase(path);
-    ado::Connection cn;
-    cn.Open(modMain::Get_Template_Connection_String(path));
-    cn.Execute(QStringLiteral("CREATE TABLE tblImages(bSpanish BLOB, bEnglish BLOB)"));
-    for (const QColor &c : {normal, highlighted})
-        cn.Execute(QStringLiteral("INSERT INTO tblImages VALUES (?, ?)"),
-                   {picture(c), picture(Qt::black)});
-    cn.SetPassword(QStringLiteral("kqw6081"));
-}
-
-void makeProgram(const QString &path, const QByteArray &script = "#!/bin/sh\nexit 0\n") {
-    writeFile(path, script);
-    QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::ExeOwner);
 }
 
 class ActivityTest : public SubjectTestBase {
@@ -94,13 +67,13 @@ TEST(ActivityLayout, OneAndTwoColumnsRowsAndTheScrollBar) {
 
 TEST_F(ActivityTest, ABrokenDescriptorIsReportedAndTheOtherActivitiesKeepTheirPictures) {
     const QString folder = program.folders.activitiesFolder;
-    makeProgram(folder + QStringLiteral("Alpha"));
-    makeProgram(folder + QStringLiteral("Broken.sh"));
-    makeProgram(folder + QStringLiteral("Gamma"));
+    makeActivityProgram(folder + QStringLiteral("Alpha"));
+    makeActivityProgram(folder + QStringLiteral("Broken.sh"));
+    makeActivityProgram(folder + QStringLiteral("Gamma"));
     writeFile(folder + QStringLiteral("notes.txt"), "not a program");
-    makeDescriptor(folder + QStringLiteral("Alpha.cfg"), Qt::red, Qt::green);
+    makeActivityDescriptor(folder + QStringLiteral("Alpha.cfg"), Qt::red, Qt::green);
     writeFile(folder + QStringLiteral("Broken.cfg"), "damaged");
-    makeDescriptor(folder + QStringLiteral("Gamma.cfg"), Qt::blue, Qt::yellow);
+    makeActivityDescriptor(folder + QStringLiteral("Gamma.cfg"), Qt::blue, Qt::yellow);
 
     FileListBox files;
     activities::Point_Activity_List(files, folder);

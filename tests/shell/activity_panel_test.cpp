@@ -6,8 +6,8 @@
 #include "frame/mod_main.h"
 #include "shell/frm_main.h"
 #include "subjects/subject_fixture.h"
+#include "support/activity_fixture.h"
 
-#include <QBuffer>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -17,23 +17,8 @@
 namespace {
 
 void makeActivity(const QString &folder, const QString &name, const QColor &colour) {
-    const QString program = folder + name;
-    writeFile(program, "#!/bin/sh\nexit 0\n");
-    QFile::setPermissions(program, QFile::permissions(program) | QFileDevice::ExeOwner);
-    QImage image(161, 42, QImage::Format_RGB32);
-    image.fill(colour);
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    const QString descriptor = folder + name + QStringLiteral(".cfg");
-    ado::Connection::CreateDatabase(descriptor);
-    ado::Connection cn;
-    cn.Open(modMain::Get_Template_Connection_String(descriptor));
-    cn.Execute(QStringLiteral("CREATE TABLE tblImages(bSpanish BLOB, bEnglish BLOB);"
-                              "INSERT INTO tblImages VALUES (?, ?);"
-                              "INSERT INTO tblImages VALUES (?, ?);"),
-               {png, png, png, png});
+    makeActivityProgram(folder + name);
+    makeActivityDescriptor(folder + name + QStringLiteral(".cfg"), colour, colour);
 }
 
 class ActivityPanelTest : public SubjectTestBase {};
