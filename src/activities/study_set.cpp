@@ -9,7 +9,6 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QSaveFile>
 #include <QStringConverter>
 
 #include <stdexcept>
@@ -160,10 +159,18 @@ void Write_Study_File(Program &program, const QString &subjectTitle,
 #endif
     const QByteArray bytes = encode(text);
     const QString path = Study_File_Path(program);
-    // Written whole or not at all: an activity never reads half a file.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        cannotWrite(program, path, file.errorString());
+    // The activity starts only after a complete write; a file that could
+    // not be written whole is taken away. (No flush to the disk: the file
+    // lives as long as the launch, and waiting for the disk costs more than
+    // the rest of the launch.)
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(bytes) != bytes.size() || !file.flush()) {
+        const QString reason = file.errorString();
+        file.close();
+        QFile::remove(path);
+        cannotWrite(program, path, reason);
+    }
 }
 
 void Delete_Study_Files(Program &program) {

@@ -12,6 +12,8 @@
 #include <sqlite3.h>
 
 #include <limits>
+#include <map>
+#include <memory>
 #include <optional>
 #include <utility>
 
@@ -694,17 +696,32 @@ struct Recordset::Impl {
         return row;
     }
 
+    // One statement per long binary column, prepared at its first use and
+    // used again for every row: reading the sounds of a subject row by row
+    // costs no parsing per row.
+    std::map<int, std::unique_ptr<Statement>> blobReaders;
+
     QVariant blobValue(int index) {
         blobStateUsed = true;
         if (!blobValues[index]) {
-            Statement st(
-                db,
-                QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(columnSql[index], table),
-                path);
-            sqlite3_bind_int64(st.get(), 1, rows[pos].key);
-            if (!st.step())
+            std::unique_ptr<Statement> &reader = blobReaders[index];
+            if (!reader)
+                reader =
+                    std::make_unique<Statement>(db,
+                                                QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
+                                                    .arg(columnSql[index], table),
+                                                path);
+            sqlite3_stmt *st = reader->get();
+            sqlite3_reset(st);
+            sqlite3_bind_int64(st, 1, rows[pos].key);
+            if (!reader->step()) {
+                sqlite3_reset(st);
                 recordDeleted(); // removed by someone else since Open
-            blobValues[index] = columnValue(st.get(), 0);
+            }
+            blobValues[index] = columnValue(st, 0);
+            // Reset at once: a statement left stepping would keep the file
+            // locked for other programs.
+            sqlite3_reset(st);
         }
         return *blobValues[index];
     }
