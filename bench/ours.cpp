@@ -45,6 +45,9 @@ public:
         return buttons == vb::vbYesNo || buttons == vb::vbYesNoCancel ? vb::vbYes : vb::vbOK;
     }
     void ShowModal(QWidget &) override {}
+    QString GetSaveFileName(const QString &, const QString &, const QString &) override {
+        return {};
+    }
     void OpenUrl(const QString &) override {}
     void OpenFolder(const QString &) override {}
     bool StartDetached(const QString &program, const QStringList &arguments,
