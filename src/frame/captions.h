@@ -43,6 +43,16 @@ inline constexpr int LegalNotice = 167; // the splash window's copyright line
 inline constexpr int NoPhrasesToStudy = 168;
 inline constexpr int StudyFileNotWritten = 169; // followed by the file
 inline constexpr int ActivityNotStarted = 170;  // followed by the program
+// The progress viewer's export, chart and clearing; 171 to 179 are left
+// empty for texts of other windows.
+inline constexpr int ExportScores = 180;     // the export button
+inline constexpr int CsvFilter = 181;        // the save dialog's file filter
+inline constexpr int ExportTitle = 182;      // the save dialog's title
+inline constexpr int ExportNotWritten = 183; // followed by the file and the reason
+inline constexpr int ScoreChart = 184;       // names of the chart, the list and the tree
+inline constexpr int ScoreList = 185;
+inline constexpr int ScoreTree = 186;
+inline constexpr int UsersNotDeleted = 187; // %1: the student database
 // The highest number the program reads: a template with fewer texts is not ours.
-inline constexpr int Last = 170;
+inline constexpr int Last = 187;
 } // namespace caption
