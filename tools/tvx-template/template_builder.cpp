@@ -4,6 +4,7 @@
 
 #include "frame/mod_main.h"
 #include "platform/ado.h"
+#include "students/score_views.h"
 
 #include <QFile>
 
@@ -80,9 +81,9 @@ void CreateStudentTables(const QString &path, const QString &password) {
         QStringLiteral("CREATE TABLE tblscores (pkScoreID INTEGER PRIMARY KEY AUTOINCREMENT, "
                        "tName TEXT, tActivity TEXT, tSubject TEXT, textScore TEXT, "
                        "numberScore REAL, nDate REAL, nTime REAL)"));
-    db.Execute(QStringLiteral("CREATE INDEX idxScoresName ON tblscores (tName)"));
-    db.Execute(QStringLiteral("CREATE INDEX idxScoresActivity ON tblscores (tActivity)"));
-    db.Execute(QStringLiteral("CREATE INDEX idxScoresSubject ON tblscores (tSubject)"));
+    // The progress viewer looks rows up by pairs of names; the same indexes
+    // serve lookups by their first name alone and the two saved queries.
+    scores::Create_Score_Indexes(db);
     db.Execute(
         QStringLiteral("CREATE VIEW qryActivities AS SELECT DISTINCT tActivity FROM tblscores "
                        "WHERE tActivity IS NOT NULL ORDER BY tActivity"));
