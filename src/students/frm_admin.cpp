@@ -313,12 +313,23 @@ void frmAdmin::btnClearDatabase_Click() {
 }
 
 void frmAdmin::paintEvent(QPaintEvent *) {
-    QPainter painter(this);
-    try {
-        tiling::TileBackground(painter, size(), m_background);
-    } catch (const std::exception &) {
-        // Without its picture the window keeps its plain colour.
+    // The tiles are laid once per window size: a click on a pair repaints
+    // the list and the chart over them, and a thousand small pictures a
+    // time would cost more than the rows.
+    const qreal ratio = devicePixelRatioF();
+    if (m_tiled.isNull() || m_tiled.deviceIndependentSize() != QSizeF(size())) {
+        m_tiled = QPixmap(size() * ratio);
+        m_tiled.setDevicePixelRatio(ratio);
+        m_tiled.fill(palette().color(QPalette::Window));
+        QPainter tiles(&m_tiled);
+        try {
+            tiling::TileBackground(tiles, size(), m_background);
+        } catch (const std::exception &) {
+            // Without its picture the window keeps its plain colour.
+        }
     }
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, m_tiled);
 }
 
 void frmAdmin::showEvent(QShowEvent *event) {

@@ -65,4 +65,5 @@ private:
     scores::ScoreViews m_views;
     int m_view = -1;
     QPixmap m_background;
+    QPixmap m_tiled; // the background laid out for the window's size
 };
