@@ -25,6 +25,7 @@
 #include <QStandardPaths>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <functional>
 #include <stdexcept>
 
@@ -147,8 +148,7 @@ void frmAdmin::Form_Load() {
     const Captions &c = m_program.captions;
     update();
     ListView1->setHeaderLabels({QString(), c[47], c[48], c[49]});
-    for (int i = 0; i < 4; ++i)
-        ListView1->setColumnWidth(i, TwipsToPixels(kColumnWidths[i]));
+    fitColumns();
     setWindowTitle(c[54]);
     btnClearDatabase->setText(c[56]);
     btnExport->setText(c[caption::ExportScores]);
@@ -183,6 +183,16 @@ void frmAdmin::cboView_Click() {
         Build_View(view);
 }
 
+void frmAdmin::fitColumns() {
+    // The designed widths, widened where a heading would be cut off (the
+    // Spanish headings are longer than the English ones).
+    const QFontMetrics metrics = ListView1->header()->fontMetrics();
+    for (int i = 0; i < 4; ++i)
+        ListView1->setColumnWidth(
+            i, std::max(TwipsToPixels(kColumnWidths[i]),
+                        metrics.horizontalAdvance(ListView1->headerItem()->text(i)) + 16));
+}
+
 void frmAdmin::clearScores() {
     ListView1->clear();
     picProgress->SetPoints({});
@@ -197,6 +207,7 @@ void frmAdmin::Build_View(int view) {
     nodes.Clear();
     clearScores();
     ListView1->headerItem()->setText(0, c[scores::KindCaption(scores::ColumnKind(view))]);
+    fitColumns();
     btnExport->setEnabled(true);
     try {
         const scores::ViewTree tree = m_views.Build_View(view);

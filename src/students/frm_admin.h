@@ -60,6 +60,7 @@ protected:
 
 private:
     void clearScores();
+    void fitColumns();
 
     Program &m_program;
     scores::ScoreViews m_views;
