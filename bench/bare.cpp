@@ -599,7 +599,7 @@ public:
         tree = new QTreeWidget(this);
         tree->setHeaderHidden(true);
         tree->setUniformRowHeights(true);
-        tree->setIconSize(QSize(24, 24));
+        tree->setIconSize(QSize(32, 32));
         tree->setGeometry(kViewerTree);
         chart = new Chart(this);
         chart->setGeometry(kViewerChart);
@@ -609,8 +609,8 @@ public:
         list->setUniformRowHeights(true);
         list->setHeaderLabels(m_facts.columns);
         list->setGeometry(kViewerList);
-        m_activityIcon.addPixmap(m_icons[41].pixmap(24, 24), QIcon::Normal);
-        m_activityIcon.addPixmap(m_icons[42].pixmap(24, 24), QIcon::Selected);
+        m_activityIcon.addPixmap(m_icons[41].pixmap(32, 32), QIcon::Normal);
+        m_activityIcon.addPixmap(m_icons[42].pixmap(32, 32), QIcon::Selected);
     }
 
     // The view by student: every activity under every student.
