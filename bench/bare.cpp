@@ -5,6 +5,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLocale>
+#include <QPainter>
+#include <QPainterPath>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QTextCursor>
@@ -33,6 +36,36 @@ public:
     sqlite3_stmt *statement() const { return m_st; }
     bool next() { return m_ok && sqlite3_step(m_st) == SQLITE_ROW; }
     void bind(int index, int value) { sqlite3_bind_int(m_st, index, value); }
+    void bind(int index, const QString &text) {
+        const QByteArray utf8 = text.toUtf8();
+        sqlite3_bind_text(m_st, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+    }
+    // A value as the default text conversion writes it: numbers in their
+    // shortest form, Null as empty text.
+    QString valueText(int column) const {
+        switch (sqlite3_column_type(m_st, column)) {
+        case SQLITE_NULL:
+            return QString();
+        case SQLITE_INTEGER:
+            return QString::number(sqlite3_column_int64(m_st, column));
+        case SQLITE_FLOAT:
+            return QString::number(sqlite3_column_double(m_st, column), 'g',
+                                   QLocale::FloatingPointShortest);
+        default:
+            return text(column);
+        }
+    }
+    bool isNumber(int column) const {
+        const int type = sqlite3_column_type(m_st, column);
+        return type == SQLITE_INTEGER || type == SQLITE_FLOAT;
+    }
+    double number(int column) const { return sqlite3_column_double(m_st, column); }
+    int columnOf(const char *name) const {
+        for (int i = 0; i < sqlite3_column_count(m_st); ++i)
+            if (qstricmp(sqlite3_column_name(m_st, i), name) == 0)
+                return i;
+        return -1;
+    }
     int integer(int column) const { return sqlite3_column_int(m_st, column); }
     QString text(int column) const {
         // The text first: asking for it may convert the value, and the size
@@ -519,7 +552,264 @@ private:
     int m_count = 0;
 };
 
+// The progress viewer's chart: the pair's numeric scores in date order,
+// joined by a line with a dot on each.
+class Chart : public QWidget {
+public:
+    using QWidget::QWidget;
+    QVector<double> scores;
+
+protected:
+    void paintEvent(QPaintEvent *) override {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::gray);
+        painter.setBrush(Qt::white);
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+        if (scores.isEmpty())
+            return;
+        const QRectF area = QRectF(rect()).adjusted(48, 16, -8, -16);
+        const double high = std::max(1.0, *std::max_element(scores.begin(), scores.end()));
+        QPainterPath path;
+        QVector<QPointF> points;
+        for (int i = 0; i < scores.size(); ++i) {
+            const double x = scores.size() == 1
+                                 ? area.center().x()
+                                 : area.left() + area.width() * i / (scores.size() - 1);
+            points << QPointF(x, area.bottom() - area.height() * scores[i] / high);
+        }
+        path.moveTo(points.front());
+        for (const QPointF &point : points)
+            path.lineTo(point);
+        painter.setPen(QPen(Qt::blue, 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPath(path);
+        painter.setBrush(Qt::blue);
+        for (const QPointF &point : points)
+            painter.drawEllipse(point, 3, 3);
+    }
+};
+
+// The progress viewer: the tree of a view, the chart and the list of a
+// pair's rows, at the program window's places.
+class Viewer : public QWidget {
+public:
+    Viewer(const ViewerFacts &facts, const ViewerIcons &icons) : m_facts(facts), m_icons(icons) {
+        resize(kViewerSize);
+        tree = new QTreeWidget(this);
+        tree->setHeaderHidden(true);
+        tree->setUniformRowHeights(true);
+        tree->setIconSize(QSize(32, 32));
+        tree->setGeometry(kViewerTree);
+        chart = new Chart(this);
+        chart->setGeometry(kViewerChart);
+        list = new QTreeWidget(this);
+        list->setColumnCount(4);
+        list->setRootIsDecorated(false);
+        list->setUniformRowHeights(true);
+        list->setHeaderLabels(m_facts.columns);
+        list->setGeometry(kViewerList);
+        m_activityIcon.addPixmap(m_icons[41].pixmap(32, 32), QIcon::Normal);
+        m_activityIcon.addPixmap(m_icons[42].pixmap(32, 32), QIcon::Selected);
+    }
+
+    // The view by student: every activity under every student.
+    void buildStudentView() {
+        problem.clear();
+        tree->clear();
+        list->clear();
+        Database db;
+        if (!db.open(m_facts.usersPath, m_facts.password)) {
+            problem = db.error();
+            return;
+        }
+        QList<QTreeWidgetItem *> students;
+        QFont bold = tree->font();
+        bold.setBold(true);
+        {
+            Query users(db.handle(),
+                        "SELECT pkStudentID, tFirstname, tLastname, nIcon FROM tblUsers");
+            if (!users.ok())
+                problem = db.error();
+            while (users.next()) {
+                auto *item = new QTreeWidgetItem(
+                    QStringList{users.text(1) + QLatin1Char(' ') + users.text(2)});
+                item->setFont(0, bold);
+                const int face = users.integer(3);
+                if (face >= 1 && face < m_icons.size())
+                    item->setIcon(0, m_icons[face]);
+                item->setData(0, Qt::UserRole, users.integer(0));
+                students << item;
+            }
+        }
+        if (!students.isEmpty())
+            students.front()->setForeground(0, QColor(0, 0, 255));
+        QStringList activities;
+        {
+            Query names(db.handle(), "SELECT * FROM qryActivities");
+            if (!names.ok())
+                problem = db.error();
+            while (names.next())
+                activities << names.text(0);
+        }
+        if (activities.isEmpty()) {
+            students << new QTreeWidgetItem(QStringList{m_facts.noData});
+        } else {
+            for (QTreeWidgetItem *student : std::as_const(students)) {
+                QList<QTreeWidgetItem *> children;
+                children.reserve(activities.size());
+                for (const QString &activity : std::as_const(activities)) {
+                    auto *item = new QTreeWidgetItem(QStringList{activity});
+                    item->setIcon(0, m_activityIcon);
+                    children << item;
+                }
+                student->addChildren(children);
+            }
+        }
+        tree->addTopLevelItems(students);
+    }
+
+    // The rows of a student's activity, listed and charted.
+    void showPair(QTreeWidgetItem *pair) {
+        problem.clear();
+        tree->setCurrentItem(pair);
+        list->clear();
+        chart->scores.clear();
+        Database db;
+        if (!db.open(m_facts.usersPath, m_facts.password)) {
+            problem = db.error();
+            return;
+        }
+        Query rows(db.handle(), "SELECT * FROM tblscores WHERE tName = ? AND tActivity = ?");
+        if (!rows.ok()) {
+            problem = db.error();
+            return;
+        }
+        rows.bind(1, pair->parent()->text(0));
+        rows.bind(2, pair->text(0));
+        const int subject = rows.columnOf("tSubject");
+        const int text = rows.columnOf("textScore");
+        const int number = rows.columnOf("numberScore");
+        const int date = rows.columnOf("nDate");
+        const int time = rows.columnOf("nTime");
+        struct Point {
+            double date, time, score;
+        };
+        QVector<Point> points;
+        QList<QTreeWidgetItem *> items;
+        while (rows.next()) {
+            QString score = rows.text(text);
+            if (score.isEmpty()) {
+                score = rows.valueText(number);
+                if (rows.isNumber(number))
+                    points << Point{rows.number(date), rows.number(time), rows.number(number)};
+            }
+            items << new QTreeWidgetItem(QStringList{rows.valueText(subject), score,
+                                                     rows.valueText(date), rows.valueText(time)});
+        }
+        list->addTopLevelItems(items);
+        std::stable_sort(points.begin(), points.end(), [](const Point &a, const Point &b) {
+            return a.date != b.date ? a.date < b.date : a.time < b.time;
+        });
+        for (const Point &point : std::as_const(points))
+            chart->scores << point.score;
+        chart->update();
+    }
+
+    QStringList listedRows() const {
+        QStringList texts;
+        for (int i = 0; i < list->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem *item = list->topLevelItem(i);
+            texts << QStringList{item->text(0), item->text(1), item->text(2), item->text(3)}.join(
+                QLatin1Char('|'));
+        }
+        for (const double score : chart->scores)
+            texts << QStringLiteral("point %1").arg(score);
+        return texts;
+    }
+    QStringList viewTexts() const {
+        QStringList texts;
+        for (int i = 0; i < tree->topLevelItemCount(); ++i)
+            texts << tree->topLevelItem(i)->text(0);
+        QTreeWidgetItem *first = tree->topLevelItem(0);
+        for (int i = 0; first && i < first->childCount(); ++i)
+            texts << QStringLiteral("  ") + first->child(i)->text(0);
+        return texts;
+    }
+    void paintNow() {
+        QCoreApplication::processEvents();
+        repaint();
+    }
+
+    QTreeWidget *tree;
+    Chart *chart;
+    QTreeWidget *list;
+    QString problem;
+
+private:
+    ViewerFacts m_facts;
+    ViewerIcons m_icons;
+    QIcon m_activityIcon;
+};
+
+class ViewerWorkload : public Workload {
+public:
+    ViewerWorkload(const ViewerFacts &facts, const ViewerIcons &icons, bool clickPair)
+        : m_viewer(facts, icons), m_clickPair(clickPair) {
+        m_viewer.show();
+        if (m_clickPair) {
+            m_viewer.buildStudentView();
+            if (QTreeWidgetItem *first = m_viewer.tree->topLevelItem(0)) {
+                first->setExpanded(true);
+                m_pair = first->child(0);
+            }
+        }
+        m_viewer.paintNow();
+    }
+
+    void run() override {
+        if (m_clickPair) {
+            if (m_pair)
+                m_viewer.showPair(m_pair);
+        } else {
+            m_viewer.buildStudentView();
+        }
+        m_viewer.paintNow();
+    }
+    int nodes() const override { return countItems(*m_viewer.tree); }
+    QStringList shownTexts() const override {
+        return m_clickPair ? m_viewer.listedRows() : m_viewer.viewTexts();
+    }
+    QString problem() const override {
+        if (m_clickPair && !m_pair)
+            return QStringLiteral("the view by student lists no activity");
+        return m_viewer.problem;
+    }
+    void cleanup() override {
+        if (m_clickPair) {
+            m_viewer.list->clear();
+            m_viewer.chart->scores.clear();
+        } else {
+            m_viewer.tree->clear();
+        }
+        QCoreApplication::processEvents();
+    }
+
+private:
+    Viewer m_viewer;
+    bool m_clickPair;
+    QTreeWidgetItem *m_pair = nullptr;
+};
+
 } // namespace
+
+std::unique_ptr<Workload> ShowPair(const ViewerFacts &facts, const ViewerIcons &icons) {
+    return std::make_unique<ViewerWorkload>(facts, icons, true);
+}
+
+std::unique_ptr<Workload> BuildStudentView(const ViewerFacts &facts, const ViewerIcons &icons) {
+    return std::make_unique<ViewerWorkload>(facts, icons, false);
+}
 
 std::unique_ptr<Workload> Launch(const TreeFacts &facts, const QString &subjectFile,
                                  const QString &activityProgram) {

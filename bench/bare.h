@@ -26,4 +26,12 @@ std::unique_ptr<Workload> RandomPhrases(const TreeFacts &facts, const TreeIcons 
 std::unique_ptr<Workload> Launch(const TreeFacts &facts, const QString &subjectFile,
                                  const QString &activityProgram);
 
+// W5: in a view by student, a click on the first student's first activity
+// reads its rows with the SQLite C API into a QTreeWidget of four columns and
+// draws the chart of its numeric scores.
+std::unique_ptr<Workload> ShowPair(const ViewerFacts &facts, const ViewerIcons &icons);
+// W5b: the view by student in a QTreeWidget: every student, every activity
+// under each.
+std::unique_ptr<Workload> BuildStudentView(const ViewerFacts &facts, const ViewerIcons &icons);
+
 } // namespace bench::bare

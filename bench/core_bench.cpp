@@ -20,6 +20,9 @@ class QuietHost : public Host {
 public:
     vb::MsgBoxResult MsgBox(const QString &, int, const QString &) override { return vb::vbOK; }
     void ShowModal(QWidget &) override {}
+    QString GetSaveFileName(const QString &, const QString &, const QString &) override {
+        return {};
+    }
     void OpenUrl(const QString &) override {}
     void OpenFolder(const QString &) override {}
     bool StartDetached(const QString &, const QStringList &, const QString &) override {

@@ -14,13 +14,18 @@
 #include "platform/tree_view_widget.h"
 #include "shell/frm_splash.h"
 #include "shell/qt_resources.h"
+#include "students/frm_admin.h"
+#include "students/progress_chart.h"
+#include "students/score_views.h"
 #include "subjects/subject_schema.h"
 #include "subjects/subject_tree.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QPixmap>
 #include <QPointer>
 #include <QProcess>
+#include <QTreeWidget>
 
 #include <stdexcept>
 
@@ -45,6 +50,9 @@ public:
         return buttons == vb::vbYesNo || buttons == vb::vbYesNoCancel ? vb::vbYes : vb::vbOK;
     }
     void ShowModal(QWidget &) override {}
+    QString GetSaveFileName(const QString &, const QString &, const QString &) override {
+        return {};
+    }
     void OpenUrl(const QString &) override {}
     void OpenFolder(const QString &) override {}
     bool StartDetached(const QString &program, const QStringList &arguments,
@@ -343,6 +351,111 @@ private:
     int m_subject = 0;
 };
 
+// The message window as the viewer uses it: what it would show is a
+// problem the run met.
+class MessageWindows : public ShellWindows {
+public:
+    QStringList messages;
+    void ShowMessage(const QString &text, int) override { messages << text; }
+};
+
+// W5 and W5b: the progress viewer on the data set's student database, shown
+// as the main window shows it. W5 clicks a pair of the view by student (its
+// rows listed, its chart drawn); W5b builds that view.
+class ViewerWorkload : public Workload {
+public:
+    ViewerWorkload(const QString &programFolder, bool clickPair)
+        : m_program(programFolder), m_clickPair(clickPair) {
+        Program &program = m_program.program;
+        program.folders.dataFolder = programFolder;
+        program.setWindows(&m_windows);
+        // Its load gives an older student database the pair indexes.
+        m_viewer = std::make_unique<frmAdmin>(program);
+        m_viewer->show();
+        QCoreApplication::processEvents();
+        if (m_clickPair) {
+            build();
+            TreeView &nodes = m_viewer->TreeView1->Nodes();
+            // The administrator opened the first student to click one of
+            // their activities.
+            nodes.SetExpanded(1, true);
+            m_pair = nodes.Child(1);
+            QCoreApplication::processEvents();
+            m_viewer->repaint();
+        }
+    }
+    ~ViewerWorkload() override {
+        m_program.program.setWindows(nullptr);
+        m_viewer.reset();
+        QCoreApplication::processEvents();
+    }
+
+    void prepare(int) override {
+        m_program.startRun();
+        m_windows.messages.clear();
+    }
+    void run() override {
+        if (m_clickPair) {
+            // A click: the widget selects the node, then raises NodeClick.
+            m_viewer->TreeView1->Nodes().Select(m_pair);
+            m_viewer->TreeView1_NodeClick(m_pair);
+        } else {
+            build();
+        }
+        QCoreApplication::processEvents();
+        m_viewer->repaint();
+    }
+    int nodes() const override { return m_viewer->TreeView1->Nodes().Count(); }
+    QStringList shownTexts() const override {
+        QStringList texts;
+        if (m_clickPair) {
+            const QTreeWidget &list = *m_viewer->ListView1;
+            for (int i = 0; i < list.topLevelItemCount(); ++i) {
+                const QTreeWidgetItem *item = list.topLevelItem(i);
+                texts << QStringList{item->text(0), item->text(1), item->text(2), item->text(3)}
+                             .join(QLatin1Char('|'));
+            }
+            for (const scores::ChartPoint &point : m_viewer->picProgress->Points())
+                texts << QStringLiteral("point %1").arg(point.score);
+        } else {
+            const TreeView &nodes = m_viewer->TreeView1->Nodes();
+            for (int i = 1; i <= nodes.Count() && nodes.Parent(i) == 0; ++i)
+                texts << nodes.Text(i);
+            for (int i = nodes.Child(1); i != 0; i = nodes.Next(i))
+                texts << QStringLiteral("  ") + nodes.Text(i);
+        }
+        return texts;
+    }
+    QString problem() const override {
+        const QString boxes = m_program.problem();
+        if (!boxes.isEmpty() || m_windows.messages.isEmpty())
+            return boxes;
+        return QStringLiteral("message: ") + m_windows.messages.first().simplified().left(160);
+    }
+    void cleanup() override {
+        if (m_clickPair) {
+            m_viewer->ListView1->clear();
+            m_viewer->picProgress->SetPoints({});
+        } else {
+            m_viewer->TreeView1->Nodes().Clear();
+        }
+        QCoreApplication::processEvents();
+    }
+
+private:
+    // The view choice: the view by student.
+    void build() {
+        m_viewer->cboView->setCurrentIndex(scores::ByStudent);
+        m_viewer->cboView_Click();
+    }
+
+    BenchProgram m_program;
+    MessageWindows m_windows;
+    bool m_clickPair;
+    std::unique_ptr<frmAdmin> m_viewer;
+    int m_pair = 0;
+};
+
 } // namespace
 
 void Init() {
@@ -376,6 +489,26 @@ TreeFacts ReadTreeFacts(const QString &programFolder) {
     return facts;
 }
 
+ViewerFacts ReadViewerFacts(const QString &programFolder) {
+    BenchProgram p(programFolder);
+    const Program &program = p.program;
+    ViewerFacts facts;
+    facts.usersPath = programFolder + QStringLiteral("Users.dat");
+    // The password of the template, which the student database is a copy of.
+    facts.password = QStringLiteral("kqw6081");
+    facts.noData = program.captions[scores::kNoDataCaption];
+    facts.columns = {program.captions[10], program.captions[47], program.captions[48],
+                     program.captions[49]};
+    return facts;
+}
+
+ViewerIcons ViewerPictures() {
+    ViewerIcons icons(scores::kImageCount + 1);
+    for (int i = 1; i <= scores::kImageCount; ++i)
+        icons[i] = QIcon(QPixmap(QStringLiteral(":/faces/%1.png").arg(100 + i)));
+    return icons;
+}
+
 TreeIcons TreePictures() {
     TreeIcons icons(12);
     for (int i = 1; i <= 11; ++i)
@@ -398,6 +531,14 @@ std::unique_ptr<Workload> RandomPhrases(const QString &programFolder) {
 std::unique_ptr<Workload> Launch(const QString &programFolder, const QString &subjectFile,
                                  const QString &activity) {
     return std::make_unique<LaunchWorkload>(programFolder, subjectFile, activity);
+}
+
+std::unique_ptr<Workload> ShowPair(const QString &programFolder) {
+    return std::make_unique<ViewerWorkload>(programFolder, true);
+}
+
+std::unique_ptr<Workload> BuildStudentView(const QString &programFolder) {
+    return std::make_unique<ViewerWorkload>(programFolder, false);
 }
 
 } // namespace bench::ours

@@ -22,6 +22,10 @@ BuildFacts ReadBuildFacts(const QString &programFolder);
 TreeFacts ReadTreeFacts(const QString &programFolder);
 // The eleven pictures of the program's subject tree.
 TreeIcons TreePictures();
+// What the bare reference needs to know about the student database of a
+// program folder, and the progress viewer's pictures.
+ViewerFacts ReadViewerFacts(const QString &programFolder);
+ViewerIcons ViewerPictures();
 
 // W1 and W1s: the start-up loaders fill the tree (behind the splash window
 // when withSplash), then the tree is shown and painted.
@@ -34,5 +38,12 @@ std::unique_ptr<Workload> RandomPhrases(const QString &programFolder);
 // collected, sounds and study file written, the program started.
 std::unique_ptr<Workload> Launch(const QString &programFolder, const QString &subjectFile,
                                  const QString &activity);
+
+// W5: in the progress viewer's view by student, a click on the first
+// student's first activity lists its rows and draws its chart.
+std::unique_ptr<Workload> ShowPair(const QString &programFolder);
+// W5b: the progress viewer builds its view by student (every activity under
+// every student).
+std::unique_ptr<Workload> BuildStudentView(const QString &programFolder);
 
 } // namespace bench::ours

@@ -4,7 +4,7 @@
 // a workload reads
 //   RESULT <id> ours_ms=<median> bare_ms=<median> ratio=<ours/bare> nodes=<ours>/<bare>
 //
-//   tvx-bench [W1 W1s W2 W3 ...] [--runs N] [--rebuild]
+//   tvx-bench [W1 W1s W2 W3 W4 W5 W5b ...] [--runs N] [--rebuild]
 #include "bare.h"
 #include "bench_data.h"
 #include "ours.h"
@@ -186,6 +186,8 @@ int main(int argc, char **argv) {
         bench::TreeFacts largeFacts;
         bench::TreeFacts launchFacts;
         bench::TreeIcons icons;
+        bench::ViewerFacts viewerFacts;
+        bench::ViewerIcons viewerIcons;
         const QList<Case> cases = {
             {QStringLiteral("W1"),
              QStringLiteral("start-up tree: 1,000 subjects, 20 virtual folders of 10 subjects"), 15,
@@ -218,6 +220,14 @@ int main(int argc, char **argv) {
                                                 QStringLiteral("Activities/") +
                                                 data.launchActivity);
              }},
+            {QStringLiteral("W5"),
+             QStringLiteral("progress viewer: click a student's activity among 500,000 scores"), 15,
+             [&] { return bench::ours::ShowPair(data.programFolder); },
+             [&] { return bench::bare::ShowPair(viewerFacts, viewerIcons); }},
+            {QStringLiteral("W5b"),
+             QStringLiteral("progress viewer: the view by student, 100 students x 30 activities"),
+             15, [&] { return bench::ours::BuildStudentView(data.programFolder); },
+             [&] { return bench::bare::BuildStudentView(viewerFacts, viewerIcons); }},
         };
 
         QList<const Case *> chosen;
@@ -261,6 +271,8 @@ int main(int argc, char **argv) {
         largeFacts = bench::ours::ReadTreeFacts(data.largeProgramFolder);
         launchFacts = bench::ours::ReadTreeFacts(data.launchProgramFolder);
         icons = bench::ours::TreePictures();
+        viewerFacts = bench::ours::ReadViewerFacts(data.programFolder);
+        viewerIcons = bench::ours::ViewerPictures();
 
         out(QStringLiteral("tvx-bench: build %1, platform %2, data set %3 (%4)")
                 .arg(build.languageCode, QApplication::platformName(), data.root,

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QIcon>
+#include <QRect>
 #include <QSize>
 #include <QString>
 #include <QStringList>
@@ -75,6 +76,23 @@ struct TreeFacts {
 
 // The tree's eleven pictures, numbered from 1 (index 0 stays empty).
 using TreeIcons = QVector<QIcon>;
+
+// The student database and the texts of the progress viewer.
+struct ViewerFacts {
+    QString usersPath;
+    QString password;    // of the template and the student database
+    QString noData;      // the one node of a view without activities
+    QStringList columns; // the list's four headings in the view by student
+};
+// The viewer's 43 pictures (faces, activity, selected activity, subject),
+// numbered from 1.
+using ViewerIcons = QVector<QIcon>;
+
+// The viewer's size (9720 x 7560 twips) and its controls' places, in pixels.
+inline constexpr QSize kViewerSize{648, 504};
+inline constexpr QRect kViewerTree{16, 64, 200, 424};
+inline constexpr QRect kViewerChart{224, 64, 408, 120};
+inline constexpr QRect kViewerList{224, 192, 408, 296};
 
 // The tree's size in the main window (5175 x 5880 twips at 96 DPI).
 inline constexpr QSize kTreeSize{345, 392};

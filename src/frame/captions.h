@@ -48,6 +48,16 @@ inline constexpr int PhraseNotSaved = 172;  // followed by the reason
 inline constexpr int PhraseGone = 173;      // %1: subject file
 inline constexpr int FileNotWritten = 174;  // %1: file, %2: reason
 inline constexpr int NoRecordedSound = 175; // %1: phrase
+// The progress viewer's export, chart and clearing; 176 to 179 are left
+// empty.
+inline constexpr int ExportScores = 180;     // the export button
+inline constexpr int CsvFilter = 181;        // the save dialog's file filter
+inline constexpr int ExportTitle = 182;      // the save dialog's title
+inline constexpr int ExportNotWritten = 183; // followed by the file and the reason
+inline constexpr int ScoreChart = 184;       // names of the chart, the list and the tree
+inline constexpr int ScoreList = 185;
+inline constexpr int ScoreTree = 186;
+inline constexpr int UsersNotDeleted = 187; // %1: the student database
 // The highest number the program reads: a template with fewer texts is not ours.
-inline constexpr int Last = 175;
+inline constexpr int Last = 187;
 } // namespace caption

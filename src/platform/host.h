@@ -24,6 +24,8 @@ enum MsgBoxStyle : int {
     vbQuestion = 32,
     vbExclamation = 48,
     vbInformation = 64,
+    // The second button (No of Yes/No) answers Enter.
+    vbDefaultButton2 = 256,
 };
 
 enum MsgBoxResult : int {
@@ -56,6 +58,12 @@ public:
 
     // Shows a window modally and returns when it has closed.
     virtual void ShowModal(QWidget &window) = 0;
+
+    // The platform's dialog that asks where to save a file: a title, the
+    // path it proposes and a filter such as "CSV files (*.csv)". Returns the
+    // chosen path, or empty text when the user cancelled.
+    virtual QString GetSaveFileName(const QString &title, const QString &suggestedPath,
+                                    const QString &filter) = 0;
 
     // Opens a web address or a local file in its default program.
     virtual void OpenUrl(const QString &target) = 0;

@@ -4,6 +4,7 @@
 #include <QDesktopServices>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QNetworkAccessManager>
 #include <QNetworkInformation>
@@ -174,6 +175,12 @@ void QtHost::ShowModal(QWidget &window) {
     loop.exec(QEventLoop::DialogExec);
     if (guard)
         window.removeEventFilter(&watcher);
+}
+
+QString QtHost::GetSaveFileName(const QString &title, const QString &suggestedPath,
+                                const QString &filter) {
+    // The dialog asks before it lets the user replace an existing file.
+    return QFileDialog::getSaveFileName(QApplication::activeWindow(), title, suggestedPath, filter);
 }
 
 void QtHost::OpenUrl(const QString &target) {

@@ -31,6 +31,8 @@ public:
     vb::MsgBoxResult MsgBox(const QString &text, int style = vb::vbOKOnly,
                             const QString &title = QString()) override;
     void ShowModal(QWidget &window) override;
+    QString GetSaveFileName(const QString &title, const QString &suggestedPath,
+                            const QString &filter) override;
     void OpenUrl(const QString &target) override;
     void OpenFolder(const QString &path) override;
     bool StartDetached(const QString &program, const QStringList &arguments,

@@ -237,6 +237,18 @@ void TreeView::SetBold(int index, bool bold) {
     changed(node, {Qt::FontRole});
 }
 
+QColor TreeView::ForeColor(int index) const {
+    return at(index)->foreColor;
+}
+
+void TreeView::SetForeColor(int index, const QColor &color) {
+    Node *node = at(index);
+    if (node->foreColor == color)
+        return;
+    node->foreColor = color;
+    changed(node, {Qt::ForegroundRole});
+}
+
 int TreeView::Image(int index) const {
     return at(index)->image;
 }
@@ -426,6 +438,8 @@ QVariant TreeView::data(const QModelIndex &index, int role) const {
         font.setBold(true);
         return font;
     }
+    case Qt::ForegroundRole:
+        return node->foreColor.isValid() ? QVariant(node->foreColor) : QVariant();
     case Qt::DecorationRole: {
         const int picture =
             node == m_selected && node->selectedImage != 0 ? node->selectedImage : node->image;

@@ -18,6 +18,7 @@
 #pragma once
 
 #include <QAbstractItemModel>
+#include <QColor>
 #include <QString>
 
 #include <memory>
@@ -57,6 +58,9 @@ public:
     void SetImage(int index, int image);
     int SelectedImage(int index) const;
     void SetSelectedImage(int index, int image);
+    // The text colour; an invalid colour draws the view's own.
+    QColor ForeColor(int index) const;
+    void SetForeColor(int index, const QColor &color);
     bool Expanded(int index) const;
     void SetExpanded(int index, bool expanded);
 
@@ -141,6 +145,7 @@ struct TreeView::Node {
     bool bold = false;
     int image = 0;
     int selectedImage = 0;
+    QColor foreColor;
     bool expanded = false;
     Node *parent = nullptr;
     std::vector<Node *> children;

@@ -17,6 +17,7 @@
 #include "platform/twips.h"
 #include "shell/frm_msg_box.h"
 #include "shell/frm_splash.h"
+#include "students/frm_admin.h"
 #include "students/frm_login.h"
 #include "subjects/frm_edit.h"
 #include "subjects/phrase_sound.h"
@@ -218,6 +219,11 @@ void frmMain::buildControls() {
     });
     AddClickSound(*btnChangeUser, modMain::Button_Click(m_program));
     AddClickSound(*btnAdmin, modMain::Button_Click(m_program));
+    connect(btnAdmin, &QPushButton::clicked, this, [this] {
+        // Clearing the student database there ends the program.
+        frmAdmin viewer(m_program, this);
+        m_program.host().ShowModal(viewer);
+    });
     connect(btnOpenSubjectsFolder, &QPushButton::clicked, this,
             [this] { m_program.host().OpenFolder(m_program.folders.installedSubjectsFolder); });
 }

@@ -6,6 +6,7 @@
 #include "shell/frm_main.h"
 #include "shell/frm_msg_box.h"
 #include "shell/frm_splash.h"
+#include "students/frm_admin.h"
 #include "students/frm_login.h"
 #include "students/frm_new_user.h"
 #include "support/fake_host.h"
@@ -97,6 +98,9 @@ TEST_P(CaptionFitTest, EveryWindowShowsItsWholeTexts) {
 
     frmMsgBox box;
     EXPECT_EQ(cutOffTexts(box).join(QStringLiteral("; ")).toStdString(), "");
+
+    frmAdmin viewer(program);
+    EXPECT_EQ(cutOffTexts(viewer).join(QStringLiteral("; ")).toStdString(), "");
 }
 
 // tvxspa: learners who speak English; tvxito: learners who speak Spanish.

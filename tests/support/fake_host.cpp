@@ -45,6 +45,16 @@ void FakeHost::ShowModal(QWidget &window) {
         window.close();
 }
 
+QString FakeHost::GetSaveFileName(const QString &title, const QString &suggestedPath,
+                                  const QString &filter) {
+    saveDialogs.push_back({title, suggestedPath, filter});
+    if (m_savePaths.empty())
+        return {};
+    QString path = m_savePaths.front();
+    m_savePaths.pop_front();
+    return path;
+}
+
 bool FakeHost::StartDetached(const QString &program, const QStringList &arguments,
                              const QString &workingDirectory) {
     startedPrograms << (QStringList{program} + arguments).join(QLatin1Char(' '));

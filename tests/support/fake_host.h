@@ -22,6 +22,11 @@ public:
         QString title;
         vb::MsgBoxResult answer = vb::vbOK;
     };
+    struct SaveDialog {
+        QString title;
+        QString suggestedPath;
+        QString filter;
+    };
     struct Sound {
         QString path;    // empty for a sound from memory
         QByteArray wave; // the bytes played from memory
@@ -37,6 +42,9 @@ public:
     void onNextModal(std::function<void(QWidget &)> handler) {
         m_modalHandlers.push_back(std::move(handler));
     }
+    // Paths the next save dialogs answer, in order; without one a save
+    // dialog is cancelled (empty path).
+    void answerNextSave(const QString &path) { m_savePaths.push_back(path); }
     // Called for every message box, after it was recorded (e.g. to check state).
     std::function<void(const Box &)> onMsgBox;
     // Called at every DoEvents, to look at windows while a procedure runs.
@@ -56,6 +64,7 @@ public:
     // --- records ---
     std::vector<Box> boxes;
     QStringList modalWindows; // objectName of every window shown modally
+    std::vector<SaveDialog> saveDialogs;
     QStringList openedUrls;
     QStringList openedFolders;
     QStringList startedPrograms; // program + " " + arguments joined by blanks
@@ -73,6 +82,8 @@ public:
     // --- Host ---
     vb::MsgBoxResult MsgBox(const QString &text, int style, const QString &title) override;
     void ShowModal(QWidget &window) override;
+    QString GetSaveFileName(const QString &title, const QString &suggestedPath,
+                            const QString &filter) override;
     void OpenUrl(const QString &target) override { openedUrls << target; }
     void OpenFolder(const QString &path) override { openedFolders << path; }
     bool StartDetached(const QString &program, const QStringList &arguments,
@@ -92,5 +103,6 @@ public:
 private:
     std::deque<vb::MsgBoxResult> m_answers;
     std::deque<std::function<void(QWidget &)>> m_modalHandlers;
+    std::deque<QString> m_savePaths;
     std::mt19937 m_random{12345};
 };

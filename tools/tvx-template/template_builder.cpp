@@ -4,6 +4,7 @@
 
 #include "frame/mod_main.h"
 #include "platform/ado.h"
+#include "students/score_views.h"
 
 #include <QFile>
 
@@ -80,9 +81,9 @@ void CreateStudentTables(const QString &path, const QString &password) {
         QStringLiteral("CREATE TABLE tblscores (pkScoreID INTEGER PRIMARY KEY AUTOINCREMENT, "
                        "tName TEXT, tActivity TEXT, tSubject TEXT, textScore TEXT, "
                        "numberScore REAL, nDate REAL, nTime REAL)"));
-    db.Execute(QStringLiteral("CREATE INDEX idxScoresName ON tblscores (tName)"));
-    db.Execute(QStringLiteral("CREATE INDEX idxScoresActivity ON tblscores (tActivity)"));
-    db.Execute(QStringLiteral("CREATE INDEX idxScoresSubject ON tblscores (tSubject)"));
+    // The progress viewer looks rows up by pairs of names; the same indexes
+    // serve lookups by their first name alone and the two saved queries.
+    scores::Create_Score_Indexes(db);
     db.Execute(
         QStringLiteral("CREATE VIEW qryActivities AS SELECT DISTINCT tActivity FROM tblscores "
                        "WHERE tActivity IS NOT NULL ORDER BY tActivity"));
@@ -94,20 +95,27 @@ void CreateStudentTables(const QString &path, const QString &password) {
 void BuildTemplate(const QString &contentFolder, const QString &path) {
     const QString folder = contentFolder + QLatin1Char('/');
     const TsvTable captions = ReadTsv(folder + QStringLiteral("captions.tsv"));
-    // Row order is the caption number: refuse gaps and disorder.
+    // The row of a text in tblCaptions is its number. Numbers must rise; a
+    // number left out (kept free for texts still to come) is an empty text,
+    // so that every later text keeps its place.
     const int numberColumn = captions.column(QStringLiteral("number"));
     if (numberColumn < 0)
         throw failure(QStringLiteral("captions.tsv has no number column."));
-    for (int i = 0; i < captions.rows.size(); ++i)
-        if (captions.rows[i][numberColumn].toInt() != i + 1)
-            throw failure(QStringLiteral("captions.tsv: row %1 carries number %2.")
-                              .arg(i + 1)
-                              .arg(captions.rows[i][numberColumn]));
     TsvTable captionTexts;
     for (const QString &column : captions.header)
         if (column != QLatin1String("number"))
             captionTexts.header << column;
-    for (const QStringList &row : captions.rows) {
+    for (int i = 0; i < captions.rows.size(); ++i) {
+        const QStringList &row = captions.rows[i];
+        bool isNumber = false;
+        const int number = row[numberColumn].toInt(&isNumber);
+        if (!isNumber || number <= captionTexts.rows.size())
+            throw failure(QStringLiteral("captions.tsv: row %1 carries number %2 after %3.")
+                              .arg(i + 1)
+                              .arg(row[numberColumn])
+                              .arg(captionTexts.rows.size()));
+        while (captionTexts.rows.size() < number - 1)
+            captionTexts.rows << QStringList(captionTexts.header.size(), QString());
         QStringList texts = row;
         texts.removeAt(numberColumn);
         captionTexts.rows << texts;

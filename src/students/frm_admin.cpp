@@ -1,0 +1,350 @@
+#include "students/frm_admin.h"
+
+#include "activities/study_set.h"
+#include "frame/captions.h"
+#include "frame/mod_main.h"
+#include "frame/program.h"
+#include "platform/host.h"
+#include "platform/qt_button_sounds.h"
+#include "platform/qt_window_placement.h"
+#include "platform/tiled_background.h"
+#include "platform/tree_view.h"
+#include "platform/tree_view_widget.h"
+#include "platform/twips.h"
+#include "students/progress_chart.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTreeWidget>
+
+#include <algorithm>
+#include <functional>
+#include <stdexcept>
+
+namespace {
+
+// The list's columns: the name the view leaves over, score, date and time.
+constexpr int kColumnWidths[4] = {2000, 1000, 1000, 1300};
+
+// The administrator's node: colour value FF0000 as the desktop writes
+// colours (blue, green, red from the high byte down), which is blue.
+const QColor kAdministratorColor(0, 0, 255);
+
+// The viewer's tree. The arrow keys only move the selection: reading the
+// scores at every key would make moving through a long tree slow, and a
+// first-level node reached with the keys would open and close under the
+// cursor. Enter acts on the selected node as a click does.
+class ScoreTree : public TreeViewWidget {
+public:
+    using TreeViewWidget::TreeViewWidget;
+
+    std::function<void()> onEnter;
+    bool movingByKey = false;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override {
+        const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+        if (enter && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+            event->accept();
+            if (onEnter)
+                onEnter();
+            return;
+        }
+        const bool before = movingByKey;
+        movingByKey = true;
+        TreeViewWidget::keyPressEvent(event);
+        movingByKey = before;
+    }
+};
+
+} // namespace
+
+frmAdmin::frmAdmin(Program &program, QWidget *parent)
+    : QDialog(parent), m_program(program), m_views(program.usersPath()),
+      m_background(QStringLiteral(":/tiles/background.png")) {
+    setObjectName(QStringLiteral("frmAdmin"));
+    setWindowTitle(QStringLiteral("Student Progress"));
+    setFixedSize(TwipsToPixels(9720), TwipsToPixels(7560));
+
+    lblView = new QLabel(QStringLiteral("View by:"), this);
+    lblView->setObjectName(QStringLiteral("lblView"));
+    PlaceTwips(*lblView, 240, 180, 2880, 255);
+
+    cboView = new QComboBox(this);
+    cboView->setObjectName(QStringLiteral("cboView"));
+    PlaceTwips(*cboView, 240, 450, 3000, 330);
+    lblView->setBuddy(cboView);
+
+    // Buttons in this window never answer Enter by themselves: Enter in the
+    // tree shows a pair's rows, and must never reach the clear command.
+    btnExport = new QPushButton(QStringLiteral("Export..."), this);
+    btnExport->setObjectName(QStringLiteral("btnExport"));
+    btnExport->setAutoDefault(false);
+    btnExport->setEnabled(false);
+    PlaceTwips(*btnExport, 4800, 300, 2280, 480);
+
+    btnClearDatabase = new QPushButton(QStringLiteral("Clear Database"), this);
+    btnClearDatabase->setObjectName(QStringLiteral("btnClearDatabase"));
+    btnClearDatabase->setAutoDefault(false);
+    PlaceTwips(*btnClearDatabase, 7200, 300, 2280, 480);
+
+    auto *tree = new ScoreTree(this);
+    TreeView1 = tree;
+    TreeView1->setObjectName(QStringLiteral("TreeView1"));
+    // One click opens or closes a first-level node; a double click must not
+    // undo it.
+    TreeView1->setExpandsOnDoubleClick(false);
+    PlaceTwips(*TreeView1, 240, 960, 3000, 6360);
+
+    picProgress = new ProgressChart(this);
+    picProgress->setObjectName(QStringLiteral("picProgress"));
+    PlaceTwips(*picProgress, 3360, 960, 6120, 1800);
+
+    ListView1 = new QTreeWidget(this);
+    ListView1->setObjectName(QStringLiteral("ListView1"));
+    ListView1->setColumnCount(4);
+    ListView1->setRootIsDecorated(false);
+    ListView1->setUniformRowHeights(true);
+    ListView1->setAllColumnsShowFocus(true);
+    ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
+    ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ListView1->header()->setStretchLastSection(false);
+    ListView1->header()->setSectionsMovable(false);
+    PlaceTwips(*ListView1, 3360, 2880, 6120, 4440);
+
+    setTabOrder(cboView, TreeView1);
+    setTabOrder(TreeView1, ListView1);
+    setTabOrder(ListView1, btnExport);
+    setTabOrder(btnExport, btnClearDatabase);
+
+    AddClickSound(*btnClearDatabase, modMain::Button_Click(m_program));
+    AddClickSound(*btnExport, modMain::Button_Click(m_program));
+    connect(cboView, &QComboBox::activated, this, [this] { cboView_Click(); });
+    connect(TreeView1, &TreeViewWidget::NodeClick, this, [this, tree](int index) {
+        if (!tree->movingByKey)
+            TreeView1_NodeClick(index);
+    });
+    tree->onEnter = [this] {
+        if (const int selected = TreeView1->Nodes().Selected())
+            TreeView1_NodeClick(selected);
+    };
+    connect(btnClearDatabase, &QPushButton::clicked, this, [this] { btnClearDatabase_Click(); });
+    connect(btnExport, &QPushButton::clicked, this, [this] { btnExport_Click(); });
+
+    Form_Load();
+}
+
+frmAdmin::~frmAdmin() = default;
+
+void frmAdmin::Form_Load() {
+    const Captions &c = m_program.captions;
+    update();
+    ListView1->setHeaderLabels({QString(), c[47], c[48], c[49]});
+    fitColumns();
+    setWindowTitle(c[54]);
+    btnClearDatabase->setText(c[56]);
+    btnExport->setText(c[caption::ExportScores]);
+    lblView->setText(c[52]);
+    cboView->clear();
+    for (int kind = 0; kind < scores::kViewCount; ++kind)
+        cboView->addItem(c[scores::KindCaption(kind)]);
+    // No view is chosen: the tree and the list start empty.
+    cboView->setCurrentIndex(-1);
+
+    ImageList2.Clear();
+    for (int n = 1; n <= scores::kImageCount; ++n)
+        ImageList2.Add(QPixmap(QStringLiteral(":/faces/%1.png").arg(100 + n)));
+    TreeView1->SetImageList(&ImageList2);
+
+    // Every control tells assistive technology what it is.
+    cboView->setAccessibleName(c[52]);
+    TreeView1->setAccessibleName(c[caption::ScoreTree]);
+    ListView1->setAccessibleName(c[caption::ScoreList]);
+    picProgress->setAccessibleName(c[caption::ScoreChart]);
+    btnExport->setAccessibleName(c[caption::ExportScores]);
+    btnClearDatabase->setAccessibleName(c[56]);
+
+    // A student database made from an older template gets the indexes that
+    // make a click on a pair fast; without them the viewer is only slower.
+    m_views.Ensure_Indexes();
+}
+
+void frmAdmin::cboView_Click() {
+    const int view = cboView->currentIndex();
+    if (view >= 0)
+        Build_View(view);
+}
+
+void frmAdmin::fitColumns() {
+    // The designed widths, widened where a heading would be cut off (the
+    // Spanish headings are longer than the English ones).
+    const QFontMetrics metrics = ListView1->header()->fontMetrics();
+    for (int i = 0; i < 4; ++i)
+        ListView1->setColumnWidth(
+            i, std::max(TwipsToPixels(kColumnWidths[i]),
+                        metrics.horizontalAdvance(ListView1->headerItem()->text(i)) + 16));
+}
+
+void frmAdmin::clearScores() {
+    ListView1->clear();
+    picProgress->SetPoints({});
+}
+
+void frmAdmin::Build_View(int view) {
+    if (view < 0 || view >= scores::kViewCount)
+        return;
+    const Captions &c = m_program.captions;
+    m_view = view;
+    TreeView &nodes = TreeView1->Nodes();
+    nodes.Clear();
+    clearScores();
+    ListView1->headerItem()->setText(0, c[scores::KindCaption(scores::ColumnKind(view))]);
+    fitColumns();
+    btnExport->setEnabled(true);
+    try {
+        const scores::ViewTree tree = m_views.Build_View(view);
+        for (const scores::ViewItem &item : tree.firstLevel) {
+            const int index = nodes.Add(0, item.text, item.tag, item.image, item.selectedImage);
+            nodes.SetBold(index, true);
+        }
+        // The administrator is the first student of the database.
+        if (view == scores::ByStudent && !tree.firstLevel.isEmpty())
+            nodes.SetForeColor(1, kAdministratorColor);
+        if (tree.noData) {
+            nodes.Add(0, c[scores::kNoDataCaption]);
+            return;
+        }
+        const int parents = int(tree.firstLevel.size());
+        for (int parent = 1; parent <= parents; ++parent)
+            for (const scores::ViewItem &item : tree.secondLevel)
+                nodes.Add(parent, item.text, item.tag, item.image, item.selectedImage);
+    } catch (const std::exception &e) {
+        modMain::Show_Error(m_program, QStringLiteral("Build_View"), QString::fromUtf8(e.what()));
+    }
+}
+
+void frmAdmin::TreeView1_NodeClick(int index) {
+    TreeView &nodes = TreeView1->Nodes();
+    if (index < 1 || index > nodes.Count())
+        return;
+    if (nodes.Text(index) == m_program.captions[scores::kNoDataCaption] &&
+        nodes.Parent(index) == 0 && nodes.Children(index) == 0)
+        return;
+    if (nodes.Parent(index) == 0) {
+        nodes.SetExpanded(index, !nodes.Expanded(index));
+        return;
+    }
+    Show_Scores(index);
+}
+
+void frmAdmin::Show_Scores(int index) {
+    TreeView &nodes = TreeView1->Nodes();
+    const int parent = nodes.Parent(index);
+    if (parent == 0 || m_view < 0)
+        return;
+    clearScores();
+    try {
+        const QVector<scores::ScoreRow> rows =
+            m_views.Show_Scores(m_view, nodes.Text(parent), nodes.Text(index));
+        QList<QTreeWidgetItem *> items;
+        items.reserve(rows.size());
+        for (const scores::ScoreRow &row : rows)
+            items << new QTreeWidgetItem(
+                QStringList{row.Column1(m_view), row.score, row.date, row.time});
+        ListView1->addTopLevelItems(items);
+        picProgress->SetPoints(scores::Chart_Points(rows));
+    } catch (const std::exception &e) {
+        m_program.windows().ShowMessage(QString::fromUtf8(e.what()), 0);
+    }
+}
+
+void frmAdmin::btnExport_Click() {
+    if (m_view < 0)
+        return;
+    const Captions &c = m_program.captions;
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty())
+        folder = QDir::homePath();
+    const QString suggested = QDir(folder).filePath(
+        c[54] + QStringLiteral(" - ") + c[scores::KindCaption(m_view)] + QStringLiteral(".csv"));
+    Host &host = m_program.host();
+    const QString path =
+        host.GetSaveFileName(c[caption::ExportTitle], suggested, c[caption::CsvFilter]);
+    if (path.isEmpty())
+        return;
+    try {
+        m_views.Export_Csv(m_view, c, path);
+    } catch (const std::exception &e) {
+        // Nothing was written: an existing file of that name is untouched.
+        host.MsgBox(c[caption::ExportNotWritten] + QStringLiteral("\r\n") +
+                        QDir::toNativeSeparators(path) + QStringLiteral("\r\n\r\n") +
+                        QString::fromUtf8(e.what()),
+                    vb::vbExclamation);
+    }
+}
+
+void frmAdmin::btnClearDatabase_Click() {
+    Program &p = m_program;
+    const Captions &c = p.captions;
+    Host &host = p.host();
+    const QString title = c[56];
+    const QString &product = p.identity.productTitle;
+    // No answers Enter: clearing cannot be undone.
+    const int style = vb::vbYesNo | vb::vbExclamation | vb::vbDefaultButton2;
+    if (host.MsgBox(c[57] + QLatin1Char(' ') + product + QStringLiteral("\r\n\r\n") + c[58], style,
+                    title) != vb::vbYes)
+        return;
+    if (host.MsgBox(product + QLatin1Char(' ') + c[59] + QStringLiteral("\r\n\r\n") + c[60], style,
+                    title) != vb::vbYes)
+        return;
+    try {
+        activities::Delete_Study_Files(p);
+        const QString path = p.usersPath();
+        QFile users(path);
+        if (QFileInfo::exists(path) && !users.remove())
+            throw std::runtime_error(
+                (c[caption::UsersNotDeleted].arg(QDir::toNativeSeparators(path)) +
+                 QLatin1Char(' ') + users.errorString())
+                    .toStdString());
+    } catch (const std::exception &e) {
+        host.MsgBox(QString::fromUtf8(e.what()), vb::vbOKOnly | vb::vbExclamation, title);
+        return;
+    }
+    p.windows().ShowMessage(c[61], 0);
+    // The next start copies the template again as an empty student database.
+    p.End(0);
+}
+
+void frmAdmin::paintEvent(QPaintEvent *) {
+    // The tiles are laid once per window size: a click on a pair repaints
+    // the list and the chart over them, and a thousand small pictures a
+    // time would cost more than the rows.
+    const qreal ratio = devicePixelRatioF();
+    if (m_tiled.isNull() || m_tiled.deviceIndependentSize() != QSizeF(size())) {
+        m_tiled = QPixmap(size() * ratio);
+        m_tiled.setDevicePixelRatio(ratio);
+        m_tiled.fill(palette().color(QPalette::Window));
+        QPainter tiles(&m_tiled);
+        try {
+            tiling::TileBackground(tiles, size(), m_background);
+        } catch (const std::exception &) {
+            // Without its picture the window keeps its plain colour.
+        }
+    }
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, m_tiled);
+}
+
+void frmAdmin::showEvent(QShowEvent *event) {
+    CenterWindow(*this, parentWidget());
+    QDialog::showEvent(event);
+    cboView->setFocus();
+}

@@ -1,0 +1,70 @@
+// The progress viewer: the administrator looks at the scores the activities
+// recorded, arranged by student, by activity or by subject, sees the scores
+// of one pair of names as rows and as a small chart, exports a whole view as
+// CSV, and may clear the student database (which ends the program).
+//
+// The window is modal; whoever opens it shows it with Host::ShowModal:
+//     frmAdmin viewer(program, this);
+//     program.host().ShowModal(viewer);
+// The data comes from scores::ScoreViews; the window only shows it.
+#pragma once
+
+#include "platform/image_list.h"
+#include "students/score_views.h"
+
+#include <QDialog>
+#include <QPixmap>
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QTreeWidget;
+class Program;
+class ProgressChart;
+class TreeViewWidget;
+
+class frmAdmin : public QDialog {
+    Q_OBJECT
+public:
+    // Loads the window (Form_Load): texts, pictures, no view chosen yet.
+    explicit frmAdmin(Program &program, QWidget *parent = nullptr);
+    ~frmAdmin() override;
+
+    void Form_Load();
+    // The view choice: builds the tree of the chosen view.
+    void cboView_Click();
+    void Build_View(int view);
+    // A click on a node, or Enter on the selected one.
+    void TreeView1_NodeClick(int index);
+    // Lists the rows of the pair that a second-level node stands for.
+    void Show_Scores(int index);
+    void btnClearDatabase_Click();
+    void btnExport_Click();
+
+    // The chosen view (the tree's tag); -1 until one is chosen.
+    int View() const { return m_view; }
+
+    // --- controls ---
+    QLabel *lblView;
+    QComboBox *cboView;
+    TreeViewWidget *TreeView1;
+    QTreeWidget *ListView1;
+    ImageList ImageList2;
+    ProgressChart *picProgress;
+    QPushButton *btnExport;
+    QPushButton *btnClearDatabase;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void clearScores();
+    void fitColumns();
+
+    Program &m_program;
+    scores::ScoreViews m_views;
+    int m_view = -1;
+    QPixmap m_background;
+    QPixmap m_tiled; // the background laid out for the window's size
+};

@@ -1,0 +1,36 @@
+// A small picture of progress: the numeric scores of one pair of names in
+// date order, joined by a line, drawn above the viewer's list of rows. One
+// score shows as a single dot, none as an empty frame.
+#pragma once
+
+#include "students/score_views.h"
+
+#include <QPointF>
+#include <QVector>
+#include <QWidget>
+
+#include <utility>
+
+class ProgressChart : public QWidget {
+    Q_OBJECT
+public:
+    explicit ProgressChart(QWidget *parent = nullptr);
+
+    void SetPoints(QVector<scores::ChartPoint> points);
+    const QVector<scores::ChartPoint> &Points() const { return m_points; }
+
+    // Where each point is drawn, in the widget's coordinates, in the order
+    // of Points(): later dates to the right, higher scores higher up.
+    QVector<QPointF> PointPositions() const;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QRectF plotArea() const;
+    // The scores the vertical axis spans: from 0 (or the lowest score when
+    // one is negative) to the highest.
+    std::pair<double, double> scoreRange() const;
+
+    QVector<scores::ChartPoint> m_points;
+};

@@ -1,0 +1,468 @@
+// The progress viewer, driven through its controls with the student database
+// on disk: the three views, a pair's rows and chart, the keyboard, the CSV
+// export and the clearing of the database.
+#include "activities/study_set.h"
+#include "frame/folder_set.h"
+#include "frame/mod_main.h"
+#include "frame/program.h"
+#include "frame/template_texts.h"
+#include "platform/ado.h"
+#include "platform/tree_view.h"
+#include "platform/tree_view_widget.h"
+#include "students/frm_admin.h"
+#include "students/progress_chart.h"
+#include "students/score_views.h"
+#include "students/student_database.h"
+#include "support/fake_host.h"
+#include "support/recording_windows.h"
+#include "support/test_env.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <sqlite3.h>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class AdminTest : public ::testing::Test {
+protected:
+    AdminTest() : program(host, env.settings()) {
+        env.installTemplate();
+        program.identity = Identity::ForCode(QStringLiteral("tvxito"));
+        program.folders.programFolder = folders::Get_App_Path(program);
+        templateTexts::Get_Captions(program);
+        folders::Set_Paths(program);
+        program.setWindows(&windows);
+        database().Create_From_Template(program.templatePath());
+    }
+
+    const QString &cap(int n) const { return program.captions[n]; }
+    StudentDatabase database() const {
+        return StudentDatabase(program.usersPath(), program.captions);
+    }
+
+    qint64 addStudent(const QString &first, const QString &last, int icon) {
+        return database().Add({first, last, std::nullopt, icon});
+    }
+    void execute(const QString &sql, const QVariantList &params = {}) {
+        ado::Connection cn;
+        cn.Open(modMain::Get_Template_Connection_String(program.usersPath()));
+        cn.Execute(sql, params);
+    }
+    void addScore(const QString &name, const QString &activity, const QString &subject,
+                  const QVariant &text, const QVariant &number, double date, double time) {
+        execute(QStringLiteral("INSERT INTO tblscores(tName, tActivity, tSubject, textScore, "
+                               "numberScore, nDate, nTime) VALUES (?, ?, ?, ?, ?, ?, ?)"),
+                {name, activity, subject, text, number, date, time});
+    }
+
+    // Two students, the administrator first; two activities and two
+    // subjects with scores, one of them a text.
+    void addStudentsAndScores() {
+        ana = addStudent(QStringLiteral("Ana"), QStringLiteral("García"), 5);
+        sean = addStudent(QStringLiteral("Seán"), QStringLiteral("O'Brien"), 7);
+        const QString a = QStringLiteral("Ana García");
+        addScore(a, "Flash Cards", "Food", QString(), 70, 46002, 0.5);
+        addScore(a, "Flash Cards", "Food", QStringLiteral("Good, \"very\""), 90, 46001, 0.25);
+        addScore(a, "Flash Cards", "Travel", QString(), 60, 46000, 0.75);
+        addScore(QStringLiteral("Seán O'Brien"), "Quiz", "Travel", QString(), 40, 46003, 0.1);
+        addScore(a, "Quiz", "Food", QVariant(), 85, 46000, 0.2);
+    }
+
+    std::unique_ptr<frmAdmin> openViewer() {
+        auto viewer = std::make_unique<frmAdmin>(program);
+        viewer->show();
+        return viewer;
+    }
+    // The view choice, as the drop-down list reports a choice.
+    static void choose(frmAdmin &viewer, int view) {
+        viewer.cboView->setCurrentIndex(view);
+        emit viewer.cboView->activated(view);
+    }
+
+    // Every node in creation order: children indented, "*" bold, pictures,
+    // "#" tag, "blue" for the administrator's colour.
+    static QStringList nodesOf(const frmAdmin &viewer) {
+        const TreeView &nodes = viewer.TreeView1->Nodes();
+        QStringList lines;
+        for (int i = 1; i <= nodes.Count(); ++i) {
+            QString line = (nodes.Parent(i) ? QStringLiteral("  ") : QString()) + nodes.Text(i);
+            if (nodes.Bold(i))
+                line += QStringLiteral(" *");
+            if (nodes.Image(i))
+                line += QStringLiteral(" [%1/%2]").arg(nodes.Image(i)).arg(nodes.SelectedImage(i));
+            if (!nodes.Tag(i).isEmpty())
+                line += QStringLiteral(" #") + nodes.Tag(i);
+            if (nodes.ForeColor(i) == QColor(0, 0, 255))
+                line += QStringLiteral(" blue");
+            lines << line;
+        }
+        return lines;
+    }
+    static QStringList rowsOf(const frmAdmin &viewer) {
+        QStringList rows;
+        for (int i = 0; i < viewer.ListView1->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem *item = viewer.ListView1->topLevelItem(i);
+            rows << QStringList{item->text(0), item->text(1), item->text(2), item->text(3)}.join(
+                QLatin1Char('|'));
+        }
+        return rows;
+    }
+    static QStringList headingsOf(const frmAdmin &viewer) {
+        QStringList headings;
+        for (int i = 0; i < 4; ++i)
+            headings << viewer.ListView1->headerItem()->text(i);
+        return headings;
+    }
+    static QVector<double> chartOf(const frmAdmin &viewer) {
+        QVector<double> scores;
+        for (const scores::ChartPoint &point : viewer.picProgress->Points())
+            scores << point.score;
+        return scores;
+    }
+    // A mouse click on a node the tree shows.
+    static void clickNode(frmAdmin &viewer, int index) {
+        TreeViewWidget &tree = *viewer.TreeView1;
+        tree.scrollTo(tree.ModelIndexOf(index));
+        const QRect rect = tree.NodeRect(index);
+        ASSERT_FALSE(rect.isEmpty()) << "node " << index << " is not shown";
+        QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, rect.center());
+    }
+
+    static QByteArray readAll(const QString &path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
+
+    TestEnv env;
+    FakeHost host;
+    RecordingWindows windows;
+    Program program;
+    qint64 ana = 0;
+    qint64 sean = 0;
+};
+
+TEST_F(AdminTest, LoadsItsTextsWithNoViewChosenAndNamesEveryControl) {
+    const auto viewer = openViewer();
+    EXPECT_EQ(viewer->windowTitle(), cap(54));
+    EXPECT_EQ(viewer->lblView->text(), cap(52));
+    EXPECT_EQ(viewer->btnClearDatabase->text(), cap(56));
+    EXPECT_EQ(viewer->btnExport->text(), cap(caption::ExportScores));
+    ASSERT_EQ(viewer->cboView->count(), 3);
+    EXPECT_EQ(viewer->cboView->itemText(0), cap(50));
+    EXPECT_EQ(viewer->cboView->itemText(1), cap(46));
+    EXPECT_EQ(viewer->cboView->itemText(2), cap(10));
+    EXPECT_EQ(viewer->cboView->currentIndex(), -1);
+    EXPECT_EQ(viewer->View(), -1);
+    EXPECT_EQ(viewer->TreeView1->Nodes().Count(), 0);
+    EXPECT_EQ(viewer->ListView1->topLevelItemCount(), 0);
+    EXPECT_EQ(headingsOf(*viewer), (QStringList{QString(), cap(47), cap(48), cap(49)}));
+    EXPECT_EQ(viewer->ListView1->columnWidth(0), 133); // 2000 twips
+    EXPECT_EQ(viewer->ListView1->columnWidth(3), 87);  // 1300 twips
+    EXPECT_EQ(viewer->ImageList2.Count(), 43);
+    EXPECT_FALSE(viewer->btnExport->isEnabled()); // nothing to export yet
+
+    // Tab runs through the controls the way they are read: the view choice,
+    // the tree, the list, then the buttons.
+    QStringList order;
+    for (QWidget *w = viewer->cboView; order.size() < 5; w = w->nextInFocusChain())
+        if ((w->focusPolicy() & Qt::TabFocus) && w->isVisible())
+            order << w->objectName();
+    EXPECT_EQ(order,
+              (QStringList{"cboView", "TreeView1", "ListView1", "btnExport", "btnClearDatabase"}));
+    for (const QWidget *control : std::initializer_list<const QWidget *>{
+             viewer->cboView, viewer->TreeView1, viewer->ListView1, viewer->picProgress,
+             viewer->btnExport, viewer->btnClearDatabase})
+        EXPECT_FALSE(control->accessibleName().isEmpty()) << control->objectName().toStdString();
+}
+
+TEST_F(AdminTest, ViewsWithoutScoresShowTheNoDataNodeThatDoesNothing) {
+    auto viewer = openViewer();
+    choose(*viewer, scores::ByStudent); // not even a student yet
+    EXPECT_EQ(nodesOf(*viewer), QStringList{cap(55)});
+
+    const qint64 first = addStudent(QStringLiteral("Zoe"), QStringLiteral("Quinn"), 3);
+    const qint64 second = addStudent(QStringLiteral("Adam"), QStringLiteral("Baker"), 40);
+    choose(*viewer, scores::ByStudent);
+    EXPECT_EQ(nodesOf(*viewer),
+              (QStringList{QStringLiteral("Zoe Quinn * [3/3] #%1 blue").arg(first),
+                           QStringLiteral("Adam Baker * [40/40] #%1").arg(second), cap(55)}));
+    clickNode(*viewer, 3);
+    EXPECT_EQ(viewer->ListView1->topLevelItemCount(), 0);
+    EXPECT_TRUE(windows.messages.isEmpty());
+
+    for (const int view : {scores::ByActivity, scores::BySubject}) {
+        choose(*viewer, view);
+        EXPECT_EQ(nodesOf(*viewer), QStringList{cap(55)}) << view;
+        EXPECT_EQ(viewer->View(), view);
+    }
+    clickNode(*viewer, 1);
+    EXPECT_EQ(viewer->ListView1->topLevelItemCount(), 0);
+    EXPECT_TRUE(windows.messages.isEmpty());
+}
+
+TEST_F(AdminTest, EveryViewListsEveryPairAndAPairShowsItsRowsInFourColumns) {
+    addStudentsAndScores();
+    auto viewer = openViewer();
+
+    choose(*viewer, scores::ByStudent);
+    EXPECT_EQ(nodesOf(*viewer), (QStringList{QStringLiteral("Ana García * [5/5] #%1 blue").arg(ana),
+                                             QStringLiteral("Seán O'Brien * [7/7] #%1").arg(sean),
+                                             "  Flash Cards [41/42]", "  Quiz [41/42]",
+                                             "  Flash Cards [41/42]", "  Quiz [41/42]"}));
+    EXPECT_EQ(headingsOf(*viewer), (QStringList{cap(10), cap(47), cap(48), cap(49)}));
+    // A click on a student opens it; a click on a pair lists its rows, the
+    // text score instead of the number, an empty text showing the number.
+    clickNode(*viewer, 1);
+    EXPECT_TRUE(viewer->TreeView1->Nodes().Expanded(1));
+    EXPECT_EQ(viewer->ListView1->topLevelItemCount(), 0);
+    clickNode(*viewer, 3);
+    EXPECT_EQ(rowsOf(*viewer), (QStringList{"Food|70|46002|0.5", "Food|Good, \"very\"|46001|0.25",
+                                            "Travel|60|46000|0.75"}));
+    clickNode(*viewer, 4);
+    EXPECT_EQ(rowsOf(*viewer), QStringList{"Food|85|46000|0.2"});
+    // A quote in a name is only a letter.
+    clickNode(*viewer, 2);
+    clickNode(*viewer, 6);
+    EXPECT_EQ(rowsOf(*viewer), QStringList{"Travel|40|46003|0.1"});
+    clickNode(*viewer, 5);
+    EXPECT_TRUE(rowsOf(*viewer).isEmpty());
+    clickNode(*viewer, 1); // closes again
+    EXPECT_FALSE(viewer->TreeView1->Nodes().Expanded(1));
+
+    choose(*viewer, scores::ByActivity);
+    EXPECT_EQ(nodesOf(*viewer),
+              (QStringList{"Flash Cards * [41/42]", "Quiz * [41/42]", "  Food [43/43]",
+                           "  Travel [43/43]", "  Food [43/43]", "  Travel [43/43]"}));
+    EXPECT_EQ(headingsOf(*viewer)[0], cap(50));
+    EXPECT_TRUE(rowsOf(*viewer).isEmpty()); // a new view starts with an empty list
+    clickNode(*viewer, 1);
+    clickNode(*viewer, 3);
+    EXPECT_EQ(rowsOf(*viewer),
+              (QStringList{"Ana García|70|46002|0.5", "Ana García|Good, \"very\"|46001|0.25"}));
+
+    choose(*viewer, scores::BySubject);
+    EXPECT_EQ(nodesOf(*viewer),
+              (QStringList{"Food * [43/43]", "Travel * [43/43]", "  Ana García [5/5]",
+                           "  Seán O'Brien [7/7]", "  Ana García [5/5]", "  Seán O'Brien [7/7]"}));
+    EXPECT_EQ(headingsOf(*viewer)[0], cap(46));
+    clickNode(*viewer, 2);
+    clickNode(*viewer, 6);
+    EXPECT_EQ(rowsOf(*viewer), QStringList{"Quiz|40|46003|0.1"});
+    EXPECT_TRUE(windows.messages.isEmpty());
+}
+
+TEST_F(AdminTest, ChartShowsThePairsNumericScoresInDateOrder) {
+    addStudentsAndScores();
+    addScore(QStringLiteral("Ana García"), "Flash Cards", "Travel", QString(), 65, 46000, 0.25);
+    auto viewer = openViewer();
+    choose(*viewer, scores::ByStudent);
+    clickNode(*viewer, 1);
+    clickNode(*viewer, 3);
+    // The text score is left out; the same day goes by the time.
+    EXPECT_EQ(chartOf(*viewer), (QVector<double>{65, 60, 70}));
+    const QVector<QPointF> at = viewer->picProgress->PointPositions();
+    ASSERT_EQ(at.size(), 3);
+    EXPECT_LT(at[0].x(), at[1].x());
+    EXPECT_LT(at[1].x(), at[2].x());
+    EXPECT_LT(at[2].y(), at[0].y()); // 70 above 65
+    EXPECT_GT(at[1].y(), at[0].y()); // 60 below 65
+    EXPECT_EQ(viewer->picProgress->accessibleDescription(), QStringLiteral("65, 60, 70"));
+
+    clickNode(*viewer, 4); // one score: one dot
+    EXPECT_EQ(chartOf(*viewer), QVector<double>{85});
+    EXPECT_EQ(viewer->picProgress->PointPositions().size(), 1);
+    clickNode(*viewer, 2);
+    clickNode(*viewer, 5); // Seán's Flash Cards: nothing
+    EXPECT_TRUE(chartOf(*viewer).isEmpty());
+}
+
+TEST_F(AdminTest, KeyboardChoosesAViewMovesThroughTheTreeAndEnterShowsAPair) {
+    addStudentsAndScores();
+    auto viewer = openViewer();
+    QTest::keyClick(viewer->cboView, Qt::Key_Down);
+    EXPECT_EQ(viewer->View(), scores::ByStudent);
+    ASSERT_EQ(viewer->TreeView1->Nodes().Count(), 6);
+
+    TreeViewWidget *tree = viewer->TreeView1;
+    const TreeView &nodes = tree->Nodes();
+    QTest::keyClick(tree, Qt::Key_Down); // Ana: selected, neither opened nor read
+    EXPECT_EQ(nodes.Selected(), 1);
+    EXPECT_FALSE(nodes.Expanded(1));
+    QTest::keyClick(tree, Qt::Key_Return); // Enter opens her as a click does
+    EXPECT_TRUE(nodes.Expanded(1));
+    QTest::keyClick(tree, Qt::Key_Down);
+    EXPECT_EQ(nodes.Selected(), 3);
+    EXPECT_TRUE(rowsOf(*viewer).isEmpty());
+    QTest::keyClick(tree, Qt::Key_Return);
+    EXPECT_EQ(rowsOf(*viewer).size(), 3);
+    EXPECT_EQ(chartOf(*viewer), (QVector<double>{60, 70}));
+    EXPECT_TRUE(host.boxes.empty()); // Enter pressed no button
+}
+
+TEST_F(AdminTest, ExportWritesEveryPairOfTheViewOnceAsCsv) {
+    addStudentsAndScores();
+    // A second student of the same name shares Ana's rows in the tree.
+    addStudent(QStringLiteral("Ana"), QStringLiteral("García"), 9);
+    auto viewer = openViewer();
+    choose(*viewer, scores::ByStudent);
+    const QString path = env.root() + QStringLiteral("progress.csv");
+    host.answerNextSave(path);
+    QTest::mouseClick(viewer->btnExport, Qt::LeftButton);
+
+    ASSERT_EQ(host.saveDialogs.size(), 1u);
+    EXPECT_EQ(host.saveDialogs[0].title, cap(caption::ExportTitle));
+    EXPECT_EQ(host.saveDialogs[0].filter, cap(caption::CsvFilter));
+    EXPECT_EQ(QFileInfo(host.saveDialogs[0].suggestedPath).fileName(),
+              cap(54) + QStringLiteral(" - ") + cap(50) + QStringLiteral(".csv"));
+    const QByteArray expected = (QStringList{cap(50), cap(46), cap(10), cap(47), cap(48), cap(49)}
+                                     .join(QLatin1Char(','))
+                                     .toUtf8() +
+                                 "\r\n"
+                                 "Ana García,Flash Cards,Food,70,46002,0.5\r\n"
+                                 "Ana García,Flash Cards,Food,\"Good, \"\"very\"\"\",46001,0.25\r\n"
+                                 "Ana García,Flash Cards,Travel,60,46000,0.75\r\n"
+                                 "Ana García,Quiz,Food,85,46000,0.2\r\n"
+                                 "Seán O'Brien,Quiz,Travel,40,46003,0.1\r\n");
+    EXPECT_EQ(readAll(path), expected);
+    EXPECT_TRUE(host.boxes.empty());
+
+    // Cancelling the dialog writes nothing.
+    QFile::remove(path);
+    QTest::mouseClick(viewer->btnExport, Qt::LeftButton);
+    EXPECT_FALSE(QFileInfo::exists(path));
+
+    // A file that cannot be written is named in a message, and an existing
+    // file is left as it was when the rows cannot be read.
+    host.answerNextSave(env.root());
+    QTest::mouseClick(viewer->btnExport, Qt::LeftButton);
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_TRUE(host.lastBox().text.startsWith(cap(caption::ExportNotWritten) +
+                                               QStringLiteral("\r\n") +
+                                               QDir::toNativeSeparators(env.root())));
+    writeFile(path, "earlier export");
+    execute(QStringLiteral("DROP TABLE tblscores"));
+    host.answerNextSave(path);
+    QTest::mouseClick(viewer->btnExport, Qt::LeftButton);
+    ASSERT_EQ(host.boxes.size(), 2u);
+    EXPECT_TRUE(host.lastBox().text.contains(QLatin1String("tblscores")));
+    EXPECT_EQ(readAll(path), QByteArray("earlier export"));
+}
+
+TEST_F(AdminTest, CsvLinesQuoteOnlyTheFieldsThatNeedIt) {
+    EXPECT_EQ(scores::Csv_Line({"plain", "a,b", "say \"hi\"", "two\r\nlines", "cr\r", "", "O'Brien",
+                                QStringLiteral("Señal")}),
+              QByteArray("plain,\"a,b\",\"say \"\"hi\"\"\",\"two\r\nlines\",\"cr\r\",,O'Brien,"
+                         "Se\xc3\xb1"
+                         "al\r\n"));
+}
+
+TEST_F(AdminTest, APairThatCannotBeReadIsReportedInTheMessageWindow) {
+    addStudentsAndScores();
+    auto viewer = openViewer();
+    choose(*viewer, scores::ByStudent);
+    clickNode(*viewer, 1);
+    execute(QStringLiteral("DROP TABLE tblscores"));
+    clickNode(*viewer, 3);
+    ASSERT_EQ(windows.messages.size(), 1);
+    EXPECT_TRUE(windows.messages[0].contains(QLatin1String("tblscores")));
+    EXPECT_TRUE(rowsOf(*viewer).isEmpty());
+    EXPECT_FALSE(program.ended);
+}
+
+TEST_F(AdminTest, ClearingAsksTwiceThenDeletesTheDatabaseAndTheStudyFilesAndEnds) {
+    addStudentsAndScores();
+    auto viewer = openViewer();
+    const QString users = program.usersPath();
+    program.studyCount = 2;
+    const QStringList studyFiles{activities::Sound_File_Path(program, 1),
+                                 activities::Sound_File_Path(program, 2),
+                                 activities::Study_File_Path(program)};
+    for (const QString &file : studyFiles)
+        writeFile(file, "x");
+    const QString first = cap(57) + QStringLiteral(" Tolvanex Italiano\r\n\r\n") + cap(58);
+    const QString second =
+        QStringLiteral("Tolvanex Italiano ") + cap(59) + QStringLiteral("\r\n\r\n") + cap(60);
+
+    host.answerNext(vb::vbNo);
+    QTest::mouseClick(viewer->btnClearDatabase, Qt::LeftButton);
+    host.answerNext(vb::vbYes);
+    host.answerNext(vb::vbNo);
+    QTest::mouseClick(viewer->btnClearDatabase, Qt::LeftButton);
+    EXPECT_EQ(host.boxTexts(), (QStringList{first, first, second}));
+    for (const FakeHost::Box &box : host.boxes) {
+        EXPECT_EQ(box.title, cap(56));
+        EXPECT_EQ(vb::ButtonsOf(box.style), vb::vbYesNo);
+    }
+    EXPECT_TRUE(QFileInfo::exists(users));
+    EXPECT_TRUE(QFileInfo::exists(studyFiles[2]));
+    EXPECT_FALSE(program.ended);
+    EXPECT_TRUE(windows.messages.isEmpty());
+
+    host.answerNext(vb::vbYes);
+    host.answerNext(vb::vbYes);
+    QTest::mouseClick(viewer->btnClearDatabase, Qt::LeftButton);
+    EXPECT_EQ(host.boxes.size(), 5u);
+    EXPECT_FALSE(QFileInfo::exists(users));
+    for (const QString &file : studyFiles)
+        EXPECT_FALSE(QFileInfo::exists(file)) << file.toStdString();
+    EXPECT_EQ(windows.messages, QStringList{cap(61)});
+    EXPECT_TRUE(program.ended);
+    EXPECT_EQ(program.exitCode, 0);
+}
+
+TEST_F(AdminTest, ADatabaseThatCannotBeDeletedIsReportedAndTheProgramGoesOn) {
+    auto viewer = openViewer();
+    const QString users = program.usersPath();
+    QFile::remove(users);
+    writeFile(users + QStringLiteral("/inside.txt"), "a folder in the way");
+    host.answerNext(vb::vbYes);
+    host.answerNext(vb::vbYes);
+    QTest::mouseClick(viewer->btnClearDatabase, Qt::LeftButton);
+    ASSERT_EQ(host.boxes.size(), 3u);
+    EXPECT_TRUE(host.lastBox().text.startsWith(
+        cap(caption::UsersNotDeleted).arg(QDir::toNativeSeparators(users))));
+    EXPECT_EQ(vb::ButtonsOf(host.lastBox().style), vb::vbOKOnly);
+    EXPECT_TRUE(windows.messages.isEmpty());
+    EXPECT_FALSE(program.ended);
+}
+
+TEST_F(AdminTest, AnOlderDatabaseGetsThePairIndexesWhenTheViewerOpensIt) {
+    // As an older template made it: one index per name.
+    execute(QStringLiteral("DROP INDEX idxScoresNameActivity; DROP INDEX idxScoresActivitySubject; "
+                           "DROP INDEX idxScoresSubjectName; "
+                           "CREATE INDEX idxScoresName ON tblscores (tName); "
+                           "CREATE INDEX idxScoresActivity ON tblscores (tActivity); "
+                           "CREATE INDEX idxScoresSubject ON tblscores (tSubject)"));
+    openViewer();
+
+    ado::Connection cn;
+    cn.Open(modMain::Get_Template_Connection_String(program.usersPath()));
+    const char *queries[3] = {
+        "EXPLAIN QUERY PLAN SELECT * FROM tblscores WHERE tName = ? AND tActivity = ?",
+        "EXPLAIN QUERY PLAN SELECT * FROM tblscores WHERE tActivity = ? AND tSubject = ?",
+        "EXPLAIN QUERY PLAN SELECT * FROM tblscores WHERE tSubject = ? AND tName = ?"};
+    const char *indexes[3] = {"idxScoresNameActivity", "idxScoresActivitySubject",
+                              "idxScoresSubjectName"};
+    for (int view = 0; view < 3; ++view) {
+        sqlite3_stmt *plan = nullptr;
+        ASSERT_EQ(sqlite3_prepare_v2(cn.handle(), queries[view], -1, &plan, nullptr), SQLITE_OK);
+        QString detail;
+        while (sqlite3_step(plan) == SQLITE_ROW)
+            detail +=
+                QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(plan, 3)));
+        sqlite3_finalize(plan);
+        EXPECT_TRUE(detail.contains(QLatin1String(indexes[view])) &&
+                    detail.contains(QLatin1String("=? AND ")))
+            << detail.toStdString();
+    }
+}
+
+} // namespace
