@@ -1,6 +1,7 @@
 // The subject tree in the main window: real clicks on the tree widget.
 #include "platform/tree_view_widget.h"
 #include "shell/frm_main.h"
+#include "subjects/phrase_sound.h"
 #include "subjects/subject_fixture.h"
 
 #include <QLineEdit>
@@ -247,6 +248,27 @@ TEST_F(MainWindowTreeTest, TheAdministratorCorrectsAPhraseOthersAreToldNo) {
     main->mnuEdit->trigger();
     EXPECT_EQ(shownText(phrase), QStringLiteral("Bread"));
     EXPECT_EQ(nodes().Tag(phrase), QStringLiteral("Food.ito*1*Fop1*Bread*Fou1"));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MainWindowTreeTest, ADoubleClickOnAPhraseHearsItOnASubjectNothing) {
+    press(1);
+    const int food = node(QStringLiteral("Food"));
+    press(food);
+    const QRect subject = main->TreeFoldersView->NodeRect(food);
+    QTest::mouseDClick(main->TreeFoldersView->viewport(), Qt::LeftButton, Qt::NoModifier,
+                       subject.center());
+    EXPECT_TRUE(host.sounds.empty());
+    open(food); // the double click folded the subject
+    const int phrase = nodes().Child(food);
+    press(phrase);
+    QTest::mouseDClick(main->TreeFoldersView->viewport(), Qt::LeftButton, Qt::NoModifier,
+                       main->TreeFoldersView->NodeRect(phrase).center());
+    ASSERT_EQ(host.sounds.size(), 1u);
+    EXPECT_EQ(host.sounds[0].path, phraseSound::Selected_Phrase_Path(program));
 }
 
 } // namespace
