@@ -48,6 +48,15 @@ inline constexpr int PhraseNotSaved = 172;  // followed by the reason
 inline constexpr int PhraseGone = 173;      // %1: subject file
 inline constexpr int FileNotWritten = 174;  // %1: file, %2: reason
 inline constexpr int NoRecordedSound = 175; // %1: phrase
+// The virtual subject editor.
+inline constexpr int CopyPasteHint = 200;
+inline constexpr int NothingCopied = 201;
+inline constexpr int UnusableFolderName = 202;
+inline constexpr int FolderFileExists = 203;  // %1: file
+inline constexpr int CopiedKeyLimit = 204;    // %1: folder
+inline constexpr int FileNotDeleted = 205;    // %1: file, %2: reason
+inline constexpr int FileNotRenamed = 206;    // %1: file, %2: new name, %3: reason
+inline constexpr int SourceSubjectGone = 207; // %1: installed subject file
 // The highest number the program reads: a template with fewer texts is not ours.
-inline constexpr int Last = 175;
+inline constexpr int Last = 207;
 } // namespace caption
