@@ -21,6 +21,7 @@
 #include "subjects/frm_edit.h"
 #include "subjects/phrase_sound.h"
 #include "subjects/subject_tree.h"
+#include "virtual/frm_custom_subject.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -218,6 +219,14 @@ void frmMain::buildControls() {
     });
     AddClickSound(*btnChangeUser, modMain::Button_Click(m_program));
     AddClickSound(*btnAdmin, modMain::Button_Click(m_program));
+    connect(btnCreateVirtualSubjects, &QPushButton::clicked, this, [this] {
+        hide();
+        auto *editor = new frmCustomSubject(m_program, File1, File2, this);
+        editor->setAttribute(Qt::WA_DeleteOnClose);
+        connect(editor, &frmCustomSubject::RefreshSubjects, this, &frmMain::Refresh_Subjects);
+        connect(editor, &frmCustomSubject::Closed, this, [this] { show(); });
+        editor->Open();
+    });
     connect(btnOpenSubjectsFolder, &QPushButton::clicked, this,
             [this] { m_program.host().OpenFolder(m_program.folders.installedSubjectsFolder); });
 }
