@@ -9,6 +9,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
 
 #include <stdexcept>
 
@@ -177,8 +179,23 @@ void VirtualStore::Delete_Folder(const QString &displayName) {
         m_program.bSubjectsChanged = true;
         return;
     }
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
+    // Qt sets up the desktop's trash only where the user's data folder exists.
+    QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+#endif
     QFile file(path);
-    if (!file.moveToTrash() && !file.remove())
+    if (file.moveToTrash()) {
+        // Where no trash could be set up, Qt may file the folder under the
+        // working folder: bring it back and delete it instead.
+        if (QFileInfo(file.fileName()).isAbsolute()) {
+            m_program.bSubjectsChanged = true;
+            return;
+        }
+        const QString misplaced = file.fileName();
+        QFile::rename(misplaced, path);
+        file.setFileName(path);
+    }
+    if (!file.remove())
         fail(m_program.captions[caption::FileNotDeleted].arg(path, file.errorString()));
     m_program.bSubjectsChanged = true;
 }
