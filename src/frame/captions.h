@@ -58,6 +58,15 @@ inline constexpr int ScoreChart = 184;       // names of the chart, the list and
 inline constexpr int ScoreList = 185;
 inline constexpr int ScoreTree = 186;
 inline constexpr int UsersNotDeleted = 187; // %1: the student database
+// The virtual subject editor.
+inline constexpr int CopyPasteHint = 200;
+inline constexpr int NothingCopied = 201;
+inline constexpr int UnusableFolderName = 202;
+inline constexpr int FolderFileExists = 203;  // %1: file
+inline constexpr int CopiedKeyLimit = 204;    // %1: folder
+inline constexpr int FileNotDeleted = 205;    // %1: file, %2: reason
+inline constexpr int FileNotRenamed = 206;    // %1: file, %2: new name, %3: reason
+inline constexpr int SourceSubjectGone = 207; // %1: installed subject file
 // The highest number the program reads: a template with fewer texts is not ours.
-inline constexpr int Last = 187;
+inline constexpr int Last = 207;
 } // namespace caption

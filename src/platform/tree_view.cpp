@@ -20,11 +20,22 @@ bool isWithin(const TreeView::Node *node, const TreeView::Node *ancestor) {
     return false;
 }
 
+// The collections alive in this process: a drop names its source by address,
+// which is only trusted while that collection exists.
+std::unordered_set<const TreeView *> &liveTrees() {
+    static std::unordered_set<const TreeView *> trees;
+    return trees;
+}
+
 } // namespace
 
-TreeView::TreeView(QObject *parent) : QAbstractItemModel(parent) {}
+TreeView::TreeView(QObject *parent) : QAbstractItemModel(parent) {
+    liveTrees().insert(this);
+}
 
-TreeView::~TreeView() = default;
+TreeView::~TreeView() {
+    liveTrees().erase(this);
+}
 
 // --- nodes and their places ---
 
@@ -452,7 +463,95 @@ QVariant TreeView::data(const QModelIndex &index, int role) const {
     }
 }
 
-// Drag and drop will add its flags here.
 Qt::ItemFlags TreeView::flags(const QModelIndex &index) const {
-    return nodeOf(index) ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
+    if (!nodeOf(index))
+        return m_dropTarget ? Qt::ItemIsDropEnabled : Qt::NoItemFlags;
+    Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (m_dragSource)
+        flags |= Qt::ItemIsDragEnabled;
+    if (m_dropTarget)
+        flags |= Qt::ItemIsDropEnabled;
+    if (m_labelEdit)
+        flags |= Qt::ItemIsEditable;
+    return flags;
+}
+
+bool TreeView::setData(const QModelIndex &index, const QVariant &value, int role) {
+    const Node *node = nodeOf(index);
+    if (!node || role != Qt::EditRole || !m_labelEdit)
+        return false;
+    const int nodeIndex = IndexOf(node);
+    SetText(nodeIndex, value.toString());
+    emit LabelEdited(nodeIndex, value.toString());
+    return true;
+}
+
+// --- drag and drop ---
+
+QString TreeView::NodeMimeType() {
+    return QStringLiteral("application/x-tolvanex-tree-node");
+}
+
+QStringList TreeView::mimeTypes() const {
+    return {NodeMimeType()};
+}
+
+QMimeData *TreeView::mimeData(const QModelIndexList &indexes) const {
+    const int index = indexes.isEmpty() ? 0 : IndexOf(indexes.first());
+    if (!m_dragSource || index == 0)
+        return nullptr;
+    auto *data = new QMimeData;
+    // Process, collection and node: a drag from another program is refused.
+    const QString reference = QStringLiteral("%1 %2 %3")
+                                  .arg(QCoreApplication::applicationPid())
+                                  .arg(reinterpret_cast<quintptr>(this))
+                                  .arg(index);
+    data->setData(NodeMimeType(), reference.toLatin1());
+    data->setText(Text(index));
+    return data;
+}
+
+bool TreeView::decodeNode(const QMimeData *data, const TreeView *&source, int &index) {
+    if (!data || !data->hasFormat(NodeMimeType()))
+        return false;
+    const QStringList parts = QString::fromLatin1(data->data(NodeMimeType())).split(u' ');
+    if (parts.size() != 3 || parts[0].toLongLong() != QCoreApplication::applicationPid())
+        return false;
+    const auto *tree = reinterpret_cast<const TreeView *>(parts[1].toULongLong());
+    if (!liveTrees().contains(tree))
+        return false;
+    index = parts[2].toInt();
+    if (index < 1 || index > tree->Count())
+        return false;
+    source = tree;
+    return true;
+}
+
+bool TreeView::canDropMimeData(const QMimeData *data, Qt::DropAction action, int, int,
+                               const QModelIndex &) const {
+    const TreeView *source = nullptr;
+    int index = 0;
+    return m_dropTarget && action == Qt::CopyAction && decodeNode(data, source, index) &&
+           source != this;
+}
+
+bool TreeView::dropMimeData(const QMimeData *data, Qt::DropAction action, int row, int column,
+                            const QModelIndex &parent) {
+    if (!canDropMimeData(data, action, row, column, parent))
+        return false;
+    const TreeView *source = nullptr;
+    int index = 0;
+    decodeNode(data, source, index);
+    // Between nodes counts as beside every node: only a node takes a drop.
+    const int target = row < 0 ? IndexOf(parent) : 0;
+    emit NodeDropped(source, index, target);
+    return true;
+}
+
+Qt::DropActions TreeView::supportedDragActions() const {
+    return Qt::CopyAction;
+}
+
+Qt::DropActions TreeView::supportedDropActions() const {
+    return Qt::CopyAction;
 }

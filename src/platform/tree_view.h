@@ -19,6 +19,7 @@
 
 #include <QAbstractItemModel>
 #include <QColor>
+#include <QMimeData>
 #include <QString>
 
 #include <memory>
@@ -87,6 +88,18 @@ public:
     // Numbers outside the list show no picture.
     void SetImageList(const ImageList *images);
 
+    // Drag and drop through the item model: a drag source lets views drag
+    // its nodes out (as a reference to the node, copied, never moved); a
+    // drop target takes drops of nodes of another TreeView of this program
+    // and reports them by NodeDropped, leaving what they mean to its owner.
+    void SetDragSource(bool enabled) { m_dragSource = enabled; }
+    void SetDropTarget(bool enabled) { m_dropTarget = enabled; }
+    // Whether a view may edit the nodes' texts in place (label editing). An
+    // edit sets the new text and then reports it by LabelEdited.
+    void SetLabelEdit(bool enabled) { m_labelEdit = enabled; }
+    // The mime type that carries a node reference.
+    static QString NodeMimeType();
+
     // The model index of a node (announcing pending nodes first); index 0
     // gives the invisible root. Throws std::out_of_range outside 0..Count().
     QModelIndex ModelIndex(int index) const;
@@ -103,11 +116,25 @@ public:
     Qt::ItemFlags flags(const QModelIndex &index) const override;
     bool canFetchMore(const QModelIndex &parent) const override;
     void fetchMore(const QModelIndex &parent) override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
+    QStringList mimeTypes() const override;
+    QMimeData *mimeData(const QModelIndexList &indexes) const override;
+    bool canDropMimeData(const QMimeData *data, Qt::DropAction action, int row, int column,
+                         const QModelIndex &parent) const override;
+    bool dropMimeData(const QMimeData *data, Qt::DropAction action, int row, int column,
+                      const QModelIndex &parent) override;
+    Qt::DropActions supportedDragActions() const override;
+    Qt::DropActions supportedDropActions() const override;
 
 signals:
     // Emitted only when the state really changes, by code or by the view.
     void expandedChanged(const TreeView::Node *node, bool expanded);
     void selectionChanged(const TreeView::Node *node);
+    // A node of source was dropped onto node target of this collection (0:
+    // beside every node).
+    void NodeDropped(const TreeView *source, int sourceIndex, int targetIndex);
+    // A label edit ended with text, which the node now shows.
+    void LabelEdited(int index, const QString &text);
 
 private:
     Node *at(int index) const;
@@ -122,6 +149,8 @@ private:
     void postFlush();
     void changed(Node *node, const QList<int> &roles);
     void markDoomed(Node *node);
+    // The collection and node a drag carries, when they still exist.
+    static bool decodeNode(const QMimeData *data, const TreeView *&source, int &index);
 
     std::vector<std::unique_ptr<Node>> m_nodes; // creation order
     std::vector<Node *> m_roots;
@@ -137,6 +166,9 @@ private:
     int m_pendingFirst = 0;
     mutable bool m_announcing = false;
     bool m_flushPosted = false;
+    bool m_dragSource = false;
+    bool m_dropTarget = false;
+    bool m_labelEdit = false;
 };
 
 struct TreeView::Node {

@@ -3,6 +3,8 @@
 #include "platform/image_list.h"
 #include "platform/twips.h"
 
+#include <QDragMoveEvent>
+#include <QDropEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 
@@ -42,6 +44,36 @@ int vbButtons(Qt::MouseButtons buttons) {
 int vbShift(Qt::KeyboardModifiers modifiers) {
     return (modifiers & Qt::ShiftModifier ? 1 : 0) | (modifiers & Qt::ControlModifier ? 2 : 0) |
            (modifiers & Qt::AltModifier ? 4 : 0);
+}
+
+int vbKeyCode(int key) {
+    if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9))
+        return key;
+    switch (key) {
+    case Qt::Key_Delete:
+        return 46;
+    case Qt::Key_Insert:
+        return 45;
+    case Qt::Key_Escape:
+        return 27;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return 13;
+    case Qt::Key_Space:
+        return 32;
+    case Qt::Key_Left:
+        return 37;
+    case Qt::Key_Up:
+        return 38;
+    case Qt::Key_Right:
+        return 39;
+    case Qt::Key_Down:
+        return 40;
+    case Qt::Key_F2:
+        return 113;
+    default:
+        return 0;
+    }
 }
 
 } // namespace
@@ -218,8 +250,46 @@ void TreeViewWidget::mouseMoveEvent(QMouseEvent *event) {
 }
 
 void TreeViewWidget::keyPressEvent(QKeyEvent *event) {
+    emit KeyDown(vbKeyCode(event->key()), vbShift(event->modifiers()));
     FlagScope inKey(m_inKeyPress);
     QTreeView::keyPressEvent(event);
+}
+
+void TreeViewWidget::keyReleaseEvent(QKeyEvent *event) {
+    emit KeyUp(vbKeyCode(event->key()), vbShift(event->modifiers()));
+    QTreeView::keyReleaseEvent(event);
+}
+
+void TreeViewWidget::StartLabelEdit(int index) {
+    const QModelIndex at = m_nodes->ModelIndex(index);
+    if (!at.isValid())
+        return;
+    scrollTo(at);
+    edit(at);
+}
+
+int TreeViewWidget::HitTest(const QPoint &at) const {
+    const QModelIndex hit = indexAt(at);
+    return hit.isValid() ? m_nodes->IndexOf(hit) : 0;
+}
+
+void TreeViewWidget::dragMoveEvent(QDragMoveEvent *event) {
+    QTreeView::dragMoveEvent(event);
+    const QPoint at = viewport()->mapTo(this, event->position().toPoint());
+    emit DragOver(PixelsToTwips(at.x()), PixelsToTwips(at.y()));
+}
+
+void TreeViewWidget::dragLeaveEvent(QDragLeaveEvent *event) {
+    QTreeView::dragLeaveEvent(event);
+    emit DragLeave();
+}
+
+void TreeViewWidget::dropEvent(QDropEvent *event) {
+    // Drops are copies: the source keeps its node whatever the modifiers say.
+    if (event->dropAction() != Qt::CopyAction && (event->possibleActions() & Qt::CopyAction))
+        event->setDropAction(Qt::CopyAction);
+    QTreeView::dropEvent(event);
+    emit DragLeave();
 }
 
 // Nodes added since the last change are shown with the next picture, even

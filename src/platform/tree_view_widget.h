@@ -6,7 +6,8 @@
 // for the selection and the expanded branches: the view follows it, and a
 // click or a key changes the collection's selection and expanded state
 // first, then raises the event. Children stay in order of creation; nothing
-// is sorted and nothing is edited in place.
+// is sorted. Labels are edited in place only when the program starts an edit
+// (StartLabelEdit) on a collection that allows it (TreeView::SetLabelEdit).
 #pragma once
 
 #include "platform/tree_view.h"
@@ -39,6 +40,12 @@ public:
     QRect NodeRect(int index) const;
     // The model index of a node; 0 gives the invisible root.
     QModelIndex ModelIndexOf(int index) const;
+    // Opens the in-place editor on a node's text; the edit ends with
+    // TreeView::LabelEdited, or with nothing when the user presses Escape.
+    void StartLabelEdit(int index);
+    bool IsEditingLabel() const { return state() == QAbstractItemView::EditingState; }
+    // The node under a point in viewport coordinates, 0 for none.
+    int HitTest(const QPoint &at) const;
 
 signals:
     // A click or a key selected the node (the node collection already has
@@ -54,6 +61,14 @@ signals:
     void MouseDown(int button, int shift, int x, int y);
     void MouseUp(int button, int shift, int x, int y);
     void MouseMove(int button, int shift, int x, int y);
+    // Keys with VB's key codes (46 Delete, 27 Escape, 13 Enter, 113 F2,
+    // letters and digits as their upper-case character codes).
+    void KeyDown(int keyCode, int shift);
+    void KeyUp(int keyCode, int shift);
+    // A drag moves over the tree (x, y in twips from the control's top left
+    // corner), or leaves it.
+    void DragOver(int x, int y);
+    void DragLeave();
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
@@ -61,6 +76,10 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dragLeaveEvent(QDragLeaveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     bool viewportEvent(QEvent *event) override;
 

@@ -22,6 +22,7 @@
 #include "subjects/frm_edit.h"
 #include "subjects/phrase_sound.h"
 #include "subjects/subject_tree.h"
+#include "virtual/frm_custom_subject.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -223,6 +224,14 @@ void frmMain::buildControls() {
         // Clearing the student database there ends the program.
         frmAdmin viewer(m_program, this);
         m_program.host().ShowModal(viewer);
+    });
+    connect(btnCreateVirtualSubjects, &QPushButton::clicked, this, [this] {
+        hide();
+        auto *editor = new frmCustomSubject(m_program, File1, File2, this);
+        editor->setAttribute(Qt::WA_DeleteOnClose);
+        connect(editor, &frmCustomSubject::RefreshSubjects, this, &frmMain::Refresh_Subjects);
+        connect(editor, &frmCustomSubject::Closed, this, [this] { show(); });
+        editor->Open();
     });
     connect(btnOpenSubjectsFolder, &QPushButton::clicked, this,
             [this] { m_program.host().OpenFolder(m_program.folders.installedSubjectsFolder); });

@@ -40,35 +40,45 @@ void mnuListenToPhrase_Click(Program &program, SubjectTree &subjects, TreeView &
 void Listen_to_Phrase(Program &program, SubjectTree &subjects, TreeView &TreeFolders) {
     try {
         const int selected = TreeFolders.Selected();
-        const QString path = subjectFile::Installed_Path(program, subjects.Tag_Item(0, selected));
-        if (!modMain::File_Exists(path))
-            return;
-        const QString sound = Selected_Phrase_Path(program);
-        {
-            ado::Connection connection;
-            connection.Open(modMain::Get_Connection_String(path));
-            ado::Recordset rs;
-            rs.Open(QStringLiteral("SELECT * FROM tblPhrases where pkPhraseNo =") +
-                        QString::number(subjects.Tag_Item(1, selected).toInt()),
-                    connection);
-            const ado::Field field = rs.Fields(QStringLiteral("bsound"));
-            const QByteArray bytes = field.GetChunk(field.ActualSize());
-            QFile file(sound);
-            if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-                file.write(bytes) != bytes.size() || !file.flush())
-                throw std::runtime_error(program.captions[caption::FileNotWritten]
-                                             .arg(sound, file.errorString())
-                                             .toStdString());
-        }
-        ShellWindows &windows = program.windows();
-        windows.ShowNotice(QString(), subjects.Tag_Item(2, selected), kNoticeHeightTwips, 0);
-        modMain::Wait_Seconds(program.host(), 1);
-        if (windows.NoticeVisible())
-            modMain::Play_Sound(program.host(), sound, 0);
-        windows.UnloadNotice();
+        Play_Phrase(program, subjects.Tag_Item(0, selected), subjects.Tag_Item(1, selected),
+                    subjects.Tag_Item(2, selected));
     } catch (const std::exception &e) {
         modMain::Show_Error(program, QStringLiteral("Listen_to_Phrase"), describe(e));
     }
+}
+
+QString Write_Phrase_Sound(Program &program, const QString &fileName, const QString &number) {
+    const QString path = subjectFile::Installed_Path(program, fileName);
+    if (!modMain::File_Exists(path))
+        return QString();
+    const QString sound = Selected_Phrase_Path(program);
+    ado::Connection connection;
+    connection.Open(modMain::Get_Connection_String(path));
+    ado::Recordset rs;
+    rs.Open(QStringLiteral("SELECT * FROM tblPhrases where pkPhraseNo =") +
+                QString::number(number.toInt()),
+            connection);
+    const ado::Field field = rs.Fields(QStringLiteral("bsound"));
+    const QByteArray bytes = field.GetChunk(field.ActualSize());
+    QFile file(sound);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(bytes) != bytes.size() || !file.flush())
+        throw std::runtime_error(
+            program.captions[caption::FileNotWritten].arg(sound, file.errorString()).toStdString());
+    return sound;
+}
+
+void Play_Phrase(Program &program, const QString &fileName, const QString &number,
+                 const QString &text) {
+    const QString sound = Write_Phrase_Sound(program, fileName, number);
+    if (sound.isEmpty())
+        return;
+    ShellWindows &windows = program.windows();
+    windows.ShowNotice(QString(), text, kNoticeHeightTwips, 0);
+    modMain::Wait_Seconds(program.host(), 1);
+    if (windows.NoticeVisible())
+        modMain::Play_Sound(program.host(), sound, 0);
+    windows.UnloadNotice();
 }
 
 } // namespace phraseSound

@@ -25,4 +25,16 @@ void mnuListenToPhrase_Click(Program &program, SubjectTree &subjects, TreeView &
 // nothing and says nothing; other failures get the error box.
 void Listen_to_Phrase(Program &program, SubjectTree &subjects, TreeView &TreeFolders);
 
+// Writes the recording of phrase number of the installed subject fileName
+// to Selected_Phrase_Path and returns that path; empty when the subject file
+// is gone (nothing written). Throws on any other failure.
+QString Write_Phrase_Sound(Program &program, const QString &fileName, const QString &number);
+
+// Hears one phrase by its source (installed subject file and phrase number):
+// the recording is written, the text shown in the notice window, and after a
+// second it plays unless the user closed the notice. A phrase whose source
+// file is gone plays nothing and says nothing. Throws on other failures.
+void Play_Phrase(Program &program, const QString &fileName, const QString &number,
+                 const QString &text);
+
 } // namespace phraseSound

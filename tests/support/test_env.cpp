@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
+#include <QStandardPaths>
 
 #include <cstdlib>
 #include <stdexcept>
@@ -17,13 +18,32 @@ TestEnv::TestEnv() {
     QDir().mkpath(root() + QStringLiteral("config"));
     m_oldTmp = qgetenv("TMPDIR");
     qputenv("TMPDIR", QFile::encodeName(tempFolder()));
+    // Files moved to the trash land in this test's own home.
+    QDir().mkpath(homeFolder() + QStringLiteral(".local/share"));
+    m_oldHome = qgetenv("HOME");
+    m_oldDataHome = qgetenv("XDG_DATA_HOME");
+    qputenv("HOME", QFile::encodeName(homeFolder()));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(homeFolder() + QStringLiteral(".local/share")));
+    // Qt's trash needs its data folder to exist (in test mode one below HOME).
+    QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
                        root() + QStringLiteral("config"));
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
                        root() + QStringLiteral("config"));
 }
 
+namespace {
+void restore(const char *name, const QByteArray &old) {
+    if (old.isNull())
+        qunsetenv(name);
+    else
+        qputenv(name, old);
+}
+} // namespace
+
 TestEnv::~TestEnv() {
+    restore("HOME", m_oldHome);
+    restore("XDG_DATA_HOME", m_oldDataHome);
     if (m_oldTmp.isNull())
         qunsetenv("TMPDIR");
     else
@@ -35,6 +55,11 @@ ProgramSettings TestEnv::settings() const {
     s.appPathOverride = programFolder();
     s.appDataOverride = appDataFolder();
     return s;
+}
+
+QString TestEnv::trashFilesFolder() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QStringLiteral("/Trash/files/");
 }
 
 QString TestEnv::builtProgramFolder() {

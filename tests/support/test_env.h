@@ -20,6 +20,11 @@ public:
     QString appDataFolder() const { return root() + QStringLiteral("appdata"); }
     // The temporary folder (TMPDIR) while this environment lives, ending in "/".
     QString tempFolder() const { return root() + QStringLiteral("temp/"); }
+    // The user's home (HOME) while this environment lives, ending in "/"; the
+    // desktop's trash lies below it.
+    QString homeFolder() const { return root() + QStringLiteral("home/"); }
+    // Where the desktop's trash keeps the files moved to it, ending in "/".
+    static QString trashFilesFolder();
 
     // Settings for a Program living in these folders.
     ProgramSettings settings() const;
@@ -33,6 +38,8 @@ public:
 private:
     QTemporaryDir m_dir;
     QByteArray m_oldTmp;
+    QByteArray m_oldHome;
+    QByteArray m_oldDataHome;
 };
 
 // Writes bytes to a file, creating folders as needed.

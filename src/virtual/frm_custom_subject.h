@@ -1,0 +1,134 @@
+// The virtual subject editor: installed subjects with their phrases on the
+// left (TreeSubjects), the student's virtual folders, subjects and phrases on
+// the right (TreeVirtual). Subjects and phrases are copied by dragging them
+// from left to right, or by keyboard (Ctrl+C on the left, Ctrl+V on the
+// right); folders and subjects are created, renamed in place and deleted with
+// the buttons, the pop-up menu or the keys (F2, Delete). Every change goes
+// through the virtual store at once; the main window rebuilds its tree when
+// the editor closes after a change.
+#pragma once
+
+#include "platform/image_list.h"
+#include "platform/tree_view.h"
+#include "virtual/virtual_store.h"
+
+#include <QPixmap>
+#include <QPoint>
+#include <QVector>
+#include <QWidget>
+
+class FileListBox;
+class Program;
+class QAction;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QTimer;
+class TreeViewWidget;
+
+class frmCustomSubject : public QWidget {
+    Q_OBJECT
+public:
+    // File1 and File2: the main window's lists of installed subject files
+    // and virtual folder files, refreshed here.
+    frmCustomSubject(Program &program, FileListBox &File1, FileListBox &File2,
+                     QWidget *parent = nullptr);
+    ~frmCustomSubject() override;
+
+    // Opening from the main window (which has hidden itself): a notice while
+    // the trees fill, then the window, not modal.
+    void Open();
+    void Form_Load();
+
+    // --- controls ---
+    TreeViewWidget *TreeSubjects;
+    TreeViewWidget *TreeVirtual;
+    QVector<QLabel *> lblCaption;
+    QPushButton *btnNewFolder;
+    QPushButton *btnNewSubject;
+    QPushButton *btnRename;
+    QPushButton *btnDelete;
+    QPushButton *btnDone;
+    QMenu *mnuEdit;
+    QAction *mnuNewFolder;
+    QAction *mnuNew;
+    QAction *mnuDelete;
+    QAction *mnuRename;
+    ImageList ImgListView;
+    QTimer *Timer1;    // scrolls TreeVirtual while a drag hovers near an edge
+    QTimer *TimerEdit; // restarts a refused label edit
+
+    // --- procedures ---
+    void Create_Root();
+    void Get_Installed_Subjects();
+    void Get_Virtual_Folders();
+    void Get_Installed_Phrases(int node);
+    void Get_Virtual_Phrases(int node);
+    void TreeSubjects_NodeClick(int node);
+    void TreeVirtual_NodeClick(int node);
+    void btnNewFolder_Click();
+    void btnNewSubject_Click();
+    void btnRename_Click();
+    void btnDelete_Click();
+    void Play_Selected_Phrase();
+    // Field n of the tag of the selected node of the tree pressed last.
+    QString Tag_Field(int n);
+
+    // A node of TreeSubjects dropped onto node target of TreeVirtual (0:
+    // beside the nodes): a whole subject or one phrase is copied.
+    void Drop(int dragged, int target);
+    // The keyboard's drag and drop: remembers the selected node of
+    // TreeSubjects, then drops it onto the selected node of TreeVirtual.
+    void Copy_Selection();
+    void Paste_Selection();
+
+    // The node a drop would land on, 0 for none.
+    int DropHighlight() const { return m_dropHighlight; }
+    // -1 up, 1 down, 0 none: where Timer1 scrolls.
+    int ScrollDirection() const { return m_scrollDirection; }
+
+signals:
+    // The editor changed something: the main window rebuilds its tree.
+    void RefreshSubjects();
+    // The editor has closed; the main window shows itself again.
+    void Closed();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    enum class Kind { None, Folder, Subject, Phrase };
+    Kind kindOf(int node) const;
+    int folderOf(int node) const;
+    TreeView &subjects();
+    TreeView &virtuals();
+    void setCommands(int node);
+    void setNewSubjectEnabled(bool enabled);
+    void startLabelEdit(int node);
+    void labelEdited(int node, const QString &text);
+    void restartLabelEdit();
+    void refuseLabelEdit(const QString &message);
+    void Copy_Subject(int dragged);
+    void Copy_Phrase(int dragged);
+    void dragOver(int x, int y);
+    void scrollTick();
+    void virtualMouseDown(int button, int x, int y);
+    void treeKeyDown(TreeViewWidget *tree, int keyCode, int shift);
+    void Form_Unload();
+    void reportError(const QString &procedure, const std::exception &e);
+
+    Program &m_program;
+    FileListBox &m_file1;
+    FileListBox &m_file2;
+    virtualStore::VirtualStore m_store;
+    QPixmap m_background;
+    // The tree pressed (or used by keyboard) last.
+    TreeViewWidget *m_lastTree = nullptr;
+    QString m_textBeforeEdit;
+    int m_dropHighlight = 0;
+    int m_scrollDirection = 0;
+    QPoint m_dragPosition; // twips
+    const TreeView::Node *m_copied = nullptr;
+    bool m_unloaded = false;
+};
