@@ -9,6 +9,7 @@
 #include "students/frm_admin.h"
 #include "students/frm_login.h"
 #include "students/frm_new_user.h"
+#include "virtual/frm_custom_subject.h"
 #include "support/fake_host.h"
 #include "support/test_env.h"
 
@@ -101,6 +102,12 @@ TEST_P(CaptionFitTest, EveryWindowShowsItsWholeTexts) {
 
     frmAdmin viewer(program);
     EXPECT_EQ(cutOffTexts(viewer).join(QStringLiteral("; ")).toStdString(), "");
+
+    FileListBox installed;
+    FileListBox folders;
+    frmCustomSubject virtualEditor(program, installed, folders);
+    virtualEditor.Form_Load();
+    EXPECT_EQ(cutOffTexts(virtualEditor).join(QStringLiteral("; ")).toStdString(), "");
 }
 
 // tvxspa: learners who speak English; tvxito: learners who speak Spanish.
