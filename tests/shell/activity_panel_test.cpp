@@ -7,7 +7,9 @@
 #include "shell/frm_main.h"
 #include "subjects/subject_fixture.h"
 
+#include <QApplication>
 #include <QBuffer>
+#include <QMouseEvent>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -76,6 +78,17 @@ TEST_F(ActivityPanelTest, APressStartsThatActivityAndClosingTakesItsFilesAway) {
     QTRY_COMPARE(host.startedPrograms.size(), 2);
     EXPECT_TRUE(host.startedPrograms.last().startsWith(program.folders.activitiesFolder +
                                                        QStringLiteral("Cards ")));
+
+    // The mouse over a button highlights it; over the window background, no longer.
+    QMouseEvent overButton(QEvent::MouseMove, QPointF(3, 3), buttons[1]->mapToGlobal(QPointF(3, 3)),
+                           Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(buttons[1], &overButton);
+    EXPECT_TRUE(buttons[1]->Highlighted());
+    QMouseEvent overBackground(QEvent::MouseMove, QPointF(3, 3),
+                               main->centralWidget()->mapToGlobal(QPointF(3, 3)), Qt::NoButton,
+                               Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(main->centralWidget(), &overBackground);
+    EXPECT_FALSE(buttons[1]->Highlighted());
 
     main->close();
     EXPECT_FALSE(QFile::exists(activities::Sound_File_Path(program, 2)));

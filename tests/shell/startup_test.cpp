@@ -6,6 +6,8 @@
 #include "platform/registry.h"
 #include "shell/frm_main.h"
 #include "shell/frm_splash.h"
+#include "shell/sliding_menu.h"
+#include "shell/ticker.h"
 #include "students/frm_login.h"
 #include "subjects/subject_schema.h"
 #include "support/fake_host.h"
@@ -109,8 +111,8 @@ TEST_F(StartupTest, StepsRunInTheirFixedOrderBehindTheSplashWindow) {
     EXPECT_EQ(main.btnChangeUser->text(), program.captions[99]);
     EXPECT_EQ(main.File1.Pattern(), QStringLiteral("*.ito"));
     EXPECT_EQ(main.File2.Pattern(), QStringLiteral("*.vito"));
-    EXPECT_EQ(main.pendingMessage, program.captions[63]);
-    EXPECT_EQ(main.picMenuLeft + 3885, 100);
+    EXPECT_EQ(main.ticker().logic().pendingMessage, program.captions[63]);
+    EXPECT_EQ(main.slidingMenu().Left() + 3885, 100);
     EXPECT_GE(main.highestMenuIndex, 5);
     EXPECT_EQ(main.lblMenu.size(), main.highestMenuIndex + 1);
     EXPECT_GE(program.ticker.tips.size(), 20);
