@@ -125,6 +125,21 @@ TEST_F(StartupTest, StepsRunInTheirFixedOrderBehindTheSplashWindow) {
     EXPECT_TRUE(host.downloadRequests.isEmpty());
 }
 
+TEST_F(StartupTest, AnUpdateNoticeThatSaysYesEndsTheProgramAfterItsMessage) {
+    program.identity = Identity::ForCode(QStringLiteral("tvxito"));
+    updateCheck::Save_Date_Checked(program, host.clock.addDays(-8));
+    host.connected = true;
+    host.downloads.insert(QStringLiteral("https://www.tolvanex.example/updates/Ver_1_0_0.txt"),
+                          "yes,Please install version 2");
+    frmMain main(program);
+    main.Form_Load();
+    EXPECT_TRUE(program.ended);
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_TRUE(host.lastBox().text.startsWith(QStringLiteral("Please install version 2\r\n")));
+    EXPECT_EQ(host.openedUrls,
+              QStringList{QStringLiteral("https://www.tolvanex.example/download.htm")});
+}
+
 TEST_F(StartupTest, MissingTemplateNamesTheFileAndEnds) {
     QFile::remove(env.programFolder() + QStringLiteral("Tolvanex.tpl"));
     frmMain main(program);
