@@ -358,6 +358,11 @@ void frmMain::Get_Settings() {
         // The progress viewer's button carries the viewer's own title.
         btnAdmin->setText(p.captions[54]);
         lblURL->setText(p.captions[94]);
+        // Names for assistive technology where a control shows no text of its own.
+        TreeFoldersView->setAccessibleName(p.captions[14]);
+        PicActsHolder->setAccessibleName(p.captions[15]);
+        picMenu->setAccessibleName(p.captions[20]);
+        imgLogo->setAccessibleName(p.identity.productTitle);
     } catch (const std::exception &e) {
         modMain::Show_Error(p, QStringLiteral("Get_Settings"), QString::fromUtf8(e.what()));
     }
@@ -408,6 +413,7 @@ void frmMain::Get_Activities() {
         m_activityPanel->Show(m_activities);
         for (ActivityButton *button : std::as_const(m_activityPanel->btnAct))
             AddClickSound(*button, modMain::Button_Click(m_program));
+        setKeyboardOrder();
     } catch (const std::exception &e) {
         modMain::Show_Error(m_program, QStringLiteral("Get_Activities"),
                             QString::fromUtf8(e.what()));
@@ -433,6 +439,19 @@ void frmMain::placeMenuLink(int k, const QString &text, const QString &link) {
     imgMenu[k]->setVisible(true);
     lblMenu[k]->setVisible(true);
     m_menu->Watch_Link(lblMenu[k]);
+}
+
+void frmMain::setKeyboardOrder() {
+    QList<QWidget *> order{TreeFoldersView};
+    for (ActivityButton *button : std::as_const(m_activityPanel->btnAct))
+        order << button;
+    order << lblMoreActs << btnOpenSubjectsFolder << btnCreateVirtualSubjects << btnChangeUser
+          << btnAdmin << lblMsg;
+    for (QLabel *link : std::as_const(lblMenu))
+        order << link;
+    order << lblURL;
+    for (int i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
 void frmMain::TreeFolders_MouseDown(int button) {

@@ -133,6 +133,9 @@ private:
     // The mouse left the live parts: the menu slides out, the ticker text
     // and (over the background) the activity buttons lose their highlight.
     void resetHover(bool activityButtons);
+    // Tab goes through the window as a reader does: subjects, activities,
+    // buttons, the ticker text, then the menu's links.
+    void setKeyboardOrder();
     void mnuEdit_Click();
     // Removes the temporary files this shell made (the last launch's, the
     // last phrase heard); the program ends right after.

@@ -5,6 +5,8 @@
 #include "platform/host.h"
 #include "platform/twips.h"
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QTimer>
@@ -46,6 +48,7 @@ SlidingMenu::SlidingMenu(Program &program, QWidget &picMenu, const QVector<QLabe
     m_url.setMouseTracking(true);
     m_url.installEventFilter(this);
     m_url.setCursor(Qt::PointingHandCursor);
+    m_url.setFocusPolicy(Qt::StrongFocus);
     for (QLabel *link : lblMenu)
         Watch_Link(link);
     connect(&m_showTimer, &QTimer::timeout, this, &SlidingMenu::TimShowMenu_Tick);
@@ -58,6 +61,8 @@ void SlidingMenu::Watch_Link(QLabel *link) {
     m_links << link;
     link->setMouseTracking(true);
     link->setCursor(Qt::PointingHandCursor);
+    // Reachable with Tab: focus slides the menu in and shows as the underline.
+    link->setFocusPolicy(Qt::StrongFocus);
     link->installEventFilter(this);
 }
 
@@ -134,7 +139,8 @@ void SlidingMenu::lblURL_Click() {
 bool SlidingMenu::eventFilter(QObject *watched, QEvent *event) {
     const QEvent::Type type = event->type();
     if (type != QEvent::MouseMove && type != QEvent::MouseButtonPress &&
-        type != QEvent::MouseButtonRelease)
+        type != QEvent::MouseButtonRelease && type != QEvent::FocusIn && type != QEvent::FocusOut &&
+        type != QEvent::KeyPress)
         return false;
     int k = -1;
     for (int i = 0; i < m_links.size() && k < 0; ++i)
@@ -145,6 +151,37 @@ bool SlidingMenu::eventFilter(QObject *watched, QEvent *event) {
     if (watched != &m_panel && !isLink && !isUrl)
         return false;
     switch (type) {
+    case QEvent::FocusIn:
+        if (watched == &m_panel)
+            return false;
+        Start_Show();
+        if (isLink)
+            lblMenu_MouseMove(k);
+        else
+            setUnderline(m_url, true);
+        return false;
+    case QEvent::FocusOut: {
+        if (watched == &m_panel)
+            return false;
+        setUnderline(*static_cast<QLabel *>(watched), false);
+        // Tab from link to link keeps the menu in; leaving it sends it out.
+        const QWidget *next = QApplication::focusWidget();
+        if (!next || !m_panel.isAncestorOf(next))
+            Start_Hide();
+        return false;
+    }
+    case QEvent::KeyPress: {
+        if (watched == &m_panel)
+            return false;
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key != Qt::Key_Return && key != Qt::Key_Enter && key != Qt::Key_Space)
+            return false;
+        if (isLink)
+            lblMenu_Click(k);
+        else
+            lblURL_Click();
+        return true;
+    }
     case QEvent::MouseMove:
         // Handled here, so the move never reaches the window behind, which
         // would slide the menu out.

@@ -4,6 +4,7 @@
 #include "frame/program.h"
 #include "platform/twips.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QTimer>
@@ -16,6 +17,8 @@ Ticker::Ticker(Program &program, QWidget &PicMsg, QLabel &lblMsg, QTimer &Timer1
     m_label.setProperty("Tag", QString());
     m_label.setMouseTracking(true);
     m_label.installEventFilter(this);
+    // Reachable with Tab; Enter or Space opens a message's page.
+    m_label.setFocusPolicy(Qt::StrongFocus);
     connect(&m_timer1, &QTimer::timeout, this, &Ticker::Timer1_Tick);
     connect(&m_timer2, &QTimer::timeout, this, &Ticker::Timer2_Tick);
 }
@@ -109,6 +112,21 @@ bool Ticker::eventFilter(QObject *watched, QEvent *event) {
     if (watched != &m_label)
         return false;
     switch (event->type()) {
+    case QEvent::KeyPress: {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key != Qt::Key_Return && key != Qt::Key_Enter && key != Qt::Key_Space)
+            return false;
+        if (!tag().isEmpty())
+            lblMsg_Click();
+        return true;
+    }
+    case QEvent::FocusIn:
+        if (!tag().isEmpty())
+            lblMsg_MouseMove();
+        return false;
+    case QEvent::FocusOut:
+        Remove_Underline();
+        return false;
     case QEvent::MouseMove:
         emit Hovered();
         lblMsg_MouseMove();
