@@ -31,7 +31,7 @@ public:
     void PlaySoundFile(const QString &, bool) override {}
     void PlaySoundMemory(const QByteArray &, bool) override {}
     bool IsConnected() override { return false; }
-    bool DownloadFile(const QString &, const QString &) override { return false; }
+    bool DownloadFile(const QString &, const QString &, qint64) override { return false; }
     QSize ScreenSize() override { return {1280, 1024}; }
     QDateTime Now() override { return QDateTime::currentDateTime(); }
     void Randomize(quint32) override {}

@@ -13,7 +13,11 @@ int main(int argc, char **argv) {
     InitProgramResources();
     QApplication::setApplicationName(QStringLiteral("Tolvanex"));
     QApplication::setOrganizationName(QStringLiteral("Tolvanex"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/app/tolvanex.png")));
+    // Every drawn size, so title bars and task bars stay sharp at any scale.
+    QIcon icon;
+    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/app/icons/%1.png").arg(size), QSize(size, size));
+    QApplication::setWindowIcon(icon);
     // Windows close and reopen during a run (login, change of user); only
     // the program's own end stops it.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -30,6 +34,10 @@ int main(int argc, char **argv) {
     frmMain main(program);
     main.Form_Load();
     if (program.ended)
+        return program.exitCode;
+    // TVX_EXIT_AFTER_STARTUP=1 ends the program once its start-up has run (the
+    // login window is up), for checks of an installation without a person.
+    if (qEnvironmentVariableIntValue("TVX_EXIT_AFTER_STARTUP") == 1)
         return program.exitCode;
     // The main window appears once a student has logged in.
     if (!main.loginWindow() || !main.loginWindow()->isVisible())

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 
@@ -46,6 +47,13 @@ void ActivityButton::keyPressEvent(QKeyEvent *event) {
         return;
     }
     QAbstractButton::keyPressEvent(event);
+}
+
+void ActivityButton::mouseMoveEvent(QMouseEvent *event) {
+    QAbstractButton::mouseMoveEvent(event);
+    // A move over the button ends here: passed on to the panel behind, it
+    // would take the button's highlight away again.
+    event->accept();
 }
 
 void ActivityButton::focusInEvent(QFocusEvent *event) {

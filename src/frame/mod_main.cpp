@@ -99,10 +99,10 @@ void Open_Web_Page(Program &program, const QString &page) {
     windows.UnloadNotice();
 }
 
-bool Download_File(Host &host, const QString &url, const QString &path) {
+bool Download_File(Host &host, const QString &url, const QString &path, qint64 maxBytes) {
     host.DoEvents();
     try {
-        return host.DownloadFile(url, path);
+        return host.DownloadFile(url, path, maxBytes);
     } catch (...) {
         return false;
     }

@@ -64,8 +64,9 @@ bool Is_Connected(Host &host);
 // notice window up meanwhile.
 void Open_Web_Page(Program &program, const QString &page);
 
-// Downloads url to path; true when it succeeded. Never throws.
-bool Download_File(Host &host, const QString &url, const QString &path);
+// Downloads url to path; true when it succeeded. Never throws. A file
+// larger than maxBytes (when >= 0) counts as a failure.
+bool Download_File(Host &host, const QString &url, const QString &path, qint64 maxBytes = -1);
 
 // True for an existing plain file that is not hidden; folders count as absent.
 bool File_Exists(const QString &path);

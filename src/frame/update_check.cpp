@@ -5,12 +5,49 @@
 #include "platform/host.h"
 #include "platform/registry.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QLocale>
+#include <QTextStream>
+#include <QUrl>
 
 namespace updateCheck {
 
 namespace {
 const QString kDateChecked = QStringLiteral("DateChecked");
+const QString kCheckOn = QStringLiteral("CheckForUpdates");
+
+// Removes the temporary copy however the check ends.
+class RemoveOnExit {
+public:
+    explicit RemoveOnExit(QString path) : m_path(std::move(path)) {}
+    ~RemoveOnExit() { QFile::remove(m_path); }
+    RemoveOnExit(const RemoveOnExit &) = delete;
+    RemoveOnExit &operator=(const RemoveOnExit &) = delete;
+
+private:
+    QString m_path;
+};
+
+bool isThisComputer(const QString &host) {
+    return host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0 ||
+           host.startsWith(QLatin1String("127.")) || host == QLatin1String("::1");
+}
+
+// The last line of a text file, as reading it line by line to its end
+// leaves it; false for an empty or unreadable file.
+bool lastLine(const QString &path, QString &line) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return false;
+    QTextStream in(&file);
+    bool any = false;
+    while (!in.atEnd()) {
+        line = in.readLine();
+        any = true;
+    }
+    return any && in.status() == QTextStream::Ok;
+}
 // Stored with a four-digit year and seconds: the regional short formats lose
 // the century and would make the week's arithmetic wrong after a reload.
 const QString kFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
@@ -35,6 +72,17 @@ void Save_Date_Checked(Program &program, const QDateTime &when) {
                                    kDateChecked, when.toString(kFormat));
 }
 
+bool Is_Update_Check_On(Program &program) {
+    return modRegistry::Get_String_Value(program.settings().registryRoot, program.registryKey(),
+                                         kCheckOn, QStringLiteral("1"))
+               .trimmed() != QLatin1String("0");
+}
+
+void Set_Update_Check_On(Program &program, bool on) {
+    modRegistry::Save_String_Value(program.settings().registryRoot, program.registryKey(), kCheckOn,
+                                   on ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
 bool Run_Scheduled_Check(Program &program, const std::function<bool()> &checkForUpdate) {
     Host &host = program.host();
     const QDateTime now = host.Now();
@@ -43,6 +91,9 @@ bool Run_Scheduled_Check(Program &program, const std::function<bool()> &checkFor
         checked = now;
         Save_Date_Checked(program, now);
     }
+    // Switched off, the program does not even ask whether it is online.
+    if (!Is_Update_Check_On(program))
+        return false;
     if (now >= checked.addDays(7) && modMain::Is_Connected(host)) {
         Save_Date_Checked(program, now);
         return checkForUpdate();
@@ -50,9 +101,63 @@ bool Run_Scheduled_Check(Program &program, const std::function<bool()> &checkFor
     return false;
 }
 
+QString Notice_Address(const Program &program) {
+    QString site = modMain::Safe_Caption(program, 94);
+    // The site's address may end in "/" (pages are appended to it directly).
+    while (site.endsWith(QLatin1Char('/')))
+        site.chop(1);
+    const ProgramSettings &settings = program.settings();
+    QUrl address(site + QStringLiteral("/updates/Ver_%1_%2_%3.txt")
+                            .arg(settings.versionMajor)
+                            .arg(settings.versionMinor)
+                            .arg(settings.versionRevision));
+    // What the program shows and whether it ends must not be open to anyone
+    // on the way: plain http only where no certificate can be had.
+    if (address.scheme().compare(QLatin1String("http"), Qt::CaseInsensitive) == 0 &&
+        !isThisComputer(address.host()))
+        address.setScheme(QStringLiteral("https"));
+    return address.toString();
+}
+
+QString Download_Page(const Program &program) {
+    return modMain::Safe_Caption(program, 94) + modMain::Safe_Caption(program, 67);
+}
+
+QString Temporary_Notice_Path(const QDateTime &now) {
+    return modMain::Get_Temp_Path() + QLatin1Char('~') +
+           now.toString(QStringLiteral("MMddyyyyHHmmss")) + QStringLiteral(".tmp");
+}
+
 bool Check_For_Update(Program &program) {
-    (void)program;
-    return false;
+    Host &host = program.host();
+    try {
+        const QString temporary = Temporary_Notice_Path(host.Now());
+        QString line;
+        {
+            const RemoveOnExit removal(temporary);
+            if (!modMain::Download_File(host, Notice_Address(program), temporary,
+                                        kNoticeLimitBytes))
+                return false;
+            if (QFileInfo(temporary).size() > kNoticeLimitBytes || !lastLine(temporary, line))
+                return false;
+        }
+        const QStringList fields = line.split(QLatin1Char(','));
+        // A line without a comma is no notice.
+        if (fields.size() < 2)
+            return false;
+        const QString answer = fields[0].trimmed().toUpper();
+        const QString text = fields[1].trimmed();
+        const QString page = Download_Page(program);
+        const QString title = program.captions[98];
+        if (host.MsgBox(text + QStringLiteral("\r\n\r\n") + program.captions[18], vb::vbYesNo,
+                        title) == vb::vbYes)
+            host.OpenUrl(page);
+        else
+            host.MsgBox(program.captions[68] + QLatin1Char(' ') + page, vb::vbOKOnly, title);
+        return answer == QLatin1String("YES");
+    } catch (...) {
+        return false;
+    }
 }
 
 } // namespace updateCheck

@@ -1,4 +1,5 @@
-// The weekly update check: when it is due, and the check itself.
+// The weekly update check: when it is due, whether the administrator allows
+// it, and the check itself.
 #pragma once
 
 #include <QDateTime>
@@ -10,18 +11,38 @@ class Program;
 
 namespace updateCheck {
 
+// A notice larger than this is not read: a real one is a single short line.
+inline constexpr qint64 kNoticeLimitBytes = 64 * 1024;
+
 // Reads DateChecked; an empty or unreadable value counts as missing.
 QDateTime Read_Date_Checked(Program &program);
 void Save_Date_Checked(Program &program, const QDateTime &when);
 
+// The administrator's switch, a registry value of the build beside
+// DateChecked; on unless turned off (schools without internet, or that do
+// not want the program to call out).
+bool Is_Update_Check_On(Program &program);
+void Set_Update_Check_On(Program &program, bool on);
+
 // Runs the scheduling at the end of the start-up: sets DateChecked on the
-// first start; when 7 days or more have passed and the computer is online,
-// writes DateChecked := now and runs the check. Returns the check's flag:
-// true means the program must end.
+// first start; when the check is switched on, 7 days or more have passed
+// and the computer is online, writes DateChecked := now and runs the check.
+// Returns the check's flag: true means the program must end.
 bool Run_Scheduled_Check(Program &program, const std::function<bool()> &checkForUpdate);
 
-// The check itself; returns true when the notice asks the program to end.
-// This build publishes no update notices yet, so the check finds none.
+// Where the notice for the running version is asked for: the web site's
+// address (caption 94) + "/updates/Ver_<major>_<minor>_<revision>.txt",
+// over https unless the site is this computer itself.
+QString Notice_Address(const Program &program);
+// The download page: caption 94 + caption 67.
+QString Download_Page(const Program &program);
+// The temporary copy: temporary folder + "~" + MMddyyyy + HHmmss + ".tmp".
+QString Temporary_Notice_Path(const QDateTime &now);
+
+// The check itself: downloads the notice, shows its message with the offer
+// to open the download page, and returns true when the notice asks the
+// program to end. Every failure returns false and shows nothing; the
+// temporary copy never stays behind.
 bool Check_For_Update(Program &program);
 
 } // namespace updateCheck

@@ -82,7 +82,9 @@ public:
 
     virtual bool IsConnected() = 0;
     // Downloads url (http, https or file) to a local path; true on success.
-    virtual bool DownloadFile(const QString &url, const QString &path) = 0;
+    // With maxBytes >= 0 a larger file is refused (false, nothing written)
+    // without reading more of it than the limit.
+    virtual bool DownloadFile(const QString &url, const QString &path, qint64 maxBytes = -1) = 0;
 
     // Screen size in pixels.
     virtual QSize ScreenSize() = 0;

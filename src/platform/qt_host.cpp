@@ -223,11 +223,12 @@ bool QtHost::IsConnected() {
     return anyInterfaceOnline();
 }
 
-bool QtHost::DownloadFile(const QString &url, const QString &path) {
+bool Download_Url(const QString &url, const QString &path, qint64 maxBytes) {
+    const auto fits = [maxBytes](qint64 size) { return maxBytes < 0 || size <= maxBytes; };
     const QUrl source(url);
     if (source.isLocalFile() || source.scheme().isEmpty()) {
         QFile file(source.isLocalFile() ? source.toLocalFile() : url);
-        if (!file.open(QIODevice::ReadOnly))
+        if (!file.open(QIODevice::ReadOnly) || !fits(file.size()))
             return false;
         return writeWhole(path, file.readAll());
     }
@@ -242,14 +243,41 @@ bool QtHost::DownloadFile(const QString &url, const QString &path) {
     request.setTransferTimeout(60000);
     QNetworkReply *reply = manager.get(request);
     QEventLoop loop;
+    QByteArray body;
+    bool tooLarge = false;
+    // A file over the limit is dropped as soon as its size shows, whether
+    // announced in the header or counted as it arrives.
+    const auto checkSize = [&](qint64 size) {
+        if (!tooLarge && !fits(size)) {
+            tooLarge = true;
+            reply->abort();
+        }
+    };
+    QObject::connect(reply, &QNetworkReply::metaDataChanged, &loop, [&] {
+        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+        if (length.isValid())
+            checkSize(length.toLongLong());
+    });
+    QObject::connect(reply, &QNetworkReply::readyRead, &loop, [&] {
+        if (tooLarge)
+            return;
+        body += reply->readAll();
+        checkSize(body.size());
+    });
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     if (!reply->isFinished())
         loop.exec();
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    const bool ok = reply->error() == QNetworkReply::NoError && status >= 200 && status < 300;
-    const QByteArray body = ok ? reply->readAll() : QByteArray();
+    const bool ok =
+        !tooLarge && reply->error() == QNetworkReply::NoError && status >= 200 && status < 300;
+    if (ok)
+        body += reply->readAll();
     delete reply;
-    return ok && writeWhole(path, body);
+    return ok && fits(body.size()) && writeWhole(path, body);
+}
+
+bool QtHost::DownloadFile(const QString &url, const QString &path, qint64 maxBytes) {
+    return Download_Url(url, path, maxBytes);
 }
 
 QSize QtHost::ScreenSize() {

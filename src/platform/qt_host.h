@@ -24,6 +24,10 @@ MsgBoxLook MsgBoxLookOf(int style);
 // The VB answer for the button that closed a box of the given style.
 vb::MsgBoxResult MsgBoxResultOf(QMessageBox::StandardButton button, int style);
 
+// The download behind QtHost::DownloadFile (file, http and https addresses),
+// also used by test hosts that fetch from a local server.
+bool Download_Url(const QString &url, const QString &path, qint64 maxBytes = -1);
+
 class QtHost : public Host {
 public:
     QtHost();
@@ -40,7 +44,7 @@ public:
     void PlaySoundFile(const QString &path, bool async) override;
     void PlaySoundMemory(const QByteArray &wave, bool async) override;
     bool IsConnected() override;
-    bool DownloadFile(const QString &url, const QString &path) override;
+    bool DownloadFile(const QString &url, const QString &path, qint64 maxBytes = -1) override;
     QSize ScreenSize() override;
     QDateTime Now() override;
     void Randomize(quint32 seed) override;

@@ -11,12 +11,15 @@
 #include "platform/host.h"
 #include "platform/platform_language.h"
 #include "platform/qt_button_sounds.h"
+#include "platform/qt_mouse_move.h"
 #include "platform/qt_window_placement.h"
 #include "platform/tiled_background.h"
 #include "platform/tree_view_widget.h"
 #include "platform/twips.h"
 #include "shell/frm_msg_box.h"
 #include "shell/frm_splash.h"
+#include "shell/sliding_menu.h"
+#include "shell/ticker.h"
 #include "students/frm_admin.h"
 #include "students/frm_login.h"
 #include "subjects/frm_edit.h"
@@ -143,7 +146,7 @@ void frmMain::buildControls() {
     picMenu->setAttribute(Qt::WA_StyledBackground);
     picMenu->setStyleSheet(
         QStringLiteral("#picMenu { background: #1d4e6b; border-right: 4px solid #f0a030; }"));
-    PlaceTwips(*picMenu, picMenuLeft, -120, kMenuWidthTwips, 9765);
+    PlaceTwips(*picMenu, -3720, -120, kMenuWidthTwips, 9765);
     lblCaption =
         label("lblCaption", picMenu, QStringLiteral("\u00bfEn qu\u00e9 le podemos ayudar?"));
     PlaceTwips(*lblCaption, 240, 360, 3615, 525);
@@ -180,15 +183,17 @@ void frmMain::buildControls() {
     Timer2 = timer("Timer2", 1000);
     TimShowMenu = timer("TimShowMenu", 2);
     TimHideMenu = timer("TimHideMenu", 2);
+    m_menu = new SlidingMenu(m_program, *picMenu, lblMenu, *lblURL, *TimShowMenu, *TimHideMenu);
+    m_ticker = new Ticker(m_program, *PicMsg, *lblMsg, *Timer1, *Timer2);
+    connect(m_ticker, &Ticker::Hovered, m_menu, &SlidingMenu::Start_Hide);
+    OnMouseMove(*imgLogo, [this] { resetHover(false); });
+    OnMouseMove(*Picture1, [this] { m_ticker->Remove_Underline(); });
 
     m_activityPanel = new ActivityPanel(*PicActsHolder, *picActs, *lblMoreActs);
     connect(m_activityPanel, &ActivityPanel::ActivityChosen, this, [this](int index) {
         m_activityLaunch->btnAct_Click(m_activities.value(index).fileName);
     });
-    connect(m_activityPanel, &ActivityPanel::Hovered, this, [this] {
-        TimHideMenu->start();
-        TimShowMenu->stop();
-    });
+    connect(m_activityPanel, &ActivityPanel::Hovered, m_menu, &SlidingMenu::Start_Hide);
     lblMoreActs->setTextFormat(Qt::RichText);
     lblMoreActs->setTextInteractionFlags(Qt::LinksAccessibleByMouse |
                                          Qt::LinksAccessibleByKeyboard);
@@ -300,6 +305,7 @@ void frmMain::Form_Load() {
         });
     templateTexts::Get_System_Messages(p);
     templateTexts::Get_Tips(p);
+    m_ticker->Start_Tips();
     Get_Activities();
     if (p.ended)
         return;
@@ -359,16 +365,19 @@ void frmMain::Get_Settings() {
         btnCreateVirtualSubjects->setText(p.captions[65]);
         SplashSetStatus(p.captions[12] + QStringLiteral(".  ") + p.captions[13]);
         btnOpenSubjectsFolder->setText(p.captions[142]);
-        pendingMessage = p.captions[63];
-        pendingLink.clear();
-        picMenuLeft = 100 - kMenuWidthTwips;
-        picMenu->move(TwipsToPixels(picMenuLeft), picMenu->y());
+        m_ticker->Set_Pending(p.captions[63]);
+        m_menu->Reset_Hidden();
         highestActivityIndex = FileAct.ListCount() - 1;
         lblMoreActs->setText(QStringLiteral("<a href=\"activities.htm\">%1</a>")
                                  .arg(p.captions[114].toHtmlEscaped()));
         // The progress viewer's button carries the viewer's own title.
         btnAdmin->setText(p.captions[54]);
         lblURL->setText(p.captions[94]);
+        // Names for assistive technology where a control shows no text of its own.
+        TreeFoldersView->setAccessibleName(p.captions[14]);
+        PicActsHolder->setAccessibleName(p.captions[15]);
+        picMenu->setAccessibleName(p.captions[20]);
+        imgLogo->setAccessibleName(p.identity.productTitle);
     } catch (const std::exception &e) {
         modMain::Show_Error(p, QStringLiteral("Get_Settings"), QString::fromUtf8(e.what()));
     }
@@ -419,6 +428,7 @@ void frmMain::Get_Activities() {
         m_activityPanel->Show(m_activities);
         for (ActivityButton *button : std::as_const(m_activityPanel->btnAct))
             AddClickSound(*button, modMain::Button_Click(m_program));
+        setKeyboardOrder();
     } catch (const std::exception &e) {
         modMain::Show_Error(m_program, QStringLiteral("Get_Activities"),
                             QString::fromUtf8(e.what()));
@@ -443,6 +453,20 @@ void frmMain::placeMenuLink(int k, const QString &text, const QString &link) {
     lblMenu[k]->setToolTip(modMain::Safe_Caption(m_program, 94) + link);
     imgMenu[k]->setVisible(true);
     lblMenu[k]->setVisible(true);
+    m_menu->Watch_Link(lblMenu[k]);
+}
+
+void frmMain::setKeyboardOrder() {
+    QList<QWidget *> order{TreeFoldersView};
+    for (ActivityButton *button : std::as_const(m_activityPanel->btnAct))
+        order << button;
+    order << lblMoreActs << btnOpenSubjectsFolder << btnCreateVirtualSubjects << btnChangeUser
+          << btnAdmin << lblMsg;
+    for (QLabel *link : std::as_const(lblMenu))
+        order << link;
+    order << lblURL;
+    for (int i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
 void frmMain::TreeFolders_MouseDown(int button) {
@@ -461,18 +485,18 @@ void frmMain::TreeFolders_MouseDown(int button) {
 }
 
 void frmMain::TreeFolders_MouseMove() {
-    TimHideMenu->start();
-    TimShowMenu->stop();
-    QFont font = lblMsg->font();
-    if (font.underline()) {
-        font.setUnderline(false);
-        lblMsg->setFont(font);
-    }
+    resetHover(false);
+}
+
+void frmMain::resetHover(bool activityButtons) {
+    m_menu->Start_Hide();
+    m_ticker->Remove_Underline();
+    if (activityButtons)
+        m_activityPanel->ShowAllNormal();
 }
 
 void frmMain::mouseMoveEvent(QMouseEvent *event) {
-    TimHideMenu->start();
-    TimShowMenu->stop();
+    resetHover(true);
     QMainWindow::mouseMoveEvent(event);
 }
 

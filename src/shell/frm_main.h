@@ -28,7 +28,9 @@ class QWidget;
 class ActivityLaunch;
 class ActivityPanel;
 class Program;
+class SlidingMenu;
 class SubjectTree;
+class Ticker;
 class TreeViewWidget;
 class frmLogin;
 class frmMsgBox;
@@ -61,6 +63,8 @@ public:
     SubjectTree &subjectTree() { return *m_subjectTree; }
     ActivityPanel &activityPanel() { return *m_activityPanel; }
     ActivityLaunch &activityLaunch() { return *m_activityLaunch; }
+    SlidingMenu &slidingMenu() { return *m_menu; }
+    Ticker &ticker() { return *m_ticker; }
     const QVector<Activity> &activityCatalogue() const { return m_activities; }
     frmLogin *loginWindow() { return m_login.get(); }
     frmSplash *splashWindow() { return m_splash; }
@@ -99,15 +103,9 @@ public:
     FileListBox File2;
     FileListBox FileAct;
 
-    // The sliding menu's left edge in twips; only 100 twips show when it is in.
-    int picMenuLeft = -3720;
     // Highest index of the menu links and of the activities (count - 1).
     int highestMenuIndex = -1;
     int highestActivityIndex = -1;
-    // The ticker's next text and its link; the first text shown is caption 63.
-    QString pendingMessage;
-    QString pendingLink;
-
     // --- ShellWindows ---
     bool SplashVisible() override;
     void SplashPrepend(const QString &line) override;
@@ -132,6 +130,12 @@ private:
     void reportMissingTemplate(const QString &problem);
     void TreeFolders_MouseDown(int button);
     void TreeFolders_MouseMove();
+    // The mouse left the live parts: the menu slides out, the ticker text
+    // and (over the background) the activity buttons lose their highlight.
+    void resetHover(bool activityButtons);
+    // Tab goes through the window as a reader does: subjects, activities,
+    // buttons, the ticker text, then the menu's links.
+    void setKeyboardOrder();
     void mnuEdit_Click();
     // Removes the temporary files this shell made (the last launch's, the
     // last phrase heard); the program ends right after.
@@ -145,6 +149,8 @@ private:
     std::unique_ptr<SubjectTree> m_subjectTree;
     std::unique_ptr<ActivityLaunch> m_activityLaunch;
     ActivityPanel *m_activityPanel = nullptr; // owned by PicActsHolder
+    SlidingMenu *m_menu = nullptr;            // owned by picMenu
+    Ticker *m_ticker = nullptr;               // owned by PicMsg
     QVector<Activity> m_activities;
     std::unique_ptr<frmLogin> m_login;
     QPointer<frmSplash> m_splash;

@@ -3,7 +3,10 @@
 #include "frame/update_check.h"
 #include "platform/registry.h"
 #include "support/fake_host.h"
+#include "support/local_web_server.h"
 #include "support/test_env.h"
+
+#include <QDir>
 
 #include <gtest/gtest.h>
 
@@ -77,6 +80,124 @@ TEST_F(UpdateScheduleTest, UnreadableDateCountsAsMissing) {
     EXPECT_FALSE(run());
     EXPECT_EQ(checks, 0);
     EXPECT_EQ(updateCheck::Read_Date_Checked(program), host.clock);
+}
+
+TEST_F(UpdateScheduleTest, SwitchedOffTheCheckNeverRunsAndIsOnByDefault) {
+    host.connected = true;
+    EXPECT_TRUE(updateCheck::Is_Update_Check_On(program));
+    updateCheck::Save_Date_Checked(program, host.clock.addDays(-30));
+    updateCheck::Set_Update_Check_On(program, false);
+    // Stored with the build's other values, so the next start honours it too.
+    EXPECT_EQ(modRegistry::Get_String_Value(QStringLiteral("HKEY_CURRENT_USER"),
+                                            program.registryKey(),
+                                            QStringLiteral("CheckForUpdates")),
+              QStringLiteral("0"));
+    EXPECT_FALSE(updateCheck::Is_Update_Check_On(program));
+    EXPECT_FALSE(run(true));
+    EXPECT_EQ(checks, 0);
+    updateCheck::Set_Update_Check_On(program, true);
+    EXPECT_TRUE(run(true));
+    EXPECT_EQ(checks, 1);
+}
+
+// The check itself, against notices served by a web server on this computer.
+class CheckForUpdateTest : public ::testing::Test {
+protected:
+    CheckForUpdateTest() : program(host, settings()) {
+        program.identity = Identity::ForCode(QStringLiteral("tvxito"));
+        program.captions.Resize(200);
+        program.captions.Set(18, QStringLiteral("Open the download page now?"));
+        program.captions.Set(67, QStringLiteral("download.htm"));
+        program.captions.Set(68, QStringLiteral("You can download it later from"));
+        program.captions.Set(94, server.url(QStringLiteral("/")));
+        program.captions.Set(98, QStringLiteral("Program Update"));
+        host.useLocalNetwork = true;
+        host.clock = QDateTime(QDate(2026, 12, 7), QTime(14, 30, 5));
+    }
+    ProgramSettings settings() const {
+        ProgramSettings s = env.settings();
+        s.versionMajor = 1;
+        s.versionMinor = 0;
+        s.versionRevision = 12;
+        return s;
+    }
+    void notice(const QByteArray &text) {
+        server.serve(QStringLiteral("/updates/Ver_1_0_12.txt"), text);
+    }
+    QStringList temporaryCopies() const {
+        return QDir(env.tempFolder()).entryList({QStringLiteral("~*.tmp")}, QDir::Files);
+    }
+    QString page() const { return server.url(QStringLiteral("/download.htm")); }
+
+    TestEnv env;
+    LocalWebServer server;
+    FakeHost host;
+    Program program;
+};
+
+TEST_F(CheckForUpdateTest, NoNoticeForThisVersionMeansNoUpdate) {
+    EXPECT_EQ(updateCheck::Temporary_Notice_Path(host.clock),
+              env.tempFolder() + QStringLiteral("~12072026143005.tmp"));
+    // The running version, not any other, selects the notice.
+    server.serve(QStringLiteral("/updates/Ver_1_0_13.txt"), "YES,Not for this version");
+    EXPECT_FALSE(updateCheck::Check_For_Update(program));
+    EXPECT_EQ(server.requests, QStringList{QStringLiteral("/updates/Ver_1_0_12.txt")});
+    notice(QByteArray());
+    EXPECT_FALSE(updateCheck::Check_For_Update(program));
+    EXPECT_TRUE(host.boxes.empty());
+    EXPECT_TRUE(temporaryCopies().isEmpty());
+}
+
+TEST_F(CheckForUpdateTest, OnlyTheLastLineCountsAndYesEndsTheProgramEitherWay) {
+    notice("NO,An old message\r\nno,Another old one\r\n yes , Version 1.1 is here ,ignored\r\n");
+    bool copyGoneWhenShown = false;
+    host.onMsgBox = [&](const FakeHost::Box &) { copyGoneWhenShown = temporaryCopies().isEmpty(); };
+    EXPECT_TRUE(updateCheck::Check_For_Update(program));
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.lastBox().text,
+              QStringLiteral("Version 1.1 is here\r\n\r\nOpen the download page now?"));
+    EXPECT_EQ(host.lastBox().style, vb::vbYesNo);
+    EXPECT_EQ(host.lastBox().title, QStringLiteral("Program Update"));
+    EXPECT_EQ(host.openedUrls, QStringList{page()});
+    EXPECT_TRUE(copyGoneWhenShown);
+
+    host.answerNext(vb::vbNo);
+    EXPECT_TRUE(updateCheck::Check_For_Update(program));
+    ASSERT_EQ(host.boxes.size(), 3u);
+    EXPECT_EQ(host.lastBox().text, QStringLiteral("You can download it later from ") + page());
+    EXPECT_EQ(host.lastBox().style, vb::vbOKOnly);
+    EXPECT_EQ(host.lastBox().title, QStringLiteral("Program Update"));
+    EXPECT_EQ(host.openedUrls.size(), 1);
+}
+
+TEST_F(CheckForUpdateTest, NoKeepsTheProgramRunningWhateverTheAnswer) {
+    notice("  no  ,Small fixes are available");
+    EXPECT_FALSE(updateCheck::Check_For_Update(program));
+    EXPECT_EQ(host.openedUrls, QStringList{page()});
+    host.answerNext(vb::vbNo);
+    EXPECT_FALSE(updateCheck::Check_For_Update(program));
+    EXPECT_EQ(host.boxes.size(), 3u);
+    EXPECT_TRUE(temporaryCopies().isEmpty());
+}
+
+TEST_F(CheckForUpdateTest, ANoticeWithoutACommaOrTooLargeShowsNothing) {
+    notice("YES Version 1.1 is here");
+    EXPECT_FALSE(updateCheck::Check_For_Update(program));
+    notice(QByteArray(updateCheck::kNoticeLimitBytes, 'x') + "\nYES,Too large");
+    EXPECT_FALSE(updateCheck::Check_For_Update(program));
+    EXPECT_TRUE(host.boxes.empty());
+    EXPECT_TRUE(temporaryCopies().isEmpty());
+    EXPECT_EQ(server.requests.size(), 2);
+}
+
+TEST_F(CheckForUpdateTest, APlainWebAddressIsAskedOverHttps) {
+    program.captions.Set(94, QStringLiteral("http://www.tolvanex.example/"));
+    host.useLocalNetwork = false;
+    EXPECT_FALSE(updateCheck::Check_For_Update(program));
+    EXPECT_EQ(host.downloadRequests,
+              QStringList{QStringLiteral("https://www.tolvanex.example/updates/Ver_1_0_12.txt")});
+    EXPECT_EQ(updateCheck::Download_Page(program),
+              QStringLiteral("http://www.tolvanex.example/download.htm"));
 }
 
 } // namespace

@@ -1,10 +1,9 @@
 #include "platform/qt_host.h"
+#include "support/local_web_server.h"
 #include "support/test_env.h"
 
 #include <QDialog>
 #include <QFile>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTimer>
 #include <QUrl>
 #include <QWidget>
@@ -17,44 +16,6 @@ QByteArray readFile(const QString &path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
-
-// A tiny web server on the loopback interface that answers from a table of
-// paths: "/ok" serves a body, "/moved" redirects to "/ok", anything else 404.
-class LocalWebServer : public QObject {
-public:
-    LocalWebServer() {
-        m_server.listen(QHostAddress::LocalHost);
-        connect(&m_server, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket *socket = m_server.nextPendingConnection()) {
-                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
-                    m_request += socket->readAll();
-                    if (!m_request.contains("\r\n\r\n"))
-                        return;
-                    const QByteArray path = m_request.split(' ').value(1);
-                    m_request.clear();
-                    socket->write(answer(path));
-                    socket->disconnectFromHost();
-                });
-                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-            }
-        });
-    }
-    QString url(const QString &path) const {
-        return QStringLiteral("http://127.0.0.1:%1%2").arg(m_server.serverPort()).arg(path);
-    }
-
-private:
-    QByteArray answer(const QByteArray &path) const {
-        if (path == "/ok")
-            return "HTTP/1.1 200 OK\r\nContent-Length: 11\r\nConnection: close\r\n\r\nVer_1_0_1 x";
-        if (path == "/moved")
-            return "HTTP/1.1 302 Found\r\nLocation: /ok\r\nContent-Length: 0\r\n"
-                   "Connection: close\r\n\r\n";
-        return "HTTP/1.1 404 Not Found\r\nContent-Length: 9\r\nConnection: close\r\n\r\nnot found";
-    }
-    QTcpServer m_server;
-    QByteArray m_request;
-};
 
 } // namespace
 
@@ -129,6 +90,8 @@ TEST(QtHostDownload, CopiesFileUrlsAndFailsWithoutTouchingTheTarget) {
 TEST(QtHostDownload, WebDownloadsNeedASuccessStatusAndFollowRedirects) {
     TestEnv env;
     LocalWebServer server;
+    server.serve("/ok", "Ver_1_0_1 x");
+    server.redirect("/moved", "/ok");
     QtHost host;
     const QString target = env.tempFolder() + "0X2341KLZX.dat";
 

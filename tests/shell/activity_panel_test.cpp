@@ -4,11 +4,16 @@
 #include "activities/activity_panel.h"
 #include "activities/study_set.h"
 #include "frame/mod_main.h"
+#include "platform/tree_view_widget.h"
 #include "shell/frm_main.h"
 #include "subjects/subject_fixture.h"
 #include "support/activity_fixture.h"
 
+#include <QApplication>
+#include <QLabel>
+#include <QMouseEvent>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -62,9 +67,75 @@ TEST_F(ActivityPanelTest, APressStartsThatActivityAndClosingTakesItsFilesAway) {
     EXPECT_TRUE(host.startedPrograms.last().startsWith(program.folders.activitiesFolder +
                                                        QStringLiteral("Cards ")));
 
+    // The mouse over a button highlights it; over the window background, no longer.
+    QMouseEvent overButton(QEvent::MouseMove, QPointF(3, 3), buttons[1]->mapToGlobal(QPointF(3, 3)),
+                           Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(buttons[1], &overButton);
+    EXPECT_TRUE(buttons[1]->Highlighted());
+    QMouseEvent overBackground(QEvent::MouseMove, QPointF(3, 3),
+                               main->centralWidget()->mapToGlobal(QPointF(3, 3)), Qt::NoButton,
+                               Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(main->centralWidget(), &overBackground);
+    EXPECT_FALSE(buttons[1]->Highlighted());
+
     main->close();
     EXPECT_FALSE(QFile::exists(activities::Sound_File_Path(program, 2)));
     EXPECT_FALSE(QFile::exists(activities::Study_File_Path(program)));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ActivityPanelTest, KeyboardAloneOpensASubjectStartsAnActivityAndFollowsALink) {
+    program.identity.productTitle = QStringLiteral("Tolvanex Italiano");
+    program.folders.activitiesFolder = env.programFolder() + QStringLiteral("Activities/");
+    program.folders.dataFolder = env.programFolder();
+    program.captions.Set(94, QStringLiteral("https://site.example/"));
+    makeActivity(program.folders.activitiesFolder, QStringLiteral("Cards"), Qt::red);
+    subject(QStringLiteral("Food.ito"), 2);
+
+    auto main = std::make_unique<frmMain>(program);
+    main->File1.SetPattern(File1.Pattern());
+    main->File1.SetPath(File1.Path());
+    main->subjectTree().Create_Folders();
+    main->subjectTree().Get_Subjects();
+    main->lblMenu[0]->setText(QStringLiteral("Home"));
+    main->lblMenu[0]->setProperty("Tag", QStringLiteral("index.htm"));
+    main->lblMenu[0]->setVisible(true);
+    activities::Point_Activity_List(main->FileAct, program.folders.activitiesFolder);
+    main->Get_Activities();
+    main->show();
+    main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(main.get()));
+
+    // The tree first: the arrow keys walk to the subject.
+    main->TreeFoldersView->setFocus();
+    const auto selectedText = [&] {
+        return main->TreeFolders.Text(main->TreeFolders.Selected()).trimmed();
+    };
+    for (int i = 0; i < 5 && selectedText() != QStringLiteral("Food"); ++i)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    ASSERT_EQ(selectedText(), QStringLiteral("Food"));
+
+    // Tab reaches the activity button; Enter starts the activity on the subject.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), static_cast<QWidget *>(main->activityPanel().btnAct[0]));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTRY_COMPARE(host.startedPrograms.size(), 1);
+
+    // On through the buttons to the menu: its link slides the menu in and
+    // Space opens the page.
+    for (int i = 0;
+         i < 12 && QApplication::focusWidget() != static_cast<QWidget *>(main->lblMenu[0]); ++i)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), static_cast<QWidget *>(main->lblMenu[0]));
+    EXPECT_TRUE(main->TimShowMenu->isActive());
+    EXPECT_TRUE(main->lblMenu[0]->font().underline());
+    host.connected = true;
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    EXPECT_EQ(host.openedUrls, QStringList{QStringLiteral("https://site.example/index.htm")});
+    main->close();
 }
 
 } // namespace

@@ -6,6 +6,8 @@
 #include "platform/registry.h"
 #include "shell/frm_main.h"
 #include "shell/frm_splash.h"
+#include "shell/sliding_menu.h"
+#include "shell/ticker.h"
 #include "students/frm_login.h"
 #include "subjects/subject_schema.h"
 #include "support/fake_host.h"
@@ -109,8 +111,8 @@ TEST_F(StartupTest, StepsRunInTheirFixedOrderBehindTheSplashWindow) {
     EXPECT_EQ(main.btnChangeUser->text(), program.captions[99]);
     EXPECT_EQ(main.File1.Pattern(), QStringLiteral("*.ito"));
     EXPECT_EQ(main.File2.Pattern(), QStringLiteral("*.vito"));
-    EXPECT_EQ(main.pendingMessage, program.captions[63]);
-    EXPECT_EQ(main.picMenuLeft + 3885, 100);
+    EXPECT_EQ(main.ticker().logic().pendingMessage, program.captions[63]);
+    EXPECT_EQ(main.slidingMenu().Left() + 3885, 100);
     EXPECT_GE(main.highestMenuIndex, 5);
     EXPECT_EQ(main.lblMenu.size(), main.highestMenuIndex + 1);
     EXPECT_GE(program.ticker.tips.size(), 20);
@@ -121,6 +123,21 @@ TEST_F(StartupTest, StepsRunInTheirFixedOrderBehindTheSplashWindow) {
               env.programFolder());
     EXPECT_LE(std::abs(updateCheck::Read_Date_Checked(program).secsTo(host.clock)), 1);
     EXPECT_TRUE(host.downloadRequests.isEmpty());
+}
+
+TEST_F(StartupTest, AnUpdateNoticeThatSaysYesEndsTheProgramAfterItsMessage) {
+    program.identity = Identity::ForCode(QStringLiteral("tvxito"));
+    updateCheck::Save_Date_Checked(program, host.clock.addDays(-8));
+    host.connected = true;
+    host.downloads.insert(QStringLiteral("https://www.tolvanex.example/updates/Ver_1_0_0.txt"),
+                          "yes,Please install version 2");
+    frmMain main(program);
+    main.Form_Load();
+    EXPECT_TRUE(program.ended);
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_TRUE(host.lastBox().text.startsWith(QStringLiteral("Please install version 2\r\n")));
+    EXPECT_EQ(host.openedUrls,
+              QStringList{QStringLiteral("https://www.tolvanex.example/download.htm")});
 }
 
 TEST_F(StartupTest, MissingTemplateNamesTheFileAndEnds) {

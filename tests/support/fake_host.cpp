@@ -1,5 +1,7 @@
 #include "support/fake_host.h"
 
+#include "platform/qt_host.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QUrl>
@@ -70,11 +72,13 @@ void FakeHost::PlaySoundMemory(const QByteArray &wave, bool async) {
     sounds.push_back({QString(), wave, async});
 }
 
-bool FakeHost::DownloadFile(const QString &url, const QString &path) {
+bool FakeHost::DownloadFile(const QString &url, const QString &path, qint64 maxBytes) {
     downloadRequests << url;
     QByteArray bytes;
     if (downloads.contains(url)) {
         bytes = downloads.value(url);
+    } else if (useLocalNetwork) {
+        return Download_Url(url, path, maxBytes);
     } else {
         const QUrl parsed(url);
         if (!parsed.isLocalFile())
@@ -84,6 +88,8 @@ bool FakeHost::DownloadFile(const QString &url, const QString &path) {
             return false;
         bytes = source.readAll();
     }
+    if (maxBytes >= 0 && bytes.size() > maxBytes)
+        return false;
     QFile target(path);
     if (!target.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;

@@ -57,6 +57,9 @@ public:
     int doEventsAdvanceMs = 100;
     // url -> bytes served by DownloadFile; file: urls read the real file.
     QMap<QString, QByteArray> downloads;
+    // When set, other http(s) urls are really fetched (from a test's local
+    // server: tests never reach beyond the loopback interface).
+    bool useLocalNetwork = false;
     bool startSucceeds = true;
     // When set, Rnd returns these values in order before falling back to the generator.
     std::deque<double> rndValues;
@@ -91,7 +94,7 @@ public:
     void PlaySoundFile(const QString &path, bool async) override;
     void PlaySoundMemory(const QByteArray &wave, bool async) override;
     bool IsConnected() override { return connected; }
-    bool DownloadFile(const QString &url, const QString &path) override;
+    bool DownloadFile(const QString &url, const QString &path, qint64 maxBytes = -1) override;
     QSize ScreenSize() override { return screen; }
     QDateTime Now() override { return clock; }
     void Randomize(quint32 seed) override;

@@ -1325,10 +1325,13 @@ QImage subjectIcon32() {
 
 // ---------------------------------------------------------------- app icon
 
-QImage appIcon() {
-    QImage img = canvas(64, 64);
+// Drawn on a 64-unit grid and scaled, so every size the desktop asks for
+// (16 to 256 pixels) is drawn sharp rather than resampled.
+QImage appIcon(int size = 64) {
+    QImage img = canvas(size, size);
     QPainter p;
     begin(p, img);
+    p.scale(size / 64.0, size / 64.0);
     QPainterPath tile;
     tile.addRoundedRect(QRectF(2, 2, 60, 60), 14, 14);
     QLinearGradient g(0, 2, 64, 62);
@@ -1530,6 +1533,8 @@ int main(int argc, char **argv) {
 
     const QImage icon = appIcon();
     save(icon, QStringLiteral("app/tolvanex.png"));
+    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        save(appIcon(size), QStringLiteral("app/icons/%1.png").arg(size));
 
     QDir().mkpath(g_out + "/sounds");
     QFile wav(g_out + "/sounds/click.wav");

@@ -1,0 +1,30 @@
+// A tiny web server on the loopback interface for tests that download: it
+// answers from a table of paths (a body, or a redirect) and 404 otherwise,
+// and records the paths asked for. It runs in the test's own thread, served
+// by the event loop that the download under test spins.
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QObject>
+#include <QStringList>
+#include <QTcpServer>
+
+class LocalWebServer : public QObject {
+public:
+    LocalWebServer();
+
+    void serve(const QString &path, const QByteArray &body);
+    void redirect(const QString &path, const QString &to);
+
+    // "http://127.0.0.1:<port>" + path.
+    QString url(const QString &path) const;
+    QStringList requests;
+
+private:
+    QByteArray answer(const QString &path) const;
+
+    QTcpServer m_server;
+    QHash<QString, QByteArray> m_bodies;
+    QHash<QString, QString> m_redirects;
+};
