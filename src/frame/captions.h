@@ -57,7 +57,8 @@ inline constexpr int ExportNotWritten = 183; // followed by the file and the rea
 inline constexpr int ScoreChart = 184;       // names of the chart, the list and the tree
 inline constexpr int ScoreList = 185;
 inline constexpr int ScoreTree = 186;
-inline constexpr int UsersNotDeleted = 187; // %1: the student database
+inline constexpr int UsersNotDeleted = 187;   // %1: the student database
+inline constexpr int WeeklyUpdateCheck = 188; // the progress viewer's switch
 // The virtual subject editor.
 inline constexpr int CopyPasteHint = 200;
 inline constexpr int NothingCopied = 201;

@@ -4,6 +4,7 @@
 #include "frame/captions.h"
 #include "frame/mod_main.h"
 #include "frame/program.h"
+#include "frame/update_check.h"
 #include "platform/host.h"
 #include "platform/qt_button_sounds.h"
 #include "platform/qt_window_placement.h"
@@ -13,6 +14,7 @@
 #include "platform/twips.h"
 #include "students/progress_chart.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -72,7 +74,7 @@ frmAdmin::frmAdmin(Program &program, QWidget *parent)
       m_background(QStringLiteral(":/tiles/background.png")) {
     setObjectName(QStringLiteral("frmAdmin"));
     setWindowTitle(QStringLiteral("Student Progress"));
-    setFixedSize(TwipsToPixels(9720), TwipsToPixels(7560));
+    setFixedSize(TwipsToPixels(9720), TwipsToPixels(7920));
 
     lblView = new QLabel(QStringLiteral("View by:"), this);
     lblView->setObjectName(QStringLiteral("lblView"));
@@ -125,6 +127,16 @@ frmAdmin::frmAdmin(Program &program, QWidget *parent)
     setTabOrder(ListView1, btnExport);
     setTabOrder(btnExport, btnClearDatabase);
 
+    // Schools without internet, or that do not want the program to call
+    // out, turn the weekly check off here.
+    chkUpdateCheck = new QCheckBox(this);
+    chkUpdateCheck->setObjectName(QStringLiteral("chkUpdateCheck"));
+    PlaceTwips(*chkUpdateCheck, 240, 7440, 9240, 315);
+    chkUpdateCheck->setChecked(updateCheck::Is_Update_Check_On(m_program));
+    connect(chkUpdateCheck, &QCheckBox::toggled, this,
+            [this](bool on) { updateCheck::Set_Update_Check_On(m_program, on); });
+    setTabOrder(btnClearDatabase, chkUpdateCheck);
+
     AddClickSound(*btnClearDatabase, modMain::Button_Click(m_program));
     AddClickSound(*btnExport, modMain::Button_Click(m_program));
     connect(cboView, &QComboBox::activated, this, [this] { cboView_Click(); });
@@ -152,6 +164,8 @@ void frmAdmin::Form_Load() {
     setWindowTitle(c[54]);
     btnClearDatabase->setText(c[56]);
     btnExport->setText(c[caption::ExportScores]);
+    chkUpdateCheck->setText(c[caption::WeeklyUpdateCheck]);
+    chkUpdateCheck->setAccessibleName(c[caption::WeeklyUpdateCheck]);
     lblView->setText(c[52]);
     cboView->clear();
     for (int kind = 0; kind < scores::kViewCount; ++kind)

@@ -17,6 +17,7 @@
 
 class QComboBox;
 class QLabel;
+class QCheckBox;
 class QPushButton;
 class QTreeWidget;
 class Program;
@@ -53,6 +54,8 @@ public:
     ProgressChart *picProgress;
     QPushButton *btnExport;
     QPushButton *btnClearDatabase;
+    // The administrator's switch for the weekly update check.
+    QCheckBox *chkUpdateCheck;
 
 protected:
     void paintEvent(QPaintEvent *event) override;

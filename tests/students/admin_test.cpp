@@ -6,6 +6,7 @@
 #include "frame/mod_main.h"
 #include "frame/program.h"
 #include "frame/template_texts.h"
+#include "frame/update_check.h"
 #include "platform/ado.h"
 #include "platform/tree_view.h"
 #include "platform/tree_view_widget.h"
@@ -17,6 +18,7 @@
 #include "support/recording_windows.h"
 #include "support/test_env.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -148,6 +150,20 @@ protected:
     qint64 ana = 0;
     qint64 sean = 0;
 };
+
+TEST_F(AdminTest, TheAdministratorTurnsTheWeeklyUpdateCheckOffAndOn) {
+    {
+        const auto viewer = openViewer();
+        EXPECT_EQ(viewer->chkUpdateCheck->text(), cap(caption::WeeklyUpdateCheck));
+        EXPECT_TRUE(viewer->chkUpdateCheck->isChecked()) << "on unless turned off";
+        viewer->chkUpdateCheck->click();
+    }
+    EXPECT_FALSE(updateCheck::Is_Update_Check_On(program));
+    const auto again = openViewer();
+    EXPECT_FALSE(again->chkUpdateCheck->isChecked());
+    again->chkUpdateCheck->click();
+    EXPECT_TRUE(updateCheck::Is_Update_Check_On(program));
+}
 
 TEST_F(AdminTest, LoadsItsTextsWithNoViewChosenAndNamesEveryControl) {
     const auto viewer = openViewer();
