@@ -13,6 +13,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -94,14 +95,24 @@ frmLogin::frmLogin(Program &program, QWidget *parent)
     btnNull->setObjectName(QStringLiteral("btnNull"));
     btnNull->setAutoDefault(true);
     btnNull->setFlat(true);
+    // Out of the Tab order: it only takes the focus when the window gives it.
+    btnNull->setFocusPolicy(Qt::ClickFocus);
     PlaceTwips(*btnNull, -600, -600, 150, 150);
     connect(btnNull, &QPushButton::clicked, this, &frmLogin::btnNull_Click);
 
     connect(txtPassword, &QLineEdit::returnPressed, this, [this] { btnLogin_Click(0); });
     connect(ListView1, &QTreeWidget::itemClicked, this, [this] { ListView1_Click(); });
     // Moving through the list with the keys must show or hide the password
-    // box just as a click does.
-    connect(ListView1, &QTreeWidget::currentItemChanged, this, [this] { ListView1_Click(); });
+    // box just as a click does, but the focus stays in the list so that the
+    // arrows go on working; Enter there then logs in (or asks for the
+    // password).
+    connect(ListView1, &QTreeWidget::currentItemChanged, this, [this] {
+        if (ListView1->hasFocus())
+            showPasswordBox();
+        else
+            ListView1_Click();
+    });
+    ListView1->installEventFilter(this);
     connect(ListView1, &QTreeWidget::itemDoubleClicked, this, [this] { btnLogin_Click(0); });
 }
 
@@ -121,6 +132,10 @@ void frmLogin::Form_Load() {
         setWindowTitle(c[29] + QLatin1Char(' ') + m_program.identity.productTitle);
         lblInstructions->setText(c[26]);
         lblPassword->setText(c[37]);
+        // Screen readers name the list and the box by what the window says of them.
+        ListView1->setAccessibleName(c[26]);
+        txtPassword->setAccessibleName(c[37]);
+        lblPassword->setBuddy(txtPassword);
         btnLogin[0]->setText(c[28]);
         btnLogin[1]->setText(c[27]);
         btnLogin[2]->setText(c[44]);
@@ -218,17 +233,36 @@ void frmLogin::setPasswordVisible(bool visible) {
 }
 
 void frmLogin::ListView1_Click() {
+    if (!showPasswordBox())
+        return;
+    if (txtPassword->isVisible())
+        txtPassword->setFocus();
+    else
+        btnNull->setFocus();
+}
+
+bool frmLogin::showPasswordBox() {
     txtPassword->clear();
     const Student *student = Selected_Student();
     if (!student)
-        return;
-    if (!student->password.isEmpty()) {
-        setPasswordVisible(true);
-        txtPassword->setFocus();
-    } else {
-        setPasswordVisible(false);
-        btnNull->setFocus();
+        return false;
+    setPasswordVisible(!student->password.isEmpty());
+    return true;
+}
+
+bool frmLogin::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == ListView1 && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && Selected_Student()) {
+            // A student with a password types it first.
+            if (txtPassword->isVisible())
+                txtPassword->setFocus();
+            else
+                btnLogin_Click(0);
+            return true;
+        }
     }
+    return QWidget::eventFilter(watched, event);
 }
 
 void frmLogin::btnNull_Click() {

@@ -57,6 +57,7 @@ signals:
     void ClosedWithoutLogin();
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -72,6 +73,9 @@ private:
     void showStudent(QTreeWidgetItem &item, const Student &student);
     QTreeWidgetItem *itemOf(qint64 id) const;
     void setPasswordVisible(bool visible);
+    // Shows or hides the password box for the selected student; false when
+    // nothing is selected.
+    bool showPasswordBox();
 
     Program &m_program;
     QPixmap m_background;

@@ -86,6 +86,16 @@ void frmNewUser::Form_Load() {
     chkPassword->setText(c[35]);
     lblTypePass->setText(c[37]);
     lblRetypePass->setText(c[38]);
+    // Each box is named by its label, for screen readers and for Alt keys.
+    const std::pair<QLabel *, QWidget *> labelled[] = {{lblfirst, txtFirst},
+                                                       {lblLast, txtLast},
+                                                       {lblIcon, imageCombo1},
+                                                       {lblTypePass, txtPassword},
+                                                       {lblRetypePass, txtPassword2}};
+    for (const auto &[label, box] : labelled) {
+        label->setBuddy(box);
+        box->setAccessibleName(label->text());
+    }
     ImageList1.Clear();
     imageCombo1->clear();
     for (int n = 1; n <= kFaceCount; ++n) {

@@ -70,6 +70,14 @@ void frmEdit::Form_Load() {
     setWindowTitle(c[111]);
     lblPhrase->setText(c[109]);
     lblTranslation->setText(c[110]);
+    // Named by their labels for screen readers; the second translation's
+    // label keeps its design text, so its box says which one it is.
+    txtPhrase->setAccessibleName(c[109]);
+    txtTranslation->setAccessibleName(c[110]);
+    txtTranslation2->setAccessibleName(c[110] + QStringLiteral(" 2"));
+    lblPhrase->setBuddy(txtPhrase);
+    lblTranslation->setBuddy(txtTranslation);
+    Label1->setBuddy(txtTranslation2);
     lblWarning->setText(c[108]);
     btnOK->setText(c[8]);
     btnCancel->setText(c[9]);

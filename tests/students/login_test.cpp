@@ -345,6 +345,43 @@ TEST_F(LoginTest, PasswordIsCheckedWithoutRegardToCaseAndTheMainWindowGreetsTheS
     EXPECT_TRUE(main->btnAdmin->isEnabled());
 }
 
+TEST_F(LoginTest, TheKeyboardAloneChoosesAStudentTypesThePasswordAndLogsIn) {
+    frmLogin &first = openLogin();
+    createFirst(first, QStringLiteral("Ann"), QStringLiteral("Lee"), QStringLiteral("Secret"));
+    create(first, QStringLiteral("Bob"), QStringLiteral("Ray"));
+
+    frmLogin &login = openLogin();
+    login.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&login));
+    login.ListView1->setFocus();
+    // Ann is listed first and has a password: the arrows move to Bob and
+    // back, the focus staying in the list; Enter then asks for the password.
+    QTest::keyClick(login.ListView1, Qt::Key_Down);
+    EXPECT_EQ(login.ListView1->currentItem()->text(0), QStringLiteral("Bob Ray"));
+    EXPECT_FALSE(login.txtPassword->isVisible());
+    QTest::keyClick(login.focusWidget(), Qt::Key_Up);
+    EXPECT_EQ(login.focusWidget(), login.ListView1);
+    EXPECT_TRUE(login.txtPassword->isVisible());
+    QTest::keyClick(login.ListView1, Qt::Key_Return);
+    EXPECT_EQ(login.focusWidget(), login.txtPassword);
+    EXPECT_EQ(login.txtPassword->accessibleName(), cap(37));
+
+    // Tab runs through the visible controls in reading order; the focus
+    // holder of students without a password is not among them.
+    QStringList order;
+    for (QWidget *w = login.ListView1; order.size() < 5; w = w->nextInFocusChain())
+        if ((w->focusPolicy() & Qt::TabFocus) && w->isVisible())
+            order << w->objectName();
+    EXPECT_EQ(order,
+              (QStringList{"ListView1", "txtPassword", "btnLogin0", "btnLogin1", "btnLogin2"}));
+
+    QTest::keyClicks(login.txtPassword, QStringLiteral("secret"));
+    QTest::keyClick(login.txtPassword, Qt::Key_Return);
+    EXPECT_TRUE(login.LoginSucceeded);
+    EXPECT_TRUE(main->isVisible());
+    EXPECT_EQ(program.currentStudent, QStringLiteral("Ann Lee"));
+}
+
 TEST_F(LoginTest, StudentWithoutStoredPasswordLogsInWithAnEmptyBox) {
     frmLogin &first = openLogin();
     createFirst(first, QStringLiteral("Ann"), QStringLiteral("Lee"), QStringLiteral("pw"));
