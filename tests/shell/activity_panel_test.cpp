@@ -26,7 +26,21 @@ void makeActivity(const QString &folder, const QString &name, const QColor &colo
     makeActivityDescriptor(folder + name + QStringLiteral(".cfg"), colour, colour);
 }
 
-class ActivityPanelTest : public SubjectTestBase {};
+class ActivityPanelTest : public SubjectTestBase {
+protected:
+    // A main window over the subject tree of the fixture, with the
+    // activities of the Activities folder on its panel.
+    std::unique_ptr<frmMain> mainWindow() {
+        auto main = std::make_unique<frmMain>(program);
+        main->File1.SetPattern(File1.Pattern());
+        main->File1.SetPath(File1.Path());
+        main->subjectTree().Create_Folders();
+        main->subjectTree().Get_Subjects();
+        activities::Point_Activity_List(main->FileAct, program.folders.activitiesFolder);
+        main->Get_Activities();
+        return main;
+    }
+};
 
 TEST_F(ActivityPanelTest, APressStartsThatActivityAndClosingTakesItsFilesAway) {
     program.identity.productTitle = QStringLiteral("Tolvanex Italiano");
@@ -36,13 +50,7 @@ TEST_F(ActivityPanelTest, APressStartsThatActivityAndClosingTakesItsFilesAway) {
     makeActivity(program.folders.activitiesFolder, QStringLiteral("Quiz"), Qt::blue);
     subject(QStringLiteral("Food.ito"), 2);
 
-    auto main = std::make_unique<frmMain>(program);
-    main->File1.SetPattern(File1.Pattern());
-    main->File1.SetPath(File1.Path());
-    main->subjectTree().Create_Folders();
-    main->subjectTree().Get_Subjects();
-    activities::Point_Activity_List(main->FileAct, program.folders.activitiesFolder);
-    main->Get_Activities();
+    auto main = mainWindow();
     main->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(main.get()));
 
@@ -95,16 +103,10 @@ TEST_F(ActivityPanelTest, KeyboardAloneOpensASubjectStartsAnActivityAndFollowsAL
     makeActivity(program.folders.activitiesFolder, QStringLiteral("Cards"), Qt::red);
     subject(QStringLiteral("Food.ito"), 2);
 
-    auto main = std::make_unique<frmMain>(program);
-    main->File1.SetPattern(File1.Pattern());
-    main->File1.SetPath(File1.Path());
-    main->subjectTree().Create_Folders();
-    main->subjectTree().Get_Subjects();
+    auto main = mainWindow();
     main->lblMenu[0]->setText(QStringLiteral("Home"));
     main->lblMenu[0]->setProperty("Tag", QStringLiteral("index.htm"));
     main->lblMenu[0]->setVisible(true);
-    activities::Point_Activity_List(main->FileAct, program.folders.activitiesFolder);
-    main->Get_Activities();
     main->show();
     main->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(main.get()));
