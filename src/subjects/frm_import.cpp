@@ -80,6 +80,8 @@ frmImport::frmImport(Program &program, QWidget *parent) : QDialog(parent), m_pro
     barRecording->setObjectName(QStringLiteral("barRecording"));
     barRecording->setAccessibleName(c[caption::RecordingPhrases].arg(0).arg(0));
     barRecording->setValue(0);
+    // Empty until the recording starts: "0%" would suggest work under way.
+    barRecording->setTextVisible(false);
 
     btnImport = new QPushButton(c[caption::ImportButton], this);
     btnImport->setObjectName(QStringLiteral("btnImport"));
@@ -244,6 +246,7 @@ bool frmImport::btnImport_Click() {
             barRecording->setValue(done);
             const QString state = c[caption::RecordingPhrases].arg(done).arg(total);
             barRecording->setFormat(state);
+            barRecording->setTextVisible(true);
             barRecording->setAccessibleName(state);
             // Keeps the window painted while espeak-ng works.
             host.DoEvents();
