@@ -5,6 +5,7 @@
 #include "platform/host.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -155,6 +156,18 @@ QString frmImport::Describe_Problem(const subjects::WordListProblem &p) const {
         break;
     }
     return p.line > 0 ? c[caption::ProblemLine].arg(p.line).arg(text) : text;
+}
+
+void frmImport::reject() {
+    if (!m_busy)
+        QDialog::reject();
+}
+
+void frmImport::closeEvent(QCloseEvent *event) {
+    if (m_busy)
+        event->ignore();
+    else
+        QDialog::closeEvent(event);
 }
 
 void frmImport::btnChoose_Click() {

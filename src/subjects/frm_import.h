@@ -46,6 +46,11 @@ public:
     QPushButton *btnImport;
     QPushButton *btnCancel;
 
+protected:
+    // The window stays while phrases are being recorded (Escape, close box).
+    void reject() override;
+    void closeEvent(QCloseEvent *event) override;
+
 private:
     void showList();
     void updateImportButton();

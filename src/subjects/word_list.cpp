@@ -207,6 +207,13 @@ WordList ParseWordList(const QByteArray &bytes, const WordListOptions &options) 
     // Header lines of flash-card programs' plain-text exports come first.
     QChar separator;
     int html = -1; // -1: decide per field
+    // Spreadsheet programs may name the separator on a first line "sep=;";
+    // it is kept as a comment so that line numbers stay those of the file.
+    if (text.startsWith(QLatin1String("sep=")) &&
+        (text.size() == 5 || text.indexOf(QLatin1Char('\n')) == 5)) {
+        separator = text[4];
+        text[0] = QLatin1Char('#');
+    }
     for (const QString &line : text.split(QLatin1Char('\n'))) {
         if (!line.startsWith(QLatin1Char('#')))
             break;

@@ -89,6 +89,13 @@ TEST_F(WordListImportTest, SpreadsheetCsvWithBomAndSemicolonsBecomesASpokenSubje
                                               {"grazie", "gracias", "muchas gracias; de verdad"},
                                               {"l'acqua è \"fredda\"", "el agua está fría", ""}}));
 
+    // Such a spreadsheet may name its separator on a first line.
+    const subjects::WordList named =
+        subjects::ParseWordList("sep=,\r\nFrase,Traducci\xC3\xB3n\r\ns\xC3\xAD; no,yes\r\n");
+    ASSERT_EQ(named.rows.size(), 1);
+    EXPECT_EQ(named.rows[0].phrase, QStringLiteral("sí; no"));
+    EXPECT_EQ(named.rows[0].line, 3);
+
     // Importing again reads every recording from the cache.
     ImportOptions again = o;
     again.force = true;
