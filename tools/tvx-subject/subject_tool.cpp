@@ -332,13 +332,8 @@ void ExportSubject(const QString &path, const QString &folder) {
 // ---------------------------------------------------------------------------
 
 QString VoiceFor(const QString &targetLanguage) {
-    static const QMap<QString, QString> voices = {
-        {QStringLiteral("Spanish"), QStringLiteral("es")},
-        {QStringLiteral("French"), QStringLiteral("fr")},
-        {QStringLiteral("German"), QStringLiteral("de")},
-        {QStringLiteral("Italian"), QStringLiteral("it")},
-        {QStringLiteral("English"), QStringLiteral("en")}};
-    const QString voice = voices.value(targetLanguage);
+    // The program's import window speaks with the same voices.
+    const QString voice = subjects::EspeakVoice(targetLanguage);
     if (voice.isEmpty())
         throw ToolError(QStringLiteral("no voice for the language '%1'").arg(targetLanguage));
     return voice;
