@@ -23,6 +23,9 @@ public:
     QString GetSaveFileName(const QString &, const QString &, const QString &) override {
         return {};
     }
+    QString GetOpenFileName(const QString &, const QString &, const QString &) override {
+        return {};
+    }
     void OpenUrl(const QString &) override {}
     void OpenFolder(const QString &) override {}
     bool StartDetached(const QString &, const QStringList &, const QString &) override {

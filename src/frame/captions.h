@@ -68,6 +68,35 @@ inline constexpr int CopiedKeyLimit = 204;    // %1: folder
 inline constexpr int FileNotDeleted = 205;    // %1: file, %2: reason
 inline constexpr int FileNotRenamed = 206;    // %1: file, %2: new name, %3: reason
 inline constexpr int SourceSubjectGone = 207; // %1: installed subject file
+// Importing a word list.
+inline constexpr int ImportWordList = 240;
+inline constexpr int ImportTitle = 241; // the window title, the button's tooltip
+inline constexpr int ChooseWordList = 242;
+inline constexpr int WordListFilter = 243; // the open dialog's filter
+inline constexpr int ImportSubjectName = 244;
+inline constexpr int ColumnPhrase = 245;
+inline constexpr int ColumnTranslation = 246;
+inline constexpr int ColumnTranslation2 = 247;
+inline constexpr int ImportButton = 248;
+inline constexpr int ImportCancel = 249;
+inline constexpr int ProblemLine = 250; // %1: line, %2: problem
+inline constexpr int ProblemEmptyPhrase = 251;
+inline constexpr int ProblemStar = 252;      // %1: text
+inline constexpr int ProblemLineBreak = 253; // %1: text
+inline constexpr int ProblemDuplicate = 254; // %1: phrase, %2: line
+inline constexpr int ProblemTooMany = 255;   // %1: limit, %2: rows
+inline constexpr int ProblemUnclosedQuote = 256;
+inline constexpr int ProblemNoRows = 257;
+inline constexpr int ProblemUnreadable = 258; // %1: file, %2: reason
+inline constexpr int PhrasesReady = 259;      // %1: count
+inline constexpr int LeaveOutProblemRows = 260;
+inline constexpr int RecordingPhrases = 261;      // %1: done, %2: all
+inline constexpr int ImportedSubjectExists = 262; // %1: name
+inline constexpr int UnusableSubjectName = 263;
+inline constexpr int RecordingFailed = 264;  // %1: reason
+inline constexpr int ImportNotWritten = 265; // %1: file, %2: reason
+inline constexpr int ImportProblems = 266;   // the problem list's name
+inline constexpr int ImportPreview = 267;    // the preview table's name
 // The highest number the program reads: a template with fewer texts is not ours.
-inline constexpr int Last = 207;
+inline constexpr int Last = 267;
 } // namespace caption

@@ -65,6 +65,12 @@ public:
     virtual QString GetSaveFileName(const QString &title, const QString &suggestedPath,
                                     const QString &filter) = 0;
 
+    // The platform's dialog that asks for an existing file to open: a title,
+    // the folder it starts in and a filter such as "Word lists (*.csv *.txt)".
+    // Returns the chosen path, or empty text when the user cancelled.
+    virtual QString GetOpenFileName(const QString &title, const QString &folder,
+                                    const QString &filter) = 0;
+
     // Opens a web address or a local file in its default program.
     virtual void OpenUrl(const QString &target) = 0;
     // Opens a folder in the file manager.

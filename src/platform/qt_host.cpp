@@ -183,6 +183,11 @@ QString QtHost::GetSaveFileName(const QString &title, const QString &suggestedPa
     return QFileDialog::getSaveFileName(QApplication::activeWindow(), title, suggestedPath, filter);
 }
 
+QString QtHost::GetOpenFileName(const QString &title, const QString &folder,
+                                const QString &filter) {
+    return QFileDialog::getOpenFileName(QApplication::activeWindow(), title, folder, filter);
+}
+
 void QtHost::OpenUrl(const QString &target) {
     const bool isAddress = target.contains(QLatin1String("://")) ||
                            target.startsWith(QLatin1String("mailto:"), Qt::CaseInsensitive);

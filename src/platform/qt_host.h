@@ -37,6 +37,8 @@ public:
     void ShowModal(QWidget &window) override;
     QString GetSaveFileName(const QString &title, const QString &suggestedPath,
                             const QString &filter) override;
+    QString GetOpenFileName(const QString &title, const QString &folder,
+                            const QString &filter) override;
     void OpenUrl(const QString &target) override;
     void OpenFolder(const QString &path) override;
     bool StartDetached(const QString &program, const QStringList &arguments,

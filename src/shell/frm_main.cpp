@@ -23,6 +23,7 @@
 #include "students/frm_admin.h"
 #include "students/frm_login.h"
 #include "subjects/frm_edit.h"
+#include "subjects/frm_import.h"
 #include "subjects/phrase_sound.h"
 #include "subjects/subject_tree.h"
 #include "virtual/frm_custom_subject.h"
@@ -111,6 +112,11 @@ void frmMain::buildControls() {
         button("btnCreateVirtualSubjects", QStringLiteral("* Create Virtual Subjects"), 3015, 6840);
     btnChangeUser = button("btnChangeUser", QStringLiteral("* Change User"), 360, 7380);
     btnAdmin = button("btnAdmin", QStringLiteral("Progress"), 3015, 7380);
+    // The administrator's word list import, in the subject column beside the
+    // logo: the two button rows above are full.
+    btnImportWordList = button("btnImportWordList", QStringLiteral("Import..."), 4215, 7920);
+    PlaceTwips(*btnImportWordList, 4215, 7920, 1320, 420);
+    btnImportWordList->setVisible(false);
 
     imgLogo = label("imgLogo", central, QString());
     PlaceTwips(*imgLogo, 360, 7920, 3750, 1200);
@@ -237,6 +243,15 @@ void frmMain::buildControls() {
         connect(editor, &frmCustomSubject::RefreshSubjects, this, &frmMain::Refresh_Subjects);
         connect(editor, &frmCustomSubject::Closed, this, [this] { show(); });
         editor->Open();
+    });
+    AddClickSound(*btnImportWordList, modMain::Button_Click(m_program));
+    connect(btnImportWordList, &QPushButton::clicked, this, [this] {
+        frmImport importer(m_program, this);
+        m_program.host().ShowModal(importer);
+        if (!importer.importedFile().isEmpty()) {
+            m_program.bSubjectsChanged = true;
+            Refresh_Subjects();
+        }
     });
     connect(btnOpenSubjectsFolder, &QPushButton::clicked, this,
             [this] { m_program.host().OpenFolder(m_program.folders.installedSubjectsFolder); });
@@ -365,6 +380,9 @@ void frmMain::Get_Settings() {
         btnCreateVirtualSubjects->setText(p.captions[65]);
         SplashSetStatus(p.captions[12] + QStringLiteral(".  ") + p.captions[13]);
         btnOpenSubjectsFolder->setText(p.captions[142]);
+        btnImportWordList->setText(p.captions[caption::ImportWordList]);
+        btnImportWordList->setToolTip(p.captions[caption::ImportTitle]);
+        btnImportWordList->setAccessibleName(p.captions[caption::ImportTitle]);
         m_ticker->Set_Pending(p.captions[63]);
         m_menu->Reset_Hidden();
         highestActivityIndex = FileAct.ListCount() - 1;
@@ -402,6 +420,8 @@ void frmMain::Check_Resolution() {
 void frmMain::Show_For_Student(bool administrator) {
     Program &p = m_program;
     btnAdmin->setEnabled(administrator);
+    btnImportWordList->setVisible(administrator);
+    btnImportWordList->setEnabled(administrator);
     mnuOption->setEnabled(administrator);
     mnuEdit->setText(p.captions[111]);
     mnuListenToPhrase->setText(p.captions[112]);
@@ -461,7 +481,7 @@ void frmMain::setKeyboardOrder() {
     for (ActivityButton *button : std::as_const(m_activityPanel->btnAct))
         order << button;
     order << lblMoreActs << btnOpenSubjectsFolder << btnCreateVirtualSubjects << btnChangeUser
-          << btnAdmin << lblMsg;
+          << btnAdmin << btnImportWordList << lblMsg;
     for (QLabel *link : std::as_const(lblMenu))
         order << link;
     order << lblURL;

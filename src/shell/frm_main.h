@@ -92,6 +92,7 @@ public:
     QPushButton *btnCreateVirtualSubjects;
     QPushButton *btnOpenSubjectsFolder;
     QPushButton *btnAdmin;
+    QPushButton *btnImportWordList;
     QMenu *mnuOption;
     QAction *mnuListenToPhrase;
     QAction *mnuEdit;

@@ -9,9 +9,10 @@
 #include "students/frm_admin.h"
 #include "students/frm_login.h"
 #include "students/frm_new_user.h"
-#include "virtual/frm_custom_subject.h"
+#include "subjects/frm_import.h"
 #include "support/fake_host.h"
 #include "support/test_env.h"
+#include "virtual/frm_custom_subject.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -27,7 +28,9 @@ namespace {
 QStringList cutOffTexts(const QWidget &window) {
     QStringList cut;
     for (const QLabel *label : window.findChildren<QLabel *>()) {
-        const QString text = label->text();
+        // A label with a buddy shows its "&" as the underline of the shortcut.
+        const QString text =
+            label->buddy() ? QString(label->text()).remove(QLatin1Char('&')) : label->text();
         if (text.isEmpty())
             continue;
         const QRect room = label->contentsRect();
@@ -108,6 +111,11 @@ TEST_P(CaptionFitTest, EveryWindowShowsItsWholeTexts) {
     frmCustomSubject virtualEditor(program, installed, folders);
     virtualEditor.Form_Load();
     EXPECT_EQ(cutOffTexts(virtualEditor).join(QStringLiteral("; ")).toStdString(), "");
+
+    frmImport importer(program);
+    importer.show();
+    importer.chkLeaveOut->show();
+    EXPECT_EQ(cutOffTexts(importer).join(QStringLiteral("; ")).toStdString(), "");
 }
 
 // tvxspa: learners who speak English; tvxito: learners who speak Spanish.

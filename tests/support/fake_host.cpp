@@ -57,6 +57,16 @@ QString FakeHost::GetSaveFileName(const QString &title, const QString &suggested
     return path;
 }
 
+QString FakeHost::GetOpenFileName(const QString &title, const QString &folder,
+                                  const QString &filter) {
+    openDialogs.push_back({title, folder, filter});
+    if (m_openPaths.empty())
+        return {};
+    QString path = m_openPaths.front();
+    m_openPaths.pop_front();
+    return path;
+}
+
 bool FakeHost::StartDetached(const QString &program, const QStringList &arguments,
                              const QString &workingDirectory) {
     startedPrograms << (QStringList{program} + arguments).join(QLatin1Char(' '));

@@ -45,6 +45,9 @@ public:
     // Paths the next save dialogs answer, in order; without one a save
     // dialog is cancelled (empty path).
     void answerNextSave(const QString &path) { m_savePaths.push_back(path); }
+    // Paths the next open-file dialogs answer, in order; without one an open
+    // dialog is cancelled (empty path).
+    void answerNextOpen(const QString &path) { m_openPaths.push_back(path); }
     // Called for every message box, after it was recorded (e.g. to check state).
     std::function<void(const Box &)> onMsgBox;
     // Called at every DoEvents, to look at windows while a procedure runs.
@@ -68,6 +71,8 @@ public:
     std::vector<Box> boxes;
     QStringList modalWindows; // objectName of every window shown modally
     std::vector<SaveDialog> saveDialogs;
+    // Open-file dialogs, with the folder they started in as suggestedPath.
+    std::vector<SaveDialog> openDialogs;
     QStringList openedUrls;
     QStringList openedFolders;
     QStringList startedPrograms; // program + " " + arguments joined by blanks
@@ -86,6 +91,8 @@ public:
     vb::MsgBoxResult MsgBox(const QString &text, int style, const QString &title) override;
     void ShowModal(QWidget &window) override;
     QString GetSaveFileName(const QString &title, const QString &suggestedPath,
+                            const QString &filter) override;
+    QString GetOpenFileName(const QString &title, const QString &folder,
                             const QString &filter) override;
     void OpenUrl(const QString &target) override { openedUrls << target; }
     void OpenFolder(const QString &path) override { openedFolders << path; }
@@ -107,5 +114,6 @@ private:
     std::deque<vb::MsgBoxResult> m_answers;
     std::deque<std::function<void(QWidget &)>> m_modalHandlers;
     std::deque<QString> m_savePaths;
+    std::deque<QString> m_openPaths;
     std::mt19937 m_random{12345};
 };

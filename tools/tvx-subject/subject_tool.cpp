@@ -13,6 +13,7 @@
 #include <QMap>
 #include <QProcess>
 #include <QSet>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -331,13 +332,8 @@ void ExportSubject(const QString &path, const QString &folder) {
 // ---------------------------------------------------------------------------
 
 QString VoiceFor(const QString &targetLanguage) {
-    static const QMap<QString, QString> voices = {
-        {QStringLiteral("Spanish"), QStringLiteral("es")},
-        {QStringLiteral("French"), QStringLiteral("fr")},
-        {QStringLiteral("German"), QStringLiteral("de")},
-        {QStringLiteral("Italian"), QStringLiteral("it")},
-        {QStringLiteral("English"), QStringLiteral("en")}};
-    const QString voice = voices.value(targetLanguage);
+    // The program's import window speaks with the same voices.
+    const QString voice = subjects::EspeakVoice(targetLanguage);
     if (voice.isEmpty())
         throw ToolError(QStringLiteral("no voice for the language '%1'").arg(targetLanguage));
     return voice;
@@ -616,6 +612,70 @@ DemoReport BuildDemo(const DemoOptions &options) {
 
 // ---------------------------------------------------------------------------
 
+ImportReport ImportWordList(const ImportOptions &options) {
+    RequireBuildCode(options.code);
+    requireFileName(options.out);
+    if (QFileInfo::exists(options.out) && !options.force)
+        throw ToolError(
+            QStringLiteral("'%1' exists already (use --force to replace it)").arg(options.out));
+    const subjects::WordList list = subjects::ReadWordList(options.list, options.columns);
+    ImportReport report;
+    for (const subjects::WordListProblem &p : list.problems)
+        report.problems << subjects::DescribeProblem(p);
+    if (list.rows.isEmpty() || (!report.problems.isEmpty() && !options.keepGoing))
+        throw ToolError(QStringLiteral("%1:\n  %2%3")
+                            .arg(options.list, report.problems.join(QStringLiteral("\n  ")),
+                                 list.rows.isEmpty()
+                                     ? QString()
+                                     : QStringLiteral("\n(use --keep-going to import the "
+                                                      "other %1 row(s))")
+                                           .arg(list.rows.size())));
+    const QString voice = VoiceFor(Identity::ForCode(options.code).targetLanguage);
+    QStringList texts;
+    for (const subjects::WordListRow &row : list.rows)
+        texts << row.phrase;
+    try {
+        subjects::PhraseRecorder recorder(voice, options.wavCache);
+        if (options.record)
+            recorder.setRecordOne(options.record);
+        if (options.progress)
+            recorder.setProgress(options.progress);
+        const QVector<QByteArray> waves = recorder.record(texts);
+        subjects::WriteWordListSubject(options.out, options.code, list.rows, waves, options.force);
+        report.recorded = recorder.recorded();
+        report.fromCache = recorder.fromCache();
+    } catch (const subjects::WordListError &e) {
+        throw ToolError(e.message());
+    }
+    report.phrases = int(list.rows.size());
+    return report;
+}
+
+void ExportWordList(const QString &subject, const QString &out) {
+    QVector<subjects::WordListRow> rows;
+    try {
+        ado::Connection cn;
+        cn.Open(ado::ConnectionString(subject, subjects::SubjectPassword()));
+        ado::Recordset rs;
+        rs.Open(QStringLiteral("SELECT * FROM tblPhrases ORDER BY pkPhraseNo"), cn);
+        for (; !rs.EOF_(); rs.MoveNext())
+            rows << subjects::WordListRow{0, rs.Fields("tPhrase").Text(),
+                                          rs.Fields("tTranslation").Text(),
+                                          rs.Fields("tTranslation2").Text()};
+    } catch (const ado::Error &e) {
+        throw ToolError(QStringLiteral("%1: %2").arg(subject, e.description()));
+    }
+    const QString part = out + QStringLiteral(".part");
+    writeBytes(part, subjects::WordListCsv(rows));
+    QFile::remove(out);
+    if (!QFile::rename(part, out)) {
+        QFile::remove(part);
+        throw ToolError(QStringLiteral("cannot write '%1'").arg(out));
+    }
+}
+
+// ---------------------------------------------------------------------------
+
 namespace {
 
 const char kUsage[] =
@@ -626,12 +686,18 @@ const char kUsage[] =
     "  tvx-subject check <file> [--code <code>]\n"
     "  tvx-subject export <file> --out <folder>\n"
     "  tvx-subject demo --code <code> --content <folder> --out <program folder> "
-    "[--wav-cache <folder>]\n";
+    "[--wav-cache <folder>]\n"
+    "  tvx-subject import <list.csv|list.txt> --code <code> --out <file> [--keep-going] "
+    "[--force]\n"
+    "      [--phrase-column <n>] [--translation-column <n>] [--translation2-column <n>] "
+    "[--wav-cache <folder>]\n"
+    "  tvx-subject export-list <file> --out <list.csv>\n";
 
 struct Arguments {
     QStringList positional;
     QMap<QString, QString> options;
     bool force = false;
+    bool keepGoing = false;
 
     QString required(const QString &name) const {
         const QString value = options.value(name);
@@ -647,9 +713,13 @@ Arguments parse(const QStringList &args, const QStringList &allowed, int positio
         const QString &arg = args[i];
         if (arg == QLatin1String("--force") && allowed.contains(QStringLiteral("force"))) {
             parsed.force = true;
+        } else if (arg == QLatin1String("--keep-going") &&
+                   allowed.contains(QStringLiteral("keep-going"))) {
+            parsed.keepGoing = true;
         } else if (arg.startsWith(QLatin1String("--"))) {
             const QString name = arg.mid(2);
-            if (!allowed.contains(name) || name == QLatin1String("force"))
+            if (!allowed.contains(name) || name == QLatin1String("force") ||
+                name == QLatin1String("keep-going"))
                 throw ToolError(QStringLiteral("unknown option '%1'").arg(arg));
             if (i + 1 >= args.size())
                 throw ToolError(QStringLiteral("the option %1 needs a value").arg(arg));
@@ -725,6 +795,67 @@ int Run(const QStringList &args, QTextStream &out, QTextStream &err) {
             out << options.code << ": " << report.subjectFiles.size() << " subject file(s), "
                 << report.virtualFiles.size() << " virtual folder(s); " << report.recorded
                 << " phrase(s) recorded, " << report.fromCache << " from the cache\n";
+            return 0;
+        }
+        if (command == QLatin1String("import")) {
+            const Arguments a =
+                parse(args,
+                      {QStringLiteral("code"), QStringLiteral("out"), QStringLiteral("keep-going"),
+                       QStringLiteral("force"), QStringLiteral("phrase-column"),
+                       QStringLiteral("translation-column"), QStringLiteral("translation2-column"),
+                       QStringLiteral("wav-cache")},
+                      1);
+            ImportOptions options;
+            options.list = a.positional[0];
+            options.code = a.required(QStringLiteral("code"));
+            options.out = a.required(QStringLiteral("out"));
+            options.keepGoing = a.keepGoing;
+            options.force = a.force;
+            const auto column = [&](const QString &name) {
+                const QString text = a.options.value(name);
+                if (text.isEmpty())
+                    return 0;
+                bool ok = false;
+                const int n = text.toInt(&ok);
+                if (!ok || n < 1)
+                    throw ToolError(QStringLiteral("--%1 takes a column number from 1").arg(name));
+                return n;
+            };
+            options.columns.phraseColumn = column(QStringLiteral("phrase-column"));
+            options.columns.translationColumn = column(QStringLiteral("translation-column"));
+            options.columns.translation2Column = column(QStringLiteral("translation2-column"));
+            // Recordings are kept between runs, so importing a corrected list
+            // again only records the phrases that changed.
+            options.wavCache = a.options.value(QStringLiteral("wav-cache"));
+            if (options.wavCache.isEmpty())
+                options.wavCache =
+                    QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+                    QStringLiteral("/tolvanex/recordings");
+            int shown = -1;
+            options.progress = [&err, &shown](int done, int total) {
+                const int width = 30;
+                const int filled = total > 0 ? done * width / total : width;
+                if (filled == shown && done != total)
+                    return;
+                shown = filled;
+                err << "\rrecording [" << QString(filled, QLatin1Char('#'))
+                    << QString(width - filled, QLatin1Char(' ')) << "] " << done << "/" << total;
+                if (done == total)
+                    err << "\n";
+                err.flush();
+            };
+            const ImportReport report = ImportWordList(options);
+            for (const QString &p : report.problems)
+                err << options.list << ": left out: " << p << "\n";
+            out << "imported " << report.phrases << " phrase(s) into " << options.out << " ("
+                << report.recorded << " recorded, " << report.fromCache << " from the cache)\n";
+            return 0;
+        }
+        if (command == QLatin1String("export-list")) {
+            const Arguments a = parse(args, {QStringLiteral("out")}, 1);
+            ExportWordList(a.positional[0], a.required(QStringLiteral("out")));
+            out << "wrote the phrases of " << a.positional[0] << " to "
+                << a.required(QStringLiteral("out")) << "\n";
             return 0;
         }
         err << kUsage;

@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QVector>
 
+#include "subjects/word_list.h"
+
 #include <functional>
 #include <stdexcept>
 
@@ -90,6 +92,32 @@ struct DemoReport {
     int fromCache = 0;
 };
 DemoReport BuildDemo(const DemoOptions &options);
+
+// Turns a word list (CSV or TSV from a spreadsheet or a flash-card program)
+// into a subject file of the build, recording every phrase with espeak-ng in
+// the language being learned. Any problem in the list fails the import,
+// naming every line, unless keepGoing is set: then the good rows make the
+// subject and the problems are returned.
+struct ImportOptions {
+    QString list;
+    QString code;
+    QString out;
+    bool keepGoing = false;
+    bool force = false;
+    subjects::WordListOptions columns;
+    QString wavCache;                       // empty: record every phrase
+    Recorder record;                        // empty: espeak-ng, in parallel
+    std::function<void(int, int)> progress; // phrases done, phrases in all
+};
+struct ImportReport {
+    int phrases = 0;
+    int recorded = 0;
+    int fromCache = 0;
+    QStringList problems; // left-out rows, worded with their line numbers
+};
+ImportReport ImportWordList(const ImportOptions &options);
+// Writes a subject's texts as a CSV word list that imports again.
+void ExportWordList(const QString &subject, const QString &out);
 
 // The command line: args without the program name. Returns the exit code.
 int Run(const QStringList &args, QTextStream &out, QTextStream &err);

@@ -1,0 +1,125 @@
+// Importing a word list from the main window: the administrator's command,
+// the file chosen through the host's open dialog, the preview, the recording.
+#include "shell/frm_main.h"
+#include "subjects/frm_import.h"
+#include "subjects/subject_fixture.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+QString dataFile(const char *name) {
+    return QStringLiteral(TVX_SOURCE_DIR "/tests/data/word_lists/") + QLatin1String(name);
+}
+
+class ImportWindowTest : public SubjectTestBase {
+protected:
+    void SetUp() override {
+        subject(QStringLiteral("Food.ito"), 2);
+        main = std::make_unique<frmMain>(program);
+        main->File1.SetPattern(File1.Pattern());
+        main->File1.SetPath(File1.Path());
+        main->File2.SetPattern(File2.Pattern());
+        main->File2.SetPath(File2.Path());
+        main->subjectTree().Create_Folders();
+        main->subjectTree().Get_Subjects();
+        main->subjectTree().Get_vSubjects();
+    }
+    void TearDown() override {
+        main->mnuOption->hide();
+        main.reset();
+    }
+    int node(const QString &text) {
+        for (int i = 1; i <= main->TreeFolders.Count(); ++i)
+            if (main->TreeFolders.Text(i) == text)
+                return i;
+        return 0;
+    }
+    QString cache() const { return env.root() + QStringLiteral("cache"); }
+
+    std::unique_ptr<frmMain> main;
+};
+
+} // namespace
+
+TEST_F(ImportWindowTest, AdministratorImportsASpreadsheetAndTheSubjectAppearsInTheTree) {
+    main->Show_For_Student(false);
+    EXPECT_FALSE(main->btnImportWordList->isVisible());
+    main->Show_For_Student(true);
+    ASSERT_TRUE(main->btnImportWordList->isVisible());
+    ASSERT_TRUE(main->btnImportWordList->isEnabled());
+
+    host.answerNextOpen(dataFile("spreadsheet_semicolons_bom.csv"));
+    int progressShown = 0;
+    host.onNextModal([&](QWidget &window) {
+        auto &import = dynamic_cast<frmImport &>(window);
+        import.setRecordingCache(cache());
+        EXPECT_FALSE(import.btnImport->isEnabled());
+        QTest::keyClick(import.btnChoose, Qt::Key_Space);
+        ASSERT_EQ(import.tblPreview->rowCount(), 3);
+        EXPECT_EQ(import.tblPreview->horizontalHeaderItem(2)->text(), caption(247));
+        EXPECT_EQ(import.tblPreview->item(1, 0)->text(), QStringLiteral("grazie"));
+        EXPECT_EQ(import.tblPreview->item(1, 2)->text(),
+                  QStringLiteral("muchas gracias; de verdad"));
+        EXPECT_EQ(import.txtName->text(), QStringLiteral("spreadsheet_semicolons_bom"));
+        import.txtName->setFocus();
+        import.txtName->selectAll();
+        QTest::keyClicks(import.txtName, QStringLiteral("Saludos"));
+        QTest::keyClick(import.txtName, Qt::Key_Return);
+        progressShown = import.barRecording->value();
+    });
+    QTest::mouseClick(main->btnImportWordList, Qt::LeftButton);
+
+    ASSERT_EQ(host.openDialogs.size(), 1u);
+    EXPECT_TRUE(host.openDialogs[0].filter.contains(QLatin1String("*.csv")));
+    EXPECT_EQ(progressShown, 3);
+    const int saludos = node(QStringLiteral("Saludos"));
+    ASSERT_GT(saludos, 0);
+    EXPECT_GT(node(QStringLiteral("Food")), 0);
+    EXPECT_TRUE(QFileInfo::exists(installed(QStringLiteral("Saludos.ito"))));
+    EXPECT_FALSE(program.bSubjectsChanged);
+}
+
+TEST_F(ImportWindowTest, ABrokenListShowsItsLinesAndImportsOnlyWhenToldToLeaveThemOut) {
+    frmImport import(program);
+    import.setRecordingCache(cache());
+    host.answerNextOpen(dataFile("broken.csv"));
+    import.btnChoose_Click();
+    EXPECT_EQ(import.lstProblems->count(), 5);
+    EXPECT_EQ(import.lstProblems->item(0)->text(),
+              import.Describe_Problem({9, subjects::WordListProblemKind::UnclosedQuote, {}, 0}));
+    EXPECT_EQ(import.tblPreview->rowCount(), 2);
+    EXPECT_FALSE(import.btnImport->isEnabled());
+
+    import.chkLeaveOut->setChecked(true);
+    import.txtName->setText(QStringLiteral("Food"));
+    ASSERT_TRUE(import.btnImport->isEnabled());
+    // A subject of that name exists: the user is told and nothing is replaced.
+    EXPECT_FALSE(import.btnImport_Click());
+    EXPECT_EQ(host.lastBox().text, caption(262));
+
+    import.txtName->setText(QStringLiteral("Numeri"));
+    EXPECT_TRUE(import.btnImport_Click());
+    EXPECT_EQ(import.importedFile(), installed(QStringLiteral("Numeri.ito")));
+    ado::Connection cn;
+    cn.Open(ado::ConnectionString(import.importedFile(), subjects::SubjectPassword()));
+    ado::Recordset rs;
+    rs.Open(QStringLiteral("SELECT * FROM tblPhrases ORDER BY pkPhraseNo"), cn);
+    QStringList phrases;
+    for (; !rs.EOF_(); rs.MoveNext()) {
+        phrases << rs.Fields("tPhrase").Text();
+        EXPECT_TRUE(rs.Fields("bsound").GetChunk(4) == "RIFF");
+    }
+    EXPECT_EQ(phrases, (QStringList{QStringLiteral("uno"), QStringLiteral("sei")}));
+}

@@ -1,0 +1,179 @@
+#include "platform/ado.h"
+#include "subject_tool.h"
+#include "subjects/subject_schema.h"
+#include "subjects/word_list.h"
+#include "support/test_env.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTextStream>
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+using namespace tvxsubject;
+using subjects::WordListProblemKind;
+
+namespace {
+
+QString dataFile(const char *name) {
+    return QStringLiteral(TVX_SOURCE_DIR "/tests/data/word_lists/") + QLatin1String(name);
+}
+
+struct Row {
+    QString phrase, translation, translation2;
+    qint64 soundBytes = 0;
+    bool operator==(const Row &) const = default;
+};
+
+// The subject's rows in phrase number order, with the size of each recording.
+QVector<Row> subjectRows(const QString &path) {
+    ado::Connection cn;
+    cn.Open(ado::ConnectionString(path, subjects::SubjectPassword()));
+    ado::Recordset rs;
+    rs.Open(QStringLiteral("SELECT * FROM tblPhrases ORDER BY pkPhraseNo"), cn);
+    QVector<Row> rows;
+    for (; !rs.EOF_(); rs.MoveNext())
+        rows << Row{rs.Fields("tPhrase").Text(), rs.Fields("tTranslation").Text(),
+                    rs.Fields("tTranslation2").Text(), rs.Fields("bsound").ActualSize()};
+    return rows;
+}
+
+void PrintTo(const Row &r, std::ostream *os) {
+    *os << r.phrase.toStdString() << " | " << r.translation.toStdString() << " | "
+        << r.translation2.toStdString();
+}
+
+class WordListImportTest : public ::testing::Test {
+public:
+    ImportOptions options(const char *list) const {
+        ImportOptions o;
+        o.list = dataFile(list);
+        o.code = QStringLiteral("tvxito");
+        o.out = env.root() + QStringLiteral("Importado.ito");
+        o.wavCache = env.root() + QStringLiteral("cache");
+        return o;
+    }
+    // The texts, with every phrase given a real recording.
+    QVector<Row> importedTexts(const ImportOptions &o) {
+        EXPECT_TRUE(CheckSubject(o.out, o.code).isEmpty())
+            << CheckSubject(o.out).join("\n").toStdString();
+        QVector<Row> rows = subjectRows(o.out);
+        for (Row &row : rows) {
+            EXPECT_GT(row.soundBytes, 1000) << row.phrase.toStdString();
+            row.soundBytes = 0;
+        }
+        return rows;
+    }
+    TestEnv env;
+};
+
+} // namespace
+
+TEST_F(WordListImportTest, SpreadsheetCsvWithBomAndSemicolonsBecomesASpokenSubject) {
+    const ImportOptions o = options("spreadsheet_semicolons_bom.csv");
+    QVector<int> progress;
+    ImportOptions watched = o;
+    watched.progress = [&](int done, int total) {
+        EXPECT_EQ(total, 3);
+        progress << done;
+    };
+    const ImportReport report = ImportWordList(watched);
+    EXPECT_EQ(report.phrases, 3);
+    EXPECT_EQ(report.recorded, 3);
+    EXPECT_TRUE(report.problems.isEmpty());
+    EXPECT_EQ(progress.last(), 3);
+    EXPECT_EQ(importedTexts(o), (QVector<Row>{{"ciao", "hola", ""},
+                                              {"grazie", "gracias", "muchas gracias; de verdad"},
+                                              {"l'acqua è \"fredda\"", "el agua está fría", ""}}));
+
+    // Such a spreadsheet may name its separator on a first line.
+    const subjects::WordList named =
+        subjects::ParseWordList("sep=,\r\nFrase,Traducci\xC3\xB3n\r\ns\xC3\xAD; no,yes\r\n");
+    ASSERT_EQ(named.rows.size(), 1);
+    EXPECT_EQ(named.rows[0].phrase, QStringLiteral("sí; no"));
+    EXPECT_EQ(named.rows[0].line, 3);
+
+    // Importing again reads every recording from the cache.
+    ImportOptions again = o;
+    again.force = true;
+    const ImportReport second = ImportWordList(again);
+    EXPECT_EQ(second.recorded, 0);
+    EXPECT_EQ(second.fromCache, 3);
+}
+
+TEST_F(WordListImportTest, FlashCardExportWithHtmlBecomesPlainText) {
+    const ImportOptions o = options("flashcards_export.txt");
+    ImportWordList(o);
+    EXPECT_EQ(importedTexts(o), (QVector<Row>{{"buongiorno", "buenos días", ""},
+                                              {"il caffè", "el café", "la bebida"},
+                                              {"per favore", "por \"favor\"", ""}}));
+}
+
+TEST_F(WordListImportTest, Windows1252FileWithoutHeaderKeepsItsAccents) {
+    const ImportOptions o = options("windows1252.csv");
+    EXPECT_EQ(subjects::ReadWordList(o.list).encoding, QStringLiteral("Windows-1252"));
+    ImportWordList(o);
+    EXPECT_EQ(importedTexts(o), (QVector<Row>{{"perché", "por qué", ""},
+                                              {"città", "ciudad", ""},
+                                              {"cinque euro", "cinco €", ""}}));
+}
+
+TEST_F(WordListImportTest, BrokenFileNamesEveryLineAndWritesNothingUnlessToldToGoOn) {
+    const subjects::WordList list = subjects::ReadWordList(dataFile("broken.csv"));
+    std::set<std::pair<int, WordListProblemKind>> found;
+    for (const subjects::WordListProblem &p : list.problems)
+        found.insert({p.line, p.kind});
+    EXPECT_EQ(found, (std::set<std::pair<int, WordListProblemKind>>{
+                         {3, WordListProblemKind::Star},
+                         {4, WordListProblemKind::EmptyPhrase},
+                         {5, WordListProblemKind::DuplicatePhrase},
+                         {6, WordListProblemKind::LineBreak},
+                         {9, WordListProblemKind::UnclosedQuote}}));
+
+    ImportOptions o = options("broken.csv");
+    QString failure;
+    try {
+        ImportWordList(o);
+    } catch (const ToolError &e) {
+        failure = e.message();
+    }
+    for (const char *line : {"line 3:", "line 4:", "line 5:", "line 6:", "line 9:"})
+        EXPECT_TRUE(failure.contains(QLatin1String(line))) << failure.toStdString();
+    EXPECT_EQ(QDir(env.root()).entryList({"*.ito*"}, QDir::Files), QStringList());
+
+    o.keepGoing = true;
+    o.record = [](const QString &, const QString &text) {
+        return QByteArray("RIFF\0\0\0\0WAVEfmt data", 20) + text.toUtf8();
+    };
+    const ImportReport report = ImportWordList(o);
+    EXPECT_EQ(report.problems.size(), 5);
+    EXPECT_EQ(subjectRows(o.out), (QVector<Row>{{"uno", "uno", "", 23}, {"sei", "seis", "", 23}}));
+}
+
+TEST_F(WordListImportTest, ExportedListImportsAgainFromTheCommandLineWithChosenColumns) {
+    const ImportOptions o = options("flashcards_export.txt");
+    ImportWordList(o);
+    const QString csv = env.root() + QStringLiteral("list.csv");
+    QString outText, errText;
+    QTextStream out(&outText), err(&errText);
+    ASSERT_EQ(tvxsubject::Run({"export-list", o.out, "--out", csv}, out, err), 0)
+        << errText.toStdString();
+
+    // Translation and phrase swapped: a subject for the other direction.
+    const QString swapped = env.root() + QStringLiteral("Swapped.ito");
+    ASSERT_EQ(
+        tvxsubject::Run({"import", csv, "--code", "tvxito", "--out", swapped, "--phrase-column",
+                         "2", "--translation-column", "1", "--wav-cache", o.wavCache},
+                        out, err),
+        0)
+        << errText.toStdString();
+    EXPECT_TRUE(errText.contains(QLatin1String("] 3/3"))) << errText.toStdString();
+    QVector<Row> rows = subjectRows(swapped);
+    ASSERT_EQ(rows.size(), 3);
+    EXPECT_EQ(rows[2].phrase, QStringLiteral("por \"favor\""));
+    EXPECT_EQ(rows[2].translation, QStringLiteral("per favore"));
+    EXPECT_EQ(rows[1].translation2, QStringLiteral("la bebida"));
+}
