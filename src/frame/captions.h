@@ -68,6 +68,19 @@ inline constexpr int CopiedKeyLimit = 204;    // %1: folder
 inline constexpr int FileNotDeleted = 205;    // %1: file, %2: reason
 inline constexpr int FileNotRenamed = 206;    // %1: file, %2: new name, %3: reason
 inline constexpr int SourceSubjectGone = 207; // %1: installed subject file
+inline constexpr int HearSlowly = 260;
+inline constexpr int RecordAndCompare = 261;
+inline constexpr int NoMicrophone = 262;
+inline constexpr int SpeakNow = 263;  // %1: seconds left
+inline constexpr int Closeness = 264; // %1: 0..100
+inline constexpr int ClosenessMeaning = 265;
+inline constexpr int PlayModel = 266;
+inline constexpr int PlayMine = 267;
+inline constexpr int PlayBoth = 268;
+inline constexpr int RecordAgain = 269;
+inline constexpr int CompareTitle = 270;
+inline constexpr int ModelLabel = 271;
+inline constexpr int MineLabel = 272;
 // The highest number the program reads: a template with fewer texts is not ours.
-inline constexpr int Last = 207;
+inline constexpr int Last = 272;
 } // namespace caption

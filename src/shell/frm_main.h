@@ -94,6 +94,9 @@ public:
     QPushButton *btnAdmin;
     QMenu *mnuOption;
     QAction *mnuListenToPhrase;
+    QAction *mnuHearSlowly;
+    QAction *mnuRecordAndCompare;
+    QAction *mnuEditSeparator;
     QAction *mnuEdit;
     QTimer *Timer1;
     QTimer *Timer2;
