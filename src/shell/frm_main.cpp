@@ -241,6 +241,9 @@ void frmMain::buildControls() {
     };
     connect(mnuRecordAndCompare, &QAction::triggered, this, record);
     // The menu's keys work in the tree without opening the menu.
+    TreeFoldersView->SetCommandKeys({QKeyCombination(Qt::Key_Space),
+                                     QKeyCombination(Qt::SHIFT, Qt::Key_Space),
+                                     QKeyCombination(Qt::Key_R)});
     connect(TreeFoldersView, &TreeViewWidget::KeyDown, this,
             [listen, listenSlowly, record](int keyCode, int shift) {
                 if (keyCode == ' ' && (shift & 1) != 0)

@@ -169,6 +169,10 @@ frmCustomSubject::frmCustomSubject(Program &program, FileListBox &File1, FileLis
         });
         connect(tree, &TreeViewWidget::KeyDown, this,
                 [this, tree](int keyCode, int shift) { treeKeyDown(tree, keyCode, shift); });
+        tree->SetCommandKeys(
+            {QKeyCombination(Qt::Key_Space), QKeyCombination(Qt::SHIFT, Qt::Key_Space),
+             QKeyCombination(Qt::SHIFT, Qt::Key_Return), QKeyCombination(Qt::SHIFT, Qt::Key_Enter),
+             QKeyCombination(Qt::Key_R)});
     }
     connect(TreeVirtual, &TreeViewWidget::KeyUp, this, [this](int keyCode, int) {
         // Escape gives up a refused edit: the last good name comes back.

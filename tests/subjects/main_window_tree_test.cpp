@@ -365,7 +365,9 @@ TEST_F(VoiceTest, RRecordsAfterTheModelAndTheComparisonWindowsButtonsPlayAndReco
     });
     host.onNextModal([](QWidget &) {});
 
+    const int phraseNode = nodes().Selected();
     QTest::keyClick(main->TreeFoldersView, Qt::Key_R);
+    EXPECT_EQ(nodes().Selected(), phraseNode) << "R is a command, not a search";
     EXPECT_EQ(host.modalWindows, QStringList({"frmCompare", "frmCompare"}));
     EXPECT_EQ(host.recordRequests, std::vector<int>({3000, 3000}));
     EXPECT_EQ(phrase, main->subjectTree().Tag_Item(2, nodes().Selected())); // the spoken text
