@@ -240,6 +240,20 @@ Analysis Analyse(const Wave &wave) {
         a.pitch[f] = aubio_pitch_get_confidence(pitch.get()) > 0.7f && hz > 50 && hz < 600 ? hz : 0;
         loudest = std::max(loudest, a.loudness[f]);
     }
+    // The pitch tracker now and then lands an octave off for a few frames:
+    // each voiced frame takes the median of its voiced neighbours.
+    const std::vector<float> raw = a.pitch;
+    for (int f = 0; f < frames; ++f) {
+        if (raw[f] <= 0)
+            continue;
+        float around[7];
+        int n = 0;
+        for (int g = std::max(0, f - 3); g <= std::min(frames - 1, f + 3); ++g)
+            if (raw[g] > 0)
+                around[n++] = raw[g];
+        std::nth_element(around, around + n / 2, around + n);
+        a.pitch[f] = around[n / 2];
+    }
     const float threshold = std::max(kQuietest, loudest * kBackground);
     a.first = frames;
     a.last = -1;
