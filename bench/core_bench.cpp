@@ -7,11 +7,14 @@
 #include "platform/host.h"
 #include "platform/tree_view.h"
 #include "subjects/subject_schema.h"
+#include "subjects/voice_compare.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
+
+#include <cmath>
 
 namespace {
 
@@ -33,6 +36,11 @@ public:
     }
     void PlaySoundFile(const QString &, bool) override {}
     void PlaySoundMemory(const QByteArray &, bool) override {}
+    // No microphone here: a recording is refused as on a machine without one.
+    bool RecordWave(int, QByteArray &wave, const std::function<bool(int, float)> &) override {
+        wave.clear();
+        return false;
+    }
     bool IsConnected() override { return false; }
     bool DownloadFile(const QString &, const QString &, qint64) override { return false; }
     QSize ScreenSize() override { return {1280, 1024}; }
@@ -104,6 +112,40 @@ void BM_TreeRemoveFirstChild(benchmark::State &state) {
     }
 }
 BENCHMARK(BM_TreeRemoveFirstChild)->Arg(100)->Arg(1000);
+
+} // namespace
+
+namespace {
+
+// Five seconds of speech-like sound: syllables of voiced tone whose pitch
+// glides and whose colour changes, with short pauses between them.
+voice::Wave syllables(int seed) {
+    voice::Wave wave;
+    wave.rate = 22050;
+    wave.samples.resize(5 * 22050);
+    for (size_t i = 0; i < wave.samples.size(); ++i) {
+        const double t = static_cast<double>(i) / wave.rate;
+        const int syllable = static_cast<int>(t / 0.25);
+        if (std::fmod(t, 0.25) > 0.2)
+            continue;
+        const double f0 = 110 + 40 * std::sin(t * 3 + seed) + 10 * syllable % 30;
+        double v = 0;
+        for (int h = 1; h <= 8; ++h)
+            v += std::sin(2 * M_PI * f0 * h * t) / (1 + std::abs(h - 1 - (syllable + seed) % 5));
+        wave.samples[i] = static_cast<float>(0.2 * v);
+    }
+    return wave;
+}
+
+// Analysing a learner's five-second recording against a five-second model:
+// both analyses, the alignment and the figure.
+void BM_CompareFiveSecondPhrases(benchmark::State &state) {
+    const voice::Wave model = syllables(0);
+    const voice::Wave mine = syllables(1);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(voice::Compare(model, mine).closeness);
+}
+BENCHMARK(BM_CompareFiveSecondPhrases)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

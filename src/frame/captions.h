@@ -97,6 +97,20 @@ inline constexpr int RecordingFailed = 264;  // %1: reason
 inline constexpr int ImportNotWritten = 265; // %1: file, %2: reason
 inline constexpr int ImportProblems = 266;   // the problem list's name
 inline constexpr int ImportPreview = 267;    // the preview table's name
+// Hearing slowly, recording and comparing.
+inline constexpr int HearSlowly = 280;
+inline constexpr int RecordAndCompare = 281;
+inline constexpr int NoMicrophone = 282;
+inline constexpr int SpeakNow = 283;  // %1: seconds left
+inline constexpr int Closeness = 284; // %1: 0..100
+inline constexpr int ClosenessMeaning = 285;
+inline constexpr int PlayModel = 286;
+inline constexpr int PlayMine = 287;
+inline constexpr int PlayBoth = 288;
+inline constexpr int RecordAgain = 289;
+inline constexpr int CompareTitle = 290;
+inline constexpr int ModelLabel = 291;
+inline constexpr int MineLabel = 292;
 // The highest number the program reads: a template with fewer texts is not ours.
-inline constexpr int Last = 267;
+inline constexpr int Last = 292;
 } // namespace caption

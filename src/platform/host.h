@@ -10,6 +10,8 @@
 #include <QSize>
 #include <QString>
 
+#include <functional>
+
 class QWidget;
 
 namespace vb {
@@ -85,6 +87,20 @@ public:
     // Without an audio device both return silently.
     virtual void PlaySoundFile(const QString &path, bool async) = 0;
     virtual void PlaySoundMemory(const QByteArray &wave, bool async) = 0;
+
+    // Records from the default microphone for at most milliseconds and puts
+    // what it heard into wave as a RIFF wave file. progress is called every
+    // few tens of milliseconds with the time recorded so far and the level
+    // (0..1) of the latest sound, and stops the recording early by returning
+    // false. Returns false, wave left empty, when no microphone can be used
+    // (none, or none allowed); a host without one answers so.
+    virtual bool RecordWave(int milliseconds, QByteArray &wave,
+                            const std::function<bool(int elapsedMs, float level)> &progress) {
+        (void)milliseconds;
+        (void)progress;
+        wave.clear();
+        return false;
+    }
 
     virtual bool IsConnected() = 0;
     // Downloads url (http, https or file) to a local path; true on success.

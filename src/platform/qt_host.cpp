@@ -211,6 +211,13 @@ void QtHost::PlaySoundMemory(const QByteArray &wave, bool async) {
     m_sound.PlayMemory(wave, async);
 }
 
+bool QtHost::RecordWave(int milliseconds, QByteArray &wave,
+                        const std::function<bool(int elapsedMs, float level)> &progress) {
+    // The learner hears nothing of ours while speaking.
+    m_sound.Stop();
+    return RecordFromMicrophone(milliseconds, wave, progress);
+}
+
 bool QtHost::IsConnected() {
     if (QNetworkInformation::loadDefaultBackend()) {
         QNetworkInformation *information = QNetworkInformation::instance();

@@ -45,6 +45,8 @@ public:
                        const QString &workingDirectory) override;
     void PlaySoundFile(const QString &path, bool async) override;
     void PlaySoundMemory(const QByteArray &wave, bool async) override;
+    bool RecordWave(int milliseconds, QByteArray &wave,
+                    const std::function<bool(int elapsedMs, float level)> &progress) override;
     bool IsConnected() override;
     bool DownloadFile(const QString &url, const QString &path, qint64 maxBytes = -1) override;
     QSize ScreenSize() override;

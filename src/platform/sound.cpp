@@ -4,6 +4,9 @@
 
 #include <SDL.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -142,4 +145,82 @@ void SoundPlayer::waitUntilPlayed() {
     // buffer still has to be heard.
     if (m_freq > 0)
         SDL_Delay(static_cast<Uint32>(m_samples * 1000 / m_freq) + 1);
+}
+
+bool RecordFromMicrophone(int milliseconds, QByteArray &wave,
+                          const std::function<bool(int elapsedMs, float level)> &progress) {
+    wave.clear();
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+        return false;
+    SDL_AudioSpec wanted{};
+    wanted.freq = 22050;
+    wanted.format = AUDIO_S16SYS;
+    wanted.channels = 1;
+    wanted.samples = 512;
+    SDL_AudioSpec obtained{};
+    const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 1, &wanted, &obtained, 0);
+    if (device == 0) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return false;
+    }
+    SDL_PauseAudioDevice(device, 0);
+    const qint64 wantedSamples = static_cast<qint64>(obtained.freq) * milliseconds / 1000;
+    std::vector<qint16> samples;
+    samples.reserve(static_cast<size_t>(wantedSamples));
+    std::vector<qint16> chunk(2048);
+    Uint32 idleSince = SDL_GetTicks();
+    bool going = true;
+    while (going && static_cast<qint64>(samples.size()) < wantedSamples) {
+        const Uint32 got = SDL_DequeueAudio(device, chunk.data(),
+                                            static_cast<Uint32>(chunk.size() * sizeof(qint16)));
+        const size_t count = std::min<size_t>(got / sizeof(qint16),
+                                              static_cast<size_t>(wantedSamples) - samples.size());
+        double energy = 0;
+        for (size_t i = 0; i < count; ++i)
+            energy += static_cast<double>(chunk[i]) * chunk[i];
+        samples.insert(samples.end(), chunk.begin(), chunk.begin() + static_cast<qint64>(count));
+        if (count > 0)
+            idleSince = SDL_GetTicks();
+        // A device that stops delivering (unplugged) ends the recording.
+        if (SDL_GetTicks() - idleSince > 2000)
+            break;
+        const float level =
+            count > 0 ? static_cast<float>(std::sqrt(energy / count) / 32768.0) : 0.0f;
+        going = progress(static_cast<int>(samples.size() * 1000 / obtained.freq),
+                         std::min(1.0f, level * 4));
+        if (count == 0)
+            SDL_Delay(15);
+    }
+    SDL_CloseAudioDevice(device);
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+
+    const quint32 dataBytes = static_cast<quint32>(samples.size() * sizeof(qint16));
+    QByteArray out(44, '\0');
+    char *p = out.data();
+    const auto put32 = [&](int at, quint32 v) {
+        for (int i = 0; i < 4; ++i)
+            p[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    };
+    const auto put16 = [&](int at, quint16 v) {
+        p[at] = static_cast<char>(v & 0xFF);
+        p[at + 1] = static_cast<char>(v >> 8);
+    };
+    std::memcpy(p, "RIFF", 4);
+    put32(4, 36 + dataBytes);
+    std::memcpy(p + 8, "WAVEfmt ", 8);
+    put32(16, 16);
+    put16(20, 1);
+    put16(22, 1);
+    put32(24, static_cast<quint32>(obtained.freq));
+    put32(28, static_cast<quint32>(obtained.freq) * 2);
+    put16(32, 2);
+    put16(34, 16);
+    std::memcpy(p + 36, "data", 4);
+    put32(40, dataBytes);
+    // SDL delivers samples in the machine's order; wave files are little-endian.
+    for (qint16 &s : samples)
+        s = static_cast<qint16>(SDL_SwapLE16(static_cast<Uint16>(s)));
+    out.append(reinterpret_cast<const char *>(samples.data()), static_cast<qsizetype>(dataBytes));
+    wave = out;
+    return true;
 }

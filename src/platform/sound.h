@@ -8,6 +8,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 class SoundPlayer {
 public:
     // deviceName chooses an output device by its SDL name; empty means the
@@ -43,3 +45,9 @@ private:
     unsigned short m_format = 0;
     int m_samples = 0;
 };
+
+// Records from the default microphone (SDL's capture device) for at most
+// milliseconds, 16-bit mono; see Host::RecordWave for progress. False when
+// no capture device can be opened.
+bool RecordFromMicrophone(int milliseconds, QByteArray &wave,
+                          const std::function<bool(int elapsedMs, float level)> &progress);

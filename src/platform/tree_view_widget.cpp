@@ -251,6 +251,10 @@ void TreeViewWidget::mouseMoveEvent(QMouseEvent *event) {
 
 void TreeViewWidget::keyPressEvent(QKeyEvent *event) {
     emit KeyDown(vbKeyCode(event->key()), vbShift(event->modifiers()));
+    if (m_commandKeys.contains(event->keyCombination()) && state() != EditingState) {
+        event->accept();
+        return;
+    }
     FlagScope inKey(m_inKeyPress);
     QTreeView::keyPressEvent(event);
 }

@@ -46,6 +46,9 @@ public:
     bool IsEditingLabel() const { return state() == QAbstractItemView::EditingState; }
     // The node under a point in viewport coordinates, 0 for none.
     int HitTest(const QPoint &at) const;
+    // Keys the window uses as commands: reported by KeyDown and not handed
+    // on to the view, so that R does not also jump to a node beginning with R.
+    void SetCommandKeys(const QList<QKeyCombination> &keys) { m_commandKeys = keys; }
 
 signals:
     // A click or a key selected the node (the node collection already has
@@ -100,6 +103,7 @@ private:
     // that those changes are not taken for the user's.
     bool m_following = false;
     bool m_inKeyPress = false;
+    QList<QKeyCombination> m_commandKeys;
     // Set while Qt handles a click; the click handler selects afterwards.
     bool m_inMouse = false;
 };

@@ -24,6 +24,7 @@
 #include "students/frm_login.h"
 #include "subjects/frm_edit.h"
 #include "subjects/frm_import.h"
+#include "subjects/frm_voice.h"
 #include "subjects/phrase_sound.h"
 #include "subjects/subject_tree.h"
 #include "virtual/frm_custom_subject.h"
@@ -175,9 +176,21 @@ void frmMain::buildControls() {
     mnuOption->setObjectName(QStringLiteral("mnuOption"));
     mnuListenToPhrase = mnuOption->addAction(QStringLiteral("&Hear Phrase"));
     mnuListenToPhrase->setObjectName(QStringLiteral("mnuListenToPhrase"));
-    mnuOption->addSeparator();
+    mnuListenToPhrase->setShortcut(QKeySequence(Qt::Key_Space));
+    mnuHearSlowly = mnuOption->addAction(QStringLiteral("Hear &Slowly"));
+    mnuHearSlowly->setObjectName(QStringLiteral("mnuHearSlowly"));
+    mnuHearSlowly->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_Space));
+    mnuRecordAndCompare = mnuOption->addAction(QStringLiteral("&Record and Compare"));
+    mnuRecordAndCompare->setObjectName(QStringLiteral("mnuRecordAndCompare"));
+    mnuRecordAndCompare->setShortcut(QKeySequence(Qt::Key_R));
+    mnuEditSeparator = mnuOption->addSeparator();
     mnuEdit = mnuOption->addAction(QStringLiteral("&Edit"));
     mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
+    // The keys are the tree's (see its KeyDown); the menu only shows them.
+    for (QAction *action : {mnuListenToPhrase, mnuHearSlowly, mnuRecordAndCompare}) {
+        action->setShortcutContext(Qt::WidgetShortcut);
+        action->setShortcutVisibleInContextMenu(true);
+    }
 
     auto timer = [&](const char *name, int interval) {
         auto *t = new QTimer(this);
@@ -219,6 +232,33 @@ void frmMain::buildControls() {
     };
     connect(TreeFoldersView, &TreeViewWidget::DblClick, this, listen);
     connect(mnuListenToPhrase, &QAction::triggered, this, listen);
+    const auto listenSlowly = [this] {
+        phraseSound::mnuListenToPhrase_Click(m_program, *m_subjectTree, TreeFolders,
+                                             phraseSound::Speed::Slow);
+    };
+    connect(mnuHearSlowly, &QAction::triggered, this, listenSlowly);
+    const auto record = [this] {
+        if (!phraseSound::Phrase_Selected(*m_subjectTree, TreeFolders))
+            return;
+        const int selected = TreeFolders.Selected();
+        voiceWindows::Record_And_Compare(m_program, m_subjectTree->Tag_Item(0, selected),
+                                         m_subjectTree->Tag_Item(1, selected),
+                                         m_subjectTree->Tag_Item(2, selected), this);
+    };
+    connect(mnuRecordAndCompare, &QAction::triggered, this, record);
+    // The menu's keys work in the tree without opening the menu.
+    TreeFoldersView->SetCommandKeys({QKeyCombination(Qt::Key_Space),
+                                     QKeyCombination(Qt::SHIFT, Qt::Key_Space),
+                                     QKeyCombination(Qt::Key_R)});
+    connect(TreeFoldersView, &TreeViewWidget::KeyDown, this,
+            [listen, listenSlowly, record](int keyCode, int shift) {
+                if (keyCode == ' ' && (shift & 1) != 0)
+                    listenSlowly();
+                else if (keyCode == ' ' && shift == 0)
+                    listen();
+                else if (keyCode == 'R' && shift == 0)
+                    record();
+            });
     connect(mnuEdit, &QAction::triggered, this, &frmMain::mnuEdit_Click);
     connect(TreeFoldersView, &TreeViewWidget::MouseMove, this,
             [this](int, int, int, int) { TreeFolders_MouseMove(); });
@@ -422,9 +462,13 @@ void frmMain::Show_For_Student(bool administrator) {
     btnAdmin->setEnabled(administrator);
     btnImportWordList->setVisible(administrator);
     btnImportWordList->setEnabled(administrator);
-    mnuOption->setEnabled(administrator);
+    // Every student hears phrases; only the administrator corrects them.
+    mnuEdit->setVisible(administrator);
+    mnuEditSeparator->setVisible(administrator);
     mnuEdit->setText(p.captions[111]);
     mnuListenToPhrase->setText(p.captions[112]);
+    mnuHearSlowly->setText(p.captions[caption::HearSlowly]);
+    mnuRecordAndCompare->setText(p.captions[caption::RecordAndCompare]);
     lblMsg->setText(p.captions[62] + QLatin1Char(' ') + p.identity.productTitle + QLatin1Char(' ') +
                     p.currentStudent);
     QFont font = lblMsg->font();
@@ -491,7 +535,6 @@ void frmMain::setKeyboardOrder() {
 
 void frmMain::TreeFolders_MouseDown(int button) {
     const int selected = TreeFolders.Selected();
-    // Only the administrator's login enables the phrase menu.
     if (button != 2 || selected == 0 || !mnuOption->isEnabled())
         return;
     const int parent = TreeFolders.Parent(selected);
@@ -499,9 +542,11 @@ void frmMain::TreeFolders_MouseDown(int button) {
         return;
     if (m_subjectTree->Tag_Item(0, parent) != QLatin1String("SUBJECT"))
         return;
+    // Every phrase can be heard; only those of installed subjects and the
+    // random subject are corrected here (a virtual phrase is its source's).
     const int grandparent = TreeFolders.Parent(parent);
-    if (grandparent < 3)
-        mnuOption->popup(QCursor::pos());
+    mnuEdit->setEnabled(grandparent < 3);
+    mnuOption->popup(QCursor::pos());
 }
 
 void frmMain::TreeFolders_MouseMove() {
@@ -522,7 +567,7 @@ void frmMain::mouseMoveEvent(QMouseEvent *event) {
 
 void frmMain::mnuEdit_Click() {
     Host &host = m_program.host();
-    if (!mnuOption->isEnabled()) {
+    if (!mnuEdit->isVisible()) {
         host.MsgBox(m_program.captions[113], vb::vbExclamation);
         return;
     }
@@ -541,6 +586,8 @@ void frmMain::mnuEdit_Click() {
 void frmMain::removeTemporaryFiles() {
     activities::Delete_Study_Files(m_program);
     QFile::remove(phraseSound::Selected_Phrase_Path(m_program));
+    // Nothing of the learner's voice outlives the session.
+    QFile::remove(voiceWindows::Recording_Path(m_program));
 }
 
 void frmMain::Form_Unload() {

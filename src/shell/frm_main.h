@@ -95,6 +95,9 @@ public:
     QPushButton *btnImportWordList;
     QMenu *mnuOption;
     QAction *mnuListenToPhrase;
+    QAction *mnuHearSlowly;
+    QAction *mnuRecordAndCompare;
+    QAction *mnuEditSeparator;
     QAction *mnuEdit;
     QTimer *Timer1;
     QTimer *Timer2;

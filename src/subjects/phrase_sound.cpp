@@ -3,9 +3,11 @@
 #include "frame/mod_main.h"
 #include "frame/program.h"
 #include "platform/ado.h"
+#include "platform/host.h"
 #include "platform/tree_view.h"
 #include "subjects/subject_file.h"
 #include "subjects/subject_tree.h"
+#include "subjects/voice_compare.h"
 
 #include <QFile>
 
@@ -28,20 +30,25 @@ QString Selected_Phrase_Path(const Program &program) {
            QStringLiteral(".wav");
 }
 
-void mnuListenToPhrase_Click(Program &program, SubjectTree &subjects, TreeView &TreeFolders) {
+bool Phrase_Selected(SubjectTree &subjects, TreeView &TreeFolders) {
     const int selected = TreeFolders.Selected();
     if (selected == 0 || subjects.Tag_Item(0, selected) == QLatin1String("FOLDER"))
-        return;
+        return false;
     const int parent = TreeFolders.Parent(selected);
-    if (parent != 0 && !TreeFolders.Bold(parent))
-        Listen_to_Phrase(program, subjects, TreeFolders);
+    return parent != 0 && !TreeFolders.Bold(parent);
 }
 
-void Listen_to_Phrase(Program &program, SubjectTree &subjects, TreeView &TreeFolders) {
+void mnuListenToPhrase_Click(Program &program, SubjectTree &subjects, TreeView &TreeFolders,
+                             Speed speed) {
+    if (Phrase_Selected(subjects, TreeFolders))
+        Listen_to_Phrase(program, subjects, TreeFolders, speed);
+}
+
+void Listen_to_Phrase(Program &program, SubjectTree &subjects, TreeView &TreeFolders, Speed speed) {
     try {
         const int selected = TreeFolders.Selected();
         Play_Phrase(program, subjects.Tag_Item(0, selected), subjects.Tag_Item(1, selected),
-                    subjects.Tag_Item(2, selected));
+                    subjects.Tag_Item(2, selected), speed);
     } catch (const std::exception &e) {
         modMain::Show_Error(program, QStringLiteral("Listen_to_Phrase"), describe(e));
     }
@@ -69,15 +76,26 @@ QString Write_Phrase_Sound(Program &program, const QString &fileName, const QStr
 }
 
 void Play_Phrase(Program &program, const QString &fileName, const QString &number,
-                 const QString &text) {
+                 const QString &text, Speed speed) {
     const QString sound = Write_Phrase_Sound(program, fileName, number);
     if (sound.isEmpty())
         return;
+    QByteArray slowed;
+    if (speed == Speed::Slow) {
+        QFile file(sound);
+        if (file.open(QIODevice::ReadOnly))
+            slowed = voice::Change_Tempo(file.readAll(), voice::kSlowTempo);
+    }
     ShellWindows &windows = program.windows();
     windows.ShowNotice(QString(), text, kNoticeHeightTwips, 0);
     modMain::Wait_Seconds(program.host(), 1);
-    if (windows.NoticeVisible())
-        modMain::Play_Sound(program.host(), sound, 0);
+    if (windows.NoticeVisible()) {
+        // A recording that is no wave cannot be slowed; it is played as it is.
+        if (slowed.isEmpty())
+            modMain::Play_Sound(program.host(), sound, 0);
+        else
+            program.host().PlaySoundMemory(slowed, false);
+    }
     windows.UnloadNotice();
 }
 

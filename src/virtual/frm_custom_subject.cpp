@@ -10,6 +10,7 @@
 #include "platform/tiled_background.h"
 #include "platform/tree_view_widget.h"
 #include "platform/twips.h"
+#include "subjects/frm_voice.h"
 #include "subjects/phrase_sound.h"
 #include "subjects/subject_file.h"
 #include "subjects/subject_tree.h"
@@ -168,6 +169,10 @@ frmCustomSubject::frmCustomSubject(Program &program, FileListBox &File1, FileLis
         });
         connect(tree, &TreeViewWidget::KeyDown, this,
                 [this, tree](int keyCode, int shift) { treeKeyDown(tree, keyCode, shift); });
+        tree->SetCommandKeys(
+            {QKeyCombination(Qt::Key_Space), QKeyCombination(Qt::SHIFT, Qt::Key_Space),
+             QKeyCombination(Qt::SHIFT, Qt::Key_Return), QKeyCombination(Qt::SHIFT, Qt::Key_Enter),
+             QKeyCombination(Qt::Key_R)});
     }
     connect(TreeVirtual, &TreeViewWidget::KeyUp, this, [this](int keyCode, int) {
         // Escape gives up a refused edit: the last good name comes back.
@@ -528,8 +533,12 @@ void frmCustomSubject::virtualMouseDown(int button, int x, int y) {
 void frmCustomSubject::treeKeyDown(TreeViewWidget *tree, int keyCode, int shift) {
     m_lastTree = tree;
     const bool ctrl = (shift & 2) != 0;
-    if (keyCode == 13) {
-        Play_Selected_Phrase();
+    if (keyCode == 13 || keyCode == ' ') {
+        // Shift hears the phrase slowly, as in the main window's tree.
+        Play_Selected_Phrase((shift & 1) != 0 ? phraseSound::Speed::Slow
+                                              : phraseSound::Speed::Normal);
+    } else if (!ctrl && keyCode == 'R' && shift == 0) {
+        Record_Selected_Phrase();
     } else if (tree == TreeSubjects && ctrl && keyCode == 'C') {
         Copy_Selection();
     } else if (tree == TreeVirtual && ctrl && keyCode == 'V') {
@@ -550,17 +559,26 @@ QString frmCustomSubject::Tag_Field(int n) {
     return n < fields.size() ? fields[n] : QString();
 }
 
-void frmCustomSubject::Play_Selected_Phrase() {
+void frmCustomSubject::Play_Selected_Phrase(phraseSound::Speed speed) {
     TreeView &tree = m_lastTree == TreeSubjects ? subjects() : virtuals();
     const int selected = tree.Selected();
     if (selected == 0 || tree.Bold(selected) || tree.Parent(selected) == 0 ||
         tree.Bold(tree.Parent(selected)))
         return;
     try {
-        phraseSound::Play_Phrase(m_program, Tag_Field(0), Tag_Field(1), Tag_Field(2));
+        phraseSound::Play_Phrase(m_program, Tag_Field(0), Tag_Field(1), Tag_Field(2), speed);
     } catch (const std::exception &e) {
         reportError(QStringLiteral("Play_Selected_Phrase"), e);
     }
+}
+
+void frmCustomSubject::Record_Selected_Phrase() {
+    TreeView &tree = m_lastTree == TreeSubjects ? subjects() : virtuals();
+    const int selected = tree.Selected();
+    if (selected == 0 || tree.Bold(selected) || tree.Parent(selected) == 0 ||
+        tree.Bold(tree.Parent(selected)))
+        return;
+    voiceWindows::Record_And_Compare(m_program, Tag_Field(0), Tag_Field(1), Tag_Field(2), this);
 }
 
 // --- new, rename, delete ---

@@ -10,6 +10,7 @@
 
 #include "platform/image_list.h"
 #include "platform/tree_view.h"
+#include "subjects/phrase_sound.h"
 #include "virtual/virtual_store.h"
 
 #include <QPixmap>
@@ -70,7 +71,9 @@ public:
     void btnNewSubject_Click();
     void btnRename_Click();
     void btnDelete_Click();
-    void Play_Selected_Phrase();
+    void Play_Selected_Phrase(phraseSound::Speed speed = phraseSound::Speed::Normal);
+    // Records the learner saying the selected phrase and compares (key R).
+    void Record_Selected_Phrase();
     // Field n of the tag of the selected node of the tree pressed last.
     QString Tag_Field(int n);
 

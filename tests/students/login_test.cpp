@@ -421,7 +421,8 @@ TEST_F(LoginTest, RightsFollowEachLoginAndChangingUserKeepsTheStudentUntilTheNex
     QTest::mouseRelease(viewport, Qt::LeftButton, {}, adam);
     EXPECT_EQ(program.currentStudent, QStringLiteral("Adam Baker"));
     EXPECT_FALSE(main->btnAdmin->isEnabled());
-    EXPECT_FALSE(main->mnuOption->isEnabled());
+    EXPECT_TRUE(main->mnuOption->isEnabled());
+    EXPECT_FALSE(main->mnuEdit->isVisible());
 
     frmLogin &asZoe = openLogin();
     EXPECT_FALSE(main->isVisible());
@@ -429,7 +430,7 @@ TEST_F(LoginTest, RightsFollowEachLoginAndChangingUserKeepsTheStudentUntilTheNex
     clickItem(asZoe, QStringLiteral("Zoe Quinn"));
     click(asZoe.btnLogin[0]);
     EXPECT_TRUE(main->btnAdmin->isEnabled());
-    EXPECT_TRUE(main->mnuOption->isEnabled());
+    EXPECT_TRUE(main->mnuEdit->isVisible());
     EXPECT_EQ(main->windowTitle(), mainCaption(QStringLiteral("Zoe Quinn")));
     EXPECT_FALSE(program.ended);
 }

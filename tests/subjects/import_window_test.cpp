@@ -107,7 +107,7 @@ TEST_F(ImportWindowTest, ABrokenListShowsItsLinesAndImportsOnlyWhenToldToLeaveTh
     ASSERT_TRUE(import.btnImport->isEnabled());
     // A subject of that name exists: the user is told and nothing is replaced.
     EXPECT_FALSE(import.btnImport_Click());
-    EXPECT_EQ(host.lastBox().text, caption(262));
+    EXPECT_EQ(host.lastBox().text, caption(caption::ImportedSubjectExists));
 
     import.txtName->setText(QStringLiteral("Numeri"));
     EXPECT_TRUE(import.btnImport_Click());

@@ -1,9 +1,13 @@
 // The subject tree in the main window: real clicks on the tree widget.
 #include "platform/tree_view_widget.h"
 #include "shell/frm_main.h"
+#include "subjects/frm_voice.h"
 #include "subjects/phrase_sound.h"
 #include "subjects/subject_fixture.h"
+#include "subjects/voice_compare.h"
 
+#include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -11,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 
 namespace {
@@ -142,7 +147,7 @@ TEST_F(MainWindowTreeTest, VirtualSubjectsPlaceholdersAndForeignPhrases) {
     EXPECT_EQ(nodes().Selected(), comida);
 }
 
-TEST_F(MainWindowTreeTest, OptionMenuOnlyForPhrasesOfInstalledSubjects) {
+TEST_F(MainWindowTreeTest, PhraseMenuForEveryPhraseEditingOnlyForInstalledOnes) {
     press(1);
     const int food = node(QStringLiteral("Food"));
     press(food);
@@ -155,11 +160,7 @@ TEST_F(MainWindowTreeTest, OptionMenuOnlyForPhrasesOfInstalledSubjects) {
     EXPECT_TRUE(main->mnuOption->isVisible());
     main->mnuOption->hide();
 
-    // A student who is not the administrator gets no phrase menu.
-    main->mnuOption->setEnabled(false);
-    press(1, Qt::RightButton);
-    EXPECT_FALSE(main->mnuOption->isVisible()) << "the menu is disabled";
-    main->mnuOption->setEnabled(true);
+    EXPECT_TRUE(main->mnuEdit->isEnabled());
 
     press(food);
     press(phrase, Qt::RightButton);
@@ -171,13 +172,16 @@ TEST_F(MainWindowTreeTest, OptionMenuOnlyForPhrasesOfInstalledSubjects) {
     open(verbs);
     press(nodes().Child(verbs));
     press(verbs, Qt::RightButton);
-    EXPECT_FALSE(main->mnuOption->isVisible()) << "a virtual phrase is selected";
+    EXPECT_TRUE(main->mnuOption->isVisible()) << "a virtual phrase can be heard";
+    EXPECT_FALSE(main->mnuEdit->isEnabled()) << "a virtual phrase is corrected at its source";
+    main->mnuOption->hide();
 
     press(3);
     open(nodes().Child(3));
     press(nodes().Child(nodes().Child(3)));
     press(1, Qt::RightButton);
-    EXPECT_FALSE(main->mnuOption->isVisible()) << "a random phrase is selected";
+    EXPECT_TRUE(main->mnuOption->isVisible()) << "a random phrase can be heard";
+    main->mnuOption->hide();
 }
 
 } // namespace
@@ -229,13 +233,13 @@ TEST_F(MainWindowTreeTest, TheAdministratorCorrectsAPhraseOthersAreToldNo) {
     const int phrase = nodes().Child(food);
     nodes().Select(phrase);
 
-    main->mnuOption->setEnabled(false);
+    main->mnuEdit->setVisible(false);
     main->mnuEdit->trigger();
     ASSERT_EQ(host.boxes.size(), 1u);
     EXPECT_EQ(host.lastBox().text, caption(113));
     EXPECT_TRUE(host.modalWindows.isEmpty());
 
-    main->mnuOption->setEnabled(true);
+    main->mnuEdit->setVisible(true);
     host.onNextModal([](QWidget &window) {
         auto *translation = window.findChild<QLineEdit *>(QStringLiteral("txtTranslation"));
         auto *second = window.findChild<QLineEdit *>(QStringLiteral("txtTranslation2"));
@@ -269,6 +273,149 @@ TEST_F(MainWindowTreeTest, ADoubleClickOnAPhraseHearsItOnASubjectNothing) {
                        main->TreeFoldersView->NodeRect(phrase).center());
     ASSERT_EQ(host.sounds.size(), 1u);
     EXPECT_EQ(host.sounds[0].path, phraseSound::Selected_Phrase_Path(program));
+}
+
+// A second of a voiced vowel: a 140 Hz tone with its harmonics.
+QByteArray vowelWave() {
+    voice::Wave wave;
+    wave.rate = 16000;
+    wave.samples.resize(16000);
+    for (size_t i = 0; i < wave.samples.size(); ++i) {
+        const double t = static_cast<double>(i) / wave.rate;
+        float v = 0;
+        for (int h = 1; h <= 5; ++h)
+            v += static_cast<float>(std::sin(2 * M_PI * 140 * h * t) / (h * 3.0));
+        wave.samples[i] = v;
+    }
+    return voice::Write_Wave(wave);
+}
+
+TEST_F(MainWindowTreeTest, SpaceHearsShiftSpaceAndTheMenuHearSlowlyWithThePitchKept) {
+    const QByteArray model = vowelWave();
+    {
+        ado::Connection cn;
+        cn.Open(ado::ConnectionString(installed(QStringLiteral("Food.ito")),
+                                      subjects::SubjectPassword()));
+        cn.Execute(QStringLiteral("UPDATE tblPhrases SET bsound = ?"), {model});
+    }
+    press(1);
+    const int food = node(QStringLiteral("Food"));
+    press(food);
+    open(food);
+    press(nodes().Child(food));
+
+    QTest::keyClick(main->TreeFoldersView, Qt::Key_Space);
+    ASSERT_EQ(host.sounds.size(), 1u);
+    EXPECT_EQ(host.sounds[0].path, phraseSound::Selected_Phrase_Path(program));
+
+    QTest::keyClick(main->TreeFoldersView, Qt::Key_Space, Qt::ShiftModifier);
+    main->mnuHearSlowly->trigger();
+    ASSERT_EQ(host.sounds.size(), 3u);
+    for (size_t i : {1u, 2u}) {
+        EXPECT_TRUE(host.sounds[i].path.isEmpty());
+        const voice::Wave slow = voice::Read_Wave(host.sounds[i].wave);
+        ASSERT_FALSE(slow.empty());
+        EXPECT_EQ(slow.rate, 16000);
+        EXPECT_NEAR(slow.milliseconds(), 1000 / voice::kSlowTempo, 60);
+    }
+    EXPECT_EQ(main->mnuHearSlowly->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_Space));
+}
+
+class VoiceTest : public MainWindowTreeTest {
+protected:
+    void SetUp() override {
+        MainWindowTreeTest::SetUp();
+        model = vowelWave();
+        ado::Connection cn;
+        cn.Open(ado::ConnectionString(installed(QStringLiteral("Food.ito")),
+                                      subjects::SubjectPassword()));
+        cn.Execute(QStringLiteral("UPDATE tblPhrases SET bsound = ?"), {model});
+        cn.Close();
+        press(1);
+        const int food = node(QStringLiteral("Food"));
+        press(food);
+        open(food);
+        press(nodes().Child(food));
+    }
+    QByteArray model;
+};
+
+TEST_F(VoiceTest, RRecordsAfterTheModelAndTheComparisonWindowsButtonsPlayAndRecordAgain) {
+    host.microphoneWave = model; // the learner says it just like the model
+    QString phrase;
+    int closeness = -1;
+    host.onNextModal([&](QWidget &window) {
+        auto *compare = qobject_cast<frmCompare *>(&window);
+        ASSERT_TRUE(compare);
+        phrase = compare->lblPhrase->text();
+        closeness = compare->Result().closeness;
+        host.sounds.clear();
+        compare->btnModel->click();
+        compare->btnMine->click();
+        compare->btnBoth->click();
+        ASSERT_EQ(host.sounds.size(), 4u);
+        EXPECT_EQ(host.sounds[0].wave, model);
+        // Mine: the phrase's second and two more.
+        EXPECT_EQ(voice::Read_Wave(host.sounds[1].wave).milliseconds(), 3000);
+        EXPECT_EQ(host.sounds[2].wave, model);
+        EXPECT_EQ(host.sounds[3].wave, host.sounds[1].wave);
+        EXPECT_EQ(compare->btnAgain->shortcut(), QKeySequence(Qt::Key_R));
+        EXPECT_EQ(compare->btnMine->shortcut(), QKeySequence(Qt::Key_I));
+        compare->btnAgain->click(); // record again
+    });
+    host.onNextModal([](QWidget &) {});
+
+    const int phraseNode = nodes().Selected();
+    QTest::keyClick(main->TreeFoldersView, Qt::Key_R);
+    EXPECT_EQ(nodes().Selected(), phraseNode) << "R is a command, not a search";
+    EXPECT_EQ(host.modalWindows, QStringList({"frmCompare", "frmCompare"}));
+    EXPECT_EQ(host.recordRequests, std::vector<int>({3000, 3000}));
+    EXPECT_EQ(phrase, main->subjectTree().Tag_Item(2, nodes().Selected())); // the spoken text
+    EXPECT_GE(closeness, 90);
+    // The model was played before the second recording too.
+    ASSERT_FALSE(host.sounds.empty());
+    EXPECT_EQ(host.sounds.back().wave, model);
+    EXPECT_TRUE(host.boxes.empty());
+
+    EXPECT_EQ(main->mnuRecordAndCompare->shortcut(), QKeySequence(Qt::Key_R));
+    const QString recording = voiceWindows::Recording_Path(program);
+    EXPECT_TRUE(QFile::exists(recording));
+    main->close();
+    EXPECT_FALSE(QFile::exists(recording)) << "the learner's voice is not kept";
+}
+
+TEST_F(VoiceTest, EscStopsTheRecordingEarlyAndShowsTheCountdown) {
+    host.microphoneWave = model;
+    QString countdown;
+    int listened = 0; // tenths of a second
+    host.onDoEvents = [&] {
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            auto *recorder = qobject_cast<frmRecord *>(w);
+            if (recorder && recorder->isVisible() && host.recordRequests.size() == 1) {
+                countdown = recorder->lblCountdown->text();
+                if (++listened == 10)
+                    QTest::keyClick(recorder, Qt::Key_Escape);
+            }
+        }
+    };
+    host.onNextModal([](QWidget &) {});
+    main->mnuRecordAndCompare->trigger();
+    host.onDoEvents = nullptr;
+    ASSERT_EQ(host.modalWindows, QStringList({"frmCompare"}));
+    EXPECT_FALSE(countdown.isEmpty());
+    QFile file(voiceWindows::Recording_Path(program));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_NEAR(voice::Read_Wave(file.readAll()).milliseconds(), 1000, 150);
+}
+
+TEST_F(VoiceTest, WithoutAMicrophoneTheLearnerIsToldAndNothingElseHappens) {
+    host.microphone = false;
+    main->mnuRecordAndCompare->trigger();
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.lastBox().text, caption(caption::NoMicrophone));
+    EXPECT_EQ(vb::IconOf(host.lastBox().style), vb::vbExclamation);
+    EXPECT_TRUE(host.modalWindows.isEmpty());
+    EXPECT_FALSE(QFile::exists(voiceWindows::Recording_Path(program)));
 }
 
 } // namespace

@@ -1,11 +1,15 @@
 #include "support/fake_host.h"
 
 #include "platform/qt_host.h"
+#include "subjects/voice_compare.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QUrl>
 #include <QWidget>
+
+#include <algorithm>
+#include <cmath>
 
 QStringList FakeHost::boxTexts() const {
     QStringList texts;
@@ -80,6 +84,35 @@ void FakeHost::PlaySoundFile(const QString &path, bool async) {
 
 void FakeHost::PlaySoundMemory(const QByteArray &wave, bool async) {
     sounds.push_back({QString(), wave, async});
+}
+
+bool FakeHost::RecordWave(int milliseconds, QByteArray &wave,
+                          const std::function<bool(int elapsedMs, float level)> &progress) {
+    recordRequests.push_back(milliseconds);
+    wave.clear();
+    if (!microphone)
+        return false;
+    voice::Wave heard = voice::Read_Wave(microphoneWave);
+    if (heard.rate <= 0)
+        heard.rate = 22050;
+    int elapsed = 0;
+    while (elapsed < milliseconds) {
+        const int step = std::min(100, milliseconds - elapsed);
+        const size_t from = static_cast<size_t>(static_cast<qint64>(elapsed) * heard.rate / 1000);
+        elapsed += step;
+        const size_t to = static_cast<size_t>(static_cast<qint64>(elapsed) * heard.rate / 1000);
+        double energy = 0;
+        for (size_t i = from; i < to && i < heard.samples.size(); ++i)
+            energy += static_cast<double>(heard.samples[i]) * heard.samples[i];
+        clock = clock.addMSecs(step);
+        if (!progress(elapsed,
+                      static_cast<float>(std::sqrt(energy / std::max<size_t>(1, to - from)))))
+            break;
+    }
+    heard.samples.resize(static_cast<size_t>(static_cast<qint64>(elapsed) * heard.rate / 1000),
+                         0.0f);
+    wave = voice::Write_Wave(heard);
+    return true;
 }
 
 bool FakeHost::DownloadFile(const QString &url, const QString &path, qint64 maxBytes) {

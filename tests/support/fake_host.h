@@ -64,6 +64,12 @@ public:
     // server: tests never reach beyond the loopback interface).
     bool useLocalNetwork = false;
     bool startSucceeds = true;
+    // The microphone: without one RecordWave fails; with one it "hears"
+    // microphoneWave (a wave file; silence after its end), 100 ms per
+    // progress call, each advancing the clock.
+    bool microphone = true;
+    QByteArray microphoneWave;
+    std::vector<int> recordRequests; // milliseconds asked for
     // When set, Rnd returns these values in order before falling back to the generator.
     std::deque<double> rndValues;
 
@@ -100,6 +106,8 @@ public:
                        const QString &workingDirectory) override;
     void PlaySoundFile(const QString &path, bool async) override;
     void PlaySoundMemory(const QByteArray &wave, bool async) override;
+    bool RecordWave(int milliseconds, QByteArray &wave,
+                    const std::function<bool(int elapsedMs, float level)> &progress) override;
     bool IsConnected() override { return connected; }
     bool DownloadFile(const QString &url, const QString &path, qint64 maxBytes = -1) override;
     QSize ScreenSize() override { return screen; }

@@ -301,6 +301,15 @@ TEST_F(EditorTest, TheKeyboardCopiesAndPastesWithTheSameRules) {
     QTest::keyClick(editor->TreeVirtual, Qt::Key_Return);
     ASSERT_EQ(host.sounds.size(), 1u);
     EXPECT_EQ(windows.notices.last(), QStringLiteral("Fop1"));
+    // Shift+Space hears it slowly and R records it, as in the main window
+    // (here on a machine without a microphone).
+    QTest::keyClick(editor->TreeVirtual, Qt::Key_Space, Qt::ShiftModifier);
+    EXPECT_EQ(host.sounds.size(), 2u);
+    host.microphone = false;
+    const int phrase = right().Selected();
+    QTest::keyClick(editor->TreeVirtual, Qt::Key_R);
+    EXPECT_EQ(host.lastBox().text, caption(caption::NoMicrophone));
+    EXPECT_EQ(right().Selected(), phrase);
 }
 
 TEST_F(EditorTest, NewFoldersAreNumberedAndNamedInPlace) {

@@ -1,0 +1,77 @@
+// The learner's voice beside the model's: wave sounds read into samples and
+// written back, a phrase slowed down with its pitch kept, and the measure of
+// how closely a recording follows the model (MFCC frames aligned by dynamic
+// time warping, pitch contours for the eye). Free of windows, so the shell,
+// the tests and the benchmarks share it.
+#pragma once
+
+#include <QByteArray>
+
+#include <vector>
+
+namespace voice {
+
+// A mono sound: samples in [-1, 1] at rate samples a second.
+struct Wave {
+    int rate = 0;
+    std::vector<float> samples;
+
+    bool empty() const { return samples.empty() || rate <= 0; }
+    int milliseconds() const;
+};
+
+// Reads a RIFF wave file (PCM 8, 16, 24 or 32 bits, or 32-bit float; any
+// number of channels, mixed down to one). Data that is not such a wave gives
+// an empty Wave.
+Wave Read_Wave(const QByteArray &bytes);
+// A 16-bit mono RIFF wave of the sound.
+QByteArray Write_Wave(const Wave &wave);
+
+// The sound played at tempo (0.7 = 70 % of its speed) with its pitch kept.
+Wave Change_Tempo(const Wave &wave, double tempo);
+// The same on wave files; bytes that are no wave come back empty.
+QByteArray Change_Tempo(const QByteArray &waveFile, double tempo);
+
+// The speed "hear slowly" plays a phrase at.
+inline constexpr double kSlowTempo = 0.7;
+
+// What the analysis sees of a sound, frame by frame (one frame every hop
+// samples at rate): its MFCC vector (coefficients values per frame), its
+// loudness and its pitch in Hz (0 where nothing is voiced).
+struct Analysis {
+    static constexpr int kCoefficients = 13;
+    int rate = 0;
+    int hop = 0;
+    std::vector<float> mfcc; // frames() * kCoefficients
+    std::vector<float> loudness;
+    std::vector<float> pitch;
+    // The frames between the first and the last that are louder than the
+    // background; first > last when the sound holds no speech.
+    int first = 0;
+    int last = -1;
+
+    int frames() const { return static_cast<int>(loudness.size()); }
+    bool hasSpeech() const { return first <= last; }
+};
+
+// Analyses a sound (any rate; it is resampled for the analysis).
+Analysis Analyse(const Wave &wave);
+
+// A learner's recording held against the model.
+struct Comparison {
+    Analysis model;
+    Analysis mine;
+    // Pairs of frames (model, mine) that the alignment puts together, in
+    // order, covering the speech of both; empty when either holds none.
+    std::vector<std::pair<int, int>> path;
+    // Mean distance between aligned MFCC frames.
+    double distance = 0;
+    // 0..100: how closely the sound of the syllables follows the model's,
+    // in the model's order, whatever the speed; the same recording gives 100
+    // and silence 0.
+    int closeness = 0;
+};
+
+Comparison Compare(const Wave &model, const Wave &mine);
+
+} // namespace voice
