@@ -1,5 +1,7 @@
 #include "platform/sound.h"
 
+#include <QtEndian>
+
 #include <QFile>
 
 #include <SDL.h>
@@ -147,6 +149,29 @@ void SoundPlayer::waitUntilPlayed() {
         SDL_Delay(static_cast<Uint32>(m_samples * 1000 / m_freq) + 1);
 }
 
+QByteArray MonoWave16(const std::vector<qint16> &samples, int rate) {
+    const quint32 dataBytes = static_cast<quint32>(samples.size() * sizeof(qint16));
+    QByteArray out(44 + static_cast<qsizetype>(dataBytes), Qt::Uninitialized);
+    char *p = out.data();
+    const auto put32 = [&](int at, quint32 v) { qToLittleEndian<quint32>(v, p + at); };
+    const auto put16 = [&](int at, quint16 v) { qToLittleEndian<quint16>(v, p + at); };
+    std::memcpy(p, "RIFF", 4);
+    put32(4, 36 + dataBytes);
+    std::memcpy(p + 8, "WAVEfmt ", 8);
+    put32(16, 16);                             // the format chunk's size
+    put16(20, 1);                              // PCM
+    put16(22, 1);                              // mono
+    put32(24, static_cast<quint32>(rate));     // samples per second
+    put32(28, static_cast<quint32>(rate) * 2); // bytes per second
+    put16(32, 2);                              // bytes per sample
+    put16(34, 16);                             // bits per sample
+    std::memcpy(p + 36, "data", 4);
+    put32(40, dataBytes);
+    for (size_t i = 0; i < samples.size(); ++i)
+        qToLittleEndian<qint16>(samples[i], p + 44 + 2 * i);
+    return out;
+}
+
 bool RecordFromMicrophone(int milliseconds, QByteArray &wave,
                           const std::function<bool(int elapsedMs, float level)> &progress) {
     wave.clear();
@@ -194,33 +219,6 @@ bool RecordFromMicrophone(int milliseconds, QByteArray &wave,
     SDL_CloseAudioDevice(device);
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
 
-    const quint32 dataBytes = static_cast<quint32>(samples.size() * sizeof(qint16));
-    QByteArray out(44, '\0');
-    char *p = out.data();
-    const auto put32 = [&](int at, quint32 v) {
-        for (int i = 0; i < 4; ++i)
-            p[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
-    };
-    const auto put16 = [&](int at, quint16 v) {
-        p[at] = static_cast<char>(v & 0xFF);
-        p[at + 1] = static_cast<char>(v >> 8);
-    };
-    std::memcpy(p, "RIFF", 4);
-    put32(4, 36 + dataBytes);
-    std::memcpy(p + 8, "WAVEfmt ", 8);
-    put32(16, 16);
-    put16(20, 1);
-    put16(22, 1);
-    put32(24, static_cast<quint32>(obtained.freq));
-    put32(28, static_cast<quint32>(obtained.freq) * 2);
-    put16(32, 2);
-    put16(34, 16);
-    std::memcpy(p + 36, "data", 4);
-    put32(40, dataBytes);
-    // SDL delivers samples in the machine's order; wave files are little-endian.
-    for (qint16 &s : samples)
-        s = static_cast<qint16>(SDL_SwapLE16(static_cast<Uint16>(s)));
-    out.append(reinterpret_cast<const char *>(samples.data()), static_cast<qsizetype>(dataBytes));
-    wave = out;
+    wave = MonoWave16(samples, obtained.freq);
     return true;
 }

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <functional>
+#include <vector>
 
 class SoundPlayer {
 public:
@@ -49,5 +50,8 @@ private:
 // Records from the default microphone (SDL's capture device) for at most
 // milliseconds, 16-bit mono; see Host::RecordWave for progress. False when
 // no capture device can be opened.
+// A complete 16-bit mono PCM wave file of the samples.
+QByteArray MonoWave16(const std::vector<qint16> &samples, int rate);
+
 bool RecordFromMicrophone(int milliseconds, QByteArray &wave,
                           const std::function<bool(int elapsedMs, float level)> &progress);

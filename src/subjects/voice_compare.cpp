@@ -1,5 +1,7 @@
 #include "subjects/voice_compare.h"
 
+#include "platform/sound.h"
+
 #include <QtEndian>
 
 #include <SoundTouch.h>
@@ -95,28 +97,11 @@ Wave Read_Wave(const QByteArray &bytes) {
 }
 
 QByteArray Write_Wave(const Wave &wave) {
-    const quint32 dataBytes = static_cast<quint32>(wave.samples.size() * 2);
-    QByteArray out(44 + static_cast<qsizetype>(dataBytes), Qt::Uninitialized);
-    char *p = out.data();
-    auto put32 = [&](int at, quint32 v) { qToLittleEndian<quint32>(v, p + at); };
-    auto put16 = [&](int at, quint16 v) { qToLittleEndian<quint16>(v, p + at); };
-    std::memcpy(p, "RIFF", 4);
-    put32(4, 36 + dataBytes);
-    std::memcpy(p + 8, "WAVEfmt ", 8);
-    put32(16, 16);
-    put16(20, 1);
-    put16(22, 1);
-    put32(24, static_cast<quint32>(wave.rate));
-    put32(28, static_cast<quint32>(wave.rate) * 2);
-    put16(32, 2);
-    put16(34, 16);
-    std::memcpy(p + 36, "data", 4);
-    put32(40, dataBytes);
-    for (size_t i = 0; i < wave.samples.size(); ++i) {
-        const float s = std::clamp(wave.samples[i], -1.0f, 1.0f);
-        qToLittleEndian<qint16>(static_cast<qint16>(std::lround(s * 32767.0f)), p + 44 + i * 2);
-    }
-    return out;
+    std::vector<qint16> samples(wave.samples.size());
+    for (size_t i = 0; i < wave.samples.size(); ++i)
+        samples[i] =
+            static_cast<qint16>(std::lround(std::clamp(wave.samples[i], -1.0f, 1.0f) * 32767.0f));
+    return MonoWave16(samples, wave.rate);
 }
 
 Wave Change_Tempo(const Wave &wave, double tempo) {
