@@ -64,11 +64,6 @@ public:
     }
     void PlaySoundFile(const QString &, bool) override {}
     void PlaySoundMemory(const QByteArray &, bool) override {}
-    // No microphone here: a recording is refused as on a machine without one.
-    bool RecordWave(int, QByteArray &wave, const std::function<bool(int, float)> &) override {
-        wave.clear();
-        return false;
-    }
     bool IsConnected() override { return false; }
     bool DownloadFile(const QString &, const QString &, qint64) override { return false; }
     QSize ScreenSize() override { return {1280, 1024}; }
