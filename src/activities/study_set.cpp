@@ -85,12 +85,19 @@ QVector<StudyEntry> Get_Phraes_to_Study(Program &program, SubjectTree &subjects,
                  child != 0 && entries.size() < kMaxStudyEntries; child = tree.Next(child)) {
                 const QString source = subjects.Tag_Item(0, child);
                 const QString number = subjects.Tag_Item(1, child);
-                if (!modMain::File_Exists(subjectFile::Installed_Path(program, source)) ||
-                    Validate_Subject(program, source) != QLatin1String(subjectFile::kValid))
+                const QString path = subjectFile::Installed_Path(program, source);
+                // A source that is gone or unusable is skipped silently; one
+                // connection serves the check and the reading.
+                if (!modMain::File_Exists(path))
                     continue;
                 ado::Connection connection;
-                connection.Open(
-                    modMain::Get_Connection_String(subjectFile::Installed_Path(program, source)));
+                try {
+                    connection.Open(modMain::Get_Connection_String(path));
+                    if (Validate_Subject(program, connection) != QLatin1String(subjectFile::kValid))
+                        continue;
+                } catch (const ado::Error &) {
+                    continue;
+                }
                 ado::Recordset rs;
                 rs.Open(QStringLiteral("SELECT * FROM tblPhrases where pkPhraseNo =") +
                             QString::number(number.toInt()),
