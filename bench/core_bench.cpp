@@ -29,7 +29,7 @@ public:
     QString GetOpenFileName(const QString &, const QString &, const QString &) override {
         return {};
     }
-    void OpenUrl(const QString &) override {}
+    bool OpenUrl(const QString &) override { return true; }
     void OpenFolder(const QString &) override {}
     bool StartDetached(const QString &, const QStringList &, const QString &) override {
         return true;

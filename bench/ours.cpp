@@ -56,7 +56,7 @@ public:
     QString GetOpenFileName(const QString &, const QString &, const QString &) override {
         return {};
     }
-    void OpenUrl(const QString &) override {}
+    bool OpenUrl(const QString &) override { return true; }
     void OpenFolder(const QString &) override {}
     bool StartDetached(const QString &program, const QStringList &arguments,
                        const QString &workingDirectory) override {

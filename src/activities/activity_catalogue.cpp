@@ -16,8 +16,8 @@ constexpr int kColumnStep = 2550; // twips between the two columns
 constexpr int kRowStep = 640;     // twips between rows
 constexpr int kFirstTop = 45;
 constexpr int kVisibleHeight = 5000;
-// Rows that fit the frame without scrolling: 17 buttons (9 rows) do.
-constexpr int kHighestIndexWithoutScrollBar = 16;
+constexpr int kHolderHeight = 5175; // PicActsHolder.Height
+constexpr int kMoreActsHeight = 300;
 
 // Throws for a picture that cannot be read; Get_Activities reports the
 // activity in the user's words.
@@ -82,10 +82,16 @@ ActivityLayout Layout_Buttons(int count) {
             layout.buttons[i] = QPoint(above.x(), above.y() + kRowStep);
     }
     const QPoint last = layout.buttons[highest];
-    layout.scrollBar = highest > kHighestIndexWithoutScrollBar;
-    layout.panelHeight = kButtonHeight + last.y() + 500;
-    layout.scrollMax = qMax(0, layout.panelHeight - kVisibleHeight);
     layout.moreActsTop = last.y() + 800;
+    // Every button and the link stay reachable: the scroll bar comes as soon
+    // as the link would reach past the holder's bottom, and the panel is tall
+    // enough to scroll the link into view.
+    const int linkBottom = layout.moreActsTop + kMoreActsHeight;
+    layout.scrollBar = linkBottom > kHolderHeight;
+    layout.panelHeight = kButtonHeight + last.y() + 500;
+    if (layout.scrollBar)
+        layout.panelHeight = qMax(layout.panelHeight, linkBottom + kFirstTop);
+    layout.scrollMax = layout.scrollBar ? qMax(0, layout.panelHeight - kVisibleHeight) : 0;
     return layout;
 }
 

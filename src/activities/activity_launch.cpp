@@ -67,10 +67,18 @@ void ActivityLaunch::launch(const QString &programFileName) {
         }
     }
 
-    m_studySet = activities::Get_Phraes_to_Study(m_program, m_subjects, m_tree, subject);
+    int phrasesInSubject = 0;
+    m_studySet = activities::Get_Phraes_to_Study(m_program, m_subjects, m_tree, subject,
+                                                 &phrasesInSubject);
     if (m_studySet.isEmpty()) {
         host.MsgBox(m_program.captions[caption::NoPhrasesToStudy], vb::vbOKOnly);
         return;
+    }
+    const QString source = m_subjects.Tag_Item(1, subject);
+    if (phrasesInSubject > m_studySet.size() && !m_toldFirstPhrasesOnly.contains(source)) {
+        m_toldFirstPhrasesOnly.insert(source);
+        host.MsgBox(m_program.captions[caption::FirstTenOfPhrases].arg(phrasesInSubject),
+                    vb::vbInformation, m_program.identity.productTitle);
     }
     try {
         activities::Write_Study_File(m_program, m_tree.Text(subject), m_studySet);

@@ -5,6 +5,7 @@
 
 #include "activities/study_set.h"
 
+#include <QSet>
 #include <QString>
 #include <QVector>
 
@@ -31,4 +32,7 @@ private:
     SubjectTree &m_subjects;
     TreeView &m_tree;
     QVector<StudyEntry> m_studySet;
+    // Subjects whose learner has been told that only their first phrases are
+    // studied: once is enough.
+    QSet<QString> m_toldFirstPhrasesOnly;
 };

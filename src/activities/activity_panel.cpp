@@ -79,9 +79,15 @@ ActivityPanel::ActivityPanel(QWidget &PicActsHolder, QWidget &picActs, QLabel &l
     m_panel.setMouseTracking(true);
     m_holder.installEventFilter(this);
     m_panel.installEventFilter(this);
+    m_moreActs.installEventFilter(this);
+    lblNoActivities = new QLabel(&m_panel);
+    lblNoActivities->setObjectName(QStringLiteral("lblNoActivities"));
+    lblNoActivities->setWordWrap(true);
+    PlaceTwips(*lblNoActivities, 0, 45, 4800, 900);
+    lblNoActivities->hide();
 }
 
-void ActivityPanel::Show(const QVector<Activity> &catalogue) {
+void ActivityPanel::Show(const QVector<Activity> &catalogue, const QString &emptyText) {
     qDeleteAll(btnAct);
     btnAct.clear();
     const ActivityLayout layout = activities::Layout_Buttons(int(catalogue.size()));
@@ -97,8 +103,15 @@ void ActivityPanel::Show(const QVector<Activity> &catalogue) {
     // Tab goes through the buttons in their reading order.
     for (int i = 1; i < btnAct.size(); ++i)
         QWidget::setTabOrder(btnAct[i - 1], btnAct[i]);
-    if (catalogue.isEmpty())
+    lblNoActivities->setVisible(catalogue.isEmpty() && !emptyText.isEmpty());
+    if (catalogue.isEmpty()) {
+        // Said in words: an empty panel looks like a fault of the window.
+        lblNoActivities->setText(emptyText);
+        lblNoActivities->setAccessibleName(emptyText);
+        if (!emptyText.isEmpty())
+            m_moreActs.move(m_moreActs.x(), TwipsToPixels(45 + 900 + 100));
         return;
+    }
     m_panel.resize(m_panel.width(), TwipsToPixels(layout.panelHeight));
     VScroll->setVisible(layout.scrollBar);
     VScroll->setRange(0, layout.scrollMax);
@@ -118,7 +131,48 @@ void ActivityPanel::highlightOnly(ActivityButton *button) {
         other->SetHighlighted(other == button);
 }
 
+void ActivityPanel::scrollIntoView(const QWidget &control) {
+    if (!VScroll->isVisible())
+        return;
+    const int top = PixelsToTwips(control.y());
+    const int bottom = PixelsToTwips(control.y() + control.height());
+    const int shownHeight = PixelsToTwips(m_holder.height());
+    int value = VScroll->value();
+    if (top < value)
+        value = top;
+    else if (bottom > value + shownHeight)
+        value = bottom - shownHeight;
+    VScroll->setValue(qBound(VScroll->minimum(), value, VScroll->maximum()));
+}
+
+void ActivityPanel::leaveLink(bool forward) {
+    // The link label would keep Tab for moving between its own links.
+    QWidget *next = &m_moreActs;
+    do {
+        next = forward ? next->nextInFocusChain() : next->previousInFocusChain();
+    } while (next != &m_moreActs &&
+             !(next->isVisible() && next->isEnabled() && (next->focusPolicy() & Qt::TabFocus)));
+    if (next != &m_moreActs)
+        next->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+}
+
 bool ActivityPanel::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() == QEvent::FocusIn) {
+        if (auto *control = qobject_cast<QWidget *>(watched);
+            control && (control == &m_moreActs || qobject_cast<ActivityButton *>(control)))
+            scrollIntoView(*control);
+    } else if (event->type() == QEvent::KeyPress && watched == &m_moreActs) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Backtab ||
+            (key->key() == Qt::Key_Tab && (key->modifiers() & Qt::ShiftModifier))) {
+            leaveLink(false);
+            return true;
+        }
+        if (key->key() == Qt::Key_Tab) {
+            leaveLink(true);
+            return true;
+        }
+    }
     if (event->type() == QEvent::MouseMove) {
         if (auto *button = qobject_cast<ActivityButton *>(watched))
             highlightOnly(button);

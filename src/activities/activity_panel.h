@@ -41,11 +41,13 @@ public:
     // Takes the holder frame, the panel it scrolls and the link label.
     ActivityPanel(QWidget &PicActsHolder, QWidget &picActs, QLabel &lblMoreActs);
 
-    // Shows one button per activity (none for an empty catalogue).
-    void Show(const QVector<Activity> &catalogue);
+    // Shows one button per activity; an empty catalogue shows emptyText
+    // instead, above the link.
+    void Show(const QVector<Activity> &catalogue, const QString &emptyText = QString());
 
     QVector<ActivityButton *> btnAct;
     QScrollBar *VScroll;
+    QLabel *lblNoActivities;
 
     // Every button back to its normal picture.
     void ShowAllNormal();
@@ -61,6 +63,10 @@ protected:
 
 private:
     void highlightOnly(ActivityButton *button);
+    // Scrolls the panel so that a control of it shows whole.
+    void scrollIntoView(const QWidget &control);
+    // Moves the keyboard focus out of the link, forwards or backwards.
+    void leaveLink(bool forward);
 
     QWidget &m_holder;
     QWidget &m_panel;

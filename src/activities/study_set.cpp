@@ -75,7 +75,7 @@ QString Sound_File_Path(const Program &program, int entry) {
 }
 
 QVector<StudyEntry> Get_Phraes_to_Study(Program &program, SubjectTree &subjects, TreeView &tree,
-                                        int subjectNode) {
+                                        int subjectNode, int *phrasesInSubject) {
     Delete_Study_Files(program);
     QVector<StudyEntry> entries;
     const bool isVirtual = subjects.Tag_Item(1, subjectNode) == kVirtualSubject;
@@ -112,6 +112,8 @@ QVector<StudyEntry> Get_Phraes_to_Study(Program &program, SubjectTree &subjects,
                 modMain::Get_Connection_String(subjectFile::Installed_Path(program, source)));
             ado::Recordset rs;
             rs.Open(QStringLiteral("SELECT * FROM tblPhrases"), connection);
+            if (phrasesInSubject)
+                *phrasesInSubject = rs.RecordCount();
             // A longer subject is studied by its first phrases: the study
             // set has room for no more.
             for (; !rs.EOF_() && entries.size() < kMaxStudyEntries; rs.MoveNext()) {

@@ -39,8 +39,9 @@ QString Sound_File_Path(const Program &program, int entry);
 // installed subject's first 10 phrases. A failure is reported in the error
 // box; the entries completed before it stay for a virtual subject, none for
 // an installed one.
+// phrasesInSubject, when given, receives how many phrases the subject has.
 QVector<StudyEntry> Get_Phraes_to_Study(Program &program, SubjectTree &subjects, TreeView &tree,
-                                        int subjectNode);
+                                        int subjectNode, int *phrasesInSubject = nullptr);
 
 // Writes the study file: 15 header lines, then four quoted lines per entry,
 // in the system's 8-bit encoding (UTF-8 here, the ANSI code page on Windows),

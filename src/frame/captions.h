@@ -111,6 +111,12 @@ inline constexpr int RecordAgain = 289;
 inline constexpr int CompareTitle = 290;
 inline constexpr int ModelLabel = 291;
 inline constexpr int MineLabel = 292;
+// Telling what happened and asking before it happens.
+inline constexpr int DeleteFolderQuestion = 300; // %1: folder
+inline constexpr int FirstTenOfPhrases = 301;    // %1: phrases in the subject
+inline constexpr int SoundNotPlayable = 302;     // %1: phrase
+inline constexpr int NoBrowser = 303;            // %1: address
+inline constexpr int NoActivities = 304;         // %1: the Activities folder
 // The highest number the program reads: a template with fewer texts is not ours.
-inline constexpr int Last = 292;
+inline constexpr int Last = 304;
 } // namespace caption

@@ -95,8 +95,14 @@ void Open_Web_Page(Program &program, const QString &page) {
         target = site + page;
     else
         target = program.folders.programFolder + Safe_Caption(program, 95);
-    host.OpenUrl(target);
     windows.UnloadNotice();
+    Open_Address(program, target);
+}
+
+void Open_Address(Program &program, const QString &target) {
+    if (!program.host().OpenUrl(target))
+        program.host().MsgBox(Safe_Caption(program, caption::NoBrowser).arg(target),
+                              vb::vbExclamation, program.identity.productTitle);
 }
 
 bool Download_File(Host &host, const QString &url, const QString &path, qint64 maxBytes) {

@@ -63,6 +63,9 @@ bool Is_Connected(Host &host);
 // offline page (program folder + caption 95) when not connected, with a
 // notice window up meanwhile.
 void Open_Web_Page(Program &program, const QString &page);
+// Opens an address (or local file) in its program; when none takes it, the
+// user is told where it was, so that it can be opened by hand.
+void Open_Address(Program &program, const QString &target);
 
 // Downloads url to path; true when it succeeded. Never throws. A file
 // larger than maxBytes (when >= 0) counts as a failure.

@@ -151,7 +151,7 @@ bool Check_For_Update(Program &program) {
         const QString title = program.captions[98];
         if (host.MsgBox(text + QStringLiteral("\r\n\r\n") + program.captions[18], vb::vbYesNo,
                         title) == vb::vbYes)
-            host.OpenUrl(page);
+            modMain::Open_Address(program, page);
         else
             host.MsgBox(program.captions[68] + QLatin1Char(' ') + page, vb::vbOKOnly, title);
         return answer == QLatin1String("YES");

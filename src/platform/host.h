@@ -73,8 +73,9 @@ public:
     virtual QString GetOpenFileName(const QString &title, const QString &folder,
                                     const QString &filter) = 0;
 
-    // Opens a web address or a local file in its default program.
-    virtual void OpenUrl(const QString &target) = 0;
+    // Opens a web address or a local file in its default program; false
+    // when no program took it (no browser, say).
+    virtual bool OpenUrl(const QString &target) = 0;
     // Opens a folder in the file manager.
     virtual void OpenFolder(const QString &path) = 0;
     // Starts a program without waiting for it, in the given working folder

@@ -188,10 +188,10 @@ QString QtHost::GetOpenFileName(const QString &title, const QString &folder,
     return QFileDialog::getOpenFileName(QApplication::activeWindow(), title, folder, filter);
 }
 
-void QtHost::OpenUrl(const QString &target) {
+bool QtHost::OpenUrl(const QString &target) {
     const bool isAddress = target.contains(QLatin1String("://")) ||
                            target.startsWith(QLatin1String("mailto:"), Qt::CaseInsensitive);
-    QDesktopServices::openUrl(isAddress ? QUrl(target) : QUrl::fromLocalFile(target));
+    return QDesktopServices::openUrl(isAddress ? QUrl(target) : QUrl::fromLocalFile(target));
 }
 
 void QtHost::OpenFolder(const QString &path) {

@@ -39,7 +39,7 @@ public:
                             const QString &filter) override;
     QString GetOpenFileName(const QString &title, const QString &folder,
                             const QString &filter) override;
-    void OpenUrl(const QString &target) override;
+    bool OpenUrl(const QString &target) override;
     void OpenFolder(const QString &path) override;
     bool StartDetached(const QString &program, const QStringList &arguments,
                        const QString &workingDirectory) override;

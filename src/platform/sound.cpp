@@ -13,6 +13,17 @@
 
 namespace {
 
+// SDL's own limits are wider than any real recording, and absurd header
+// values (a rate of 1 Hz or 4 GHz) make its converter misbehave.
+constexpr int kMinRate = 4000;
+constexpr int kMaxRate = 192000;
+constexpr int kMaxChannels = 8;
+
+bool plausible(const SDL_AudioSpec &spec, Uint32 length) {
+    return spec.freq >= kMinRate && spec.freq <= kMaxRate && spec.channels >= 1 &&
+           spec.channels <= kMaxChannels && length > 0;
+}
+
 // Decodes a wave image and converts it to the device's format; empty when
 // the bytes are not a wave sound SDL understands.
 std::vector<Uint8> decodeWave(const QByteArray &wave, const SDL_AudioSpec &device) {
@@ -27,6 +38,10 @@ std::vector<Uint8> decodeWave(const QByteArray &wave, const SDL_AudioSpec &devic
     Uint32 length = 0;
     if (!SDL_LoadWAV_RW(rw, 1, &source, &buffer, &length))
         return pcm;
+    if (!plausible(source, length)) {
+        SDL_FreeWAV(buffer);
+        return pcm;
+    }
 
     SDL_AudioStream *stream = SDL_NewAudioStream(source.format, source.channels, source.freq,
                                                  device.format, device.channels, device.freq);
@@ -44,6 +59,21 @@ std::vector<Uint8> decodeWave(const QByteArray &wave, const SDL_AudioSpec &devic
 }
 
 } // namespace
+
+bool IsPlayableWave(const QByteArray &wave) {
+    if (wave.isEmpty())
+        return false;
+    SDL_RWops *rw = SDL_RWFromConstMem(wave.constData(), static_cast<int>(wave.size()));
+    if (!rw)
+        return false;
+    SDL_AudioSpec spec{};
+    Uint8 *buffer = nullptr;
+    Uint32 length = 0;
+    if (!SDL_LoadWAV_RW(rw, 1, &spec, &buffer, &length))
+        return false;
+    SDL_FreeWAV(buffer);
+    return plausible(spec, length);
+}
 
 SoundPlayer::SoundPlayer(const QString &deviceName) : m_deviceName(deviceName) {}
 

@@ -11,6 +11,10 @@
 #include <functional>
 #include <vector>
 
+// Whether the bytes are a wave sound the player can play: one SDL reads,
+// with a sample rate of 4,000 to 192,000 Hz, 1 to 8 channels and samples.
+bool IsPlayableWave(const QByteArray &wave);
+
 class SoundPlayer {
 public:
     // deviceName chooses an output device by its SDL name; empty means the

@@ -438,6 +438,7 @@ QVariant TreeView::data(const QModelIndex &index, int role) const {
         return {};
     switch (role) {
     case Qt::DisplayRole:
+    case Qt::EditRole: // the in-place editor opens on the node's own text
     case Qt::ToolTipRole:
     case Qt::AccessibleTextRole:
         return node->text;

@@ -269,7 +269,25 @@ void TreeViewWidget::StartLabelEdit(int index) {
     if (!at.isValid())
         return;
     scrollTo(at);
+    m_editing = at;
     edit(at);
+}
+
+void TreeViewWidget::FinishLabelEdit() {
+    if (state() != EditingState)
+        return;
+    QWidget *editor = m_editing.isValid() ? indexWidget(m_editing) : nullptr;
+    if (!editor)
+        return;
+    commitData(editor);
+    closeEditor(editor, QAbstractItemDelegate::NoHint);
+}
+
+void TreeViewWidget::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint) {
+    if (hint == QAbstractItemDelegate::EditNextItem ||
+        hint == QAbstractItemDelegate::EditPreviousItem)
+        hint = QAbstractItemDelegate::NoHint;
+    QTreeView::closeEditor(editor, hint);
 }
 
 int TreeViewWidget::HitTest(const QPoint &at) const {

@@ -44,6 +44,9 @@ public:
     // TreeView::LabelEdited, or with nothing when the user presses Escape.
     void StartLabelEdit(int index);
     bool IsEditingLabel() const { return state() == QAbstractItemView::EditingState; }
+    // Ends an open label edit now, as Enter would: the text typed so far is
+    // reported by TreeView::LabelEdited before this returns.
+    void FinishLabelEdit();
     // The node under a point in viewport coordinates, 0 for none.
     int HitTest(const QPoint &at) const;
     // Keys the window uses as commands: reported by KeyDown and not handed
@@ -74,6 +77,9 @@ signals:
     void DragLeave();
 
 protected:
+    // Tab and Shift+Tab in the label editor end the edit; they never open
+    // an editor on the next node.
+    void closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
@@ -106,4 +112,6 @@ private:
     QList<QKeyCombination> m_commandKeys;
     // Set while Qt handles a click; the click handler selects afterwards.
     bool m_inMouse = false;
+    // The node whose label editor StartLabelEdit opened.
+    QPersistentModelIndex m_editing;
 };

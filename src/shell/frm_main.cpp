@@ -12,6 +12,7 @@
 #include "platform/platform_language.h"
 #include "platform/qt_button_sounds.h"
 #include "platform/qt_mouse_move.h"
+#include "platform/qt_window_enabled.h"
 #include "platform/qt_window_placement.h"
 #include "platform/tiled_background.h"
 #include "platform/tree_view_widget.h"
@@ -489,7 +490,11 @@ void frmMain::Refresh_Subjects() {
 void frmMain::Get_Activities() {
     try {
         m_activities = activities::Get_Activities(m_program, FileAct);
-        m_activityPanel->Show(m_activities);
+        QString noActivities = modMain::Safe_Caption(m_program, caption::NoActivities);
+        if (noActivities.contains(QLatin1String("%1")))
+            noActivities =
+                noActivities.arg(QDir::toNativeSeparators(m_program.folders.activitiesFolder));
+        m_activityPanel->Show(m_activities, noActivities);
         for (ActivityButton *button : std::as_const(m_activityPanel->btnAct))
             AddClickSound(*button, modMain::Button_Click(m_program));
         setKeyboardOrder();
@@ -679,5 +684,5 @@ void frmMain::ShowMessage(const QString &text, int fontSize) {
 }
 
 void frmMain::SetMainEnabled(bool enabled) {
-    setEnabled(enabled);
+    SetWindowEnabled(*this, enabled);
 }

@@ -130,7 +130,7 @@ void SlidingMenu::lblMenu_Click(int k) {
 void SlidingMenu::lblURL_Click() {
     playClick(m_program);
     try {
-        m_program.host().OpenUrl(m_url.text());
+        modMain::Open_Address(m_program, m_url.text());
     } catch (...) {
         // Opening the site is a courtesy; a failure changes nothing.
     }

@@ -4,6 +4,7 @@
 #include "frame/program.h"
 #include "platform/ado.h"
 #include "platform/host.h"
+#include "platform/sound.h"
 #include "platform/tree_view.h"
 #include "subjects/subject_file.h"
 #include "subjects/subject_tree.h"
@@ -80,17 +81,26 @@ void Play_Phrase(Program &program, const QString &fileName, const QString &numbe
     const QString sound = Write_Phrase_Sound(program, fileName, number);
     if (sound.isEmpty())
         return;
-    QByteArray slowed;
-    if (speed == Speed::Slow) {
+    QByteArray wave;
+    {
         QFile file(sound);
         if (file.open(QIODevice::ReadOnly))
-            slowed = voice::Change_Tempo(file.readAll(), voice::kSlowTempo);
+            wave = file.readAll();
     }
+    // A damaged recording would play as silence: the learner is told instead.
+    if (!IsPlayableWave(wave)) {
+        program.host().MsgBox(program.captions[caption::SoundNotPlayable].arg(text),
+                              vb::vbExclamation, program.identity.productTitle);
+        return;
+    }
+    QByteArray slowed;
+    if (speed == Speed::Slow)
+        slowed = voice::Change_Tempo(wave, voice::kSlowTempo);
     ShellWindows &windows = program.windows();
     windows.ShowNotice(QString(), text, kNoticeHeightTwips, 0);
     modMain::Wait_Seconds(program.host(), 1);
     if (windows.NoticeVisible()) {
-        // A recording that is no wave cannot be slowed; it is played as it is.
+        // A recording that cannot be slowed is played as it is.
         if (slowed.isEmpty())
             modMain::Play_Sound(program.host(), sound, 0);
         else

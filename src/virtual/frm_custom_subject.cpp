@@ -6,6 +6,7 @@
 #include "platform/file_list_box.h"
 #include "platform/host.h"
 #include "platform/qt_button_sounds.h"
+#include "platform/qt_window_enabled.h"
 #include "platform/qt_window_placement.h"
 #include "platform/tiled_background.h"
 #include "platform/tree_view_widget.h"
@@ -43,17 +44,6 @@ QString describe(const std::exception &e) {
     return QString::fromUtf8(e.what());
 }
 
-// Disables a window for the length of a scope, also when reading fails.
-class Disabled {
-public:
-    explicit Disabled(QWidget &window) : m_window(window) { m_window.setEnabled(false); }
-    ~Disabled() { m_window.setEnabled(true); }
-    Disabled(const Disabled &) = delete;
-    Disabled &operator=(const Disabled &) = delete;
-
-private:
-    QWidget &m_window;
-};
 
 } // namespace
 
@@ -143,7 +133,10 @@ frmCustomSubject::frmCustomSubject(Program &program, FileListBox &File1, FileLis
     connect(mnuRename, &QAction::triggered, this, &frmCustomSubject::btnRename_Click);
     connect(btnDelete, &QPushButton::clicked, this, &frmCustomSubject::btnDelete_Click);
     connect(mnuDelete, &QAction::triggered, this, &frmCustomSubject::btnDelete_Click);
-    connect(btnDone, &QPushButton::clicked, this, &QWidget::close);
+    connect(btnDone, &QPushButton::clicked, this, [this] {
+        settleLabelEdit();
+        close();
+    });
     connect(Timer1, &QTimer::timeout, this, &frmCustomSubject::scrollTick);
     connect(TimerEdit, &QTimer::timeout, this, &frmCustomSubject::restartLabelEdit);
 
@@ -176,12 +169,8 @@ frmCustomSubject::frmCustomSubject(Program &program, FileListBox &File1, FileLis
     }
     connect(TreeVirtual, &TreeViewWidget::KeyUp, this, [this](int keyCode, int) {
         // Escape gives up a refused edit: the last good name comes back.
-        if (keyCode == 27 && TimerEdit->isActive()) {
-            TimerEdit->stop();
-            const int selected = virtuals().Selected();
-            if (selected != 0 && !m_textBeforeEdit.isEmpty())
-                virtuals().SetText(selected, m_textBeforeEdit);
-        }
+        if (keyCode == 27 && TimerEdit->isActive())
+            cancelLabelEdit();
     });
     connect(TreeSubjects, &TreeViewWidget::Expand, this, [this](int node) {
         if (subjects().Bold(node))
@@ -210,9 +199,7 @@ frmCustomSubject::frmCustomSubject(Program &program, FileListBox &File1, FileLis
                 Drop(dragged, target);
         },
         Qt::QueuedConnection);
-    // Handled once the in-place editor has closed.
-    connect(&virtuals(), &TreeView::LabelEdited, this, &frmCustomSubject::labelEdited,
-            Qt::QueuedConnection);
+    connect(&virtuals(), &TreeView::LabelEdited, this, &frmCustomSubject::labelEdited);
 
     setNewSubjectEnabled(false);
     btnRename->setEnabled(false);
@@ -248,12 +235,15 @@ void frmCustomSubject::Open() {
     CenterWindow(*this);
     show();
     windows.UnloadNotice();
+    // The keyboard starts where the student starts: the installed subjects.
+    activateWindow();
+    TreeSubjects->setFocus();
 }
 
 void frmCustomSubject::Form_Load() {
     const Captions &c = m_program.captions;
     {
-        Disabled loading(*this);
+        WindowDisabled loading(*this);
         setWindowTitle(m_program.identity.productTitle + QStringLiteral(" - ") + c[65]);
         lblCaption[0]->setText(c[2]);
         lblCaption[1]->setText(c[64]);
@@ -291,6 +281,7 @@ void frmCustomSubject::closeEvent(QCloseEvent *event) {
 void frmCustomSubject::Form_Unload() {
     if (m_unloaded)
         return;
+    settleLabelEdit();
     m_unloaded = true;
     hide();
     ShellWindows &windows = m_program.windows();
@@ -375,7 +366,7 @@ void frmCustomSubject::Get_Virtual_Folders() {
 void frmCustomSubject::Get_Installed_Phrases(int node) {
     if (subjects().Children(node) != 0)
         return;
-    Disabled reading(*this);
+    WindowDisabled reading(*this);
     try {
         const QString fileName = m_file1.List(subjects().Tag(node).toInt());
         ado::Connection cn;
@@ -436,6 +427,7 @@ int frmCustomSubject::folderOf(int node) const {
 // --- clicks and commands ---
 
 void frmCustomSubject::TreeSubjects_NodeClick(int node) {
+    settleLabelEdit();
     TreeView &tree = subjects();
     if (tree.Bold(node)) {
         tree.SetExpanded(node, !tree.Expanded(node));
@@ -464,6 +456,7 @@ void frmCustomSubject::TreeSubjects_NodeClick(int node) {
 }
 
 void frmCustomSubject::TreeVirtual_NodeClick(int node) {
+    settleLabelEdit();
     TreeView &tree = virtuals();
     switch (kindOf(node)) {
     case Kind::Folder: {
@@ -584,6 +577,7 @@ void frmCustomSubject::Record_Selected_Phrase() {
 // --- new, rename, delete ---
 
 void frmCustomSubject::btnNewFolder_Click() {
+    settleLabelEdit();
     const QString base = m_program.captions[123];
     TreeView &tree = virtuals();
     auto taken = [&](const QString &name) {
@@ -615,6 +609,7 @@ void frmCustomSubject::btnNewFolder_Click() {
 }
 
 void frmCustomSubject::btnNewSubject_Click() {
+    settleLabelEdit();
     TreeView &tree = virtuals();
     const int selected = tree.Selected();
     if (selected == 0)
@@ -636,6 +631,7 @@ void frmCustomSubject::btnNewSubject_Click() {
 }
 
 void frmCustomSubject::btnRename_Click() {
+    settleLabelEdit();
     const int selected = virtuals().Selected();
     const Kind kind = kindOf(selected);
     if (kind == Kind::Folder || kind == Kind::Subject)
@@ -643,6 +639,7 @@ void frmCustomSubject::btnRename_Click() {
 }
 
 void frmCustomSubject::btnDelete_Click() {
+    settleLabelEdit();
     TreeView &tree = virtuals();
     const int selected = tree.Selected();
     if (tree.Count() == 0 || selected == 0)
@@ -650,6 +647,11 @@ void frmCustomSubject::btnDelete_Click() {
     try {
         switch (kindOf(selected)) {
         case Kind::Folder:
+            // A whole folder goes at once (to the trash): the student says so first.
+            if (m_program.host().MsgBox(
+                    m_program.captions[caption::DeleteFolderQuestion].arg(tree.Text(selected)),
+                    vb::vbYesNo | vb::vbQuestion, m_program.identity.productTitle) != vb::vbYes)
+                return;
             m_store.Delete_Folder(tree.Text(selected));
             setNewSubjectEnabled(false);
             break;
@@ -673,67 +675,125 @@ void frmCustomSubject::btnDelete_Click() {
 }
 
 // --- label editing ---
+//
+// An edit is bound to its node from the moment it opens: the file or row it
+// renames is the one the node stood for then, whatever the tree does later.
+// The new name is handled once the editor has closed (so that messages never
+// open inside it), and always before the next command of the window runs, so
+// a click that follows the typing at once acts on the renamed tree.
 
 void frmCustomSubject::startLabelEdit(int node) {
-    const QString text = virtuals().Text(node);
-    if (!text.isEmpty())
-        m_textBeforeEdit = text;
+    TreeView &tree = virtuals();
+    LabelEdit edit;
+    edit.node = tree.NodeAt(node);
+    edit.kind = kindOf(node);
+    edit.oldText = tree.Text(node);
+    if (edit.kind == Kind::Folder) {
+        edit.folder = edit.oldText;
+    } else if (edit.kind == Kind::Subject) {
+        edit.folder = tree.Text(tree.Parent(node));
+        edit.subjectKey = tree.Tag(node).toInt();
+    }
+    m_edit = edit;
     TreeVirtual->setFocus();
     TreeVirtual->StartLabelEdit(node);
 }
 
-void frmCustomSubject::refuseLabelEdit(const QString &message) {
+void frmCustomSubject::labelEdited(int node, const QString &text) {
+    if (!m_edit || virtuals().IndexOf(m_edit->node) != node)
+        return;
+    m_edit->ended = true;
+    m_edit->newText = text;
+    QTimer::singleShot(0, this, [this] { finishLabelEdit(true); });
+}
+
+int frmCustomSubject::editedNode() const {
+    return m_edit ? TreeVirtual->Nodes().IndexOf(m_edit->node) : 0;
+}
+
+void frmCustomSubject::settleLabelEdit() {
+    if (TreeVirtual->IsEditingLabel())
+        TreeVirtual->FinishLabelEdit();
+    if (m_edit && m_edit->ended)
+        finishLabelEdit(false);
+    else if (m_edit && TimerEdit->isActive())
+        cancelLabelEdit();
+    else
+        m_edit.reset();
+}
+
+void frmCustomSubject::cancelLabelEdit() {
+    TimerEdit->stop();
+    if (const int node = editedNode())
+        virtuals().SetText(node, m_edit->oldText);
+    m_edit.reset();
+}
+
+void frmCustomSubject::refuseLabelEdit(const QString &message, bool restart) {
+    m_edit->ended = false;
     m_program.windows().ShowMessage(message, 0);
-    TimerEdit->start();
+    if (restart)
+        TimerEdit->start();
+    else
+        cancelLabelEdit();
 }
 
 void frmCustomSubject::restartLabelEdit() {
     TimerEdit->stop();
-    const int selected = virtuals().Selected();
-    if (selected == 0)
+    const int node = editedNode();
+    if (node == 0) {
+        m_edit.reset();
         return;
-    virtuals().SetText(selected, m_textBeforeEdit);
-    startLabelEdit(selected);
+    }
+    virtuals().SetText(node, m_edit->oldText);
+    startLabelEdit(node);
 }
 
-void frmCustomSubject::labelEdited(int node, const QString &text) {
-    TreeView &tree = virtuals();
-    if (node < 1 || node > tree.Count())
+void frmCustomSubject::finishLabelEdit(bool restartWhenRefused) {
+    if (!m_edit || !m_edit->ended)
         return;
-    if (text.trimmed().isEmpty()) {
-        refuseLabelEdit(m_program.captions[124]);
+    const LabelEdit edit = *m_edit;
+    if (edit.newText.trimmed().isEmpty()) {
+        refuseLabelEdit(m_program.captions[124], restartWhenRefused);
         return;
     }
     try {
-        switch (kindOf(node)) {
+        switch (edit.kind) {
         case Kind::Folder: {
-            const QString problem = m_store.Folder_Name_Problem(text);
+            // Enter on the name as it stands keeps it.
+            if (edit.newText == edit.oldText)
+                break;
+            const QString problem = m_store.Folder_Name_Problem(edit.newText);
             if (!problem.isEmpty()) {
-                refuseLabelEdit(problem);
+                refuseLabelEdit(problem, restartWhenRefused);
                 return;
             }
-            if (m_store.Rename_Folder(m_textBeforeEdit, text) ==
+            if (m_store.Rename_Folder(edit.folder, edit.newText) ==
                 virtualStore::VirtualStore::RenameResult::Exists) {
-                refuseLabelEdit(m_program.captions[125]);
+                refuseLabelEdit(m_program.captions[125], restartWhenRefused);
                 return;
             }
-            m_textBeforeEdit = text;
             break;
         }
         case Kind::Subject:
-            m_store.Rename_Subject(tree.Text(tree.Parent(node)), tree.Tag(node).toInt(), text);
-            m_textBeforeEdit = text;
+            if (edit.newText != edit.oldText)
+                m_store.Rename_Subject(edit.folder, edit.subjectKey, edit.newText);
             break;
         case Kind::Phrase:
         case Kind::None:
-            tree.SetText(node, m_textBeforeEdit);
+            if (const int node = editedNode())
+                virtuals().SetText(node, edit.oldText);
             break;
         }
     } catch (const std::exception &e) {
         // Nothing was renamed: the node shows the name the file still has.
-        tree.SetText(node, m_textBeforeEdit);
+        if (const int node = editedNode())
+            virtuals().SetText(node, edit.oldText);
+        m_edit.reset();
         reportError(QStringLiteral("TreeVirtual_AfterLabelEdit"), e);
+        return;
     }
+    m_edit.reset();
 }
 
 // --- drag and drop ---
@@ -768,6 +828,7 @@ void frmCustomSubject::scrollTick() {
 }
 
 void frmCustomSubject::Drop(int dragged, int target) {
+    settleLabelEdit();
     m_dropHighlight = target;
     TreeView &from = subjects();
     if (dragged < 1 || dragged > from.Count() || from.Bold(dragged)) {
@@ -786,6 +847,7 @@ void frmCustomSubject::Copy_Selection() {
 }
 
 void frmCustomSubject::Paste_Selection() {
+    settleLabelEdit();
     const int copied = subjects().IndexOf(m_copied);
     if (copied == 0) {
         m_program.host().MsgBox(m_program.captions[caption::NothingCopied], vb::vbOKOnly);

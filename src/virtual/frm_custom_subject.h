@@ -18,6 +18,8 @@
 #include <QVector>
 #include <QWidget>
 
+#include <optional>
+
 class FileListBox;
 class Program;
 class QAction;
@@ -110,8 +112,15 @@ private:
     void setNewSubjectEnabled(bool enabled);
     void startLabelEdit(int node);
     void labelEdited(int node, const QString &text);
+    // Handles an edit whose editor has closed; a refused name restarts the
+    // edit (TimerEdit) or, when a command is waiting, gives it up.
+    void finishLabelEdit(bool restartWhenRefused);
+    // Ends any edit under way before a command runs.
+    void settleLabelEdit();
+    void cancelLabelEdit();
     void restartLabelEdit();
-    void refuseLabelEdit(const QString &message);
+    void refuseLabelEdit(const QString &message, bool restart);
+    int editedNode() const;
     void Copy_Subject(int dragged);
     void Copy_Phrase(int dragged);
     void dragOver(int x, int y);
@@ -128,7 +137,17 @@ private:
     QPixmap m_background;
     // The tree pressed (or used by keyboard) last.
     TreeViewWidget *m_lastTree = nullptr;
-    QString m_textBeforeEdit;
+    // The label edit under way and what its node stood for when it began.
+    struct LabelEdit {
+        const TreeView::Node *node = nullptr;
+        Kind kind = Kind::None;
+        QString folder; // the folder file's name (a subject's: its parent's)
+        int subjectKey = 0;
+        QString oldText;
+        bool ended = false; // the editor closed with newText, not yet handled
+        QString newText;
+    };
+    std::optional<LabelEdit> m_edit;
     int m_dropHighlight = 0;
     int m_scrollDirection = 0;
     QPoint m_dragPosition; // twips

@@ -56,8 +56,18 @@ TEST(ActivityLayout, OneAndTwoColumnsRowsAndTheScrollBar) {
     EXPECT_EQ(three.buttons, (QVector<QPoint>{QPoint(0, 45), QPoint(2550, 45), QPoint(0, 685)}));
     EXPECT_EQ(three.panelHeight, 630 + 685 + 500);
     EXPECT_EQ(three.moreActsTop, 685 + 800);
-    EXPECT_FALSE(activities::Layout_Buttons(17).scrollBar);
-    EXPECT_TRUE(activities::Layout_Buttons(18).scrollBar);
+    // Up to 14 buttons and the link fit the holder (5175 twips high); from
+    // 15 on a scroll bar comes, and scrolled to its end it shows the last
+    // button and the whole link.
+    EXPECT_FALSE(activities::Layout_Buttons(14).scrollBar);
+    for (int count = 15; count <= 18; ++count) {
+        const ActivityLayout layout = activities::Layout_Buttons(count);
+        EXPECT_TRUE(layout.scrollBar) << count;
+        const int shownBottom = layout.scrollMax + 5175;
+        EXPECT_LE(layout.buttons.last().y() + 630, shownBottom) << count;
+        EXPECT_LE(layout.moreActsTop + 300, shownBottom) << count;
+        EXPECT_LE(layout.moreActsTop + 300, layout.panelHeight) << count;
+    }
 
     EXPECT_EQ(activities::Descriptor_Path(QStringLiteral("/a/"), QStringLiteral("Memory.Game.exe")),
               QStringLiteral("/a/Memory.cfg"));
@@ -104,7 +114,9 @@ TEST_F(ActivityTest, LaunchWritesTheStudyFileAndSoundsAndStartsTheProgramWhereTh
     TreeFolders.Select(TreeFolders.Child(food)); // a phrase: its whole subject is studied
     launch.btnAct_Click(QStringLiteral("Quiz"));
 
-    EXPECT_TRUE(host.boxes.empty()) << host.boxTexts().join(QLatin1Char('|')).toStdString();
+    // The learner is told, once, that only the first ten are studied.
+    ASSERT_EQ(host.boxes.size(), 1u) << host.boxTexts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(host.lastBox().text, caption(caption::FirstTenOfPhrases).arg(12));
     EXPECT_EQ(TreeFolders.Selected(), food);
     EXPECT_TRUE(mainEnabledAtEnd());
     const QString studyFile = QStringLiteral("~tvx") + tag() + QStringLiteral(".txt");
@@ -122,8 +134,12 @@ TEST_F(ActivityTest, LaunchWritesTheStudyFileAndSoundsAndStartsTheProgramWhereTh
                                              "\"" + temp("~tvx" + tag() + "1.wav") + "\""}));
     EXPECT_EQ(lines[20], QStringLiteral("\"two lines \"quoted\"\""));
     for (int k = 1; k <= 10; ++k)
-        EXPECT_EQ(readAll(temp("~tvx" + tag() + QString::number(k) + ".wav")), QByteArray("RIFF"));
+        EXPECT_EQ(readAll(temp("~tvx" + tag() + QString::number(k) + ".wav")),
+                  fixture::sampleWave());
     EXPECT_FALSE(QFile::exists(temp("~tvx" + tag() + "11.wav")));
+    launch.btnAct_Click(QStringLiteral("Quiz"));
+    EXPECT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.startedPrograms.size(), 2);
 }
 
 TEST_F(ActivityTest, ALaunchDeletesTheLastLaunchsFilesAndTheEndDeletesTheRest) {

@@ -95,6 +95,15 @@ TEST_F(ModMainTest, WebPageOnlineOpensTheSiteOfflineTheLocalPage) {
     EXPECT_EQ(windows.notices.first(),
               QStringLiteral("Connecting to https://site.example/\nsubjects.htm"));
     EXPECT_FALSE(windows.noticeVisible);
+    EXPECT_TRUE(host.boxes.empty());
+
+    // Without a browser the user reads where the page is, after the notice.
+    host.browserAvailable = false;
+    program.captions.Set(caption::NoBrowser, QStringLiteral("No browser for %1"));
+    modMain::Open_Web_Page(program, QStringLiteral("help.htm"));
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.lastBox().text, QStringLiteral("No browser for https://site.example/help.htm"));
+    EXPECT_FALSE(windows.noticeVisible);
 }
 
 TEST_F(ModMainTest, DownloadReportsSuccessOnlyWhenTheFileArrived) {

@@ -10,8 +10,10 @@
 #include "support/activity_fixture.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 
@@ -91,6 +93,61 @@ TEST_F(ActivityPanelTest, APressStartsThatActivityAndClosingTakesItsFilesAway) {
     EXPECT_FALSE(QFile::exists(activities::Study_File_Path(program)));
 }
 
+// With more buttons than the panel shows, Tab scrolls each one into view and
+// reaches the link under the last; Shift+Tab leaves the link again.
+TEST_F(ActivityPanelTest, EveryButtonAndTheLinkAreReachableByTabWhenTheyDoNotFit) {
+    program.folders.activitiesFolder = env.programFolder() + QStringLiteral("Activities/");
+    for (int i = 0; i < 17; ++i)
+        makeActivity(program.folders.activitiesFolder, QStringLiteral("Game%1").arg(i, 2, 10,
+                                                                                  QLatin1Char('0')),
+                     Qt::red);
+    auto main = mainWindow();
+    main->show();
+    main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(main.get()));
+    ActivityPanel &panel = main->activityPanel();
+    ASSERT_EQ(panel.btnAct.size(), 17);
+    EXPECT_TRUE(panel.VScroll->isVisible());
+
+    const auto shownWhole = [&](QWidget *control) {
+        const QRect inHolder(control->mapTo(main->PicActsHolder, QPoint(0, 0)), control->size());
+        return main->PicActsHolder->rect().contains(inHolder);
+    };
+    main->TreeFoldersView->setFocus();
+    for (ActivityButton *button : std::as_const(panel.btnAct)) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        ASSERT_EQ(QApplication::focusWidget(), static_cast<QWidget *>(button));
+        EXPECT_TRUE(shownWhole(button)) << button->objectName().toStdString();
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), static_cast<QWidget *>(main->lblMoreActs));
+    EXPECT_TRUE(shownWhole(main->lblMoreActs));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget *>(panel.btnAct.last()));
+    // Back at the top, the first button shows again.
+    for (int i = 0; i < 16; ++i)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    ASSERT_EQ(QApplication::focusWidget(), static_cast<QWidget *>(panel.btnAct.first()));
+    EXPECT_TRUE(shownWhole(panel.btnAct.first()));
+    main->close();
+}
+
+TEST_F(ActivityPanelTest, AnEmptyCatalogueSaysWhereActivitiesBelong) {
+    program.folders.activitiesFolder = env.programFolder() + QStringLiteral("Activities/");
+    QDir().mkpath(program.folders.activitiesFolder);
+    program.captions.Set(caption::NoActivities, QStringLiteral("None in %1"));
+    auto main = mainWindow();
+    main->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(main.get()));
+    QLabel *said = main->activityPanel().lblNoActivities;
+    EXPECT_TRUE(said->isVisible());
+    EXPECT_EQ(said->text(),
+              QStringLiteral("None in ") +
+                  QDir::toNativeSeparators(program.folders.activitiesFolder));
+    EXPECT_GE(main->lblMoreActs->y(), said->y() + said->height());
+    main->close();
+}
+
 } // namespace
 
 namespace {
@@ -125,6 +182,8 @@ TEST_F(ActivityPanelTest, KeyboardAloneOpensASubjectStartsAnActivityAndFollowsAL
     ASSERT_EQ(QApplication::focusWidget(), static_cast<QWidget *>(main->activityPanel().btnAct[0]));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     QTRY_COMPARE(host.startedPrograms.size(), 1);
+    // The window was disabled during the launch; the focus is back on the button.
+    EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget *>(main->activityPanel().btnAct[0]));
 
     // On through the buttons to the menu: its link slides the menu in and
     // Space opens the page.

@@ -96,6 +96,20 @@ TEST_F(MainWindowTreeTest, ClickingAnInstalledSubjectShowsItsPhrases) {
     EXPECT_TRUE(host.boxes.empty()) << host.boxTexts().join(QStringLiteral(" | ")).toStdString();
 }
 
+// The window disables itself while a subject's phrases load; the keyboard
+// focus comes back to the tree, so the arrows go on at once.
+TEST_F(MainWindowTreeTest, TheTreeKeepsTheFocusWhileASubjectLoads) {
+    main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(main.get()));
+    press(1);
+    const int food = node(QStringLiteral("Food"));
+    press(food);
+    ASSERT_EQ(nodes().Children(food), 4);
+    EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget *>(main->TreeFoldersView));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    EXPECT_EQ(nodes().Selected(), nodes().Child(food));
+}
+
 TEST_F(MainWindowTreeTest, RandomFoldersDrawAndEmptyOnEachClick) {
     host.rndValues = {0.9};
     press(2);

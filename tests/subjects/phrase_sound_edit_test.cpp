@@ -66,13 +66,26 @@ TEST_F(PhraseSoundEditTest, PhrasesOfEveryKindPlayFoldersAndSubjectsDoNot) {
     EXPECT_EQ(playedFiles().size(), 2);
     QFile file(sound);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), QByteArray("RIFF"));
+    EXPECT_EQ(file.readAll(), fixture::sampleWave());
 
     // Closing the notice during the wait keeps it silent; the file is still written.
     host.onDoEvents = [this] { windows.noticeVisible = false; };
     listen(TreeFolders.Child(food));
     EXPECT_EQ(playedFiles().size(), 2);
     host.onDoEvents = nullptr;
+
+    // A damaged recording is not played as silence: the learner is told.
+    {
+        ado::Connection cn;
+        cn.Open(modMain::Get_Connection_String(installed(QStringLiteral("Food.ito"))));
+        cn.Execute(QStringLiteral("UPDATE tblPhrases SET bsound = ? WHERE pkPhraseNo = 3"),
+                   {QByteArray("RIFF\x10\0\0\0WAVEjunk")});
+    }
+    listen(TreeFolders.Child(food) + 2);
+    EXPECT_EQ(playedFiles().size(), 2);
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.lastBox().text, caption(caption::SoundNotPlayable).arg(QStringLiteral("p3")));
+    host.boxes.clear();
 
     // A source subject that is gone: nothing, and nothing said.
     QFile::remove(installed(QStringLiteral("Food.ito")));

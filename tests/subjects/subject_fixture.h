@@ -6,6 +6,7 @@
 #include "frame/program.h"
 #include "platform/ado.h"
 #include "platform/file_list_box.h"
+#include "platform/sound.h"
 #include "platform/tree_view.h"
 #include "subjects/subject_schema.h"
 #include "subjects/subject_tree.h"
@@ -40,6 +41,15 @@ inline std::vector<Phrase> numbered(int n, const QString &prefix = QString()) {
     return rows;
 }
 
+// The recording every fixture phrase has: a tenth of a second of quiet tone,
+// a real wave sound the player accepts.
+inline QByteArray sampleWave() {
+    std::vector<qint16> samples(800);
+    for (size_t i = 0; i < samples.size(); ++i)
+        samples[i] = qint16((i % 16 < 8) ? 800 : -800);
+    return MonoWave16(samples, 8000);
+}
+
 // An installed subject file made for programCode. Damaged variants: no
 // tblProperties row when programCode is null, or another password.
 inline void makeSubject(const QString &path, const QString &programCode,
@@ -53,7 +63,7 @@ inline void makeSubject(const QString &path, const QString &programCode,
         for (const Phrase &row : rows)
             subjects::AddPhrase(cn, row.number.toInt(), row.phrase.toString(),
                                 row.translation.toString(), row.translation2.toString(),
-                                QByteArray("RIFF"));
+                                sampleWave());
         return;
     }
     ado::Connection::CreateDatabase(path);
@@ -69,7 +79,7 @@ inline void makeSubject(const QString &path, const QString &programCode,
     for (const Phrase &row : rows)
         subjects::AddPhrase(cn, row.number.toInt(), row.phrase.toString(),
                             row.translation.toString(), row.translation2.toString(),
-                            QByteArray("RIFF"));
+                            sampleWave());
     cn.SetPassword(password);
 }
 

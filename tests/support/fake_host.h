@@ -64,6 +64,8 @@ public:
     // server: tests never reach beyond the loopback interface).
     bool useLocalNetwork = false;
     bool startSucceeds = true;
+    // Whether a program takes the addresses OpenUrl is given.
+    bool browserAvailable = true;
     // The microphone: without one RecordWave fails; with one it "hears"
     // microphoneWave (a wave file; silence after its end), 100 ms per
     // progress call, each advancing the clock.
@@ -100,7 +102,10 @@ public:
                             const QString &filter) override;
     QString GetOpenFileName(const QString &title, const QString &folder,
                             const QString &filter) override;
-    void OpenUrl(const QString &target) override { openedUrls << target; }
+    bool OpenUrl(const QString &target) override {
+        openedUrls << target;
+        return browserAvailable;
+    }
     void OpenFolder(const QString &path) override { openedFolders << path; }
     bool StartDetached(const QString &program, const QStringList &arguments,
                        const QString &workingDirectory) override;

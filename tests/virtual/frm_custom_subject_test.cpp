@@ -10,10 +10,12 @@
 #include "virtual/frm_custom_subject.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QDropEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -280,6 +282,19 @@ TEST_F(EditorTest, ASubjectTakesTenPhrasesByDropButAWholeSubjectHasNoLimit) {
     EXPECT_EQ(right().Children(right().ChildAt(1, 2)), 12);
 }
 
+// Loading a subject's phrases disables the window for a moment; the tree
+// keeps the keyboard.
+TEST_F(EditorTest, TheTreeKeepsTheFocusWhileItsPhrasesLoad) {
+    editor->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(editor.get()));
+    editor->TreeSubjects->setFocus();
+    const int food = openSubject(QStringLiteral("Food"));
+    ASSERT_EQ(left().Children(food), 4);
+    EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget *>(editor->TreeSubjects));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    EXPECT_EQ(left().Selected(), left().Child(food));
+}
+
 TEST_F(EditorTest, TheKeyboardCopiesAndPastesWithTheSameRules) {
     editor->TreeVirtual->setFocus();
     QTest::keyClick(editor->TreeVirtual, Qt::Key_V, Qt::ControlModifier);
@@ -349,10 +364,8 @@ TEST_F(EditorTest, RenamesAreRefusedWithAMessageAndTheEditRestartsOrAccepted) {
     const int mine = rightNode(QStringLiteral("Mine"));
     press(editor->TreeVirtual, mine);
 
-    const QStringList refused{QStringLiteral("  "), QStringLiteral("Other"), QStringLiteral("Mine"),
-                              QStringLiteral("a/b")};
-    const QStringList told{caption(124), caption(125), caption(125),
-                           caption(caption::UnusableFolderName)};
+    const QStringList refused{QStringLiteral("  "), QStringLiteral("Other"), QStringLiteral("a/b")};
+    const QStringList told{caption(124), caption(125), caption(caption::UnusableFolderName)};
     for (int i = 0; i < refused.size(); ++i) {
         editor->btnRename->click();
         typeLabel(refused[i]);
@@ -365,6 +378,19 @@ TEST_F(EditorTest, RenamesAreRefusedWithAMessageAndTheEditRestartsOrAccepted) {
     EXPECT_TRUE(QFile::exists(virtualFolder("Mine.vito")));
     EXPECT_FALSE(program.bSubjectsChanged);
 
+    // The box opens on the name, all of it selected: Enter keeps it.
+    editor->btnRename->click();
+    ASSERT_TRUE(labelBox(*editor));
+    EXPECT_EQ(labelBox(*editor)->text(), QStringLiteral("Mine"));
+    EXPECT_EQ(labelBox(*editor)->selectedText(), QStringLiteral("Mine"));
+    const int messages = int(windows.messages.size());
+    QTest::keyClick(labelBox(*editor), Qt::Key_Return);
+    settle();
+    EXPECT_EQ(int(windows.messages.size()), messages);
+    EXPECT_FALSE(editing());
+    EXPECT_FALSE(editor->TimerEdit->isActive());
+    EXPECT_TRUE(QFile::exists(virtualFolder("Mine.vito")));
+
     editor->btnRename->click();
     typeLabel(QStringLiteral("Words"));
     EXPECT_FALSE(QFile::exists(virtualFolder("Mine.vito")));
@@ -374,6 +400,78 @@ TEST_F(EditorTest, RenamesAreRefusedWithAMessageAndTheEditRestartsOrAccepted) {
     typeLabel(QStringLiteral("Actions"));
     EXPECT_EQ(subjectRows("Words.vito"), (QStringList{"Actions", "Empty"}));
     EXPECT_TRUE(program.bSubjectsChanged);
+}
+
+// A tap on a button right after typing a name: the press and the release
+// arrive together, before the window has handled the name. The rename still
+// reaches the node that was edited, and before the button's command runs.
+TEST_F(EditorTest, ARenameFollowedAtOnceByAnotherCommandRenamesTheEditedNode) {
+    const auto tap = [](QWidget *button) {
+        const QPoint at = button->rect().center();
+        const QPoint global = button->mapToGlobal(at);
+        QCoreApplication::postEvent(button, new QMouseEvent(QEvent::MouseButtonPress, at, global,
+                                                            Qt::LeftButton, Qt::LeftButton,
+                                                            Qt::NoModifier));
+        QCoreApplication::postEvent(button, new QMouseEvent(QEvent::MouseButtonRelease, at,
+                                                            global, Qt::LeftButton,
+                                                            Qt::NoButton, Qt::NoModifier));
+        settle();
+    };
+    const auto typeOnly = [&](const QString &text) {
+        QLineEdit *box = labelBox(*editor);
+        ASSERT_TRUE(box) << "no label edit is open";
+        box->setText(text);
+    };
+
+    // New Folder: the edited folder gets the name, the new one keeps its own.
+    press(editor->TreeVirtual, rightNode(QStringLiteral("Mine")));
+    editor->btnRename->click();
+    typeOnly(QStringLiteral("Words"));
+    tap(editor->btnNewFolder);
+    EXPECT_TRUE(QFile::exists(virtualFolder("Words.vito")));
+    EXPECT_FALSE(QFile::exists(virtualFolder("Mine.vito")));
+    EXPECT_TRUE(QFile::exists(virtualFolder(caption(123) + ".vito")));
+    EXPECT_EQ(right().Text(right().Selected()), caption(123));
+    EXPECT_TRUE(editing());
+    QTest::keyClick(labelBox(*editor), Qt::Key_Escape);
+    settle();
+
+    // Delete: the subject renamed is the one deleted, the other keeps its name.
+    const int words = rightNode(QStringLiteral("Words"));
+    right().SetExpanded(words, true);
+    press(editor->TreeVirtual, rightNode(QStringLiteral("Verbs")));
+    editor->btnRename->click();
+    typeOnly(QStringLiteral("Actions"));
+    tap(editor->btnDelete);
+    EXPECT_EQ(subjectRows("Words.vito"), QStringList{QStringLiteral("Empty")});
+    EXPECT_EQ(nodeTexts(right(), rightNode(QStringLiteral("Words"))),
+              QStringList{QStringLiteral("Empty")});
+
+    // Done: the main window rebuilds its tree after the folder has its new name.
+    press(editor->TreeVirtual, rightNode(QStringLiteral("Words")));
+    editor->btnRename->click();
+    typeOnly(QStringLiteral("Phrases"));
+    bool renamedWhenRefreshed = false;
+    QObject::connect(editor.get(), &frmCustomSubject::RefreshSubjects, editor.get(), [&] {
+        renamedWhenRefreshed = QFile::exists(virtualFolder("Phrases.vito")) &&
+                               !QFile::exists(virtualFolder("Words.vito"));
+    });
+    tap(editor->btnDone);
+    EXPECT_TRUE(renamedWhenRefreshed);
+}
+
+// Tab in the box ends the edit; it never opens the next node's label.
+TEST_F(EditorTest, TabInTheRenameBoxEndsTheEditAndLeavesTheOtherNodesAlone) {
+    const QStringList before{right().Text(1), right().Text(2), right().Text(3)};
+    press(editor->TreeVirtual, rightNode(QStringLiteral("Verbs")));
+    editor->btnRename->click();
+    labelBox(*editor)->setText(QStringLiteral("Actions"));
+    QTest::keyClick(labelBox(*editor), Qt::Key_Tab);
+    settle();
+    EXPECT_FALSE(editing());
+    EXPECT_EQ(subjectRows("Mine.vito"), (QStringList{"Actions", "Empty"}));
+    EXPECT_EQ(right().Text(rightNode(QStringLiteral("Empty"))), QStringLiteral("Empty"));
+    EXPECT_EQ(right().Text(1), before[0]);
 }
 
 TEST_F(EditorTest, DeleteRemovesEachNodeKindAndAFolderGoesToTheTrash) {
@@ -396,9 +494,19 @@ TEST_F(EditorTest, DeleteRemovesEachNodeKindAndAFolderGoesToTheTrash) {
     editor->mnuDelete->trigger();
     EXPECT_EQ(subjectRows("Mine.vito"), QStringList{QStringLiteral("Verbs")});
 
+    // A whole folder goes only when the student says so.
     const QByteArray bytes = readAll(virtualFolder("Mine.vito"));
     press(editor->TreeVirtual, 1);
+    host.answerNext(vb::vbNo);
     QTest::keyClick(editor->TreeVirtual, Qt::Key_Delete);
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.lastBox().text, caption(caption::DeleteFolderQuestion).arg("Mine"));
+    EXPECT_EQ(host.lastBox().style, vb::vbYesNo | vb::vbQuestion);
+    EXPECT_EQ(right().Count(), 2);
+    EXPECT_EQ(readAll(virtualFolder("Mine.vito")), bytes);
+    host.answerNext(vb::vbYes);
+    QTest::keyClick(editor->TreeVirtual, Qt::Key_Delete);
+    host.boxes.clear();
     EXPECT_EQ(right().Count(), 0);
     EXPECT_FALSE(QFile::exists(virtualFolder("Mine.vito")));
     EXPECT_EQ(readAll(TestEnv::trashFilesFolder() + "Mine.vito"), bytes);
