@@ -4,11 +4,11 @@
 #include "frame/program.h"
 #include "platform/host.h"
 #include "platform/registry.h"
+#include "platform/text_decoding.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <QTextStream>
 #include <QUrl>
 
 namespace updateCheck {
@@ -34,20 +34,31 @@ bool isThisComputer(const QString &host) {
            host.startsWith(QLatin1String("127.")) || host == QLatin1String("::1");
 }
 
-// The last line of a text file, as reading it line by line to its end
-// leaves it; false for an empty or unreadable file.
+// The last line of a notice, as reading it line by line to its end leaves
+// it; false for an empty or unreadable file, and for one that is no plain
+// text (binary bytes, or a web page such as a portal's or an error page).
 bool lastLine(const QString &path, QString &line) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+    if (!file.open(QIODevice::ReadOnly))
         return false;
-    QTextStream in(&file);
-    bool any = false;
-    while (!in.atEnd()) {
-        line = in.readLine();
-        any = true;
-    }
-    return any && in.status() == QTextStream::Ok;
+    const QByteArray bytes = file.readAll();
+    if (bytes.isEmpty() || !textDecoding::LooksLikeText(bytes))
+        return false;
+    const QString text = textDecoding::DecodeText(bytes);
+    const QString start = text.left(512).trimmed().toLower();
+    if (start.startsWith(QLatin1Char('<')) || start.contains(QLatin1String("<html")) ||
+        start.contains(QLatin1String("<!doctype")))
+        return false;
+    QStringList lines = text.split(QLatin1Char('\n'));
+    // A line end after the last line starts no line of its own.
+    if (lines.size() > 1 && lines.last().isEmpty())
+        lines.removeLast();
+    line = lines.last();
+    if (line.endsWith(QLatin1Char('\r')))
+        line.chop(1);
+    return true;
 }
+
 // Stored with a four-digit year and seconds: the regional short formats lose
 // the century and would make the week's arithmetic wrong after a reload.
 const QString kFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");

@@ -235,7 +235,7 @@ bool QtHost::IsConnected() {
     return anyInterfaceOnline();
 }
 
-bool Download_Url(const QString &url, const QString &path, qint64 maxBytes) {
+bool Download_Url(const QString &url, const QString &path, qint64 maxBytes, int deadlineMs) {
     const auto fits = [maxBytes](qint64 size) { return maxBytes < 0 || size <= maxBytes; };
     const QUrl source(url);
     if (source.isLocalFile() || source.scheme().isEmpty()) {
@@ -252,9 +252,17 @@ bool Download_Url(const QString &url, const QString &path, qint64 maxBytes) {
     QNetworkRequest request(source);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::NoLessSafeRedirectPolicy);
-    request.setTransferTimeout(60000);
+    request.setTransferTimeout(std::min(60000, deadlineMs));
     QNetworkReply *reply = manager.get(request);
     QEventLoop loop;
+    bool late = false;
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, &loop, [&] {
+        late = true;
+        reply->abort();
+    });
+    deadline.start(deadlineMs);
     QByteArray body;
     bool tooLarge = false;
     // A file over the limit is dropped as soon as its size shows, whether
@@ -281,7 +289,8 @@ bool Download_Url(const QString &url, const QString &path, qint64 maxBytes) {
         loop.exec();
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     const bool ok =
-        !tooLarge && reply->error() == QNetworkReply::NoError && status >= 200 && status < 300;
+        !tooLarge && !late && reply->error() == QNetworkReply::NoError && status >= 200 &&
+        status < 300;
     if (ok)
         body += reply->readAll();
     delete reply;

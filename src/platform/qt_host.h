@@ -26,7 +26,11 @@ vb::MsgBoxResult MsgBoxResultOf(QMessageBox::StandardButton button, int style);
 
 // The download behind QtHost::DownloadFile (file, http and https addresses),
 // also used by test hosts that fetch from a local server.
-bool Download_Url(const QString &url, const QString &path, qint64 maxBytes = -1);
+// The whole transfer ends after deadlineMs, however slowly the server
+// trickles its bytes (a limit per transfer alone lets it go on for ever).
+inline constexpr int kDownloadDeadlineMs = 30000;
+bool Download_Url(const QString &url, const QString &path, qint64 maxBytes = -1,
+                  int deadlineMs = kDownloadDeadlineMs);
 
 class QtHost : public Host {
 public:

@@ -1,6 +1,7 @@
 #include "subjects/word_list.h"
 
 #include "platform/ado.h"
+#include "platform/text_decoding.h"
 #include "subjects/subject_schema.h"
 
 #include <QCryptographicHash>
@@ -21,30 +22,8 @@ namespace subjects {
 
 namespace {
 
-// Bytes 0x80..0x9F of Windows-1252; the rest of the page is Latin-1.
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
-
-QString decode(QByteArray bytes, QString &encoding) {
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        bytes.remove(0, 3);
-    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    if (!utf8.hasError()) {
-        encoding = QStringLiteral("UTF-8");
-        return text;
-    }
-    // Older spreadsheet programs on Windows save in the system's code page.
-    encoding = QStringLiteral("Windows-1252");
-    text.clear();
-    text.reserve(bytes.size());
-    for (const char c : std::as_const(bytes)) {
-        const auto b = static_cast<unsigned char>(c);
-        text += (b >= 0x80 && b < 0xA0) ? QChar(kCp1252High[b - 0x80]) : QChar(b);
-    }
-    return text;
+QString decode(const QByteArray &bytes, QString &encoding) {
+    return textDecoding::DecodeText(bytes, &encoding);
 }
 
 // Normalises a header cell for comparison: letter case, accents, blanks and

@@ -1,6 +1,7 @@
 // The weekly update check runs at most once in 7 days and only when online.
 #include "frame/program.h"
 #include "frame/update_check.h"
+#include "platform/qt_host.h"
 #include "platform/registry.h"
 #include "support/fake_host.h"
 #include "support/local_web_server.h"
@@ -188,6 +189,32 @@ TEST_F(CheckForUpdateTest, ANoticeWithoutACommaOrTooLargeShowsNothing) {
     EXPECT_TRUE(host.boxes.empty());
     EXPECT_TRUE(temporaryCopies().isEmpty());
     EXPECT_EQ(server.requests.size(), 2);
+}
+
+// What a captive portal, a misconfigured server or an older editor serves.
+TEST_F(CheckForUpdateTest, OnlyPlainTextIsANoticeAndWindows1252IsReadAsSuch) {
+    notice(QByteArray("YES,Version 1.1\0\x01\x02binary", 22));
+    EXPECT_FALSE(updateCheck::Check_For_Update(program));
+    notice("<!DOCTYPE html>\n<html><body>\nYES,Sign in to the network</body></html>\n");
+    EXPECT_FALSE(updateCheck::Check_For_Update(program));
+    EXPECT_TRUE(host.boxes.empty());
+
+    notice("NO,Versi\xf3n 1.1: m\xe1s r\xe1pida \x80 gratis\r\n");
+    host.answerNext(vb::vbNo);
+    EXPECT_FALSE(updateCheck::Check_For_Update(program));
+    ASSERT_FALSE(host.boxes.empty());
+    EXPECT_TRUE(host.boxes.front().text.startsWith(
+        QStringLiteral("Versi\u00f3n 1.1: m\u00e1s r\u00e1pida \u20ac gratis")));
+}
+
+// A server that sends a byte now and then never reaches the limit per
+// transfer; the whole download still ends.
+TEST_F(CheckForUpdateTest, ATricklingServerCannotKeepTheDownloadOpen) {
+    server.serveSlowly(QStringLiteral("/slow.txt"), QByteArray(1000, 'x'), 20);
+    const QString target = env.tempFolder() + QStringLiteral("slow.txt");
+    EXPECT_FALSE(Download_Url(server.url(QStringLiteral("/slow.txt")), target, -1, 300));
+    EXPECT_FALSE(QFile::exists(target));
+    EXPECT_EQ(kDownloadDeadlineMs, 30000);
 }
 
 TEST_F(CheckForUpdateTest, APlainWebAddressIsAskedOverHttps) {

@@ -1,6 +1,9 @@
 #include "support/local_web_server.h"
 
 #include <QTcpSocket>
+#include <QTimer>
+
+#include <memory>
 
 LocalWebServer::LocalWebServer() {
     m_server.listen(QHostAddress::LocalHost);
@@ -13,6 +16,10 @@ LocalWebServer::LocalWebServer() {
                     return;
                 const QString path = QString::fromLatin1(request.split(' ').value(1));
                 requests << path;
+                if (m_slowIntervals.contains(path)) {
+                    trickle(socket, m_bodies.value(path), m_slowIntervals.value(path));
+                    return;
+                }
                 socket->write(answer(path));
                 socket->disconnectFromHost();
             });
@@ -23,6 +30,23 @@ LocalWebServer::LocalWebServer() {
 
 void LocalWebServer::serve(const QString &path, const QByteArray &body) {
     m_bodies.insert(path, body);
+}
+
+void LocalWebServer::serveSlowly(const QString &path, const QByteArray &body, int intervalMs) {
+    m_bodies.insert(path, body);
+    m_slowIntervals.insert(path, intervalMs);
+}
+
+void LocalWebServer::trickle(QTcpSocket *socket, const QByteArray &body, int intervalMs) {
+    socket->write("HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(body.size()) +
+                  "\r\nConnection: close\r\n\r\n");
+    auto *timer = new QTimer(socket);
+    auto sent = std::make_shared<int>(0);
+    connect(timer, &QTimer::timeout, socket, [socket, body, sent] {
+        if (*sent < body.size())
+            socket->write(body.mid((*sent)++, 1));
+    });
+    timer->start(intervalMs);
 }
 
 void LocalWebServer::redirect(const QString &path, const QString &to) {
