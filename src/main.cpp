@@ -1,5 +1,6 @@
 // Tolvanex: starts the main window of this language build.
 #include "frame/program.h"
+#include "platform/qt_enter_key.h"
 #include "platform/qt_host.h"
 #include "shell/frm_main.h"
 #include "shell/qt_resources.h"
@@ -11,6 +12,7 @@
 int main(int argc, char **argv) {
     QApplication app(argc, argv);
     InitProgramResources();
+    EnterPressesFocusedButtons(app);
     QApplication::setApplicationName(QStringLiteral("Tolvanex"));
     QApplication::setOrganizationName(QStringLiteral("Tolvanex"));
     // Every drawn size, so title bars and task bars stay sharp at any scale.

@@ -36,12 +36,16 @@ foreach(size 16 22 24 32 48 64 128 256)
 endforeach()
 set(entry "${prefix}/share/applications/tolvanex-${CODE}.desktop")
 file(READ "${entry}" desktop)
-foreach(line "Name=${TITLE}" "Exec=\"${program_dir}/tolvanex\"" "Icon=tolvanex")
+foreach(line "Name=${TITLE}" "Name[es]=${TITLE}" "Exec=\"${program_dir}/tolvanex\"" "Icon=tolvanex")
   string(FIND "${desktop}" "${line}\n" at)
   if(at LESS 0)
     fail("the desktop entry lacks ${line}:\n${desktop}")
   endif()
 endforeach()
+# The comment in Spanish names both languages.
+if(NOT desktop MATCHES "\nComment\\[es\\]=[^\n]+ para hablantes de [^\n]+\n")
+  fail("the desktop entry lacks its Spanish comment:\n${desktop}")
+endif()
 
 # A user of their own, whose folders nobody else has touched. Run as root,
 # the program runs as nobody, to whom the installed folder is read-only as

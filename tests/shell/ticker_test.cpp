@@ -167,6 +167,9 @@ TEST_F(TickerTest, TheFirstTipIsDrawnOverTheWholeList) {
 
 TEST_F(TickerTest, MainWindowShowsTheTextAndALinkedMessageOpensItsPage) {
     frmMain main(program);
+    // The learner reads the pauses: they keep their length to the millisecond.
+    EXPECT_EQ(main.Timer1->timerType(), Qt::PreciseTimer);
+    EXPECT_EQ(main.Timer2->timerType(), Qt::PreciseTimer);
     Ticker &ticker = main.ticker();
     messages({QStringLiteral("Visit our news page for the latest lessons")},
              {QStringLiteral("news.htm")});

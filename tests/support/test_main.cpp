@@ -1,6 +1,7 @@
 // Test entry: an offscreen QApplication, SDL's silent audio driver and a
 // throw-away settings folder, so no test reaches a screen, speakers or the
 // user's configuration.
+#include "platform/qt_enter_key.h"
 #include "shell/qt_resources.h"
 
 #include <QApplication>
@@ -18,6 +19,7 @@ int main(int argc, char **argv) {
     QStandardPaths::setTestModeEnabled(true);
     QApplication app(argc, argv);
     InitProgramResources();
+    EnterPressesFocusedButtons(app);
     QApplication::setApplicationName(QStringLiteral("Tolvanex"));
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -352,6 +352,12 @@ TEST_F(EditorTest, NewFoldersAreNumberedAndNamedInPlace) {
     EXPECT_EQ(right().Text(right().Selected()), caption(51));
     typeLabel(QStringLiteral("Birds"));
     EXPECT_EQ(subjectRows(caption(123) + " 4.vito"), QStringList{QStringLiteral("Birds")});
+
+    // Enter presses the focused button, as Space does.
+    editor->btnNewFolder->setFocus();
+    QTest::keyClick(editor->btnNewFolder, Qt::Key_Return);
+    QTRY_VERIFY(editing());
+    EXPECT_TRUE(QFile::exists(virtualFolder(caption(123) + " 5.vito")));
 }
 
 TEST_F(EditorTest, RenamesAreRefusedWithAMessageAndTheEditRestartsOrAccepted) {
