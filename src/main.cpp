@@ -1,9 +1,8 @@
 // Tolvanex: starts the main window of this language build.
 #include "frame/program.h"
-#include "platform/qt_enter_key.h"
 #include "platform/qt_host.h"
+#include "shell/application_setup.h"
 #include "shell/frm_main.h"
-#include "shell/qt_resources.h"
 #include "students/frm_login.h"
 
 #include <QApplication>
@@ -11,9 +10,7 @@
 
 int main(int argc, char **argv) {
     QApplication app(argc, argv);
-    InitProgramResources();
-    EnterPressesFocusedButtons(app);
-    QApplication::setApplicationName(QStringLiteral("Tolvanex"));
+    SetUpApplication(app);
     QApplication::setOrganizationName(QStringLiteral("Tolvanex"));
     // Every drawn size, so title bars and task bars stay sharp at any scale.
     QIcon icon;

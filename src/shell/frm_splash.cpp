@@ -29,7 +29,7 @@ frmSplash::frmSplash(Program &program, const QPixmap &logo, QWidget *parent)
     lblVersion = new QLabel(this);
     lblVersion->setObjectName(QStringLiteral("lblVersion"));
     PlaceTwips(*lblVersion, 2160, 1350, 1845, 450);
-    lblVersion->setStyleSheet(QStringLiteral("color: #b8b8b8;"));
+    lblVersion->setStyleSheet(QStringLiteral("color: #5c5c5c;"));
     const ProgramSettings &s = program.settings();
     lblVersion->setText(VersionText(s.versionMajor, s.versionMinor, s.versionRevision));
 

@@ -3,12 +3,17 @@
 #include "frame/program.h"
 #include "frame/update_check.h"
 #include "platform/tiled_background.h"
+#include "shell/application_setup.h"
 #include "shell/frm_main.h"
 #include "shell/frm_msg_box.h"
 #include "shell/frm_splash.h"
+#include "students/frm_login.h"
+#include "students/frm_new_user.h"
 #include "support/fake_host.h"
 #include "support/test_env.h"
 
+#include <QApplication>
+#include <QHash>
 #include <QImage>
 #include <QLabel>
 #include <QPainter>
@@ -17,6 +22,9 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -55,6 +63,60 @@ TEST(Tiling, TilesOverlapAndCoverTheWindow) {
     EXPECT_EQ(small.pixelColor(0, 0), QColor(Qt::red));
     QPainter painter(&small);
     EXPECT_THROW(tiling::TileBackground(painter, small.size(), QPixmap()), std::runtime_error);
+}
+
+// WCAG's contrast ratio of two colours, 1 to 21.
+double contrast(const QColor &a, const QColor &b) {
+    const auto luminance = [](const QColor &c) {
+        const auto channel = [](double v) {
+            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) +
+               0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The contrast of every visible label's text against what is behind it, as
+// a screenshot of the window shows them: the most common colour of the
+// label's area is the background, the colour farthest from it the text.
+QStringList unreadableLabels(QWidget &window) {
+    const QImage shot = window.grab().toImage();
+    const qreal ratio = shot.devicePixelRatio();
+    QStringList unreadable;
+    for (QLabel *label : window.findChildren<QLabel *>()) {
+        if (!label->isVisible() || label->text().trimmed().isEmpty() || !label->pixmap().isNull())
+            continue;
+        const QRect area(label->mapTo(&window, QPoint(0, 0)) * ratio, label->size() * ratio);
+        QHash<QRgb, int> counts;
+        for (int y = area.top(); y <= area.bottom() && y < shot.height(); ++y)
+            for (int x = area.left(); x <= area.right() && x < shot.width(); ++x)
+                ++counts[shot.pixel(x, y)];
+        QRgb background = 0;
+        int most = -1;
+        for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+            if (it.value() > most)
+                most = it.value(), background = it.key();
+        double best = 1;
+        for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+            best = std::max(best, contrast(QColor(background), QColor(it.key())));
+        if (best < 4.5)
+            unreadable << QStringLiteral("%1 (%2)").arg(label->objectName()).arg(best, 0, 'f', 1);
+    }
+    return unreadable;
+}
+
+// A desktop in dark mode: light text on dark ground in every role.
+QPalette darkDesktopPalette() {
+    QPalette dark;
+    for (const auto role : {QPalette::Window, QPalette::Base, QPalette::Button,
+                            QPalette::AlternateBase, QPalette::ToolTipBase})
+        dark.setColor(role, QColor(0x20, 0x20, 0x24));
+    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText,
+                            QPalette::ToolTipText, QPalette::BrightText})
+        dark.setColor(role, QColor(0xee, 0xee, 0xee));
+    return dark;
 }
 
 class DialogWindowsTest : public ::testing::Test {
@@ -118,6 +180,45 @@ TEST_F(DialogWindowsTest, ModalMessageShowsItsTextAndClosesWithOk) {
     main.ShowMessage(QStringLiteral("Hello"), 10);
     EXPECT_EQ(shown, QStringLiteral("Hello"));
     EXPECT_EQ(host.modalWindows, QStringList{QStringLiteral("frmMsgBox")});
+}
+
+// The program paints its own light backgrounds; a dark desktop palette must
+// not put light text on them.
+TEST_F(DialogWindowsTest, UnderADarkDesktopPaletteEveryTextStaysReadable) {
+    const QPalette before = QApplication::palette();
+    QApplication::setPalette(darkDesktopPalette());
+    SetUpApplication(*qobject_cast<QApplication *>(QCoreApplication::instance()));
+
+    frmMain main(program);
+    QStringList splash;
+    host.onDoEvents = [&] {
+        frmSplash *window = main.splashWindow();
+        if (splash.isEmpty() && window && window->isVisible())
+            splash = unreadableLabels(*window) << QStringLiteral("checked");
+    };
+    main.Form_Load();
+    host.onDoEvents = nullptr;
+    EXPECT_EQ(splash, QStringList{QStringLiteral("checked")});
+    ASSERT_TRUE(main.loginWindow());
+    EXPECT_EQ(unreadableLabels(*main.loginWindow()), QStringList());
+
+    QStringList newUser{QStringLiteral("not shown")};
+    host.onNextModal([&](QWidget &window) {
+        window.show();
+        newUser = unreadableLabels(window);
+        window.close();
+    });
+    main.loginWindow()->btnLogin[1]->click();
+    EXPECT_EQ(newUser, QStringList());
+
+    QStringList message{QStringLiteral("not shown")};
+    host.onNextModal([&](QWidget &window) {
+        message = unreadableLabels(window);
+        window.close();
+    });
+    main.ShowMessage(QStringLiteral("A message to read"), 10);
+    EXPECT_EQ(message, QStringList());
+    QApplication::setPalette(before);
 }
 
 } // namespace

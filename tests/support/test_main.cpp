@@ -1,8 +1,7 @@
 // Test entry: an offscreen QApplication, SDL's silent audio driver and a
 // throw-away settings folder, so no test reaches a screen, speakers or the
 // user's configuration.
-#include "platform/qt_enter_key.h"
-#include "shell/qt_resources.h"
+#include "shell/application_setup.h"
 
 #include <QApplication>
 #include <QStandardPaths>
@@ -18,9 +17,7 @@ int main(int argc, char **argv) {
     qputenv("XDG_DATA_HOME", QFile::encodeName(home.path() + "/data"));
     QStandardPaths::setTestModeEnabled(true);
     QApplication app(argc, argv);
-    InitProgramResources();
-    EnterPressesFocusedButtons(app);
-    QApplication::setApplicationName(QStringLiteral("Tolvanex"));
+    SetUpApplication(app);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

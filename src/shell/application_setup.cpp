@@ -1,0 +1,14 @@
+#include "shell/application_setup.h"
+
+#include "platform/qt_enter_key.h"
+#include "platform/qt_program_palette.h"
+#include "shell/qt_resources.h"
+
+#include <QApplication>
+
+void SetUpApplication(QApplication &app) {
+    InitProgramResources();
+    QApplication::setApplicationName(QStringLiteral("Tolvanex"));
+    EnterPressesFocusedButtons(app);
+    UseProgramPalette(app);
+}
