@@ -16,13 +16,13 @@ struct Entry {
 // clang-format off
 constexpr Entry kTexts[] = {
     {Text::FlashCardsName, "Flash cards", "Tarjetas"},
-    {Text::ListeningQuizName, "Listening quiz", "Escucha y elige"},
+    {Text::ListeningQuizName, "Listening quiz", "Escuche y elija"},
 
     {Text::NoStudyFile,
      "No study file was given. Start this activity from Tolvanex: choose a subject and press the "
      "activity's button.",
-     "No se ha indicado ningún archivo de estudio. Abre esta actividad desde Tolvanex: elige un "
-     "tema y pulsa el botón de la actividad."},
+     "No se ha indicado ningún archivo de estudio. Abra esta actividad desde Tolvanex: elija un "
+     "tema y pulse el botón de la actividad."},
     {Text::CannotReadStudyFile,
      "The study file %1 cannot be read: %2",
      "No se puede leer el archivo de estudio %1: %2"},
@@ -54,10 +54,10 @@ constexpr Entry kTexts[] = {
     {Text::SoundMissing,
      "The sound file %1 of phrase %2 does not exist.",
      "El archivo de sonido %1 de la frase %2 no existe."},
-    {Text::ScoreSaved, "Your score has been saved.", "Tu puntuación se ha guardado."},
+    {Text::ScoreSaved, "Your score has been saved.", "Su puntuación se ha guardado."},
     {Text::ScoreNotSaved,
      "Your score could not be saved: %1",
-     "No se ha podido guardar tu puntuación: %1"},
+     "No se ha podido guardar su puntuación: %1"},
 
     {Text::ListenAgain, "Listen again (R)", "Escuchar otra vez (R)"},
     {Text::ListenAgainName, "Listen again", "Escuchar otra vez"},
@@ -80,12 +80,12 @@ constexpr Entry kTexts[] = {
     {Text::ProgressName, "Progress", "Progreso"},
     {Text::FlashCardsResult,
      "You knew %1 of %2 cards at the first try.\nScore: %3%",
-     "Te sabías %1 de %2 tarjetas a la primera.\nPuntuación: %3 %"},
+     "Se sabía %1 de %2 tarjetas a la primera.\nPuntuación: %3 %"},
 
     {Text::QuestionOfQuestions, "Question %1 of %2", "Pregunta %1 de %2"},
     {Text::WhichTranslation,
      "Which is the translation of what you hear?",
-     "¿Cuál es la traducción de lo que oyes?"},
+     "¿Cuál es la traducción de lo que oye?"},
     {Text::ChoiceName, "Answer %1: %2", "Respuesta %1: %2"},
     {Text::Correct, "Correct!", "¡Correcto!"},
     {Text::Wrong, "Not quite. The right answer is: %1", "No es así. La respuesta correcta es: %1"},

@@ -65,7 +65,7 @@ TEST(FlashCardsWindow, KeysPlayTheCardsToOneScoreRow) {
 
     ASSERT_EQ(window.pages->currentWidget(), window.endPage);
     EXPECT_TRUE(window.endPage->lblResult->text().contains(QStringLiteral("67 %")));
-    EXPECT_EQ(window.endPage->lblSaved->text(), QStringLiteral("Tu puntuación se ha guardado."));
+    EXPECT_EQ(window.endPage->lblSaved->text(), QStringLiteral("Su puntuación se ha guardado."));
     const QVector<QVariantList> rows = study.scores();
     ASSERT_EQ(rows.size(), 1);
     EXPECT_EQ(rows[0][0].toString(), QStringLiteral("Ana Pérez"));
