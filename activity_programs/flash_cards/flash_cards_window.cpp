@@ -30,6 +30,9 @@ QPushButton *makeButton(QWidget *parent, const char *name, const QString &text,
     button->setObjectName(QLatin1String(name));
     button->setAccessibleName(accessibleName);
     button->setMinimumHeight(36);
+    // Enter never presses a button of the game: the keys are its own.
+    button->setAutoDefault(false);
+    button->setDefault(false);
     return button;
 }
 
@@ -106,8 +109,9 @@ FlashCardsWindow::FlashCardsWindow(const StudyFile &study, const ActivityTexts &
     connect(endPage, &EndPage::closeRequested, this, &QWidget::close);
 
     // Window-wide keys, so the game needs no mouse and no focus on a button.
-    // Space turns the card only while it is face down: afterwards it is free
-    // to press the focused button, as everywhere else.
+    // Space does nothing but turn the card, through the whole game: a Space
+    // that pressed the focused button after the turn would answer "I knew
+    // it" for a learner who only meant to look.
     m_revealKey = new QShortcut(QKeySequence(Qt::Key_Space), this);
     connect(m_revealKey, &QShortcut::activated, this, &FlashCardsWindow::reveal);
     connect(new QShortcut(QKeySequence(Qt::Key_1), this), &QShortcut::activated, this,
@@ -137,7 +141,8 @@ void FlashCardsWindow::reveal() {
         return;
     m_game.reveal();
     showCard();
-    btnKnew->setFocus();
+    // Not on an answer: the learner answers with 1, 2 or a click.
+    btnListen->setFocus();
 }
 
 void FlashCardsWindow::answer(bool knew) {
@@ -168,7 +173,6 @@ void FlashCardsWindow::showCard() {
     btnReveal->setEnabled(!up);
     btnKnew->setEnabled(up);
     btnMissed->setEnabled(up);
-    m_revealKey->setEnabled(!up);
 }
 
 void FlashCardsWindow::finish() {

@@ -1,6 +1,7 @@
 // The Flash cards window: a thin view over FlashCardsGame. Keys: Space turns
-// the card, 1 = I knew it, 2 = I did not, R plays the phrase again; on the
-// last page Enter or Esc closes. Every key has its button as well.
+// the card (and does nothing else), 1 = I knew it, 2 = I did not, R plays the
+// phrase again; on the last page Enter or Esc closes. Every key has its button
+// as well.
 #pragma once
 
 #include "common/activity_texts.h"

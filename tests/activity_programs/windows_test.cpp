@@ -118,3 +118,42 @@ TEST(ListeningQuizWindow, KeysAnswerEveryQuestionToOneScoreRow) {
     QTest::keyClick(&window, Qt::Key_Escape);
     EXPECT_FALSE(window.isVisible());
 }
+
+TEST(FlashCardsWindow, SpaceOnlyTurnsTheCardAndEnterAnswersNothing) {
+    StudyFolder study;
+    const activity::StudyFile file = study.load(study.write(fixture::numbered(3)));
+    activity::FlashCardsWindow window(file, ActivityTexts(file.learnerLanguage));
+    showActive(window);
+    for (QPushButton *button : window.findChildren<QPushButton *>()) {
+        if (button->window() != &window)
+            continue; // the question box's No is meant to be its default
+        EXPECT_FALSE(button->autoDefault()) << button->objectName().toStdString();
+        EXPECT_FALSE(button->isDefault()) << button->objectName().toStdString();
+    }
+
+    // Two Spaces a card, three cards: the learner only ever looked.
+    for (int press = 0; press < 6; ++press) {
+        QTest::keyClick(&window, Qt::Key_Space);
+        EXPECT_NE(window.focusWidget(), window.btnKnew) << "after Space " << press + 1;
+        EXPECT_NE(window.focusWidget(), window.btnMissed) << "after Space " << press + 1;
+    }
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space})
+        QTest::keyClick(window.focusWidget() ? window.focusWidget() : &window, key);
+    // Even with the focus put on an answer by hand, Space and Enter do not answer.
+    window.btnKnew->setFocus();
+    for (const Qt::Key key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter})
+        QTest::keyClick(window.btnKnew, key);
+    EXPECT_EQ(window.lblPhrase->text(), "frase 1");
+    EXPECT_EQ(window.lblTranslation->text(), "phrase 1");
+    EXPECT_EQ(window.game().cardsLeft(), 3);
+    EXPECT_NE(window.pages->currentWidget(), window.endPage);
+    EXPECT_TRUE(study.scores().isEmpty());
+
+    // Knowing takes its own key, or a click.
+    QTest::keyClick(&window, Qt::Key_1);
+    EXPECT_EQ(window.lblPhrase->text(), "frase 2");
+    QTest::keyClick(&window, Qt::Key_Space);
+    QTest::mouseClick(window.btnKnew, Qt::LeftButton);
+    EXPECT_EQ(window.lblPhrase->text(), "frase 3");
+    EXPECT_EQ(window.game().knownAtFirstTry(), 2);
+}
