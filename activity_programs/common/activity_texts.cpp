@@ -65,6 +65,13 @@ constexpr Entry kTexts[] = {
     {Text::CloseName, "Close", "Cerrar"},
     {Text::ResultName, "Result", "Resultado"},
     {Text::SavedName, "Saving the score", "Guardado de la puntuación"},
+    {Text::StopQuestion,
+     "Stop this game now, without a score?",
+     "¿Desea terminar ahora esta partida, sin puntuación?"},
+    {Text::Yes, "&Yes", "&Sí"},
+    {Text::YesName, "Yes, stop without a score", "Sí, terminar sin puntuación"},
+    {Text::No, "&No", "&No"},
+    {Text::NoName, "No, go on playing", "No, seguir jugando"},
 
     {Text::CardOfCards, "Card %1 of %2", "Tarjeta %1 de %2"},
     {Text::CardsStillToLearn, "Cards still to learn: %1", "Tarjetas por aprender: %1"},

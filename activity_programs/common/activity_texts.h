@@ -36,6 +36,11 @@ enum class Text {
     CloseName,
     ResultName,
     SavedName,
+    StopQuestion,
+    Yes,
+    YesName,
+    No,
+    NoName,
 
     // Flash cards.
     CardOfCards,       // %1 card, %2 cards

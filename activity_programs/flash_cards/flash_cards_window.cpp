@@ -1,6 +1,7 @@
 #include "flash_cards_window.h"
 
 #include "common/score_writer.h"
+#include "common/stop_question.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
@@ -94,6 +95,7 @@ FlashCardsWindow::FlashCardsWindow(const StudyFile &study, const ActivityTexts &
     gameLayout->addLayout(answerRow);
 
     endPage = new EndPage(m_texts, this);
+    stopQuestion = new StopQuestion(this, m_texts);
     pages = new QStackedWidget(this);
     pages->addWidget(game);
     pages->addWidget(endPage);
@@ -114,6 +116,8 @@ FlashCardsWindow::FlashCardsWindow(const StudyFile &study, const ActivityTexts &
     // it" for a learner who only meant to look.
     m_revealKey = new QShortcut(QKeySequence(Qt::Key_Space), this);
     connect(m_revealKey, &QShortcut::activated, this, &FlashCardsWindow::reveal);
+    m_stopKey = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(m_stopKey, &QShortcut::activated, stopQuestion, &StopQuestion::ask);
     connect(new QShortcut(QKeySequence(Qt::Key_1), this), &QShortcut::activated, this,
             [this] { answer(true); });
     connect(new QShortcut(QKeySequence(Qt::Key_2), this), &QShortcut::activated, this,
@@ -190,6 +194,7 @@ void FlashCardsWindow::finish() {
                         saved);
     pages->setCurrentWidget(endPage);
     m_revealKey->setEnabled(false);
+    m_stopKey->setEnabled(false);
     for (QShortcut *shortcut : std::as_const(m_endKeys))
         shortcut->setEnabled(true);
     endPage->btnClose->setFocus();

@@ -1,6 +1,7 @@
 #include "listening_quiz_window.h"
 
 #include "common/score_writer.h"
+#include "common/stop_question.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -35,6 +36,10 @@ QPushButton *makeButton(QWidget *parent, const QString &name, const QString &tex
     button->setObjectName(name);
     button->setAccessibleName(accessibleName);
     button->setMinimumHeight(36);
+    // Enter is the window's own key (on to the next question), never a
+    // press of whichever answer has the focus.
+    button->setAutoDefault(false);
+    button->setDefault(false);
     return button;
 }
 
@@ -92,6 +97,7 @@ ListeningQuizWindow::ListeningQuizWindow(const StudyFile &study, const ActivityT
     gameLayout->addWidget(btnNext, 0, Qt::AlignRight);
 
     endPage = new EndPage(m_texts, this);
+    stopQuestion = new StopQuestion(this, m_texts);
     pages = new QStackedWidget(this);
     pages->addWidget(game);
     pages->addWidget(endPage);
@@ -123,6 +129,8 @@ ListeningQuizWindow::ListeningQuizWindow(const StudyFile &study, const ActivityT
         connect(shortcut, &QShortcut::activated, this, &QWidget::close);
         m_endKeys << shortcut;
     }
+    m_stopKey = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(m_stopKey, &QShortcut::activated, stopQuestion, &StopQuestion::ask);
 
     showQuestion();
     playQuestion();
@@ -205,6 +213,7 @@ void ListeningQuizWindow::finish() {
     pages->setCurrentWidget(endPage);
     for (QShortcut *shortcut : std::as_const(m_nextKeys))
         shortcut->setEnabled(false);
+    m_stopKey->setEnabled(false);
     for (QShortcut *shortcut : std::as_const(m_endKeys))
         shortcut->setEnabled(true);
     endPage->btnClose->setFocus();

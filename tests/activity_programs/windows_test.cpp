@@ -1,5 +1,6 @@
 // The game windows driven by keys alone, to the score row they add.
 #include "common/score_writer.h"
+#include "common/stop_question.h"
 #include "flash_cards/flash_cards_window.h"
 #include "listening_quiz/listening_quiz_window.h"
 #include "study_fixture.h"
@@ -7,6 +8,7 @@
 #include <QAbstractButton>
 #include <QDate>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTest>
@@ -14,6 +16,7 @@
 #include <gtest/gtest.h>
 
 using activity::ActivityTexts;
+using activity::Text;
 using fixture::StudyFolder;
 
 namespace {
@@ -24,9 +27,12 @@ void showActive(QWidget &window) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
 }
 
-// Every button and label can be told apart by a screen reader.
+// Every button and label can be told apart by a screen reader (the question
+// box, a window of its own, is checked by its test).
 void expectAccessibleNames(const QWidget &window) {
     for (const QWidget *w : window.findChildren<QWidget *>()) {
+        if (w->window() != &window)
+            continue;
         if (qobject_cast<const QAbstractButton *>(w) || qobject_cast<const QLabel *>(w)) {
             EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString();
         }
@@ -156,4 +162,69 @@ TEST(FlashCardsWindow, SpaceOnlyTurnsTheCardAndEnterAnswersNothing) {
     QTest::mouseClick(window.btnKnew, Qt::LeftButton);
     EXPECT_EQ(window.lblPhrase->text(), "frase 3");
     EXPECT_EQ(window.game().knownAtFirstTry(), 2);
+}
+
+namespace {
+
+// Esc during the game asks; No goes on where the game was, Yes closes the
+// window without a score.
+template <typename Window>
+void escAsksBeforeStopping(Window &window, const StudyFolder &study, const ActivityTexts &texts) {
+    EXPECT_EQ(window.template findChildren<QMessageBox *>().size(), 1);
+    QMessageBox *box = window.stopQuestion->box;
+    EXPECT_FALSE(box->isVisible());
+    QTest::keyClick(&window, Qt::Key_Escape);
+    ASSERT_TRUE(box->isVisible());
+    EXPECT_EQ(box->text(), texts(Text::StopQuestion));
+    EXPECT_EQ(box->windowTitle(), window.windowTitle());
+    EXPECT_EQ(window.stopQuestion->btnYes->text(), texts(Text::Yes));
+    EXPECT_EQ(window.stopQuestion->btnNo->text(), texts(Text::No));
+    EXPECT_FALSE(window.stopQuestion->btnYes->accessibleName().isEmpty());
+    EXPECT_FALSE(window.stopQuestion->btnNo->accessibleName().isEmpty());
+    // Another Esc while it asks is its No.
+    QTest::keyClick(box, Qt::Key_Escape);
+    EXPECT_FALSE(box->isVisible());
+    EXPECT_TRUE(window.isVisible());
+
+    QTest::keyClick(&window, Qt::Key_Escape);
+    ASSERT_TRUE(box->isVisible());
+    QTest::mouseClick(window.stopQuestion->btnNo, Qt::LeftButton);
+    EXPECT_FALSE(box->isVisible());
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_NE(window.pages->currentWidget(), window.endPage);
+
+    QTest::keyClick(&window, Qt::Key_Escape);
+    ASSERT_TRUE(box->isVisible());
+    QTest::mouseClick(window.stopQuestion->btnYes, Qt::LeftButton);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_TRUE(study.scores().isEmpty());
+}
+
+} // namespace
+
+TEST(ActivityWindows, EscAsksWhetherToStopWithoutAScore) {
+    {
+        StudyFolder study;
+        const activity::StudyFile file = study.load(study.write(fixture::numbered(2)));
+        const ActivityTexts texts(file.learnerLanguage);
+        activity::FlashCardsWindow window(file, texts);
+        EXPECT_EQ(texts(Text::StopQuestion),
+                  QStringLiteral("¿Desea terminar ahora esta partida, sin puntuación?"));
+        EXPECT_EQ(texts(Text::Yes), QStringLiteral("&Sí"));
+        showActive(window);
+        QTest::keyClick(&window, Qt::Key_Space); // in the middle of a card
+        escAsksBeforeStopping(window, study, texts);
+    }
+    {
+        StudyFolder study;
+        const activity::StudyFile file =
+            study.load(study.write(fixture::numbered(2), QStringLiteral("English")));
+        const ActivityTexts texts(file.learnerLanguage);
+        activity::ListeningQuizWindow window(file, texts, 7);
+        EXPECT_EQ(texts(Text::StopQuestion),
+                  QStringLiteral("Stop this game now, without a score?"));
+        showActive(window);
+        QTest::keyClick(&window, Qt::Key_1); // an answer given, the quiz half-way
+        escAsksBeforeStopping(window, study, texts);
+    }
 }
