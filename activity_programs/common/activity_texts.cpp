@@ -58,6 +58,28 @@ constexpr Entry kTexts[] = {
     {Text::ScoreNotSaved,
      "Your score could not be saved: %1",
      "No se ha podido guardar su puntuación: %1"},
+    {Text::ScoreSaving, "Saving your score…", "Guardando su puntuación…"},
+    {Text::ScoreWaiting,
+     "Another program is using the student database. Waiting for it to save your score…",
+     "Otro programa está usando la base de datos de alumnos. Esperando para guardar su "
+     "puntuación…"},
+    {Text::ScoreKeptBusy,
+     "Another program is still using the student database, so your score is not saved yet. It "
+     "is kept and will be saved the next time you start this activity or Tolvanex. Press Retry "
+     "to try again now.",
+     "Otro programa sigue usando la base de datos de alumnos, así que su puntuación aún no se ha "
+     "guardado. Se conserva y se guardará la próxima vez que abra esta actividad o Tolvanex. "
+     "Pulse Reintentar para probar de nuevo ahora."},
+    {Text::ScoreKept,
+     "Your score could not be saved yet: %1\nIt is kept and will be saved the next time you "
+     "start this activity or Tolvanex. Press Retry to try again now.",
+     "Su puntuación aún no se ha podido guardar: %1\nSe conserva y se guardará la próxima vez "
+     "que abra esta actividad o Tolvanex. Pulse Reintentar para probar de nuevo ahora."},
+    {Text::ScoreNotKept,
+     "It could not be kept for later either: the folder %1 cannot be written. Press Retry to "
+     "try again.",
+     "Tampoco se ha podido conservar para más tarde: no se puede escribir en la carpeta %1. "
+     "Pulse Reintentar para probar de nuevo."},
 
     {Text::ListenAgain, "Listen again (R)", "Escuchar otra vez (R)"},
     {Text::ListenAgainName, "Listen again", "Escuchar otra vez"},
@@ -65,6 +87,8 @@ constexpr Entry kTexts[] = {
     {Text::CloseName, "Close", "Cerrar"},
     {Text::ResultName, "Result", "Resultado"},
     {Text::SavedName, "Saving the score", "Guardado de la puntuación"},
+    {Text::Retry, "&Retry", "&Reintentar"},
+    {Text::RetryName, "Retry saving the score", "Reintentar guardar la puntuación"},
     {Text::StopQuestion,
      "Stop this game now, without a score?",
      "¿Desea terminar ahora esta partida, sin puntuación?"},

@@ -94,7 +94,7 @@ FlashCardsWindow::FlashCardsWindow(const StudyFile &study, const ActivityTexts &
     answerRow->addWidget(btnMissed);
     gameLayout->addLayout(answerRow);
 
-    endPage = new EndPage(m_texts, this);
+    endPage = new EndPage(m_texts, m_study.databasePath, this);
     stopQuestion = new StopQuestion(this, m_texts);
     pages = new QStackedWidget(this);
     pages->addWidget(game);
@@ -133,6 +133,8 @@ FlashCardsWindow::FlashCardsWindow(const StudyFile &study, const ActivityTexts &
 
     showCard();
     playCard();
+    // Scores that earlier games could not save yet.
+    endPage->saver->writeKeptScores();
 }
 
 void FlashCardsWindow::playCard() {
@@ -181,23 +183,19 @@ void FlashCardsWindow::showCard() {
 
 void FlashCardsWindow::finish() {
     const int percent = m_game.scorePercent();
-    QString reason;
     const ScoreRow row = MakeScoreRow(m_study, m_texts(Text::FlashCardsName), percent, QString(),
                                       QDateTime::currentDateTime());
-    const QString saved = WriteScore(m_study.databasePath, row, m_texts, &reason)
-                              ? m_texts(Text::ScoreSaved)
-                              : m_texts(Text::ScoreNotSaved).arg(reason);
     lblProgress->clear();
-    endPage->showResult(m_texts(Text::FlashCardsResult)
-                            .arg(QString::number(m_game.knownAtFirstTry()),
-                                 QString::number(m_game.cardCount()), QString::number(percent)),
-                        saved);
     pages->setCurrentWidget(endPage);
     m_revealKey->setEnabled(false);
     m_stopKey->setEnabled(false);
     for (QShortcut *shortcut : std::as_const(m_endKeys))
         shortcut->setEnabled(true);
     endPage->btnClose->setFocus();
+    endPage->showResult(m_texts(Text::FlashCardsResult)
+                            .arg(QString::number(m_game.knownAtFirstTry()),
+                                 QString::number(m_game.cardCount()), QString::number(percent)),
+                        row);
 }
 
 } // namespace activity

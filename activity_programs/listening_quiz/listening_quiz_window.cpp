@@ -96,7 +96,7 @@ ListeningQuizWindow::ListeningQuizWindow(const StudyFile &study, const ActivityT
     gameLayout->addStretch(1);
     gameLayout->addWidget(btnNext, 0, Qt::AlignRight);
 
-    endPage = new EndPage(m_texts, this);
+    endPage = new EndPage(m_texts, m_study.databasePath, this);
     stopQuestion = new StopQuestion(this, m_texts);
     pages = new QStackedWidget(this);
     pages->addWidget(game);
@@ -134,6 +134,8 @@ ListeningQuizWindow::ListeningQuizWindow(const StudyFile &study, const ActivityT
 
     showQuestion();
     playQuestion();
+    // Scores that earlier games could not save yet.
+    endPage->saver->writeKeptScores();
 }
 
 void ListeningQuizWindow::playQuestion() {
@@ -199,17 +201,9 @@ void ListeningQuizWindow::showQuestion() {
 }
 
 void ListeningQuizWindow::finish() {
-    QString reason;
     const ScoreRow row = MakeScoreRow(m_study, m_texts(Text::ListeningQuizName),
                                       m_game.rightAnswers(), m_game.textScore());
-    const QString saved = WriteScore(m_study.databasePath, row, m_texts, &reason)
-                              ? m_texts(Text::ScoreSaved)
-                              : m_texts(Text::ScoreNotSaved).arg(reason);
     lblProgress->clear();
-    endPage->showResult(
-        m_texts(Text::QuizResult)
-            .arg(QString::number(m_game.rightAnswers()), QString::number(m_game.questionCount())),
-        saved);
     pages->setCurrentWidget(endPage);
     for (QShortcut *shortcut : std::as_const(m_nextKeys))
         shortcut->setEnabled(false);
@@ -217,6 +211,10 @@ void ListeningQuizWindow::finish() {
     for (QShortcut *shortcut : std::as_const(m_endKeys))
         shortcut->setEnabled(true);
     endPage->btnClose->setFocus();
+    endPage->showResult(
+        m_texts(Text::QuizResult)
+            .arg(QString::number(m_game.rightAnswers()), QString::number(m_game.questionCount())),
+        row);
 }
 
 } // namespace activity

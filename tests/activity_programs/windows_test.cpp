@@ -18,6 +18,7 @@
 using activity::ActivityTexts;
 using activity::Text;
 using fixture::StudyFolder;
+using State = activity::ScoreSaver::State;
 
 namespace {
 
@@ -71,7 +72,9 @@ TEST(FlashCardsWindow, KeysPlayTheCardsToOneScoreRow) {
 
     ASSERT_EQ(window.pages->currentWidget(), window.endPage);
     EXPECT_TRUE(window.endPage->lblResult->text().contains(QStringLiteral("67 %")));
+    EXPECT_EQ(fixture::settle(*window.endPage->saver), State::Saved);
     EXPECT_EQ(window.endPage->lblSaved->text(), QStringLiteral("Su puntuación se ha guardado."));
+    EXPECT_TRUE(window.endPage->btnRetry->isHidden());
     const QVector<QVariantList> rows = study.scores();
     ASSERT_EQ(rows.size(), 1);
     EXPECT_EQ(rows[0][0].toString(), QStringLiteral("Ana Pérez"));
@@ -116,6 +119,8 @@ TEST(ListeningQuizWindow, KeysAnswerEveryQuestionToOneScoreRow) {
 
     ASSERT_EQ(window.pages->currentWidget(), window.endPage);
     EXPECT_EQ(window.endPage->lblResult->text(), "2 of 3 answers correct.");
+    EXPECT_EQ(fixture::settle(*window.endPage->saver), State::Saved);
+    EXPECT_EQ(window.endPage->lblSaved->text(), "Your score has been saved.");
     const QVector<QVariantList> rows = study.scores();
     ASSERT_EQ(rows.size(), 1);
     EXPECT_EQ(rows[0][1].toString(), "Listening quiz");
@@ -197,6 +202,7 @@ void escAsksBeforeStopping(Window &window, const StudyFolder &study, const Activ
     ASSERT_TRUE(box->isVisible());
     QTest::mouseClick(window.stopQuestion->btnYes, Qt::LeftButton);
     EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(window.endPage->saver->state(), State::Idle);
     EXPECT_TRUE(study.scores().isEmpty());
 }
 
