@@ -52,7 +52,10 @@ void ScoreSaver::retry() {
 
 void ScoreSaver::attempt() {
     ++m_tries;
-    setState(State::Saving, m_texts(Text::ScoreSaving));
+    // A try that follows a locked one by itself goes on saying that it
+    // waits, rather than flicking between two sentences.
+    setState(State::Saving,
+             m_state == State::Waiting ? m_texts(Text::ScoreWaiting) : m_texts(Text::ScoreSaving));
     // The try gets copies of everything: it never touches this object.
     const QString database = m_databasePath;
     const ScoreRow row = m_row;

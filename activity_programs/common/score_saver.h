@@ -32,8 +32,8 @@ public:
     // How long to wait for a locked database: tries, each waiting waitMs for
     // the lock, pauseMs apart, before the score is left kept.
     struct Patience {
-        int tries = 4;
-        int waitMs = 2000;
+        int tries = 6;
+        int waitMs = 1000;
         int pauseMs = 1500;
     };
 

@@ -24,6 +24,8 @@ StopQuestion::StopQuestion(QWidget *window, const ActivityTexts &texts)
     connect(box, &QMessageBox::finished, this, [this] {
         if (box->clickedButton() == btnYes)
             m_window->close();
+        else // the game goes on, with the keys back in its window
+            m_window->activateWindow();
     });
 }
 

@@ -96,6 +96,9 @@ TEST(ScoreSaving, ALockedDatabaseLeavesTheWindowAnsweringAndTheLearnerCanRetry) 
     QWidget *before = window.focusWidget();
     QTest::keyClick(&window, Qt::Key_Tab);
     EXPECT_NE(window.focusWidget(), before);
+    // The next try, by itself, still says that it waits.
+    EXPECT_EQ(fixture::settle(*end.saver, {State::Saving}), State::Saving);
+    EXPECT_EQ(end.lblSaved->text(), texts(Text::ScoreWaiting));
 
     EXPECT_EQ(fixture::settle(*end.saver), State::Kept);
     EXPECT_EQ(end.lblSaved->text(), texts(Text::ScoreKeptBusy));
