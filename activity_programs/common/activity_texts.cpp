@@ -16,13 +16,13 @@ struct Entry {
 // clang-format off
 constexpr Entry kTexts[] = {
     {Text::FlashCardsName, "Flash cards", "Tarjetas"},
-    {Text::ListeningQuizName, "Listening quiz", "Escucha y elige"},
+    {Text::ListeningQuizName, "Listening quiz", "Escuche y elija"},
 
     {Text::NoStudyFile,
      "No study file was given. Start this activity from Tolvanex: choose a subject and press the "
      "activity's button.",
-     "No se ha indicado ningún archivo de estudio. Abre esta actividad desde Tolvanex: elige un "
-     "tema y pulsa el botón de la actividad."},
+     "No se ha indicado ningún archivo de estudio. Abra esta actividad desde Tolvanex: elija un "
+     "tema y pulse el botón de la actividad."},
     {Text::CannotReadStudyFile,
      "The study file %1 cannot be read: %2",
      "No se puede leer el archivo de estudio %1: %2"},
@@ -54,10 +54,32 @@ constexpr Entry kTexts[] = {
     {Text::SoundMissing,
      "The sound file %1 of phrase %2 does not exist.",
      "El archivo de sonido %1 de la frase %2 no existe."},
-    {Text::ScoreSaved, "Your score has been saved.", "Tu puntuación se ha guardado."},
+    {Text::ScoreSaved, "Your score has been saved.", "Su puntuación se ha guardado."},
     {Text::ScoreNotSaved,
      "Your score could not be saved: %1",
-     "No se ha podido guardar tu puntuación: %1"},
+     "No se ha podido guardar su puntuación: %1"},
+    {Text::ScoreSaving, "Saving your score…", "Guardando su puntuación…"},
+    {Text::ScoreWaiting,
+     "Another program is using the student database. Waiting for it to save your score…",
+     "Otro programa está usando la base de datos de alumnos. Esperando para guardar su "
+     "puntuación…"},
+    {Text::ScoreKeptBusy,
+     "Another program is still using the student database, so your score is not saved yet. It "
+     "is kept and will be saved the next time you start this activity or Tolvanex. Press Retry "
+     "to try again now.",
+     "Otro programa sigue usando la base de datos de alumnos, así que su puntuación aún no se ha "
+     "guardado. Se conserva y se guardará la próxima vez que abra esta actividad o Tolvanex. "
+     "Pulse Reintentar para probar de nuevo ahora."},
+    {Text::ScoreKept,
+     "Your score could not be saved yet: %1\nIt is kept and will be saved the next time you "
+     "start this activity or Tolvanex. Press Retry to try again now.",
+     "Su puntuación aún no se ha podido guardar: %1\nSe conserva y se guardará la próxima vez "
+     "que abra esta actividad o Tolvanex. Pulse Reintentar para probar de nuevo ahora."},
+    {Text::ScoreNotKept,
+     "It could not be kept for later either: the folder %1 cannot be written. Press Retry to "
+     "try again.",
+     "Tampoco se ha podido conservar para más tarde: no se puede escribir en la carpeta %1. "
+     "Pulse Reintentar para probar de nuevo."},
 
     {Text::ListenAgain, "Listen again (R)", "Escuchar otra vez (R)"},
     {Text::ListenAgainName, "Listen again", "Escuchar otra vez"},
@@ -65,6 +87,15 @@ constexpr Entry kTexts[] = {
     {Text::CloseName, "Close", "Cerrar"},
     {Text::ResultName, "Result", "Resultado"},
     {Text::SavedName, "Saving the score", "Guardado de la puntuación"},
+    {Text::Retry, "&Retry", "&Reintentar"},
+    {Text::RetryName, "Retry saving the score", "Reintentar guardar la puntuación"},
+    {Text::StopQuestion,
+     "Stop this game now, without a score?",
+     "¿Desea terminar ahora esta partida, sin puntuación?"},
+    {Text::Yes, "&Yes", "&Sí"},
+    {Text::YesName, "Yes, stop without a score", "Sí, terminar sin puntuación"},
+    {Text::No, "&No", "&No"},
+    {Text::NoName, "No, go on playing", "No, seguir jugando"},
 
     {Text::CardOfCards, "Card %1 of %2", "Tarjeta %1 de %2"},
     {Text::CardsStillToLearn, "Cards still to learn: %1", "Tarjetas por aprender: %1"},
@@ -80,12 +111,12 @@ constexpr Entry kTexts[] = {
     {Text::ProgressName, "Progress", "Progreso"},
     {Text::FlashCardsResult,
      "You knew %1 of %2 cards at the first try.\nScore: %3%",
-     "Te sabías %1 de %2 tarjetas a la primera.\nPuntuación: %3 %"},
+     "Se sabía %1 de %2 tarjetas a la primera.\nPuntuación: %3 %"},
 
     {Text::QuestionOfQuestions, "Question %1 of %2", "Pregunta %1 de %2"},
     {Text::WhichTranslation,
      "Which is the translation of what you hear?",
-     "¿Cuál es la traducción de lo que oyes?"},
+     "¿Cuál es la traducción de lo que oye?"},
     {Text::ChoiceName, "Answer %1: %2", "Respuesta %1: %2"},
     {Text::Correct, "Correct!", "¡Correcto!"},
     {Text::Wrong, "Not quite. The right answer is: %1", "No es así. La respuesta correcta es: %1"},

@@ -27,6 +27,11 @@ enum class Text {
     SoundMissing, // %1 sound file, %2 phrase number
     ScoreSaved,
     ScoreNotSaved, // %1 reason
+    ScoreSaving,
+    ScoreWaiting,
+    ScoreKeptBusy,
+    ScoreKept,    // %1 reason
+    ScoreNotKept, // %1 folder
 
     // Shared by both games. Accessible names (…Name) say what a control
     // does, without its key.
@@ -36,6 +41,13 @@ enum class Text {
     CloseName,
     ResultName,
     SavedName,
+    Retry,
+    RetryName,
+    StopQuestion,
+    Yes,
+    YesName,
+    No,
+    NoName,
 
     // Flash cards.
     CardOfCards,       // %1 card, %2 cards

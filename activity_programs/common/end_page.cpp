@@ -1,12 +1,15 @@
 #include "end_page.h"
 
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 namespace activity {
 
-EndPage::EndPage(const ActivityTexts &texts, QWidget *parent) : QWidget(parent) {
+EndPage::EndPage(const ActivityTexts &texts, const QString &databasePath, QWidget *parent)
+    : QWidget(parent) {
+    saver = new ScoreSaver(databasePath, texts, this);
     lblResult = new QLabel(this);
     lblResult->setObjectName(QStringLiteral("lblResult"));
     lblResult->setAccessibleName(texts(Text::ResultName));
@@ -20,10 +23,19 @@ EndPage::EndPage(const ActivityTexts &texts, QWidget *parent) : QWidget(parent) 
     lblSaved->setAlignment(Qt::AlignCenter);
     lblSaved->setWordWrap(true);
 
+    btnRetry = new QPushButton(texts(Text::Retry), this);
+    btnRetry->setObjectName(QStringLiteral("btnRetry"));
+    btnRetry->setAccessibleName(texts(Text::RetryName));
+    btnRetry->setAutoDefault(false);
+    btnRetry->hide();
+    connect(btnRetry, &QPushButton::clicked, saver, &ScoreSaver::retry);
+
     btnClose = new QPushButton(texts(Text::Close), this);
     btnClose->setObjectName(QStringLiteral("btnClose"));
     btnClose->setAccessibleName(texts(Text::CloseName));
+    btnClose->setAutoDefault(false);
     connect(btnClose, &QPushButton::clicked, this, &EndPage::closeRequested);
+    connect(saver, &ScoreSaver::stateChanged, this, &EndPage::showSaving);
 
     auto *layout = new QVBoxLayout(this);
     layout->addStretch(1);
@@ -31,12 +43,31 @@ EndPage::EndPage(const ActivityTexts &texts, QWidget *parent) : QWidget(parent) 
     layout->addSpacing(12);
     layout->addWidget(lblSaved);
     layout->addStretch(1);
-    layout->addWidget(btnClose, 0, Qt::AlignHCenter);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(btnRetry);
+    buttons->addWidget(btnClose);
+    buttons->addStretch(1);
+    layout->addLayout(buttons);
 }
 
-void EndPage::showResult(const QString &result, const QString &saved) {
+void EndPage::showResult(const QString &result, const ScoreRow &row) {
     lblResult->setText(result);
-    lblSaved->setText(saved);
+    saver->save(row);
+}
+
+void EndPage::showSaving() {
+    lblSaved->setText(saver->message());
+    // Retry appears with the first try that fails and stays, through the
+    // tries that follow, until the score is saved: a button that comes and
+    // goes would take the focus with it.
+    if (saver->state() == ScoreSaver::State::Saved) {
+        if (btnRetry->hasFocus())
+            btnClose->setFocus();
+        btnRetry->hide();
+    } else if (saver->canRetry()) {
+        btnRetry->show();
+    }
 }
 
 QString WindowTitle(const QString &activityName, const QString &subject) {

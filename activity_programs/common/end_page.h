@@ -1,8 +1,9 @@
-// The last page of a game: the result, whether the score was saved, and the
-// button that closes the activity.
+// The last page of a game: the result, what became of the score, and the
+// buttons that retry saving it and close the activity.
 #pragma once
 
 #include "activity_texts.h"
+#include "score_saver.h"
 
 #include <QWidget>
 
@@ -14,15 +15,22 @@ namespace activity {
 class EndPage : public QWidget {
     Q_OBJECT
 public:
-    EndPage(const ActivityTexts &texts, QWidget *parent = nullptr);
-    void showResult(const QString &result, const QString &saved);
+    // databasePath: the student database the score goes to.
+    EndPage(const ActivityTexts &texts, const QString &databasePath, QWidget *parent = nullptr);
+    // Shows the result and starts saving the score.
+    void showResult(const QString &result, const ScoreRow &row);
 
     QLabel *lblResult;
     QLabel *lblSaved;
+    QPushButton *btnRetry; // shown while the score is not saved
     QPushButton *btnClose;
+    ScoreSaver *saver;
 
 signals:
     void closeRequested();
+
+private:
+    void showSaving();
 };
 
 // "<activity> — <subject>": every activity window's title.

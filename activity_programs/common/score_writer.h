@@ -1,9 +1,11 @@
 // Adds a game's result to tblscores of the student database, the file the
 // shell's progress viewer reads. The shell or another activity may be using
-// the file at the same moment, so a busy database is waited for.
+// the file at the same moment, so a busy database is waited for; a score
+// that cannot be added yet is kept beside the database (ScoreSaver).
 #pragma once
 
 #include "activity_texts.h"
+#include "students/pending_scores.h"
 #include "study_file.h"
 
 #include <QDate>
@@ -32,10 +34,20 @@ ScoreRow MakeScoreRow(const StudyFile &file, const QString &activity, double num
                       const QString &textScore,
                       const QDateTime &when = QDateTime::currentDateTime());
 
-// Adds exactly one row, or none: true when the row was added; otherwise
-// *reason says why, in the learner's language. A database locked by another
-// program is waited for (5 s at a time) and tried again a few times.
-bool WriteScore(const QString &databasePath, const ScoreRow &row, const ActivityTexts &texts,
-                QString *reason);
+// The row as tblscores stores it: nDate and nTime from when.
+scores::Row TableRow(const ScoreRow &row);
+
+enum class WriteResult {
+    Written, // the row is in tblscores (added now, or found there already)
+    Locked,  // another program held the database for the whole wait
+    Failed,  // anything else: a missing or damaged database, a full disk
+};
+
+// One try at adding the row, at most once (an identical row already there
+// counts as written), waiting up to busyTimeoutMs for a database another
+// program is writing. Unless Written, *reason says why in the learner's
+// language. Never creates a missing database. Safe on any thread.
+WriteResult WriteScore(const QString &databasePath, const ScoreRow &row, const ActivityTexts &texts,
+                       QString *reason, int busyTimeoutMs = 5000);
 
 } // namespace activity

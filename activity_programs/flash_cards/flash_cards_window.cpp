@@ -1,6 +1,7 @@
 #include "flash_cards_window.h"
 
 #include "common/score_writer.h"
+#include "common/stop_question.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
@@ -30,6 +31,9 @@ QPushButton *makeButton(QWidget *parent, const char *name, const QString &text,
     button->setObjectName(QLatin1String(name));
     button->setAccessibleName(accessibleName);
     button->setMinimumHeight(36);
+    // Enter never presses a button of the game: the keys are its own.
+    button->setAutoDefault(false);
+    button->setDefault(false);
     return button;
 }
 
@@ -90,7 +94,8 @@ FlashCardsWindow::FlashCardsWindow(const StudyFile &study, const ActivityTexts &
     answerRow->addWidget(btnMissed);
     gameLayout->addLayout(answerRow);
 
-    endPage = new EndPage(m_texts, this);
+    endPage = new EndPage(m_texts, m_study.databasePath, this);
+    stopQuestion = new StopQuestion(this, m_texts);
     pages = new QStackedWidget(this);
     pages->addWidget(game);
     pages->addWidget(endPage);
@@ -106,10 +111,13 @@ FlashCardsWindow::FlashCardsWindow(const StudyFile &study, const ActivityTexts &
     connect(endPage, &EndPage::closeRequested, this, &QWidget::close);
 
     // Window-wide keys, so the game needs no mouse and no focus on a button.
-    // Space turns the card only while it is face down: afterwards it is free
-    // to press the focused button, as everywhere else.
+    // Space does nothing but turn the card, through the whole game: a Space
+    // that pressed the focused button after the turn would answer "I knew
+    // it" for a learner who only meant to look.
     m_revealKey = new QShortcut(QKeySequence(Qt::Key_Space), this);
     connect(m_revealKey, &QShortcut::activated, this, &FlashCardsWindow::reveal);
+    m_stopKey = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(m_stopKey, &QShortcut::activated, stopQuestion, &StopQuestion::ask);
     connect(new QShortcut(QKeySequence(Qt::Key_1), this), &QShortcut::activated, this,
             [this] { answer(true); });
     connect(new QShortcut(QKeySequence(Qt::Key_2), this), &QShortcut::activated, this,
@@ -125,6 +133,8 @@ FlashCardsWindow::FlashCardsWindow(const StudyFile &study, const ActivityTexts &
 
     showCard();
     playCard();
+    // Scores that earlier games could not save yet.
+    endPage->saver->writeKeptScores();
 }
 
 void FlashCardsWindow::playCard() {
@@ -137,7 +147,8 @@ void FlashCardsWindow::reveal() {
         return;
     m_game.reveal();
     showCard();
-    btnKnew->setFocus();
+    // Not on an answer: the learner answers with 1, 2 or a click.
+    btnListen->setFocus();
 }
 
 void FlashCardsWindow::answer(bool knew) {
@@ -168,27 +179,23 @@ void FlashCardsWindow::showCard() {
     btnReveal->setEnabled(!up);
     btnKnew->setEnabled(up);
     btnMissed->setEnabled(up);
-    m_revealKey->setEnabled(!up);
 }
 
 void FlashCardsWindow::finish() {
     const int percent = m_game.scorePercent();
-    QString reason;
     const ScoreRow row = MakeScoreRow(m_study, m_texts(Text::FlashCardsName), percent, QString(),
                                       QDateTime::currentDateTime());
-    const QString saved = WriteScore(m_study.databasePath, row, m_texts, &reason)
-                              ? m_texts(Text::ScoreSaved)
-                              : m_texts(Text::ScoreNotSaved).arg(reason);
     lblProgress->clear();
-    endPage->showResult(m_texts(Text::FlashCardsResult)
-                            .arg(QString::number(m_game.knownAtFirstTry()),
-                                 QString::number(m_game.cardCount()), QString::number(percent)),
-                        saved);
     pages->setCurrentWidget(endPage);
     m_revealKey->setEnabled(false);
+    m_stopKey->setEnabled(false);
     for (QShortcut *shortcut : std::as_const(m_endKeys))
         shortcut->setEnabled(true);
     endPage->btnClose->setFocus();
+    endPage->showResult(m_texts(Text::FlashCardsResult)
+                            .arg(QString::number(m_game.knownAtFirstTry()),
+                                 QString::number(m_game.cardCount()), QString::number(percent)),
+                        row);
 }
 
 } // namespace activity

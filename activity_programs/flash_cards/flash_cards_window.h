@@ -1,6 +1,7 @@
 // The Flash cards window: a thin view over FlashCardsGame. Keys: Space turns
-// the card, 1 = I knew it, 2 = I did not, R plays the phrase again; on the
-// last page Enter or Esc closes. Every key has its button as well.
+// the card (and does nothing else), 1 = I knew it, 2 = I did not, R plays the
+// phrase again, Esc asks whether to stop without a score; on the last page
+// Enter or Esc closes. Every key has its button as well.
 #pragma once
 
 #include "common/activity_texts.h"
@@ -17,6 +18,8 @@ class QShortcut;
 class QStackedWidget;
 
 namespace activity {
+
+class StopQuestion;
 
 class FlashCardsWindow : public QWidget {
     Q_OBJECT
@@ -36,6 +39,7 @@ public:
     QPushButton *btnMissed;
     QStackedWidget *pages;
     EndPage *endPage;
+    StopQuestion *stopQuestion;
 
 private:
     void reveal();
@@ -49,6 +53,7 @@ private:
     FlashCardsGame m_game;
     PhraseSound m_sound;
     QShortcut *m_revealKey;
+    QShortcut *m_stopKey;
     QList<QShortcut *> m_endKeys;
 };
 

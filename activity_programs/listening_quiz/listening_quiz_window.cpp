@@ -1,6 +1,7 @@
 #include "listening_quiz_window.h"
 
 #include "common/score_writer.h"
+#include "common/stop_question.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -35,6 +36,10 @@ QPushButton *makeButton(QWidget *parent, const QString &name, const QString &tex
     button->setObjectName(name);
     button->setAccessibleName(accessibleName);
     button->setMinimumHeight(36);
+    // Enter is the window's own key (on to the next question), never a
+    // press of whichever answer has the focus.
+    button->setAutoDefault(false);
+    button->setDefault(false);
     return button;
 }
 
@@ -91,7 +96,8 @@ ListeningQuizWindow::ListeningQuizWindow(const StudyFile &study, const ActivityT
     gameLayout->addStretch(1);
     gameLayout->addWidget(btnNext, 0, Qt::AlignRight);
 
-    endPage = new EndPage(m_texts, this);
+    endPage = new EndPage(m_texts, m_study.databasePath, this);
+    stopQuestion = new StopQuestion(this, m_texts);
     pages = new QStackedWidget(this);
     pages->addWidget(game);
     pages->addWidget(endPage);
@@ -123,9 +129,13 @@ ListeningQuizWindow::ListeningQuizWindow(const StudyFile &study, const ActivityT
         connect(shortcut, &QShortcut::activated, this, &QWidget::close);
         m_endKeys << shortcut;
     }
+    m_stopKey = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(m_stopKey, &QShortcut::activated, stopQuestion, &StopQuestion::ask);
 
     showQuestion();
     playQuestion();
+    // Scores that earlier games could not save yet.
+    endPage->saver->writeKeptScores();
 }
 
 void ListeningQuizWindow::playQuestion() {
@@ -191,23 +201,20 @@ void ListeningQuizWindow::showQuestion() {
 }
 
 void ListeningQuizWindow::finish() {
-    QString reason;
     const ScoreRow row = MakeScoreRow(m_study, m_texts(Text::ListeningQuizName),
                                       m_game.rightAnswers(), m_game.textScore());
-    const QString saved = WriteScore(m_study.databasePath, row, m_texts, &reason)
-                              ? m_texts(Text::ScoreSaved)
-                              : m_texts(Text::ScoreNotSaved).arg(reason);
     lblProgress->clear();
-    endPage->showResult(
-        m_texts(Text::QuizResult)
-            .arg(QString::number(m_game.rightAnswers()), QString::number(m_game.questionCount())),
-        saved);
     pages->setCurrentWidget(endPage);
     for (QShortcut *shortcut : std::as_const(m_nextKeys))
         shortcut->setEnabled(false);
+    m_stopKey->setEnabled(false);
     for (QShortcut *shortcut : std::as_const(m_endKeys))
         shortcut->setEnabled(true);
     endPage->btnClose->setFocus();
+    endPage->showResult(
+        m_texts(Text::QuizResult)
+            .arg(QString::number(m_game.rightAnswers()), QString::number(m_game.questionCount())),
+        row);
 }
 
 } // namespace activity

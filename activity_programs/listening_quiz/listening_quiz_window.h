@@ -1,6 +1,7 @@
 // The Listening quiz window: a thin view over ListeningQuizGame. Keys: 1 to
 // 4 pick an answer, R plays the phrase again, Enter or Space goes on after
-// an answer; on the last page Enter or Esc closes. Every key has its button.
+// an answer, Esc asks whether to stop without a score; on the last page
+// Enter or Esc closes. Every key has its button.
 #pragma once
 
 #include "common/activity_texts.h"
@@ -18,6 +19,8 @@ class QShortcut;
 class QStackedWidget;
 
 namespace activity {
+
+class StopQuestion;
 
 class ListeningQuizWindow : public QWidget {
     Q_OBJECT
@@ -38,6 +41,7 @@ public:
     QPushButton *btnNext;
     QStackedWidget *pages;
     EndPage *endPage;
+    StopQuestion *stopQuestion;
 
 private:
     void choose(int choice);
@@ -52,6 +56,7 @@ private:
     PhraseSound m_sound;
     QList<QShortcut *> m_nextKeys;
     QList<QShortcut *> m_endKeys;
+    QShortcut *m_stopKey;
 };
 
 } // namespace activity

@@ -65,7 +65,8 @@ QString afterPrefix(const QString &message, const QString &prefix) {
         throw Error(QCoreApplication::translate(
                         "ado", "The database '%1' is locked by another user or program; "
                                "try again later.")
-                        .arg(path));
+                        .arg(path),
+                    true);
     case SQLITE_READONLY:
         throw Error(QCoreApplication::translate(
                         "ado", "The database '%1' is read-only; it cannot be changed.")
@@ -370,8 +371,9 @@ const QString kIdent = QStringLiteral(R"((?:\[[^\]]+\]|"[^"]+"|`[^`]+`|[A-Za-z_]
 
 // ---------------------------------------------------------------------------
 
-Error::Error(QString description)
-    : m_description(std::move(description)), m_utf8(m_description.toStdString()) {}
+Error::Error(QString description, bool locked)
+    : m_description(std::move(description)), m_utf8(m_description.toStdString()), m_locked(locked) {
+}
 
 QString ConnectionString(const QString &path, const QString &password) {
     return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=%1;"

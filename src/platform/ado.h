@@ -24,13 +24,17 @@ namespace ado {
 // platformLanguage::Use_Learner_Language chose.
 class Error : public std::exception {
 public:
-    explicit Error(QString description);
+    // locked: the file was held by another connection for longer than the
+    // busy timeout; trying again later may well succeed.
+    explicit Error(QString description, bool locked = false);
     const QString &description() const { return m_description; }
+    bool locked() const { return m_locked; }
     const char *what() const noexcept override { return m_utf8.c_str(); }
 
 private:
     QString m_description;
     std::string m_utf8;
+    bool m_locked = false;
 };
 
 // Cursor and lock kinds are accepted for fidelity with callers; every

@@ -8,6 +8,7 @@
 #include "platform/tiled_background.h"
 #include "platform/twips.h"
 #include "students/frm_new_user.h"
+#include "students/pending_scores.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -171,6 +172,8 @@ void frmLogin::Load_Students() {
         m_program.End(1);
         return;
     }
+    // Scores an activity kept because this file was locked when its game ended.
+    scores::Write_Pending_Scores(path);
     try {
         m_students = database.Students();
     } catch (const std::exception &e) {

@@ -1,7 +1,9 @@
 // What the build puts into Activities/ for the shell, and the example
-// activity of the authors' guide run on a real study file.
+// activity of the authors' guide run on a real study file, and the guide
+// telling what the program does.
 #include "activity_tool.h"
 #include "platform/ado.h"
+#include "students/pending_scores.h"
 #include "study_fixture.h"
 
 #include <QFile>
@@ -58,4 +60,34 @@ TEST(ActivityExample, PythonExampleAddsItsScoreRow) {
     EXPECT_GT(rows[0][5].toLongLong(), 20240000);
     EXPECT_GE(rows[0][6].toLongLong(), 0);
     EXPECT_LT(rows[0][6].toLongLong(), 86400);
+}
+
+namespace {
+
+QString sourceText(const char *path) {
+    QFile file(QStringLiteral(TVX_SOURCE_DIR "/") + QLatin1String(path));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path;
+    return QString::fromUtf8(file.readAll());
+}
+
+} // namespace
+
+TEST(ActivityGuide, TellsWhatTheProgramDoesWithABrokenDescriptorAndAKeptScore) {
+    const QString guide = sourceText("docs/activities.md");
+    // The catalogue leaves such an activity out with caption 105 and goes on
+    // (ActivityTest.ABrokenDescriptorIsReportedAndTheOtherActivitiesKeepTheirPictures).
+    EXPECT_FALSE(guide.contains(QStringLiteral("stops Tolvanex's start-up")));
+    QString caption105;
+    for (const QString &line : sourceText("content/template/captions.tsv").split('\n'))
+        if (line.startsWith(QStringLiteral("105\t")))
+            caption105 = line.section(QLatin1Char('\t'), 1, 1);
+    ASSERT_FALSE(caption105.isEmpty());
+    EXPECT_TRUE(guide.contains(QLatin1Char('"') + caption105 + QLatin1Char('"')))
+        << caption105.toStdString();
+    EXPECT_TRUE(guide.contains(QStringLiteral("then starts with the other activities")));
+
+    // Where kept scores wait, as the code names the folder.
+    const QString folder = scores::Pending_Folder(QStringLiteral("Users.dat"));
+    EXPECT_TRUE(guide.contains(folder + QLatin1Char('/'))) << folder.toStdString();
+    EXPECT_TRUE(guide.contains(QStringLiteral("<student database>.pending")));
 }

@@ -30,18 +30,31 @@ TEST(ScoreWriter, WaitsForADatabaseAnotherProgramIsWriting) {
         other.Execute(QStringLiteral("COMMIT"));
     });
     QString reason;
-    const bool written =
+    const activity::WriteResult written =
         activity::WriteScore(file.databasePath, row, ActivityTexts("Spanish"), &reason);
     release.join();
-    ASSERT_TRUE(written) << reason.toStdString();
+    ASSERT_EQ(written, activity::WriteResult::Written) << reason.toStdString();
     const QVector<QVariantList> rows = study.scores();
     ASSERT_EQ(rows.size(), 1);
     EXPECT_EQ(rows[0][5].toLongLong(), 20250131);
     EXPECT_EQ(rows[0][6].toLongLong(), 9 * 3600 + 5 * 60 + 7);
 
+    // The same row again (a kept score added by a program that ended before
+    // it could forget it) is not added twice.
+    EXPECT_EQ(activity::WriteScore(file.databasePath, row, ActivityTexts("Spanish"), &reason),
+              activity::WriteResult::Written);
+    EXPECT_EQ(study.scores().size(), 1);
+
+    // Held for the whole wait: told apart from other failures.
+    other.Execute(QStringLiteral("BEGIN IMMEDIATE"));
+    EXPECT_EQ(activity::WriteScore(file.databasePath, row, ActivityTexts("Spanish"), &reason, 20),
+              activity::WriteResult::Locked);
+    other.Execute(QStringLiteral("ROLLBACK"));
+
     // A database removed meanwhile: a sentence for the learner, no file made.
     QFile::remove(file.databasePath);
-    EXPECT_FALSE(activity::WriteScore(file.databasePath, row, ActivityTexts("Spanish"), &reason));
+    EXPECT_EQ(activity::WriteScore(file.databasePath, row, ActivityTexts("Spanish"), &reason),
+              activity::WriteResult::Failed);
     EXPECT_TRUE(reason.startsWith(QStringLiteral("La base de datos de alumnos")))
         << reason.toStdString();
     EXPECT_FALSE(QFile::exists(file.databasePath));

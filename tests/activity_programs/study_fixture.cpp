@@ -4,6 +4,7 @@
 #include "platform/ado.h"
 
 #include <QFile>
+#include <QSignalSpy>
 #include <QtEndian>
 
 #include <stdexcept>
@@ -108,6 +109,22 @@ QVector<Phrase> numbered(int count) {
         phrases << Phrase{QStringLiteral("frase %1").arg(i), QStringLiteral("phrase %1").arg(i),
                           QStringLiteral("second %1").arg(i)};
     return phrases;
+}
+
+activity::ScoreSaver::State settle(activity::ScoreSaver &saver,
+                                   std::initializer_list<activity::ScoreSaver::State> until) {
+    QSignalSpy changes(&saver, &activity::ScoreSaver::stateChanged);
+    const auto reached = [&] {
+        for (const activity::ScoreSaver::State state : until)
+            if (saver.state() == state)
+                return true;
+        return false;
+    };
+    // Each change is waited for, not slept on: a try that never ends fails
+    // the test instead of hanging it.
+    while (!reached() && changes.wait(30000)) {
+    }
+    return saver.state();
 }
 
 } // namespace fixture

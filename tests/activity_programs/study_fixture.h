@@ -3,6 +3,7 @@
 // from the built template, all in one test's own folders.
 #pragma once
 
+#include "common/score_saver.h"
 #include "common/study_file.h"
 #include "support/test_env.h"
 
@@ -11,6 +12,8 @@
 #include <QStringList>
 #include <QVariantList>
 #include <QVector>
+
+#include <initializer_list>
 
 namespace fixture {
 
@@ -49,5 +52,13 @@ public:
 };
 
 QVector<Phrase> numbered(int count);
+
+// Lets the event loop run until the saver's state is one of until, and
+// returns the state it reached (the last one should a try never end).
+activity::ScoreSaver::State settle(activity::ScoreSaver &saver,
+                                   std::initializer_list<activity::ScoreSaver::State> until = {
+                                       activity::ScoreSaver::State::Saved,
+                                       activity::ScoreSaver::State::Kept,
+                                       activity::ScoreSaver::State::NotSaved});
 
 } // namespace fixture

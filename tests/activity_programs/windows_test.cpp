@@ -1,5 +1,6 @@
 // The game windows driven by keys alone, to the score row they add.
 #include "common/score_writer.h"
+#include "common/stop_question.h"
 #include "flash_cards/flash_cards_window.h"
 #include "listening_quiz/listening_quiz_window.h"
 #include "study_fixture.h"
@@ -7,6 +8,7 @@
 #include <QAbstractButton>
 #include <QDate>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTest>
@@ -14,7 +16,9 @@
 #include <gtest/gtest.h>
 
 using activity::ActivityTexts;
+using activity::Text;
 using fixture::StudyFolder;
+using State = activity::ScoreSaver::State;
 
 namespace {
 
@@ -24,9 +28,12 @@ void showActive(QWidget &window) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
 }
 
-// Every button and label can be told apart by a screen reader.
+// Every button and label can be told apart by a screen reader (the question
+// box, a window of its own, is checked by its test).
 void expectAccessibleNames(const QWidget &window) {
     for (const QWidget *w : window.findChildren<QWidget *>()) {
+        if (w->window() != &window)
+            continue;
         if (qobject_cast<const QAbstractButton *>(w) || qobject_cast<const QLabel *>(w)) {
             EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString();
         }
@@ -65,7 +72,9 @@ TEST(FlashCardsWindow, KeysPlayTheCardsToOneScoreRow) {
 
     ASSERT_EQ(window.pages->currentWidget(), window.endPage);
     EXPECT_TRUE(window.endPage->lblResult->text().contains(QStringLiteral("67 %")));
-    EXPECT_EQ(window.endPage->lblSaved->text(), QStringLiteral("Tu puntuación se ha guardado."));
+    EXPECT_EQ(fixture::settle(*window.endPage->saver), State::Saved);
+    EXPECT_EQ(window.endPage->lblSaved->text(), QStringLiteral("Su puntuación se ha guardado."));
+    EXPECT_TRUE(window.endPage->btnRetry->isHidden());
     const QVector<QVariantList> rows = study.scores();
     ASSERT_EQ(rows.size(), 1);
     EXPECT_EQ(rows[0][0].toString(), QStringLiteral("Ana Pérez"));
@@ -110,6 +119,8 @@ TEST(ListeningQuizWindow, KeysAnswerEveryQuestionToOneScoreRow) {
 
     ASSERT_EQ(window.pages->currentWidget(), window.endPage);
     EXPECT_EQ(window.endPage->lblResult->text(), "2 of 3 answers correct.");
+    EXPECT_EQ(fixture::settle(*window.endPage->saver), State::Saved);
+    EXPECT_EQ(window.endPage->lblSaved->text(), "Your score has been saved.");
     const QVector<QVariantList> rows = study.scores();
     ASSERT_EQ(rows.size(), 1);
     EXPECT_EQ(rows[0][1].toString(), "Listening quiz");
@@ -117,4 +128,109 @@ TEST(ListeningQuizWindow, KeysAnswerEveryQuestionToOneScoreRow) {
     EXPECT_EQ(rows[0][4].toInt(), 2);
     QTest::keyClick(&window, Qt::Key_Escape);
     EXPECT_FALSE(window.isVisible());
+}
+
+TEST(FlashCardsWindow, SpaceOnlyTurnsTheCardAndEnterAnswersNothing) {
+    StudyFolder study;
+    const activity::StudyFile file = study.load(study.write(fixture::numbered(3)));
+    activity::FlashCardsWindow window(file, ActivityTexts(file.learnerLanguage));
+    showActive(window);
+    for (QPushButton *button : window.findChildren<QPushButton *>()) {
+        if (button->window() != &window)
+            continue; // the question box's No is meant to be its default
+        EXPECT_FALSE(button->autoDefault()) << button->objectName().toStdString();
+        EXPECT_FALSE(button->isDefault()) << button->objectName().toStdString();
+    }
+
+    // Two Spaces a card, three cards: the learner only ever looked.
+    for (int press = 0; press < 6; ++press) {
+        QTest::keyClick(&window, Qt::Key_Space);
+        EXPECT_NE(window.focusWidget(), window.btnKnew) << "after Space " << press + 1;
+        EXPECT_NE(window.focusWidget(), window.btnMissed) << "after Space " << press + 1;
+    }
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space})
+        QTest::keyClick(window.focusWidget() ? window.focusWidget() : &window, key);
+    // Even with the focus put on an answer by hand, Space and Enter do not answer.
+    window.btnKnew->setFocus();
+    for (const Qt::Key key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter})
+        QTest::keyClick(window.btnKnew, key);
+    EXPECT_EQ(window.lblPhrase->text(), "frase 1");
+    EXPECT_EQ(window.lblTranslation->text(), "phrase 1");
+    EXPECT_EQ(window.game().cardsLeft(), 3);
+    EXPECT_NE(window.pages->currentWidget(), window.endPage);
+    EXPECT_TRUE(study.scores().isEmpty());
+
+    // Knowing takes its own key, or a click.
+    QTest::keyClick(&window, Qt::Key_1);
+    EXPECT_EQ(window.lblPhrase->text(), "frase 2");
+    QTest::keyClick(&window, Qt::Key_Space);
+    QTest::mouseClick(window.btnKnew, Qt::LeftButton);
+    EXPECT_EQ(window.lblPhrase->text(), "frase 3");
+    EXPECT_EQ(window.game().knownAtFirstTry(), 2);
+}
+
+namespace {
+
+// Esc during the game asks; No goes on where the game was, Yes closes the
+// window without a score.
+template <typename Window>
+void escAsksBeforeStopping(Window &window, const StudyFolder &study, const ActivityTexts &texts) {
+    EXPECT_EQ(window.template findChildren<QMessageBox *>().size(), 1);
+    QMessageBox *box = window.stopQuestion->box;
+    EXPECT_FALSE(box->isVisible());
+    QTest::keyClick(&window, Qt::Key_Escape);
+    ASSERT_TRUE(box->isVisible());
+    EXPECT_EQ(box->text(), texts(Text::StopQuestion));
+    EXPECT_EQ(box->windowTitle(), window.windowTitle());
+    EXPECT_EQ(window.stopQuestion->btnYes->text(), texts(Text::Yes));
+    EXPECT_EQ(window.stopQuestion->btnNo->text(), texts(Text::No));
+    EXPECT_FALSE(window.stopQuestion->btnYes->accessibleName().isEmpty());
+    EXPECT_FALSE(window.stopQuestion->btnNo->accessibleName().isEmpty());
+    // Another Esc while it asks is its No.
+    QTest::keyClick(box, Qt::Key_Escape);
+    EXPECT_FALSE(box->isVisible());
+    EXPECT_TRUE(window.isVisible());
+
+    QTest::keyClick(&window, Qt::Key_Escape);
+    ASSERT_TRUE(box->isVisible());
+    QTest::mouseClick(window.stopQuestion->btnNo, Qt::LeftButton);
+    EXPECT_FALSE(box->isVisible());
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_NE(window.pages->currentWidget(), window.endPage);
+
+    QTest::keyClick(&window, Qt::Key_Escape);
+    ASSERT_TRUE(box->isVisible());
+    QTest::mouseClick(window.stopQuestion->btnYes, Qt::LeftButton);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(window.endPage->saver->state(), State::Idle);
+    EXPECT_TRUE(study.scores().isEmpty());
+}
+
+} // namespace
+
+TEST(ActivityWindows, EscAsksWhetherToStopWithoutAScore) {
+    {
+        StudyFolder study;
+        const activity::StudyFile file = study.load(study.write(fixture::numbered(2)));
+        const ActivityTexts texts(file.learnerLanguage);
+        activity::FlashCardsWindow window(file, texts);
+        EXPECT_EQ(texts(Text::StopQuestion),
+                  QStringLiteral("¿Desea terminar ahora esta partida, sin puntuación?"));
+        EXPECT_EQ(texts(Text::Yes), QStringLiteral("&Sí"));
+        showActive(window);
+        QTest::keyClick(&window, Qt::Key_Space); // in the middle of a card
+        escAsksBeforeStopping(window, study, texts);
+    }
+    {
+        StudyFolder study;
+        const activity::StudyFile file =
+            study.load(study.write(fixture::numbered(2), QStringLiteral("English")));
+        const ActivityTexts texts(file.learnerLanguage);
+        activity::ListeningQuizWindow window(file, texts, 7);
+        EXPECT_EQ(texts(Text::StopQuestion),
+                  QStringLiteral("Stop this game now, without a score?"));
+        showActive(window);
+        QTest::keyClick(&window, Qt::Key_1); // an answer given, the quiz half-way
+        escAsksBeforeStopping(window, study, texts);
+    }
 }

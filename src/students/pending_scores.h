@@ -1,0 +1,59 @@
+// Scores that could not be added to the student database when a game ended
+// (another program held the file locked for longer than the learner waited)
+// are kept beside it, one small file per score, and added later: when an
+// activity or the shell starts again. Adding is done at most once: a row of
+// tblscores identical to a kept score means that it was added already (by a
+// program that ended before it could forget the kept file), so it is never
+// added twice.
+#pragma once
+
+#include <QString>
+
+namespace scores {
+
+// One row of tblscores, as an activity writes it.
+struct Row {
+    QString name;           // tName
+    QString activity;       // tActivity
+    QString subject;        // tSubject
+    QString textScore;      // textScore; empty text, never Null
+    double numberScore = 0; // numberScore
+    qint64 date = 0;        // nDate, yyyymmdd
+    qint64 time = 0;        // nTime, seconds since midnight
+};
+
+// How long the shell's start-up waits for a locked student database before
+// it leaves the kept scores for the next time.
+inline constexpr int kStartUpWaitMs = 250;
+
+// Adds the row unless an identical one is there already; the check and the
+// insert are one write transaction, so two programs adding the same kept
+// score at once add it once. Returns true when it added the row, false when
+// it was there. Throws ado::Error (locked() when the file stayed locked for
+// busyTimeoutMs); never creates a missing database.
+bool Add_Once(const QString &databasePath, const Row &row, int busyTimeoutMs);
+
+// The folder of kept scores beside a student database: "<database>.pending"
+// ("Users.dat.pending").
+QString Pending_Folder(const QString &databasePath);
+
+// Keeps a score to be added later, written whole or not at all. Returns the
+// kept file, or an empty text when the folder cannot be written.
+QString Keep(const QString &databasePath, const Row &row);
+
+// Forgets a kept score once it is in the database.
+void Forget(const QString &keptFile);
+
+struct Pending {
+    int added = 0;        // rows added now
+    int alreadyThere = 0; // kept scores found in the database already
+    int left = 0;         // kept for the next time (locked, or a damaged file)
+};
+
+// Adds every kept score of this database (oldest first) and forgets each one
+// that is in the database afterwards. A locked or unreadable database leaves
+// the rest for the next time; a kept file that cannot be read is left alone
+// for a person to look at. Never throws, never creates the database.
+Pending Write_Pending_Scores(const QString &databasePath, int busyTimeoutMs = kStartUpWaitMs);
+
+} // namespace scores
