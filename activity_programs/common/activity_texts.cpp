@@ -17,6 +17,7 @@ struct Entry {
 constexpr Entry kTexts[] = {
     {Text::FlashCardsName, "Flash cards", "Tarjetas"},
     {Text::ListeningQuizName, "Listening quiz", "Escuche y elija"},
+    {Text::ListeningQuizScoreName, "Listening quiz", "Escucha y elige"},
 
     {Text::NoStudyFile,
      "No study file was given. Start this activity from Tolvanex: choose a subject and press the "

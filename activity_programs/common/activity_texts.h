@@ -13,6 +13,9 @@ enum class Text {
     // Activity names: window titles, tblscores.tActivity, button pictures.
     FlashCardsName,
     ListeningQuizName,
+    // The quiz's name in tblscores.tActivity: the one its earlier versions
+    // wrote, so that a learner's scores stay one activity in the viewer.
+    ListeningQuizScoreName,
 
     // Study file and database problems; %1 is the file concerned.
     NoStudyFile,

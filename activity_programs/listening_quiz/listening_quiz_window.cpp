@@ -201,7 +201,7 @@ void ListeningQuizWindow::showQuestion() {
 }
 
 void ListeningQuizWindow::finish() {
-    const ScoreRow row = MakeScoreRow(m_study, m_texts(Text::ListeningQuizName),
+    const ScoreRow row = MakeScoreRow(m_study, m_texts(Text::ListeningQuizScoreName),
                                       m_game.rightAnswers(), m_game.textScore());
     lblProgress->clear();
     pages->setCurrentWidget(endPage);

@@ -21,6 +21,9 @@ TEST(ActivityTexts, SpanishAddressesTheLearnerAsUsted) {
     static const QRegularExpression word(QStringLiteral("[^\\w]+"),
                                          QRegularExpression::UseUnicodePropertiesOption);
     for (int i = 0; i < int(Text::Count); ++i) {
+        // A name kept for stored scores, never shown as a sentence.
+        if (Text(i) == Text::ListeningQuizScoreName)
+            continue;
         const QString text = spanish(Text(i));
         for (const QString &w : text.toLower().remove(QLatin1Char('&')).split(word))
             EXPECT_FALSE(familiar.contains(w))
