@@ -37,6 +37,9 @@ public:
     void ShowModal(QWidget &window) override;
     QString GetSaveFileName(const QString &title, const QString &suggestedPath,
                             const QString &filter) override;
+    QString ChooseSaveFile(const QString &title, const QString &suggestedPath,
+                           const QStringList &filters, int *filter,
+                           const QString &defaultSuffix) override;
     QString GetOpenFileName(const QString &title, const QString &folder,
                             const QString &filter) override;
     void OpenUrl(const QString &target) override;
