@@ -4,6 +4,7 @@
 #include <QPainterPath>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -47,8 +48,31 @@ QRectF ProgressChart::plotArea() const {
     // Room on the left for the axis' numbers.
     const double labelWidth = fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 4;
     const QRectF frame = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    // Room below for a line of days.
     return frame.adjusted(kMargin + labelWidth, kMargin + fontMetrics().height() / 2.0, -kMargin,
-                          -kMargin - fontMetrics().height() / 2.0);
+                          -kMargin - fontMetrics().height() - 2);
+}
+
+QVector<std::pair<int, QString>> ProgressChart::AxisLabels() const {
+    QVector<std::pair<int, QString>> labels;
+    const int n = int(m_points.size());
+    if (n == 0)
+        return labels;
+    // As many evenly chosen points as their days fit side by side; the first
+    // and the last always.
+    int widest = 0;
+    for (const scores::ChartPoint &point : m_points)
+        widest = std::max(widest, fontMetrics().horizontalAdvance(point.day));
+    const double room = plotArea().width() + widest;
+    const int fit =
+        std::max(1, int(room / (widest + fontMetrics().horizontalAdvance(QStringLiteral("  ")))));
+    const int count = std::min(n, std::max(fit, n == 1 ? 1 : 2));
+    for (int k = 0; k < count; ++k) {
+        const int index = count == 1 ? 0 : int(std::lround(double(k) * (n - 1) / (count - 1)));
+        if (labels.isEmpty() || labels.back().first != index)
+            labels.push_back({index, m_points[index].day});
+    }
+    return labels;
 }
 
 QVector<QPointF> ProgressChart::PointPositions() const {
@@ -93,6 +117,15 @@ void ProgressChart::paintEvent(QPaintEvent *) {
         Qt::AlignRight | Qt::AlignVCenter, scoreText(low));
 
     const QVector<QPointF> positions = PointPositions();
+    // The days under the time axis, each centred under its point but kept
+    // inside the frame.
+    const double dayTop = area.bottom() + 2;
+    for (const auto &[index, text] : AxisLabels()) {
+        const double width = fontMetrics().horizontalAdvance(text) + 2;
+        double left = positions[index].x() - width / 2;
+        left = std::clamp(left, frame.left() + 2, frame.right() - 2 - width);
+        painter.drawText(QRectF(left, dayTop, width, textHeight), Qt::AlignCenter, text);
+    }
     const QColor line(0, 90, 200);
     if (positions.size() > 1) {
         QPainterPath path(positions.front());
