@@ -8,6 +8,7 @@
 #include "students/score_views.h"
 
 #include <QPointF>
+#include <QRectF>
 #include <QVector>
 #include <QWidget>
 
@@ -32,6 +33,12 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    struct DayLabel {
+        int index;
+        QString text;
+        QRectF rect;
+    };
+    QVector<DayLabel> dayLabels() const;
     QRectF plotArea() const;
     // The scores the vertical axis spans: from 0 (or the lowest score when
     // one is negative) to the highest.
