@@ -16,6 +16,8 @@
 
 #include <sqlite3.h>
 
+#include <cmath>
+
 namespace bench::bare {
 
 namespace {
@@ -669,6 +671,32 @@ public:
         tree->addTopLevelItems(students);
     }
 
+    // The bench's rows hold the desktop's day numbers and fractions of a
+    // day; the viewer shows them in the learner's short forms.
+    static const QLocale &learnerLocale() {
+        static const QLocale locale = [] {
+            const QString code = QStringLiteral(TVX_LANGUAGE_CODE);
+            const bool spanish = code == QLatin1String("tvxeng") ||
+                                 code == QLatin1String("tvxfra") ||
+                                 code == QLatin1String("tvxale") || code == QLatin1String("tvxito");
+            const QLocale::Language language = spanish ? QLocale::Spanish : QLocale::English;
+            if (QLocale::system().language() == language)
+                return QLocale::system();
+            return spanish ? QLocale(QLocale::Spanish, QLocale::Spain)
+                           : QLocale(QLocale::English, QLocale::UnitedStates);
+        }();
+        return locale;
+    }
+    static QString dayText(double day) {
+        return learnerLocale().toString(QDate(1899, 12, 30).addDays(qint64(day)),
+                                        QLocale::ShortFormat);
+    }
+    static QString timeText(double fraction) {
+        const int seconds = int(std::llround(fraction * 86400)) % 86400;
+        return learnerLocale().toString(QTime::fromMSecsSinceStartOfDay(seconds * 1000),
+                                        QLocale::ShortFormat);
+    }
+
     // The rows of a student's activity, listed and charted.
     void showPair(QTreeWidgetItem *pair) {
         problem.clear();
@@ -705,7 +733,8 @@ public:
                     points << Point{rows.number(date), rows.number(time), rows.number(number)};
             }
             items << new QTreeWidgetItem(QStringList{rows.valueText(subject), score,
-                                                     rows.valueText(date), rows.valueText(time)});
+                                                     dayText(rows.number(date)),
+                                                     timeText(rows.number(time))});
         }
         list->addTopLevelItems(items);
         std::stable_sort(points.begin(), points.end(), [](const Point &a, const Point &b) {

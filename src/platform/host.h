@@ -9,6 +9,7 @@
 #include <QDateTime>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -66,6 +67,19 @@ public:
     // chosen path, or empty text when the user cancelled.
     virtual QString GetSaveFileName(const QString &title, const QString &suggestedPath,
                                     const QString &filter) = 0;
+    // The save dialog with a choice of file forms: filters names them
+    // ("CSV files (*.csv)"), and *filter is the index of the form proposed
+    // on entry and of the one chosen on return. A name typed without a
+    // suffix gets defaultSuffix (no dot) before the dialog asks whether to
+    // replace a file. Returns the chosen path, or empty text when the user
+    // cancelled. A host without the choice offers the first form.
+    virtual QString ChooseSaveFile(const QString &title, const QString &suggestedPath,
+                                   const QStringList &filters, int *filter,
+                                   const QString &defaultSuffix) {
+        (void)defaultSuffix;
+        *filter = 0;
+        return GetSaveFileName(title, suggestedPath, filters.value(0));
+    }
 
     // The platform's dialog that asks for an existing file to open: a title,
     // the folder it starts in and a filter such as "Word lists (*.csv *.txt)".

@@ -5,6 +5,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QNetworkAccessManager>
 #include <QNetworkInformation>
@@ -181,6 +182,27 @@ QString QtHost::GetSaveFileName(const QString &title, const QString &suggestedPa
                                 const QString &filter) {
     // The dialog asks before it lets the user replace an existing file.
     return QFileDialog::getSaveFileName(QApplication::activeWindow(), title, suggestedPath, filter);
+}
+
+QString QtHost::ChooseSaveFile(const QString &title, const QString &suggestedPath,
+                               const QStringList &filters, int *filter,
+                               const QString &defaultSuffix) {
+    QFileDialog dialog(QApplication::activeWindow(), title);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    // The dialog completes the name itself, so that its question about
+    // replacing a file names the file that will be written.
+    dialog.setDefaultSuffix(defaultSuffix);
+    dialog.setNameFilters(filters);
+    if (*filter >= 0 && *filter < filters.size())
+        dialog.selectNameFilter(filters[*filter]);
+    const QFileInfo suggested(suggestedPath);
+    dialog.setDirectory(suggested.absolutePath());
+    dialog.selectFile(suggested.fileName());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    *filter = std::max<int>(0, int(filters.indexOf(dialog.selectedNameFilter())));
+    return dialog.selectedFiles().constFirst();
 }
 
 QString QtHost::GetOpenFileName(const QString &title, const QString &folder,

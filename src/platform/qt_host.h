@@ -41,6 +41,9 @@ public:
     void ShowModal(QWidget &window) override;
     QString GetSaveFileName(const QString &title, const QString &suggestedPath,
                             const QString &filter) override;
+    QString ChooseSaveFile(const QString &title, const QString &suggestedPath,
+                           const QStringList &filters, int *filter,
+                           const QString &defaultSuffix) override;
     QString GetOpenFileName(const QString &title, const QString &folder,
                             const QString &filter) override;
     bool OpenUrl(const QString &target) override;

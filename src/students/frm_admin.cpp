@@ -8,6 +8,7 @@
 #include "platform/host.h"
 #include "platform/qt_button_sounds.h"
 #include "platform/qt_window_placement.h"
+#include "platform/registry.h"
 #include "platform/tiled_background.h"
 #include "platform/tree_view.h"
 #include "platform/tree_view_widget.h"
@@ -19,12 +20,17 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QHash>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStandardPaths>
+#include <QStyledItemDelegate>
+#include <QThread>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -35,6 +41,20 @@ namespace {
 
 // The list's columns: the name the view leaves over, score, date and time.
 constexpr int kColumnWidths[4] = {2000, 1000, 1000, 1300};
+
+// Where the last export went, and in which form.
+const QString kExportFolderValue = QStringLiteral("ExportFolder");
+const QString kExportFormValue = QStringLiteral("ExportForm");
+
+// Reading a large view or a pair of many rows takes a moment on the
+// window's own thread; the pointer says so meanwhile.
+class BusyCursor {
+public:
+    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor &) = delete;
+    BusyCursor &operator=(const BusyCursor &) = delete;
+};
 
 // The administrator's node: colour value FF0000 as the desktop writes
 // colours (blue, green, red from the high byte down), which is blue.
@@ -70,7 +90,9 @@ protected:
 } // namespace
 
 frmAdmin::frmAdmin(Program &program, QWidget *parent)
-    : QDialog(parent), m_program(program), m_views(program.usersPath()),
+    : QDialog(parent), m_program(program),
+      m_locale(scores::Learner_Locale(program.identity.learnerLanguage)),
+      m_views(program.usersPath(), scores::Short_Forms(m_locale)),
       m_background(QStringLiteral(":/tiles/background.png")) {
     setObjectName(QStringLiteral("frmAdmin"));
     setWindowTitle(QStringLiteral("Student Progress"));
@@ -154,12 +176,18 @@ frmAdmin::frmAdmin(Program &program, QWidget *parent)
     Form_Load();
 }
 
-frmAdmin::~frmAdmin() = default;
+frmAdmin::~frmAdmin() {
+    // The export reads this window's views: it ends before they do.
+    if (m_export)
+        m_export->wait();
+}
 
 void frmAdmin::Form_Load() {
     const Captions &c = m_program.captions;
     update();
     ListView1->setHeaderLabels({QString(), c[47], c[48], c[49]});
+    for (int i = 0; i < 4; ++i)
+        ListView1->setColumnWidth(i, TwipsToPixels(kColumnWidths[i]));
     fitColumns();
     setWindowTitle(c[54]);
     btnClearDatabase->setText(c[56]);
@@ -197,14 +225,78 @@ void frmAdmin::cboView_Click() {
         Build_View(view);
 }
 
+namespace {
+
+// A text's width as the sum of its letters' widths: never less than the
+// list draws it (kerning only narrows it), and quick to find for thousands
+// of rows, where shaping every text would cost more than reading them.
+class LetterWidths {
+public:
+    explicit LetterWidths(const QFontMetrics &metrics) : m_metrics(metrics) {
+        std::fill(std::begin(m_latin), std::end(m_latin), -1);
+    }
+    int of(const QString &text) {
+        int width = 0;
+        for (const QChar c : text) {
+            const char16_t code = c.unicode();
+            if (code < 256) {
+                if (m_latin[code] < 0)
+                    m_latin[code] = m_metrics.horizontalAdvance(c);
+                width += m_latin[code];
+            } else {
+                auto known = m_others.constFind(code);
+                if (known == m_others.constEnd())
+                    known = m_others.insert(code, m_metrics.horizontalAdvance(c));
+                width += *known;
+            }
+        }
+        return width;
+    }
+
+private:
+    QFontMetrics m_metrics;
+    int m_latin[256];
+    QHash<char16_t, int> m_others;
+};
+
+} // namespace
+
 void frmAdmin::fitColumns() {
-    // The designed widths, widened where a heading would be cut off (the
-    // Spanish headings are longer than the English ones).
-    const QFontMetrics metrics = ListView1->header()->fontMetrics();
-    for (int i = 0; i < 4; ++i)
-        ListView1->setColumnWidth(
-            i, std::max(TwipsToPixels(kColumnWidths[i]),
-                        metrics.horizontalAdvance(ListView1->headerItem()->text(i)) + 16));
+    // The widest text of each column, the heading among them (the Spanish
+    // headings are longer than the English ones), measured as the list
+    // draws it with its margins.
+    const QFontMetrics metrics = ListView1->fontMetrics();
+    const QFontMetrics headerMetrics = ListView1->header()->fontMetrics();
+    LetterWidths letters(metrics);
+    QStyleOptionViewItem option;
+    option.initFrom(ListView1);
+    option.widget = ListView1;
+    option.font = ListView1->font();
+    for (int column = 0; column < 4; ++column) {
+        int widest = -1;
+        int widestEstimate = 0;
+        for (int row = 0; row < ListView1->topLevelItemCount(); ++row) {
+            const int estimate = letters.of(ListView1->topLevelItem(row)->text(column));
+            if (estimate > widestEstimate) {
+                widestEstimate = estimate;
+                widest = row;
+            }
+        }
+        int needed =
+            std::max(TwipsToPixels(kColumnWidths[column]),
+                     headerMetrics.horizontalAdvance(ListView1->headerItem()->text(column)) + 16);
+        if (widest >= 0) {
+            const QModelIndex index = ListView1->model()->index(widest, column);
+            const int drawn =
+                metrics.horizontalAdvance(ListView1->topLevelItem(widest)->text(column));
+            needed = std::max(
+                needed, ListView1->itemDelegateForIndex(index)->sizeHint(option, index).width() +
+                            std::max(0, widestEstimate - drawn) + 4);
+        }
+        // A column keeps a width it has (from longer texts before, or from
+        // the administrator's hand) across pairs and views.
+        ListView1->setColumnWidth(column, std::max(needed, ListView1->columnWidth(column)));
+    }
 }
 
 void frmAdmin::clearScores() {
@@ -217,12 +309,19 @@ void frmAdmin::Build_View(int view) {
         return;
     const Captions &c = m_program.captions;
     m_view = view;
+    const BusyCursor busy;
     TreeView &nodes = TreeView1->Nodes();
     nodes.Clear();
     clearScores();
     ListView1->headerItem()->setText(0, c[scores::KindCaption(scores::ColumnKind(view))]);
     fitColumns();
-    btnExport->setEnabled(true);
+    btnExport->setEnabled(!m_export);
+    // A new view is read from its beginning.
+    for (QAbstractScrollArea *area : {static_cast<QAbstractScrollArea *>(TreeView1),
+                                      static_cast<QAbstractScrollArea *>(ListView1)}) {
+        area->verticalScrollBar()->setValue(0);
+        area->horizontalScrollBar()->setValue(0);
+    }
     try {
         const scores::ViewTree tree = m_views.Build_View(view);
         for (const scores::ViewItem &item : tree.firstLevel) {
@@ -265,6 +364,7 @@ void frmAdmin::Show_Scores(int index) {
     if (parent == 0 || m_view < 0)
         return;
     clearScores();
+    const BusyCursor busy;
     try {
         const QVector<scores::ScoreRow> rows =
             m_views.Show_Scores(m_view, nodes.Text(parent), nodes.Text(index));
@@ -274,35 +374,101 @@ void frmAdmin::Show_Scores(int index) {
             items << new QTreeWidgetItem(
                 QStringList{row.Column1(m_view), row.score, row.date, row.time});
         ListView1->addTopLevelItems(items);
-        picProgress->SetPoints(scores::Chart_Points(rows));
+        fitColumns();
+        picProgress->SetPoints(scores::Chart_Points(rows, m_locale));
     } catch (const std::exception &e) {
         m_program.windows().ShowMessage(QString::fromUtf8(e.what()), 0);
     }
 }
 
+QString frmAdmin::exportFolder() const {
+    // The folder of the last export while it exists; otherwise the user's
+    // documents, or home: a dialog opened on a missing folder starts
+    // somewhere unrelated.
+    const QString remembered = modRegistry::Get_String_Value(
+        m_program.settings().registryRoot, m_program.registryKey(), kExportFolderValue);
+    for (const QString &folder :
+         {remembered, QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)})
+        if (!folder.isEmpty() && QFileInfo(folder).isDir())
+            return folder;
+    return QDir::homePath();
+}
+
 void frmAdmin::btnExport_Click() {
-    if (m_view < 0)
+    if (m_view < 0 || m_export)
         return;
-    const Captions &c = m_program.captions;
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty())
-        folder = QDir::homePath();
-    const QString suggested = QDir(folder).filePath(
-        c[54] + QStringLiteral(" - ") + c[scores::KindCaption(m_view)] + QStringLiteral(".csv"));
-    Host &host = m_program.host();
-    const QString path =
-        host.GetSaveFileName(c[caption::ExportTitle], suggested, c[caption::CsvFilter]);
+    Program &p = m_program;
+    const Captions &c = p.captions;
+    const QString suggested =
+        QDir(exportFolder())
+            .filePath(c[54] + QStringLiteral(" - ") + c[scores::KindCaption(m_view)] +
+                      QStringLiteral(".csv"));
+    const QStringList filters{c[caption::CsvFilter], scores::Spreadsheet_Filter()};
+    const QString root = p.settings().registryRoot;
+    int form = std::clamp(
+        modRegistry::Get_String_Value(root, p.registryKey(), kExportFormValue).toInt(), 0, 1);
+    Host &host = p.host();
+    QString path = host.ChooseSaveFile(c[caption::ExportTitle], suggested, filters, &form,
+                                       QStringLiteral("csv"));
     if (path.isEmpty())
         return;
-    try {
-        m_views.Export_Csv(m_view, c, path);
-    } catch (const std::exception &e) {
+    if (QFileInfo(path).suffix().isEmpty() && !QFileInfo(path).isDir()) {
+        // The dialog asked about the name as typed, not about this one.
+        path += QStringLiteral(".csv");
+        if (QFileInfo::exists(path) &&
+            host.MsgBox(scores::Export_Replace(path),
+                        vb::vbYesNo | vb::vbExclamation | vb::vbDefaultButton2) != vb::vbYes)
+            return;
+    }
+    modRegistry::Save_String_Value(root, p.registryKey(), kExportFolderValue,
+                                   QFileInfo(path).absolutePath());
+    modRegistry::Save_String_Value(root, p.registryKey(), kExportFormValue, QString::number(form));
+
+    // A large view takes a while to write: the window stays usable and
+    // says it is busy meanwhile.
+    auto error = std::make_shared<QString>();
+    const scores::CsvForm csvForm = scores::CsvForm(form);
+    m_export.reset(
+        QThread::create([views = m_views, view = m_view, captions = c, path, csvForm, error] {
+            try {
+                views.Export_Csv(view, captions, path, csvForm);
+            } catch (const std::exception &e) {
+                *error = QString::fromUtf8(e.what());
+            }
+        }));
+    m_exportError = error;
+    m_exportPath = path;
+    const int run = ++m_exportRun;
+    connect(m_export.get(), &QThread::finished, this, [this, run] {
+        if (m_export && run == m_exportRun)
+            exportDone();
+    });
+    btnExport->setEnabled(false);
+    setCursor(Qt::BusyCursor);
+    m_export->start();
+}
+
+void frmAdmin::WaitForExport() {
+    if (m_export)
+        exportDone();
+}
+
+void frmAdmin::exportDone() {
+    m_export->wait();
+    m_export.reset();
+    unsetCursor();
+    btnExport->setEnabled(m_view >= 0);
+    const QString error = *m_exportError;
+    Host &host = m_program.host();
+    if (error.isEmpty()) {
+        host.MsgBox(scores::Export_Saved(m_exportPath), vb::vbInformation);
+    } else {
         // Nothing was written: an existing file of that name is untouched.
-        host.MsgBox(c[caption::ExportNotWritten] + QStringLiteral("\r\n") +
-                        QDir::toNativeSeparators(path) + QStringLiteral("\r\n\r\n") +
-                        QString::fromUtf8(e.what()),
+        host.MsgBox(m_program.captions[caption::ExportNotWritten] + QStringLiteral("\r\n") +
+                        QDir::toNativeSeparators(m_exportPath) + QStringLiteral("\r\n\r\n") + error,
                     vb::vbExclamation);
     }
+    emit ExportFinished();
 }
 
 void frmAdmin::btnClearDatabase_Click() {
@@ -319,6 +485,8 @@ void frmAdmin::btnClearDatabase_Click() {
     if (host.MsgBox(product + QLatin1Char(' ') + c[59] + QStringLiteral("\r\n\r\n") + c[60], style,
                     title) != vb::vbYes)
         return;
+    // An export still reading the file ends first.
+    WaitForExport();
     try {
         activities::Delete_Study_Files(p);
         const QString path = p.usersPath();

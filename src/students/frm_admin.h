@@ -13,12 +13,16 @@
 #include "students/score_views.h"
 
 #include <QDialog>
+#include <QLocale>
 #include <QPixmap>
+
+#include <memory>
 
 class QComboBox;
 class QLabel;
 class QCheckBox;
 class QPushButton;
+class QThread;
 class QTreeWidget;
 class Program;
 class ProgressChart;
@@ -40,7 +44,13 @@ public:
     // Lists the rows of the pair that a second-level node stands for.
     void Show_Scores(int index);
     void btnClearDatabase_Click();
+    // Asks where and in which form, then writes the view's rows on another
+    // thread under a busy cursor; says where it saved when done.
     void btnExport_Click();
+    // Whether an export is being written, and waiting for it to end and be
+    // reported (the window does so before it closes or clears the database).
+    bool Exporting() const { return m_export != nullptr; }
+    void WaitForExport();
 
     // The chosen view (the tree's tag); -1 until one is chosen.
     int View() const { return m_view; }
@@ -57,17 +67,30 @@ public:
     // The administrator's switch for the weekly update check.
     QCheckBox *chkUpdateCheck;
 
+signals:
+    // An export has ended and its message has been shown.
+    void ExportFinished();
+
 protected:
     void paintEvent(QPaintEvent *event) override;
     void showEvent(QShowEvent *event) override;
 
 private:
     void clearScores();
+    // Widens the list's columns to their headings and shown texts; never
+    // narrower than the designed widths or than they are now.
     void fitColumns();
+    QString exportFolder() const;
+    void exportDone();
 
     Program &m_program;
+    QLocale m_locale; // the learner's, for dates and times
     scores::ScoreViews m_views;
     int m_view = -1;
+    std::unique_ptr<QThread> m_export;
+    int m_exportRun = 0;
+    QString m_exportPath;
+    std::shared_ptr<QString> m_exportError;
     QPixmap m_background;
     QPixmap m_tiled; // the background laid out for the window's size
 };

@@ -4,6 +4,7 @@
 #include <QPainterPath>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -47,8 +48,57 @@ QRectF ProgressChart::plotArea() const {
     // Room on the left for the axis' numbers.
     const double labelWidth = fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 4;
     const QRectF frame = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    // Room below for a line of days.
     return frame.adjusted(kMargin + labelWidth, kMargin + fontMetrics().height() / 2.0, -kMargin,
-                          -kMargin - fontMetrics().height() / 2.0);
+                          -kMargin - fontMetrics().height() - 2);
+}
+
+QVector<std::pair<int, QString>> ProgressChart::AxisLabels() const {
+    QVector<std::pair<int, QString>> labels;
+    for (const DayLabel &label : dayLabels())
+        labels.push_back({label.index, label.text});
+    return labels;
+}
+
+QVector<ProgressChart::DayLabel> ProgressChart::dayLabels() const {
+    QVector<DayLabel> labels;
+    const int n = int(m_points.size());
+    if (n == 0)
+        return labels;
+    // As many evenly chosen points as their days fit side by side, the
+    // first and the last among them. The days of a chart are written alike,
+    // so a few of them tell how many fit.
+    const QFontMetricsF metrics(fontMetrics());
+    const double gap = metrics.horizontalAdvance(QStringLiteral("  "));
+    double typical = 0;
+    for (const int i : {0, n / 2, n - 1})
+        typical = std::max(typical, metrics.horizontalAdvance(m_points[i].day));
+    const QRectF area = plotArea();
+    const QRectF frame = QRectF(rect()).adjusted(2.5, 0, -2.5, 0);
+    const int fit = std::max(2, int(area.width() / (typical + gap)) + 1);
+    const int count = std::min(n, fit);
+    const QVector<QPointF> positions = PointPositions();
+    const auto labelAt = [&](int index) {
+        const QString &text = m_points[index].day;
+        const double width = metrics.horizontalAdvance(text) + 2;
+        // Centred under its point, kept inside the frame.
+        const double left = std::clamp(positions[index].x() - width / 2, frame.left(),
+                                       std::max(frame.left(), frame.right() - width));
+        return DayLabel{index, text, QRectF(left, area.bottom() + 2, width, metrics.height())};
+    };
+    for (int k = 0; k < count; ++k) {
+        const int index = count == 1 ? 0 : int(std::lround(double(k) * (n - 1) / (count - 1)));
+        if (!labels.isEmpty() && labels.back().index == index)
+            continue;
+        const DayLabel label = labelAt(index);
+        // The last day always shows: it gives way to none but the first.
+        while (!labels.isEmpty() && label.rect.left() < labels.back().rect.right() + gap &&
+               index == n - 1 && labels.size() > 1)
+            labels.pop_back();
+        if (labels.isEmpty() || label.rect.left() >= labels.back().rect.right() + gap)
+            labels.push_back(label);
+    }
+    return labels;
 }
 
 QVector<QPointF> ProgressChart::PointPositions() const {
@@ -93,6 +143,9 @@ void ProgressChart::paintEvent(QPaintEvent *) {
         Qt::AlignRight | Qt::AlignVCenter, scoreText(low));
 
     const QVector<QPointF> positions = PointPositions();
+    // The days under the time axis.
+    for (const DayLabel &label : dayLabels())
+        painter.drawText(label.rect, Qt::AlignCenter, label.text);
     const QColor line(0, 90, 200);
     if (positions.size() > 1) {
         QPainterPath path(positions.front());

@@ -4,6 +4,8 @@
 #include "frame/mod_main.h"
 #include "platform/ado.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QSet>
@@ -88,24 +90,11 @@ QVector<ViewItem> readKind(ado::Connection &cn, int kind, bool studentKeys) {
     }
 }
 
-bool isNumber(const QVariant &value) {
-    switch (value.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-        return true;
-    default:
-        return false;
-    }
-}
-
 // Reads the rows of an open recordset on tblscores, its fields found once.
 class RowReader {
 public:
-    explicit RowReader(ado::Recordset &rs)
-        : m_rs(rs), m_name(rs.Fields(QStringLiteral("tName"))),
+    RowReader(ado::Recordset &rs, const DateForms &forms)
+        : m_rs(rs), m_forms(forms), m_name(rs.Fields(QStringLiteral("tName"))),
           m_activity(rs.Fields(QStringLiteral("tActivity"))),
           m_subject(rs.Fields(QStringLiteral("tSubject"))),
           m_text(rs.Fields(QStringLiteral("textScore"))),
@@ -129,7 +118,7 @@ private:
             // the list: the other rows are worth seeing.
             const QVariant number = m_number.Value();
             row.score = m_number.Text();
-            if (isNumber(number)) {
+            if (Is_Number(number)) {
                 row.number = number;
             } else {
                 bool ok = false;
@@ -139,38 +128,28 @@ private:
             }
         }
         row.dateValue = m_date.Value();
-        row.date = m_date.Text();
+        row.date = Date_Text(row.dateValue, m_forms);
         row.timeValue = m_time.Value();
-        row.time = m_time.Text();
+        row.time = Time_Text(row.timeValue, m_forms);
         return row;
     }
 
     ado::Recordset &m_rs;
+    const DateForms &m_forms;
     ado::Field m_name, m_activity, m_subject, m_text, m_number, m_date, m_time;
 };
 
-// Dates and times as the activities stored them: numbers in their order,
-// before texts in theirs; an empty value first.
-int compareStored(const QVariant &a, const QVariant &b) {
-    const int rankA = !a.isValid() || a.isNull() ? 0 : isNumber(a) ? 1 : 2;
-    const int rankB = !b.isValid() || b.isNull() ? 0 : isNumber(b) ? 1 : 2;
-    if (rankA != rankB)
-        return rankA < rankB ? -1 : 1;
-    if (rankA == 1) {
-        const double x = a.toDouble(), y = b.toDouble();
-        return x < y ? -1 : x > y ? 1 : 0;
-    }
-    if (rankA == 2)
-        return QString::compare(a.toString(), b.toString());
-    return 0;
-}
-
-bool needsQuotes(const QString &field) {
+bool needsQuotes(const QString &field, char separator) {
     for (const QChar c : field)
-        if (c == QLatin1Char(',') || c == QLatin1Char('"') || c == QLatin1Char('\r') ||
+        if (c == QLatin1Char(separator) || c == QLatin1Char('"') || c == QLatin1Char('\r') ||
             c == QLatin1Char('\n'))
             return true;
     return false;
+}
+
+// A number as a spreadsheet set to Spanish reads it.
+QString decimalComma(const QString &number) {
+    return QString(number).replace(QLatin1Char('.'), QLatin1Char(','));
 }
 
 [[noreturn]] void fail(const QString &description) {
@@ -184,7 +163,8 @@ int KindCaption(int kind) {
     return kCaptions[kind % kViewCount];
 }
 
-ScoreViews::ScoreViews(QString usersPath) : m_path(std::move(usersPath)) {}
+ScoreViews::ScoreViews(QString usersPath, DateForms forms)
+    : m_path(std::move(usersPath)), m_forms(std::move(forms)) {}
 
 bool ScoreViews::Ensure_Indexes() const noexcept {
     try {
@@ -245,14 +225,17 @@ QVector<ScoreRow> ScoreViews::Show_Scores(int view, const QString &parent,
     rs.Open(kPairQueries[view], cn, {parent, node});
     QVector<ScoreRow> rows;
     rows.reserve(rs.RecordCount());
-    RowReader(rs).readAll([&](ScoreRow &&row) { rows << std::move(row); });
+    RowReader(rs, m_forms).readAll([&](ScoreRow &&row) { rows << std::move(row); });
     rs.Close();
     cn.Close();
     return rows;
 }
 
-void ScoreViews::Export_Csv(int view, const Captions &captions, const QString &path) const {
+void ScoreViews::Export_Csv(int view, const Captions &captions, const QString &path,
+                            CsvForm form) const {
     requireView(view);
+    const DateForms forms = form == CsvForm::Spreadsheet ? Spreadsheet_Forms() : m_forms;
+    const char separator = Csv_Separator(form);
     const ViewTree tree = Build_View(view);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
@@ -261,7 +244,7 @@ void ScoreViews::Export_Csv(int view, const Captions &captions, const QString &p
         if (file.write(line) != line.size())
             fail(file.errorString());
     };
-    write(Csv_Line(Csv_Header(view, captions)));
+    write(Csv_Start(form) + Csv_Line(Csv_Header(view, captions), separator));
     if (!tree.noData) {
         ado::Connection cn;
         cn.Open(connectionString(m_path));
@@ -279,8 +262,9 @@ void ScoreViews::Export_Csv(int view, const Captions &captions, const QString &p
                 nodesDone.insert(node.text);
                 ado::Recordset rs;
                 rs.Open(kPairQueries[view], cn, {parent.text, node.text});
-                RowReader(rs).readAll(
-                    [&](const ScoreRow &row) { write(Csv_Line(Csv_Record(view, row))); });
+                RowReader(rs, forms).readAll([&](const ScoreRow &row) {
+                    write(Csv_Line(Csv_Record(view, row, form), separator));
+                });
                 rs.Close();
             }
         }
@@ -290,21 +274,28 @@ void ScoreViews::Export_Csv(int view, const Captions &captions, const QString &p
         fail(file.errorString());
 }
 
-QVector<ChartPoint> Chart_Points(const QVector<ScoreRow> &rows) {
-    QVector<const ScoreRow *> numeric;
+QVector<ChartPoint> Chart_Points(const QVector<ScoreRow> &rows, const QLocale &locale) {
+    struct Dated {
+        const ScoreRow *row;
+        Moment when;
+    };
+    QVector<Dated> numeric;
     for (const ScoreRow &row : rows)
         if (row.number.isValid())
-            numeric << &row;
-    std::stable_sort(numeric.begin(), numeric.end(), [](const ScoreRow *a, const ScoreRow *b) {
-        const int byDate = compareStored(a->dateValue, b->dateValue);
-        if (byDate != 0)
-            return byDate < 0;
-        return compareStored(a->timeValue, b->timeValue) < 0;
+            numeric << Dated{&row, Moment_Of(row.dateValue, row.timeValue, locale)};
+    std::stable_sort(numeric.begin(), numeric.end(), [](const Dated &a, const Dated &b) {
+        return Compare_Moments(a.when, b.when) < 0;
     });
+    const DateForms forms = Short_Forms(locale);
     QVector<ChartPoint> points;
     points.reserve(numeric.size());
-    for (const ScoreRow *row : numeric)
-        points << ChartPoint{row->number.toDouble(), row->date, row->time};
+    for (const Dated &dated : std::as_const(numeric)) {
+        const ScoreRow &row = *dated.row;
+        QString day = row.date;
+        if (dated.when.rank == 1)
+            day = locale.toString(QDate::fromJulianDay(dated.when.seconds / 86400), forms.date);
+        points << ChartPoint{row.number.toDouble(), row.date, row.time, day};
+    }
     return points;
 }
 
@@ -318,22 +309,47 @@ QStringList Csv_Header(int view, const Captions &captions) {
             captions[49]};
 }
 
-QStringList Csv_Record(int view, const ScoreRow &row) {
+QStringList Csv_Record(int view, const ScoreRow &row, CsvForm form) {
+    QString score = row.score;
+    QString date = row.date;
+    QString time = row.time;
+    if (form == CsvForm::Spreadsheet) {
+        // Only numbers take the comma: a text score such as "7.5/10" is
+        // the activity's own text.
+        if (row.number.isValid())
+            score = decimalComma(score);
+        if (Is_Number(row.dateValue) && !Decode_Date(row.dateValue))
+            date = decimalComma(date);
+        if (Is_Number(row.timeValue) && !Decode_Time(row.timeValue))
+            time = decimalComma(time);
+    }
     return {row.names[FirstLevelKind(view)],
             row.names[SecondLevelKind(view)],
             row.names[ColumnKind(view)],
-            row.score,
-            row.date,
-            row.time};
+            score,
+            date,
+            time};
 }
 
-QByteArray Csv_Line(const QStringList &fields) {
+char Csv_Separator(CsvForm form) {
+    // A spreadsheet set to Spanish writes numbers with a decimal comma, so
+    // it separates fields with semicolons.
+    return form == CsvForm::Spreadsheet ? ';' : ',';
+}
+
+QByteArray Csv_Start(CsvForm form) {
+    // Without the mark such a spreadsheet takes the file for the desktop's
+    // old 8-bit code page and garbles every accent.
+    return form == CsvForm::Spreadsheet ? QByteArray("\xEF\xBB\xBF") : QByteArray();
+}
+
+QByteArray Csv_Line(const QStringList &fields, char separator) {
     QByteArray line;
     for (int i = 0; i < fields.size(); ++i) {
         if (i > 0)
-            line += ',';
+            line += separator;
         const QString &field = fields[i];
-        if (needsQuotes(field)) {
+        if (needsQuotes(field, separator)) {
             line += '"';
             line += QString(field).replace(QLatin1Char('"'), QLatin1String("\"\"")).toUtf8();
             line += '"';
@@ -343,6 +359,21 @@ QByteArray Csv_Line(const QStringList &fields) {
     }
     line += "\r\n";
     return line;
+}
+
+QString Spreadsheet_Filter() {
+    return QCoreApplication::translate("scores",
+                                       "CSV for spreadsheets in Spanish (semicolons) (*.csv)");
+}
+
+QString Export_Saved(const QString &path) {
+    return QCoreApplication::translate("scores", "The scores have been saved in this file:") +
+           QStringLiteral("\r\n") + QDir::toNativeSeparators(path);
+}
+
+QString Export_Replace(const QString &path) {
+    return QCoreApplication::translate("scores", "%1 already exists. Do you want to replace it?")
+        .arg(QDir::toNativeSeparators(path));
 }
 
 void Create_Score_Indexes(ado::Connection &connection) {

@@ -6,6 +6,8 @@
 // whose what() is a sentence to show the user.
 #pragma once
 
+#include "students/score_dates.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -70,12 +72,12 @@ struct ViewTree {
 struct ScoreRow {
     QString names[kViewCount]; // tName, tActivity, tSubject, by Kind
     QString score;             // textScore when not empty, otherwise numberScore
-    QString date;              // nDate as text
-    QString time;              // nTime as text
+    QString date;              // nDate as the reader reads it (see Date_Text)
+    QString time;              // nTime likewise
     // numberScore when the score shows it; invalid for a text score (and
     // for an empty number).
     QVariant number;
-    QVariant dateValue; // nDate and nTime as stored, for the chart's order
+    QVariant dateValue; // nDate and nTime as stored
     QVariant timeValue;
 
     const QString &Column1(int view) const { return names[ColumnKind(view)]; }
@@ -84,15 +86,26 @@ struct ScoreRow {
 // A point of the progress chart.
 struct ChartPoint {
     double score = 0;
-    QString date;
+    QString date; // as the list shows them
     QString time;
+    // The point's label on the time axis: its day in the short form, or the
+    // stored text of a date that could not be read.
+    QString day;
 };
+
+// The two forms of the export: RFC 4180 (commas, UTF-8, numbers with a
+// decimal point, dates as the list shows them), and the form a spreadsheet
+// set to Spanish opens into columns (semicolons, a UTF-8 byte order mark,
+// decimal commas, dates and times it reads as such).
+enum class CsvForm : int { Rfc4180 = 0, Spreadsheet = 1 };
 
 class ScoreViews {
 public:
-    explicit ScoreViews(QString usersPath);
+    // forms: how dates and times are shown (the learner's short forms).
+    ScoreViews(QString usersPath, DateForms forms);
 
     const QString &Path() const { return m_path; }
+    const DateForms &Forms() const { return m_forms; }
 
     // Gives a student database made from an older template the indexes the
     // pair lookups need. Returns false, changing nothing, when the file
@@ -110,24 +123,42 @@ public:
     // Writes every row the view shows as CSV to path: pair by pair in the
     // tree's order, each pair of names once. The file is replaced only
     // when all of it was written. Throws with a description otherwise.
-    void Export_Csv(int view, const Captions &captions, const QString &path) const;
+    // Safe to run on another thread: it opens its own connection.
+    void Export_Csv(int view, const Captions &captions, const QString &path,
+                    CsvForm form = CsvForm::Rfc4180) const;
 
 private:
     QString m_path;
+    DateForms m_forms;
 };
 
-// The numeric scores of the rows in date order (nDate, then nTime); text
-// scores are left out.
-QVector<ChartPoint> Chart_Points(const QVector<ScoreRow> &rows);
+// The numeric scores of the rows in true date order (nDate, then nTime),
+// whatever form each row's date was stored in; text scores are left out.
+// Texts are read in locale's forms.
+QVector<ChartPoint> Chart_Points(const QVector<ScoreRow> &rows, const QLocale &locale);
 
 // The export's header: the first level, the second level, then the list's
 // four column headings.
 QStringList Csv_Header(int view, const Captions &captions);
-// The export's record of a row, in the header's order.
-QStringList Csv_Record(int view, const ScoreRow &row);
-// One CSV line: fields holding a comma, a quote, CR or LF stand in double
-// quotes with their quotes doubled; the line ends in CR LF. UTF-8.
-QByteArray Csv_Line(const QStringList &fields);
+// The export's record of a row, in the header's order; in the spreadsheet
+// form the numbers shown (a score, a date that is no date) take a decimal
+// comma.
+QStringList Csv_Record(int view, const ScoreRow &row, CsvForm form = CsvForm::Rfc4180);
+// One CSV line: fields holding the separator, a quote, CR or LF stand in
+// double quotes with their quotes doubled; the line ends in CR LF. UTF-8.
+QByteArray Csv_Line(const QStringList &fields, char separator = ',');
+// What the export's file starts with before its header: the byte order mark
+// in the spreadsheet form, nothing in RFC 4180.
+QByteArray Csv_Start(CsvForm form);
+// The field separator of a form.
+char Csv_Separator(CsvForm form);
+
+// The export's own texts, in the learner's language: the save dialog's
+// filter of the spreadsheet form, the report of a finished export, and the
+// question before a name completed with ".csv" replaces a file.
+QString Spreadsheet_Filter();
+QString Export_Saved(const QString &path);
+QString Export_Replace(const QString &path);
 
 // Creates the indexes of tblscores that the viewer's pair lookups use
 // (when missing), in an open student database or template.

@@ -8,6 +8,8 @@
 #include "frame/template_texts.h"
 #include "frame/update_check.h"
 #include "platform/ado.h"
+#include "platform/platform_language.h"
+#include "platform/registry.h"
 #include "platform/tree_view.h"
 #include "platform/tree_view_widget.h"
 #include "students/frm_admin.h"
@@ -22,14 +24,24 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QStyledItemDelegate>
 #include <QTest>
 #include <QTreeWidget>
 
 #include <sqlite3.h>
 
 #include <gtest/gtest.h>
+
+#include <ostream>
+
+static void PrintTo(const QString &text, std::ostream *os) {
+    *os << '"' << text.toStdString() << '"';
+}
 
 namespace {
 
@@ -43,7 +55,11 @@ protected:
         folders::Set_Paths(program);
         program.setWindows(&windows);
         database().Create_From_Template(program.templatePath());
+        // As the shell does at its start: our own texts in the learner's
+        // language.
+        platformLanguage::Use_Learner_Language(program.identity.learnerLanguage);
     }
+    ~AdminTest() override { platformLanguage::Use_Learner_Language(QStringLiteral("English")); }
 
     const QString &cap(int n) const { return program.captions[n]; }
     StudentDatabase database() const {
@@ -136,6 +152,12 @@ protected:
         const QRect rect = tree.NodeRect(index);
         ASSERT_FALSE(rect.isEmpty()) << "node " << index << " is not shown";
         QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, rect.center());
+    }
+
+    // Exports the chosen view as the user does, and waits until it is done.
+    static void exportView(frmAdmin &viewer) {
+        QTest::mouseClick(viewer.btnExport, Qt::LeftButton);
+        viewer.WaitForExport();
     }
 
     static QByteArray readAll(const QString &path) {
@@ -240,14 +262,16 @@ TEST_F(AdminTest, EveryViewListsEveryPairAndAPairShowsItsRowsInFourColumns) {
     EXPECT_TRUE(viewer->TreeView1->Nodes().Expanded(1));
     EXPECT_EQ(viewer->ListView1->topLevelItemCount(), 0);
     clickNode(*viewer, 3);
-    EXPECT_EQ(rowsOf(*viewer), (QStringList{"Food|70|46002|0.5", "Food|Good, \"very\"|46001|0.25",
-                                            "Travel|60|46000|0.75"}));
+    // Day numbers and fractions of a day show as the learner reads dates.
+    EXPECT_EQ(rowsOf(*viewer),
+              (QStringList{"Food|70|11/12/25|12:00", "Food|Good, \"very\"|10/12/25|6:00",
+                           "Travel|60|9/12/25|18:00"}));
     clickNode(*viewer, 4);
-    EXPECT_EQ(rowsOf(*viewer), QStringList{"Food|85|46000|0.2"});
+    EXPECT_EQ(rowsOf(*viewer), QStringList{"Food|85|9/12/25|4:48"});
     // A quote in a name is only a letter.
     clickNode(*viewer, 2);
     clickNode(*viewer, 6);
-    EXPECT_EQ(rowsOf(*viewer), QStringList{"Travel|40|46003|0.1"});
+    EXPECT_EQ(rowsOf(*viewer), QStringList{"Travel|40|12/12/25|2:24"});
     clickNode(*viewer, 5);
     EXPECT_TRUE(rowsOf(*viewer).isEmpty());
     clickNode(*viewer, 1); // closes again
@@ -261,8 +285,8 @@ TEST_F(AdminTest, EveryViewListsEveryPairAndAPairShowsItsRowsInFourColumns) {
     EXPECT_TRUE(rowsOf(*viewer).isEmpty()); // a new view starts with an empty list
     clickNode(*viewer, 1);
     clickNode(*viewer, 3);
-    EXPECT_EQ(rowsOf(*viewer),
-              (QStringList{"Ana García|70|46002|0.5", "Ana García|Good, \"very\"|46001|0.25"}));
+    EXPECT_EQ(rowsOf(*viewer), (QStringList{"Ana García|70|11/12/25|12:00",
+                                            "Ana García|Good, \"very\"|10/12/25|6:00"}));
 
     choose(*viewer, scores::BySubject);
     EXPECT_EQ(nodesOf(*viewer),
@@ -271,7 +295,7 @@ TEST_F(AdminTest, EveryViewListsEveryPairAndAPairShowsItsRowsInFourColumns) {
     EXPECT_EQ(headingsOf(*viewer)[0], cap(46));
     clickNode(*viewer, 2);
     clickNode(*viewer, 6);
-    EXPECT_EQ(rowsOf(*viewer), QStringList{"Quiz|40|46003|0.1"});
+    EXPECT_EQ(rowsOf(*viewer), QStringList{"Quiz|40|12/12/25|2:24"});
     EXPECT_TRUE(windows.messages.isEmpty());
 }
 
@@ -298,6 +322,132 @@ TEST_F(AdminTest, ChartShowsThePairsNumericScoresInDateOrder) {
     clickNode(*viewer, 2);
     clickNode(*viewer, 5); // Seán's Flash Cards: nothing
     EXPECT_TRUE(chartOf(*viewer).isEmpty());
+}
+
+TEST_F(AdminTest, DatesAndTimesShowInTheLearnersShortFormTextsAsStored) {
+    addStudentsAndScores();
+    const QString a = QStringLiteral("Ana García");
+    // As the activity kit writes them, as text from another program, and
+    // numbers of neither encoding.
+    addScore(a, "Quiz", "Food", QString(), 50, 20261209, 10269);
+    addScore(a, "Quiz", "Food", QString(), 55, 45300.5, 0.75);
+    execute(QStringLiteral("INSERT INTO tblscores(tName, tActivity, tSubject, textScore, "
+                           "numberScore, nDate, nTime) VALUES (?, 'Quiz', 'Food', '', 60, "
+                           "'2024-03-05', '10:15')"),
+            {a});
+    addScore(a, "Quiz", "Food", QString(), 65, 20241399, 90000);
+    auto viewer = openViewer();
+    choose(*viewer, scores::ByStudent);
+    clickNode(*viewer, 1);
+    clickNode(*viewer, 4);
+    EXPECT_EQ(rowsOf(*viewer), (QStringList{"Food|85|9/12/25|4:48", "Food|50|9/12/26|2:51",
+                                            "Food|55|9/1/24 12:00|18:00",
+                                            "Food|60|2024-03-05|10:15", "Food|65|20241399|90000"}));
+
+    // The export writes what the list shows.
+    const QString path = env.root() + QStringLiteral("quiz.csv");
+    host.answerNextSave(path);
+    exportView(*viewer);
+    const QByteArray bytes = readAll(path);
+    for (const char *line : {"\r\nAna García,Quiz,Food,50,9/12/26,2:51\r\n",
+                             "\r\nAna García,Quiz,Food,55,9/1/24 12:00,18:00\r\n",
+                             "\r\nAna García,Quiz,Food,60,2024-03-05,10:15\r\n",
+                             "\r\nAna García,Quiz,Food,65,20241399,90000\r\n"})
+        EXPECT_TRUE(bytes.contains(line)) << line;
+}
+
+TEST_F(AdminTest, ChartOrdersMixedDateFormsByTrueDateAndWritesTheDaysUnderItsTimeAxis) {
+    addStudentsAndScores();
+    const QString a = QStringLiteral("Ana García");
+    const auto scoreAt = [&](double score, const QVariant &date, const QVariant &time) {
+        execute(QStringLiteral("INSERT INTO tblscores(tName, tActivity, tSubject, textScore, "
+                               "numberScore, nDate, nTime) VALUES (?, 'Quiz', 'Travel', '', ?, ?, "
+                               "?)"),
+                {a, score, date, time});
+    };
+    scoreAt(40, 20240310.0, 36000.0);                      // 10 March, yyyymmdd
+    scoreAt(30, QStringLiteral("06/03/2024"), QVariant()); // 6 March, written day first
+    scoreAt(15, 20240305.0, 36000.0);                      // 5 March 10:00
+    scoreAt(10, QStringLiteral("2024-03-01"), QStringLiteral("09:00"));
+    scoreAt(12, 45356.25, QVariant()); // 5 March 6:00, a day number
+    auto viewer = openViewer();
+    choose(*viewer, scores::ByActivity);
+    clickNode(*viewer, 2);
+    clickNode(*viewer, 6); // Quiz / Travel, with Seán's score of 12 December 2025
+    EXPECT_EQ(chartOf(*viewer), (QVector<double>{10, 12, 15, 30, 40, 40}));
+    QStringList days;
+    for (const auto &[index, text] : viewer->picProgress->AxisLabels())
+        days << text;
+    EXPECT_EQ(days.front(), QStringLiteral("1/3/24"));
+    EXPECT_EQ(days.back(), QStringLiteral("12/12/25"));
+    EXPECT_TRUE(days.contains(QStringLiteral("5/3/24"))) << days.join(' ').toStdString();
+}
+
+TEST_F(AdminTest, ColumnsFitWhatTheyShowKeepTheirWidthsAndANewViewStartsAtTheTop) {
+    addStudentsAndScores();
+    const QString a = QStringLiteral("Ana García");
+    execute(QStringLiteral("INSERT INTO tblscores(tName, tActivity, tSubject, textScore, "
+                           "numberScore, nDate, nTime) VALUES (?, 'Quiz', 'Food', ?, 0, "
+                           "'2024-03-05 10:15:00', '10:15:00 p. m.')"),
+            {a, QStringLiteral("Muy bien: todas las frases a la primera")});
+    // Trees longer than the window: 42 students, 42 activities.
+    for (int i = 1; i <= 40; ++i) {
+        addStudent(QStringLiteral("Alumno"), QStringLiteral("Número %1").arg(i), 1 + i % 40);
+        addScore(QStringLiteral("Seán O'Brien"),
+                 QStringLiteral("Juego %1").arg(i, 2, 10, QLatin1Char('0')), "Travel", QString(), 1,
+                 46000, 0);
+    }
+    auto viewer = openViewer();
+    QTreeWidget &list = *viewer->ListView1;
+    const int designed[4] = {133, 67, 67, 87}; // 2000, 1000, 1000 and 1300 twips
+    // Every text of the list fits its column as the list draws it.
+    const auto expectFits = [&list, &designed] {
+        QStyleOptionViewItem option;
+        option.initFrom(&list);
+        option.widget = &list;
+        for (int column = 0; column < 4; ++column) {
+            EXPECT_GE(list.columnWidth(column), designed[column]) << column;
+            for (int row = 0; row < list.topLevelItemCount(); ++row) {
+                const QModelIndex index = list.model()->index(row, column);
+                EXPECT_GE(list.columnWidth(column),
+                          list.itemDelegateForIndex(index)->sizeHint(option, index).width())
+                    << list.topLevelItem(row)->text(column).toStdString();
+            }
+        }
+    };
+
+    choose(*viewer, scores::ByStudent);
+    for (int column = 1; column < 4; ++column)
+        EXPECT_GE(list.columnWidth(column), designed[column]);
+    clickNode(*viewer, 1);
+    const TreeView &nodes = viewer->TreeView1->Nodes();
+    int quiz = nodes.Child(1);
+    while (quiz && nodes.Text(quiz) != QLatin1String("Quiz"))
+        quiz = nodes.Next(quiz);
+    ASSERT_NE(quiz, 0);
+    clickNode(*viewer, quiz); // Ana's Quiz
+    ASSERT_EQ(rowsOf(*viewer).size(), 2);
+    EXPECT_EQ(rowsOf(*viewer)[1], QStringLiteral("Food|Muy bien: todas las frases a la primera|"
+                                                 "2024-03-05 10:15:00|10:15:00 p. m."));
+    expectFits();
+    int widths[4];
+    for (int column = 0; column < 4; ++column)
+        widths[column] = list.columnWidth(column);
+
+    // The tree is read from its end; another view starts at the top with
+    // the columns as wide as they were.
+    viewer->TreeView1->scrollToBottom();
+    QCoreApplication::processEvents();
+    ASSERT_GT(viewer->TreeView1->verticalScrollBar()->value(), 0);
+    choose(*viewer, scores::ByActivity); // as long a tree as the one before
+    QCoreApplication::processEvents();
+    EXPECT_EQ(viewer->TreeView1->verticalScrollBar()->value(), 0);
+    for (int column = 0; column < 4; ++column)
+        EXPECT_GE(list.columnWidth(column), widths[column]) << column;
+    choose(*viewer, scores::BySubject);
+    clickNode(*viewer, 1);
+    clickNode(*viewer, 3); // Food / Ana García
+    expectFits();
 }
 
 TEST_F(AdminTest, KeyboardChoosesAViewMovesThroughTheTreeAndEnterShowsAPair) {
@@ -331,45 +481,199 @@ TEST_F(AdminTest, ExportWritesEveryPairOfTheViewOnceAsCsv) {
     choose(*viewer, scores::ByStudent);
     const QString path = env.root() + QStringLiteral("progress.csv");
     host.answerNextSave(path);
-    QTest::mouseClick(viewer->btnExport, Qt::LeftButton);
+    exportView(*viewer);
 
     ASSERT_EQ(host.saveDialogs.size(), 1u);
     EXPECT_EQ(host.saveDialogs[0].title, cap(caption::ExportTitle));
-    EXPECT_EQ(host.saveDialogs[0].filter, cap(caption::CsvFilter));
+    EXPECT_TRUE(
+        host.saveDialogs[0].filter.startsWith(cap(caption::CsvFilter) + QStringLiteral(";;")));
+    EXPECT_EQ(host.saveDialogs[0].proposedFilter, 0);
     EXPECT_EQ(QFileInfo(host.saveDialogs[0].suggestedPath).fileName(),
               cap(54) + QStringLiteral(" - ") + cap(50) + QStringLiteral(".csv"));
-    const QByteArray expected = (QStringList{cap(50), cap(46), cap(10), cap(47), cap(48), cap(49)}
-                                     .join(QLatin1Char(','))
-                                     .toUtf8() +
-                                 "\r\n"
-                                 "Ana García,Flash Cards,Food,70,46002,0.5\r\n"
-                                 "Ana García,Flash Cards,Food,\"Good, \"\"very\"\"\",46001,0.25\r\n"
-                                 "Ana García,Flash Cards,Travel,60,46000,0.75\r\n"
-                                 "Ana García,Quiz,Food,85,46000,0.2\r\n"
-                                 "Seán O'Brien,Quiz,Travel,40,46003,0.1\r\n");
+    const QByteArray expected =
+        (QStringList{cap(50), cap(46), cap(10), cap(47), cap(48), cap(49)}
+             .join(QLatin1Char(','))
+             .toUtf8() +
+         "\r\n"
+         "Ana García,Flash Cards,Food,70,11/12/25,12:00\r\n"
+         "Ana García,Flash Cards,Food,\"Good, \"\"very\"\"\",10/12/25,6:00\r\n"
+         "Ana García,Flash Cards,Travel,60,9/12/25,18:00\r\n"
+         "Ana García,Quiz,Food,85,9/12/25,4:48\r\n"
+         "Seán O'Brien,Quiz,Travel,40,12/12/25,2:24\r\n");
     EXPECT_EQ(readAll(path), expected);
-    EXPECT_TRUE(host.boxes.empty());
+    ASSERT_EQ(host.boxes.size(), 1u); // where it went
+    EXPECT_EQ(vb::IconOf(host.lastBox().style), vb::vbInformation);
 
     // Cancelling the dialog writes nothing.
     QFile::remove(path);
     QTest::mouseClick(viewer->btnExport, Qt::LeftButton);
+    EXPECT_FALSE(viewer->Exporting());
     EXPECT_FALSE(QFileInfo::exists(path));
+    EXPECT_EQ(host.boxes.size(), 1u);
 
     // A file that cannot be written is named in a message, and an existing
     // file is left as it was when the rows cannot be read.
     host.answerNextSave(env.root());
-    QTest::mouseClick(viewer->btnExport, Qt::LeftButton);
-    ASSERT_EQ(host.boxes.size(), 1u);
+    exportView(*viewer);
+    ASSERT_EQ(host.boxes.size(), 2u);
     EXPECT_TRUE(host.lastBox().text.startsWith(cap(caption::ExportNotWritten) +
                                                QStringLiteral("\r\n") +
                                                QDir::toNativeSeparators(env.root())));
     writeFile(path, "earlier export");
     execute(QStringLiteral("DROP TABLE tblscores"));
     host.answerNextSave(path);
-    QTest::mouseClick(viewer->btnExport, Qt::LeftButton);
-    ASSERT_EQ(host.boxes.size(), 2u);
+    exportView(*viewer);
+    ASSERT_EQ(host.boxes.size(), 3u);
     EXPECT_TRUE(host.lastBox().text.contains(QLatin1String("tblscores")));
     EXPECT_EQ(readAll(path), QByteArray("earlier export"));
+    EXPECT_TRUE(viewer->btnExport->isEnabled());
+}
+
+TEST_F(AdminTest, ExportCompletesTheNameStartsInAFolderThatExistsAndSaysWhereItSaved) {
+    addStudentsAndScores();
+    auto viewer = openViewer();
+    choose(*viewer, scores::BySubject);
+    const QString documents = env.homeFolder() + QStringLiteral("Documents");
+    ASSERT_FALSE(QFileInfo::exists(documents));
+
+    // No folder remembered and no documents folder: the dialog starts at
+    // home, and a name typed without a suffix gets ".csv".
+    const QString exports = env.root() + QStringLiteral("exports/");
+    QDir().mkpath(exports);
+    host.answerNextSave(exports + QStringLiteral("notas"));
+    exportView(*viewer);
+    ASSERT_EQ(host.saveDialogs.size(), 1u);
+    EXPECT_EQ(QFileInfo(host.saveDialogs[0].suggestedPath).absolutePath() + QLatin1Char('/'),
+              env.homeFolder());
+    EXPECT_EQ(host.saveDialogs[0].defaultSuffix, QStringLiteral("csv"));
+    const QString written = exports + QStringLiteral("notas.csv");
+    EXPECT_TRUE(readAll(written).startsWith(cap(10).toUtf8() + ','));
+    EXPECT_FALSE(QFileInfo::exists(exports + QStringLiteral("notas")));
+    // Said in the learner's language, with the file.
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.lastBox().text,
+              QStringLiteral("Las puntuaciones se han guardado en este archivo:\r\n") +
+                  QDir::toNativeSeparators(written));
+
+    // The next export starts where the last one went; a name of another
+    // suffix keeps it.
+    host.answerNextSave(exports + QStringLiteral("notas.txt"));
+    exportView(*viewer);
+    ASSERT_EQ(host.saveDialogs.size(), 2u);
+    EXPECT_EQ(QFileInfo(host.saveDialogs[1].suggestedPath).absolutePath(),
+              QFileInfo(written).absolutePath());
+    EXPECT_TRUE(QFileInfo::exists(exports + QStringLiteral("notas.txt")));
+
+    // Completing the name must not replace a file unasked: No keeps it.
+    writeFile(written, "kept");
+    host.answerNextSave(exports + QStringLiteral("notas"));
+    host.answerNext(vb::vbNo);
+    QTest::mouseClick(viewer->btnExport, Qt::LeftButton);
+    EXPECT_FALSE(viewer->Exporting());
+    ASSERT_EQ(host.boxes.size(), 3u);
+    EXPECT_TRUE(host.lastBox().text.contains(QDir::toNativeSeparators(written)));
+    EXPECT_EQ(vb::ButtonsOf(host.lastBox().style), vb::vbYesNo);
+    EXPECT_EQ(readAll(written), QByteArray("kept"));
+
+    // The remembered folder is gone: the documents folder, once it exists.
+    QDir(exports).removeRecursively();
+    QDir().mkpath(documents);
+    QTest::mouseClick(viewer->btnExport, Qt::LeftButton);
+    ASSERT_EQ(host.saveDialogs.size(), 4u);
+    EXPECT_EQ(QFileInfo(host.saveDialogs[3].suggestedPath).absolutePath(),
+              QFileInfo(documents).absoluteFilePath());
+}
+
+TEST_F(AdminTest, ExportOffersTheFormThatSpreadsheetsSetToSpanishOpenIntoColumns) {
+    addStudentsAndScores();
+    const QString a = QStringLiteral("Ana García");
+    addScore(a, "Flash Cards", "Food", QString(), 72.5, 20261209, 10269);
+    addScore(a, "Flash Cards", "Food", QStringLiteral("7.5/10; bien"), 7.5, 45300.5, 0.75);
+    addScore(a, "Flash Cards", "Food", QString(), 12.25, -3.5, 90000);
+    auto viewer = openViewer();
+    choose(*viewer, scores::ByActivity);
+    const QString path = env.root() + QStringLiteral("hoja.csv");
+    host.answerNextSave(path, 1);
+    exportView(*viewer);
+
+    ASSERT_EQ(host.saveDialogs.size(), 1u);
+    EXPECT_EQ(host.saveDialogs[0].filter,
+              cap(caption::CsvFilter) +
+                  QStringLiteral(";;CSV para hojas de cálculo en español (punto y coma) (*.csv)"));
+    const QByteArray bytes = readAll(path);
+    const QByteArray header = "\xEF\xBB\xBF" +
+                              QStringList{cap(46), cap(10), cap(50), cap(47), cap(48), cap(49)}
+                                  .join(QLatin1Char(';'))
+                                  .toUtf8() +
+                              "\r\n";
+    ASSERT_TRUE(bytes.startsWith(header)) << bytes.left(200).toStdString();
+    const QList<QByteArray> lines = bytes.mid(header.size()).split('\n');
+    // Decimal commas in numbers, dates and times in the forms such a
+    // spreadsheet reads, texts as stored, quoted where they hold a ";".
+    EXPECT_TRUE(lines.contains("Flash Cards;Food;Ana García;70;11/12/2025;12:00:00\r"));
+    EXPECT_TRUE(lines.contains("Flash Cards;Food;Ana García;72,5;09/12/2026;02:51:09\r"));
+    EXPECT_TRUE(lines.contains(
+        "Flash Cards;Food;Ana García;\"7.5/10; bien\";09/01/2024 12:00:00;18:00:00\r"));
+    EXPECT_TRUE(lines.contains("Flash Cards;Food;Ana García;12,25;-3,5;90000\r"));
+    EXPECT_TRUE(
+        lines.contains("Flash Cards;Food;Ana García;\"Good, \"\"very\"\"\";10/12/2025;06:00:00\r"));
+
+    // The next export proposes the form chosen last.
+    QTest::mouseClick(viewer->btnExport, Qt::LeftButton);
+    ASSERT_EQ(host.saveDialogs.size(), 2u);
+    EXPECT_EQ(host.saveDialogs[1].proposedFilter, 1);
+}
+
+TEST_F(AdminTest, LongWorkShowsABusyPointerAndTheWindowStaysUsable) {
+    addStudentsAndScores();
+    // 16 000 rows of one pair.
+    execute(QStringLiteral(
+        "INSERT INTO tblscores(tName, tActivity, tSubject, textScore, numberScore, nDate, nTime) "
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 16000) "
+        "SELECT 'Ana García', 'Flash Cards', 'Food', '', i % 101, 20240101 + i % 28, i FROM n"));
+    auto viewer = openViewer();
+    QVector<int> pointers;
+    const auto notePointer = [&pointers] {
+        const QCursor *cursor = QGuiApplication::overrideCursor();
+        pointers << (cursor ? int(cursor->shape()) : -1);
+    };
+    QObject::connect(viewer->TreeView1->model(), &QAbstractItemModel::rowsInserted, viewer.get(),
+                     notePointer);
+    QObject::connect(viewer->ListView1->model(), &QAbstractItemModel::rowsInserted, viewer.get(),
+                     notePointer);
+    choose(*viewer, scores::ByStudent);
+    ASSERT_FALSE(pointers.isEmpty());
+    EXPECT_EQ(pointers.front(), int(Qt::WaitCursor)) << "while the tree is built";
+    clickNode(*viewer, 1);
+    pointers.clear();
+    clickNode(*viewer, 3);
+    EXPECT_EQ(viewer->ListView1->topLevelItemCount(), 16003);
+    EXPECT_EQ(pointers, QVector<int>{int(Qt::WaitCursor)}) << "while the list is filled";
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "and only then";
+
+    // An export runs beside the window: while an activity holds the
+    // database the file waits, the pointer says so and the window answers.
+    {
+        ado::Connection activity;
+        activity.Open(modMain::Get_Template_Connection_String(program.usersPath()));
+        activity.Execute(QStringLiteral("BEGIN EXCLUSIVE"));
+        host.answerNextSave(env.root() + QStringLiteral("all.csv"));
+        QTest::mouseClick(viewer->btnExport, Qt::LeftButton);
+        EXPECT_TRUE(viewer->Exporting());
+        EXPECT_EQ(viewer->cursor().shape(), Qt::BusyCursor);
+        EXPECT_FALSE(viewer->btnExport->isEnabled());
+        EXPECT_TRUE(host.boxes.empty());
+        clickNode(*viewer, 2); // the window still answers
+        EXPECT_TRUE(viewer->TreeView1->Nodes().Expanded(2));
+        activity.Execute(QStringLiteral("COMMIT"));
+    }
+    viewer->WaitForExport();
+    EXPECT_FALSE(viewer->Exporting());
+    EXPECT_EQ(viewer->cursor().shape(), Qt::ArrowCursor);
+    EXPECT_TRUE(viewer->btnExport->isEnabled());
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(vb::IconOf(host.lastBox().style), vb::vbInformation);
+    EXPECT_EQ(readAll(env.root() + QStringLiteral("all.csv")).count('\n'), 1 + 16000 + 5);
 }
 
 TEST_F(AdminTest, CsvLinesQuoteOnlyTheFieldsThatNeedIt) {
@@ -378,6 +682,9 @@ TEST_F(AdminTest, CsvLinesQuoteOnlyTheFieldsThatNeedIt) {
               QByteArray("plain,\"a,b\",\"say \"\"hi\"\"\",\"two\r\nlines\",\"cr\r\",,O'Brien,"
                          "Se\xc3\xb1"
                          "al\r\n"));
+    // With semicolons between fields a comma is only a letter.
+    EXPECT_EQ(scores::Csv_Line({"72,5", "a;b", "say \"hi\""}, ';'),
+              QByteArray("72,5;\"a;b\";\"say \"\"hi\"\"\"\r\n"));
 }
 
 TEST_F(AdminTest, APairThatCannotBeReadIsReportedInTheMessageWindow) {

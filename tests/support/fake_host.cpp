@@ -53,17 +53,34 @@ void FakeHost::ShowModal(QWidget &window) {
 
 QString FakeHost::GetSaveFileName(const QString &title, const QString &suggestedPath,
                                   const QString &filter) {
-    saveDialogs.push_back({title, suggestedPath, filter});
+    saveDialogs.push_back({title, suggestedPath, filter, 0, QString()});
     if (m_savePaths.empty())
         return {};
     QString path = m_savePaths.front();
     m_savePaths.pop_front();
+    m_saveFilters.pop_front();
+    return path;
+}
+
+QString FakeHost::ChooseSaveFile(const QString &title, const QString &suggestedPath,
+                                 const QStringList &filters, int *filter,
+                                 const QString &defaultSuffix) {
+    saveDialogs.push_back(
+        {title, suggestedPath, filters.join(QStringLiteral(";;")), *filter, defaultSuffix});
+    if (m_savePaths.empty())
+        return {};
+    QString path = m_savePaths.front();
+    m_savePaths.pop_front();
+    const int chosen = m_saveFilters.front();
+    m_saveFilters.pop_front();
+    if (chosen >= 0)
+        *filter = chosen;
     return path;
 }
 
 QString FakeHost::GetOpenFileName(const QString &title, const QString &folder,
                                   const QString &filter) {
-    openDialogs.push_back({title, folder, filter});
+    openDialogs.push_back({title, folder, filter, 0, QString()});
     if (m_openPaths.empty())
         return {};
     QString path = m_openPaths.front();

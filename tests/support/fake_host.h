@@ -25,7 +25,9 @@ public:
     struct SaveDialog {
         QString title;
         QString suggestedPath;
-        QString filter;
+        QString filter; // the forms offered, ";;" between them
+        int proposedFilter = 0;
+        QString defaultSuffix;
     };
     struct Sound {
         QString path;    // empty for a sound from memory
@@ -43,8 +45,13 @@ public:
         m_modalHandlers.push_back(std::move(handler));
     }
     // Paths the next save dialogs answer, in order; without one a save
-    // dialog is cancelled (empty path).
-    void answerNextSave(const QString &path) { m_savePaths.push_back(path); }
+    // dialog is cancelled (empty path). filter: the index of the form the
+    // user picks in a dialog offering several (-1 keeps the proposed one).
+    // The path comes back as typed: no suffix is added.
+    void answerNextSave(const QString &path, int filter = -1) {
+        m_savePaths.push_back(path);
+        m_saveFilters.push_back(filter);
+    }
     // Paths the next open-file dialogs answer, in order; without one an open
     // dialog is cancelled (empty path).
     void answerNextOpen(const QString &path) { m_openPaths.push_back(path); }
@@ -100,6 +107,9 @@ public:
     void ShowModal(QWidget &window) override;
     QString GetSaveFileName(const QString &title, const QString &suggestedPath,
                             const QString &filter) override;
+    QString ChooseSaveFile(const QString &title, const QString &suggestedPath,
+                           const QStringList &filters, int *filter,
+                           const QString &defaultSuffix) override;
     QString GetOpenFileName(const QString &title, const QString &folder,
                             const QString &filter) override;
     bool OpenUrl(const QString &target) override {
@@ -127,6 +137,7 @@ private:
     std::deque<vb::MsgBoxResult> m_answers;
     std::deque<std::function<void(QWidget &)>> m_modalHandlers;
     std::deque<QString> m_savePaths;
+    std::deque<int> m_saveFilters;
     std::deque<QString> m_openPaths;
     std::mt19937 m_random{12345};
 };

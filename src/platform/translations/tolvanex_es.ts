@@ -120,6 +120,21 @@
     </message>
 </context>
 <context>
+    <name>scores</name>
+    <message>
+        <source>CSV for spreadsheets in Spanish (semicolons) (*.csv)</source>
+        <translation>CSV para hojas de cálculo en español (punto y coma) (*.csv)</translation>
+    </message>
+    <message>
+        <source>The scores have been saved in this file:</source>
+        <translation>Las puntuaciones se han guardado en este archivo:</translation>
+    </message>
+    <message>
+        <source>%1 already exists. Do you want to replace it?</source>
+        <translation>%1 ya existe. ¿Desea reemplazarlo?</translation>
+    </message>
+</context>
+<context>
     <name>tiling</name>
     <message>
         <source>The window has no background picture.</source>
