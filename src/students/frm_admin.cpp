@@ -13,6 +13,7 @@
 #include "platform/tree_view.h"
 #include "platform/tree_view_widget.h"
 #include "platform/twips.h"
+#include "students/pending_scores.h"
 #include "students/progress_chart.h"
 
 #include <QCheckBox>
@@ -496,6 +497,8 @@ void frmAdmin::btnClearDatabase_Click() {
                 (c[caption::UsersNotDeleted].arg(QDir::toNativeSeparators(path)) +
                  QLatin1Char(' ') + users.errorString())
                     .toStdString());
+        // Scores kept for the cleared database must not come back into the new one.
+        QDir(scores::Pending_Folder(path)).removeRecursively();
     } catch (const std::exception &e) {
         host.MsgBox(QString::fromUtf8(e.what()), vb::vbOKOnly | vb::vbExclamation, title);
         return;

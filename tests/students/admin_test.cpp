@@ -13,6 +13,7 @@
 #include "platform/tree_view.h"
 #include "platform/tree_view_widget.h"
 #include "students/frm_admin.h"
+#include "students/pending_scores.h"
 #include "students/progress_chart.h"
 #include "students/score_views.h"
 #include "students/student_database.h"
@@ -710,6 +711,9 @@ TEST_F(AdminTest, ClearingAsksTwiceThenDeletesTheDatabaseAndTheStudyFilesAndEnds
                                  activities::Study_File_Path(program)};
     for (const QString &file : studyFiles)
         writeFile(file, "x");
+    // A score an activity kept while the database was locked.
+    const QString kept = scores::Pending_Folder(users) + QStringLiteral("/kept.json");
+    writeFile(kept, "{}");
     const QString first = cap(57) + QStringLiteral(" Tolvanex Italiano\r\n\r\n") + cap(58);
     const QString second =
         QStringLiteral("Tolvanex Italiano ") + cap(59) + QStringLiteral("\r\n\r\n") + cap(60);
@@ -736,6 +740,7 @@ TEST_F(AdminTest, ClearingAsksTwiceThenDeletesTheDatabaseAndTheStudyFilesAndEnds
     EXPECT_FALSE(QFileInfo::exists(users));
     for (const QString &file : studyFiles)
         EXPECT_FALSE(QFileInfo::exists(file)) << file.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(scores::Pending_Folder(users)));
     EXPECT_EQ(windows.messages, QStringList{cap(61)});
     EXPECT_TRUE(program.ended);
     EXPECT_EQ(program.exitCode, 0);
