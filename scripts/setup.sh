@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev
-          qt6-tools-dev qt6-l10n-tools
+          qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
           libsqlite3-dev libsdl2-dev libsoundtouch-dev libaubio-dev googletest libgtest-dev libgmock-dev espeak-ng
           fonts-dejavu-core python3)
 missing=()

@@ -1,5 +1,6 @@
 // Tolvanex: starts the main window of this language build.
 #include "frame/program.h"
+#include "platform/exit_signals.h"
 #include "platform/qt_host.h"
 #include "shell/application_setup.h"
 #include "shell/frm_main.h"
@@ -30,7 +31,11 @@ int main(int argc, char **argv) {
     Program program(host, settings);
     program.onEnd = [](int code) { QCoreApplication::exit(code); };
 
+    // A logout, kill or Ctrl+C ends the program as closing its window does,
+    // whichever window (login, a dialog) is up at the time.
+    ExitSignals exitSignals;
     frmMain main(program);
+    QObject::connect(&exitSignals, &ExitSignals::Received, &main, &frmMain::Form_Unload);
     main.Form_Load();
     if (program.ended)
         return program.exitCode;
@@ -41,5 +46,6 @@ int main(int argc, char **argv) {
     // The main window appears once a student has logged in.
     if (!main.loginWindow() || !main.loginWindow()->isVisible())
         main.show();
+    exitSignals.Unblock();
     return app.exec();
 }

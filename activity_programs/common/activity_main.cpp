@@ -1,5 +1,6 @@
 #include "activity_main.h"
 
+#include "platform/exit_signals.h"
 #include "platform/platform_language.h"
 
 #include <QApplication>
@@ -9,6 +10,10 @@
 namespace activity {
 
 int RunActivity(QApplication &app, Text activityName, const WindowMaker &makeWindow) {
+    // A logout, kill or Ctrl+C ends the game as closing its window does:
+    // without a score for a game not finished, and without asking.
+    ExitSignals exitSignals;
+    QObject::connect(&exitSignals, &ExitSignals::Received, &app, [] { QCoreApplication::exit(0); });
     const QStringList args = app.arguments();
     // The shell passes the study file's name alone and starts us in the
     // folder that holds it.
@@ -25,6 +30,7 @@ int RunActivity(QApplication &app, Text activityName, const WindowMaker &makeWin
     window->show();
     window->raise();
     window->activateWindow();
+    exitSignals.Unblock();
     return app.exec() == 0 ? 0 : 1;
 }
 

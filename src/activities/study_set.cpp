@@ -3,6 +3,7 @@
 #include "frame/mod_main.h"
 #include "frame/program.h"
 #include "platform/ado.h"
+#include "platform/platform_language.h"
 #include "platform/tree_view.h"
 #include "subjects/subject_file.h"
 #include "subjects/subject_tree.h"
@@ -26,8 +27,9 @@ QString describe(const std::exception &e) {
 }
 
 [[noreturn]] void cannotWrite(const Program &program, const QString &path, const QString &why) {
-    throw std::runtime_error(
-        program.captions[caption::FileNotWritten].arg(path, why).toStdString());
+    throw std::runtime_error(program.captions[caption::FileNotWritten]
+                                 .arg(path, platformLanguage::System_Reason(why))
+                                 .toStdString());
 }
 
 // Fills an entry from the current phrase row and writes its sound, straight

@@ -11,6 +11,8 @@ void Program::End(int code) {
         return;
     ended = true;
     exitCode = code;
+    if (atEnd)
+        atEnd();
     if (onEnd)
         onEnd(code);
 }

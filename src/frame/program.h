@@ -88,6 +88,10 @@ public:
     bool ended = false;
     int exitCode = 0;
     std::function<void(int)> onEnd;
+    // Runs once when the program ends, before onEnd, however it ends (a
+    // window closed, the student database cleared, a signal): the main
+    // window removes its temporary files here.
+    std::function<void()> atEnd;
 
     // The template database path: program folder + "Tolvanex.tpl".
     QString templatePath() const { return folders.programFolder + QStringLiteral("Tolvanex.tpl"); }

@@ -24,6 +24,15 @@ bool plausible(const SDL_AudioSpec &spec, Uint32 length) {
            spec.channels <= kMaxChannels && length > 0;
 }
 
+// SDL's audio brings up its event layer, which by default catches SIGINT
+// and SIGTERM and turns them into a quit event that this program never
+// reads: the program would then ignore a logout or kill. The program ends
+// on those signals through its own handling (ExitSignals).
+int initAudio() {
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    return SDL_InitSubSystem(SDL_INIT_AUDIO);
+}
+
 // Decodes a wave image and converts it to the device's format; empty when
 // the bytes are not a wave sound SDL understands.
 std::vector<Uint8> decodeWave(const QByteArray &wave, const SDL_AudioSpec &device) {
@@ -90,7 +99,7 @@ bool SoundPlayer::ensureDevice() {
     m_triedOpen = true;
     // The audio subsystem is reference counted, so several players (and
     // other SDL users) may live side by side.
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+    if (initAudio() != 0)
         return false;
     m_audioInitialised = true;
 
@@ -205,7 +214,7 @@ QByteArray MonoWave16(const std::vector<qint16> &samples, int rate) {
 bool RecordFromMicrophone(int milliseconds, QByteArray &wave,
                           const std::function<bool(int elapsedMs, float level)> &progress) {
     wave.clear();
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+    if (initAudio() != 0)
         return false;
     SDL_AudioSpec wanted{};
     wanted.freq = 22050;

@@ -61,6 +61,7 @@ frmMain::frmMain(Program &program, QWidget *parent)
     buildControls();
     m_subjectTree = std::make_unique<SubjectTree>(program, TreeFolders, File1, File2);
     m_activityLaunch = std::make_unique<ActivityLaunch>(program, *m_subjectTree, TreeFolders);
+    program.atEnd = [this] { removeTemporaryFiles(); };
 }
 
 frmMain::~frmMain() {
@@ -71,6 +72,7 @@ frmMain::~frmMain() {
     delete TreeFoldersView;
     TreeFoldersView = nullptr;
     m_program.setWindows(nullptr);
+    m_program.atEnd = nullptr;
 }
 
 void frmMain::buildControls() {

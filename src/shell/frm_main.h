@@ -45,7 +45,9 @@ public:
     // The start-up sequence; afterwards the window is shown unless the
     // program ended during it.
     void Form_Load();
-    // Shut-down: removes the temporary files of the last launch and ends the program.
+    // Shut-down: removes the temporary files of the last launch and ends the
+    // program. Also what a SIGTERM, SIGINT or SIGHUP runs (see main), from
+    // whichever window or dialog is up.
     void Form_Unload();
 
     void Get_Settings();
@@ -142,7 +144,8 @@ private:
     void setKeyboardOrder();
     void mnuEdit_Click();
     // Removes the temporary files this shell made (the last launch's, the
-    // last phrase heard); the program ends right after.
+    // last phrase heard, the learner's recording); runs whenever the program
+    // ends, and again when this window closes.
     void removeTemporaryFiles();
     // A new login window, connected to this window; it is shown by the caller.
     void createLoginWindow();

@@ -6,6 +6,7 @@
 #include "frame/program.h"
 #include "frame/update_check.h"
 #include "platform/host.h"
+#include "platform/platform_language.h"
 #include "platform/qt_button_sounds.h"
 #include "platform/qt_window_placement.h"
 #include "platform/registry.h"
@@ -495,7 +496,7 @@ void frmAdmin::btnClearDatabase_Click() {
         if (QFileInfo::exists(path) && !users.remove())
             throw std::runtime_error(
                 (c[caption::UsersNotDeleted].arg(QDir::toNativeSeparators(path)) +
-                 QLatin1Char(' ') + users.errorString())
+                 QLatin1Char(' ') + platformLanguage::System_Reason(users))
                     .toStdString());
         // Scores kept for the cleared database must not come back into the new one.
         QDir(scores::Pending_Folder(path)).removeRecursively();

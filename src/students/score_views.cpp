@@ -3,6 +3,7 @@
 #include "frame/captions.h"
 #include "frame/mod_main.h"
 #include "platform/ado.h"
+#include "platform/platform_language.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -239,10 +240,10 @@ void ScoreViews::Export_Csv(int view, const Captions &captions, const QString &p
     const ViewTree tree = Build_View(view);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        fail(file.errorString());
+        fail(platformLanguage::System_Reason(file));
     auto write = [&file](const QByteArray &line) {
         if (file.write(line) != line.size())
-            fail(file.errorString());
+            fail(platformLanguage::System_Reason(file));
     };
     write(Csv_Start(form) + Csv_Line(Csv_Header(view, captions), separator));
     if (!tree.noData) {
@@ -271,7 +272,7 @@ void ScoreViews::Export_Csv(int view, const Captions &captions, const QString &p
         cn.Close();
     }
     if (!file.commit())
-        fail(file.errorString());
+        fail(platformLanguage::System_Reason(file));
 }
 
 QVector<ChartPoint> Chart_Points(const QVector<ScoreRow> &rows, const QLocale &locale) {

@@ -3,6 +3,7 @@
 #include "frame/captions.h"
 #include "frame/program.h"
 #include "platform/host.h"
+#include "platform/platform_language.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -133,7 +134,8 @@ QString frmImport::Describe_Problem(const subjects::WordListProblem &p) const {
     QString text;
     switch (p.kind) {
     case WordListProblemKind::Unreadable:
-        return c[caption::ProblemUnreadable].arg(QDir::toNativeSeparators(m_path), p.detail);
+        return c[caption::ProblemUnreadable].arg(QDir::toNativeSeparators(m_path),
+                                                 platformLanguage::System_Reason(p.detail));
     case WordListProblemKind::NoRows:
         return c[caption::ProblemNoRows];
     case WordListProblemKind::UnclosedQuote:

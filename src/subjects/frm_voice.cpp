@@ -3,6 +3,7 @@
 #include "frame/mod_main.h"
 #include "frame/program.h"
 #include "platform/host.h"
+#include "platform/platform_language.h"
 #include "subjects/phrase_sound.h"
 
 #include <QFile>
@@ -242,7 +243,8 @@ void Record_And_Compare(Program &program, const QString &fileName, const QString
             return;
         QFile modelFile(modelPath);
         if (!modelFile.open(QIODevice::ReadOnly))
-            throw std::runtime_error(modelFile.errorString().toStdString());
+            throw std::runtime_error(
+                platformLanguage::File_Not_Read(modelPath, modelFile.errorString()).toStdString());
         const QByteArray model = modelFile.readAll();
         modelFile.close();
         const int total = voice::Read_Wave(model).milliseconds() + 2000;
@@ -266,9 +268,10 @@ void Record_And_Compare(Program &program, const QString &fileName, const QString
             QFile file(Recording_Path(program));
             if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
                 file.write(mine) != mine.size() || !file.flush())
-                throw std::runtime_error(program.captions[caption::FileNotWritten]
-                                             .arg(file.fileName(), file.errorString())
-                                             .toStdString());
+                throw std::runtime_error(
+                    program.captions[caption::FileNotWritten]
+                        .arg(file.fileName(), platformLanguage::System_Reason(file))
+                        .toStdString());
             file.close();
             frmCompare window(program, text, model, mine, parent);
             host.ShowModal(window);

@@ -4,6 +4,7 @@
 #include "frame/program.h"
 #include "platform/ado.h"
 #include "platform/host.h"
+#include "platform/platform_language.h"
 #include "platform/sound.h"
 #include "platform/tree_view.h"
 #include "subjects/subject_file.h"
@@ -71,8 +72,9 @@ QString Write_Phrase_Sound(Program &program, const QString &fileName, const QStr
     QFile file(sound);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
         file.write(bytes) != bytes.size() || !file.flush())
-        throw std::runtime_error(
-            program.captions[caption::FileNotWritten].arg(sound, file.errorString()).toStdString());
+        throw std::runtime_error(program.captions[caption::FileNotWritten]
+                                     .arg(sound, platformLanguage::System_Reason(file))
+                                     .toStdString());
     return sound;
 }
 

@@ -4,6 +4,7 @@
 #include "frame/program.h"
 #include "platform/ado.h"
 #include "platform/file_list_box.h"
+#include "platform/platform_language.h"
 #include "subjects/phrase_sound.h"
 #include "subjects/subject_file.h"
 
@@ -168,7 +169,8 @@ VirtualStore::RenameResult VirtualStore::Rename_Folder(const QString &oldName,
     // copy leaves the old file in place.
     QFile file(from);
     if (!file.rename(to))
-        fail(m_program.captions[caption::FileNotRenamed].arg(from, to, file.errorString()));
+        fail(m_program.captions[caption::FileNotRenamed].arg(
+            from, to, platformLanguage::System_Reason(file)));
     m_program.bSubjectsChanged = true;
     return RenameResult::Done;
 }
@@ -196,7 +198,8 @@ void VirtualStore::Delete_Folder(const QString &displayName) {
         file.setFileName(path);
     }
     if (!file.remove())
-        fail(m_program.captions[caption::FileNotDeleted].arg(path, file.errorString()));
+        fail(m_program.captions[caption::FileNotDeleted].arg(
+            path, platformLanguage::System_Reason(file)));
     m_program.bSubjectsChanged = true;
 }
 

@@ -135,6 +135,109 @@
     </message>
 </context>
 <context>
+    <name>systemReason</name>
+    <message>
+        <source>Permission denied</source>
+        <translation>Permiso denegado</translation>
+    </message>
+    <message>
+        <source>No such file or directory</source>
+        <translation>No existe el archivo o la carpeta</translation>
+    </message>
+    <message>
+        <source>No space left on device</source>
+        <translation>No queda espacio en el dispositivo</translation>
+    </message>
+    <message>
+        <source>Too many open files</source>
+        <translation>Hay demasiados archivos abiertos</translation>
+    </message>
+    <message>
+        <source>Read-only file system</source>
+        <translation>El sistema de archivos es de solo lectura</translation>
+    </message>
+    <message>
+        <source>Is a directory</source>
+        <translation>Es una carpeta</translation>
+    </message>
+    <message>
+        <source>Not a directory</source>
+        <translation>No es una carpeta</translation>
+    </message>
+    <message>
+        <source>File exists</source>
+        <translation>El archivo ya existe</translation>
+    </message>
+    <message>
+        <source>Directory not empty</source>
+        <translation>La carpeta no está vacía</translation>
+    </message>
+    <message>
+        <source>Disk quota exceeded</source>
+        <translation>Se ha superado la cuota de disco</translation>
+    </message>
+    <message>
+        <source>Input/output error</source>
+        <translation>Error de entrada o salida</translation>
+    </message>
+    <message>
+        <source>File name too long</source>
+        <translation>El nombre del archivo es demasiado largo</translation>
+    </message>
+    <message>
+        <source>File too large</source>
+        <translation>El archivo es demasiado grande</translation>
+    </message>
+    <message>
+        <source>Device or resource busy</source>
+        <translation>El dispositivo o el recurso está ocupado</translation>
+    </message>
+    <message>
+        <source>Text file busy</source>
+        <translation>El archivo está en uso</translation>
+    </message>
+    <message>
+        <source>Operation not permitted</source>
+        <translation>Operación no permitida</translation>
+    </message>
+    <message>
+        <source>Invalid argument</source>
+        <translation>Argumento no válido</translation>
+    </message>
+    <message>
+        <source>Invalid cross-device link</source>
+        <translation>No se puede mover entre dispositivos distintos</translation>
+    </message>
+    <message>
+        <source>Too many levels of symbolic links</source>
+        <translation>Demasiados niveles de enlaces simbólicos</translation>
+    </message>
+    <message>
+        <source>No such device</source>
+        <translation>No existe el dispositivo</translation>
+    </message>
+    <message>
+        <source>No such device or address</source>
+        <translation>No existe el dispositivo o la dirección</translation>
+    </message>
+    <message>
+        <source>Cannot allocate memory</source>
+        <translation>No hay memoria suficiente</translation>
+    </message>
+    <message>
+        <source>Resource temporarily unavailable</source>
+        <translation>El recurso no está disponible por el momento</translation>
+    </message>
+    <message>
+        <source>Stale file handle</source>
+        <translation>El identificador del archivo ya no es válido</translation>
+    </message>
+    <message>
+        <source>The file %1 cannot be read: %2</source>
+        <translation>No se puede leer el archivo %1: %2</translation>
+    </message>
+</context>
+<context>
     <name>tiling</name>
     <message>
         <source>The window has no background picture.</source>
