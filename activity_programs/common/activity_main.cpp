@@ -2,6 +2,8 @@
 
 #include "platform/exit_signals.h"
 #include "platform/platform_language.h"
+#include "platform/qt_enter_key.h"
+#include "platform/qt_program_palette.h"
 
 #include <QApplication>
 #include <QDir>
@@ -14,6 +16,9 @@ int RunActivity(QApplication &app, Text activityName, const WindowMaker &makeWin
     // without a score for a game not finished, and without asking.
     ExitSignals exitSignals;
     QObject::connect(&exitSignals, &ExitSignals::Received, &app, [] { QCoreApplication::exit(0); });
+    // The same keyboard and colours as the program's own windows.
+    EnterPressesFocusedButtons(app);
+    UseProgramPalette(app);
     const QStringList args = app.arguments();
     // The shell passes the study file's name alone and starts us in the
     // folder that holds it.
