@@ -4,6 +4,7 @@
 #include "platform/text_decoding.h"
 #include "subjects/subject_schema.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -482,8 +483,9 @@ QVector<QByteArray> PhraseRecorder::record(const QStringList &texts) {
     }
     const auto finish = [&](int i, const QByteArray &wave) {
         if (!isWave(wave))
-            throw WordListError(
-                QStringLiteral("espeak-ng wrote no WAVE recording for \"%1\"").arg(texts[i]));
+            throw WordListError(QCoreApplication::translate(
+                                    "wordList", "espeak-ng wrote no WAVE recording for \"%1\"")
+                                    .arg(texts[i]));
         waves[i] = wave;
         ++m_recorded;
         const QString cached = cacheFile(texts[i]);
@@ -514,7 +516,8 @@ QVector<QByteArray> PhraseRecorder::record(const QStringList &texts) {
     } else if (!todo.isEmpty()) {
         QTemporaryDir dir;
         if (!dir.isValid())
-            throw WordListError(QStringLiteral("cannot create a temporary folder for recordings"));
+            throw WordListError(QCoreApplication::translate(
+                "wordList", "cannot create a temporary folder for recordings"));
         struct Job {
             int index;
             QString wav;
@@ -536,7 +539,8 @@ QVector<QByteArray> PhraseRecorder::record(const QStringList &texts) {
                                     QStringLiteral("--stdin")});
                 if (!job.process->waitForStarted(30000))
                     throw WordListError(
-                        QStringLiteral("cannot start espeak-ng (is it installed?): %1")
+                        QCoreApplication::translate("wordList",
+                                                    "cannot start espeak-ng (is it installed?): %1")
                             .arg(job.process->errorString()));
                 job.process->write(texts[job.index].toUtf8());
                 job.process->closeWriteChannel();
@@ -547,7 +551,8 @@ QVector<QByteArray> PhraseRecorder::record(const QStringList &texts) {
             if (!job.process->waitForFinished(120000) ||
                 job.process->exitStatus() != QProcess::NormalExit || job.process->exitCode() != 0)
                 throw WordListError(
-                    QStringLiteral("espeak-ng failed on \"%1\" (voice %2): %3")
+                    QCoreApplication::translate("wordList",
+                                                "espeak-ng failed on \"%1\" (voice %2): %3")
                         .arg(texts[job.index], m_voice,
                              QString::fromLocal8Bit(job.process->readAllStandardError())));
             finish(job.index, readFile(job.wav));
@@ -564,9 +569,11 @@ void WriteWordListSubject(const QString &out, const QString &programCode,
                           bool replace) {
     const QString name = QFileInfo(out).fileName();
     if (name.isEmpty() || name.contains(QLatin1Char('*')))
-        throw WordListError(QStringLiteral("'%1' is no usable file name").arg(out));
+        throw WordListError(
+            QCoreApplication::translate("wordList", "'%1' is no usable file name").arg(out));
     if (QFileInfo::exists(out) && !replace)
-        throw WordListError(QStringLiteral("'%1' exists already").arg(out));
+        throw WordListError(
+            QCoreApplication::translate("wordList", "'%1' exists already").arg(out));
     const QString part = out + QStringLiteral(".part");
     QFile::remove(part);
     try {
@@ -580,13 +587,14 @@ void WriteWordListSubject(const QString &out, const QString &programCode,
         cn.Execute(QStringLiteral("COMMIT"));
     } catch (const ado::Error &e) {
         QFile::remove(part);
-        throw WordListError(QStringLiteral("cannot write '%1': %2").arg(out, e.description()));
+        throw WordListError(QCoreApplication::translate("wordList", "cannot write '%1': %2")
+                                .arg(out, e.description()));
     }
     if (replace)
         QFile::remove(out);
     if (!QFile::rename(part, out)) {
         QFile::remove(part);
-        throw WordListError(QStringLiteral("cannot write '%1'").arg(out));
+        throw WordListError(QCoreApplication::translate("wordList", "cannot write '%1'").arg(out));
     }
 }
 

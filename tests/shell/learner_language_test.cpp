@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QKeySequence>
 #include <QLineEdit>
@@ -136,6 +137,29 @@ TEST_F(LearnerLanguageTest, SystemReasonsAreGivenInSpanishWithinOurSentence) {
                                         QStringLiteral("No es una carpeta"))})
                   .join(QLatin1Char('\n'))
                   .toStdString());
+
+    // A list that reads well, on a computer without espeak-ng to speak it.
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(env.root() + QStringLiteral("no-programs")));
+    const QString good = env.root() + QStringLiteral("saludos.csv");
+    writeFile(good, "phrase,translation\nciao,hola\n");
+    host.answerNextOpen(good);
+    host.onNextModal([&](QWidget &window) {
+        auto &import = dynamic_cast<frmImport &>(window);
+        import.setRecordingCache(env.root() + QStringLiteral("cache"));
+        QTest::keyClick(import.btnChoose, Qt::Key_Space);
+        QTest::mouseClick(import.btnImport, Qt::LeftButton);
+    });
+    host.boxes.clear();
+    QTest::mouseClick(main.btnImportWordList, Qt::LeftButton);
+    qputenv("PATH", path);
+    ASSERT_EQ(host.boxes.size(), 1u);
+    const std::string failed = host.lastBox().text.toStdString();
+    EXPECT_EQ(failed.rfind("No se pudieron grabar las frases: no se puede iniciar espeak-ng "
+                           "(¿está instalado?): ",
+                           0),
+              0u)
+        << failed;
 }
 
 } // namespace

@@ -238,6 +238,41 @@
     </message>
 </context>
 <context>
+    <name>wordList</name>
+    <message>
+        <source>espeak-ng wrote no WAVE recording for &quot;%1&quot;</source>
+        <translation>espeak-ng no ha grabado ningún sonido WAVE para &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>cannot create a temporary folder for recordings</source>
+        <translation>no se puede crear una carpeta temporal para las grabaciones</translation>
+    </message>
+    <message>
+        <source>cannot start espeak-ng (is it installed?): %1</source>
+        <translation>no se puede iniciar espeak-ng (¿está instalado?): %1</translation>
+    </message>
+    <message>
+        <source>espeak-ng failed on &quot;%1&quot; (voice %2): %3</source>
+        <translation>espeak-ng ha fallado con &quot;%1&quot; (voz %2): %3</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; is no usable file name</source>
+        <translation>&apos;%1&apos; no sirve como nombre de archivo</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; exists already</source>
+        <translation>&apos;%1&apos; ya existe</translation>
+    </message>
+    <message>
+        <source>cannot write &apos;%1&apos;: %2</source>
+        <translation>no se puede escribir &apos;%1&apos;: %2</translation>
+    </message>
+    <message>
+        <source>cannot write &apos;%1&apos;</source>
+        <translation>no se puede escribir &apos;%1&apos;</translation>
+    </message>
+</context>
+<context>
     <name>tiling</name>
     <message>
         <source>The window has no background picture.</source>
