@@ -4,6 +4,7 @@
 #include "platform/platform_language.h"
 #include "platform/qt_enter_key.h"
 #include "platform/qt_program_palette.h"
+#include "platform/qt_window_placement.h"
 
 #include <QApplication>
 #include <QDir>
@@ -32,6 +33,9 @@ int RunActivity(QApplication &app, Text activityName, const WindowMaker &makeWin
         return 1;
     }
     const std::unique_ptr<QWidget> window = makeWindow(load.file, load.texts);
+    // Where the window manager would put it, it may hang off the screen.
+    window->adjustSize();
+    CenterWindow(*window);
     window->show();
     window->raise();
     window->activateWindow();
