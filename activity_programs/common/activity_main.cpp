@@ -3,7 +3,7 @@
 #include "platform/exit_signals.h"
 #include "platform/platform_language.h"
 #include "platform/qt_enter_key.h"
-#include "platform/qt_program_palette.h"
+#include "platform/qt_program_look.h"
 #include "platform/qt_window_placement.h"
 
 #include <QApplication>
@@ -19,7 +19,7 @@ int RunActivity(QApplication &app, Text activityName, const WindowMaker &makeWin
     QObject::connect(&exitSignals, &ExitSignals::Received, &app, [] { QCoreApplication::exit(0); });
     // The same keyboard and colours as the program's own windows.
     EnterPressesFocusedButtons(app);
-    UseProgramPalette(app);
+    UseProgramLook(app);
     const QStringList args = app.arguments();
     // The shell passes the study file's name alone and starts us in the
     // folder that holds it.

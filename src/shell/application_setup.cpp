@@ -1,7 +1,7 @@
 #include "shell/application_setup.h"
 
 #include "platform/qt_enter_key.h"
-#include "platform/qt_program_palette.h"
+#include "platform/qt_program_look.h"
 #include "shell/qt_resources.h"
 
 #include <QApplication>
@@ -10,5 +10,5 @@ void SetUpApplication(QApplication &app) {
     InitProgramResources();
     QApplication::setApplicationName(QStringLiteral("Tolvanex"));
     EnterPressesFocusedButtons(app);
-    UseProgramPalette(app);
+    UseProgramLook(app);
 }

@@ -182,11 +182,29 @@ TEST_F(DialogWindowsTest, ModalMessageShowsItsTextAndClosesWithOk) {
     EXPECT_EQ(host.modalWindows, QStringList{QStringLiteral("frmMsgBox")});
 }
 
-// The program paints its own light backgrounds; a dark desktop palette must
-// not put light text on them.
-TEST_F(DialogWindowsTest, UnderADarkDesktopPaletteEveryTextStaysReadable) {
+// Buttons whose text is wider than the button leaves room for.
+QStringList cutButtons(QWidget &window) {
+    QStringList cut;
+    for (QPushButton *button : window.findChildren<QPushButton *>()) {
+        if (!button->isVisible() || button->text().isEmpty())
+            continue;
+        const int room = button->width() - 8;
+        if (button->fontMetrics().horizontalAdvance(QString(button->text()).remove('&')) > room)
+            cut << button->text();
+    }
+    return cut;
+}
+
+// The program paints its own light backgrounds and lays its windows out at
+// fixed places: a desktop in dark mode with a large font must neither put
+// light text on them nor cut the buttons' texts.
+TEST_F(DialogWindowsTest, UnderADarkDesktopWithALargeFontEveryTextStaysReadableAndWhole) {
     const QPalette before = QApplication::palette();
+    const QFont fontBefore = QApplication::font();
     QApplication::setPalette(darkDesktopPalette());
+    QFont large = QApplication::font();
+    large.setPointSize(13);
+    QApplication::setFont(large);
     SetUpApplication(*qobject_cast<QApplication *>(QCoreApplication::instance()));
 
     frmMain main(program);
@@ -201,6 +219,10 @@ TEST_F(DialogWindowsTest, UnderADarkDesktopPaletteEveryTextStaysReadable) {
     EXPECT_EQ(splash, QStringList{QStringLiteral("checked")});
     ASSERT_TRUE(main.loginWindow());
     EXPECT_EQ(unreadableLabels(*main.loginWindow()), QStringList());
+    EXPECT_EQ(cutButtons(*main.loginWindow()), QStringList());
+    main.show();
+    EXPECT_EQ(cutButtons(main), QStringList());
+    main.hide();
 
     QStringList newUser{QStringLiteral("not shown")};
     host.onNextModal([&](QWidget &window) {
@@ -219,6 +241,7 @@ TEST_F(DialogWindowsTest, UnderADarkDesktopPaletteEveryTextStaysReadable) {
     main.ShowMessage(QStringLiteral("A message to read"), 10);
     EXPECT_EQ(message, QStringList());
     QApplication::setPalette(before);
+    QApplication::setFont(fontBefore);
 }
 
 } // namespace

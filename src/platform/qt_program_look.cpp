@@ -1,11 +1,17 @@
-#include "platform/qt_program_palette.h"
+#include "platform/qt_program_look.h"
 
 #include <QApplication>
+#include <QFont>
 #include <QPalette>
 #include <QStyle>
 #include <QStyleFactory>
 
 #include <memory>
+
+namespace {
+// The point size the windows' twips layouts were drawn with.
+constexpr qreal kLayoutPointSize = 9;
+} // namespace
 
 QPalette ProgramPalette() {
     // Fusion's own palette: light, complete in every role and colour group,
@@ -18,6 +24,16 @@ QPalette ProgramPalette() {
     return palette;
 }
 
-void UseProgramPalette(QApplication &app) {
+QFont ProgramFont(const QFont &desktopFont) {
+    QFont font = desktopFont;
+    if (font.pointSizeF() > kLayoutPointSize)
+        font.setPointSizeF(kLayoutPointSize);
+    else if (font.pointSizeF() <= 0 && font.pixelSize() > 12)
+        font.setPixelSize(12);
+    return font;
+}
+
+void UseProgramLook(QApplication &app) {
     app.setPalette(ProgramPalette());
+    QApplication::setFont(ProgramFont(QApplication::font()));
 }
