@@ -1,6 +1,7 @@
 #include "platform/qt_program_look.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QFont>
 #include <QPalette>
 #include <QStyle>
@@ -33,7 +34,60 @@ QFont ProgramFont(const QFont &desktopFont) {
     return font;
 }
 
+namespace {
+
+const char *const kKinds[] = {
+    "QPushButton",       "QCheckBox",      "QRadioButton",   "QToolButton", "QAbstractItemView",
+    "QListView",         "QHeaderView",    "QLabel",         "QMenu",       "QMenuBar",
+    "QMessageBox",       "QTipLabel",      "QComboMenuItem", "QComboLineEdit", "QStatusBar",
+    "QMdiSubWindowTitleBar"};
+
+void applyLook(QApplication &app) {
+    if (app.palette() != ProgramPalette())
+        app.setPalette(ProgramPalette());
+    const QFont font = ProgramFont(QApplication::font());
+    if (font != QApplication::font())
+        QApplication::setFont(font);
+    // A desktop theme may give kinds of controls fonts of their own (Qt's
+    // names for them), which the default font does not reach.
+    for (const char *kind : kKinds) {
+        const QFont own = QApplication::font(kind);
+        const QFont capped = ProgramFont(own);
+        if (capped != own)
+            QApplication::setFont(capped, kind);
+    }
+}
+
+// Some desktop themes apply their palette and fonts once the event loop
+// runs, and again whenever the user changes them: the look is put back
+// each time.
+class LookKeeper : public QObject {
+public:
+    explicit LookKeeper(QApplication &app) : QObject(&app), m_app(app) {
+        setObjectName(QStringLiteral("tvxLookKeeper"));
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override {
+        if (watched == &m_app && !m_applying &&
+            (event->type() == QEvent::ApplicationPaletteChange ||
+             event->type() == QEvent::ApplicationFontChange)) {
+            m_applying = true;
+            applyLook(m_app);
+            m_applying = false;
+        }
+        return false;
+    }
+
+private:
+    QApplication &m_app;
+    bool m_applying = false;
+};
+
+} // namespace
+
 void UseProgramLook(QApplication &app) {
-    app.setPalette(ProgramPalette());
-    QApplication::setFont(ProgramFont(QApplication::font()));
+    applyLook(app);
+    if (!app.findChild<QObject *>(QStringLiteral("tvxLookKeeper"), Qt::FindDirectChildrenOnly))
+        app.installEventFilter(new LookKeeper(app));
 }

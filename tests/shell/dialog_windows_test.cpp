@@ -205,6 +205,9 @@ TEST_F(DialogWindowsTest, UnderADarkDesktopWithALargeFontEveryTextStaysReadableA
     QFont large = QApplication::font();
     large.setPointSize(13);
     QApplication::setFont(large);
+    // Desktop themes also give buttons and lists fonts of their own.
+    QApplication::setFont(large, "QPushButton");
+    QApplication::setFont(large, "QAbstractItemView");
     SetUpApplication(*qobject_cast<QApplication *>(QCoreApplication::instance()));
 
     frmMain main(program);
