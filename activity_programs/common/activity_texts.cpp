@@ -56,10 +56,8 @@ constexpr Entry kTexts[] = {
      "The sound file %1 of phrase %2 does not exist.",
      "El archivo de sonido %1 de la frase %2 no existe."},
     {Text::SoundNotPlayable,
-     "The recording of \"%1\" is damaged and cannot be played; the phrase is studied without "
-     "its sound.",
-     "La grabación de \"%1\" está dañada y no se puede reproducir; la frase se estudia sin su "
-     "sonido."},
+     "The recording of \"%1\" is damaged: this phrase is studied without sound.",
+     "La grabación de \"%1\" está dañada: esta frase se estudia sin sonido."},
     {Text::SoundProblemName, "Sound problem", "Problema de sonido"},
     {Text::ScoreSaved, "Your score has been saved.", "Su puntuación se ha guardado."},
     {Text::ScoreNotSaved,
