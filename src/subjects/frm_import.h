@@ -31,8 +31,6 @@ public:
     // The window's events go on meanwhile; Cancel (or Escape) stops the
     // import, which then returns false and leaves no subject file.
     bool btnImport_Click();
-    // Cancel while importing: stops the import, the window stays open.
-    bool importing() const { return m_busy; }
 
     // Where recordings are kept between imports, by voice and text.
     void setRecordingCache(const QString &folder) { m_cache = folder; }
