@@ -27,7 +27,9 @@ enum class Text {
     NotQuoted,         // %1 file, %2 line number, %3 line text
     NoDatabaseNamed,
     DatabaseMissing,
-    SoundMissing, // %1 sound file, %2 phrase number
+    SoundMissing,     // %1 sound file, %2 phrase number
+    SoundNotPlayable, // %1 phrase
+    SoundProblemName,
     ScoreSaved,
     ScoreNotSaved, // %1 reason
     ScoreSaving,

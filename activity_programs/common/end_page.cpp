@@ -84,4 +84,28 @@ void ScaleFont(QWidget *widget, double factor, bool bold) {
     widget->setFont(font);
 }
 
+QLabel *MakeSoundProblemLine(QWidget *parent, PhraseSound &sound, const StudyFile &study,
+                             const ActivityTexts &texts) {
+    auto *line = new QLabel(parent);
+    line->setObjectName(QStringLiteral("lblSoundProblem"));
+    line->setAccessibleName(texts(Text::SoundProblemName));
+    line->setAlignment(Qt::AlignCenter);
+    line->setWordWrap(true);
+    line->setStyleSheet(QStringLiteral("color: #8a2c0d;"));
+    line->hide();
+    QVector<StudyPhrase> phrases = study.phrases;
+    const QString text = texts(Text::SoundNotPlayable);
+    sound.setRefusedReport([line, phrases, text](const QString &waveFile) {
+        QString phrase = waveFile;
+        for (const StudyPhrase &p : phrases)
+            if (p.soundFile == waveFile) {
+                phrase = p.phrase;
+                break;
+            }
+        line->setText(text.arg(phrase));
+        line->show();
+    });
+    return line;
+}
+
 } // namespace activity

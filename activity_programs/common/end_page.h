@@ -3,7 +3,9 @@
 #pragma once
 
 #include "activity_texts.h"
+#include "phrase_sound.h"
 #include "score_saver.h"
+#include "study_file.h"
 
 #include <QWidget>
 
@@ -38,5 +40,12 @@ QString WindowTitle(const QString &activityName, const QString &subject);
 
 // Scales a widget's font, for the large phrase and result texts.
 void ScaleFont(QWidget *widget, double factor, bool bold = false);
+
+// The line of a game window that says which phrase's recording cannot be
+// played, hidden until sound refuses one of the study's sounds. It is said
+// once for each recording, in the window rather than in a box that would
+// stop the game at every play; the game goes on, silent for that phrase.
+QLabel *MakeSoundProblemLine(QWidget *parent, PhraseSound &sound, const StudyFile &study,
+                             const ActivityTexts &texts);
 
 } // namespace activity

@@ -15,11 +15,23 @@ void PhraseSound::preload(const QStringList &waveFiles) {
 void PhraseSound::play(const QString &waveFile) {
     m_last = waveFile;
     ++m_count;
-    const auto loaded = m_loaded.constFind(waveFile);
-    if (loaded != m_loaded.cend())
-        m_player.PlayMemory(*loaded, true);
-    else
-        m_player.PlayFile(waveFile, true);
+    QByteArray wave = m_loaded.value(waveFile);
+    if (wave.isEmpty()) {
+        QFile file(waveFile);
+        if (file.open(QIODevice::ReadOnly))
+            wave = file.readAll();
+    }
+    if (!IsPlayableWave(wave)) {
+        // The sound before it is not left playing over this phrase.
+        m_player.Stop();
+        if (!m_refused.contains(waveFile)) {
+            m_refused.insert(waveFile);
+            if (m_report)
+                m_report(waveFile);
+        }
+        return;
+    }
+    m_player.PlayMemory(wave, true);
 }
 
 } // namespace activity

@@ -1,14 +1,19 @@
 // Plays the phrases' recordings through the program's sound layer, in the
 // background so that the window stays responsive; a new sound cuts the one
-// still playing. Without an audio device it stays silent.
+// still playing. Without an audio device it stays silent. A recording that
+// fails the sound layer's check is never handed to the player: the phrase
+// stays silent and the window is told once, to say so in one line.
 #pragma once
 
 #include "platform/sound.h"
 
 #include <QByteArray>
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
+
+#include <functional>
 
 namespace activity {
 
@@ -19,6 +24,11 @@ public:
     void preload(const QStringList &waveFiles);
     // Plays the preloaded sound of waveFile, or the file itself.
     void play(const QString &waveFile);
+    // Called the first time a file turns out to be no playable sound; later
+    // plays of it are silent without a word.
+    void setRefusedReport(std::function<void(const QString &waveFile)> report) {
+        m_report = std::move(report);
+    }
     // The last file asked for and how many sounds were asked for; what a
     // learner would have heard, for a quiet test to check.
     const QString &lastPlayed() const { return m_last; }
@@ -27,6 +37,8 @@ public:
 private:
     SoundPlayer m_player;
     QHash<QString, QByteArray> m_loaded;
+    QSet<QString> m_refused;
+    std::function<void(const QString &)> m_report;
     QString m_last;
     int m_count = 0;
 };

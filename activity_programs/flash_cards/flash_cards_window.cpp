@@ -48,6 +48,7 @@ FlashCardsWindow::FlashCardsWindow(const StudyFile &study, const ActivityTexts &
     setMinimumSize(560, 380);
 
     m_sound.preload(m_study.soundFiles());
+    lblSoundProblem = MakeSoundProblemLine(this, m_sound, m_study, m_texts);
     lblProgress = makeLabel(this, "lblProgress", m_texts(Text::ProgressName));
 
     auto *game = new QWidget(this);
@@ -103,6 +104,7 @@ FlashCardsWindow::FlashCardsWindow(const StudyFile &study, const ActivityTexts &
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(lblProgress);
     layout->addWidget(pages, 1);
+    layout->addWidget(lblSoundProblem);
 
     connect(btnListen, &QPushButton::clicked, this, &FlashCardsWindow::playCard);
     connect(btnReveal, &QPushButton::clicked, this, &FlashCardsWindow::reveal);

@@ -38,6 +38,7 @@ public:
     QPushButton *btnKnew;
     QPushButton *btnMissed;
     QStackedWidget *pages;
+    QLabel *lblSoundProblem; // hidden until a recording cannot be played
     EndPage *endPage;
     StopQuestion *stopQuestion;
 

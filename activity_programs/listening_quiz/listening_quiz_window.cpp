@@ -58,6 +58,7 @@ ListeningQuizWindow::ListeningQuizWindow(const StudyFile &study, const ActivityT
     setMinimumSize(560, 420);
 
     m_sound.preload(m_study.soundFiles());
+    lblSoundProblem = MakeSoundProblemLine(this, m_sound, m_study, m_texts);
     lblProgress = makeLabel(this, "lblProgress", m_texts(Text::ProgressName));
 
     auto *game = new QWidget(this);
@@ -105,6 +106,7 @@ ListeningQuizWindow::ListeningQuizWindow(const StudyFile &study, const ActivityT
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(lblProgress);
     layout->addWidget(pages, 1);
+    layout->addWidget(lblSoundProblem);
 
     connect(btnListen, &QPushButton::clicked, this, &ListeningQuizWindow::playQuestion);
     connect(btnNext, &QPushButton::clicked, this, &ListeningQuizWindow::next);

@@ -40,6 +40,7 @@ public:
     QLabel *lblPhrase;
     QPushButton *btnNext;
     QStackedWidget *pages;
+    QLabel *lblSoundProblem; // hidden until a recording cannot be played
     EndPage *endPage;
     StopQuestion *stopQuestion;
 

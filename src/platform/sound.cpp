@@ -9,19 +9,118 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 namespace {
 
-// SDL's own limits are wider than any real recording, and absurd header
-// values (a rate of 1 Hz or 4 GHz) make its converter misbehave.
-constexpr int kMinRate = 4000;
-constexpr int kMaxRate = 192000;
-constexpr int kMaxChannels = 8;
+constexpr quint16 kFormatPcm = 1;
+constexpr quint16 kFormatFloat = 3;
+constexpr quint16 kFormatExtensible = 0xFFFE;
+// What follows the coding in the sub-format GUID of an extensible header
+// ({0000000x-0000-0010-8000-00aa00389b71}, in file order).
+constexpr char kSubFormatTail[] = "\x00\x00\x10\x00\x80\x00\x00\xAA\x00\x38\x9B\x71";
 
-bool plausible(const SDL_AudioSpec &spec, Uint32 length) {
-    return spec.freq >= kMinRate && spec.freq <= kMaxRate && spec.channels >= 1 &&
-           spec.channels <= kMaxChannels && length > 0;
+quint16 u16(const char *p) {
+    return qFromLittleEndian<quint16>(p);
+}
+quint32 u32(const char *p) {
+    return qFromLittleEndian<quint32>(p);
+}
+
+// The format chunk's body, of length bytes (all of them within the file).
+std::optional<WaveLayout> readFormat(const char *body, qsizetype length) {
+    if (length < 16)
+        return std::nullopt;
+    quint32 tag = u16(body);
+    const quint32 channels = u16(body + 2);
+    const quint32 rate = u32(body + 4);
+    const quint32 blockAlign = u16(body + 12);
+    const quint32 bits = u16(body + 14);
+    if (tag == kFormatExtensible) {
+        if (length < 40 || u16(body + 16) < 22 ||
+            std::memcmp(body + 28, kSubFormatTail, sizeof kSubFormatTail - 1) != 0)
+            return std::nullopt;
+        tag = u32(body + 24);
+    }
+    const bool pcm = tag == kFormatPcm && (bits == 8 || bits == 16 || bits == 24 || bits == 32);
+    const bool isFloat = tag == kFormatFloat && bits == 32;
+    if (!pcm && !isFloat)
+        return std::nullopt;
+    if (channels < 1 || channels > kMaxWaveChannels || rate < kMinWaveRate || rate > kMaxWaveRate)
+        return std::nullopt;
+    if (blockAlign != channels * (bits / 8))
+        return std::nullopt;
+    WaveLayout layout;
+    layout.isFloat = isFloat;
+    layout.bits = static_cast<int>(bits);
+    layout.channels = static_cast<int>(channels);
+    layout.rate = static_cast<int>(rate);
+    return layout;
+}
+
+// The header alone, before SDL sees any of it.
+std::optional<WaveLayout> headerLayout(const QByteArray &wave) {
+    const qsizetype size = wave.size();
+    const char *p = wave.constData();
+    if (size < 12 || std::memcmp(p, "RIFF", 4) != 0 || std::memcmp(p + 8, "WAVE", 4) != 0)
+        return std::nullopt;
+    std::optional<WaveLayout> layout;
+    for (qsizetype at = 12; at + 8 <= size;) {
+        const qsizetype length = u32(p + at + 4);
+        const qsizetype body = at + 8;
+        const bool within = length <= size - body;
+        if (std::memcmp(p + at, "fmt ", 4) == 0) {
+            if (!within)
+                return std::nullopt;
+            layout = readFormat(p + body, length);
+            if (!layout)
+                return std::nullopt;
+        } else if (std::memcmp(p + at, "data", 4) == 0) {
+            // The samples come after their format, and all of them are here.
+            if (!layout || !within)
+                return std::nullopt;
+            layout->dataOffset = body;
+            layout->frames = length / layout->frameBytes();
+            if (layout->frames < 1)
+                return std::nullopt;
+            return layout;
+        }
+        at = body + length + (length & 1);
+    }
+    return std::nullopt;
+}
+
+// A wave as SDL reads it, freed with the object.
+struct SdlWave {
+    SDL_AudioSpec spec{};
+    Uint8 *buffer = nullptr;
+    Uint32 length = 0;
+
+    SdlWave() = default;
+    SdlWave(const SdlWave &) = delete;
+    SdlWave &operator=(const SdlWave &) = delete;
+    ~SdlWave() {
+        if (buffer)
+            SDL_FreeWAV(buffer);
+    }
+};
+
+// Checks the header and only then lets SDL read the bytes; SDL must agree
+// with the header about the rate and the channels.
+std::optional<WaveLayout> validate(const QByteArray &wave, SdlWave &loaded) {
+    std::optional<WaveLayout> layout = headerLayout(wave);
+    if (!layout || wave.size() > std::numeric_limits<int>::max())
+        return std::nullopt;
+    SDL_RWops *rw = SDL_RWFromConstMem(wave.constData(), static_cast<int>(wave.size()));
+    if (!rw)
+        return std::nullopt;
+    if (!SDL_LoadWAV_RW(rw, 1, &loaded.spec, &loaded.buffer, &loaded.length))
+        return std::nullopt;
+    if (loaded.length == 0 || loaded.spec.freq != layout->rate ||
+        loaded.spec.channels != layout->channels)
+        return std::nullopt;
+    return layout;
 }
 
 // SDL's audio brings up its event layer, which by default catches SIGINT
@@ -34,28 +133,17 @@ int initAudio() {
 }
 
 // Decodes a wave image and converts it to the device's format; empty when
-// the bytes are not a wave sound SDL understands.
+// the bytes are not a sound that passes the check.
 std::vector<Uint8> decodeWave(const QByteArray &wave, const SDL_AudioSpec &device) {
     std::vector<Uint8> pcm;
-    if (wave.isEmpty())
+    SdlWave source;
+    if (!validate(wave, source))
         return pcm;
-    SDL_RWops *rw = SDL_RWFromConstMem(wave.constData(), static_cast<int>(wave.size()));
-    if (!rw)
-        return pcm;
-    SDL_AudioSpec source{};
-    Uint8 *buffer = nullptr;
-    Uint32 length = 0;
-    if (!SDL_LoadWAV_RW(rw, 1, &source, &buffer, &length))
-        return pcm;
-    if (!plausible(source, length)) {
-        SDL_FreeWAV(buffer);
-        return pcm;
-    }
-
-    SDL_AudioStream *stream = SDL_NewAudioStream(source.format, source.channels, source.freq,
-                                                 device.format, device.channels, device.freq);
+    SDL_AudioStream *stream =
+        SDL_NewAudioStream(source.spec.format, source.spec.channels, source.spec.freq,
+                           device.format, device.channels, device.freq);
     if (stream) {
-        if (SDL_AudioStreamPut(stream, buffer, static_cast<int>(length)) == 0 &&
+        if (SDL_AudioStreamPut(stream, source.buffer, static_cast<int>(source.length)) == 0 &&
             SDL_AudioStreamFlush(stream) == 0) {
             pcm.resize(static_cast<size_t>(SDL_AudioStreamAvailable(stream)));
             const int got = SDL_AudioStreamGet(stream, pcm.data(), static_cast<int>(pcm.size()));
@@ -63,25 +151,14 @@ std::vector<Uint8> decodeWave(const QByteArray &wave, const SDL_AudioSpec &devic
         }
         SDL_FreeAudioStream(stream);
     }
-    SDL_FreeWAV(buffer);
     return pcm;
 }
 
 } // namespace
 
-bool IsPlayableWave(const QByteArray &wave) {
-    if (wave.isEmpty())
-        return false;
-    SDL_RWops *rw = SDL_RWFromConstMem(wave.constData(), static_cast<int>(wave.size()));
-    if (!rw)
-        return false;
-    SDL_AudioSpec spec{};
-    Uint8 *buffer = nullptr;
-    Uint32 length = 0;
-    if (!SDL_LoadWAV_RW(rw, 1, &spec, &buffer, &length))
-        return false;
-    SDL_FreeWAV(buffer);
-    return plausible(spec, length);
+std::optional<WaveLayout> PlayableWaveLayout(const QByteArray &wave) {
+    SdlWave loaded;
+    return validate(wave, loaded);
 }
 
 SoundPlayer::SoundPlayer(const QString &deviceName) : m_deviceName(deviceName) {}

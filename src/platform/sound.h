@@ -9,11 +9,42 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
-// Whether the bytes are a wave sound the player can play: one SDL reads,
-// with a sample rate of 4,000 to 192,000 Hz, 1 to 8 channels and samples.
-bool IsPlayableWave(const QByteArray &wave);
+// What a real recording can be. Header values outside these (a rate of 1 Hz
+// or 4 GHz, no channels) are damage, and SDL's converter and SoundTouch
+// misbehave on them.
+inline constexpr int kMinWaveRate = 4000;
+inline constexpr int kMaxWaveRate = 192000;
+inline constexpr int kMaxWaveChannels = 8;
+
+inline bool IsPlayableRate(int rate) {
+    return rate >= kMinWaveRate && rate <= kMaxWaveRate;
+}
+
+// How a wave file that passed the check below holds its samples.
+struct WaveLayout {
+    bool isFloat = false; // 32-bit IEEE float; otherwise integer PCM
+    int bits = 0;         // 8 (unsigned), 16, 24 or 32 (signed) per sample
+    int channels = 0;
+    int rate = 0;
+    qsizetype dataOffset = 0; // the first sample frame's byte
+    qsizetype frames = 0;     // whole frames in the data chunk, at least one
+
+    int frameBytes() const { return channels * (bits / 8); }
+};
+
+// The one check a sound passes before it is played, slowed down or compared:
+// a RIFF WAVE file of a known coding (PCM of 8, 16, 24 or 32 bits or 32-bit
+// float, plain or in the extensible header), 4,000 to 192,000 Hz, 1 to 8
+// channels, and a data chunk holding samples that lies wholly within the
+// bytes (a header claiming more than the file holds is damage, not a sound
+// to read up to its end); and one that SDL reads. Empty for anything else.
+std::optional<WaveLayout> PlayableWaveLayout(const QByteArray &wave);
+inline bool IsPlayableWave(const QByteArray &wave) {
+    return PlayableWaveLayout(wave).has_value();
+}
 
 class SoundPlayer {
 public:

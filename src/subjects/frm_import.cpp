@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -19,6 +20,7 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTableWidget>
+#include <QThread>
 
 #include <algorithm>
 
@@ -121,7 +123,12 @@ frmImport::frmImport(Program &program, QWidget *parent) : QDialog(parent), m_pro
         if (btnImport_Click())
             accept();
     });
-    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(btnCancel, &QPushButton::clicked, this, [this] {
+        if (m_busy)
+            cancelImport();
+        else
+            QDialog::reject();
+    });
     connect(chkLeaveOut, &QCheckBox::toggled, this, [this] { updateImportButton(); });
     connect(txtName, &QLineEdit::textChanged, this, [this] { updateImportButton(); });
     showList();
@@ -160,16 +167,26 @@ QString frmImport::Describe_Problem(const subjects::WordListProblem &p) const {
     return p.line > 0 ? c[caption::ProblemLine].arg(p.line).arg(text) : text;
 }
 
+// Escape and the close box stop an import under way, like Cancel; the
+// window stays, so the user sees that nothing was imported.
 void frmImport::reject() {
-    if (!m_busy)
+    if (m_busy)
+        cancelImport();
+    else
         QDialog::reject();
 }
 
 void frmImport::closeEvent(QCloseEvent *event) {
-    if (m_busy)
+    if (m_busy) {
+        cancelImport();
         event->ignore();
-    else
+    } else {
         QDialog::closeEvent(event);
+    }
+}
+
+void frmImport::cancelImport() {
+    m_cancel = true;
 }
 
 void frmImport::btnChoose_Click() {
@@ -237,50 +254,99 @@ bool frmImport::btnImport_Click() {
     }
 
     m_busy = true;
+    m_cancel = false;
+    // Cancel stays: while importing it stops the import.
     for (QWidget *w : {static_cast<QWidget *>(btnChoose), static_cast<QWidget *>(btnImport),
-                       static_cast<QWidget *>(btnCancel), static_cast<QWidget *>(txtName),
-                       static_cast<QWidget *>(chkLeaveOut)})
+                       static_cast<QWidget *>(txtName), static_cast<QWidget *>(chkLeaveOut)})
         w->setEnabled(false);
-    const auto release = [&] {
-        m_busy = false;
-        for (QWidget *w : {static_cast<QWidget *>(btnChoose), static_cast<QWidget *>(btnCancel),
-                           static_cast<QWidget *>(txtName), static_cast<QWidget *>(chkLeaveOut)})
-            w->setEnabled(true);
-        updateImportButton();
-    };
+    btnCancel->setFocus();
 
+    enum class Outcome { Written, Cancelled, RecordingFailed, NotWritten };
+    Outcome outcome = Outcome::Written;
+    QString problem;
     QStringList texts;
     for (const subjects::WordListRow &row : std::as_const(m_list.rows))
         texts << row.phrase;
-    QVector<QByteArray> waves;
-    try {
-        subjects::PhraseRecorder recorder(subjects::EspeakVoice(p.identity.targetLanguage),
-                                          m_cache);
-        recorder.setProgress([&](int done, int total) {
-            barRecording->setMaximum(total);
-            barRecording->setValue(done);
-            const QString state = c[caption::RecordingPhrases].arg(done).arg(total);
-            barRecording->setFormat(state);
-            barRecording->setTextVisible(true);
-            barRecording->setAccessibleName(state);
-            // Keeps the window painted while espeak-ng works.
-            host.DoEvents();
+    const QString voice = subjects::EspeakVoice(p.identity.targetLanguage);
+    const QString code = p.identity.languageCode;
+    const QVector<subjects::WordListRow> rows = m_list.rows;
+    const QString cache = m_cache;
+    const subjects::CancelCheck cancelled = [this] { return m_cancel.load(); };
+
+    // espeak-ng takes minutes for a long list: the work runs on a thread of
+    // its own and reports through the window's event queue.
+    QThread *worker = QThread::create([&] {
+        subjects::PhraseRecorder recorder(voice, cache);
+        recorder.setCancelCheck(cancelled);
+        recorder.setProgress([this](int done, int total) {
+            QMetaObject::invokeMethod(
+                this, [this, done, total] { showProgress(done, total); }, Qt::QueuedConnection);
         });
-        waves = recorder.record(texts);
-    } catch (const subjects::WordListError &e) {
-        release();
-        host.MsgBox(c[caption::RecordingFailed].arg(e.message()), vb::vbCritical);
+        QVector<QByteArray> waves;
+        try {
+            waves = recorder.record(texts);
+        } catch (const subjects::WordListCancelled &) {
+            outcome = Outcome::Cancelled;
+            return;
+        } catch (const subjects::WordListError &e) {
+            outcome = Outcome::RecordingFailed;
+            problem = e.message();
+            return;
+        }
+        try {
+            subjects::WriteWordListSubject(file, code, rows, waves, false, cancelled);
+        } catch (const subjects::WordListCancelled &) {
+            outcome = Outcome::Cancelled;
+        } catch (const subjects::WordListError &e) {
+            outcome = Outcome::NotWritten;
+            problem = e.message();
+        }
+    });
+    QEventLoop loop;
+    connect(worker, &QThread::finished, &loop, &QEventLoop::quit);
+    worker->start();
+    loop.exec();
+    // The loop also ends when the program quits: the import stops first.
+    if (!worker->isFinished())
+        m_cancel = true;
+    worker->wait();
+    delete worker;
+
+    m_busy = false;
+    for (QWidget *w : {static_cast<QWidget *>(btnChoose), static_cast<QWidget *>(txtName),
+                       static_cast<QWidget *>(chkLeaveOut)})
+        w->setEnabled(true);
+    updateImportButton();
+    switch (outcome) {
+    case Outcome::Written:
+        m_imported = file;
+        return true;
+    case Outcome::Cancelled:
+        // Back to where the user was before pressing Import.
+        barRecording->setValue(0);
+        barRecording->setTextVisible(false);
+        barRecording->setAccessibleName(c[caption::RecordingPhrases].arg(0).arg(0));
+        btnImport->setFocus();
         return false;
-    }
-    try {
-        subjects::WriteWordListSubject(file, p.identity.languageCode, m_list.rows, waves, false);
-    } catch (const subjects::WordListError &e) {
-        release();
-        host.MsgBox(c[caption::ImportNotWritten].arg(QDir::toNativeSeparators(file), e.message()),
+    case Outcome::RecordingFailed:
+        host.MsgBox(c[caption::RecordingFailed].arg(problem), vb::vbCritical);
+        return false;
+    case Outcome::NotWritten:
+        host.MsgBox(c[caption::ImportNotWritten].arg(QDir::toNativeSeparators(file), problem),
                     vb::vbCritical);
         return false;
     }
-    m_imported = file;
-    release();
-    return true;
+    return false;
+}
+
+void frmImport::showProgress(int done, int total) {
+    // A report still queued from an import that has ended changes nothing.
+    if (!m_busy)
+        return;
+    const QString state = m_program.captions[caption::RecordingPhrases].arg(done).arg(total);
+    barRecording->setMaximum(total);
+    barRecording->setValue(done);
+    barRecording->setFormat(state);
+    barRecording->setTextVisible(true);
+    barRecording->setAccessibleName(state);
 }

@@ -1,11 +1,15 @@
 // The administrator's window that turns a word list into an installed subject:
 // choose the file, look at the first rows with their columns, name the
-// subject, and wait while the phrases are recorded.
+// subject, and wait while the phrases are recorded. The recording and the
+// writing run on a thread of their own, so the window stays responsive;
+// Cancel stops them, and no subject file is left behind.
 #pragma once
 
 #include "subjects/word_list.h"
 
 #include <QDialog>
+
+#include <atomic>
 
 class Program;
 class QCheckBox;
@@ -24,6 +28,8 @@ public:
     // Asks for the word list through the host's open dialog and shows it.
     void btnChoose_Click();
     // Records the phrases and writes the subject; true when it was written.
+    // The window's events go on meanwhile; Cancel (or Escape) stops the
+    // import, which then returns false and leaves no subject file.
     bool btnImport_Click();
 
     // Where recordings are kept between imports, by voice and text.
@@ -54,6 +60,8 @@ protected:
 private:
     void showList();
     void updateImportButton();
+    void showProgress(int done, int total);
+    void cancelImport();
 
     Program &m_program;
     QString m_path;
@@ -61,4 +69,5 @@ private:
     QString m_cache;
     QString m_imported;
     bool m_busy = false;
+    std::atomic<bool> m_cancel{false};
 };

@@ -4,6 +4,7 @@
 #include "frame/program.h"
 #include "platform/host.h"
 #include "platform/platform_language.h"
+#include "platform/sound.h"
 #include "subjects/phrase_sound.h"
 
 #include <QFile>
@@ -247,6 +248,12 @@ void Record_And_Compare(Program &program, const QString &fileName, const QString
                 platformLanguage::File_Not_Read(modelPath, modelFile.errorString()).toStdString());
         const QByteArray model = modelFile.readAll();
         modelFile.close();
+        // A damaged model would be compared as silence: the learner is told.
+        if (!IsPlayableWave(model)) {
+            host.MsgBox(program.captions[caption::SoundNotPlayable].arg(text), vb::vbExclamation,
+                        program.identity.productTitle);
+            return;
+        }
         const int total = voice::Read_Wave(model).milliseconds() + 2000;
         for (;;) {
             host.PlaySoundMemory(model, false);

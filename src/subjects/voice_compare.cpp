@@ -17,13 +17,6 @@ namespace voice {
 
 namespace {
 
-quint16 u16(const char *p) {
-    return qFromLittleEndian<quint16>(p);
-}
-quint32 u32(const char *p) {
-    return qFromLittleEndian<quint32>(p);
-}
-
 float sampleAt(const char *p, int bits, bool isFloat) {
     if (isFloat) {
         float f;
@@ -53,45 +46,23 @@ int Wave::milliseconds() const {
 
 Wave Read_Wave(const QByteArray &bytes) {
     Wave wave;
-    if (bytes.size() < 12 || !bytes.startsWith("RIFF") || bytes.mid(8, 4) != "WAVE")
+    // The sound layer's check, so that what cannot be played is not slowed
+    // down or compared either.
+    const std::optional<WaveLayout> layout = PlayableWaveLayout(bytes);
+    if (!layout)
         return wave;
-    const char *data = bytes.constData();
-    const qsizetype size = bytes.size();
-    int format = 0, channels = 0, bits = 0, rate = 0;
-    bool haveFormat = false;
-    for (qsizetype at = 12; at + 8 <= size;) {
-        const QByteArray id = bytes.mid(at, 4);
-        const qsizetype length = u32(data + at + 4);
-        const qsizetype body = at + 8;
-        const qsizetype available = std::min<qsizetype>(length, size - body);
-        if (id == "fmt " && available >= 16) {
-            format = u16(data + body);
-            channels = u16(data + body + 2);
-            rate = static_cast<int>(u32(data + body + 4));
-            bits = u16(data + body + 14);
-            if (format == 0xFFFE && available >= 26)
-                format = u16(data + body + 24); // the sub-format of an extensible wave
-            haveFormat = true;
-        } else if (id == "data" && haveFormat) {
-            const bool isFloat = format == 3 && bits == 32;
-            if (!(format == 1 && (bits == 8 || bits == 16 || bits == 24 || bits == 32)) && !isFloat)
-                return wave;
-            if (channels < 1 || rate <= 0)
-                return wave;
-            const int frameBytes = channels * bits / 8;
-            const qsizetype frames = available / frameBytes;
-            wave.rate = rate;
-            wave.samples.resize(static_cast<size_t>(frames));
-            for (qsizetype f = 0; f < frames; ++f) {
-                float sum = 0;
-                const char *frame = data + body + f * frameBytes;
-                for (int c = 0; c < channels; ++c)
-                    sum += sampleAt(frame + c * bits / 8, bits, isFloat);
-                wave.samples[static_cast<size_t>(f)] = sum / channels;
-            }
-            return wave;
-        }
-        at = body + length + (length & 1);
+    const int channels = layout->channels;
+    const int sampleBytes = layout->bits / 8;
+    const int frameBytes = layout->frameBytes();
+    wave.rate = layout->rate;
+    wave.samples.resize(static_cast<size_t>(layout->frames));
+    const char *data = bytes.constData() + layout->dataOffset;
+    for (qsizetype f = 0; f < layout->frames; ++f) {
+        float sum = 0;
+        const char *frame = data + f * frameBytes;
+        for (int c = 0; c < channels; ++c)
+            sum += sampleAt(frame + c * sampleBytes, layout->bits, layout->isFloat);
+        wave.samples[static_cast<size_t>(f)] = sum / channels;
     }
     return wave;
 }
@@ -107,7 +78,7 @@ QByteArray Write_Wave(const Wave &wave) {
 Wave Change_Tempo(const Wave &wave, double tempo) {
     Wave out;
     out.rate = wave.rate;
-    if (wave.empty() || tempo <= 0)
+    if (wave.empty() || !IsPlayableRate(wave.rate) || tempo <= 0)
         return out;
     soundtouch::SoundTouch stretcher;
     stretcher.setSampleRate(static_cast<uint>(wave.rate));
@@ -185,7 +156,8 @@ Analysis Analyse(const Wave &wave) {
     Analysis a;
     a.rate = kAnalysisRate;
     a.hop = kHop;
-    if (wave.empty())
+    // A rate no recording has would resample into nothing or into gigabytes.
+    if (wave.empty() || !IsPlayableRate(wave.rate))
         return a;
     const std::vector<float> samples = resample(wave, kAnalysisRate);
     const int frames = static_cast<int>(samples.size() / kHop);

@@ -20,14 +20,15 @@ struct Wave {
     int milliseconds() const;
 };
 
-// Reads a RIFF wave file (PCM 8, 16, 24 or 32 bits, or 32-bit float; any
-// number of channels, mixed down to one). Data that is not such a wave gives
-// an empty Wave.
+// Reads a RIFF wave file (PCM 8, 16, 24 or 32 bits, or 32-bit float; up to
+// eight channels, mixed down to one). Bytes that fail the sound layer's check
+// (IsPlayableWave) give an empty Wave.
 Wave Read_Wave(const QByteArray &bytes);
 // A 16-bit mono RIFF wave of the sound.
 QByteArray Write_Wave(const Wave &wave);
 
-// The sound played at tempo (0.7 = 70 % of its speed) with its pitch kept.
+// The sound played at tempo (0.7 = 70 % of its speed) with its pitch kept;
+// empty for a rate no recording has.
 Wave Change_Tempo(const Wave &wave, double tempo);
 // The same on wave files; bytes that are no wave come back empty.
 QByteArray Change_Tempo(const QByteArray &waveFile, double tempo);

@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -465,10 +466,15 @@ QVector<QByteArray> PhraseRecorder::record(const QStringList &texts) {
 
     // Equal texts are recorded once; cached ones not at all.
     QHash<QString, int> firstOf;
+    QHash<QString, int> rowsOf;
+    for (const QString &text : texts)
+        ++rowsOf[text];
     QVector<int> todo;
     for (int i = 0; i < total; ++i) {
         if (firstOf.contains(texts[i]))
             continue;
+        if (cancelled())
+            throw WordListCancelled();
         firstOf.insert(texts[i], i);
         const QString cached = cacheFile(texts[i]);
         if (!cached.isEmpty() && QFileInfo::exists(cached)) {
@@ -476,11 +482,13 @@ QVector<QByteArray> PhraseRecorder::record(const QStringList &texts) {
             if (isWave(bytes)) {
                 waves[i] = bytes;
                 ++m_fromCache;
+                done += rowsOf.value(texts[i]);
                 continue;
             }
         }
         todo << i;
     }
+    progress();
     const auto finish = [&](int i, const QByteArray &wave) {
         if (!isWave(wave))
             throw WordListError(QCoreApplication::translate(
@@ -499,19 +507,16 @@ QVector<QByteArray> PhraseRecorder::record(const QStringList &texts) {
                 part.remove();
             }
         }
-    };
-    const auto countDone = [&] {
-        done = 0;
-        for (int i = 0; i < total; ++i)
-            done += waves[firstOf.value(texts[i])].isEmpty() ? 0 : 1;
+        // Every row of that text is ready now.
+        done += rowsOf.value(texts[i]);
         progress();
     };
-    countDone();
 
     if (m_recordOne) {
         for (const int i : std::as_const(todo)) {
+            if (cancelled())
+                throw WordListCancelled();
             finish(i, m_recordOne(m_voice, texts[i]));
-            countDone();
         }
     } else if (!todo.isEmpty()) {
         QTemporaryDir dir;
@@ -522,15 +527,32 @@ QVector<QByteArray> PhraseRecorder::record(const QStringList &texts) {
             int index;
             QString wav;
             std::unique_ptr<QProcess> process;
+            QElapsedTimer started;
         };
         const int parallel = m_parallel > 0 ? m_parallel : std::max(1, QThread::idealThreadCount());
         std::deque<Job> running;
+        // A cancelled import leaves no process behind.
+        const auto stop = [&running] {
+            for (Job &job : running) {
+                job.process->kill();
+                job.process->waitForFinished();
+            }
+            running.clear();
+            throw WordListCancelled();
+        };
+        // How often a wait for espeak-ng looks whether the user stopped it.
+        constexpr int kCancelSliceMs = 50;
+        constexpr qint64 kRecordingLimitMs = 120000;
         qsizetype next = 0;
         while (next < todo.size() || !running.empty()) {
+            if (cancelled())
+                stop();
             // espeak-ng uses one core per process: keep every core busy.
             while (next < todo.size() && int(running.size()) < parallel) {
-                Job job{todo[next], dir.filePath(QStringLiteral("%1.wav").arg(next)),
-                        std::make_unique<QProcess>()};
+                Job job{todo[next],
+                        dir.filePath(QStringLiteral("%1.wav").arg(next)),
+                        std::make_unique<QProcess>(),
+                        {}};
                 ++next;
                 // The text goes through stdin so that one starting with "-"
                 // is not taken for an option.
@@ -544,11 +566,23 @@ QVector<QByteArray> PhraseRecorder::record(const QStringList &texts) {
                             .arg(job.process->errorString()));
                 job.process->write(texts[job.index].toUtf8());
                 job.process->closeWriteChannel();
+                job.started.start();
                 running.push_back(std::move(job));
             }
+            Job &front = running.front();
+            while (front.process->state() != QProcess::NotRunning &&
+                   !front.process->waitForFinished(kCancelSliceMs)) {
+                if (cancelled())
+                    stop();
+                if (front.started.hasExpired(kRecordingLimitMs))
+                    break;
+            }
+            // Ctrl+C in a terminal also ends espeak-ng: that is no failure.
+            if (cancelled())
+                stop();
             Job job = std::move(running.front());
             running.pop_front();
-            if (!job.process->waitForFinished(120000) ||
+            if (job.process->state() != QProcess::NotRunning ||
                 job.process->exitStatus() != QProcess::NormalExit || job.process->exitCode() != 0)
                 throw WordListError(
                     QCoreApplication::translate("wordList",
@@ -556,7 +590,6 @@ QVector<QByteArray> PhraseRecorder::record(const QStringList &texts) {
                         .arg(texts[job.index], m_voice,
                              QString::fromLocal8Bit(job.process->readAllStandardError())));
             finish(job.index, readFile(job.wav));
-            countDone();
         }
     }
     for (int i = 0; i < total; ++i)
@@ -566,7 +599,7 @@ QVector<QByteArray> PhraseRecorder::record(const QStringList &texts) {
 
 void WriteWordListSubject(const QString &out, const QString &programCode,
                           const QVector<WordListRow> &rows, const QVector<QByteArray> &waves,
-                          bool replace) {
+                          bool replace, const CancelCheck &cancelled) {
     const QString name = QFileInfo(out).fileName();
     if (name.isEmpty() || name.contains(QLatin1Char('*')))
         throw WordListError(
@@ -575,25 +608,39 @@ void WriteWordListSubject(const QString &out, const QString &programCode,
         throw WordListError(
             QCoreApplication::translate("wordList", "'%1' exists already").arg(out));
     const QString part = out + QStringLiteral(".part");
-    QFile::remove(part);
+    const auto removePart = [&part] {
+        QFile::remove(part);
+        QFile::remove(part + QStringLiteral("-journal"));
+    };
+    const auto isCancelled = [&cancelled] { return cancelled && cancelled(); };
+    removePart();
+    bool stopped = false;
     try {
         CreateSubjectFile(part, programCode);
         ado::Connection cn;
         cn.Open(ado::ConnectionString(part, SubjectPassword()));
         cn.Execute(QStringLiteral("BEGIN"));
-        for (int i = 0; i < rows.size(); ++i)
-            AddPhrase(cn, i + 1, rows[i].phrase, rows[i].translation, rows[i].translation2,
-                      waves.value(i));
-        cn.Execute(QStringLiteral("COMMIT"));
+        for (int i = 0; i < rows.size() && !stopped; ++i) {
+            stopped = isCancelled();
+            if (!stopped)
+                AddPhrase(cn, i + 1, rows[i].phrase, rows[i].translation, rows[i].translation2,
+                          waves.value(i));
+        }
+        cn.Execute(stopped ? QStringLiteral("ROLLBACK") : QStringLiteral("COMMIT"));
+        cn.Close();
     } catch (const ado::Error &e) {
-        QFile::remove(part);
+        removePart();
         throw WordListError(QCoreApplication::translate("wordList", "cannot write '%1': %2")
                                 .arg(out, e.description()));
+    }
+    if (stopped || isCancelled()) {
+        removePart();
+        throw WordListCancelled();
     }
     if (replace)
         QFile::remove(out);
     if (!QFile::rename(part, out)) {
-        QFile::remove(part);
+        removePart();
         throw WordListError(QCoreApplication::translate("wordList", "cannot write '%1'").arg(out));
     }
 }

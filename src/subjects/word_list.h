@@ -88,6 +88,17 @@ private:
     QString m_message;
 };
 
+// Thrown when the user stops an import: what was recorded so far may stay in
+// the cache, but no subject file is left behind.
+class WordListCancelled : public std::runtime_error {
+public:
+    WordListCancelled() : std::runtime_error("the import was cancelled") {}
+};
+
+// Asked between steps of a long import, from the thread doing the work;
+// true stops it. It must be safe to call from that thread (an atomic flag).
+using CancelCheck = std::function<bool()>;
+
 // Records texts with espeak-ng in one voice ("es", "fr", "de", "it", "en"),
 // as many at a time as the machine has cores. With a cache folder, a
 // recording made before for the same voice and text is read back instead.
@@ -101,19 +112,27 @@ public:
     void setProgress(Progress progress) { m_progress = std::move(progress); }
     void setRecordOne(RecordOne recordOne) { m_recordOne = std::move(recordOne); }
     void setParallel(int processes) { m_parallel = processes; }
+    // Stops the recording soon after it returns true: the espeak-ng
+    // processes still running are killed and record() throws
+    // WordListCancelled. The progress is reported from the thread that
+    // calls record().
+    void setCancelCheck(CancelCheck cancelled) { m_cancelled = std::move(cancelled); }
 
-    // One WAV per text, in the same order; throws WordListError.
+    // One WAV per text, in the same order; throws WordListError or
+    // WordListCancelled.
     QVector<QByteArray> record(const QStringList &texts);
     int recorded() const { return m_recorded; }
     int fromCache() const { return m_fromCache; }
 
 private:
     QString cacheFile(const QString &text) const;
+    bool cancelled() const { return m_cancelled && m_cancelled(); }
 
     QString m_voice;
     QString m_cacheFolder;
     Progress m_progress;
     RecordOne m_recordOne;
+    CancelCheck m_cancelled;
     int m_parallel = 0;
     int m_recorded = 0;
     int m_fromCache = 0;
@@ -126,9 +145,10 @@ QString EspeakVoice(const QString &targetLanguage);
 // Writes a complete subject file for the build code: rows numbered from 1 in
 // order, each with its recording. The file appears only when complete (it is
 // written under a temporary name and renamed); an existing file is replaced
-// only when replace is set. Throws WordListError.
+// only when replace is set. Throws WordListError, or WordListCancelled when
+// cancelled says so before the file is in place (nothing is left then).
 void WriteWordListSubject(const QString &out, const QString &programCode,
                           const QVector<WordListRow> &rows, const QVector<QByteArray> &waves,
-                          bool replace);
+                          bool replace, const CancelCheck &cancelled = {});
 
 } // namespace subjects

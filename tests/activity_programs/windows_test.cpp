@@ -4,8 +4,10 @@
 #include "flash_cards/flash_cards_window.h"
 #include "listening_quiz/listening_quiz_window.h"
 #include "study_fixture.h"
+#include "support/crafted_waves.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QDate>
 #include <QLabel>
 #include <QMessageBox>
@@ -232,5 +234,104 @@ TEST(ActivityWindows, EscAsksWhetherToStopWithoutAScore) {
         showActive(window);
         QTest::keyClick(&window, Qt::Key_1); // an answer given, the quiz half-way
         escAsksBeforeStopping(window, study, texts);
+    }
+}
+
+namespace {
+
+// Phrase 2's recording replaced by a damaged one.
+void damageSecondSound(const activity::StudyFile &file, const QByteArray &damaged) {
+    writeFile(file.phrases[1].soundFile, damaged);
+}
+
+// The one line that says a recording cannot be played.
+const QLabel *soundProblemLine(const QWidget &window) {
+    const QList<QLabel *> lines = window.findChildren<QLabel *>(QStringLiteral("lblSoundProblem"));
+    return lines.size() == 1 ? lines[0] : nullptr;
+}
+
+bool anyBoxShown() {
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (qobject_cast<QMessageBox *>(w) && w->isVisible())
+            return true;
+    return false;
+}
+
+} // namespace
+
+TEST(ActivityWindows, ADamagedRecordingIsSaidInOneLineAndItsPhraseIsStillStudied) {
+    const auto damaged = fixture::DamagedWaves();
+    {
+        StudyFolder study;
+        const activity::StudyFile file = study.load(study.write(fixture::numbered(3)));
+        damageSecondSound(file, damaged[0].second); // a rate of 1 Hz
+        activity::FlashCardsWindow window(file, ActivityTexts(file.learnerLanguage));
+        showActive(window);
+        const QLabel *problem = soundProblemLine(window);
+        ASSERT_TRUE(problem);
+        EXPECT_FALSE(problem->isVisible()) << "card 1 sounds";
+        EXPECT_FALSE(problem->accessibleName().isEmpty());
+        QTest::keyClick(&window, Qt::Key_Space);
+        QTest::keyClick(&window, Qt::Key_1);
+
+        const QString line = QStringLiteral(
+            "La grabación de \"frase 2\" está dañada: esta frase se estudia sin sonido.");
+        EXPECT_EQ(window.lblPhrase->text(), "frase 2");
+        EXPECT_EQ(window.sound().lastPlayed(), file.phrases[1].soundFile);
+        EXPECT_TRUE(problem->isVisible());
+        EXPECT_EQ(problem->text(), line);
+        // Heard again, and missed so that it comes back: still the one line.
+        QTest::keyClick(&window, Qt::Key_R);
+        QTest::keyClick(&window, Qt::Key_Space);
+        QTest::keyClick(&window, Qt::Key_2);
+        QTest::keyClick(&window, Qt::Key_Space);
+        QTest::keyClick(&window, Qt::Key_1);
+        EXPECT_EQ(window.lblPhrase->text(), "frase 2");
+        EXPECT_EQ(problem->text(), line);
+        EXPECT_FALSE(anyBoxShown());
+        QTest::keyClick(&window, Qt::Key_Space);
+        QTest::keyClick(&window, Qt::Key_1);
+
+        ASSERT_EQ(window.pages->currentWidget(), window.endPage);
+        EXPECT_EQ(fixture::settle(*window.endPage->saver), State::Saved);
+        const QVector<QVariantList> rows = study.scores();
+        ASSERT_EQ(rows.size(), 1);
+        EXPECT_EQ(rows[0][1].toString(), "Tarjetas");
+        EXPECT_EQ(rows[0][4].toInt(), 67);
+    }
+    {
+        StudyFolder study;
+        const activity::StudyFile file =
+            study.load(study.write(fixture::numbered(3), QStringLiteral("English")));
+        for (const auto &[name, wave] : damaged)
+            if (name == "data chunk longer than the file")
+                damageSecondSound(file, wave);
+        activity::ListeningQuizWindow window(file, ActivityTexts(file.learnerLanguage), 5);
+        showActive(window);
+        const QLabel *problem = soundProblemLine(window);
+        ASSERT_TRUE(problem);
+        bool asked = false;
+        for (int question = 0; question < 3; ++question) {
+            const activity::QuizQuestion q = window.game().question();
+            if (q.phrase == 1) {
+                asked = true;
+                EXPECT_TRUE(problem->isVisible());
+                EXPECT_EQ(problem->text(),
+                          QStringLiteral("The recording of \"frase 2\" is damaged: this phrase is "
+                                         "studied without sound."));
+                QTest::keyClick(&window, Qt::Key_R);
+                EXPECT_TRUE(window.btnChoice[q.rightChoice]->isEnabled());
+            }
+            QTest::keyClick(&window, Qt::Key(Qt::Key_1 + q.rightChoice));
+            EXPECT_EQ(window.lblFeedback->text(), QStringLiteral("Correct!"));
+            QTest::keyClick(&window, Qt::Key_Return);
+        }
+        EXPECT_TRUE(asked);
+        EXPECT_FALSE(anyBoxShown());
+        ASSERT_EQ(window.pages->currentWidget(), window.endPage);
+        EXPECT_EQ(fixture::settle(*window.endPage->saver), State::Saved);
+        const QVector<QVariantList> rows = study.scores();
+        ASSERT_EQ(rows.size(), 1);
+        EXPECT_EQ(rows[0][3].toString(), "3/3");
     }
 }

@@ -1,4 +1,5 @@
 #include "platform/sound.h"
+#include "support/crafted_waves.h"
 #include "support/test_env.h"
 
 #include <QElapsedTimer>
@@ -140,4 +141,45 @@ TEST(SoundPlayerDeathTest, WithoutAnAudioDriverEveryCallIsSilent) {
             std::exit(!player.HasDevice() && !player.IsPlaying() ? 0 : 1);
         },
         ::testing::ExitedWithCode(0), "");
+}
+
+TEST(SoundCheck, RealCodingsPassAndDamagedHeadersAreRefusedWithoutASound) {
+    using fixture::CraftedWave;
+    using fixture::WaveHeader;
+    // What recordings really are: every coding the program knows, at the
+    // edges of the rates and channel counts.
+    const std::vector<std::pair<std::string, WaveHeader>> good = {
+        {"16-bit mono", {}},
+        {"8-bit at 4,000 Hz", {4000, 1, 1, 8}},
+        {"24-bit stereo at 192,000 Hz", {192000, 2, 1, 24}},
+        {"32-bit, 8 channels", {44100, 8, 1, 32}},
+        {"32-bit float", {48000, 2, 3, 32}},
+        {"extensible 16-bit", {22050, 2, 1, 16, 1600, 0, true}},
+        {"extensible float", {22050, 1, 3, 32, 1600, 0, true}},
+    };
+    for (const auto &[name, header] : good) {
+        const QByteArray wave = CraftedWave(header);
+        const std::optional<WaveLayout> layout = PlayableWaveLayout(wave);
+        ASSERT_TRUE(layout) << name;
+        EXPECT_EQ(layout->rate, int(header.rate)) << name;
+        EXPECT_EQ(layout->channels, header.channels) << name;
+        EXPECT_EQ(layout->frames, 1600) << name;
+        EXPECT_EQ(layout->dataOffset + layout->frames * layout->frameBytes(), wave.size()) << name;
+    }
+
+    SoundPlayer player;
+    for (const auto &[name, wave] : fixture::DamagedWaves()) {
+        EXPECT_FALSE(IsPlayableWave(wave)) << name;
+        // Handed to the player anyway, it plays nothing and stops what played.
+        player.PlayMemory(toneWave(3.0), true);
+        player.PlayMemory(wave, true);
+        EXPECT_FALSE(player.IsPlaying()) << name;
+        player.PlayMemory(wave, false);
+    }
+    // A header cut off inside the format chunk, and a data chunk before it.
+    const QByteArray good16 = CraftedWave({});
+    EXPECT_FALSE(IsPlayableWave(good16.left(30)));
+    QByteArray dataFirst =
+        good16.left(12) + good16.mid(36, 8) + good16.mid(12, 24) + good16.mid(44);
+    EXPECT_FALSE(IsPlayableWave(dataFirst));
 }

@@ -3,8 +3,11 @@
 #include "shell/frm_main.h"
 #include "subjects/frm_import.h"
 #include "subjects/subject_fixture.h"
+#include "support/fake_espeak.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFileSystemWatcher>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -122,4 +125,57 @@ TEST_F(ImportWindowTest, ABrokenListShowsItsLinesAndImportsOnlyWhenToldToLeaveTh
         EXPECT_TRUE(rs.Fields("bsound").GetChunk(4) == "RIFF");
     }
     EXPECT_EQ(phrases, (QStringList{QStringLiteral("uno"), QStringLiteral("sei")}));
+}
+
+TEST_F(ImportWindowTest, CancelStopsTheRecordingMidwayLeavesNoSubjectAndTheWindowGoesOn) {
+    fixture::FakeEspeak espeak(env.root() + QStringLiteral("espeak"));
+    const QString list = env.root() + QStringLiteral("Lunga.csv");
+    writeFile(list, fixture::QuickThenStallingList(12, 40));
+    frmImport import(program);
+    import.setRecordingCache(cache());
+    import.show();
+    host.answerNextOpen(list);
+    import.btnChoose_Click();
+    ASSERT_TRUE(import.btnImport->isEnabled());
+
+    // Once the recording reaches the phrases that take long, the user presses
+    // Cancel: the window answers while espeak-ng works.
+    QFileSystemWatcher watcher({espeak.Stalled()});
+    int doneWhenCancelled = -1;
+    bool cancelUsable = false;
+    QObject::connect(&watcher, &QFileSystemWatcher::directoryChanged, [&] {
+        if (doneWhenCancelled >= 0 || espeak.StalledCount() == 0)
+            return;
+        doneWhenCancelled = import.barRecording->value();
+        cancelUsable = import.btnCancel->isEnabled() && import.isVisible();
+        if (!cancelUsable) {
+            espeak.Release(); // nothing can stop it: let it end
+            return;
+        }
+        QTest::mouseClick(import.btnCancel, Qt::LeftButton);
+    });
+    EXPECT_FALSE(import.btnImport_Click());
+
+    EXPECT_TRUE(cancelUsable);
+    EXPECT_GT(doneWhenCancelled, 0);
+    EXPECT_LT(doneWhenCancelled, 52) << "stopped midway";
+    EXPECT_TRUE(espeak.StillRunning().isEmpty()) << "no espeak-ng process is left";
+    EXPECT_TRUE(host.boxes.empty()) << host.lastBox().text.toStdString();
+    EXPECT_EQ(QDir(QFileInfo(installed(QStringLiteral("Food.ito"))).path()).entryList(QDir::Files),
+              QStringList{QStringLiteral("Food.ito")})
+        << "no subject file, nor a part of one";
+    // The window is as before Import, and stays.
+    EXPECT_TRUE(import.isVisible());
+    EXPECT_TRUE(import.btnImport->isEnabled());
+    EXPECT_TRUE(import.btnChoose->isEnabled());
+    EXPECT_TRUE(import.txtName->isEnabled());
+    EXPECT_EQ(import.barRecording->value(), 0);
+    EXPECT_FALSE(import.barRecording->isTextVisible());
+
+    // Imported again, the phrases recorded before come from the cache.
+    espeak.Release();
+    EXPECT_TRUE(import.btnImport_Click());
+    EXPECT_TRUE(QFileInfo::exists(installed(QStringLiteral("Lunga.ito"))));
+    QTest::mouseClick(import.btnCancel, Qt::LeftButton);
+    EXPECT_FALSE(import.isVisible());
 }

@@ -5,6 +5,7 @@
 #include "subjects/phrase_sound.h"
 #include "subjects/subject_fixture.h"
 #include "subjects/voice_compare.h"
+#include "support/crafted_waves.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -420,6 +421,29 @@ TEST_F(VoiceTest, EscStopsTheRecordingEarlyAndShowsTheCountdown) {
     QFile file(voiceWindows::Recording_Path(program));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_NEAR(voice::Read_Wave(file.readAll()).milliseconds(), 1000, 150);
+}
+
+TEST_F(VoiceTest, ADamagedModelIsNeitherSlowedNorRecordedAgainstAndTheLearnerIsTold) {
+    const QString text = main->subjectTree().Tag_Item(2, nodes().Selected());
+    for (const auto &[name, damaged] : fixture::DamagedWaves()) {
+        {
+            ado::Connection cn;
+            cn.Open(ado::ConnectionString(installed(QStringLiteral("Food.ito")),
+                                          subjects::SubjectPassword()));
+            cn.Execute(QStringLiteral("UPDATE tblPhrases SET bsound = ?"), {damaged});
+        }
+        host.boxes.clear();
+        main->mnuRecordAndCompare->trigger();
+        main->mnuHearSlowly->trigger();
+        ASSERT_EQ(host.boxes.size(), 2u) << name;
+        for (const FakeHost::Box &box : host.boxes) {
+            EXPECT_EQ(box.text, caption(caption::SoundNotPlayable).arg(text)) << name;
+            EXPECT_EQ(vb::IconOf(box.style), vb::vbExclamation) << name;
+        }
+        EXPECT_TRUE(host.recordRequests.empty()) << name;
+        EXPECT_TRUE(host.modalWindows.isEmpty()) << name;
+        EXPECT_TRUE(host.sounds.empty()) << name;
+    }
 }
 
 TEST_F(VoiceTest, WithoutAMicrophoneTheLearnerIsToldAndNothingElseHappens) {

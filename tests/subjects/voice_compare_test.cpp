@@ -1,6 +1,7 @@
 // Slowing a phrase down and measuring how closely a recording follows the
 // model, on tones and on real synthetic speech.
 #include "subjects/voice_compare.h"
+#include "support/crafted_waves.h"
 #include "support/test_env.h"
 
 #include <QFile>
@@ -43,6 +44,37 @@ TEST(VoiceCompareTest, SlowingDownLengthensBy1Over0_7AndKeepsThePitch) {
     EXPECT_NEAR(slow.milliseconds(), 2000 / voice::kSlowTempo, 60);
     EXPECT_NEAR(medianPitch(voice::Analyse(slow)), 220, 6);
     EXPECT_TRUE(voice::Change_Tempo(QByteArray("RIFF....not a wave"), 0.7).isEmpty());
+}
+
+TEST(VoiceCompareTest, DamagedHeadersAreNeitherSlowedDownNorComparedAndRealCodingsAreRead) {
+    const voice::Wave model = tone(220, 500);
+    for (const auto &[name, bytes] : fixture::DamagedWaves()) {
+        EXPECT_TRUE(voice::Read_Wave(bytes).empty()) << name;
+        EXPECT_TRUE(voice::Change_Tempo(bytes, voice::kSlowTempo).isEmpty()) << name;
+        EXPECT_EQ(voice::Compare(model, voice::Read_Wave(bytes)).closeness, 0) << name;
+    }
+    // A sound made in memory with such a rate is not slowed down or analysed
+    // either.
+    for (const int rate : {1, 0, -1294967296, 3999, 192001}) {
+        voice::Wave odd = tone(220, 500);
+        odd.rate = rate;
+        EXPECT_TRUE(voice::Change_Tempo(odd, voice::kSlowTempo).empty()) << rate;
+        EXPECT_EQ(voice::Analyse(odd).frames(), 0) << rate;
+    }
+
+    // Every coding the check lets through is read as the same tone.
+    for (const fixture::WaveHeader &h :
+         std::vector<fixture::WaveHeader>{{22050, 1, 1, 8},
+                                          {22050, 2, 1, 24},
+                                          {22050, 8, 1, 32},
+                                          {22050, 1, 3, 32},
+                                          {22050, 2, 3, 32, 1600, 0, true}}) {
+        const voice::Wave read = voice::Read_Wave(fixture::CraftedWave(h));
+        ASSERT_EQ(read.rate, 22050) << h.bits;
+        ASSERT_EQ(read.samples.size(), 1600u) << h.bits;
+        EXPECT_NEAR(read.samples[10], 0.3 * std::sin(2 * M_PI * 440.0 * 10 / 22050), 0.01)
+            << h.bits << " bits, " << h.channels << " channels";
+    }
 }
 
 class SpeechTest : public ::testing::Test {

@@ -2,11 +2,15 @@
 #include "subject_tool.h"
 #include "subjects/subject_schema.h"
 #include "subjects/word_list.h"
+#include "support/fake_espeak.h"
 #include "support/test_env.h"
 
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
+#include <QProcess>
 #include <QTextStream>
 
 #include <gtest/gtest.h>
@@ -176,4 +180,45 @@ TEST_F(WordListImportTest, ExportedListImportsAgainFromTheCommandLineWithChosenC
     EXPECT_EQ(rows[2].phrase, QStringLiteral("por \"favor\""));
     EXPECT_EQ(rows[2].translation, QStringLiteral("per favore"));
     EXPECT_EQ(rows[1].translation2, QStringLiteral("la bebida"));
+}
+
+TEST_F(WordListImportTest, CtrlCStopsTheToolWithCode130AndLeavesNoOutputFile) {
+    fixture::FakeEspeak espeak(env.root() + QStringLiteral("espeak"));
+    const QString list = env.root() + QStringLiteral("Lunga.csv");
+    writeFile(list, fixture::QuickThenStallingList(12, 40));
+    const QString out = env.root() + QStringLiteral("Lunga.ito");
+
+    QProcess tool;
+    // As from a terminal: Ctrl+C takes its default action unless the tool
+    // handles it.
+    tool.setChildProcessModifier([] {
+        std::signal(SIGINT, SIG_DFL);
+        sigset_t interrupt;
+        sigemptyset(&interrupt);
+        sigaddset(&interrupt, SIGINT);
+        sigprocmask(SIG_UNBLOCK, &interrupt, nullptr);
+    });
+    QFileSystemWatcher watcher({espeak.Stalled()});
+    QEventLoop loop;
+    QObject::connect(&watcher, &QFileSystemWatcher::directoryChanged, &loop, &QEventLoop::quit);
+    QObject::connect(&tool, &QProcess::finished, &loop, &QEventLoop::quit);
+    tool.start(QStringLiteral(TVX_BINARY_DIR "/tools/tvx-subject/tvx-subject"),
+               {QStringLiteral("import"), list, QStringLiteral("--code"), QStringLiteral("tvxito"),
+                QStringLiteral("--out"), out, QStringLiteral("--wav-cache"),
+                env.root() + QStringLiteral("cache")});
+    ASSERT_TRUE(tool.waitForStarted());
+    // Midway: some phrases recorded, espeak-ng busy with the next.
+    while (espeak.StalledCount() == 0 && tool.state() == QProcess::Running)
+        loop.exec();
+    ASSERT_EQ(tool.state(), QProcess::Running) << tool.readAllStandardError().toStdString();
+
+    ::kill(static_cast<pid_t>(tool.processId()), SIGINT);
+    ASSERT_TRUE(tool.waitForFinished(60000));
+    const QString err = QString::fromUtf8(tool.readAllStandardError());
+    EXPECT_EQ(tool.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(tool.exitCode(), 130) << err.toStdString();
+    EXPECT_TRUE(err.contains(QStringLiteral("tvx-subject import: cancelled"))) << err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(out));
+    EXPECT_FALSE(QFileInfo::exists(out + QStringLiteral(".part")));
+    EXPECT_TRUE(espeak.StillRunning().isEmpty()) << "no espeak-ng process is left";
 }

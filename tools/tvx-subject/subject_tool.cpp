@@ -18,6 +18,7 @@
 #include <QTextStream>
 
 #include <algorithm>
+#include <csignal>
 
 namespace tvxsubject {
 
@@ -640,8 +641,11 @@ ImportReport ImportWordList(const ImportOptions &options) {
             recorder.setRecordOne(options.record);
         if (options.progress)
             recorder.setProgress(options.progress);
+        if (options.cancelled)
+            recorder.setCancelCheck(options.cancelled);
         const QVector<QByteArray> waves = recorder.record(texts);
-        subjects::WriteWordListSubject(options.out, options.code, list.rows, waves, options.force);
+        subjects::WriteWordListSubject(options.out, options.code, list.rows, waves, options.force,
+                                       options.cancelled);
         report.recorded = recorder.recorded();
         report.fromCache = recorder.fromCache();
     } catch (const subjects::WordListError &e) {
@@ -692,6 +696,55 @@ const char kUsage[] =
     "      [--phrase-column <n>] [--translation-column <n>] [--translation2-column <n>] "
     "[--wav-cache <folder>]\n"
     "  tvx-subject export-list <file> --out <list.csv>\n";
+
+// Ctrl+C during an import: the handler only notes it, and the import stops
+// at its next step, so that it can remove what it had begun to write. A
+// SIGINT that was ignored when the tool started (a background job) stays
+// ignored.
+class Interrupts {
+public:
+    Interrupts() {
+#ifdef Q_OS_UNIX
+        s_received = 0;
+        struct sigaction ours {};
+        ours.sa_handler = &Interrupts::note;
+        sigemptyset(&ours.sa_mask);
+        if (sigaction(SIGINT, nullptr, &m_old) == 0 && m_old.sa_handler != SIG_IGN)
+            m_installed = sigaction(SIGINT, &ours, nullptr) == 0;
+        if (m_installed) {
+            sigset_t interrupt;
+            sigemptyset(&interrupt);
+            sigaddset(&interrupt, SIGINT);
+            sigprocmask(SIG_UNBLOCK, &interrupt, &m_oldMask);
+        }
+#endif
+    }
+    ~Interrupts() {
+#ifdef Q_OS_UNIX
+        if (m_installed) {
+            sigaction(SIGINT, &m_old, nullptr);
+            sigprocmask(SIG_SETMASK, &m_oldMask, nullptr);
+        }
+#endif
+    }
+    Interrupts(const Interrupts &) = delete;
+    Interrupts &operator=(const Interrupts &) = delete;
+
+    static bool Received() {
+        return s_received != 0;
+    }
+
+private:
+#ifdef Q_OS_UNIX
+    static void note(int) {
+        s_received = 1;
+    }
+    struct sigaction m_old {};
+    sigset_t m_oldMask{};
+    bool m_installed = false;
+#endif
+    static inline volatile std::sig_atomic_t s_received = 0;
+};
 
 struct Arguments {
     QStringList positional;
@@ -832,7 +885,8 @@ int Run(const QStringList &args, QTextStream &out, QTextStream &err) {
                     QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
                     QStringLiteral("/tolvanex/recordings");
             int shown = -1;
-            options.progress = [&err, &shown](int done, int total) {
+            bool midLine = false;
+            options.progress = [&err, &shown, &midLine](int done, int total) {
                 const int width = 30;
                 const int filled = total > 0 ? done * width / total : width;
                 if (filled == shown && done != total)
@@ -840,11 +894,23 @@ int Run(const QStringList &args, QTextStream &out, QTextStream &err) {
                 shown = filled;
                 err << "\rrecording [" << QString(filled, QLatin1Char('#'))
                     << QString(width - filled, QLatin1Char(' ')) << "] " << done << "/" << total;
-                if (done == total)
+                midLine = done != total;
+                if (!midLine)
                     err << "\n";
                 err.flush();
             };
-            const ImportReport report = ImportWordList(options);
+            const Interrupts interrupts;
+            options.cancelled = [] { return Interrupts::Received(); };
+            ImportReport report;
+            try {
+                report = ImportWordList(options);
+            } catch (const subjects::WordListCancelled &) {
+                if (midLine)
+                    err << "\n";
+                err << "tvx-subject import: cancelled; " << options.out << " was not written\n";
+                err.flush();
+                return 130;
+            }
             for (const QString &p : report.problems)
                 err << options.list << ": left out: " << p << "\n";
             out << "imported " << report.phrases << " phrase(s) into " << options.out << " ("

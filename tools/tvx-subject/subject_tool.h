@@ -97,7 +97,9 @@ DemoReport BuildDemo(const DemoOptions &options);
 // into a subject file of the build, recording every phrase with espeak-ng in
 // the language being learned. Any problem in the list fails the import,
 // naming every line, unless keepGoing is set: then the good rows make the
-// subject and the problems are returned.
+// subject and the problems are returned. When cancelled says so, the
+// recording stops and subjects::WordListCancelled is thrown; no output file
+// is left (recordings already made stay in the cache).
 struct ImportOptions {
     QString list;
     QString code;
@@ -108,6 +110,7 @@ struct ImportOptions {
     QString wavCache;                       // empty: record every phrase
     Recorder record;                        // empty: espeak-ng, in parallel
     std::function<void(int, int)> progress; // phrases done, phrases in all
+    subjects::CancelCheck cancelled;        // empty: runs to its end
 };
 struct ImportReport {
     int phrases = 0;
@@ -119,7 +122,9 @@ ImportReport ImportWordList(const ImportOptions &options);
 // Writes a subject's texts as a CSV word list that imports again.
 void ExportWordList(const QString &subject, const QString &out);
 
-// The command line: args without the program name. Returns the exit code.
+// The command line: args without the program name. Returns the exit code;
+// an import stopped by Ctrl+C (SIGINT) returns 130, as a shell reports a
+// program ended by that signal.
 int Run(const QStringList &args, QTextStream &out, QTextStream &err);
 
 } // namespace tvxsubject
