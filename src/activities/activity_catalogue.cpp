@@ -6,6 +6,8 @@
 #include "platform/file_list_box.h"
 #include "platform/host.h"
 
+#include <QFileInfo>
+
 #include <stdexcept>
 
 namespace activities {
@@ -64,6 +66,15 @@ void Load_Activity_Images(Activity &activity, const QString &descriptorPath,
     activity.normal = pictureOf(rs, column);
     rs.MoveNext();
     activity.highlighted = pictureOf(rs, column);
+    // A picture shows its words to the eye only; a PNG file may also carry
+    // them as text.
+    activity.shownText = activity.normal.text(QStringLiteral("Title")).trimmed();
+}
+
+QString Display_Name(const Activity &activity) {
+    if (!activity.shownText.isEmpty())
+        return activity.shownText;
+    return QFileInfo(activity.fileName).completeBaseName();
 }
 
 ActivityLayout Layout_Buttons(int count) {

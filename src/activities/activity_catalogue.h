@@ -17,6 +17,9 @@ struct Activity {
     QString fileName; // the program's file name in the Activities folder
     QImage normal;
     QImage highlighted;
+    // What the button says, as its picture tells (the picture's "Title"
+    // text); empty when the picture does not tell.
+    QString shownText;
 };
 
 // The button panel's geometry in twips for a number of buttons.
@@ -47,9 +50,14 @@ QString Descriptor_Path(const QString &activitiesFolder, const QString &programF
 QString Picture_Column(const QString &languageCode);
 
 // Reads the normal (first row) and highlighted (second row) pictures of a
-// descriptor; throws (ado::Error or std::runtime_error) when the file, the
-// table, a row or a picture cannot be read.
+// descriptor, and the text the normal picture carries as its "Title";
+// throws (ado::Error or std::runtime_error) when the file, the table, a row
+// or a picture cannot be read.
 void Load_Activity_Images(Activity &activity, const QString &descriptorPath, const QString &column);
+
+// The activity's name for screen readers and tooltips: what its button
+// says, or the program's name when its picture does not tell.
+QString Display_Name(const Activity &activity);
 
 // Where count buttons go: two buttons in one column, three or more in two
 // columns (even indexes left), rows 640 twips apart; a single button alone.

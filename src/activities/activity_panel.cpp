@@ -1,5 +1,7 @@
 #include "activities/activity_panel.h"
 
+#include "platform/qt_accessibility.h"
+#include "platform/qt_focus_frame.h"
 #include "platform/twips.h"
 
 #include <QEvent>
@@ -8,15 +10,18 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QScrollBar>
 
 ActivityButton::ActivityButton(const Activity &activity, QWidget *parent)
     : QAbstractButton(parent), m_normal(QPixmap::fromImage(activity.normal)),
       m_highlightedPicture(QPixmap::fromImage(activity.highlighted)) {
-    const QString name = QFileInfo(activity.fileName).completeBaseName();
-    setObjectName(QStringLiteral("btnAct_") + name);
+    setObjectName(QStringLiteral("btnAct_") + QFileInfo(activity.fileName).completeBaseName());
+    // Named by what the picture says, as a sighted learner reads it.
+    const QString name = activities::Display_Name(activity);
     setAccessibleName(name);
     setToolTip(name);
+    SetAccessibleRole(*this, QAccessible::PushButton);
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
     setCursor(Qt::PointingHandCursor);
@@ -80,6 +85,9 @@ ActivityPanel::ActivityPanel(QWidget &PicActsHolder, QWidget &picActs, QLabel &l
     m_holder.installEventFilter(this);
     m_panel.installEventFilter(this);
     m_moreActs.installEventFilter(this);
+    // Tab stops once on the link (see leaveLink), and that stop must show.
+    ShowFocusFrame(m_moreActs);
+    SetAccessibleRole(m_moreActs, QAccessible::Link);
     lblNoActivities = new QLabel(&m_panel);
     lblNoActivities->setObjectName(QStringLiteral("lblNoActivities"));
     lblNoActivities->setWordWrap(true);
@@ -113,6 +121,9 @@ void ActivityPanel::Show(const QVector<Activity> &catalogue, const QString &empt
         return;
     }
     m_panel.resize(m_panel.width(), TwipsToPixels(layout.panelHeight));
+    // The scroll bar moves the panel: it goes by the panel's name.
+    if (!m_holder.accessibleName().isEmpty())
+        VScroll->setAccessibleName(m_holder.accessibleName());
     VScroll->setVisible(layout.scrollBar);
     VScroll->setRange(0, layout.scrollMax);
     VScroll->setPageStep(5000);
@@ -170,6 +181,15 @@ bool ActivityPanel::eventFilter(QObject *watched, QEvent *event) {
         }
         if (key->key() == Qt::Key_Tab) {
             leaveLink(true);
+            return true;
+        }
+        // Enter or Space follows the link, as on the program's other links.
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter ||
+            key->key() == Qt::Key_Space) {
+            static const QRegularExpression href(QStringLiteral("href\\s*=\\s*\"([^\"]*)\""));
+            const QRegularExpressionMatch link = href.match(m_moreActs.text());
+            if (link.hasMatch())
+                emit m_moreActs.linkActivated(link.captured(1));
             return true;
         }
     }

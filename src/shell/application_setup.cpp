@@ -1,5 +1,6 @@
 #include "shell/application_setup.h"
 
+#include "platform/qt_accessibility.h"
 #include "platform/qt_enter_key.h"
 #include "platform/qt_program_look.h"
 #include "shell/qt_resources.h"
@@ -10,5 +11,6 @@ void SetUpApplication(QApplication &app) {
     InitProgramResources();
     QApplication::setApplicationName(QStringLiteral("Tolvanex"));
     EnterPressesFocusedButtons(app);
+    UseProgramAccessibility();
     UseProgramLook(app);
 }

@@ -149,7 +149,7 @@ void frmMain::buildControls() {
     lblMsg = label("lblMsg", PicMsg, QString());
     PlaceTwips(*lblMsg, 120, 50, 5055, 1020);
     lblMsg->setWordWrap(true);
-    lblMsg->setAlignment(Qt::AlignCenter);
+    lblMsg->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
 
     picMenu = new QWidget(central);
     picMenu->setObjectName(QStringLiteral("picMenu"));
@@ -476,11 +476,9 @@ void frmMain::Show_For_Student(bool administrator) {
     mnuListenToPhrase->setText(p.captions[112]);
     mnuHearSlowly->setText(p.captions[caption::HearSlowly]);
     mnuRecordAndCompare->setText(p.captions[caption::RecordAndCompare]);
-    lblMsg->setText(p.captions[62] + QLatin1Char(' ') + p.identity.productTitle + QLatin1Char(' ') +
-                    p.currentStudent);
-    QFont font = lblMsg->font();
-    font.setPointSize(12);
-    lblMsg->setFont(font);
+    m_ticker->Show_Text(p.captions[62] + QLatin1Char(' ') + p.identity.productTitle +
+                            QLatin1Char(' ') + p.currentStudent,
+                        12);
     setWindowTitle(p.identity.productTitle + QStringLiteral("  [") + p.currentStudent +
                    QLatin1Char(']'));
     if (!isVisible())

@@ -56,6 +56,8 @@ frmSplash::frmSplash(Program &program, const QPixmap &logo, QWidget *parent)
     txtStatus->setObjectName(QStringLiteral("txtStatus"));
     PlaceTwips(*txtStatus, 420, 2760, 3840, 870);
     txtStatus->setReadOnly(true);
+    // The progress lines are what the "loading" line above them announces.
+    txtStatus->setAccessibleName(lblLoading->text());
     txtStatus->setStyleSheet(QStringLiteral("background: white; font-size: 8pt;"));
 
     lblCopyRight = new QLabel(modMain::Safe_Caption(program, caption::LegalNotice), this);

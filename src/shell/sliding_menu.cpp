@@ -3,6 +3,7 @@
 #include "frame/mod_main.h"
 #include "frame/program.h"
 #include "platform/host.h"
+#include "platform/qt_accessibility.h"
 #include "platform/twips.h"
 
 #include <QApplication>
@@ -51,6 +52,7 @@ SlidingMenu::SlidingMenu(Program &program, QWidget &picMenu, const QVector<QLabe
     m_url.setFocusPolicy(Qt::StrongFocus);
     for (QLabel *link : lblMenu)
         Watch_Link(link);
+    describeControls();
     connect(&m_showTimer, &QTimer::timeout, this, &SlidingMenu::TimShowMenu_Tick);
     connect(&m_hideTimer, &QTimer::timeout, this, &SlidingMenu::TimHideMenu_Tick);
 }
@@ -64,6 +66,18 @@ void SlidingMenu::Watch_Link(QLabel *link) {
     // Reachable with Tab: focus slides the menu in and shows as the underline.
     link->setFocusPolicy(Qt::StrongFocus);
     link->installEventFilter(this);
+    describeControls();
+}
+
+void SlidingMenu::describeControls() {
+    for (QLabel *label : m_panel.findChildren<QLabel *>()) {
+        QAccessible::Role role = QAccessible::StaticText;
+        if (label == &m_url || m_links.contains(label))
+            role = QAccessible::Link;
+        else if (!label->pixmap().isNull())
+            role = QAccessible::Graphic;
+        SetAccessibleRole(*label, role);
+    }
 }
 
 void SlidingMenu::place() {

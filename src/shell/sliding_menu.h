@@ -44,6 +44,9 @@ protected:
 
 private:
     void place();
+    // Screen readers are told what each label of the panel is (link, text or
+    // picture), and that it cannot be seen while the panel is out.
+    void describeControls();
     void picMenu_MouseMove();
     void lblMenu_MouseMove(int k);
     void lblMenu_Click(int k);

@@ -26,6 +26,11 @@ public:
     static constexpr int kTopTurn = 20;
     static constexpr int kBottomTurn = 950;
     static constexpr int kPauseCapMs = 59000;
+    // Where the panel takes up a new text and where it rests: the first
+    // steps from the design position at or past each turning point.
+    static constexpr int kTurnTop =
+        kDesignTop - (kDesignTop - kTopTurn + kStep - 1) / kStep * kStep;
+    static constexpr int kRestTop = kTurnTop + (kBottomTurn - kTurnTop + kStep - 1) / kStep * kStep;
 
     enum class Step {
         Moved,       // the panel moved; nothing else changed

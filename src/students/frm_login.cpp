@@ -3,6 +3,7 @@
 #include "frame/mod_main.h"
 #include "frame/program.h"
 #include "platform/host.h"
+#include "platform/qt_accessibility.h"
 #include "platform/qt_button_sounds.h"
 #include "platform/qt_window_placement.h"
 #include "platform/tiled_background.h"
@@ -48,6 +49,8 @@ frmLogin::frmLogin(Program &program, QWidget *parent)
     setObjectName(QStringLiteral("frmLogin"));
     setWindowTitle(QStringLiteral("Login"));
     setFixedSize(TwipsToPixels(5400), TwipsToPixels(5760));
+    // It asks and answers like a dialog, though it is the program's first window.
+    SetAccessibleRole(*this, QAccessible::Dialog);
 
     lblInstructions = new QLabel(
         QStringLiteral("Select your name from the list below or create a new user:"), this);
@@ -99,6 +102,11 @@ frmLogin::frmLogin(Program &program, QWidget *parent)
     // Out of the Tab order: it only takes the focus when the window gives it.
     btnNull->setFocusPolicy(Qt::ClickFocus);
     PlaceTwips(*btnNull, -600, -600, 150, 150);
+    // Screen readers learn that it cannot be seen.
+    SetAccessibleRole(*btnNull, QAccessible::PushButton);
+    // While it holds the focus, the login button looks like the default
+    // button: what Enter presses then.
+    btnNull->installEventFilter(this);
     connect(btnNull, &QPushButton::clicked, this, &frmLogin::btnNull_Click);
 
     connect(txtPassword, &QLineEdit::returnPressed, this, [this] { btnLogin_Click(0); });
@@ -136,6 +144,7 @@ void frmLogin::Form_Load() {
         // Screen readers name the list and the box by what the window says of them.
         ListView1->setAccessibleName(c[26]);
         txtPassword->setAccessibleName(c[37]);
+        btnNull->setAccessibleName(c[28]);
         lblPassword->setBuddy(txtPassword);
         btnLogin[0]->setText(c[28]);
         btnLogin[1]->setText(c[27]);
@@ -205,6 +214,10 @@ void frmLogin::showStudent(QTreeWidgetItem &item, const Student &student) {
                         ? ImageList1.Icon(student.icon)
                         : QIcon());
     item.setData(0, kStudentIdRole, student.id);
+    item.setData(0, Qt::AccessibleDescriptionRole,
+                 student.icon >= 1 && student.icon <= ImageList1.Count()
+                     ? students::Face_Name(student.icon)
+                     : QString());
     QFont font = item.font(0);
     font.setBold(Is_Administrator(student));
     item.setFont(0, font);
@@ -254,6 +267,11 @@ bool frmLogin::showPasswordBox() {
 }
 
 bool frmLogin::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == btnNull &&
+        (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) {
+        btnLogin[0]->setDefault(event->type() == QEvent::FocusIn);
+        return false;
+    }
     if (watched == ListView1 && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         if ((key == Qt::Key_Return || key == Qt::Key_Enter) && Selected_Student()) {

@@ -101,6 +101,8 @@ void frmNewUser::Form_Load() {
     for (int n = 1; n <= kFaceCount; ++n) {
         ImageList1.Add(QPixmap(QStringLiteral(":/faces/%1.png").arg(100 + n)));
         imageCombo1->addItem(ImageList1.Icon(n), QString(), n);
+        // The faces show no words; screen readers name them.
+        imageCombo1->setItemData(n - 1, students::Face_Name(n), Qt::AccessibleTextRole);
     }
     imageCombo1->setCurrentIndex(0);
     // The password boxes appear only while the box is ticked.

@@ -4,6 +4,7 @@
 #include "frame/mod_main.h"
 #include "platform/ado.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -115,6 +116,10 @@ bool Is_Duplicate_Name(const QVector<Student> &students, const QString &displayN
         if (student.DisplayName().toUpper() == wanted)
             return true;
     return false;
+}
+
+QString Face_Name(int face) {
+    return QCoreApplication::translate("students", "Face %1").arg(face);
 }
 
 } // namespace students

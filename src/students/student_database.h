@@ -69,4 +69,8 @@ bool Password_Matches(const QString &stored, const QString &typed);
 // without regard to case.
 bool Is_Duplicate_Name(const QVector<Student> &students, const QString &displayName);
 
+// Icon face n (1..40) in words, in the learner's language ("Face 12"): what
+// screen readers say of a picture that shows none.
+QString Face_Name(int face);
+
 } // namespace students

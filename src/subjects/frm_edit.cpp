@@ -78,6 +78,9 @@ void frmEdit::Form_Load() {
     lblPhrase->setBuddy(txtPhrase);
     lblTranslation->setBuddy(txtTranslation);
     Label1->setBuddy(txtTranslation2);
+    // Its design text stays on screen in every build; a screen reader reads
+    // what its box is called.
+    Label1->setAccessibleName(txtTranslation2->accessibleName());
     lblWarning->setText(c[108]);
     btnOK->setText(c[8]);
     btnCancel->setText(c[9]);

@@ -10,6 +10,8 @@
 #include "support/test_env.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QTimer>
@@ -213,7 +215,10 @@ TEST_F(TickerTest, MainWindowShowsTheTextAndALinkedMessageOpensItsPage) {
     while (main.Timer1->isActive())
         ticker.Timer1_Tick();
     EXPECT_EQ(main.lblMsg->text(), QStringLiteral("Visit our news page for the latest lessons"));
-    EXPECT_EQ(main.lblMsg->font().pointSize(), 16);
+    // 16 points by its length, smaller if two lines of that size would not
+    // rest inside the frame.
+    EXPECT_EQ(ticker.logic().Shown().fontSize, 16);
+    EXPECT_LE(main.lblMsg->font().pointSize(), 16);
     sendMouse(main.lblMsg, QEvent::MouseMove);
     EXPECT_TRUE(main.lblMsg->font().underline());
     EXPECT_EQ(main.lblMsg->cursor().shape(), Qt::PointingHandCursor);
@@ -231,6 +236,88 @@ TEST_F(TickerTest, MainWindowShowsTheTextAndALinkedMessageOpensItsPage) {
     // Moving over the ticker's frame takes the underline away.
     sendMouse(main.Picture1, QEvent::MouseMove);
     EXPECT_FALSE(main.lblMsg->font().underline());
+}
+
+// Where the ticker's frame has room for text: inside the solid border its
+// picture draws (the faint line within it is a decoration), found in the
+// picture along its middle lines.
+QRect innerAreaOf(QWidget &frame, QWidget &panel) {
+    panel.hide();
+    const QImage picture = frame.grab().toImage();
+    panel.show();
+    const auto border = [&](int x, int y) { return picture.pixelColor(x, y).lightness() < 185; };
+    const int midX = picture.width() / 2;
+    const int midY = picture.height() / 2;
+    int top = midY;
+    int bottom = midY;
+    int left = midX;
+    int right = midX;
+    while (top > 0 && !border(midX, top - 1))
+        --top;
+    while (bottom + 1 < picture.height() && !border(midX, bottom + 1))
+        ++bottom;
+    while (left > 0 && !border(left - 1, midY))
+        --left;
+    while (right + 1 < picture.width() && !border(right + 1, midY))
+        ++right;
+    return QRect(QPoint(left, top), QPoint(right, bottom));
+}
+
+// Every text the ticker may take up: one at each end of each font-size band,
+// longer ones, one word longer than a line, and the tips and messages of
+// every build's template.
+QStringList tickerTexts() {
+    const QString words = QStringLiteral(
+        "Los adjetivos concuerdan con el sustantivo: un libro rosso, una casa rossa, dei libri "
+        "rossi. Haga doble clic en cualquier frase de la lista para escucharla otra vez. ");
+    QStringList texts;
+    for (const int length : {1,  20,  21,  30,  31,  49,  50,  60,  61,  70,  71, 80,
+                             81, 100, 101, 130, 131, 160, 161, 215, 216, 300, 400})
+        texts << words.repeated(3).left(length);
+    texts << QStringLiteral("https://www.tolvanex.example/cursos/italiano/nivel-uno/leccion-doce");
+    for (const char *file : {"tips.tsv", "messages.tsv"}) {
+        QFile tsv(QStringLiteral(TVX_SOURCE_DIR "/content/template/") + QLatin1String(file));
+        EXPECT_TRUE(tsv.open(QIODevice::ReadOnly | QIODevice::Text)) << file;
+        const QStringList lines = QString::fromUtf8(tsv.readAll()).split(QLatin1Char('\n'));
+        const int columns = QLatin1String(file) == QLatin1String("tips.tsv") ? 8 : 2;
+        for (int i = 1; i < lines.size(); ++i)
+            texts << lines[i].split(QLatin1Char('\t')).mid(0, columns);
+    }
+    texts.removeAll(QString());
+    return texts;
+}
+
+TEST_F(TickerTest, EveryTextRestsWholeInsideTheFrame) {
+    frmMain main(program);
+    Ticker &ticker = main.ticker();
+    const QRect inner = innerAreaOf(*main.Picture1, *main.PicMsg);
+    ASSERT_GT(inner.height(), 80);
+    ASSERT_GT(inner.width(), 350);
+    for (const QString &text : tickerTexts()) {
+        ticker.Set_Pending(text);
+        host.rndValues = {0.0};
+        main.Timer1->start();
+        while (main.Timer1->isActive())
+            ticker.Timer1_Tick();
+        ASSERT_EQ(main.PicMsg->y(), TwipsToPixels(TickerLogic::kRestTop));
+        QLabel &label = *main.lblMsg;
+        const QRect drawn = label.fontMetrics().boundingRect(
+            label.rect(), int(label.alignment()) | Qt::TextWordWrap, label.text());
+        const QRect inFrame(label.mapTo(main.Picture1, drawn.topLeft()), drawn.size());
+        const std::string what = std::to_string(text.size()) + " characters at " +
+                                 std::to_string(label.font().pointSize()) +
+                                 " points: " + text.toStdString();
+        EXPECT_TRUE(inner.contains(inFrame)) << what;
+        EXPECT_LE(label.font().pointSize(), TickerLogic::Font_Size(int(text.size()))) << what;
+        EXPECT_EQ(label.accessibleName(), text) << what;
+        // Whole up to the longest the sizes are made for; a longer one ends
+        // with "…" and shows whole as its tooltip.
+        if (text.size() <= 215) {
+            EXPECT_EQ(label.text(), text) << what;
+        } else if (label.text() != text) {
+            EXPECT_EQ(label.toolTip(), text) << what;
+        }
+    }
 }
 
 } // namespace

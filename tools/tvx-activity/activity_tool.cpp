@@ -174,8 +174,13 @@ const char *const kUsage =
 } // namespace
 
 ButtonPictures DrawButton(const QString &name, Symbol symbol) {
-    return ButtonPictures{pngOf(drawPicture(name, symbol, false)),
-                          pngOf(drawPicture(name, symbol, true))};
+    QImage normal = drawPicture(name, symbol, false);
+    QImage highlighted = drawPicture(name, symbol, true);
+    // The words drawn, as text too: the shell names the button by them for
+    // screen readers.
+    normal.setText(QStringLiteral("Title"), name);
+    highlighted.setText(QStringLiteral("Title"), name);
+    return ButtonPictures{pngOf(normal), pngOf(highlighted)};
 }
 
 void WriteDescriptor(const QString &path, const ButtonPictures &english,

@@ -135,6 +135,13 @@
     </message>
 </context>
 <context>
+    <name>students</name>
+    <message>
+        <source>Face %1</source>
+        <translation>Cara %1</translation>
+    </message>
+</context>
+<context>
     <name>systemReason</name>
     <message>
         <source>Permission denied</source>
