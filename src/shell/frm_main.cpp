@@ -9,6 +9,7 @@
 #include "frame/template_texts.h"
 #include "frame/update_check.h"
 #include "platform/host.h"
+#include "platform/pictures.h"
 #include "platform/platform_language.h"
 #include "platform/qt_button_sounds.h"
 #include "platform/qt_mouse_move.h"
@@ -52,7 +53,7 @@ constexpr int kMenuWidthTwips = 3885;
 
 frmMain::frmMain(Program &program, QWidget *parent)
     : QMainWindow(parent), m_program(program),
-      m_background(QStringLiteral(":/tiles/background.png")) {
+      m_background(LoadPicture(QStringLiteral(":/tiles/background.png"))) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Main Menu"));
     setFixedSize(TwipsToPixels(kWidthTwips), TwipsToPixels(kHeightTwips));
@@ -107,7 +108,7 @@ void frmMain::buildControls() {
     TreeFoldersView->setObjectName(QStringLiteral("TreeFolders"));
     PlaceTwips(*TreeFoldersView, 360, 840, 5175, 5880);
     for (int i = 1; i <= 11; ++i)
-        ImageList2.Add(QPixmap(QStringLiteral(":/tree/%1.png").arg(i)));
+        ImageList2.Add(LoadPicture(QStringLiteral(":/tree/%1.png").arg(i)));
     TreeFoldersView->SetImageList(&ImageList2);
 
     btnOpenSubjectsFolder =
@@ -164,7 +165,7 @@ void frmMain::buildControls() {
     lblCaption->setWordWrap(true);
     imgMenu << label("imgMenu0", picMenu, QString());
     PlaceTwips(*imgMenu[0], 240, 1200, 240, 240);
-    imgMenu[0]->setPixmap(QPixmap(QStringLiteral(":/menu/bullet.png")));
+    imgMenu[0]->setPixmap(LoadPicture(QStringLiteral(":/menu/bullet.png")));
     imgMenu[0]->setVisible(false);
     lblMenu << label("lblMenu0", picMenu, QString());
     PlaceTwips(*lblMenu[0], 600, 1170, 3135, 480);
@@ -316,7 +317,8 @@ void frmMain::Form_Load() {
     // window title.)
     host.SetProgramTitle(p.identity.productTitle);
     if (p.identity.logoIndex > 0)
-        imgLogo->setPixmap(QPixmap(QStringLiteral(":/logos/logo%1.png").arg(p.identity.logoIndex)));
+        imgLogo->setPixmap(
+            LoadPicture(QStringLiteral(":/logos/logo%1.png").arg(p.identity.logoIndex)));
 
     // The template is read from the program folder before the rest of the
     // folder set exists.
