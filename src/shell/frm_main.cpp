@@ -18,6 +18,7 @@
 #include "platform/tiled_background.h"
 #include "platform/tree_view_widget.h"
 #include "platform/twips.h"
+#include "platform/window_fit.h"
 #include "shell/frm_msg_box.h"
 #include "shell/frm_splash.h"
 #include "shell/sliding_menu.h"
@@ -46,7 +47,8 @@ namespace {
 // The design size of the main window in twips.
 constexpr int kWidthTwips = 12000;
 constexpr int kHeightTwips = 9300;
-// Screens below this many pixels get the resolution warning (800 x 600 passes).
+// Screens below this many pixels get the resolution warning, and so do
+// screens whose free area (without panels) cannot hold the window whole.
 constexpr qint64 kMinimumScreenPixels = 460000;
 constexpr int kMenuWidthTwips = 3885;
 } // namespace
@@ -452,9 +454,13 @@ void frmMain::Get_Settings() {
 
 void frmMain::Check_Resolution() {
     try {
-        const QSize screen = m_program.host().ScreenSize();
-        if (qint64(screen.width()) * screen.height() < kMinimumScreenPixels) {
-            const vb::MsgBoxResult answer = m_program.host().MsgBox(
+        Host &host = m_program.host();
+        const QSize screen = host.ScreenSize();
+        // The window with its title bar and borders, on the part of the
+        // screen left by the desktop's panels.
+        const bool fits = FrameFits(host.AvailableGeometry(), WindowFrameSize(*this));
+        if (qint64(screen.width()) * screen.height() < kMinimumScreenPixels || !fits) {
+            const vb::MsgBoxResult answer = host.MsgBox(
                 m_program.captions[16] + QStringLiteral("\r\n\r\n") + m_program.captions[1],
                 vb::vbYesNo);
             if (answer == vb::vbNo)
@@ -485,8 +491,13 @@ void frmMain::Show_For_Student(bool administrator) {
     lblMsg->setFont(font);
     setWindowTitle(p.identity.productTitle + QStringLiteral("  [") + p.currentStudent +
                    QLatin1Char(']'));
-    if (!isVisible())
-        CenterWindow(*this);
+    // Placed once, on the free part of the screen: shown again after a
+    // change of student the window stays where it was (or where the user
+    // moved it).
+    if (!m_placed) {
+        PlaceWindowIn(*this, p.host().AvailableGeometry());
+        m_placed = true;
+    }
     show();
     Timer1->start();
 }
