@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QRect>
 #include <QSize>
 #include <QString>
 #include <QStringList>
@@ -125,6 +126,9 @@ public:
 
     // Screen size in pixels.
     virtual QSize ScreenSize() = 0;
+    // The part of the screen windows may take, in pixels: the screen without
+    // its panels and docks. A host that cannot tell answers the whole screen.
+    virtual QRect AvailableGeometry() { return QRect(QPoint(0, 0), ScreenSize()); }
     virtual QDateTime Now() = 0;
 
     // VB's Randomize and Rnd: a seedable source of numbers in [0, 1).

@@ -328,6 +328,11 @@ QSize QtHost::ScreenSize() {
     return screen ? screen->size() : QSize();
 }
 
+QRect QtHost::AvailableGeometry() {
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect();
+}
+
 QDateTime QtHost::Now() {
     return QDateTime::currentDateTime();
 }

@@ -57,6 +57,7 @@ public:
     bool IsConnected() override;
     bool DownloadFile(const QString &url, const QString &path, qint64 maxBytes = -1) override;
     QSize ScreenSize() override;
+    QRect AvailableGeometry() override;
     QDateTime Now() override;
     void Randomize(quint32 seed) override;
     double Rnd() override;

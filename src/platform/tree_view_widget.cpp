@@ -133,7 +133,7 @@ void TreeViewWidget::SetImageList(const ImageList *images) {
     if (images) {
         QSize size = images->ImageSize();
         if (size.isEmpty() && images->Count() > 0)
-            size = images->ListImages(1).size();
+            size = images->ListImages(1).deviceIndependentSize().toSize();
         if (!size.isEmpty())
             setIconSize(size);
     }

@@ -9,6 +9,7 @@
 #include "frame/template_texts.h"
 #include "frame/update_check.h"
 #include "platform/host.h"
+#include "platform/pictures.h"
 #include "platform/platform_language.h"
 #include "platform/qt_button_sounds.h"
 #include "platform/qt_mouse_move.h"
@@ -17,6 +18,7 @@
 #include "platform/tiled_background.h"
 #include "platform/tree_view_widget.h"
 #include "platform/twips.h"
+#include "platform/window_fit.h"
 #include "shell/frm_msg_box.h"
 #include "shell/frm_splash.h"
 #include "shell/sliding_menu.h"
@@ -45,14 +47,15 @@ namespace {
 // The design size of the main window in twips.
 constexpr int kWidthTwips = 12000;
 constexpr int kHeightTwips = 9300;
-// Screens below this many pixels get the resolution warning (800 x 600 passes).
+// Screens below this many pixels get the resolution warning, and so do
+// screens whose free area (without panels) cannot hold the window whole.
 constexpr qint64 kMinimumScreenPixels = 460000;
 constexpr int kMenuWidthTwips = 3885;
 } // namespace
 
 frmMain::frmMain(Program &program, QWidget *parent)
     : QMainWindow(parent), m_program(program),
-      m_background(QStringLiteral(":/tiles/background.png")) {
+      m_background(LoadPicture(QStringLiteral(":/tiles/background.png"))) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Main Menu"));
     setFixedSize(TwipsToPixels(kWidthTwips), TwipsToPixels(kHeightTwips));
@@ -107,7 +110,7 @@ void frmMain::buildControls() {
     TreeFoldersView->setObjectName(QStringLiteral("TreeFolders"));
     PlaceTwips(*TreeFoldersView, 360, 840, 5175, 5880);
     for (int i = 1; i <= 11; ++i)
-        ImageList2.Add(QPixmap(QStringLiteral(":/tree/%1.png").arg(i)));
+        ImageList2.Add(LoadPicture(QStringLiteral(":/tree/%1.png").arg(i)));
     TreeFoldersView->SetImageList(&ImageList2);
 
     btnOpenSubjectsFolder =
@@ -164,7 +167,7 @@ void frmMain::buildControls() {
     lblCaption->setWordWrap(true);
     imgMenu << label("imgMenu0", picMenu, QString());
     PlaceTwips(*imgMenu[0], 240, 1200, 240, 240);
-    imgMenu[0]->setPixmap(QPixmap(QStringLiteral(":/menu/bullet.png")));
+    imgMenu[0]->setPixmap(LoadPicture(QStringLiteral(":/menu/bullet.png")));
     imgMenu[0]->setVisible(false);
     lblMenu << label("lblMenu0", picMenu, QString());
     PlaceTwips(*lblMenu[0], 600, 1170, 3135, 480);
@@ -316,7 +319,8 @@ void frmMain::Form_Load() {
     // window title.)
     host.SetProgramTitle(p.identity.productTitle);
     if (p.identity.logoIndex > 0)
-        imgLogo->setPixmap(QPixmap(QStringLiteral(":/logos/logo%1.png").arg(p.identity.logoIndex)));
+        imgLogo->setPixmap(
+            LoadPicture(QStringLiteral(":/logos/logo%1.png").arg(p.identity.logoIndex)));
 
     // The template is read from the program folder before the rest of the
     // folder set exists.
@@ -450,9 +454,13 @@ void frmMain::Get_Settings() {
 
 void frmMain::Check_Resolution() {
     try {
-        const QSize screen = m_program.host().ScreenSize();
-        if (qint64(screen.width()) * screen.height() < kMinimumScreenPixels) {
-            const vb::MsgBoxResult answer = m_program.host().MsgBox(
+        Host &host = m_program.host();
+        const QSize screen = host.ScreenSize();
+        // The window with its title bar and borders, on the part of the
+        // screen left by the desktop's panels.
+        const bool fits = FrameFits(host.AvailableGeometry(), WindowFrameSize(*this));
+        if (qint64(screen.width()) * screen.height() < kMinimumScreenPixels || !fits) {
+            const vb::MsgBoxResult answer = host.MsgBox(
                 m_program.captions[16] + QStringLiteral("\r\n\r\n") + m_program.captions[1],
                 vb::vbYesNo);
             if (answer == vb::vbNo)
@@ -481,8 +489,13 @@ void frmMain::Show_For_Student(bool administrator) {
                         12);
     setWindowTitle(p.identity.productTitle + QStringLiteral("  [") + p.currentStudent +
                    QLatin1Char(']'));
-    if (!isVisible())
-        CenterWindow(*this);
+    // Placed once, on the free part of the screen: shown again after a
+    // change of student the window stays where it was (or where the user
+    // moved it).
+    if (!m_placed) {
+        PlaceWindowIn(*this, p.host().AvailableGeometry());
+        m_placed = true;
+    }
     show();
     Timer1->start();
 }

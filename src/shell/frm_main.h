@@ -164,4 +164,5 @@ private:
     std::unique_ptr<frmMsgBox> m_msgBox;
     QPixmap m_background;
     bool m_paintErrorReported = false;
+    bool m_placed = false; // placed on the screen at its first showing
 };

@@ -1,5 +1,6 @@
 #include "shell/frm_msg_box.h"
 
+#include "platform/pictures.h"
 #include "platform/qt_window_placement.h"
 #include "platform/tiled_background.h"
 
@@ -9,7 +10,7 @@
 #include <QVBoxLayout>
 
 frmMsgBox::frmMsgBox(QWidget *parent)
-    : QDialog(parent), m_background(QStringLiteral(":/tiles/background.png")) {
+    : QDialog(parent), m_background(LoadPicture(QStringLiteral(":/tiles/background.png"))) {
     setObjectName(QStringLiteral("frmMsgBox"));
     lblMsg = new QLabel(this);
     lblMsg->setObjectName(QStringLiteral("lblMsg"));

@@ -3,6 +3,7 @@
 #include "frame/mod_main.h"
 #include "frame/program.h"
 #include "platform/host.h"
+#include "platform/pictures.h"
 #include "platform/tiled_background.h"
 #include "platform/twips.h"
 
@@ -15,7 +16,7 @@
 
 frmSplash::frmSplash(Program &program, const QPixmap &logo, QWidget *parent)
     : QDialog(parent, Qt::SplashScreen | Qt::FramelessWindowHint), m_program(program),
-      m_background(QStringLiteral(":/tiles/splash.png")) {
+      m_background(LoadPicture(QStringLiteral(":/tiles/splash.png"))) {
     setObjectName(QStringLiteral("frmSplash"));
     setWindowTitle(program.identity.productTitle);
     resize(TwipsToPixels(4695), TwipsToPixels(4080));

@@ -6,6 +6,7 @@
 #include "frame/program.h"
 #include "frame/update_check.h"
 #include "platform/host.h"
+#include "platform/pictures.h"
 #include "platform/platform_language.h"
 #include "platform/qt_button_sounds.h"
 #include "platform/qt_window_placement.h"
@@ -95,7 +96,7 @@ frmAdmin::frmAdmin(Program &program, QWidget *parent)
     : QDialog(parent), m_program(program),
       m_locale(scores::Learner_Locale(program.identity.learnerLanguage)),
       m_views(program.usersPath(), scores::Short_Forms(m_locale)),
-      m_background(QStringLiteral(":/tiles/background.png")) {
+      m_background(LoadPicture(QStringLiteral(":/tiles/background.png"))) {
     setObjectName(QStringLiteral("frmAdmin"));
     setWindowTitle(QStringLiteral("Student Progress"));
     setFixedSize(TwipsToPixels(9720), TwipsToPixels(7920));
@@ -205,7 +206,7 @@ void frmAdmin::Form_Load() {
 
     ImageList2.Clear();
     for (int n = 1; n <= scores::kImageCount; ++n)
-        ImageList2.Add(QPixmap(QStringLiteral(":/faces/%1.png").arg(100 + n)));
+        ImageList2.Add(LoadPicture(QStringLiteral(":/faces/%1.png").arg(100 + n)));
     TreeView1->SetImageList(&ImageList2);
 
     // Every control tells assistive technology what it is.

@@ -4,6 +4,7 @@
 #include "frame/program.h"
 #include "platform/host.h"
 #include "platform/qt_accessibility.h"
+#include "platform/pictures.h"
 #include "platform/qt_button_sounds.h"
 #include "platform/qt_window_placement.h"
 #include "platform/tiled_background.h"
@@ -45,7 +46,7 @@ constexpr int kStudentIdRole = Qt::UserRole;
 
 frmLogin::frmLogin(Program &program, QWidget *parent)
     : QWidget(parent, Qt::Window), m_program(program),
-      m_background(QStringLiteral(":/tiles/background.png")) {
+      m_background(LoadPicture(QStringLiteral(":/tiles/background.png"))) {
     setObjectName(QStringLiteral("frmLogin"));
     setWindowTitle(QStringLiteral("Login"));
     setFixedSize(TwipsToPixels(5400), TwipsToPixels(5760));
@@ -133,7 +134,7 @@ void frmLogin::Form_Load() {
         LoginSucceeded = false;
         ImageList1.Clear();
         for (int n = 1; n <= kFaceCount; ++n)
-            ImageList1.Add(QPixmap(QStringLiteral(":/faces/%1.png").arg(100 + n)));
+            ImageList1.Add(LoadPicture(QStringLiteral(":/faces/%1.png").arg(100 + n)));
         Load_Students();
         if (m_program.ended)
             return;

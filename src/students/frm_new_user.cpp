@@ -2,6 +2,7 @@
 
 #include "frame/mod_main.h"
 #include "frame/program.h"
+#include "platform/pictures.h"
 #include "platform/qt_button_sounds.h"
 #include "platform/qt_window_placement.h"
 #include "platform/tiled_background.h"
@@ -21,7 +22,8 @@ constexpr int kFaceCount = 40;
 frmNewUser::frmNewUser(Program &program, Mode mode, const Student &student, QVector<Student> others,
                        QWidget *parent)
     : QDialog(parent), m_program(program), m_mode(mode), m_student(student),
-      m_others(std::move(others)), m_background(QStringLiteral(":/tiles/background.png")) {
+      m_others(std::move(others)),
+      m_background(LoadPicture(QStringLiteral(":/tiles/background.png"))) {
     setObjectName(QStringLiteral("frmNewUser"));
     setWindowTitle(QStringLiteral("New User Profile"));
     setFixedSize(TwipsToPixels(5040), TwipsToPixels(4200));
@@ -99,7 +101,7 @@ void frmNewUser::Form_Load() {
     ImageList1.Clear();
     imageCombo1->clear();
     for (int n = 1; n <= kFaceCount; ++n) {
-        ImageList1.Add(QPixmap(QStringLiteral(":/faces/%1.png").arg(100 + n)));
+        ImageList1.Add(LoadPicture(QStringLiteral(":/faces/%1.png").arg(100 + n)));
         imageCombo1->addItem(ImageList1.Icon(n), QString(), n);
         // The faces show no words; screen readers name them.
         imageCombo1->setItemData(n - 1, students::Face_Name(n), Qt::AccessibleTextRole);

@@ -3,6 +3,7 @@
 #include "frame/mod_main.h"
 #include "frame/program.h"
 #include "platform/host.h"
+#include "platform/pictures.h"
 #include "platform/qt_button_sounds.h"
 #include "platform/qt_window_placement.h"
 #include "platform/tiled_background.h"
@@ -15,7 +16,7 @@
 
 frmEdit::frmEdit(Program &program, const QString &nodeTag, QWidget *parent)
     : QDialog(parent), m_program(program), m_tag(nodeTag),
-      m_background(QStringLiteral(":/tiles/background.png")) {
+      m_background(LoadPicture(QStringLiteral(":/tiles/background.png"))) {
     setObjectName(QStringLiteral("frmEdit"));
     setWindowTitle(QStringLiteral("Edit Phrase"));
     setFixedSize(TwipsToPixels(6000), TwipsToPixels(4200));

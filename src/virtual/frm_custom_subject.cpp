@@ -5,6 +5,7 @@
 #include "platform/ado.h"
 #include "platform/file_list_box.h"
 #include "platform/host.h"
+#include "platform/pictures.h"
 #include "platform/qt_button_sounds.h"
 #include "platform/qt_window_enabled.h"
 #include "platform/qt_window_placement.h"
@@ -44,13 +45,12 @@ QString describe(const std::exception &e) {
     return QString::fromUtf8(e.what());
 }
 
-
 } // namespace
 
 frmCustomSubject::frmCustomSubject(Program &program, FileListBox &File1, FileListBox &File2,
                                    QWidget *parent)
     : QWidget(parent, Qt::Window), m_program(program), m_file1(File1), m_file2(File2),
-      m_store(program), m_background(QStringLiteral(":/tiles/background.png")) {
+      m_store(program), m_background(LoadPicture(QStringLiteral(":/tiles/background.png"))) {
     setObjectName(QStringLiteral("frmCustomSubject"));
     setFixedSize(TwipsToPixels(kWidthTwips), TwipsToPixels(kHeightTwips));
 
@@ -76,7 +76,7 @@ frmCustomSubject::frmCustomSubject(Program &program, FileListBox &File1, FileLis
     }
 
     for (int i = 1; i <= 11; ++i)
-        ImgListView.Add(QPixmap(QStringLiteral(":/tree/%1.png").arg(i)));
+        ImgListView.Add(LoadPicture(QStringLiteral(":/tree/%1.png").arg(i)));
     TreeSubjects = new TreeViewWidget(this);
     TreeSubjects->setObjectName(QStringLiteral("TreeSubjects"));
     PlaceTwips(*TreeSubjects, 240, 1200, 5280, 6480);

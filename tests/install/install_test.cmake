@@ -54,6 +54,10 @@ set(home "${work}/home")
 foreach(dir home home/data home/config home/tmp home/runtime)
   file(MAKE_DIRECTORY "${work}/${dir}")
 endforeach()
+# A desktop-sized screen: the offscreen platform's own 800 x 600 cannot hold
+# the main window with its frame and would be warned about.
+configure_file("${CMAKE_CURRENT_LIST_DIR}/../support/offscreen_screen.json" "${work}/screen.json"
+               COPYONLY)
 execute_process(COMMAND id -u OUTPUT_VARIABLE uid OUTPUT_STRIP_TRAILING_WHITESPACE)
 set(launcher)
 if(uid STREQUAL "0")
@@ -69,7 +73,8 @@ endif()
 execute_process(
   COMMAND ${launcher} env HOME=${home} XDG_DATA_HOME=${home}/data
           XDG_CONFIG_HOME=${home}/config TMPDIR=${home}/tmp XDG_RUNTIME_DIR=${home}/runtime
-          QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy TVX_EXIT_AFTER_STARTUP=1
+          QT_QPA_PLATFORM=offscreen:configfile=${work}/screen.json SDL_AUDIODRIVER=dummy
+          TVX_EXIT_AFTER_STARTUP=1
           "${prefix}/bin/tolvanex-${CODE}"
   RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out TIMEOUT 120)
 

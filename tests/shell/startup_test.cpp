@@ -166,7 +166,7 @@ TEST_F(StartupTest, DamagedTemplateNamesTheFileAndEnds) {
 }
 
 TEST_F(StartupTest, SmallScreenWarnsAndNoEndsAtOnce) {
-    host.screen = QSize(800, 600);
+    host.screen = QSize(1024, 768);
     {
         frmMain main(program);
         main.Form_Load();

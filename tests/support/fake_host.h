@@ -62,6 +62,8 @@ public:
 
     bool connected = false;
     QSize screen{1280, 1024};
+    // The part of the screen windows may take; empty: the whole screen.
+    QRect available;
     QDateTime clock = QDateTime(QDate(2026, 12, 8), QTime(10, 0, 0));
     // DoEvents advances the fake clock by this much, so waits end.
     int doEventsAdvanceMs = 100;
@@ -126,6 +128,9 @@ public:
     bool IsConnected() override { return connected; }
     bool DownloadFile(const QString &url, const QString &path, qint64 maxBytes = -1) override;
     QSize ScreenSize() override { return screen; }
+    QRect AvailableGeometry() override {
+        return available.isEmpty() ? QRect(QPoint(0, 0), screen) : available;
+    }
     QDateTime Now() override { return clock; }
     void Randomize(quint32 seed) override;
     double Rnd() override;

@@ -6,6 +6,10 @@
 // tweaked without any image editor, and so that nothing in resources/ comes
 // from elsewhere. --sheet additionally writes a contact sheet of everything
 // (enlarged and at the sizes the program shows) for checking by eye.
+//
+// Every picture is drawn twice from the same drawing code: at its size
+// (name.png) and at twice it (name@2x.png) for high-density screens, where
+// the program loads the larger one so nothing is enlarged from pixels.
 
 #include <QDir>
 #include <QFile>
@@ -29,6 +33,8 @@
 namespace {
 
 QString g_out;
+// The pixel density of the pictures being drawn: 1, or 2 for the @2x set.
+int g_scale = 1;
 
 // House palette: deep teal and blue with a warm orange accent.
 const QColor kTeal("#0E5E6F");
@@ -37,8 +43,11 @@ const QColor kBlue("#1F4E79");
 const QColor kOrange("#F29E4C");
 const QColor kInk("#2A2320");
 
-QImage canvas(int w, int h) {
-    QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
+// A picture of w x h units, g_scale pixels per unit: the drawing code works
+// in units and the painter scales it to the picture's density.
+QImage canvas(int w, int h, int scale = g_scale) {
+    QImage img(w * scale, h * scale, QImage::Format_ARGB32_Premultiplied);
+    img.setDevicePixelRatio(scale);
     img.fill(Qt::transparent);
     return img;
 }
@@ -50,7 +59,11 @@ void begin(QPainter &p, QImage &img) {
     p.setRenderHint(QPainter::SmoothPixmapTransform);
 }
 
-void save(const QImage &img, const QString &rel) {
+// Writes a picture under its name, with "@2x" before the suffix for the
+// double-density set.
+void save(const QImage &img, QString rel) {
+    if (g_scale != 1)
+        rel.insert(rel.lastIndexOf(QLatin1Char('.')), QStringLiteral("@%1x").arg(g_scale));
     const QString path = g_out + "/" + rel;
     QDir().mkpath(QFileInfo(path).absolutePath());
     if (!img.save(path, "PNG")) {
@@ -233,23 +246,27 @@ QImage drawLogo(const Build &b) {
 // smaller than the tile, so the pattern is kept soft and round enough that
 // the overlaps do not show as seams.
 QImage drawTile(const QColor &base, const QColor &dot) {
-    QImage img(24, 12, QImage::Format_RGB888);
-    for (int y = 0; y < 12; ++y) {
-        for (int x = 0; x < 24; ++x) {
+    const int s = g_scale;
+    QImage img(24 * s, 12 * s, QImage::Format_RGB888);
+    img.setDevicePixelRatio(s);
+    for (int py = 0; py < 12 * s; ++py) {
+        for (int px = 0; px < 24 * s; ++px) {
+            // the pixel's centre in tile units
+            const double ux = (px + 0.5) / s, uy = (py + 0.5) / s;
             // two soft dots per tile, distance measured on the torus so the
             // tile wraps seamlessly
             auto weight = [&](double cx, double cy) {
-                double dx = std::fabs(x + 0.5 - cx);
-                double dy = std::fabs(y + 0.5 - cy);
+                double dx = std::fabs(ux - cx);
+                double dy = std::fabs(uy - cy);
                 dx = std::min(dx, 24 - dx);
                 dy = std::min(dy, 12 - dy);
                 const double d2 = dx * dx + dy * dy;
                 return std::exp(-d2 / 2.2);
             };
             const double t = std::min(1.0, weight(6, 3) + weight(18, 9));
-            const double wave = 0.5 + 0.5 * std::sin((x + 2 * y) * 2 * M_PI / 24.0);
+            const double wave = 0.5 + 0.5 * std::sin((ux - 0.5 + 2 * (uy - 0.5)) * 2 * M_PI / 24.0);
             const double k = 0.85 * t + 0.06 * wave;
-            img.setPixelColor(x, y,
+            img.setPixelColor(px, py,
                               QColor(qRound(base.red() + (dot.red() - base.red()) * k),
                                      qRound(base.green() + (dot.green() - base.green()) * k),
                                      qRound(base.blue() + (dot.blue() - base.blue()) * k)));
@@ -1328,7 +1345,7 @@ QImage subjectIcon32() {
 // Drawn on a 64-unit grid and scaled, so every size the desktop asks for
 // (16 to 256 pixels) is drawn sharp rather than resampled.
 QImage appIcon(int size = 64) {
-    QImage img = canvas(size, size);
+    QImage img = canvas(size, size, 1);
     QPainter p;
     begin(p, img);
     p.scale(size / 64.0, size / 64.0);
@@ -1474,6 +1491,59 @@ QImage contactSheet(const std::vector<QImage> &faces, const std::vector<QImage> 
     return sheet;
 }
 
+// ---------------------------------------------------------------- all
+
+struct Pictures {
+    std::vector<QImage> logos, tree, faces, extra;
+    QImage tile, splash, bullet, ticker;
+};
+
+// Draws and writes every picture the program shows at one density.
+Pictures drawAndSave(int scale) {
+    g_scale = scale;
+    Pictures all;
+    for (int i = 0; i < 8; ++i) {
+        all.logos.push_back(drawLogo(kBuilds[i]));
+        save(all.logos.back(), QStringLiteral("logos/logo%1.png").arg(i + 1));
+    }
+
+    all.tile = drawTile(QColor(236, 244, 243), QColor(214, 231, 230));
+    all.splash = drawTile(QColor(250, 245, 235), QColor(240, 226, 205));
+    save(all.tile, QStringLiteral("tiles/background.png"));
+    save(all.splash, QStringLiteral("tiles/splash.png"));
+
+    all.tree = {
+        folderIcon(kFixedFolder, kFixedFolderEdge, false),
+        folderIcon(kFixedFolder, kFixedFolderEdge, true),
+        folderIcon(kVirtualFolder, kVirtualFolderEdge, false),
+        folderIcon(kVirtualFolder, kVirtualFolderEdge, true),
+        bookIcon(kBook, false, false),
+        bookIcon(kBook, true, false),
+        bookIcon(kVirtualBook, false, true),
+        bookIcon(kVirtualBook, true, true),
+        phraseIcon(kPhrase),
+        phraseIcon(kVirtualPhrase),
+        brokenIcon(),
+    };
+    for (size_t i = 0; i < all.tree.size(); ++i)
+        save(all.tree[i], QStringLiteral("tree/%1.png").arg(i + 1));
+
+    all.bullet = bulletIcon();
+    all.ticker = tickerFrame();
+    save(all.bullet, QStringLiteral("menu/bullet.png"));
+    save(all.ticker, QStringLiteral("menu/ticker_frame.png"));
+
+    const auto list = faceList();
+    for (size_t i = 0; i < list.size(); ++i) {
+        all.faces.push_back(drawFace(list[i]));
+        save(all.faces.back(), QStringLiteral("faces/%1.png").arg(101 + i));
+    }
+    all.extra = {activityIcon(false), activityIcon(true), subjectIcon32()};
+    for (size_t i = 0; i < all.extra.size(); ++i)
+        save(all.extra[i], QStringLiteral("faces/%1.png").arg(141 + i));
+    return all;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -1489,47 +1559,11 @@ int main(int argc, char **argv) {
     if (sheetArg > 0 && sheetArg + 1 < args.size())
         sheetPath = args.at(sheetArg + 1);
 
-    std::vector<QImage> logos;
-    for (int i = 0; i < 8; ++i) {
-        logos.push_back(drawLogo(kBuilds[i]));
-        save(logos.back(), QStringLiteral("logos/logo%1.png").arg(i + 1));
-    }
-
-    const QImage tile = drawTile(QColor(236, 244, 243), QColor(214, 231, 230));
-    const QImage splash = drawTile(QColor(250, 245, 235), QColor(240, 226, 205));
-    save(tile, QStringLiteral("tiles/background.png"));
-    save(splash, QStringLiteral("tiles/splash.png"));
-
-    std::vector<QImage> tree = {
-        folderIcon(kFixedFolder, kFixedFolderEdge, false),
-        folderIcon(kFixedFolder, kFixedFolderEdge, true),
-        folderIcon(kVirtualFolder, kVirtualFolderEdge, false),
-        folderIcon(kVirtualFolder, kVirtualFolderEdge, true),
-        bookIcon(kBook, false, false),
-        bookIcon(kBook, true, false),
-        bookIcon(kVirtualBook, false, true),
-        bookIcon(kVirtualBook, true, true),
-        phraseIcon(kPhrase),
-        phraseIcon(kVirtualPhrase),
-        brokenIcon(),
-    };
-    for (size_t i = 0; i < tree.size(); ++i)
-        save(tree[i], QStringLiteral("tree/%1.png").arg(i + 1));
-
-    const QImage bullet = bulletIcon();
-    const QImage ticker = tickerFrame();
-    save(bullet, QStringLiteral("menu/bullet.png"));
-    save(ticker, QStringLiteral("menu/ticker_frame.png"));
-
-    std::vector<QImage> faces;
-    const auto list = faceList();
-    for (size_t i = 0; i < list.size(); ++i) {
-        faces.push_back(drawFace(list[i]));
-        save(faces.back(), QStringLiteral("faces/%1.png").arg(101 + i));
-    }
-    const std::vector<QImage> extra = {activityIcon(false), activityIcon(true), subjectIcon32()};
-    for (size_t i = 0; i < extra.size(); ++i)
-        save(extra[i], QStringLiteral("faces/%1.png").arg(141 + i));
+    // The pictures the program shows at 1x, then the same at 2x.
+    const Pictures pictures = drawAndSave(1);
+    g_scale = 2;
+    drawAndSave(2);
+    g_scale = 1;
 
     const QImage icon = appIcon();
     save(icon, QStringLiteral("app/tolvanex.png"));
@@ -1545,6 +1579,8 @@ int main(int argc, char **argv) {
     wav.close();
 
     if (!sheetPath.isEmpty())
-        contactSheet(faces, tree, logos, tile, splash, bullet, ticker, icon, extra).save(sheetPath);
+        contactSheet(pictures.faces, pictures.tree, pictures.logos, pictures.tile, pictures.splash,
+                     pictures.bullet, pictures.ticker, icon, pictures.extra)
+            .save(sheetPath);
     return 0;
 }
