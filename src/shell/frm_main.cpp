@@ -584,6 +584,8 @@ void frmMain::mnuEdit_Click() {
     if (selected == 0)
         return;
     frmEdit editor(m_program, TreeFolders.Tag(selected), this);
+    if (!editor.Row_Read())
+        return;
     host.ShowModal(editor);
     if (!editor.Saved())
         return;
