@@ -57,7 +57,7 @@ QString Picture_Column(const QString &languageCode) {
 void Load_Activity_Images(Activity &activity, const QString &descriptorPath,
                           const QString &column) {
     ado::Connection connection;
-    connection.Open(modMain::Get_Template_Connection_String(descriptorPath));
+    connection.Open(modMain::Get_Descriptor_Connection_String(descriptorPath));
     ado::Recordset rs;
     rs.Open(QStringLiteral("SELECT * FROM tblImages"), connection);
     rs.MoveFirst();

@@ -20,12 +20,6 @@ namespace {
 
 const QLatin1String kVirtualSubject("VIRTUALSUBJECT");
 
-QString describe(const std::exception &e) {
-    if (const auto *adoError = dynamic_cast<const ado::Error *>(&e))
-        return adoError->description();
-    return QString::fromUtf8(e.what());
-}
-
 [[noreturn]] void cannotWrite(const Program &program, const QString &path, const QString &why) {
     throw std::runtime_error(program.captions[caption::FileNotWritten]
                                  .arg(path, platformLanguage::System_Reason(why))
@@ -53,8 +47,11 @@ StudyEntry entryFromRow(const Program &program, ado::Recordset &rs, int entry) {
     return e;
 }
 
-// A value keeps to its own line.
+// A value keeps to its own line, and holds no NUL: a file from elsewhere may
+// carry one in a text, and an activity reading the study file as text would
+// refuse the whole file for it.
 QString oneLine(QString value) {
+    value.remove(QChar(u'\0'));
     value.replace(QLatin1String("\r\n"), QLatin1String(" "));
     value.replace(QLatin1Char('\r'), QLatin1Char(' '));
     value.replace(QLatin1Char('\n'), QLatin1Char(' '));
@@ -127,7 +124,7 @@ QVector<StudyEntry> Get_Phraes_to_Study(Program &program, SubjectTree &subjects,
         // The sound of the entry that failed may exist in part: the next
         // launch deletes it with the others.
         program.studyCount = int(entries.size()) + 1;
-        modMain::Show_Error(program, QStringLiteral("Get_Phraes_to_Study"), describe(e));
+        modMain::Show_Error(program, QStringLiteral("Get_Phraes_to_Study"), e);
         if (!isVirtual)
             entries.clear();
     }

@@ -85,8 +85,7 @@ QString Get_Application_Data_Folder(Program &program) {
             return QString();
         return folder;
     } catch (const std::exception &e) {
-        modMain::Show_Error(program, QStringLiteral("Get_Application_Data_Folder"),
-                            QString::fromUtf8(e.what()));
+        modMain::Show_Error(program, QStringLiteral("Get_Application_Data_Folder"), e);
         return QString();
     }
 }
@@ -95,7 +94,7 @@ void Copy_Folder(Program &program, const QString &source, const QString &destina
     try {
         copyTree(program.captions, source, destination);
     } catch (const std::exception &e) {
-        modMain::Show_Error(program, QStringLiteral("Copy_Folder"), QString::fromUtf8(e.what()));
+        modMain::Show_Error(program, QStringLiteral("Copy_Folder"), e);
     }
 }
 
@@ -125,7 +124,7 @@ void Set_Paths(Program &program) {
         f.virtualSubjectsFolder = f.dataFolder + virtualName + QLatin1Char('/');
         f.activitiesFolder = f.programFolder + QStringLiteral("Activities/");
     } catch (const std::exception &e) {
-        modMain::Show_Error(program, QStringLiteral("Set_Paths"), QString::fromUtf8(e.what()));
+        modMain::Show_Error(program, QStringLiteral("Set_Paths"), e);
     }
 }
 

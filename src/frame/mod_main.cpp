@@ -70,11 +70,15 @@ void EventPump::Pump() {
 // Through ado::ConnectionString, so a path holding ";" or quotes (a folder
 // "a;b", a file "x;y.ito") still names the file.
 QString Get_Connection_String(const QString &path) {
-    return ado::ConnectionString(path, QStringLiteral("marpelin4729"));
+    return ado::ConnectionString(path, QStringLiteral("marpelin4729"), ado::FileOrigin::Outside);
 }
 
 QString Get_Template_Connection_String(const QString &path) {
-    return ado::ConnectionString(path, QStringLiteral("kqw6081"));
+    return ado::ConnectionString(path, QStringLiteral("kqw6081"), ado::FileOrigin::Own);
+}
+
+QString Get_Descriptor_Connection_String(const QString &path) {
+    return ado::ConnectionString(path, QStringLiteral("kqw6081"), ado::FileOrigin::Outside);
 }
 
 bool Is_Connected(Host &host) {
@@ -125,13 +129,21 @@ QString Safe_Caption(const Program &program, int number) {
     return program.captions[number];
 }
 
-void Show_Error(Program &program, const QString &procedure, const QString &description) {
+void Show_Error(Program &program, const QString &procedure, const QString &description,
+                const QString &details) {
     QString heading = Safe_Caption(program, 149);
     if (heading.isEmpty())
         heading = QStringLiteral("An error has occurred:");
-    program.host().MsgBox(heading + QStringLiteral("\r\n\r\n") + procedure + QStringLiteral(": ") +
-                              description,
-                          vb::vbCritical, QStringLiteral("ERROR"));
+    program.host().MsgBoxWithDetails(heading + QStringLiteral("\r\n\r\n") + procedure +
+                                         QStringLiteral(": ") + description,
+                                     vb::vbCritical, QStringLiteral("ERROR"), details);
+}
+
+void Show_Error(Program &program, const QString &procedure, const std::exception &error) {
+    if (const auto *databaseError = dynamic_cast<const ado::Error *>(&error))
+        Show_Error(program, procedure, databaseError->description(), databaseError->details());
+    else
+        Show_Error(program, procedure, QString::fromUtf8(error.what()));
 }
 
 } // namespace modMain

@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QString>
 
+#include <exception>
 #include <functional>
 
 class Host;
@@ -52,10 +53,17 @@ private:
     QElapsedTimer m_sinceLastRun;
 };
 
-// Connection string of a subject file or virtual folder file.
+// Which files the program trusts is decided here, and only here: the
+// template and the student database are the program's own (their saved
+// queries run); every other file may come from anyone and is opened
+// defensively (see ado::FileOrigin).
+// Connection string of a subject file or virtual folder file (from outside).
 QString Get_Connection_String(const QString &path);
-// Connection string of the template and the student database.
+// Connection string of the template and the student database (our own).
 QString Get_Template_Connection_String(const QString &path);
+// Connection string of an activity's descriptor: the template's password,
+// but a file from outside.
+QString Get_Descriptor_Connection_String(const QString &path);
 
 bool Is_Connected(Host &host);
 
@@ -75,8 +83,14 @@ bool Download_File(Host &host, const QString &url, const QString &path, qint64 m
 bool File_Exists(const QString &path);
 
 // The program's one kind of error report: a critical box titled "ERROR" with
-// caption 149, an empty line, then "<procedure>: <description>".
-void Show_Error(Program &program, const QString &procedure, const QString &description);
+// caption 149, an empty line, then "<procedure>: <description>". Details (a
+// failed statement, a library's English text) go into the box's details
+// part, never into the description.
+void Show_Error(Program &program, const QString &procedure, const QString &description,
+                const QString &details = QString());
+// The same for a caught exception: its description, and the details of a
+// database error.
+void Show_Error(Program &program, const QString &procedure, const std::exception &error);
 
 // Caption n, or empty text when the captions are not (fully) loaded; for
 // error paths that must never fail themselves.

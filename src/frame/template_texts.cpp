@@ -26,10 +26,8 @@ void openTemplate(Program &program, ado::Connection &connection) {
 template <typename Body> void guarded(Program &program, const char *procedure, Body body) {
     try {
         body();
-    } catch (const ado::Error &e) {
-        modMain::Show_Error(program, QLatin1String(procedure), e.description());
     } catch (const std::exception &e) {
-        modMain::Show_Error(program, QLatin1String(procedure), QString::fromUtf8(e.what()));
+        modMain::Show_Error(program, QLatin1String(procedure), e);
     }
 }
 } // namespace

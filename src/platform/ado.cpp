@@ -23,6 +23,10 @@ namespace {
 
 constexpr int kDefaultBusyTimeoutMs = 5000;
 const char *const kPasswordTable = "MSysPassword";
+// The connection string key of the program's own files (see FileOrigin).
+const char *const kOwnFileKey = "Own File";
+// The progress handler runs every this many virtual machine steps.
+constexpr int kProgressInterval = 1000;
 
 // Backquotes, not double quotes: SQLite reads an unknown "name" as a text
 // literal, which would hide a misspelt column instead of naming it.
@@ -52,44 +56,74 @@ QString afterPrefix(const QString &message, const QString &prefix) {
     return name;
 }
 
-// Turns an SQLite failure into the sentence the program shows the user.
+[[noreturn]] void damaged(const QString &path, const QString &details) {
+    throw Error::WithDetails(
+        QCoreApplication::translate("ado", "The database '%1' is damaged.").arg(path), details);
+}
+
+// Turns an SQLite failure into the sentence the program shows the user; the
+// statement and SQLite's own text go into the details.
 [[noreturn]] void fail(sqlite3 *db, int rc, const QString &path, const QString &sql = {}) {
     const QString message =
         db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
+    QString details = QStringLiteral("SQLite: ") + message;
+    if (!sql.isEmpty())
+        details += QStringLiteral("\nSQL: ") + sql.simplified();
     switch (rc & 0xff) {
     case SQLITE_NOTADB:
-        throw Error(
-            QCoreApplication::translate("ado", "The file '%1' is not a database file.").arg(path));
+        throw Error::WithDetails(
+            QCoreApplication::translate("ado", "The file '%1' is not a database file.").arg(path),
+            details);
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
-        throw Error(QCoreApplication::translate(
-                        "ado", "The database '%1' is locked by another user or program; "
-                               "try again later.")
-                        .arg(path),
-                    true);
+        throw Error::WithDetails(
+            QCoreApplication::translate("ado", "The database '%1' is locked by another user or "
+                                               "program; try again later.")
+                .arg(path),
+            details, true);
     case SQLITE_READONLY:
-        throw Error(QCoreApplication::translate(
-                        "ado", "The database '%1' is read-only; it cannot be changed.")
-                        .arg(path));
+        throw Error::WithDetails(QCoreApplication::translate(
+                                     "ado", "The database '%1' is read-only; it cannot be changed.")
+                                     .arg(path),
+                                 details);
+    // A statement stopped by the step allowance of a file from outside, and
+    // a value longer than such a file may hold, mean a file made to harm.
     case SQLITE_CORRUPT:
-        throw Error(QCoreApplication::translate("ado", "The database '%1' is damaged.").arg(path));
+    case SQLITE_INTERRUPT:
+    case SQLITE_TOOBIG:
+        damaged(path, details);
     case SQLITE_CANTOPEN:
-        throw Error(QCoreApplication::translate("ado", "Cannot open the file '%1'.").arg(path));
+        throw Error::WithDetails(
+            QCoreApplication::translate("ado", "Cannot open the file '%1'.").arg(path), details);
     default:
         break;
     }
+    // A view or trigger of a file from outside, which never runs, and a
+    // function its schema must not call: such a file is not one of ours.
+    if (message.startsWith(QLatin1String("access to view")) ||
+        message.startsWith(QLatin1String("unsafe use of")))
+        damaged(path, details);
     const QString noTable = QStringLiteral("no such table: ");
     const QString noColumn = QStringLiteral("no such column: ");
     if (message.startsWith(noTable))
-        throw Error(QCoreApplication::translate("ado", "No such table or query: '%1'.")
-                        .arg(afterPrefix(message, noTable)));
+        throw Error::WithDetails(QCoreApplication::translate("ado", "No such table or query: '%1'.")
+                                     .arg(afterPrefix(message, noTable)),
+                                 details);
     if (message.startsWith(noColumn))
-        throw Error(QCoreApplication::translate("ado", "No such column: '%1'.")
-                        .arg(afterPrefix(message, noColumn)));
-    if (sql.isEmpty())
-        throw Error(QCoreApplication::translate("ado", "Database error: %1.").arg(message));
-    throw Error(QCoreApplication::translate("ado", "Database error: %1 (in \"%2\").")
-                    .arg(message, sql.simplified()));
+        throw Error::WithDetails(QCoreApplication::translate("ado", "No such column: '%1'.")
+                                     .arg(afterPrefix(message, noColumn)),
+                                 details);
+    throw Error::WithDetails(
+        QCoreApplication::translate("ado", "The database '%1' could not do what was asked of it.")
+            .arg(path),
+        details);
+}
+
+[[noreturn]] void readOnlyRecordset(const QString &sql) {
+    throw Error::WithDetails(
+        QCoreApplication::translate("ado", "This recordset is read-only: its query does not name "
+                                           "the rows of one table."),
+        QStringLiteral("SQL: ") + sql.simplified());
 }
 
 [[noreturn]] void noCurrentRecord() {
@@ -227,6 +261,19 @@ QVariant columnValue(sqlite3_stmt *stmt, int column) {
     }
     default:
         return QVariant();
+    }
+}
+
+// What a value held in a recordset costs, near enough.
+constexpr qint64 kRowOverhead = 64;
+qint64 heldSize(const QVariant &value) {
+    switch (value.typeId()) {
+    case QMetaType::QString:
+        return 16 + 2 * qint64(value.toString().size());
+    case QMetaType::QByteArray:
+        return 16 + qint64(value.toByteArray().size());
+    default:
+        return 16;
     }
 }
 
@@ -375,10 +422,25 @@ Error::Error(QString description, bool locked)
     : m_description(std::move(description)), m_utf8(m_description.toStdString()), m_locked(locked) {
 }
 
-QString ConnectionString(const QString &path, const QString &password) {
-    return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=%1;"
-                          "Jet OLEDB:Database Password=%2;")
-        .arg(connectionValue(path), connectionValue(password));
+Error Error::WithDetails(QString description, QString details, bool locked) {
+    Error error(std::move(description), locked);
+    error.m_details = std::move(details);
+    return error;
+}
+
+QString DetailsOf(const std::exception &e) {
+    if (const auto *error = dynamic_cast<const Error *>(&e))
+        return error->details();
+    return QString();
+}
+
+QString ConnectionString(const QString &path, const QString &password, FileOrigin origin) {
+    QString text = QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=%1;"
+                                  "Jet OLEDB:Database Password=%2;")
+                       .arg(connectionValue(path), connectionValue(password));
+    if (origin == FileOrigin::Own)
+        text += QLatin1String(kOwnFileKey) + QStringLiteral("=Yes;");
+    return text;
 }
 
 Connection::Connection() = default;
@@ -391,12 +453,18 @@ void Connection::Open(const QString &connectionString) {
     Close();
     QString path;
     QString password;
+    FileOrigin origin = FileOrigin::Outside;
     for (const auto &[key, value] : parseConnectionString(connectionString)) {
         if (key == QLatin1String("data source"))
             path = value;
         else if (key == QLatin1String("jet oledb:database password") ||
                  key == QLatin1String("password") || key == QLatin1String("pwd"))
             password = value;
+        else if (key == QString::fromLatin1(kOwnFileKey).toLower())
+            origin = value.compare(QLatin1String("yes"), Qt::CaseInsensitive) == 0 ||
+                             value.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0
+                         ? FileOrigin::Own
+                         : FileOrigin::Outside;
     }
     if (path.isEmpty())
         throw Error(
@@ -427,6 +495,10 @@ void Connection::Open(const QString &connectionString) {
     }
     sqlite3_extended_result_codes(db, 1);
     sqlite3_busy_timeout(db, kDefaultBusyTimeoutMs);
+    bool viewsOff = false;
+    m_guard->steps = 0;
+    if (origin == FileOrigin::Outside)
+        viewsOff = guardOutsideFile(db, m_guard.get());
 
     try {
         // The first read also tells a foreign file from a database.
@@ -456,6 +528,8 @@ void Connection::Open(const QString &connectionString) {
                             "ado", "Wrong password: not a valid password for the database "
                                    "'%1'.")
                             .arg(path));
+        if (origin == FileOrigin::Outside)
+            m_views = inspectForeignSchema(db, path, viewsOff);
     } catch (...) {
         sqlite3_close_v2(db);
         throw;
@@ -463,6 +537,78 @@ void Connection::Open(const QString &connectionString) {
     m_db = db;
     m_path = path;
     m_readOnly = readOnly;
+    m_origin = origin;
+}
+
+int Connection::countSteps(void *guard) {
+    auto *g = static_cast<StepGuard *>(guard);
+    g->steps += kProgressInterval;
+    return g->steps > kOutsideStepLimit ? 1 : 0;
+}
+
+bool Connection::guardOutsideFile(sqlite3 *db, StepGuard *guard) {
+    // What SQLite advises for files of unknown origin: nothing in the file
+    // may change its schema behind SQLite's back, call functions with side
+    // effects, or run code of its own when it is read or written.
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
+    bool viewsOff = false;
+#ifdef SQLITE_DBCONFIG_ENABLE_VIEW
+    viewsOff = sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr) == SQLITE_OK;
+#endif
+#ifdef SQLITE_DBCONFIG_TRUSTED_SCHEMA
+    sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+#endif
+    sqlite3_exec(db, "PRAGMA trusted_schema = OFF; PRAGMA cell_size_check = ON", nullptr, nullptr,
+                 nullptr);
+    sqlite3_limit(db, SQLITE_LIMIT_LENGTH, kOutsideValueLimit);
+    sqlite3_limit(db, SQLITE_LIMIT_ATTACHED, 0);
+    sqlite3_progress_handler(db, kProgressInterval, &Connection::countSteps, guard);
+    return viewsOff;
+}
+
+QSet<QString> Connection::inspectForeignSchema(sqlite3 *db, const QString &path, bool viewsOff) {
+    // Our files hold plain tables only. A view is refused where this SQLite
+    // cannot keep views from running (elsewhere, when it is read as a
+    // table); a virtual table or a computed column would run the file's own
+    // expressions on every read.
+    QStringList tables;
+    QSet<QString> views;
+    {
+        Statement list(db,
+                       QStringLiteral("SELECT type, name, sql FROM sqlite_master "
+                                      "WHERE type IN ('table', 'view')"),
+                       path);
+        while (list.step()) {
+            const QString type = columnValue(list.get(), 0).toString();
+            const QString name = columnValue(list.get(), 1).toString();
+            const QString sql = columnValue(list.get(), 2).toString().simplified();
+            if (type == QLatin1String("view")) {
+                if (!viewsOff)
+                    damaged(path, QStringLiteral("the file holds the view %1").arg(name));
+                views.insert(name.toLower());
+            } else if (sql.startsWith(QLatin1String("CREATE VIRTUAL"), Qt::CaseInsensitive)) {
+                damaged(path, QStringLiteral("virtual table %1").arg(name));
+            } else {
+                tables << name;
+            }
+        }
+    }
+    Statement computed(db,
+                       QStringLiteral("SELECT count(*) FROM pragma_table_xinfo(?) "
+                                      "WHERE hidden IN (2, 3)"),
+                       path);
+    for (const QString &name : std::as_const(tables)) {
+        sqlite3_reset(computed.get());
+        bindValue(computed.get(), 1, name);
+        if (computed.step() && sqlite3_column_int(computed.get(), 0) > 0)
+            damaged(path, QStringLiteral("computed column in %1").arg(name));
+    }
+    return views;
+}
+
+void Connection::startCall() const {
+    m_guard->steps = 0;
 }
 
 void Connection::Close() {
@@ -476,6 +622,8 @@ void Connection::Close() {
     m_tablesListed = false;
     m_path.clear();
     m_readOnly = false;
+    m_origin = FileOrigin::Outside;
+    m_views.clear();
 }
 
 sqlite3 *Connection::handle() const {
@@ -549,6 +697,7 @@ void Connection::Execute(const QString &sql, const QVariantList &params) {
         }
         bindAll(stmt, params, used);
         used += count;
+        startCall();
         while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
         }
         sqlite3_finalize(stmt);
@@ -595,8 +744,9 @@ void Connection::CreateDatabase(const QString &path) {
         const QString message = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
         sqlite3_close(db);
         QFile::remove(path);
-        throw Error(QCoreApplication::translate("ado", "Cannot create the database '%1': %2.")
-                        .arg(path, message));
+        throw Error::WithDetails(
+            QCoreApplication::translate("ado", "Cannot create the database '%1'.").arg(path),
+            QStringLiteral("SQLite: ") + message);
     }
     sqlite3_close(db);
 }
@@ -741,6 +891,7 @@ void Recordset::Open(const QString &sqlText, Connection &connection, const QVari
     auto impl = std::make_unique<Impl>();
     impl->db = connection.handle();
     impl->path = connection.DataSource();
+    connection.startCall();
 
     QString sql = sqlText.trimmed();
     // A bare table or query name opens all of its rows.
@@ -768,6 +919,9 @@ void Recordset::Open(const QString &sqlText, Connection &connection, const QVari
     if (const auto m = selectRe.match(sql); m.hasMatch()) {
         const QString list = m.captured(1).trimmed();
         tableName = unquoteIdentifier(m.captured(2));
+        // A file from outside whose table is a view is not what it claims.
+        if (connection.m_views.contains(tableName.toLower()))
+            damaged(impl->path, QStringLiteral("%1 is a view").arg(tableName));
         rest = m.captured(3).trimmed();
         while (rest.endsWith(QLatin1Char(';')))
             rest.chop(1);
@@ -785,6 +939,24 @@ void Recordset::Open(const QString &sqlText, Connection &connection, const QVari
             }
         }
     }
+
+    // A file from outside may hold far more rows, or far longer values, than
+    // any of ours; its recordsets stop before they take all memory.
+    const bool outside = connection.Origin() == FileOrigin::Outside;
+    qint64 heldBytes = 0;
+    const auto hold = [&](const Row &row) {
+        if (!outside)
+            return;
+        heldBytes += kRowOverhead;
+        for (const QVariant &value : row.values)
+            heldBytes += heldSize(value);
+        if (impl->rows.size() > Connection::kOutsideRowLimit ||
+            heldBytes > Connection::kOutsideByteLimit)
+            damaged(impl->path, QStringLiteral("more than %1 rows or %2 bytes in \"%3\"")
+                                    .arg(impl->rows.size())
+                                    .arg(Connection::kOutsideByteLimit)
+                                    .arg(sql.simplified()));
+    };
 
     // The rows come from one statement, stepped to its end in one go: SQLite
     // reads them in one read transaction, one consistent state of the file,
@@ -840,8 +1012,10 @@ void Recordset::Open(const QString &sqlText, Connection &connection, const QVari
         } else {
             checkParamCount(st.get(), params);
             bindAll(st.get(), params);
-            while (st.step())
+            while (st.step()) {
                 impl->rows << impl->readRow(st.get());
+                hold(impl->rows.back());
+            }
         }
     }
 
@@ -849,6 +1023,7 @@ void Recordset::Open(const QString &sqlText, Connection &connection, const QVari
         impl->names.clear();
         impl->columnSql.clear();
         impl->rows.clear();
+        heldBytes = 0;
         Statement st(impl->db, sql, impl->path);
         checkParamCount(st.get(), params);
         bindAll(st.get(), params);
@@ -861,6 +1036,7 @@ void Recordset::Open(const QString &sqlText, Connection &connection, const QVari
             for (int i = 0; i < n; ++i)
                 row.values[i] = columnValue(st.get(), i);
             impl->rows << row;
+            hold(impl->rows.back());
         }
     }
     impl->keyed = keyed;
@@ -952,10 +1128,7 @@ void Recordset::AddNew() {
     requireOpen();
     flushPending();
     if (!d->keyed)
-        throw Error(QCoreApplication::translate(
-                        "ado", "This recordset is read-only: its query (\"%1\") does not "
-                               "name the rows of one table.")
-                        .arg(d->sql));
+        readOnlyRecordset(d->sql);
     d->mode = Impl::Mode::Adding;
     d->pending.clear();
 }
@@ -970,6 +1143,7 @@ void Recordset::Update() {
     requireOpen();
     if (d->mode == Impl::Mode::None)
         return;
+    m_conn->startCall();
     if (d->mode == Impl::Mode::Adding) {
         QStringList columns;
         QStringList marks;
@@ -1027,10 +1201,7 @@ void Recordset::Update() {
 void Recordset::Delete() {
     requireOpen();
     if (!d->keyed)
-        throw Error(QCoreApplication::translate(
-                        "ado", "This recordset is read-only: its query (\"%1\") does not "
-                               "name the rows of one table.")
-                        .arg(d->sql));
+        readOnlyRecordset(d->sql);
     if (d->mode == Impl::Mode::Adding) {
         CancelUpdate();
         return;
@@ -1041,6 +1212,7 @@ void Recordset::Delete() {
         recordDeleted();
     d->mode = Impl::Mode::None;
     d->pending.clear();
+    m_conn->startCall();
     Transaction tx(d->db, d->path);
     Statement st(d->db, QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(d->table), d->path);
     sqlite3_bind_int64(st.get(), 1, d->rows[d->pos].key);
@@ -1101,8 +1273,10 @@ QVariant Recordset::fieldValue(int index) const {
     const Row *row = storedRow(index);
     if (!row)
         return d->pending.value(index);
-    if (row->holdsBlob(index))
+    if (row->holdsBlob(index)) {
+        m_conn->startCall();
         return d->blobValue(index);
+    }
     return row->values[index];
 }
 
@@ -1136,10 +1310,7 @@ QByteArray Recordset::fieldChunk(int index, qint64 size) const {
 void Recordset::setFieldValue(int index, const QVariant &value) {
     requireOpen();
     if (!d->keyed)
-        throw Error(QCoreApplication::translate(
-                        "ado", "This recordset is read-only: its query (\"%1\") does not "
-                               "name the rows of one table.")
-                        .arg(d->sql));
+        readOnlyRecordset(d->sql);
     if (d->mode == Impl::Mode::None) {
         if (!d->onRow())
             noCurrentRecord();

@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -21,21 +22,39 @@ namespace ado {
 
 // Thrown by every member on failure; description() is a plain sentence that
 // callers show to the user as the error description, in the language
-// platformLanguage::Use_Learner_Language chose.
+// platformLanguage::Use_Learner_Language chose. What the sentence rests on
+// (the statement that failed, SQLite's own English text) is kept apart in
+// details(), for a "details" part of the report; what() is the sentence.
 class Error : public std::exception {
 public:
     // locked: the file was held by another connection for longer than the
     // busy timeout; trying again later may well succeed.
     explicit Error(QString description, bool locked = false);
+    static Error WithDetails(QString description, QString details, bool locked = false);
     const QString &description() const { return m_description; }
+    // Empty when the sentence says all there is.
+    const QString &details() const { return m_details; }
     bool locked() const { return m_locked; }
     const char *what() const noexcept override { return m_utf8.c_str(); }
 
 private:
     QString m_description;
+    QString m_details;
     std::string m_utf8;
     bool m_locked = false;
 };
+
+// The details of an ado::Error; empty for any other exception.
+QString DetailsOf(const std::exception &e);
+
+// Where a database file comes from. The program's own files (the template and
+// the student database, which it made and keeps) are read as they are, saved
+// queries included. Any other file (a subject, a virtual folder, an activity
+// descriptor, anything imported) may have been made by anyone, so it is opened
+// defensively: its views and triggers never run, its schema cannot be
+// changed behind SQLite's back, and a statement that runs away or a result
+// that grows without end stops with the "damaged" description.
+enum class FileOrigin { Outside, Own };
 
 // Cursor and lock kinds are accepted for fidelity with callers; every
 // recordset behaves as a keyset cursor with optimistic locking.
@@ -49,7 +68,9 @@ public:
     Connection(const Connection &) = delete;
     Connection &operator=(const Connection &) = delete;
 
-    // Takes "Provider=...;Data Source=<path>;Jet OLEDB:Database Password=<pw>;".
+    // Takes "Provider=...;Data Source=<path>;Jet OLEDB:Database Password=<pw>;"
+    // and, for the program's own files only, "Own File=Yes;" (see FileOrigin;
+    // without it a file is from outside).
     // A value may be enclosed in double (or single) quotes, that quote doubled
     // inside, so that it can hold ";" and blanks at either end.
     // Fails with a clear description when the file is missing, is not a
@@ -58,6 +79,7 @@ public:
     void Close();
     bool IsOpen() const { return m_db != nullptr; }
     QString DataSource() const { return m_path; }
+    FileOrigin Origin() const { return m_origin; }
 
     // Runs one or more statements without a result (schema set-up in tools
     // and tests). Parameters are bound in order across the statements.
@@ -85,18 +107,46 @@ public:
     };
     const TableColumns *tableColumns(const QString &table);
 
+    // Limits of a file from outside: the steps one call may make, the rows a
+    // recordset may hold and the bytes of their values, and the length of a
+    // single value. None is near what a real subject file needs.
+    static constexpr qint64 kOutsideStepLimit = 50'000'000;
+    static constexpr int kOutsideRowLimit = 1 << 20;
+    static constexpr qint64 kOutsideByteLimit = qint64(128) << 20;
+    static constexpr int kOutsideValueLimit = 128 << 20;
+
 private:
+    friend class Recordset;
+    // Counts the steps of the current call; the progress handler stops the
+    // statement once a file from outside has used up its allowance.
+    struct StepGuard {
+        qint64 steps = 0;
+    };
+    static int countSteps(void *guard);
+    // Sets a file from outside up defensively; true when its views cannot run.
+    static bool guardOutsideFile(sqlite3 *db, StepGuard *guard);
+    // Refuses, as damaged, a file from outside whose schema holds what none
+    // of ours does; returns the names of its views (in lower case).
+    static QSet<QString> inspectForeignSchema(sqlite3 *db, const QString &path, bool viewsOff);
+    // Starts the allowance of one call of the public interface afresh.
+    void startCall() const;
+
     QHash<QString, TableColumns> m_tables; // by lower-case name
     bool m_tablesListed = false;
     sqlite3 *m_db = nullptr;
     QString m_path;
     bool m_readOnly = false;
+    FileOrigin m_origin = FileOrigin::Outside;
+    QSet<QString> m_views; // of a file from outside, in lower case
+    std::unique_ptr<StepGuard> m_guard = std::make_unique<StepGuard>();
 };
 
 // Builds the program's connection string form for a path and password. A
 // value holding ";", a quote or blanks at either end is enclosed in double
 // quotes (a double quote inside doubled); any other string is unchanged.
-QString ConnectionString(const QString &path, const QString &password);
+// Own adds the key that marks one of the program's own files.
+QString ConnectionString(const QString &path, const QString &password,
+                         FileOrigin origin = FileOrigin::Outside);
 
 class Recordset;
 

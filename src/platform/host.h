@@ -56,6 +56,14 @@ public:
     // SetProgramTitle).
     virtual vb::MsgBoxResult MsgBox(const QString &text, int style = vb::vbOKOnly,
                                     const QString &title = QString()) = 0;
+    // A message box whose text is followed by details for those who ask for
+    // them (the statement that failed, a library's own English text). The
+    // default shows them as a paragraph of their own below the text.
+    virtual vb::MsgBoxResult MsgBoxWithDetails(const QString &text, int style, const QString &title,
+                                               const QString &details) {
+        return MsgBox(details.isEmpty() ? text : text + QStringLiteral("\r\n\r\n") + details, style,
+                      title);
+    }
     // The title of message boxes that give none, set once the build is known.
     virtual void SetProgramTitle(const QString &title) { m_programTitle = title; }
     const QString &ProgramTitle() const { return m_programTitle; }

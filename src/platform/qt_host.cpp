@@ -155,9 +155,16 @@ QtHost::QtHost()
     : m_random(static_cast<std::mt19937::result_type>(QDateTime::currentMSecsSinceEpoch())) {}
 
 vb::MsgBoxResult QtHost::MsgBox(const QString &text, int style, const QString &title) {
+    return MsgBoxWithDetails(text, style, title, QString());
+}
+
+vb::MsgBoxResult QtHost::MsgBoxWithDetails(const QString &text, int style, const QString &title,
+                                           const QString &details) {
     const MsgBoxLook look = MsgBoxLookOf(style);
     QMessageBox box(look.icon, title.isEmpty() ? ProgramTitle() : title, text, look.buttons,
                     QApplication::activeWindow());
+    if (!details.isEmpty())
+        box.setDetailedText(details);
     box.setDefaultButton(look.defaultButton);
     if (look.escapeButton != QMessageBox::NoButton)
         box.setEscapeButton(look.escapeButton);
@@ -310,9 +317,8 @@ bool Download_Url(const QString &url, const QString &path, qint64 maxBytes, int 
     if (!reply->isFinished())
         loop.exec();
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    const bool ok =
-        !tooLarge && !late && reply->error() == QNetworkReply::NoError && status >= 200 &&
-        status < 300;
+    const bool ok = !tooLarge && !late && reply->error() == QNetworkReply::NoError &&
+                    status >= 200 && status < 300;
     if (ok)
         body += reply->readAll();
     delete reply;

@@ -38,6 +38,9 @@ public:
 
     vb::MsgBoxResult MsgBox(const QString &text, int style = vb::vbOKOnly,
                             const QString &title = QString()) override;
+    // The details behind the box's "Show Details..." button.
+    vb::MsgBoxResult MsgBoxWithDetails(const QString &text, int style, const QString &title,
+                                       const QString &details) override;
     void ShowModal(QWidget &window) override;
     QString GetSaveFileName(const QString &title, const QString &suggestedPath,
                             const QString &filter) override;

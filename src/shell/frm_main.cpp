@@ -448,7 +448,7 @@ void frmMain::Get_Settings() {
         picMenu->setAccessibleName(p.captions[20]);
         imgLogo->setAccessibleName(p.identity.productTitle);
     } catch (const std::exception &e) {
-        modMain::Show_Error(p, QStringLiteral("Get_Settings"), QString::fromUtf8(e.what()));
+        modMain::Show_Error(p, QStringLiteral("Get_Settings"), e);
     }
 }
 
@@ -467,8 +467,7 @@ void frmMain::Check_Resolution() {
                 m_program.End();
         }
     } catch (const std::exception &e) {
-        modMain::Show_Error(m_program, QStringLiteral("Check_Resolution"),
-                            QString::fromUtf8(e.what()));
+        modMain::Show_Error(m_program, QStringLiteral("Check_Resolution"), e);
     }
 }
 
@@ -516,8 +515,7 @@ void frmMain::Get_Activities() {
             AddClickSound(*button, modMain::Button_Click(m_program));
         setKeyboardOrder();
     } catch (const std::exception &e) {
-        modMain::Show_Error(m_program, QStringLiteral("Get_Activities"),
-                            QString::fromUtf8(e.what()));
+        modMain::Show_Error(m_program, QStringLiteral("Get_Activities"), e);
     }
 }
 
@@ -597,6 +595,8 @@ void frmMain::mnuEdit_Click() {
     if (selected == 0)
         return;
     frmEdit editor(m_program, TreeFolders.Tag(selected), this);
+    if (!editor.Row_Read())
+        return;
     host.ShowModal(editor);
     if (!editor.Saved())
         return;

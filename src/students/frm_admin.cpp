@@ -343,7 +343,7 @@ void frmAdmin::Build_View(int view) {
             for (const scores::ViewItem &item : tree.secondLevel)
                 nodes.Add(parent, item.text, item.tag, item.image, item.selectedImage);
     } catch (const std::exception &e) {
-        modMain::Show_Error(m_program, QStringLiteral("Build_View"), QString::fromUtf8(e.what()));
+        modMain::Show_Error(m_program, QStringLiteral("Build_View"), e);
     }
 }
 

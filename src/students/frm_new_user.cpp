@@ -207,8 +207,7 @@ void frmNewUser::Save() {
             database.Update(student.id, profile);
     } catch (const std::exception &e) {
         // Nothing was written: the editor stays open with what was typed.
-        modMain::Show_Error(m_program, QStringLiteral("btnEdit_Click"),
-                            QString::fromUtf8(e.what()));
+        modMain::Show_Error(m_program, QStringLiteral("btnEdit_Click"), e);
         return;
     }
     m_student = student;

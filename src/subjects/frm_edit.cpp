@@ -2,6 +2,7 @@
 
 #include "frame/mod_main.h"
 #include "frame/program.h"
+#include "platform/ado.h"
 #include "platform/host.h"
 #include "platform/pictures.h"
 #include "platform/qt_button_sounds.h"
@@ -59,11 +60,30 @@ frmEdit::frmEdit(Program &program, const QString &nodeTag, QWidget *parent)
     connect(btnOK, &QPushButton::clicked, this, &frmEdit::btnOK_Click);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 
-    const QStringList fields = nodeTag.split(QLatin1Char('*'));
-    txtPhrase->setText(fields.value(2));
-    txtTranslation->setText(fields.value(3));
-    txtTranslation2->setText(fields.value(4));
     Form_Load();
+    m_rowRead = readRow();
+}
+
+bool frmEdit::readRow() {
+    // The boxes show the file's own row, never the texts the node tag
+    // carries: a text holding "*" would shift them, and OK would write the
+    // shifted texts over the translations.
+    try {
+        const phraseEdit::PhraseTexts texts = phraseEdit::Read(m_program, m_tag);
+        m_readPhrase = texts.phrase;
+        m_readTranslation = texts.translation;
+        m_readTranslation2 = texts.translation2;
+    } catch (const std::exception &e) {
+        m_program.host().MsgBoxWithDetails(
+            m_tag.section(QLatin1Char('*'), 0, 0).toUpper() + modMain::Safe_Caption(m_program, 6) +
+                QStringLiteral("\r\n\r\n") + QString::fromUtf8(e.what()),
+            vb::vbExclamation, modMain::Safe_Caption(m_program, 103), ado::DetailsOf(e));
+        return false;
+    }
+    txtPhrase->setText(m_readPhrase);
+    txtTranslation->setText(m_readTranslation);
+    txtTranslation2->setText(m_readTranslation2);
+    return true;
 }
 
 void frmEdit::Form_Load() {
@@ -88,8 +108,15 @@ void frmEdit::Form_Load() {
 }
 
 void frmEdit::btnOK_Click() {
-    const phraseEdit::PhraseTexts typed{txtPhrase->text(), txtTranslation->text(),
-                                        txtTranslation2->text()};
+    // A box left as it was read is not written (an empty text leaves its
+    // column as it is), so a text from elsewhere that this window would
+    // refuse stays untouched unless it is changed.
+    const auto changed = [](const QLineEdit *box, const QString &read) {
+        return box->text() == read ? QString() : box->text();
+    };
+    const phraseEdit::PhraseTexts typed{changed(txtPhrase, m_readPhrase),
+                                        changed(txtTranslation, m_readTranslation),
+                                        changed(txtTranslation2, m_readTranslation2)};
     // Refused texts stay in the boxes to be corrected.
     const QString refusal = phraseEdit::Refusal(m_program, typed);
     if (!refusal.isEmpty()) {
@@ -100,9 +127,10 @@ void frmEdit::btnOK_Click() {
         m_savedTag = phraseEdit::Save(m_program, m_tag, typed);
     } catch (const std::exception &e) {
         // Nothing was written; the window stays open with what was typed.
-        m_program.host().MsgBox(m_program.captions[caption::PhraseNotSaved] +
-                                    QStringLiteral("\r\n\r\n") + QString::fromUtf8(e.what()),
-                                vb::vbExclamation, m_program.captions[103]);
+        m_program.host().MsgBoxWithDetails(
+            m_program.captions[caption::PhraseNotSaved] + QStringLiteral("\r\n\r\n") +
+                QString::fromUtf8(e.what()),
+            vb::vbExclamation, m_program.captions[103], ado::DetailsOf(e));
         return;
     }
     m_saved = true;

@@ -19,6 +19,10 @@ public:
     void Form_Load();
     void btnOK_Click();
 
+    // False when the phrase's row could not be read from its subject file
+    // (the user has been told why); the window is then not to be shown.
+    bool Row_Read() const { return m_rowRead; }
+
     // After OK: the tag of what the file now holds, for the phrase node.
     bool Saved() const { return m_saved; }
     const QString &Saved_Tag() const { return m_savedTag; }
@@ -42,5 +46,11 @@ private:
     QString m_tag; // the window's Tag: which row OK writes
     QString m_savedTag;
     bool m_saved = false;
+    bool m_rowRead = false;
+    // The texts as read from the file: OK writes only what was changed.
+    QString m_readPhrase;
+    QString m_readTranslation;
+    QString m_readTranslation2;
+    bool readRow();
     QPixmap m_background;
 };

@@ -286,8 +286,7 @@ void Record_And_Compare(Program &program, const QString &fileName, const QString
                 return;
         }
     } catch (const std::exception &e) {
-        modMain::Show_Error(program, QStringLiteral("Record_And_Compare"),
-                            QString::fromUtf8(e.what()));
+        modMain::Show_Error(program, QStringLiteral("Record_And_Compare"), e);
     }
 }
 

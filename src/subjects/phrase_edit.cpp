@@ -23,23 +23,48 @@ QString Refusal(const Program &program, const PhraseTexts &typed) {
     return QString();
 }
 
-QString Save(Program &program, const QString &nodeTag, const PhraseTexts &typed) {
-    const QStringList fields = nodeTag.split(QLatin1Char('*'));
-    const QString fileName = fields.value(0);
-    const int number = fields.value(1).toShort();
-    const QString path = subjectFile::Installed_Path(program, fileName);
-    if (!modMain::File_Exists(path))
-        throw ado::Error(program.captions[caption::PhraseGone].arg(fileName));
+namespace {
+// The phrase row a node tag names, by its first two fields: the subject's
+// file name and the phrase number.
+struct PhraseRow {
+    QString fileName;
+    int number = 0;
+    ado::Connection connection;
+    ado::Recordset rs;
+};
 
+void openRow(Program &program, const QString &nodeTag, PhraseRow &row) {
+    const QStringList fields = nodeTag.split(QLatin1Char('*'));
+    row.fileName = fields.value(0);
+    row.number = fields.value(1).toShort();
+    const QString path = subjectFile::Installed_Path(program, row.fileName);
+    if (!modMain::File_Exists(path))
+        throw ado::Error(program.captions[caption::PhraseGone].arg(row.fileName));
     // A file marked read-only opens read-only, and Update then fails with
     // the database layer's own description.
-    ado::Connection connection;
-    connection.Open(modMain::Get_Connection_String(path));
-    ado::Recordset rs;
-    rs.Open(QStringLiteral("SELECT * FROM tblPhrases where pkPhraseNo =") + QString::number(number),
-            connection);
-    if (rs.EOF_())
-        throw ado::Error(program.captions[caption::PhraseGone].arg(fileName));
+    row.connection.Open(modMain::Get_Connection_String(path));
+    row.rs.Open(QStringLiteral("SELECT * FROM tblPhrases where pkPhraseNo =") +
+                    QString::number(row.number),
+                row.connection);
+    if (row.rs.EOF_())
+        throw ado::Error(program.captions[caption::PhraseGone].arg(row.fileName));
+}
+} // namespace
+
+PhraseTexts Read(Program &program, const QString &nodeTag) {
+    PhraseRow row;
+    openRow(program, nodeTag, row);
+    return {row.rs.Fields(QStringLiteral("tPhrase")).Text(),
+            row.rs.Fields(QStringLiteral("tTranslation")).Text(),
+            row.rs.Fields(QStringLiteral("tTranslation2")).Text()};
+}
+
+QString Save(Program &program, const QString &nodeTag, const PhraseTexts &typed) {
+    PhraseRow row;
+    openRow(program, nodeTag, row);
+    const QString &fileName = row.fileName;
+    const int number = row.number;
+    ado::Recordset &rs = row.rs;
     const std::pair<const char *, QString> columns[] = {
         {"tPhrase", typed.phrase.trimmed()},
         {"tTranslation", typed.translation.trimmed()},

@@ -18,6 +18,13 @@ struct PhraseTexts {
 // or a line break would split the node tags and the study file's lines).
 QString Refusal(const Program &program, const PhraseTexts &typed);
 
+// The three texts of the phrase named by a phrase node's tag (file name *
+// phrase number * ...), as its subject file holds them. The texts the tag
+// carries are not used: one holding a "*" (a file made elsewhere) shifts
+// them. Throws with a description to show when the file or its row cannot
+// be read.
+PhraseTexts Read(Program &program, const QString &nodeTag);
+
 // Writes the trimmed texts of the phrase named by a phrase node's tag (file
 // name * phrase number * ...) into its subject file; an empty or blank text
 // leaves its column as it is. Returns the node tag of what the file holds

@@ -19,12 +19,6 @@ namespace phraseSound {
 
 namespace {
 constexpr int kNoticeHeightTwips = 1500;
-
-QString describe(const std::exception &e) {
-    if (const auto *adoError = dynamic_cast<const ado::Error *>(&e))
-        return adoError->description();
-    return QString::fromUtf8(e.what());
-}
 } // namespace
 
 QString Selected_Phrase_Path(const Program &program) {
@@ -52,7 +46,7 @@ void Listen_to_Phrase(Program &program, SubjectTree &subjects, TreeView &TreeFol
         Play_Phrase(program, subjects.Tag_Item(0, selected), subjects.Tag_Item(1, selected),
                     subjects.Tag_Item(2, selected), speed);
     } catch (const std::exception &e) {
-        modMain::Show_Error(program, QStringLiteral("Listen_to_Phrase"), describe(e));
+        modMain::Show_Error(program, QStringLiteral("Listen_to_Phrase"), e);
     }
 }
 

@@ -82,7 +82,7 @@ void SubjectTree::Create_Folders() {
             m_tree.SetBold(index, true);
         }
     } catch (const std::exception &e) {
-        modMain::Show_Error(m_program, QStringLiteral("Create_Folders"), describe(e));
+        modMain::Show_Error(m_program, QStringLiteral("Create_Folders"), e);
     }
 }
 
@@ -115,7 +115,7 @@ void SubjectTree::Get_Subjects() {
         m_tree.Select(1);
         reportUnusableNames(unusable);
     } catch (const std::exception &e) {
-        modMain::Show_Error(m_program, QStringLiteral("Get_Subjects"), describe(e));
+        modMain::Show_Error(m_program, QStringLiteral("Get_Subjects"), e);
     }
 }
 
@@ -126,7 +126,7 @@ void SubjectTree::Get_vSubjects() {
     try {
         m_file2.Refresh();
     } catch (const std::exception &e) {
-        modMain::Show_Error(m_program, QStringLiteral("Get_vSubjects"), describe(e));
+        modMain::Show_Error(m_program, QStringLiteral("Get_vSubjects"), e);
         return;
     }
     for (int i = 0; i < m_file2.ListCount(); ++i) {
@@ -167,13 +167,13 @@ void SubjectTree::Get_vSubjects() {
             connection.Close();
         } catch (const std::exception &e) {
             modMain::Show_Error(m_program, QStringLiteral("Get_vSubjects"),
-                                fileName + QStringLiteral(": ") + describe(e));
+                                fileName + QStringLiteral(": ") + describe(e), ado::DetailsOf(e));
         }
         try {
             if (folder > 0 && m_tree.Children(folder) == 0)
                 m_tree.Add(folder, m_program.captions[130], kIgnore);
         } catch (const std::exception &e) {
-            modMain::Show_Error(m_program, QStringLiteral("Get_vSubjects"), describe(e));
+            modMain::Show_Error(m_program, QStringLiteral("Get_vSubjects"), e);
         }
     }
     reportUnusableNames(unusable);
@@ -205,7 +205,7 @@ QString SubjectTree::Proper_Title(const QString &fileName) {
         }
         return title;
     } catch (const std::exception &e) {
-        modMain::Show_Error(m_program, QStringLiteral("Proper_Title"), describe(e));
+        modMain::Show_Error(m_program, QStringLiteral("Proper_Title"), e);
         return QString();
     }
 }
@@ -218,7 +218,7 @@ QString SubjectTree::Tag_Item(int n, int index) {
                 m_program.captions[caption::NoSuchTagField].arg(index).arg(n).toStdString());
         return fields[n];
     } catch (const std::exception &e) {
-        modMain::Show_Error(m_program, QStringLiteral("Tag_Item"), describe(e));
+        modMain::Show_Error(m_program, QStringLiteral("Tag_Item"), e);
         return QString();
     }
 }
@@ -380,10 +380,10 @@ bool SubjectTree::Check_Virtual_Subject(int &index) {
     } catch (const std::exception &e) {
         const QStringList fields =
             selected > 0 ? m_tree.Tag(selected).split(QLatin1Char('*')) : QStringList();
-        m_program.host().MsgBox(fields.value(1) + QLatin1Char(' ') +
-                                    modMain::Safe_Caption(m_program, 6) + kCrLf + kCrLf +
-                                    describe(e),
-                                vb::vbExclamation);
+        m_program.host().MsgBoxWithDetails(fields.value(1) + QLatin1Char(' ') +
+                                               modMain::Safe_Caption(m_program, 6) + kCrLf + kCrLf +
+                                               describe(e),
+                                           vb::vbExclamation, QString(), ado::DetailsOf(e));
         return false;
     }
 }
@@ -428,9 +428,9 @@ void SubjectTree::Get_Phrases(const QString &fileName) {
     } catch (const std::exception &e) {
         m_tree.SetImage(selected, BrokenSubject);
         m_tree.SetSelectedImage(selected, BrokenSubject);
-        m_program.host().MsgBox(fileName.toUpper() + modMain::Safe_Caption(m_program, 6) + kCrLf +
-                                    kCrLf + describe(e),
-                                vb::vbExclamation, modMain::Safe_Caption(m_program, 103));
+        m_program.host().MsgBoxWithDetails(
+            fileName.toUpper() + modMain::Safe_Caption(m_program, 6) + kCrLf + kCrLf + describe(e),
+            vb::vbExclamation, modMain::Safe_Caption(m_program, 103), ado::DetailsOf(e));
         windows.SetMainEnabled(true);
         m_tree.Select(m_tree.Parent(selected));
     }
@@ -475,9 +475,10 @@ void SubjectTree::Get_vPhrases(const QString &folderFile, int key, int nodeIndex
     } catch (const std::exception &e) {
         m_tree.SetImage(nodeIndex, BrokenSubject);
         m_tree.SetSelectedImage(nodeIndex, BrokenSubject);
-        m_program.host().MsgBox(folderFile.toUpper() + modMain::Safe_Caption(m_program, 6) + kCrLf +
-                                    kCrLf + describe(e),
-                                vb::vbExclamation, modMain::Safe_Caption(m_program, 103));
+        m_program.host().MsgBoxWithDetails(
+            folderFile.toUpper() + modMain::Safe_Caption(m_program, 6) + kCrLf + kCrLf +
+                describe(e),
+            vb::vbExclamation, modMain::Safe_Caption(m_program, 103), ado::DetailsOf(e));
         m_tree.Select(m_tree.Parent(nodeIndex));
         return;
     }
@@ -585,7 +586,7 @@ void SubjectTree::Get_Random_Phrases() {
             return;
         }
     } catch (const std::exception &e) {
-        modMain::Show_Error(m_program, QStringLiteral("Get_Random_Phrases"), describe(e));
+        modMain::Show_Error(m_program, QStringLiteral("Get_Random_Phrases"), e);
     }
     windows.SetMainEnabled(true);
     windows.UnloadNotice();

@@ -221,7 +221,7 @@ TreeView &frmCustomSubject::virtuals() {
 }
 
 void frmCustomSubject::reportError(const QString &procedure, const std::exception &e) {
-    modMain::Show_Error(m_program, procedure, describe(e));
+    modMain::Show_Error(m_program, procedure, e);
 }
 
 // --- opening, loading, closing ---
@@ -358,7 +358,7 @@ void frmCustomSubject::Get_Virtual_Folders() {
             }
         } catch (const std::exception &e) {
             modMain::Show_Error(m_program, QStringLiteral("Get_Virtual_Folders"),
-                                fileName + QStringLiteral(": ") + describe(e));
+                                fileName + QStringLiteral(": ") + describe(e), ado::DetailsOf(e));
         }
     }
 }

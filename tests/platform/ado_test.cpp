@@ -637,7 +637,8 @@ TEST_F(AdoTest, RowsComeInTheQuerysOwnOrder) {
 TEST_F(AdoTest, UpdatedRowsShowWhatTheFileHolds) {
     const QString file = makeDatabase();
     Connection cn;
-    cn.Open(ado::ConnectionString(file, "pw"));
+    // Triggers run in the program's own files only.
+    cn.Open(ado::ConnectionString(file, "pw", ado::FileOrigin::Own));
     cn.Execute(QStringLiteral("CREATE TRIGGER trgName AFTER UPDATE OF tFirstname ON tblUsers "
                               "BEGIN UPDATE tblUsers SET tLastname = upper(new.tFirstname) "
                               "WHERE pkStudentID = new.pkStudentID; END"));
@@ -659,7 +660,8 @@ TEST_F(AdoTest, UpdatedRowsShowWhatTheFileHolds) {
 TEST_F(AdoTest, ViewsAndComplexQueriesAreReadOnlySnapshots) {
     const QString file = makeDatabase();
     Connection cn;
-    cn.Open(ado::ConnectionString(file, "pw"));
+    // Views run in the program's own files only.
+    cn.Open(ado::ConnectionString(file, "pw", ado::FileOrigin::Own));
     Recordset rs;
     rs.Open(QStringLiteral("qryNames"), cn);
     EXPECT_FALSE(rs.IsUpdatable());
@@ -782,6 +784,112 @@ TEST_F(AdoTest, ClosedConnectionIsReported) {
     cn.Close();
     EXPECT_FALSE(failure([&] { rs.MoveNext(); }).isEmpty());
     EXPECT_FALSE(failure([&] { cn.Execute(QStringLiteral("SELECT 1")); }).isEmpty());
+}
+
+// A file from outside may be made to harm: its views and triggers never run,
+// what it holds beyond plain tables is refused, and a statement or a result
+// without end stops with the "damaged" description. The program's own files
+// keep their saved queries.
+TEST_F(AdoTest, FilesFromOutsideRunNoViewsOrTriggersAndStopRunawayStatements) {
+    const QString file = makeDatabase();
+    {
+        Connection cn;
+        cn.Open(ado::ConnectionString(file, "pw"));
+        cn.Execute(
+            QStringLiteral("CREATE TABLE tblLog(tText TEXT);"
+                           "CREATE TRIGGER trgLog AFTER INSERT ON tblUsers BEGIN "
+                           "INSERT INTO tblLog VALUES ('ran'); END;"
+                           "CREATE VIEW qryEndless AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL "
+                           "SELECT i + 1 FROM n) SELECT i FROM n;"));
+    }
+    const QString damaged = QStringLiteral("The database '%1' is damaged.").arg(file);
+    Connection outside;
+    outside.Open(ado::ConnectionString(file, "pw"));
+    EXPECT_EQ(outside.Origin(), ado::FileOrigin::Outside);
+    Recordset rs;
+    EXPECT_EQ(failure([&] { rs.Open(QStringLiteral("qryNames"), outside); }), damaged);
+    EXPECT_EQ(failure([&] { rs.Open(QStringLiteral("SELECT * FROM qryEndless"), outside); }),
+              damaged);
+    outside.Execute(QStringLiteral("INSERT INTO tblUsers(tFirstname) VALUES ('Cy')"));
+    rs.Open(QStringLiteral("SELECT * FROM tblLog"), outside);
+    EXPECT_EQ(rs.RecordCount(), 0) << "the trigger ran";
+
+    // Statements of the program's own that would never end on such a file
+    // stop too: one that steps for ever, and one whose rows never end.
+    const QString endless = QStringLiteral(
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n) SELECT %1 FROM n");
+    EXPECT_EQ(failure([&] { outside.Execute(endless.arg(QStringLiteral("count(*)"))); }), damaged);
+    EXPECT_EQ(failure([&] { rs.Open(endless.arg(QStringLiteral("i")), outside); }), damaged);
+    EXPECT_EQ(failure([&] {
+                  rs.Open(endless.arg(QStringLiteral("zeroblob(1000000)")) +
+                              QStringLiteral(" LIMIT 1000"),
+                          outside);
+              }),
+              damaged)
+        << "a result of more bytes than a subject could hold";
+    EXPECT_EQ(failure([&] { rs.Open(QStringLiteral("SELECT zeroblob(200000000)"), outside); }),
+              damaged)
+        << "a value longer than a subject's";
+    // The connection stays usable.
+    rs.Open(QStringLiteral("SELECT * FROM tblUsers"), outside);
+    EXPECT_EQ(rs.RecordCount(), 3);
+
+    Connection own;
+    own.Open(ado::ConnectionString(file, "pw", ado::FileOrigin::Own));
+    EXPECT_EQ(own.Origin(), ado::FileOrigin::Own);
+    rs.Open(QStringLiteral("qryNames"), own);
+    EXPECT_EQ(rs.RecordCount(), 3);
+    own.Execute(QStringLiteral("INSERT INTO tblUsers(tFirstname) VALUES ('Di')"));
+    rs.Open(QStringLiteral("SELECT * FROM tblLog"), own);
+    EXPECT_EQ(rs.RecordCount(), 1);
+    rs.Close();
+
+    // A virtual table or a computed column makes a file from outside damaged.
+    for (const char *table : {"CREATE VIRTUAL TABLE tblText USING fts4(tText)",
+                              "CREATE TABLE tblBig(n INTEGER, tBig TEXT GENERATED ALWAYS AS "
+                              "(printf('%.*c', 100000000, 'x')) VIRTUAL)"}) {
+        const QString odd = path(QString::fromLatin1(table).section(' ', 2, 3).remove(' '));
+        Connection::CreateDatabase(odd);
+        {
+            Connection cn;
+            cn.Open(ado::ConnectionString(odd, QString(), ado::FileOrigin::Own));
+            cn.Execute(QString::fromLatin1(table));
+        }
+        Connection cn;
+        EXPECT_EQ(failure([&] { cn.Open(ado::ConnectionString(odd, QString())); }),
+                  QStringLiteral("The database '%1' is damaged.").arg(odd))
+            << table;
+    }
+}
+
+// The description is a sentence for the user; the statement and SQLite's own
+// English text are details, kept apart.
+TEST_F(AdoTest, ErrorsKeepTheStatementAndSqlitesTextInTheDetails) {
+    const QString file = makeDatabase();
+    Connection cn;
+    cn.Open(ado::ConnectionString(file, "pw"));
+    cn.Execute(QStringLiteral("CREATE TABLE tblChecked(n INTEGER CHECK (n > 0))"));
+    Recordset rs;
+    rs.Open(QStringLiteral("SELECT * FROM tblChecked"), cn);
+    rs.AddNew();
+    rs.Fields("n").SetValue(-1);
+    try {
+        rs.Update();
+        ADD_FAILURE() << "the check let -1 in";
+    } catch (const Error &e) {
+        EXPECT_EQ(e.description(),
+                  QStringLiteral("The database '%1' could not do what was asked of it.").arg(file));
+        EXPECT_EQ(QString::fromUtf8(e.what()), e.description());
+        EXPECT_TRUE(e.details().contains(QLatin1String("CHECK constraint failed")))
+            << e.details().toStdString();
+        EXPECT_TRUE(e.details().contains(QLatin1String("INSERT INTO `tblChecked`")))
+            << e.details().toStdString();
+        EXPECT_EQ(ado::DetailsOf(e), e.details());
+    }
+    rs.CancelUpdate();
+    const QString e = failure([&] { cn.Execute(QStringLiteral("SELEKT 1")); });
+    EXPECT_FALSE(e.contains(QLatin1String("SELEKT"))) << e.toStdString();
+    EXPECT_FALSE(e.contains(QLatin1String("syntax error"))) << e.toStdString();
 }
 
 } // namespace

@@ -19,7 +19,12 @@ QStringList FakeHost::boxTexts() const {
 }
 
 vb::MsgBoxResult FakeHost::MsgBox(const QString &text, int style, const QString &title) {
-    Box box{text, style, title, vb::vbOK};
+    return MsgBoxWithDetails(text, style, title, QString());
+}
+
+vb::MsgBoxResult FakeHost::MsgBoxWithDetails(const QString &text, int style, const QString &title,
+                                             const QString &details) {
+    Box box{text, style, title, vb::vbOK, details};
     if (!m_answers.empty()) {
         box.answer = m_answers.front();
         m_answers.pop_front();

@@ -21,6 +21,7 @@ public:
         int style = 0;
         QString title;
         vb::MsgBoxResult answer = vb::vbOK;
+        QString details; // the box's details part (MsgBoxWithDetails)
     };
     struct SaveDialog {
         QString title;
@@ -106,6 +107,8 @@ public:
 
     // --- Host ---
     vb::MsgBoxResult MsgBox(const QString &text, int style, const QString &title) override;
+    vb::MsgBoxResult MsgBoxWithDetails(const QString &text, int style, const QString &title,
+                                       const QString &details) override;
     void ShowModal(QWidget &window) override;
     QString GetSaveFileName(const QString &title, const QString &suggestedPath,
                             const QString &filter) override;

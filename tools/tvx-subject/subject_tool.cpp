@@ -65,13 +65,24 @@ int parseNumber(const QString &text, const QString &where) {
     return n;
 }
 
+// A text as a terminal can show it: a NUL written as \0.
+QString shownText(QString text) {
+    return text.replace(QChar(u'\0'), QLatin1String("\\0"));
+}
+
 void requireUsableTexts(const PhraseRow &row) {
     const std::pair<const char *, const QString *> texts[] = {{"phrase", &row.phrase},
                                                               {"translation", &row.translation},
                                                               {"translation2", &row.translation2}};
-    // Node tags of the program separate their fields with "*", and the study
-    // file gives every text a line of its own.
+    // Node tags of the program separate their fields with "*", the study
+    // file gives every text a line of its own, and an activity reading it as
+    // text stops at a NUL.
     for (const auto &[name, text] : texts) {
+        if (text->contains(QChar(u'\0')))
+            throw ToolError(QStringLiteral("phrase %1: the %2 \"%3\" contains a NUL character, "
+                                           "which is not allowed")
+                                .arg(row.number)
+                                .arg(QLatin1String(name), shownText(*text)));
         if (text->contains(QLatin1Char('*')))
             throw ToolError(
                 QStringLiteral("phrase %1: the %2 \"%3\" contains '*', which is not allowed")
@@ -253,6 +264,14 @@ QStringList CheckSubject(const QString &path, const QString &code) {
         ado::Connection cn;
         cn.Open(ado::ConnectionString(path, subjects::SubjectPassword()));
         ado::Recordset rs;
+        // Subject files hold plain tables: the program never runs a view or
+        // a trigger of one, so a file relying on them is not what it seems.
+        rs.Open(QStringLiteral("SELECT type, name FROM sqlite_master "
+                               "WHERE type IN ('view', 'trigger') ORDER BY name"),
+                cn);
+        for (; !rs.EOF_(); rs.MoveNext())
+            problems << QStringLiteral("the file holds the %1 '%2', which the program never runs")
+                            .arg(rs.Fields(0).Text(), rs.Fields(1).Text());
         rs.Open(QStringLiteral("SELECT * FROM tblProperties"), cn);
         if (rs.EOF_()) {
             problems << QStringLiteral("tblProperties has no row, so the program code is unknown");
@@ -686,7 +705,7 @@ const char kUsage[] =
     "usage:\n"
     "  tvx-subject create --code <code> --tsv <phrases.tsv> --wav <folder> --out <file> "
     "[--force]\n"
-    "  tvx-subject list <file>\n"
+    "  tvx-subject list <file>...\n"
     "  tvx-subject check <file> [--code <code>]\n"
     "  tvx-subject export <file> --out <folder>\n"
     "  tvx-subject demo --code <code> --content <folder> --out <program folder> "
@@ -760,6 +779,8 @@ struct Arguments {
     }
 };
 
+constexpr int kOneOrMore = -1;
+
 Arguments parse(const QStringList &args, const QStringList &allowed, int positional) {
     Arguments parsed;
     for (int i = 1; i < args.size(); ++i) {
@@ -781,11 +802,15 @@ Arguments parse(const QStringList &args, const QStringList &allowed, int positio
             parsed.positional << arg;
         }
     }
-    if (parsed.positional.size() != positional)
+    if (positional == kOneOrMore) {
+        if (parsed.positional.isEmpty())
+            throw ToolError(QStringLiteral("'%1' expects one or more file arguments").arg(args[0]));
+    } else if (parsed.positional.size() != positional) {
         throw ToolError(QStringLiteral("'%1' expects %2 file argument(s), not %3")
                             .arg(args[0])
                             .arg(positional)
                             .arg(parsed.positional.size()));
+    }
     return parsed;
 }
 
@@ -811,9 +836,30 @@ int Run(const QStringList &args, QTextStream &out, QTextStream &err) {
             return 0;
         }
         if (command == QLatin1String("list")) {
-            const Arguments a = parse(args, {}, 1);
-            out << ListSubject(a.positional[0]);
-            return 0;
+            // Every file is listed as it is, and one that check rejects (the
+            // program would refuse it or show it wrongly) says so.
+            const Arguments a = parse(args, {}, kOneOrMore);
+            const bool several = a.positional.size() > 1;
+            bool allGood = true;
+            for (const QString &file : a.positional) {
+                if (several)
+                    out << "file\t" << file << "\n";
+                try {
+                    out << ListSubject(file);
+                } catch (const ToolError &e) {
+                    if (!several)
+                        throw;
+                    err << "tvx-subject list: " << e.message() << "\n";
+                    allGood = false;
+                    continue;
+                }
+                const QStringList problems = CheckSubject(file);
+                for (const QString &p : problems)
+                    err << file << ": rejected by check: " << p << "\n";
+                allGood = allGood && problems.isEmpty();
+            }
+            out.flush();
+            return allGood ? 0 : 1;
         }
         if (command == QLatin1String("check")) {
             const Arguments a = parse(args, {QStringLiteral("code")}, 1);

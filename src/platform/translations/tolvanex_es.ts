@@ -32,12 +32,8 @@
         <translation>No existe la columna &apos;%1&apos;.</translation>
     </message>
     <message>
-        <source>Database error: %1.</source>
-        <translation>Error de la base de datos: %1.</translation>
-    </message>
-    <message>
-        <source>Database error: %1 (in &quot;%2&quot;).</source>
-        <translation>Error de la base de datos: %1 (en &quot;%2&quot;).</translation>
+        <source>The database &apos;%1&apos; could not do what was asked of it.</source>
+        <translation>La base de datos &apos;%1&apos; no ha podido hacer lo que se le pedía.</translation>
     </message>
     <message>
         <source>No current record: the recordset is at its beginning or end, or holds no rows.</source>
@@ -84,8 +80,8 @@
         <translation>El archivo &apos;%1&apos; ya existe.</translation>
     </message>
     <message>
-        <source>Cannot create the database &apos;%1&apos;: %2.</source>
-        <translation>No se puede crear la base de datos &apos;%1&apos;: %2.</translation>
+        <source>Cannot create the database &apos;%1&apos;.</source>
+        <translation>No se puede crear la base de datos &apos;%1&apos;.</translation>
     </message>
     <message>
         <source>The recordset is not open.</source>
@@ -96,8 +92,8 @@
         <translation>La conexión del conjunto de registros se ha cerrado.</translation>
     </message>
     <message>
-        <source>This recordset is read-only: its query (&quot;%1&quot;) does not name the rows of one table.</source>
-        <translation>Este conjunto de registros es de solo lectura: su consulta (&quot;%1&quot;) no designa las filas de una sola tabla.</translation>
+        <source>This recordset is read-only: its query does not name the rows of one table.</source>
+        <translation>Este conjunto de registros es de solo lectura: su consulta no designa las filas de una sola tabla.</translation>
     </message>
     <message>
         <source>No field at position %1: the recordset has %2 field(s).</source>
