@@ -55,6 +55,10 @@ struct ProgramSettings {
 class Program {
 public:
     Program(Host &host, ProgramSettings settings = {});
+    // Removes the temporary folder (see Temporary_Folder).
+    ~Program();
+    Program(const Program &) = delete;
+    Program &operator=(const Program &) = delete;
 
     Host &host() { return m_host; }
     // The window services; a quiet stand-in until the main window sets its own.
@@ -90,8 +94,23 @@ public:
     std::function<void(int)> onEnd;
     // Runs once when the program ends, before onEnd, however it ends (a
     // window closed, the student database cleared, a signal): the main
-    // window removes its temporary files here.
+    // window removes its temporary files here. The temporary folder goes
+    // right after it.
     std::function<void()> atEnd;
+
+    // The program's own folder for its temporary files (the study file and
+    // sounds of a launch, the phrase heard last, the learner's recording,
+    // the update notice), ending in "/": a folder of this user's alone with
+    // a name nobody can guess, inside the temporary folder. Made on first
+    // use, made again should it have gone, removed when the program ends.
+    // Throws std::runtime_error with a sentence for the learner when the
+    // temporary folder cannot be used.
+    QString Temporary_Folder() const;
+    // The folder as it stands: empty when it has not been made (or is gone);
+    // never makes it. For removing files that may never have been written.
+    QString Existing_Temporary_Folder() const;
+    // Removes the file of this name from the temporary folder, if there.
+    void Remove_Temporary_File(const QString &name) const;
 
     // The template database path: program folder + "Tolvanex.tpl".
     QString templatePath() const { return folders.programFolder + QStringLiteral("Tolvanex.tpl"); }
@@ -107,4 +126,5 @@ private:
     ProgramSettings m_settings;
     ShellWindows m_noWindows;
     ShellWindows *m_windows = nullptr;
+    mutable QString m_temporaryFolder;
 };

@@ -4,6 +4,7 @@
 #include "frame/program.h"
 #include "platform/host.h"
 #include "platform/platform_language.h"
+#include "platform/private_folder.h"
 #include "subjects/phrase_sound.h"
 
 #include <QFile>
@@ -229,9 +230,12 @@ frmCompare::frmCompare(Program &program, const QString &phrase, const QByteArray
 
 namespace voiceWindows {
 
+QString Recording_Name(const Program &program) {
+    return QStringLiteral("~tvxvoice") + program.handleTag + QStringLiteral(".wav");
+}
+
 QString Recording_Path(const Program &program) {
-    return modMain::Get_Temp_Path() + QStringLiteral("~tvxvoice") + program.handleTag +
-           QStringLiteral(".wav");
+    return program.Temporary_Folder() + Recording_Name(program);
 }
 
 void Record_And_Compare(Program &program, const QString &fileName, const QString &number,
@@ -266,8 +270,7 @@ void Record_And_Compare(Program &program, const QString &fileName, const QString
                 return;
             }
             QFile file(Recording_Path(program));
-            if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-                file.write(mine) != mine.size() || !file.flush())
+            if (!privateFolder::OpenNew(file) || file.write(mine) != mine.size() || !file.flush())
                 throw std::runtime_error(
                     program.captions[caption::FileNotWritten]
                         .arg(file.fileName(), platformLanguage::System_Reason(file))
