@@ -42,10 +42,12 @@ struct ProgramSettings {
     QString appPathOverride;
     // The user's local application-data folder; empty means ask the system.
     QString appDataOverride;
-    // Whether a folder cannot be written (Test_Write_Access's answer); empty
-    // means probe the file system. Lets a program folder count as read-only
-    // where even the user running it may write everything.
-    std::function<bool(const QString &folder)> writeAccessProbe;
+    // What writing a file in a folder meets: 0 when it can be written, else
+    // the system's error number (EACCES, EROFS, ENOSPC...), as
+    // Probe_Write_Access answers; empty means probe the file system. Lets a
+    // program folder count as read-only, or its disk as full, where even the
+    // user running it may write everything.
+    std::function<int(const QString &folder)> writeAccessProbe;
     // Version of the program as major.minor.revision.
     int versionMajor = 1;
     int versionMinor = 0;
