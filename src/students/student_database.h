@@ -46,7 +46,7 @@ public:
     bool Create_From_Template(const QString &templatePath) const;
 
     // Every student in the order the table returns them; the first one is the
-    // administrator.
+    // administrator. Names come on one line (students::One_Line).
     QVector<Student> Students() const;
 
     // Adds a row and returns the key the database gave it.
@@ -68,5 +68,13 @@ bool Password_Matches(const QString &stored, const QString &typed);
 // True when one of the students already has this display name, compared
 // without regard to case.
 bool Is_Duplicate_Name(const QVector<Student> &students, const QString &displayName);
+
+// A name keeps to one line: the study file hands it to activities on one,
+// and the scores they record carry it so. True when text holds a line break.
+bool Has_Line_Break(const QString &text);
+// The text with a blank for each line break (CR LF, CR or LF), as the study
+// file writes it: a name stored with one before it was refused reads as the
+// activities recorded it.
+QString One_Line(QString text);
 
 } // namespace students
