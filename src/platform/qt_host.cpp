@@ -158,6 +158,8 @@ vb::MsgBoxResult QtHost::MsgBox(const QString &text, int style, const QString &t
     const MsgBoxLook look = MsgBoxLookOf(style);
     QMessageBox box(look.icon, title.isEmpty() ? ProgramTitle() : title, text, look.buttons,
                     QApplication::activeWindow());
+    // Messages quote phrases, names and paths: "<b>" in one is text.
+    box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(look.defaultButton);
     if (look.escapeButton != QMessageBox::NoButton)
         box.setEscapeButton(look.escapeButton);

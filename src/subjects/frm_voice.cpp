@@ -174,6 +174,8 @@ frmCompare::frmCompare(Program &program, const QString &phrase, const QByteArray
     auto *layout = new QVBoxLayout(this);
     lblPhrase = new QLabel(phrase, this);
     lblPhrase->setObjectName(QStringLiteral("lblPhrase"));
+    // A phrase is text, whatever signs it holds.
+    lblPhrase->setTextFormat(Qt::PlainText);
     QFont big = lblPhrase->font();
     big.setPointSize(big.pointSize() + 6);
     big.setBold(true);
