@@ -786,6 +786,34 @@ TEST_F(AdminTest, ADatabaseThatCannotBeDeletedIsReportedAndTheProgramGoesOn) {
     EXPECT_FALSE(program.ended);
 }
 
+TEST_F(AdminTest, AReadOnlyDatabaseIsNotClearedAndNothingIsDeleted) {
+    addStudentsAndScores();
+    auto viewer = openViewer();
+    const QString users = program.usersPath();
+    program.studyCount = 1;
+    const QStringList kept{users, activities::Sound_File_Path(program, 1),
+                           activities::Study_File_Path(program),
+                           scores::Pending_Folder(users) + QStringLiteral("/kept.json")};
+    for (const QString &file : kept.mid(1))
+        writeFile(file, "x");
+    ASSERT_TRUE(QFile::setPermissions(users, QFileDevice::ReadOwner | QFileDevice::ReadGroup |
+                                                 QFileDevice::ReadOther));
+    host.answerNext(vb::vbYes);
+    host.answerNext(vb::vbYes);
+    QTest::mouseClick(viewer->btnClearDatabase, Qt::LeftButton);
+    ASSERT_EQ(host.boxes.size(), 1u) << host.boxTexts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(host.lastBox().text,
+              cap(caption::UsersReadOnly).arg(QDir::toNativeSeparators(users)));
+    EXPECT_TRUE(host.lastBox().text.contains(QStringLiteral("solo lectura")));
+    EXPECT_EQ(vb::ButtonsOf(host.lastBox().style), vb::vbOKOnly);
+    for (const QString &file : kept)
+        EXPECT_TRUE(QFileInfo::exists(file)) << file.toStdString();
+    EXPECT_EQ(program.studyCount, 1);
+    EXPECT_TRUE(windows.messages.isEmpty());
+    EXPECT_FALSE(program.ended);
+    QFile::setPermissions(users, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
 TEST_F(AdminTest, AnOlderDatabaseGetsThePairIndexesWhenTheViewerOpensIt) {
     // As an older template made it: one index per name.
     execute(QStringLiteral("DROP INDEX idxScoresNameActivity; DROP INDEX idxScoresActivitySubject; "
