@@ -15,6 +15,7 @@ EndPage::EndPage(const ActivityTexts &texts, const QString &databasePath, QWidge
     lblResult->setAccessibleName(texts(Text::ResultName));
     lblResult->setAlignment(Qt::AlignCenter);
     lblResult->setWordWrap(true);
+    lblResult->setTextFormat(Qt::PlainText);
     ScaleFont(lblResult, 1.6, true);
 
     lblSaved = new QLabel(this);
@@ -22,6 +23,7 @@ EndPage::EndPage(const ActivityTexts &texts, const QString &databasePath, QWidge
     lblSaved->setAccessibleName(texts(Text::SavedName));
     lblSaved->setAlignment(Qt::AlignCenter);
     lblSaved->setWordWrap(true);
+    lblSaved->setTextFormat(Qt::PlainText);
 
     btnRetry = new QPushButton(texts(Text::Retry), this);
     btnRetry->setObjectName(QStringLiteral("btnRetry"));

@@ -22,6 +22,8 @@ QLabel *makeLabel(QWidget *parent, const char *name, const QString &accessibleNa
     label->setAlignment(Qt::AlignCenter);
     label->setWordWrap(true);
     label->setTextInteractionFlags(Qt::NoTextInteraction);
+    // Phrases come from subject files made anywhere: "<b>" in one is text.
+    label->setTextFormat(Qt::PlainText);
     return label;
 }
 

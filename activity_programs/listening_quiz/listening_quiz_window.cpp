@@ -27,6 +27,8 @@ QLabel *makeLabel(QWidget *parent, const char *name, const QString &accessibleNa
     label->setAccessibleName(accessibleName);
     label->setAlignment(Qt::AlignCenter);
     label->setWordWrap(true);
+    // Phrases come from subject files made anywhere: "<b>" in one is text.
+    label->setTextFormat(Qt::PlainText);
     return label;
 }
 

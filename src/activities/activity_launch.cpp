@@ -1,6 +1,5 @@
 #include "activities/activity_launch.h"
 
-#include "frame/mod_main.h"
 #include "frame/program.h"
 #include "platform/host.h"
 #include "platform/tree_view.h"
@@ -67,6 +66,15 @@ void ActivityLaunch::launch(const QString &programFileName) {
         }
     }
 
+    // Without a place for the study file and the sounds nothing can start;
+    // the learner is told why, once.
+    try {
+        m_program.Temporary_Folder();
+    } catch (const std::exception &e) {
+        host.MsgBox(QString::fromUtf8(e.what()), vb::vbExclamation, m_program.captions[103]);
+        return;
+    }
+
     int phrasesInSubject = 0;
     m_studySet = activities::Get_Phraes_to_Study(m_program, m_subjects, m_tree, subject,
                                                  &phrasesInSubject);
@@ -80,20 +88,22 @@ void ActivityLaunch::launch(const QString &programFileName) {
         host.MsgBox(m_program.captions[caption::FirstTenOfPhrases].arg(phrasesInSubject),
                     vb::vbInformation, m_program.identity.productTitle);
     }
+    QString studyFile;
     try {
+        studyFile = activities::Study_File_Path(m_program);
         activities::Write_Study_File(m_program, m_tree.Text(subject), m_studySet);
     } catch (const std::exception &e) {
         host.MsgBox(m_program.captions[caption::StudyFileNotWritten] + kCrLf +
-                        QDir::toNativeSeparators(activities::Study_File_Path(m_program)) + kCrLf +
-                        kCrLf + QString::fromUtf8(e.what()),
+                        QDir::toNativeSeparators(studyFile) + kCrLf + kCrLf +
+                        QString::fromUtf8(e.what()),
                     vb::vbCritical, m_program.captions[103]);
         return;
     }
-    // The study file's name alone, as activities expect it; they also run
-    // in the temporary folder, so the name finds the file either way.
+    // The study file's name alone, as activities expect it: they run in the
+    // program's temporary folder, where the name finds the file.
     const QString programPath = m_program.folders.activitiesFolder + programFileName;
-    if (!host.StartDetached(programPath, {activities::Study_File_Name(m_program)},
-                            modMain::Get_Temp_Path()))
+    const QString workingFolder = studyFile.left(studyFile.lastIndexOf(QLatin1Char('/')) + 1);
+    if (!host.StartDetached(programPath, {activities::Study_File_Name(m_program)}, workingFolder))
         host.MsgBox(m_program.captions[caption::ActivityNotStarted] + kCrLf +
                         QDir::toNativeSeparators(programPath),
                     vb::vbCritical, m_program.captions[103]);

@@ -4,6 +4,7 @@
 #include "frame/program.h"
 #include "platform/ado.h"
 #include "platform/platform_language.h"
+#include "platform/private_folder.h"
 #include "platform/tree_view.h"
 #include "subjects/subject_file.h"
 #include "subjects/subject_tree.h"
@@ -39,7 +40,7 @@ StudyEntry entryFromRow(const Program &program, ado::Recordset &rs, int entry) {
         throw std::runtime_error(
             program.captions[caption::NoRecordedSound].arg(e.phrase).toStdString());
     QFile file(e.soundFile);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    if (!privateFolder::OpenNew(file))
         cannotWrite(program, e.soundFile, file.errorString());
     const QByteArray bytes = sound.GetChunk(sound.ActualSize());
     if (file.write(bytes) != bytes.size() || !file.flush())
@@ -65,12 +66,16 @@ QString Study_File_Name(const Program &program) {
 }
 
 QString Study_File_Path(const Program &program) {
-    return modMain::Get_Temp_Path() + Study_File_Name(program);
+    return program.Temporary_Folder() + Study_File_Name(program);
+}
+
+QString Sound_File_Name(const Program &program, int entry) {
+    return QStringLiteral("~tvx") + program.handleTag + QString::number(entry) +
+           QStringLiteral(".wav");
 }
 
 QString Sound_File_Path(const Program &program, int entry) {
-    return modMain::Get_Temp_Path() + QStringLiteral("~tvx") + program.handleTag +
-           QString::number(entry) + QStringLiteral(".wav");
+    return program.Temporary_Folder() + Sound_File_Name(program, entry);
 }
 
 QVector<StudyEntry> Get_Phraes_to_Study(Program &program, SubjectTree &subjects, TreeView &tree,
@@ -172,8 +177,7 @@ void Write_Study_File(Program &program, const QString &subjectTitle,
     // lives as long as the launch, and waiting for the disk costs more than
     // the rest of the launch.)
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        file.write(bytes) != bytes.size() || !file.flush()) {
+    if (!privateFolder::OpenNew(file) || file.write(bytes) != bytes.size() || !file.flush()) {
         const QString reason = file.errorString();
         file.close();
         QFile::remove(path);
@@ -183,8 +187,8 @@ void Write_Study_File(Program &program, const QString &subjectTitle,
 
 void Delete_Study_Files(Program &program) {
     for (int i = 1; i <= program.studyCount; ++i)
-        QFile::remove(Sound_File_Path(program, i));
-    QFile::remove(Study_File_Path(program));
+        program.Remove_Temporary_File(Sound_File_Name(program, i));
+    program.Remove_Temporary_File(Study_File_Name(program));
     program.studyCount = 0;
 }
 

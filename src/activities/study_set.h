@@ -1,8 +1,8 @@
 // The study set handed to an activity: up to 10 phrases of the selected
-// subject with their sounds extracted to the temporary folder, and the study
-// file that describes the student, the build and the phrases. The files are
-// named after the program's handle tag, so each launch reuses the names and
-// two shells running at once never share them.
+// subject with their sounds extracted to the program's temporary folder, and
+// the study file that describes the student, the build and the phrases. The
+// files are named after the program's handle tag, so each launch reuses the
+// names.
 #pragma once
 
 #include <QString>
@@ -27,10 +27,13 @@ inline constexpr int kMaxStudyEntries = 10;
 // can tell a later form from this one.
 inline constexpr int kStudyFileVersion = 1;
 
-// "~tvx" + handle tag + ".txt", and its full path in the temporary folder.
+// "~tvx" + handle tag + ".txt", and its full path in the program's
+// temporary folder (Program::Temporary_Folder, which makes it and throws
+// when it cannot).
 QString Study_File_Name(const Program &program);
 QString Study_File_Path(const Program &program);
-// Temporary folder + "~tvx" + handle tag + entry number + ".wav".
+// "~tvx" + handle tag + entry number + ".wav", and its full path there.
+QString Sound_File_Name(const Program &program, int entry);
 QString Sound_File_Path(const Program &program, int entry);
 
 // Collects the phrases of the subject node (deleting the files of the last

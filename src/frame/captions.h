@@ -117,6 +117,12 @@ inline constexpr int FirstTenOfPhrases = 301;    // %1: phrases in the subject
 inline constexpr int SoundNotPlayable = 302;     // %1: phrase
 inline constexpr int NoBrowser = 303;            // %1: address
 inline constexpr int NoActivities = 304;         // %1: the Activities folder
+// Where the program keeps its files: the temporary folder, a full disk, a
+// student database that may only be read, a student's name.
+inline constexpr int TemporaryFolderUnusable = 320; // %1: folder, %2: reason
+inline constexpr int ProgramDiskFull = 321;         // %1: the program folder
+inline constexpr int UsersReadOnly = 322;           // %1: the student database
+inline constexpr int NameWithLineBreak = 323;
 // The highest number the program reads: a template with fewer texts is not ours.
-inline constexpr int Last = 304;
+inline constexpr int Last = 323;
 } // namespace caption

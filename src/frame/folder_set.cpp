@@ -2,6 +2,8 @@
 
 #include "frame/mod_main.h"
 #include "frame/program.h"
+#include "platform/host.h"
+#include "platform/platform_language.h"
 #include "platform/registry.h"
 
 #include <QCoreApplication>
@@ -12,7 +14,14 @@
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
+#include <cerrno>
+#include <cstring>
 #include <stdexcept>
+
+#ifdef Q_OS_UNIX
+#include <cstdlib>
+#include <unistd.h>
+#endif
 
 namespace folders {
 
@@ -52,6 +61,20 @@ void copyTree(const Captions &texts, const QString &source, const QString &desti
         }
     }
 }
+
+// The data folder when there is no application-data folder: one in the
+// temporary folder, which must exist; the root folder never stands in.
+QString temporaryDataFolder(const Program &program) {
+    const QString temp = modMain::Get_Temp_Path();
+    if (temp.isEmpty())
+        throw std::runtime_error(
+            program.captions[caption::TemporaryFolderUnusable]
+                .arg(QDir::toNativeSeparators(modMain::Get_System_Temp_Name()),
+                     platformLanguage::System_Reason(QString::fromLocal8Bit(std::strerror(ENOENT))))
+                .toStdString());
+    return temp + program.identity.productTitle + QLatin1Char('/');
+}
+
 } // namespace
 
 QString Get_App_Path(const Program &program) {
@@ -60,15 +83,47 @@ QString Get_App_Path(const Program &program) {
 }
 
 bool Test_Write_Access(const QString &folder) {
+    return Probe_Write_Access(folder) != 0;
+}
+
+int Probe_Write_Access(const QString &folder) {
     // A new file of a name nobody uses: a file the user keeps in the folder
     // is never opened, overwritten or removed by the probe.
+#ifdef Q_OS_UNIX
+    QByteArray name = QFile::encodeName(folder + QStringLiteral(".~tvx-write-probe-XXXXXX"));
+    const int fd = ::mkstemp(name.data());
+    if (fd < 0)
+        return errno;
+    static const char kLine[] = "\"Test\"\n";
+    int error = 0;
+    errno = 0;
+    if (::write(fd, kLine, sizeof kLine - 1) != ssize_t(sizeof kLine - 1))
+        error = errno ? errno : EIO;
+    // Some file systems tell of a full disk only when the file is closed.
+    if (::close(fd) != 0 && error == 0)
+        error = errno;
+    if (::unlink(name.constData()) != 0 && error == 0)
+        error = errno;
+    return error;
+#else
     QTemporaryFile probe(folder + QStringLiteral(".~tvx-write-probe-XXXXXX"));
     if (!probe.open())
-        return true;
+        return EACCES;
     const bool written = probe.write("\"Test\"\n") > 0 && probe.flush();
+    const bool full = !written && probe.error() == QFileDevice::ResourceError;
     probe.close();
     const bool removed = probe.remove();
-    return !(written && removed);
+    return written && removed ? 0 : full ? ENOSPC : EACCES;
+#endif
+}
+
+bool Is_Disk_Full(int probeError) {
+#ifdef EDQUOT
+    // The user's share of the disk used up is a full disk to this user.
+    if (probeError == EDQUOT)
+        return true;
+#endif
+    return probeError == ENOSPC;
 }
 
 QString Get_Application_Data_Folder(Program &program) {
@@ -104,16 +159,23 @@ void Set_Paths(Program &program) {
         f.programFolder = Get_App_Path(program);
         const QString virtualName = program.captions[11];
         const auto &probe = program.settings().writeAccessProbe;
-        if (!(probe ? probe(f.programFolder) : Test_Write_Access(f.programFolder))) {
+        const int probeError = probe ? probe(f.programFolder) : Probe_Write_Access(f.programFolder);
+        if (probeError == 0) {
             f.dataFolder = f.programFolder;
+        } else if (Is_Disk_Full(probeError)) {
+            // The students and their scores are in the program folder; an
+            // empty database elsewhere would look as if they were lost.
+            f.dataFolder = f.programFolder;
+            program.host().MsgBox(program.captions[caption::ProgramDiskFull].arg(
+                                      QDir::toNativeSeparators(f.programFolder)),
+                                  vb::vbExclamation, program.identity.productTitle);
         } else {
             const QString appData = Get_Application_Data_Folder(program);
             if (!appData.isEmpty())
                 f.dataFolder =
                     appData + QLatin1Char('/') + program.identity.productTitle + QLatin1Char('/');
             else
-                f.dataFolder =
-                    modMain::Get_Temp_Path() + program.identity.productTitle + QLatin1Char('/');
+                f.dataFolder = temporaryDataFolder(program);
             if (!QFileInfo(f.dataFolder).isDir() && !QDir().mkdir(f.dataFolder))
                 throw std::runtime_error(
                     program.captions[caption::FolderNotCreated].arg(f.dataFolder).toStdString());

@@ -14,6 +14,13 @@ QString Get_App_Path(const Program &program);
 
 // True on FAILURE: false when a file could be created, written and deleted.
 bool Test_Write_Access(const QString &folder);
+// The same probe, telling why it failed: 0 when a file could be created,
+// written and deleted, else the system's error number (EACCES or EROFS for
+// a folder that may only be read, ENOSPC or EDQUOT for a full disk).
+int Probe_Write_Access(const QString &folder);
+// Whether the error of the write probe means that the disk is full, not that
+// the folder may only be read.
+bool Is_Disk_Full(int probeError);
 
 // The user's local application-data folder without a trailing "/", created
 // when missing; empty text when there is none.
@@ -24,7 +31,9 @@ void Copy_Folder(Program &program, const QString &source, const QString &destina
 
 // Computes the folder set (needs the captions). A read-only program folder
 // moves the data folder to the application-data folder and copies the shipped
-// virtual subjects there once.
+// virtual subjects there once. A program folder on a full disk stays the data
+// folder, so its students and scores are still read, and the learner is told
+// that nothing new can be saved until there is room again.
 void Set_Paths(Program &program);
 
 // Writes ProgramDir, InstalledSubjectsDir and VirtualSubjectsDir to the

@@ -40,11 +40,25 @@ std::function<void()> Button_Click(Program &program) {
 
 QString Get_Temp_Path() {
     QString path = QDir::fromNativeSeparators(QDir::tempPath());
+    // A temporary folder that is gone has no path: the root folder is no
+    // place for the program's files in its stead.
     if (path.isEmpty())
-        return QStringLiteral("/");
+        return QString();
     if (!path.endsWith(QLatin1Char('/')))
         path += QLatin1Char('/');
     return path;
+}
+
+QString Get_System_Temp_Name() {
+#ifdef Q_OS_UNIX
+    const QString named = qEnvironmentVariable("TMPDIR");
+    if (!named.isEmpty())
+        return QDir::cleanPath(QDir::fromNativeSeparators(named));
+    return QStringLiteral("/tmp");
+#else
+    const QString named = qEnvironmentVariable("TEMP", qEnvironmentVariable("TMP"));
+    return QDir::cleanPath(QDir::fromNativeSeparators(named));
+#endif
 }
 
 void Wait_Seconds(Host &host, int seconds) {

@@ -31,8 +31,12 @@ void Play_Click(Program &program, const QString &name, int flags = SND_NODEFAULT
 // asynchronously (see AddClickSound).
 std::function<void()> Button_Click(Program &program);
 
-// The temporary folder, ending in exactly one "/".
+// The temporary folder, ending in exactly one "/"; empty text when the
+// folder the system names for it does not exist.
 QString Get_Temp_Path();
+// The temporary folder as the system names it, whether it exists or not:
+// for telling the learner which folder cannot be used.
+QString Get_System_Temp_Name();
 
 // Waits n seconds (rounded to whole seconds of the clock) while window events
 // keep running, without keeping a processor busy; ends correctly when the

@@ -42,10 +42,12 @@ struct ProgramSettings {
     QString appPathOverride;
     // The user's local application-data folder; empty means ask the system.
     QString appDataOverride;
-    // Whether a folder cannot be written (Test_Write_Access's answer); empty
-    // means probe the file system. Lets a program folder count as read-only
-    // where even the user running it may write everything.
-    std::function<bool(const QString &folder)> writeAccessProbe;
+    // What writing a file in a folder meets: 0 when it can be written, else
+    // the system's error number (EACCES, EROFS, ENOSPC...), as
+    // Probe_Write_Access answers; empty means probe the file system. Lets a
+    // program folder count as read-only, or its disk as full, where even the
+    // user running it may write everything.
+    std::function<int(const QString &folder)> writeAccessProbe;
     // Version of the program as major.minor.revision.
     int versionMajor = 1;
     int versionMinor = 0;
@@ -55,6 +57,10 @@ struct ProgramSettings {
 class Program {
 public:
     Program(Host &host, ProgramSettings settings = {});
+    // Removes the temporary folder (see Temporary_Folder).
+    ~Program();
+    Program(const Program &) = delete;
+    Program &operator=(const Program &) = delete;
 
     Host &host() { return m_host; }
     // The window services; a quiet stand-in until the main window sets its own.
@@ -90,8 +96,23 @@ public:
     std::function<void(int)> onEnd;
     // Runs once when the program ends, before onEnd, however it ends (a
     // window closed, the student database cleared, a signal): the main
-    // window removes its temporary files here.
+    // window removes its temporary files here. The temporary folder goes
+    // right after it.
     std::function<void()> atEnd;
+
+    // The program's own folder for its temporary files (the study file and
+    // sounds of a launch, the phrase heard last, the learner's recording,
+    // the update notice), ending in "/": a folder of this user's alone with
+    // a name nobody can guess, inside the temporary folder. Made on first
+    // use, made again should it have gone, removed when the program ends.
+    // Throws std::runtime_error with a sentence for the learner when the
+    // temporary folder cannot be used.
+    QString Temporary_Folder() const;
+    // The folder as it stands: empty when it has not been made (or is gone);
+    // never makes it. For removing files that may never have been written.
+    QString Existing_Temporary_Folder() const;
+    // Removes the file of this name from the temporary folder, if there.
+    void Remove_Temporary_File(const QString &name) const;
 
     // The template database path: program folder + "Tolvanex.tpl".
     QString templatePath() const { return folders.programFolder + QStringLiteral("Tolvanex.tpl"); }
@@ -107,4 +128,5 @@ private:
     ProgramSettings m_settings;
     ShellWindows m_noWindows;
     ShellWindows *m_windows = nullptr;
+    mutable QString m_temporaryFolder;
 };

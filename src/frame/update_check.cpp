@@ -134,18 +134,20 @@ QString Download_Page(const Program &program) {
     return modMain::Safe_Caption(program, 94) + modMain::Safe_Caption(program, 67);
 }
 
-QString Temporary_Notice_Path(const QDateTime &now) {
-    return modMain::Get_Temp_Path() + QLatin1Char('~') +
+QString Temporary_Notice_Path(const Program &program, const QDateTime &now) {
+    return program.Temporary_Folder() + QLatin1Char('~') +
            now.toString(QStringLiteral("MMddyyyyHHmmss")) + QStringLiteral(".tmp");
 }
 
 bool Check_For_Update(Program &program) {
     Host &host = program.host();
     try {
-        const QString temporary = Temporary_Notice_Path(host.Now());
+        const QString temporary = Temporary_Notice_Path(program, host.Now());
         QString line;
         {
             const RemoveOnExit removal(temporary);
+            // Whatever has the name, the download makes the file anew.
+            QFile::remove(temporary);
             if (!modMain::Download_File(host, Notice_Address(program), temporary,
                                         kNoticeLimitBytes))
                 return false;

@@ -36,8 +36,9 @@ bool Run_Scheduled_Check(Program &program, const std::function<bool()> &checkFor
 QString Notice_Address(const Program &program);
 // The download page: caption 94 + caption 67.
 QString Download_Page(const Program &program);
-// The temporary copy: temporary folder + "~" + MMddyyyy + HHmmss + ".tmp".
-QString Temporary_Notice_Path(const QDateTime &now);
+// The temporary copy: the program's temporary folder + "~" + MMddyyyy +
+// HHmmss + ".tmp" (the folder is made when needed; throws when it cannot be).
+QString Temporary_Notice_Path(const Program &program, const QDateTime &now);
 
 // The check itself: downloads the notice, shows its message with the offer
 // to open the download page, and returns true when the notice asks the

@@ -165,6 +165,8 @@ vb::MsgBoxResult QtHost::MsgBoxWithDetails(const QString &text, int style, const
                     QApplication::activeWindow());
     if (!details.isEmpty())
         box.setDetailedText(details);
+    // Messages quote phrases, names and paths: "<b>" in one is text.
+    box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(look.defaultButton);
     if (look.escapeButton != QMessageBox::NoButton)
         box.setEscapeButton(look.escapeButton);

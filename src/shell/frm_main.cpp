@@ -340,6 +340,14 @@ void frmMain::Form_Load() {
 
     folders::Set_Paths(p);
     folders::Save_Folder_Values(p);
+    // The folder of this run's temporary files is made now, so that a
+    // temporary folder that cannot be used is told at the start and not
+    // first when a phrase is heard.
+    try {
+        p.Temporary_Folder();
+    } catch (const std::exception &e) {
+        host.MsgBox(QString::fromUtf8(e.what()), vb::vbExclamation, p.identity.productTitle);
+    }
 
     activities::Point_Activity_List(FileAct, p.folders.activitiesFolder);
 
@@ -607,9 +615,9 @@ void frmMain::mnuEdit_Click() {
 
 void frmMain::removeTemporaryFiles() {
     activities::Delete_Study_Files(m_program);
-    QFile::remove(phraseSound::Selected_Phrase_Path(m_program));
+    m_program.Remove_Temporary_File(phraseSound::Selected_Phrase_Name(m_program));
     // Nothing of the learner's voice outlives the session.
-    QFile::remove(voiceWindows::Recording_Path(m_program));
+    m_program.Remove_Temporary_File(voiceWindows::Recording_Name(m_program));
 }
 
 void frmMain::Form_Unload() {

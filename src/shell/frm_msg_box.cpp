@@ -15,6 +15,9 @@ frmMsgBox::frmMsgBox(QWidget *parent)
     lblMsg = new QLabel(this);
     lblMsg->setObjectName(QStringLiteral("lblMsg"));
     lblMsg->setWordWrap(true);
+    // It shows the phrase being heard, among others: text, whatever signs
+    // it holds.
+    lblMsg->setTextFormat(Qt::PlainText);
     lblMsg->setAlignment(Qt::AlignCenter);
     btnOK = new QPushButton(QStringLiteral("OK"), this);
     btnOK->setObjectName(QStringLiteral("btnOK"));

@@ -480,6 +480,16 @@ void frmAdmin::btnClearDatabase_Click() {
     Host &host = p.host();
     const QString title = c[56];
     const QString &product = p.identity.productTitle;
+    // A student database marked read-only is kept as someone meant it to
+    // be: removing it would only need the folder to be writable.
+    const QString users = p.usersPath();
+    const QFileInfo usersFile(users);
+    if (usersFile.exists() &&
+        (!(usersFile.permissions() & QFileDevice::WriteOwner) || !usersFile.isWritable())) {
+        host.MsgBox(c[caption::UsersReadOnly].arg(QDir::toNativeSeparators(users)),
+                    vb::vbOKOnly | vb::vbExclamation, title);
+        return;
+    }
     // No answers Enter: clearing cannot be undone.
     const int style = vb::vbYesNo | vb::vbExclamation | vb::vbDefaultButton2;
     if (host.MsgBox(c[57] + QLatin1Char(' ') + product + QStringLiteral("\r\n\r\n") + c[58], style,

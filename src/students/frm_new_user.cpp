@@ -15,6 +15,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <utility>
+
 namespace {
 constexpr int kFaceCount = 40;
 } // namespace
@@ -163,6 +165,15 @@ void frmNewUser::Save() {
     if (last.isEmpty()) {
         txtLast->setFocus();
         return;
+    }
+    // A pasted line break would split the name in the study file, and the
+    // scores recorded under it would not be found again.
+    for (const auto &[name, box] : {std::pair{first, txtFirst}, std::pair{last, txtLast}}) {
+        if (students::Has_Line_Break(name)) {
+            m_program.windows().ShowMessage(m_program.captions[caption::NameWithLineBreak], 0);
+            box->setFocus();
+            return;
+        }
     }
     const bool usePassword = chkPassword->isChecked();
     if (usePassword) {

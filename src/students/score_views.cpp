@@ -4,6 +4,7 @@
 #include "frame/mod_main.h"
 #include "platform/ado.h"
 #include "platform/platform_language.h"
+#include "students/student_database.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -55,7 +56,9 @@ QVector<ViewItem> readStudents(ado::Connection &cn, bool withKeys) {
     items.reserve(rs.RecordCount());
     for (; !ado::AtEnd(rs); rs.MoveNext()) {
         ViewItem item;
-        item.text = first.Text() + QLatin1Char(' ') + last.Text();
+        // As the activities recorded the name: on one line.
+        item.text =
+            students::One_Line(first.Text()) + QLatin1Char(' ') + students::One_Line(last.Text());
         item.image = item.selectedImage = icon.Value().toInt();
         if (withKeys)
             item.tag = key.Text();

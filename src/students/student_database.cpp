@@ -64,8 +64,8 @@ QVector<Student> StudentDatabase::Students() const {
     while (!ado::AtEnd(rs)) {
         Student s;
         s.id = rs[QStringLiteral("pkStudentID")].Value().toLongLong();
-        s.firstName = rs[QStringLiteral("tFirstname")].Text();
-        s.lastName = rs[QStringLiteral("tLastname")].Text();
+        s.firstName = students::One_Line(rs[QStringLiteral("tFirstname")].Text());
+        s.lastName = students::One_Line(rs[QStringLiteral("tLastname")].Text());
         s.password = rs[QStringLiteral("tPassword")].Text();
         s.icon = rs[QStringLiteral("nIcon")].Value().toInt();
         result << s;
@@ -120,6 +120,17 @@ bool Is_Duplicate_Name(const QVector<Student> &students, const QString &displayN
 
 QString Face_Name(int face) {
     return QCoreApplication::translate("students", "Face %1").arg(face);
+}
+
+bool Has_Line_Break(const QString &text) {
+    return text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'));
+}
+
+QString One_Line(QString text) {
+    text.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    text.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return text;
 }
 
 } // namespace students

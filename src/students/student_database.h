@@ -46,7 +46,7 @@ public:
     bool Create_From_Template(const QString &templatePath) const;
 
     // Every student in the order the table returns them; the first one is the
-    // administrator.
+    // administrator. Names come on one line (students::One_Line).
     QVector<Student> Students() const;
 
     // Adds a row and returns the key the database gave it.
@@ -72,5 +72,12 @@ bool Is_Duplicate_Name(const QVector<Student> &students, const QString &displayN
 // Icon face n (1..40) in words, in the learner's language ("Face 12"): what
 // screen readers say of a picture that shows none.
 QString Face_Name(int face);
+// A name keeps to one line: the study file hands it to activities on one,
+// and the scores they record carry it so. True when text holds a line break.
+bool Has_Line_Break(const QString &text);
+// The text with a blank for each line break (CR LF, CR or LF), as the study
+// file writes it: a name stored with one before it was refused reads as the
+// activities recorded it.
+QString One_Line(QString text);
 
 } // namespace students

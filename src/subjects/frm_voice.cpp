@@ -4,6 +4,7 @@
 #include "frame/program.h"
 #include "platform/host.h"
 #include "platform/platform_language.h"
+#include "platform/private_folder.h"
 #include "platform/sound.h"
 #include "subjects/phrase_sound.h"
 
@@ -174,6 +175,8 @@ frmCompare::frmCompare(Program &program, const QString &phrase, const QByteArray
     auto *layout = new QVBoxLayout(this);
     lblPhrase = new QLabel(phrase, this);
     lblPhrase->setObjectName(QStringLiteral("lblPhrase"));
+    // A phrase is text, whatever signs it holds.
+    lblPhrase->setTextFormat(Qt::PlainText);
     QFont big = lblPhrase->font();
     big.setPointSize(big.pointSize() + 6);
     big.setBold(true);
@@ -230,9 +233,12 @@ frmCompare::frmCompare(Program &program, const QString &phrase, const QByteArray
 
 namespace voiceWindows {
 
+QString Recording_Name(const Program &program) {
+    return QStringLiteral("~tvxvoice") + program.handleTag + QStringLiteral(".wav");
+}
+
 QString Recording_Path(const Program &program) {
-    return modMain::Get_Temp_Path() + QStringLiteral("~tvxvoice") + program.handleTag +
-           QStringLiteral(".wav");
+    return program.Temporary_Folder() + Recording_Name(program);
 }
 
 void Record_And_Compare(Program &program, const QString &fileName, const QString &number,
@@ -273,8 +279,7 @@ void Record_And_Compare(Program &program, const QString &fileName, const QString
                 return;
             }
             QFile file(Recording_Path(program));
-            if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-                file.write(mine) != mine.size() || !file.flush())
+            if (!privateFolder::OpenNew(file) || file.write(mine) != mine.size() || !file.flush())
                 throw std::runtime_error(
                     program.captions[caption::FileNotWritten]
                         .arg(file.fileName(), platformLanguage::System_Reason(file))

@@ -83,8 +83,10 @@ private:
 
 namespace voiceWindows {
 
-// Temporary folder + "~tvxvoice" + handle tag + ".wav": the learner's latest
-// recording, deleted with the other temporary files at shut-down.
+// "~tvxvoice" + handle tag + ".wav", and its full path in the program's
+// temporary folder: the learner's latest recording, deleted with the other
+// temporary files at shut-down.
+QString Recording_Name(const Program &program);
 QString Recording_Path(const Program &program);
 
 // Plays the model (the phrase's recording, from the installed subject file),

@@ -5,6 +5,7 @@
 #include "platform/ado.h"
 #include "platform/host.h"
 #include "platform/platform_language.h"
+#include "platform/private_folder.h"
 #include "platform/sound.h"
 #include "platform/tree_view.h"
 #include "subjects/subject_file.h"
@@ -21,9 +22,12 @@ namespace {
 constexpr int kNoticeHeightTwips = 1500;
 } // namespace
 
+QString Selected_Phrase_Name(const Program &program) {
+    return QStringLiteral("~selectedphrase") + program.handleTag + QStringLiteral(".wav");
+}
+
 QString Selected_Phrase_Path(const Program &program) {
-    return modMain::Get_Temp_Path() + QStringLiteral("~selectedphrase") + program.handleTag +
-           QStringLiteral(".wav");
+    return program.Temporary_Folder() + Selected_Phrase_Name(program);
 }
 
 bool Phrase_Selected(SubjectTree &subjects, TreeView &TreeFolders) {
@@ -64,8 +68,7 @@ QString Write_Phrase_Sound(Program &program, const QString &fileName, const QStr
     const ado::Field field = rs.Fields(QStringLiteral("bsound"));
     const QByteArray bytes = field.GetChunk(field.ActualSize());
     QFile file(sound);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        file.write(bytes) != bytes.size() || !file.flush())
+    if (!privateFolder::OpenNew(file) || file.write(bytes) != bytes.size() || !file.flush())
         throw std::runtime_error(program.captions[caption::FileNotWritten]
                                      .arg(sound, platformLanguage::System_Reason(file))
                                      .toStdString());

@@ -15,8 +15,9 @@ namespace phraseSound {
 // so a learner can follow every syllable.
 enum class Speed { Normal, Slow };
 
-// Temporary folder + "~selectedphrase" + handle tag + ".wav": the name is
-// this shell's own, so two shells running at once never share it.
+// "~selectedphrase" + handle tag + ".wav", and its full path in the
+// program's temporary folder (Program::Temporary_Folder).
+QString Selected_Phrase_Name(const Program &program);
 QString Selected_Phrase_Path(const Program &program);
 
 // Plays the selected node when it is a phrase (not a folder, not a subject,

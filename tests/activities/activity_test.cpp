@@ -1,5 +1,5 @@
 // The activity catalogue and the launch: what the panel shows, what an
-// activity finds in the temporary folder, and what the user is told.
+// activity finds in the program's temporary folder, and what the user is told.
 #include "activities/activity_catalogue.h"
 #include "activities/activity_launch.h"
 #include "activities/study_set.h"
@@ -39,7 +39,8 @@ protected:
         lines.removeLast();
         return lines;
     }
-    QString temp(const QString &name) const { return modMain::Get_Temp_Path() + name; }
+    // A file of the program's own temporary folder.
+    QString temp(const QString &name) const { return program.Temporary_Folder() + name; }
     QString tag() const { return program.handleTag; }
 
     ActivityLaunch launch;
@@ -122,7 +123,7 @@ TEST_F(ActivityTest, LaunchWritesTheStudyFileAndSoundsAndStartsTheProgramWhereTh
     const QString studyFile = QStringLiteral("~tvx") + tag() + QStringLiteral(".txt");
     EXPECT_EQ(host.startedPrograms,
               QStringList{program.folders.activitiesFolder + QStringLiteral("Quiz ") + studyFile});
-    EXPECT_EQ(host.startedIn, QStringList{modMain::Get_Temp_Path()});
+    EXPECT_EQ(host.startedIn, QStringList{program.Temporary_Folder()});
 
     const QStringList lines = studyLines();
     ASSERT_EQ(lines.size(), 15 + 4 * 10);
@@ -156,7 +157,7 @@ TEST_F(ActivityTest, ALaunchDeletesTheLastLaunchsFilesAndTheEndDeletesTheRest) {
     EXPECT_EQ(studyLines()[7], QStringLiteral("2"));
 
     activities::Delete_Study_Files(program);
-    EXPECT_EQ(QDir(modMain::Get_Temp_Path())
+    EXPECT_EQ(QDir(program.Temporary_Folder())
                   .entryList({QStringLiteral("~tvx*")}, QDir::Files | QDir::Hidden),
               QStringList());
 }

@@ -42,7 +42,42 @@ void expectAccessibleNames(const QWidget &window) {
     }
 }
 
+// Whether a label shows its text as written, signs and all, not as markup.
+bool showsAsWritten(const QLabel &label) {
+    return label.textFormat() == Qt::PlainText ||
+           (label.textFormat() == Qt::AutoText && !Qt::mightBeRichText(label.text()));
+}
+
 } // namespace
+
+// Phrases of subject files made elsewhere may hold what looks like markup;
+// the cards and the quiz show them as written.
+TEST(ActivityWindows, PhrasesWithSignsOfMarkupShowAsWritten) {
+    StudyFolder study;
+    const QVector<fixture::Phrase> phrases{
+        {"<b>Ciao</b>", "<font color=red>Hola</font>", "<i>Buenas</i> &amp; algo"},
+        {"<h1>Grazie</h1>", "<u>Gracias</u>", "<img src=x>"},
+        {"Prego <br> bene", "<s>De nada</s>", ""}};
+    const activity::StudyFile file = study.load(study.write(phrases));
+    activity::FlashCardsWindow cards(file, ActivityTexts(file.learnerLanguage));
+    showActive(cards);
+    QTest::keyClick(&cards, Qt::Key_Space);
+    for (const QLabel *label : {cards.lblPhrase, cards.lblTranslation, cards.lblTranslation2}) {
+        EXPECT_FALSE(label->text().isEmpty()) << label->objectName().toStdString();
+        EXPECT_TRUE(showsAsWritten(*label)) << label->objectName().toStdString();
+    }
+    EXPECT_EQ(cards.lblPhrase->text(), file.phrases[0].phrase);
+    cards.close();
+
+    activity::ListeningQuizWindow quiz(file, ActivityTexts(file.learnerLanguage), 7);
+    showActive(quiz);
+    const activity::QuizQuestion q = quiz.game().question();
+    QTest::keyClick(&quiz, Qt::Key(Qt::Key_1 + (q.rightChoice + 1) % 3)); // a wrong answer
+    EXPECT_EQ(quiz.lblPhrase->text(), file.phrases[q.phrase].phrase);
+    EXPECT_TRUE(quiz.lblFeedback->text().contains(file.phrases[q.phrase].translation));
+    for (const QLabel *label : {quiz.lblPhrase, quiz.lblFeedback})
+        EXPECT_TRUE(showsAsWritten(*label)) << label->objectName().toStdString();
+}
 
 TEST(FlashCardsWindow, KeysPlayTheCardsToOneScoreRow) {
     StudyFolder study;

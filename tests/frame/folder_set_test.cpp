@@ -3,6 +3,7 @@
 // and copies the shipped virtual subjects there once.
 #include "frame/folder_set.h"
 #include "frame/program.h"
+#include "frame/template_texts.h"
 #include "platform/registry.h"
 #include "support/fake_host.h"
 #include "support/test_env.h"
@@ -11,6 +12,8 @@
 #include <QFileInfo>
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
 
 namespace {
 
@@ -31,7 +34,7 @@ protected:
     ProgramSettings settingsWithProbe() {
         ProgramSettings settings = env.settings();
         settings.writeAccessProbe = [this](const QString &folder) {
-            return folder == readOnlyFolder || folders::Test_Write_Access(folder);
+            return folder == readOnlyFolder ? EACCES : folders::Probe_Write_Access(folder);
         };
         return settings;
     }
@@ -105,6 +108,42 @@ TEST_F(FolderSetTest, WithoutApplicationDataTheTemporaryFolderServes) {
                     .isFile());
 }
 
+// A probe that cannot write because the disk is full does not make the
+// program folder read-only: its students and scores are still there to read,
+// and an empty database elsewhere would look as if they were lost.
+TEST_F(FolderSetTest, AFullDiskKeepsTheProgramFoldersStudentsAndSaysSo) {
+    env.installTemplate();
+    writeFile(env.programFolder() + QStringLiteral("Users.dat"), "the students");
+    int probeError = ENOSPC;
+    ProgramSettings settings = env.settings();
+    settings.writeAccessProbe = [&probeError](const QString &) { return probeError; };
+    Program p(host, settings);
+    p.identity = program.identity;
+    p.folders.programFolder = env.programFolder();
+    templateTexts::Get_Captions(p);
+    const QString appDataCopy = env.appDataFolder() + QStringLiteral("/Tolvanex Italiano");
+
+    folders::Set_Paths(p);
+    EXPECT_EQ(p.folders.dataFolder, env.programFolder());
+    EXPECT_EQ(p.usersPath(), env.programFolder() + QStringLiteral("Users.dat"));
+    EXPECT_EQ(p.folders.virtualSubjectsFolder, env.programFolder() + p.captions[11] + '/');
+    EXPECT_FALSE(QFileInfo::exists(appDataCopy));
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.lastBox().text, p.captions[caption::ProgramDiskFull].arg(
+                                       QDir::toNativeSeparators(env.programFolder())));
+    EXPECT_TRUE(host.lastBox().text.contains(QStringLiteral("lleno")))
+        << "in the learner's language";
+    EXPECT_EQ(vb::IconOf(host.lastBox().style), vb::vbExclamation);
+
+    // A folder that may only be read moves the data, as always, silently.
+    for (const int readOnly : {EACCES, EROFS}) {
+        probeError = readOnly;
+        folders::Set_Paths(p);
+        EXPECT_EQ(p.folders.dataFolder, appDataCopy + QLatin1Char('/')) << readOnly;
+    }
+    EXPECT_EQ(host.boxes.size(), 1u);
+}
+
 TEST_F(FolderSetTest, RegistryValuesAreRewrittenOnlyWhenTheyDifferBeyondLetterCase) {
     folders::Set_Paths(program);
     const QString root = QStringLiteral("HKEY_CURRENT_USER");
@@ -137,6 +176,8 @@ TEST_F(FolderSetTest, WriteAccessProbeTouchesNoFileOfTheUser) {
     EXPECT_EQ(QDir(env.root()).entryList(QDir::Files | QDir::Hidden),
               QStringList{QStringLiteral("test.txt")});
     EXPECT_TRUE(folders::Test_Write_Access(env.root() + QStringLiteral("missing/")));
+    EXPECT_EQ(folders::Probe_Write_Access(env.root() + QStringLiteral("missing/")), ENOENT);
+    EXPECT_EQ(folders::Probe_Write_Access(env.root()), 0);
 }
 
 } // namespace

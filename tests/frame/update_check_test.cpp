@@ -125,8 +125,14 @@ protected:
     void notice(const QByteArray &text) {
         server.serve(QStringLiteral("/updates/Ver_1_0_12.txt"), text);
     }
+    // In the shared temporary folder and in the program's own.
     QStringList temporaryCopies() const {
-        return QDir(env.tempFolder()).entryList({QStringLiteral("~*.tmp")}, QDir::Files);
+        QStringList copies =
+            QDir(env.tempFolder()).entryList({QStringLiteral("~*.tmp")}, QDir::Files);
+        const QString own = program.Existing_Temporary_Folder();
+        if (!own.isEmpty())
+            copies << QDir(own).entryList({QStringLiteral("~*.tmp")}, QDir::Files);
+        return copies;
     }
     QString page() const { return server.url(QStringLiteral("/download.htm")); }
 
@@ -137,8 +143,8 @@ protected:
 };
 
 TEST_F(CheckForUpdateTest, NoNoticeForThisVersionMeansNoUpdate) {
-    EXPECT_EQ(updateCheck::Temporary_Notice_Path(host.clock),
-              env.tempFolder() + QStringLiteral("~12072026143005.tmp"));
+    EXPECT_EQ(updateCheck::Temporary_Notice_Path(program, host.clock),
+              program.Temporary_Folder() + QStringLiteral("~12072026143005.tmp"));
     // The running version, not any other, selects the notice.
     server.serve(QStringLiteral("/updates/Ver_1_0_13.txt"), "YES,Not for this version");
     EXPECT_FALSE(updateCheck::Check_For_Update(program));

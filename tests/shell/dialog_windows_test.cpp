@@ -2,6 +2,7 @@
 #include "frame/mod_main.h"
 #include "frame/program.h"
 #include "frame/update_check.h"
+#include "platform/qt_host.h"
 #include "platform/tiled_background.h"
 #include "shell/application_setup.h"
 #include "shell/frm_main.h"
@@ -9,6 +10,8 @@
 #include "shell/frm_splash.h"
 #include "students/frm_login.h"
 #include "students/frm_new_user.h"
+#include "subjects/frm_voice.h"
+#include "subjects/subject_fixture.h"
 #include "support/fake_host.h"
 #include "support/test_env.h"
 
@@ -16,10 +19,12 @@
 #include <QHash>
 #include <QImage>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -185,6 +190,54 @@ TEST_F(DialogWindowsTest, ModalMessageShowsItsTextAndClosesWithOk) {
     main.ShowMessage(QStringLiteral("Hello"), 10);
     EXPECT_EQ(shown, QStringLiteral("Hello"));
     EXPECT_EQ(host.modalWindows, QStringList{QStringLiteral("frmMsgBox")});
+}
+
+// Whether a label shows its text as written, signs and all, not as markup.
+bool showsAsWritten(const QLabel &label) {
+    return label.textFormat() == Qt::PlainText ||
+           (label.textFormat() == Qt::AutoText && !Qt::mightBeRichText(label.text()));
+}
+
+// A phrase of a subject file made elsewhere may hold what looks like markup;
+// wherever a phrase is shown, it is shown as written.
+TEST_F(DialogWindowsTest, PhrasesShowAsWrittenInTheNoticeTheComparisonAndMessageBoxes) {
+    const QString phrase = QStringLiteral("<b>Ciao</b> &amp; <i>addio</i>");
+    frmMain main(program);
+    main.Form_Load();
+    main.ShowNotice(QString(), phrase, 1500, 14);
+    EXPECT_EQ(main.msgBox().lblMsg->text(), phrase);
+    EXPECT_TRUE(showsAsWritten(*main.msgBox().lblMsg));
+    main.UnloadNotice();
+
+    const QByteArray wave = fixture::sampleWave();
+    frmCompare compare(program, phrase, wave, wave, &main);
+    EXPECT_EQ(compare.lblPhrase->text(), phrase);
+    EXPECT_TRUE(showsAsWritten(*compare.lblPhrase));
+
+    // The real message box, read and closed as soon as it is up.
+    QtHost real;
+    QString shown;
+    bool asWritten = false;
+    auto readAndClose = [&] {
+        for (QWidget *window : QApplication::topLevelWidgets()) {
+            auto *box = qobject_cast<QMessageBox *>(window);
+            if (!box || !box->isVisible())
+                continue;
+            if (const auto *label = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"))) {
+                shown = label->text();
+                asWritten = showsAsWritten(*label);
+            }
+            box->done(QMessageBox::Ok);
+        }
+    };
+    QTimer::singleShot(0, readAndClose);
+    QTimer safetyNet; // should the box never be found, it is closed after half a minute
+    safetyNet.setSingleShot(true);
+    QObject::connect(&safetyNet, &QTimer::timeout, readAndClose);
+    safetyNet.start(30000);
+    real.MsgBox(program.captions[caption::SoundNotPlayable].arg(phrase), vb::vbExclamation);
+    EXPECT_EQ(shown, program.captions[caption::SoundNotPlayable].arg(phrase));
+    EXPECT_TRUE(asWritten);
 }
 
 // Buttons whose text is wider than the button leaves room for.

@@ -30,8 +30,12 @@
 
 namespace {
 
-// The files a run names after its process: the last launch's study file
-// and sounds, the phrase heard last and the learner's recording.
+// Everyone's rights to a file, the owner's among them.
+constexpr QFileDevice::Permissions kEveryone(0x7777);
+
+// The files a run names after its process, in its own temporary folder: the
+// last launch's study file and sounds, the phrase heard last and the
+// learner's recording.
 QStringList temporaryFiles(const QString &tempFolder, const QString &tag, int studyCount) {
     QStringList files{tempFolder + QStringLiteral("~tvx") + tag + QStringLiteral(".txt"),
                       tempFolder + QStringLiteral("~selectedphrase") + tag + QStringLiteral(".wav"),
@@ -60,9 +64,14 @@ TEST(ProgramEnd, TermIntAndHupEndTheRealProgramAtItsLoginWindowAsClosingDoes) {
         QProcess program;
         fixture::StartProgram(program, executable, {}, env.programFolder(), home);
         ASSERT_TRUE(program.waitForStarted(30000)) << program.errorString().toStdString();
+        const QString own = fixture::WaitForTemporaryFolder(program, env.tempFolder());
+        ASSERT_FALSE(own.isEmpty()) << "no folder of its own in the temporary folder";
+        EXPECT_EQ(QFileInfo(own).permissions() & kEveryone,
+                  QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                      QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser);
         // What a session leaves behind: a study set, a phrase heard, a recording.
-        const QStringList files = temporaryFiles(
-            env.tempFolder(), QString::number(program.processId()), /*studyCount=*/0);
+        const QStringList files =
+            temporaryFiles(own, QString::number(program.processId()), /*studyCount=*/1);
         for (const QString &file : files)
             writeFile(file, "RIFF");
         ASSERT_EQ(::kill(pid_t(program.processId()), signalNumber), 0);
@@ -71,8 +80,11 @@ TEST(ProgramEnd, TermIntAndHupEndTheRealProgramAtItsLoginWindowAsClosingDoes) {
         EXPECT_TRUE(ending.ended) << "still running after the signal";
         EXPECT_TRUE(ending.normalExit) << "ended by the signal itself, not by the program";
         EXPECT_EQ(ending.exitCode, 0) << program.readAllStandardError().toStdString();
-        for (const QString &file : files)
-            EXPECT_FALSE(QFileInfo::exists(file)) << file.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(own)) << own.toStdString();
+        EXPECT_EQ(
+            QDir(env.tempFolder())
+                .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System),
+            QStringList());
         QSettings settings(home + QStringLiteral("/config/Tolvanex.conf"), QSettings::IniFormat);
         EXPECT_EQ(
             settings.value(QStringLiteral("Software/Tolvanex/" TVX_LANGUAGE_CODE "/ProgramDir"))
@@ -92,7 +104,7 @@ protected:
         ASSERT_FALSE(program.ended);
         main.Show_For_Student(true);
         program.studyCount = 2;
-        files = temporaryFiles(env.tempFolder(), program.handleTag, program.studyCount);
+        files = temporaryFiles(program.Temporary_Folder(), program.handleTag, program.studyCount);
         ASSERT_EQ(files, (QStringList{activities::Study_File_Path(program),
                                       phraseSound::Selected_Phrase_Path(program),
                                       voiceWindows::Recording_Path(program),
@@ -104,6 +116,10 @@ protected:
     void expectNoTemporaryFiles() {
         for (const QString &file : files)
             EXPECT_FALSE(QFileInfo::exists(file)) << file.toStdString();
+        EXPECT_EQ(
+            QDir(env.tempFolder())
+                .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System),
+            QStringList());
     }
 
     TestEnv env;

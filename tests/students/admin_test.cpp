@@ -677,6 +677,30 @@ TEST_F(AdminTest, LongWorkShowsABusyPointerAndTheWindowStaysUsable) {
     EXPECT_EQ(readAll(env.root() + QStringLiteral("all.csv")).count('\n'), 1 + 16000 + 5);
 }
 
+// A name stored with a line break before such names were refused: the
+// activities recorded her scores under the name the study file gave them,
+// on one line, and so the viewer shows it.
+TEST_F(AdminTest, AStudentStoredWithALineBreakInHerNameShowsABlankThereAndHerScores) {
+    const qint64 eva = addStudent(QStringLiteral("Eva\r\nLuisa"), QStringLiteral("Ruiz\nPaz"), 3);
+    addScore(QStringLiteral("Eva Luisa Ruiz Paz"), "Flash Cards", "Food", QString(), 75, 46002,
+             0.5);
+    auto viewer = openViewer();
+    choose(*viewer, scores::ByStudent);
+    EXPECT_EQ(nodesOf(*viewer),
+              (QStringList{QStringLiteral("Eva Luisa Ruiz Paz * [3/3] #%1 blue").arg(eva),
+                           "  Flash Cards [41/42]"}));
+    clickNode(*viewer, 1);
+    clickNode(*viewer, 2);
+    EXPECT_EQ(rowsOf(*viewer), QStringList{"Food|75|11/12/25|12:00"});
+
+    choose(*viewer, scores::BySubject);
+    EXPECT_EQ(nodesOf(*viewer), (QStringList{"Food * [43/43]", "  Eva Luisa Ruiz Paz [3/3]"}));
+    clickNode(*viewer, 1);
+    clickNode(*viewer, 2);
+    EXPECT_EQ(rowsOf(*viewer), QStringList{"Flash Cards|75|11/12/25|12:00"});
+    EXPECT_TRUE(windows.messages.isEmpty());
+}
+
 TEST_F(AdminTest, CsvLinesQuoteOnlyTheFieldsThatNeedIt) {
     EXPECT_EQ(scores::Csv_Line({"plain", "a,b", "say \"hi\"", "two\r\nlines", "cr\r", "", "O'Brien",
                                 QStringLiteral("Señal")}),
@@ -760,6 +784,34 @@ TEST_F(AdminTest, ADatabaseThatCannotBeDeletedIsReportedAndTheProgramGoesOn) {
     EXPECT_EQ(vb::ButtonsOf(host.lastBox().style), vb::vbOKOnly);
     EXPECT_TRUE(windows.messages.isEmpty());
     EXPECT_FALSE(program.ended);
+}
+
+TEST_F(AdminTest, AReadOnlyDatabaseIsNotClearedAndNothingIsDeleted) {
+    addStudentsAndScores();
+    auto viewer = openViewer();
+    const QString users = program.usersPath();
+    program.studyCount = 1;
+    const QStringList kept{users, activities::Sound_File_Path(program, 1),
+                           activities::Study_File_Path(program),
+                           scores::Pending_Folder(users) + QStringLiteral("/kept.json")};
+    for (const QString &file : kept.mid(1))
+        writeFile(file, "x");
+    ASSERT_TRUE(QFile::setPermissions(users, QFileDevice::ReadOwner | QFileDevice::ReadGroup |
+                                                 QFileDevice::ReadOther));
+    host.answerNext(vb::vbYes);
+    host.answerNext(vb::vbYes);
+    QTest::mouseClick(viewer->btnClearDatabase, Qt::LeftButton);
+    ASSERT_EQ(host.boxes.size(), 1u) << host.boxTexts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(host.lastBox().text,
+              cap(caption::UsersReadOnly).arg(QDir::toNativeSeparators(users)));
+    EXPECT_TRUE(host.lastBox().text.contains(QStringLiteral("solo lectura")));
+    EXPECT_EQ(vb::ButtonsOf(host.lastBox().style), vb::vbOKOnly);
+    for (const QString &file : kept)
+        EXPECT_TRUE(QFileInfo::exists(file)) << file.toStdString();
+    EXPECT_EQ(program.studyCount, 1);
+    EXPECT_TRUE(windows.messages.isEmpty());
+    EXPECT_FALSE(program.ended);
+    QFile::setPermissions(users, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
 TEST_F(AdminTest, AnOlderDatabaseGetsThePairIndexesWhenTheViewerOpensIt) {

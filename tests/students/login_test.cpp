@@ -14,8 +14,10 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -500,6 +502,61 @@ TEST_F(LoginTest, EditingChangesTheRowAndTheListWithoutReadingItAgain) {
     EXPECT_EQ(listed(login), (QStringList{"Bob Ray", "Zara Zimmer"}));
     EXPECT_EQ(rows().first(), QStringLiteral("Zara|Zimmer|new|40"));
     EXPECT_TRUE(login.txtPassword->isVisible());
+}
+
+TEST_F(LoginTest, ALineBreakInANameIsRefusedAndAnOldOneShowsAsABlank) {
+    frmLogin &first = openLogin();
+    createFirst(first, QStringLiteral("Ann"), QStringLiteral("Lee"));
+    messages.clear();
+    // A name pasted from elsewhere, in the middle of a box and at its end.
+    auto paste = [](QLineEdit *box, const QString &text) {
+        QGuiApplication::clipboard()->setText(text);
+        box->selectAll();
+        QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+    };
+    host.onNextModal([&](QWidget &window) {
+        frmNewUser *found = asEditor(window);
+        if (!found)
+            return;
+        frmNewUser &editor = *found;
+        paste(editor.txtFirst, QStringLiteral("Eva\nLuisa"));
+        ASSERT_TRUE(editor.txtFirst->text().contains(QLatin1Char('\n')));
+        fill(editor.txtLast, QStringLiteral("Ruiz"));
+        readNextMessage();
+        click(editor.btnEdit[0]);
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages.back().text, cap(caption::NameWithLineBreak));
+        EXPECT_EQ(editor.focusWidget(), editor.txtFirst);
+        EXPECT_TRUE(editor.isVisible());
+        click(editor.btnEdit[1]);
+    });
+    click(first.btnLogin[1]);
+    // Editing refuses it the same way.
+    clickItem(first, QStringLiteral("Ann Lee"));
+    host.onNextModal([&](QWidget &window) {
+        frmNewUser *found = asEditor(window);
+        if (!found)
+            return;
+        frmNewUser &editor = *found;
+        paste(editor.txtLast, QStringLiteral("Lee\r\nSmith"));
+        readNextMessage();
+        click(editor.btnEdit[0]);
+        ASSERT_EQ(messages.size(), 2u);
+        EXPECT_EQ(messages.back().text, cap(caption::NameWithLineBreak));
+        EXPECT_EQ(editor.focusWidget(), editor.txtLast);
+        click(editor.btnEdit[1]);
+    });
+    click(first.btnLogin[2]);
+    EXPECT_EQ(rows(), QStringList{QStringLiteral("Ann|Lee|<null>|1")});
+
+    // One stored before: listed, and handed to activities, with a blank.
+    StudentDatabase(program.usersPath(), program.captions)
+        .Add({QStringLiteral("Eva\nLuisa"), QStringLiteral("Ruiz"), std::nullopt, 2});
+    frmLogin &login = openLogin();
+    EXPECT_EQ(listed(login), (QStringList{"Ann Lee", "Eva Luisa Ruiz"}));
+    clickItem(login, QStringLiteral("Eva Luisa Ruiz"));
+    click(login.btnLogin[0]);
+    EXPECT_EQ(program.currentStudent, QStringLiteral("Eva Luisa Ruiz"));
 }
 
 TEST_F(LoginTest, NamesWithQuotesAndStarsAreStudentsLikeAnyOther) {

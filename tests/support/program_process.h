@@ -7,10 +7,15 @@
 // take it; a program that never takes them never sees one.
 #pragma once
 
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QEventLoop>
+#include <QFileSystemWatcher>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 
 #include <csignal>
 
@@ -63,6 +68,30 @@ inline Ending WaitForEnd(QProcess &process, int milliseconds) {
     ending.normalExit = process.exitStatus() == QProcess::NormalExit;
     ending.exitCode = process.exitCode();
     return ending;
+}
+
+// The folder of its own that the started program makes in the temporary
+// folder for its files (its path ending in "/"), as soon as it is there;
+// empty when the program ends, or half a minute passes, without one.
+inline QString WaitForTemporaryFolder(QProcess &process, const QString &tempFolder) {
+    QFileSystemWatcher watcher({tempFolder});
+    QEventLoop loop;
+    QObject::connect(&watcher, &QFileSystemWatcher::directoryChanged, &loop, &QEventLoop::quit);
+    QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
+    const QDeadlineTimer deadline(30000);
+    QTimer giveUp;
+    giveUp.setSingleShot(true);
+    QObject::connect(&giveUp, &QTimer::timeout, &loop, &QEventLoop::quit);
+    giveUp.start(30000);
+    for (;;) {
+        const QStringList found =
+            QDir(tempFolder).entryList({QStringLiteral("~tvx-*")}, QDir::Dirs | QDir::Hidden);
+        if (!found.isEmpty())
+            return QDir(tempFolder).filePath(found.first()) + QLatin1Char('/');
+        if (deadline.hasExpired() || process.state() == QProcess::NotRunning)
+            return QString();
+        loop.exec();
+    }
 }
 
 } // namespace fixture
