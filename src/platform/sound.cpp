@@ -93,7 +93,7 @@ std::optional<WaveLayout> headerLayout(const QByteArray &wave) {
 
 // A wave as SDL reads it, freed with the object.
 struct SdlWave {
-    SDL_AudioSpec spec{};
+    SDL_AudioSpec audio{};
     Uint8 *buffer = nullptr;
     Uint32 length = 0;
 
@@ -115,10 +115,10 @@ std::optional<WaveLayout> validate(const QByteArray &wave, SdlWave &loaded) {
     SDL_RWops *rw = SDL_RWFromConstMem(wave.constData(), static_cast<int>(wave.size()));
     if (!rw)
         return std::nullopt;
-    if (!SDL_LoadWAV_RW(rw, 1, &loaded.spec, &loaded.buffer, &loaded.length))
+    if (!SDL_LoadWAV_RW(rw, 1, &loaded.audio, &loaded.buffer, &loaded.length))
         return std::nullopt;
-    if (loaded.length == 0 || loaded.spec.freq != layout->rate ||
-        loaded.spec.channels != layout->channels)
+    if (loaded.length == 0 || loaded.audio.freq != layout->rate ||
+        loaded.audio.channels != layout->channels)
         return std::nullopt;
     return layout;
 }
@@ -140,7 +140,7 @@ std::vector<Uint8> decodeWave(const QByteArray &wave, const SDL_AudioSpec &devic
     if (!validate(wave, source))
         return pcm;
     SDL_AudioStream *stream =
-        SDL_NewAudioStream(source.spec.format, source.spec.channels, source.spec.freq,
+        SDL_NewAudioStream(source.audio.format, source.audio.channels, source.audio.freq,
                            device.format, device.channels, device.freq);
     if (stream) {
         if (SDL_AudioStreamPut(stream, source.buffer, static_cast<int>(source.length)) == 0 &&
