@@ -46,27 +46,67 @@ struct Analysis {
     std::vector<float> mfcc; // frames() * kCoefficients
     std::vector<float> loudness;
     std::vector<float> pitch;
-    // The frames between the first and the last that are louder than the
-    // background; first > last when the sound holds no speech.
+    // The frames from the first to the last of the speech found above the
+    // recording's noise floor; first > last when it holds none.
     int first = 0;
     int last = -1;
+    // Loudness in dB (full scale) of the recording's quietest tenth and of
+    // its loudest moments.
+    float noiseFloor = 0;
+    float peak = 0;
 
     int frames() const { return static_cast<int>(loudness.size()); }
     bool hasSpeech() const { return first <= last; }
 };
 
+// Whether a sound is a phrase's model recording, made with care, or a
+// learner's take with whatever the room adds.
+enum class Recording { Model, Take };
+
 // Analyses a sound (any rate; it is resampled for the analysis).
-Analysis Analyse(const Wave &wave);
+Analysis Analyse(const Wave &wave, Recording recording = Recording::Take);
+
+// Speech rises at least this many dB above the recording's noise floor, and
+// clearly spoken speech this many; its loudest moments are no quieter than
+// kQuietestSpeech dB full scale.
+inline constexpr float kSpeechRise = 12.0f;
+inline constexpr float kClearSpeechRise = 18.0f;
+inline constexpr float kQuietestSpeech = -55.0f;
+
+// The figure falls evenly with the measured distance between the aligned
+// recordings (normalised MFCC frames): 100 at kAlike and below, 0 at
+// kNothingInCommon and beyond. The measure mixes the mean distance over the
+// phrase with the worst syllable-long stretch, so one wrong word counts.
+inline constexpr double kAlike = 0.6;
+inline constexpr double kNothingInCommon = 1.3;
+inline constexpr double kWorstStretchWeight = 0.4;
+// What a semitone of difference in the phrase's tune adds to the measure.
+inline constexpr double kTuneWeight = 0.03;
+
+// What a comparison found: a figure, or why there is none.
+enum class Verdict { Figure, NothingHeard, TooNoisy };
 
 // A learner's recording held against the model.
 struct Comparison {
+    Verdict verdict = Verdict::NothingHeard;
     Analysis model;
     Analysis mine;
     // Pairs of frames (model, mine) that the alignment puts together, in
     // order, covering the speech of both; empty when either holds none.
     std::vector<std::pair<int, int>> path;
-    // Mean distance between aligned MFCC frames.
+    // Mean distance between aligned frames, and that of the syllable-long
+    // stretch where they differ most.
     double distance = 0;
+    double worstStretch = 0;
+    // Mean difference in semitones between the tunes (pitch against each
+    // speaker's own median) of aligned voiced frames.
+    double tuneDifference = 0;
+    // The factor the take's resonances were scaled by to match the model's
+    // voice.
+    double voiceScale = 1.0;
+    // Stretches of the model's frames (first, last) that the take follows
+    // least well, in order.
+    std::vector<std::pair<int, int>> differing;
     // 0..100: how closely the sound of the syllables follows the model's,
     // in the model's order, whatever the speed; the same recording gives 100
     // and silence 0.
