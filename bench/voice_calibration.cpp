@@ -109,14 +109,15 @@ std::vector<float> pinkNoise(size_t count, double level, std::mt19937 &random) {
     return out;
 }
 
-// A fan: brown noise with a steady hum, at an RMS level.
-std::vector<float> fanNoise(size_t count, int rate, double level, std::mt19937 &random) {
+// A fan: brown noise with a steady hum (or without), at an RMS level.
+std::vector<float> fanNoise(size_t count, int rate, double level, std::mt19937 &random,
+                            bool hum = true) {
     std::normal_distribution<float> white(0.0f, 1.0f);
     std::vector<float> out(count);
     float brown = 0;
     for (size_t i = 0; i < count; ++i) {
         brown = 0.995f * brown + 0.05f * white(random);
-        out[i] = brown + 0.3f * static_cast<float>(std::sin(2 * M_PI * 120.0 * i / rate));
+        out[i] = brown + (hum ? 0.3f * static_cast<float>(std::sin(2 * M_PI * 120.0 * i / rate)) : 0);
     }
     const double r = rms(out);
     for (float &v : out)
@@ -326,6 +327,9 @@ int main(int argc, char **argv) {
         voice::Wave fan = quiet;
         fan.samples = fanNoise(fan.samples.size(), fan.rate, decibels(-44), random);
         pairs.push_back({QStringLiteral("fan noise -44 dBFS"), i, 0, modelWave, fan, {}});
+        voice::Wave brown = quiet;
+        brown.samples = fanNoise(brown.samples.size(), brown.rate, decibels(-44), random, false);
+        pairs.push_back({QStringLiteral("brown noise -44 dBFS"), i, 0, modelWave, brown, {}});
         voice::Wave pink = quiet;
         pink.samples = pinkNoise(pink.samples.size(), decibels(-44), random);
         pairs.push_back({QStringLiteral("pink noise -44 dBFS"), i, 0, modelWave, pink, {}});
@@ -348,7 +352,8 @@ int main(int argc, char **argv) {
            -1, -1);
     report(QStringLiteral("different phrase"), byCondition[QStringLiteral("different phrase")],
            -1, 40);
-    for (const char *quiet : {"silence", "fan noise -44 dBFS", "pink noise -44 dBFS"})
+    for (const char *quiet :
+         {"silence", "fan noise -44 dBFS", "brown noise -44 dBFS", "pink noise -44 dBFS"})
         report(QString::fromLatin1(quiet), byCondition[QString::fromLatin1(quiet)], -1, 0);
     int lower = 0, swappedPairs = 0;
     std::vector<int> drops;

@@ -111,6 +111,13 @@ inline constexpr int RecordAgain = 289;
 inline constexpr int CompareTitle = 290;
 inline constexpr int ModelLabel = 291;
 inline constexpr int MineLabel = 292;
+inline constexpr int NothingHeard = 293;
+inline constexpr int TooNoisy = 294;
+inline constexpr int VeryClose = 295; // the bands of the closeness figure
+inline constexpr int CloseBand = 296;
+inline constexpr int KeepPractising = 297;
+inline constexpr int Comparing = 298;
+inline constexpr int LastFigures = 299; // %1: the figures, latest last
 // Telling what happened and asking before it happens.
 inline constexpr int DeleteFolderQuestion = 300; // %1: folder
 inline constexpr int FirstTenOfPhrases = 301;    // %1: phrases in the subject

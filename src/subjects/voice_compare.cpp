@@ -214,7 +214,12 @@ void findSpeech(Analysis &a, Recording recording) {
         }
         f = end;
     }
-    if (speechFrames < kFramesPerSecond / 6) {
+    // A voice has a pitch: noise that merely swells (a fan, traffic, a
+    // breath on the microphone) has none.
+    int voicedFrames = 0;
+    for (int f = a.first; f <= a.last; ++f)
+        voicedFrames += a.pitch[f] > 0;
+    if (speechFrames < kFramesPerSecond / 6 || voicedFrames < kFramesPerSecond / 10) {
         a.first = frames;
         a.last = -1;
     }
@@ -637,6 +642,14 @@ Comparison Compare(const Wave &model, const Wave &mine) {
         i = end;
     }
     return result;
+}
+
+Band BandOf(int closeness) {
+    if (closeness >= 80)
+        return Band::VeryClose;
+    if (closeness >= 60)
+        return Band::Close;
+    return Band::KeepPractising;
 }
 
 } // namespace voice

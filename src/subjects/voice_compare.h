@@ -115,4 +115,10 @@ struct Comparison {
 
 Comparison Compare(const Wave &model, const Wave &mine);
 
+// The figure in words: from 80 "very close", from 60 "close", below that
+// "keep practising". Takes of the right phrase mostly read from 75 up, a
+// wrong word or phrase below 60.
+enum class Band { VeryClose, Close, KeepPractising };
+Band BandOf(int closeness);
+
 } // namespace voice
