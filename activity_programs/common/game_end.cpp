@@ -8,8 +8,8 @@
 
 namespace activity {
 
-GameEnd::GameEnd(QWidget *window, const StudyFile &study, QStackedWidget *pages,
-                 EndPage *endPage, QLabel *progress)
+GameEnd::GameEnd(QWidget *window, const StudyFile &study, QStackedWidget *pages, EndPage *endPage,
+                 QLabel *progress)
     : QObject(window), resultSaver(new ResultSaver(this)), m_study(study), m_pages(pages),
       m_endPage(endPage), m_progress(progress), m_results(int(study.phrases.size())) {
     for (const int key : {int(Qt::Key_Return), int(Qt::Key_Enter), int(Qt::Key_Escape)}) {

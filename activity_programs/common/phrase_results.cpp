@@ -7,8 +7,7 @@
 namespace activity {
 
 PhraseResults::PhraseResults(int phraseCount, const QDateTime &started)
-    : m_started(started), m_answered(qMax(0, phraseCount), false),
-      m_clocks(qMax(0, phraseCount)) {}
+    : m_started(started), m_answered(qMax(0, phraseCount), false), m_clocks(qMax(0, phraseCount)) {}
 
 void PhraseResults::asked(int phrase) {
     if (phrase >= 0 && phrase < m_clocks.size() && !m_answered[phrase])
@@ -59,8 +58,8 @@ void ResultSaver::save(const StudyFile &study, const PhraseResults &results) {
         // Never creates a missing database; a failed transaction adds nothing.
         if (QFileInfo(database).isFile()) {
             try {
-                outcome =
-                    studyResults::Write_Results(database, studyFile, started, entries, rows, kWaitMs);
+                outcome = studyResults::Write_Results(database, studyFile, started, entries, rows,
+                                                      kWaitMs);
                 written = true;
             } catch (const std::exception &) {
                 written = false;

@@ -20,7 +20,8 @@ class PhraseResults {
 public:
     // Notes the start of the game: the launch it came from is the last one
     // of its study file at or before this moment.
-    explicit PhraseResults(int phraseCount, const QDateTime &started = QDateTime::currentDateTime());
+    explicit PhraseResults(int phraseCount,
+                           const QDateTime &started = QDateTime::currentDateTime());
 
     const QDateTime &started() const { return m_started; }
     // The phrase (0-based index into the study set) is put to the learner:

@@ -16,8 +16,8 @@ QString Record_Launch(Program &program, const QString &subjectTitle,
     launch.when = program.host().Now();
     for (int i = 0; i < entries.size(); ++i) {
         const StudyEntry &e = entries[i];
-        launch.entries << studyResults::LaunchEntry{
-            i + 1, e.sourceFile, e.phraseNo, e.phrase, e.translation, e.translation2};
+        launch.entries << studyResults::LaunchEntry{i + 1,    e.sourceFile,  e.phraseNo,
+                                                    e.phrase, e.translation, e.translation2};
     }
     try {
         studyResults::Record_Launch(program.usersPath(), launch, kLaunchRecordWaitMs);

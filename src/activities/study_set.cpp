@@ -27,8 +27,8 @@ const QLatin1String kVirtualSubject("VIRTUALSUBJECT");
                                  .toStdString());
 }
 
-// Fills an entry from the current phrase row and writes its sound, straight
-// from the field to the file.
+// Fills an entry from the current phrase row of sourceFile and writes its
+// sound, straight from the field to the file.
 StudyEntry entryFromRow(const Program &program, ado::Recordset &rs, int entry,
                         const QString &sourceFile) {
     StudyEntry e;

@@ -123,8 +123,8 @@ double Retrievability(const MemoryState &state, const QDate &at, const Parameter
 
 int Interval_Days(double stability, const Parameters &parameters) {
     const Weights &w = parameters.w;
-    const double days = stability / factorOf(w) *
-                        (std::pow(parameters.desiredRetention, -1.0 / decayOf(w)) - 1.0);
+    const double days =
+        stability / factorOf(w) * (std::pow(parameters.desiredRetention, -1.0 / decayOf(w)) - 1.0);
     return int(std::clamp<double>(std::round(days), 1.0, kLongestInterval));
 }
 

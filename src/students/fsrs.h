@@ -54,10 +54,10 @@ struct Review {
 };
 
 struct MemoryState {
-    int reviews = 0;   // 0: never reviewed, and nothing else below holds
-    int lapses = 0;    // answers "again" after the first one
-    int lastGrade = 0; // the grade of the last review
-    QDate lastReview;  // the local day of the last review
+    int reviews = 0;       // 0: never reviewed, and nothing else below holds
+    int lapses = 0;        // answers "again" after the first one
+    int lastGrade = 0;     // the grade of the last review
+    QDate lastReview;      // the local day of the last review
     double difficulty = 0; // 1 (easy) to 10 (hard)
     double stability = 0;  // days until the chance of recall falls to 90 %
 };
@@ -71,8 +71,7 @@ MemoryState Replay(QVector<Review> history, const Parameters &parameters = {});
 double Retrievability(double elapsedDays, double stability, const Parameters &parameters = {});
 // The chance of recall on the local day at (1 on the day of the last review
 // and before it); 0 for a phrase never reviewed.
-double Retrievability(const MemoryState &state, const QDate &at,
-                      const Parameters &parameters = {});
+double Retrievability(const MemoryState &state, const QDate &at, const Parameters &parameters = {});
 
 // Whole days until the chance of recall falls to the desired retention:
 // rounded, 1 to kLongestInterval.

@@ -236,13 +236,13 @@ ResultsWritten Write_Results(const QString &usersPath, const QString &studyFileN
             return ResultsWritten::NoLaunch;
 
         for (const PhraseResult &r : results)
-            db.Execute(QStringLiteral("INSERT INTO tblResults (tStudyFile, tLaunch, nEntry, "
-                                      "nGrade, nDate, nTime, nSeconds) VALUES (?, ?, ?, ?, ?, ?, "
-                                      "?)"),
-                       {studyFileName, id, r.entry, r.grade, dateNumber(r.when.date()),
-                        timeNumber(r.when.time()),
-                        r.seconds < 0 ? QVariant(QMetaType::fromType<double>())
-                                      : QVariant(r.seconds)});
+            db.Execute(
+                QStringLiteral("INSERT INTO tblResults (tStudyFile, tLaunch, nEntry, "
+                               "nGrade, nDate, nTime, nSeconds) VALUES (?, ?, ?, ?, ?, ?, "
+                               "?)"),
+                {studyFileName, id, r.entry, r.grade, dateNumber(r.when.date()),
+                 timeNumber(r.when.time()),
+                 r.seconds < 0 ? QVariant(QMetaType::fromType<double>()) : QVariant(r.seconds)});
         return ResultsWritten::Written;
     });
     db.Close();
@@ -269,9 +269,8 @@ Histories Read_Histories(const QString &usersPath, const QString &student) {
                          : QString::fromLatin1(kStudentLaunches),
                 db, byName);
         for (; !ado::AtEnd(rs); rs.MoveNext()) {
-            LaunchRow l{rs.Fields(0).Value().toLongLong(), rs.Fields(1).Text(),
-                        rs.Fields(2).Text(), rs.Fields(3).Text(),
-                        localTime(rs.Fields(4).Value(), rs.Fields(5).Value())};
+            LaunchRow l{rs.Fields(0).Value().toLongLong(), rs.Fields(1).Text(), rs.Fields(2).Text(),
+                        rs.Fields(3).Text(), localTime(rs.Fields(4).Value(), rs.Fields(5).Value())};
             launchesById.insert(l.id, l);
             launchesByFile[l.studyFile] << l;
         }
@@ -339,10 +338,11 @@ Histories Read_Histories(const QString &usersPath, const QString &student) {
             launch = found == launchesById.constEnd() ? nullptr : &*found;
         } else if (r.when.isValid()) {
             // The latest launch of the study file at or before the result.
-            const QVector<LaunchRow> &list = launchesByFile.value(r.studyFile);
-            for (const LaunchRow &l : list)
-                if (l.when.isValid() && l.when <= r.when)
-                    launch = &l;
+            const auto list = launchesByFile.constFind(r.studyFile);
+            if (list != launchesByFile.constEnd())
+                for (const LaunchRow &l : *list)
+                    if (l.when.isValid() && l.when <= r.when)
+                        launch = &l;
         }
         if (launch && !everyone && launch->student != student)
             continue; // another student's, read only to find the launch
@@ -370,14 +370,6 @@ Histories Read_Histories(const QString &usersPath, const QString &student) {
             c.textsFrom = launch->when;
         }
         c.history.reviews << fsrs::Review{r.when, int(*grade)};
-    }
-    if (everyone) {
-        // Results whose study file no launch ever had were never read above
-        // as anyone's: all of them count.
-        int matched = 0;
-        for (const auto &[key, c] : phrases)
-            matched += int(c.history.reviews.size());
-        out.unmatched = int(results.size()) - matched;
     }
     for (auto &[key, c] : phrases) {
         std::stable_sort(

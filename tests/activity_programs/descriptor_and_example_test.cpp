@@ -127,8 +127,8 @@ TEST(ActivityGuide, ShowsTheResultTablesAsTheTemplateMakesThem) {
         ASSERT_FALSE(ado::AtEnd(rs)) << table;
         // As written, but for the words that keep the shell from making a
         // table twice.
-        const QString sql = rs.Fields(0).Text().simplified().replace(
-            QStringLiteral("IF NOT EXISTS "), QString());
+        const QString sql =
+            rs.Fields(0).Text().simplified().replace(QStringLiteral("IF NOT EXISTS "), QString());
         EXPECT_TRUE(guide.contains(sql)) << sql.toStdString();
     }
 }

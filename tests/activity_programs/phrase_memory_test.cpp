@@ -31,8 +31,7 @@ protected:
         program.folders.activitiesFolder = env.programFolder() + QStringLiteral("Activities/");
         env.installTemplate();
         QFile::copy(env.programFolder() + QStringLiteral("Tolvanex.tpl"), program.usersPath());
-        QFile(program.usersPath())
-            .setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QFile(program.usersPath()).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         host.clock = QDateTime::currentDateTime();
         subject(QStringLiteral("Food.ito"), 3);
         build();
@@ -196,14 +195,13 @@ TEST_F(PhraseMemoryTest, BothActivitiesGradeEachPhraseAndTheScheduleFollowsDaysL
     ASSERT_EQ(lines.size(), 4) << text.toStdString();
     for (int i = 0; i < 3; ++i) {
         const studyResults::PhraseSchedule &s = schedule[i];
-        EXPECT_EQ(lines[i + 1],
-                  QStringLiteral("Ann O'Brien,Food.ito,%1,Fop%1,2,%2,%3,%4,%5,%6")
-                      .arg(i + 1)
-                      .arg(quizGrades[i])
-                      .arg(s.state.difficulty, 0, 'f', 4)
-                      .arg(s.state.stability, 0, 'f', 4)
-                      .arg(s.retrievability, 0, 'f', 4)
-                      .arg(s.due.toString(Qt::ISODate)));
+        EXPECT_EQ(lines[i + 1], QStringLiteral("Ann O'Brien,Food.ito,%1,Fop%1,2,%2,%3,%4,%5,%6")
+                                    .arg(i + 1)
+                                    .arg(quizGrades[i])
+                                    .arg(s.state.difficulty, 0, 'f', 4)
+                                    .arg(s.state.stability, 0, 'f', 4)
+                                    .arg(s.retrievability, 0, 'f', 4)
+                                    .arg(s.due.toString(Qt::ISODate)));
     }
     EXPECT_TRUE(errors.isEmpty());
 }

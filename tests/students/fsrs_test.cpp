@@ -62,10 +62,8 @@ TEST(Fsrs, RightAnswersOnLaterDaysGrowTheStabilityAndTheCurveFalls) {
 }
 
 TEST(Fsrs, ALapseCutsTheStabilityAndRaisesTheDifficulty) {
-    const QVector<fsrs::Review> history{{day(0), fsrs::Good},
-                                        {day(3), fsrs::Good},
-                                        {day(12), fsrs::Again},
-                                        {day(13), fsrs::Good}};
+    const QVector<fsrs::Review> history{
+        {day(0), fsrs::Good}, {day(3), fsrs::Good}, {day(12), fsrs::Again}, {day(13), fsrs::Good}};
     expectState(history, 15, {7.380074, 3.671730, 0.936151, 4, 17});
     EXPECT_EQ(fsrs::Replay(history).lapses, 1);
 }

@@ -23,23 +23,28 @@ protected:
         // Zoe studied two phrases on 1 March and one of them again on 4
         // March; Adam one phrase; one result of an unknown study file.
         const QDateTime morning(QDate(2026, 3, 1), QTime(9, 0));
-        studyResults::Launch zoe{"Z1", "~tvx10.txt", "Zoe Ames", "Colours", morning,
+        studyResults::Launch zoe{"Z1",
+                                 "~tvx10.txt",
+                                 "Zoe Ames",
+                                 "Colours",
+                                 morning,
                                  {{1, "Colours.ito", 3, "rosso", "red", ""},
                                   {2, "Colours.ito", 5, "blu, scuro", "dark blue", ""}}};
         studyResults::Record_Launch(database, zoe, 1000);
         const QVector<studyResults::EntryTexts> zoeTexts{{"rosso", "red", ""},
                                                          {"blu, scuro", "dark blue", ""}};
-        studyResults::Write_Results(database, "~tvx10.txt", morning, zoeTexts,
-                                    {{1, fsrs::Good, morning.addSecs(5), 2},
-                                     {2, fsrs::Again, morning.addSecs(9), 4}},
-                                    1000);
+        studyResults::Write_Results(
+            database, "~tvx10.txt", morning, zoeTexts,
+            {{1, fsrs::Good, morning.addSecs(5), 2}, {2, fsrs::Again, morning.addSecs(9), 4}},
+            1000);
         zoe.id = "Z2";
         zoe.when = morning.addDays(3);
         studyResults::Record_Launch(database, zoe, 1000);
         studyResults::Write_Results(database, "~tvx10.txt", zoe.when, zoeTexts,
                                     {{2, fsrs::Hard, zoe.when.addSecs(7), 3}}, 1000);
-        const studyResults::Launch adam{"A1", "~tvx20.txt", "Adam Bell", "Food", morning,
-                                        {{1, "Food.ito", 1, "pane", "bread", ""}}};
+        const studyResults::Launch adam{"A1",        "~tvx20.txt",
+                                        "Adam Bell", "Food",
+                                        morning,     {{1, "Food.ito", 1, "pane", "bread", ""}}};
         studyResults::Record_Launch(database, adam, 1000);
         studyResults::Write_Results(database, "~tvx20.txt", morning, {{"pane", "bread", ""}},
                                     {{1, fsrs::Easy, morning.addSecs(3), 1}}, 1000);
@@ -79,8 +84,8 @@ TEST_F(ReviewToolTest, PrintsEachStudentsPhrasesAndCountsWhatCannotBeMatched) {
               QStringLiteral("Adam Bell Food.ito 1 pane 1 4 1.0000 8.2956 %1 2026-03-09")
                   .arg(r, 0, 'f', 4));
     EXPECT_TRUE(lines[2].startsWith(QStringLiteral("Zoe Ames ")));
-    EXPECT_TRUE(lines[3].simplified().startsWith(
-        QStringLiteral("Zoe Ames Colours.ito 5 blu, scuro 2 2 ")))
+    EXPECT_TRUE(
+        lines[3].simplified().startsWith(QStringLiteral("Zoe Ames Colours.ito 5 blu, scuro 2 2 ")))
         << lines[3].toStdString();
     EXPECT_EQ(lines[4], QStringLiteral("1 results could not be matched"));
 

@@ -30,8 +30,7 @@ struct Options {
 
 // Reads the command line (without the program's name). On a mistake returns
 // false with *error saying what is wrong.
-bool Parse_Arguments(const QStringList &args, const QDate &today, Options *options,
-                     QString *error);
+bool Parse_Arguments(const QStringList &args, const QDate &today, Options *options, QString *error);
 
 // Runs the tool: 0 done, 1 the database could not be read, 2 a wrong
 // command line (with the usage).
