@@ -134,7 +134,8 @@ struct LaunchRow {
 };
 
 struct ResultRow {
-    QString launchId; // empty when the activity gave none
+    bool hasLaunchId = false; // false: Null, the activity gave none
+    QString launchId;
     QString studyFile;
     QVariant entry;
     QVariant grade;
@@ -306,9 +307,10 @@ Histories Read_Histories(const QString &usersPath, const QString &student) {
         ado::Recordset rs;
         rs.Open(sql, db, byName);
         for (; !ado::AtEnd(rs); rs.MoveNext())
-            results << ResultRow{rs.Fields(0).Text(), rs.Fields(1).Text(), rs.Fields(2).Value(),
-                                 rs.Fields(3).Value(),
-                                 localTime(rs.Fields(4).Value(), rs.Fields(5).Value())};
+            results << ResultRow{
+                !rs.Fields(0).IsNull(), rs.Fields(0).Text(),
+                rs.Fields(1).Text(),    rs.Fields(2).Value(),
+                rs.Fields(3).Value(),   localTime(rs.Fields(4).Value(), rs.Fields(5).Value())};
     };
     if (everyone) {
         readResults(QStringLiteral(
@@ -333,7 +335,7 @@ Histories Read_Histories(const QString &usersPath, const QString &student) {
     std::map<Key, Collected> phrases;
     for (const ResultRow &r : std::as_const(results)) {
         const LaunchRow *launch = nullptr;
-        if (!r.launchId.isEmpty()) {
+        if (r.hasLaunchId) {
             const auto found = launchesById.constFind(r.launchId);
             launch = found == launchesById.constEnd() ? nullptr : &*found;
         } else if (r.when.isValid()) {

@@ -185,11 +185,12 @@ TEST_F(StudyResultsTest, BadResultsAreLeftOutAndCountedNeverGivenToAnotherPhrase
     execute(insert, {"~tvx100.txt", null, 1, 3, 20260302, 9 * 3600 + 60});
     execute(insert, {"~tvx100.txt", null, 2, 1, 20260302, 10 * 3600 + 60});
     // Left out: a study file never recorded, a study file's result from
-    // before any launch of it, an unknown launch id, entries out of range,
+    // before any launch of it, unknown launch ids, entries out of range,
     // grades outside 1..4, Null and impossible dates, a Null time.
     const QList<QVariantList> bad{{"~tvx555.txt", null, 1, 3, 20260302, 40000},
                                   {"~tvx100.txt", null, 1, 3, 20260301, 40000},
                                   {"~tvx100.txt", "nobody", 1, 3, 20260302, 40000},
+                                  {"~tvx100.txt", "", 1, 3, 20260302, 40000},
                                   {"~tvx100.txt", "A", 11, 3, 20260302, 40000},
                                   {"~tvx100.txt", "A", 0, 3, 20260302, 40000},
                                   {"~tvx100.txt", "A", 1, 5, 20260302, 40000},
@@ -211,8 +212,8 @@ TEST_F(StudyResultsTest, BadResultsAreLeftOutAndCountedNeverGivenToAnotherPhrase
     EXPECT_EQ(all.phrases[1].source, (SourcePhrase{"Food.ito", 2}));
     EXPECT_EQ(all.phrases[1].reviews[0].grade, fsrs::Again);
 
-    // Ana's own: the rows of her launch only (the row of "nobody" and of
-    // the unrecorded file are no one's).
+    // Ana's own: the rows of her launch only (the rows of unknown launches and
+    // of the unrecorded file are no one's).
     const Histories ana = Read_Histories(database, QStringLiteral("Ana"));
     ASSERT_EQ(ana.phrases.size(), 1);
     EXPECT_EQ(ana.phrases[0].reviews.size(), 1);
