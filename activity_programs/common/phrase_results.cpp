@@ -53,23 +53,23 @@ void ResultSaver::save(const StudyFile &study, const PhraseResults &results) {
     const QDateTime started = results.started();
     const QVector<studyResults::PhraseResult> rows = results.results();
     m_pool.start([this, database, studyFile, entries, started, rows] {
-        bool written = false;
+        bool answered = false;
         studyResults::ResultsWritten outcome = studyResults::ResultsWritten::NoTable;
         // Never creates a missing database; a failed transaction adds nothing.
         if (QFileInfo(database).isFile()) {
             try {
                 outcome = studyResults::Write_Results(database, studyFile, started, entries, rows,
                                                       kWaitMs);
-                written = true;
+                answered = true;
             } catch (const std::exception &) {
-                written = false;
+                // Locked for the whole wait or damaged: nothing was written.
             }
         }
         QMetaObject::invokeMethod(
             this,
-            [this, written, outcome] {
+            [this, answered, outcome] {
                 m_outcome = outcome;
-                m_state = written ? State::Written : State::NotWritten;
+                m_state = answered ? State::Done : State::Failed;
                 emit done();
             },
             Qt::QueuedConnection);

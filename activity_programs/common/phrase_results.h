@@ -51,7 +51,12 @@ class ResultSaver : public QObject {
 public:
     static constexpr int kWaitMs = 5000;
 
-    enum class State { Idle, Saving, Written, NotWritten };
+    enum class State {
+        Idle,
+        Saving,
+        Done,   // the database answered: outcome() says what it took
+        Failed, // locked for the whole wait, damaged, missing: nothing written
+    };
 
     explicit ResultSaver(QObject *parent = nullptr);
     // Waits for a write under way, so that it is never cut off half-way.
@@ -60,8 +65,8 @@ public:
     // Once per game.
     void save(const StudyFile &study, const PhraseResults &results);
     State state() const { return m_state; }
-    // After the write: what became of it (NoTable and NoLaunch write
-    // nothing and are no failure).
+    // Once Done: Written, or NoTable and NoLaunch, which write nothing and
+    // are no failure.
     studyResults::ResultsWritten outcome() const { return m_outcome; }
 
 signals:

@@ -14,6 +14,7 @@
 #include "subjects/subject_fixture.h"
 
 #include <QFile>
+#include <QLabel>
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTest>
@@ -204,4 +205,31 @@ TEST_F(PhraseMemoryTest, BothActivitiesGradeEachPhraseAndTheScheduleFollowsDaysL
                                     .arg(s.due.toString(Qt::ISODate)));
     }
     EXPECT_TRUE(errors.isEmpty());
+}
+
+TEST_F(PhraseMemoryTest, UnderAnOlderShellAnActivityWritesItsScoreOnly) {
+    const activity::StudyLoad load = launchOnFood(QStringLiteral("FlashCards"));
+    ASSERT_TRUE(load.ok()) << load.error.toStdString();
+    // A shell from before the results tables launched this one.
+    {
+        ado::Connection db;
+        db.Open(modMain::Get_Template_Connection_String(program.usersPath()));
+        db.Execute(QStringLiteral("DROP TABLE tblResults; DROP TABLE tblLaunchEntries; DROP TABLE "
+                                  "tblLaunches;"));
+    }
+    activity::FlashCardsWindow cards(load.file, load.texts);
+    showActive(cards);
+    for (int card = 0; card < 3; ++card) {
+        QTest::keyClick(&cards, Qt::Key_Space);
+        QTest::keyClick(&cards, Qt::Key_1);
+    }
+    waitForResults(*cards.gameEnd);
+    EXPECT_EQ(cards.gameEnd->resultSaver->state(), activity::ResultSaver::State::Done);
+    EXPECT_EQ(cards.gameEnd->resultSaver->outcome(), studyResults::ResultsWritten::NoTable);
+    QSignalSpy saved(cards.endPage->saver, &activity::ScoreSaver::stateChanged);
+    while (cards.endPage->saver->state() != activity::ScoreSaver::State::Saved &&
+           saved.wait(30000)) {
+    }
+    EXPECT_EQ(cards.endPage->saver->state(), activity::ScoreSaver::State::Saved);
+    EXPECT_EQ(cards.endPage->lblSaved->text(), QStringLiteral("Su puntuación se ha guardado."));
 }
