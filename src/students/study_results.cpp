@@ -119,11 +119,11 @@ const char *const kStudentEntries =
     "E.tTranslation2 FROM tblLaunches L JOIN tblLaunchEntries E ON E.fkLaunch = L.pkLaunchID "
     "WHERE L.tName = ?";
 const char *const kStudentResults =
-    "SELECT R.tLaunch, R.tStudyFile, R.nEntry, R.nGrade, R.nDate, R.nTime FROM tblLaunches L "
-    "JOIN tblResults R ON R.tLaunch = L.tLaunch WHERE L.tName = ?";
+    "SELECT R.tLaunch, R.tStudyFile, R.nEntry, R.nGrade, R.nDate, R.nTime, R.pkResultID FROM "
+    "tblLaunches L JOIN tblResults R ON R.tLaunch = L.tLaunch WHERE L.tName = ?";
 const char *const kStudentResultsWithoutLaunch =
-    "SELECT tLaunch, tStudyFile, nEntry, nGrade, nDate, nTime FROM tblResults WHERE tLaunch IS "
-    "NULL AND tStudyFile IN (SELECT tStudyFile FROM tblLaunches WHERE tName = ?)";
+    "SELECT tLaunch, tStudyFile, nEntry, nGrade, nDate, nTime, pkResultID FROM tblResults WHERE "
+    "tLaunch IS NULL AND tStudyFile IN (SELECT tStudyFile FROM tblLaunches WHERE tName = ?)";
 
 struct LaunchRow {
     qint64 key = 0;
@@ -134,6 +134,7 @@ struct LaunchRow {
 };
 
 struct ResultRow {
+    qint64 key = 0;           // pkResultID: the order of writing
     bool hasLaunchId = false; // false: Null, the activity gave none
     QString launchId;
     QString studyFile;
@@ -307,18 +308,25 @@ Histories Read_Histories(const QString &usersPath, const QString &student) {
         ado::Recordset rs;
         rs.Open(sql, db, byName);
         for (; !ado::AtEnd(rs); rs.MoveNext())
-            results << ResultRow{
-                !rs.Fields(0).IsNull(), rs.Fields(0).Text(),
-                rs.Fields(1).Text(),    rs.Fields(2).Value(),
-                rs.Fields(3).Value(),   localTime(rs.Fields(4).Value(), rs.Fields(5).Value())};
+            results << ResultRow{rs.Fields(6).Value().toLongLong(),
+                                 !rs.Fields(0).IsNull(),
+                                 rs.Fields(0).Text(),
+                                 rs.Fields(1).Text(),
+                                 rs.Fields(2).Value(),
+                                 rs.Fields(3).Value(),
+                                 localTime(rs.Fields(4).Value(), rs.Fields(5).Value())};
     };
     if (everyone) {
-        readResults(QStringLiteral(
-            "SELECT tLaunch, tStudyFile, nEntry, nGrade, nDate, nTime FROM tblResults"));
+        readResults(QStringLiteral("SELECT tLaunch, tStudyFile, nEntry, nGrade, nDate, nTime, "
+                                   "pkResultID FROM tblResults"));
     } else {
         readResults(QString::fromLatin1(kStudentResults));
         readResults(QString::fromLatin1(kStudentResultsWithoutLaunch));
     }
+
+    // Answers given in the same second keep the order they were written in.
+    std::sort(results.begin(), results.end(),
+              [](const ResultRow &a, const ResultRow &b) { return a.key < b.key; });
 
     struct Key {
         QString student;

@@ -170,10 +170,11 @@ TEST_F(PhraseMemoryTest, BothActivitiesGradeEachPhraseAndTheScheduleFollowsDaysL
         ASSERT_EQ(s.history.reviews.size(), 2);
         EXPECT_EQ(s.history.reviews[0].grade, cardGrades[i]);
         EXPECT_EQ(s.history.reviews[1].grade, quizGrades[i]);
-        // Both on one day: the second review is a same-day one.
-        const QDateTime today(QDate::currentDate(), QTime(12, 0));
+        // The cards' grade first, then the quiz's, as the learner gave them.
+        EXPECT_LE(s.history.reviews[0].when, s.history.reviews[1].when);
         const fsrs::MemoryState expected =
-            fsrs::Replay({{today, cardGrades[i]}, {today.addSecs(60), quizGrades[i]}});
+            fsrs::Replay({{s.history.reviews[0].when, cardGrades[i]},
+                          {s.history.reviews[1].when, quizGrades[i]}});
         EXPECT_DOUBLE_EQ(s.state.stability, expected.stability);
         EXPECT_DOUBLE_EQ(s.state.difficulty, expected.difficulty);
         EXPECT_EQ(s.due, fsrs::Due_Date(expected));

@@ -235,3 +235,20 @@ TEST_F(StudyResultsTest, AStudentsHistoryIsReadThroughIndexesOnly) {
     EXPECT_TRUE(plan.join('|').contains(QLatin1String("idxResultsLaunch")));
     EXPECT_TRUE(plan.join('|').contains(QLatin1String("idxResultsStudyFile")));
 }
+
+TEST_F(StudyResultsTest, AnswersOfTheSameSecondKeepTheOrderTheyWereWrittenIn) {
+    Record_Launch(database, launch("A", "~tvx100.txt", "Ana", morning), 1000);
+    const QDateTime second = morning.addSecs(30);
+    for (const int grade : {fsrs::Again, fsrs::Good, fsrs::Hard})
+        EXPECT_EQ(Write_Results(database, "~tvx100.txt", morning, readTexts(),
+                                {{1, grade, second, -1}}, 1000),
+                  ResultsWritten::Written);
+    for (const QString &who : {QString(), QStringLiteral("Ana")}) {
+        const Histories h = Read_Histories(database, who);
+        ASSERT_EQ(h.phrases.size(), 1);
+        ASSERT_EQ(h.phrases[0].reviews.size(), 3);
+        EXPECT_EQ(h.phrases[0].reviews[0].grade, fsrs::Again);
+        EXPECT_EQ(h.phrases[0].reviews[1].grade, fsrs::Good);
+        EXPECT_EQ(h.phrases[0].reviews[2].grade, fsrs::Hard);
+    }
+}
