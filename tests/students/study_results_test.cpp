@@ -238,8 +238,13 @@ TEST_F(StudyResultsTest, AStudentsHistoryIsReadThroughIndexesOnly) {
 
 TEST_F(StudyResultsTest, AnswersOfTheSameSecondKeepTheOrderTheyWereWrittenIn) {
     Record_Launch(database, launch("A", "~tvx100.txt", "Ana", morning), 1000);
+    // Again from an activity that knows no launch ids, then Good and Hard
+    // from one that does, all in one second: one student's history reads
+    // the two kinds apart, and still gets them in their order.
     const QDateTime second = morning.addSecs(30);
-    for (const int grade : {fsrs::Again, fsrs::Good, fsrs::Hard})
+    execute(QStringLiteral("INSERT INTO tblResults (tStudyFile, nEntry, nGrade, nDate, nTime) "
+                           "VALUES ('~tvx100.txt', 1, 1, 20260302, 32430)"));
+    for (const int grade : {fsrs::Good, fsrs::Hard})
         EXPECT_EQ(Write_Results(database, "~tvx100.txt", morning, readTexts(),
                                 {{1, grade, second, -1}}, 1000),
                   ResultsWritten::Written);
