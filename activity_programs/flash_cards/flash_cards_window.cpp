@@ -1,5 +1,6 @@
 #include "flash_cards_window.h"
 
+#include "common/game_end.h"
 #include "common/score_writer.h"
 #include "common/stop_question.h"
 
@@ -112,7 +113,6 @@ FlashCardsWindow::FlashCardsWindow(const StudyFile &study, const ActivityTexts &
     connect(btnReveal, &QPushButton::clicked, this, &FlashCardsWindow::reveal);
     connect(btnKnew, &QPushButton::clicked, this, [this] { answer(true); });
     connect(btnMissed, &QPushButton::clicked, this, [this] { answer(false); });
-    connect(endPage, &EndPage::closeRequested, this, &QWidget::close);
 
     // Window-wide keys, so the game needs no mouse and no focus on a button.
     // Space does nothing but turn the card, through the whole game: a Space
@@ -128,15 +128,13 @@ FlashCardsWindow::FlashCardsWindow(const StudyFile &study, const ActivityTexts &
             [this] { answer(false); });
     connect(new QShortcut(QKeySequence(Qt::Key_R), this), &QShortcut::activated, btnListen,
             &QPushButton::click);
-    for (const int key : {int(Qt::Key_Return), int(Qt::Key_Enter), int(Qt::Key_Escape)}) {
-        auto *shortcut = new QShortcut(QKeySequence(key), this);
-        shortcut->setEnabled(false);
-        connect(shortcut, &QShortcut::activated, this, &QWidget::close);
-        m_endKeys << shortcut;
-    }
+    gameEnd = new GameEnd(this, m_study, pages, endPage, lblProgress);
+    gameEnd->addGameKey(m_revealKey);
+    gameEnd->addGameKey(m_stopKey);
 
     showCard();
     playCard();
+    gameEnd->results().asked(m_game.current());
     // Scores that earlier games could not save yet.
     endPage->saver->writeKeptScores();
 }
@@ -158,6 +156,9 @@ void FlashCardsWindow::reveal() {
 void FlashCardsWindow::answer(bool knew) {
     if (m_game.finished() || !m_game.revealed())
         return;
+    // A card is graded by its first showing; a missed card that comes back
+    // is practice.
+    gameEnd->results().answered(m_game.current(), knew);
     m_game.answer(knew);
     if (m_game.finished()) {
         finish();
@@ -165,6 +166,7 @@ void FlashCardsWindow::answer(bool knew) {
     }
     showCard();
     playCard();
+    gameEnd->results().asked(m_game.current());
     btnReveal->setFocus();
 }
 
@@ -189,17 +191,10 @@ void FlashCardsWindow::finish() {
     const int percent = m_game.scorePercent();
     const ScoreRow row = MakeScoreRow(m_study, m_texts(Text::FlashCardsName), percent, QString(),
                                       QDateTime::currentDateTime());
-    lblProgress->clear();
-    pages->setCurrentWidget(endPage);
-    m_revealKey->setEnabled(false);
-    m_stopKey->setEnabled(false);
-    for (QShortcut *shortcut : std::as_const(m_endKeys))
-        shortcut->setEnabled(true);
-    endPage->btnClose->setFocus();
-    endPage->showResult(m_texts(Text::FlashCardsResult)
-                            .arg(QString::number(m_game.knownAtFirstTry()),
-                                 QString::number(m_game.cardCount()), QString::number(percent)),
-                        row);
+    gameEnd->finish(m_texts(Text::FlashCardsResult)
+                        .arg(QString::number(m_game.knownAtFirstTry()),
+                             QString::number(m_game.cardCount()), QString::number(percent)),
+                    row);
 }
 
 } // namespace activity

@@ -19,6 +19,7 @@ class QStackedWidget;
 
 namespace activity {
 
+class GameEnd;
 class StopQuestion;
 
 class FlashCardsWindow : public QWidget {
@@ -41,6 +42,7 @@ public:
     QLabel *lblSoundProblem; // hidden until a recording cannot be played
     EndPage *endPage;
     StopQuestion *stopQuestion;
+    GameEnd *gameEnd; // the result page, the score and the cards' grades
 
 private:
     void reveal();
@@ -55,7 +57,6 @@ private:
     PhraseSound m_sound;
     QShortcut *m_revealKey;
     QShortcut *m_stopKey;
-    QList<QShortcut *> m_endKeys;
 };
 
 } // namespace activity

@@ -1,5 +1,6 @@
 #include "listening_quiz_window.h"
 
+#include "common/game_end.h"
 #include "common/score_writer.h"
 #include "common/stop_question.h"
 
@@ -112,7 +113,6 @@ ListeningQuizWindow::ListeningQuizWindow(const StudyFile &study, const ActivityT
 
     connect(btnListen, &QPushButton::clicked, this, &ListeningQuizWindow::playQuestion);
     connect(btnNext, &QPushButton::clicked, this, &ListeningQuizWindow::next);
-    connect(endPage, &EndPage::closeRequested, this, &QWidget::close);
 
     // Window-wide keys, so the quiz needs no mouse. Enter and Space go on
     // only once a question is answered; before that they are left to the
@@ -128,16 +128,16 @@ ListeningQuizWindow::ListeningQuizWindow(const StudyFile &study, const ActivityT
         connect(shortcut, &QShortcut::activated, this, &ListeningQuizWindow::next);
         m_nextKeys << shortcut;
     }
-    for (const int key : {int(Qt::Key_Return), int(Qt::Key_Enter), int(Qt::Key_Escape)}) {
-        auto *shortcut = new QShortcut(QKeySequence(key), this);
-        connect(shortcut, &QShortcut::activated, this, &QWidget::close);
-        m_endKeys << shortcut;
-    }
     m_stopKey = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(m_stopKey, &QShortcut::activated, stopQuestion, &StopQuestion::ask);
+    gameEnd = new GameEnd(this, m_study, pages, endPage, lblProgress);
+    for (QShortcut *shortcut : std::as_const(m_nextKeys))
+        gameEnd->addGameKey(shortcut);
+    gameEnd->addGameKey(m_stopKey);
 
     showQuestion();
     playQuestion();
+    gameEnd->results().asked(m_game.question().phrase);
     // Scores that earlier games could not save yet.
     endPage->saver->writeKeptScores();
 }
@@ -151,6 +151,7 @@ void ListeningQuizWindow::choose(int choice) {
     if (m_game.finished() || m_game.answered() || choice >= m_game.question().choices.size())
         return;
     const bool right = m_game.answer(choice);
+    gameEnd->results().answered(m_game.question().phrase, right);
     showQuestion();
     lblFeedback->setText(
         right ? m_texts(Text::Correct)
@@ -169,6 +170,7 @@ void ListeningQuizWindow::next() {
     }
     showQuestion();
     playQuestion();
+    gameEnd->results().asked(m_game.question().phrase);
     btnListen->setFocus();
 }
 
@@ -200,22 +202,12 @@ void ListeningQuizWindow::showQuestion() {
     btnNext->setEnabled(answered);
     for (QShortcut *shortcut : std::as_const(m_nextKeys))
         shortcut->setEnabled(answered);
-    for (QShortcut *shortcut : std::as_const(m_endKeys))
-        shortcut->setEnabled(false);
 }
 
 void ListeningQuizWindow::finish() {
     const ScoreRow row = MakeScoreRow(m_study, m_texts(Text::ListeningQuizScoreName),
                                       m_game.rightAnswers(), m_game.textScore());
-    lblProgress->clear();
-    pages->setCurrentWidget(endPage);
-    for (QShortcut *shortcut : std::as_const(m_nextKeys))
-        shortcut->setEnabled(false);
-    m_stopKey->setEnabled(false);
-    for (QShortcut *shortcut : std::as_const(m_endKeys))
-        shortcut->setEnabled(true);
-    endPage->btnClose->setFocus();
-    endPage->showResult(
+    gameEnd->finish(
         m_texts(Text::QuizResult)
             .arg(QString::number(m_game.rightAnswers()), QString::number(m_game.questionCount())),
         row);

@@ -20,6 +20,7 @@ class QStackedWidget;
 
 namespace activity {
 
+class GameEnd;
 class StopQuestion;
 
 class ListeningQuizWindow : public QWidget {
@@ -43,6 +44,7 @@ public:
     QLabel *lblSoundProblem; // hidden until a recording cannot be played
     EndPage *endPage;
     StopQuestion *stopQuestion;
+    GameEnd *gameEnd; // the result page, the score and the answers' grades
 
 private:
     void choose(int choice);
@@ -56,7 +58,6 @@ private:
     ListeningQuizGame m_game;
     PhraseSound m_sound;
     QList<QShortcut *> m_nextKeys;
-    QList<QShortcut *> m_endKeys;
     QShortcut *m_stopKey;
 };
 

@@ -9,6 +9,13 @@ in the folder that holds it:
 This one prints the student, the subject and every phrase with its
 translations, checks that every sound file is there, and adds one row to
 tblscores of the student database: the number of phrases shown.
+
+It also shows how an activity reports each phrase: given grades on its
+standard input (one per phrase, 1 again, 2 hard, 3 good, 4 easy), it adds one
+row per graded phrase to tblResults, so that Tolvanex schedules the phrase's
+next review. Try it by hand:
+
+    printf '3\n1\n' | python3 print_and_score.py ~tvx12345.txt
 """
 
 import datetime
@@ -86,11 +93,71 @@ def read_study_file(path):
     }
 
 
+def local_date_and_time(moment):
+    """nDate (yyyymmdd) and nTime (seconds since midnight) of a local time."""
+    return (moment.year * 10000 + moment.month * 100 + moment.day,
+            moment.hour * 3600 + moment.minute * 60 + moment.second)
+
+
+def find_launch(database, study_file_name):
+    """The id of the launch that wrote our study file, looked up at start.
+
+    Tolvanex records every study set it hands out in tblLaunches. Our study
+    file's launch is the latest one of its name; asking at start (rather
+    than when the game ends) keeps a launch made meanwhile by the same
+    Tolvanex out. None when the database has no such table (an older
+    Tolvanex) or no such launch.
+    """
+    try:
+        with sqlite3.connect(f"file:{database}?mode=rw", uri=True, timeout=5.0) as db:
+            row = db.execute(
+                "SELECT tLaunch FROM tblLaunches WHERE tStudyFile = ?"
+                " ORDER BY nDate DESC, nTime DESC, pkLaunchID DESC LIMIT 1",
+                (study_file_name,)).fetchone()
+        db.close()
+    except sqlite3.Error:
+        return None
+    return row[0] if row else None
+
+
+def add_results(database, study_file_name, launch, results):
+    """Adds one tblResults row per graded phrase, all in one transaction.
+
+    results: (entry number 1..10, grade 1..4, local time, seconds or None).
+    Nothing is written when the database has no tblResults (an older
+    Tolvanex): the score row alone is what it reads.
+    """
+    if not results:
+        return
+    # mode=rw: never create a missing database.
+    with sqlite3.connect(f"file:{database}?mode=rw", uri=True, timeout=5.0) as db:
+        if db.execute("SELECT 1 FROM sqlite_master WHERE type = 'table'"
+                      " AND name = 'tblResults'").fetchone() is None:
+            return
+        rows = [(study_file_name, launch, entry, grade, *local_date_and_time(when), seconds)
+                for entry, grade, when, seconds in results]
+        db.executemany(
+            "INSERT INTO tblResults (tStudyFile, tLaunch, nEntry, nGrade, nDate, nTime,"
+            " nSeconds) VALUES (?, ?, ?, ?, ?, ?, ?)", rows)
+    db.close()
+
+
+def read_grades(count):
+    """Grades piped to standard input, one per phrase; none from a terminal."""
+    if sys.stdin is None or sys.stdin.isatty():
+        return []
+    grades = []
+    for word in sys.stdin.read().split()[:count]:
+        if word in ("1", "2", "3", "4"):
+            grades.append(int(word))
+        else:
+            break
+    return grades
+
+
 def add_score(database, student, activity, subject, number_score, text_score=""):
     """Adds one row to tblscores, waiting for a database that is busy."""
-    now = datetime.datetime.now()
-    n_date = now.year * 10000 + now.month * 100 + now.day  # yyyymmdd
-    n_time = now.hour * 3600 + now.minute * 60 + now.second  # seconds since midnight
+    n_date, n_time = local_date_and_time(datetime.datetime.now())
     if not os.path.isfile(database):
         # sqlite3 would create an empty database here: never do that.
         raise FileNotFoundError(f"the student database {database} does not exist")
@@ -125,10 +192,17 @@ def main(argv):
         print(f"Missing sound file: {missing[0]}", file=sys.stderr)
         return 1
 
+    # The study file's name, as the command line gave it, names our launch.
+    study_file_name = os.path.basename(path)
+    launch = find_launch(study["database"], study_file_name)
+
     print(f"{study['student']} studies {study['subject']} ({study['target_language']}):")
     for p in study["phrases"]:
         extra = f" / {p['translation2']}" if p["translation2"] else ""
         print(f"  {p['phrase']} = {p['translation']}{extra}")
+    now = datetime.datetime.now()
+    results = [(entry, grade, now, None)
+               for entry, grade in enumerate(read_grades(len(study["phrases"])), start=1)]
 
     activity = NAMES.get(study["learner_language"], NAMES["English"])
     try:
@@ -136,6 +210,11 @@ def main(argv):
                   len(study["phrases"]))
     except (OSError, sqlite3.Error) as e:
         print(f"The score was not saved: {e}", file=sys.stderr)
+        return 1
+    try:
+        add_results(study["database"], study_file_name, launch, results)
+    except sqlite3.Error as e:
+        print(f"The phrases' results were not saved: {e}", file=sys.stderr)
         return 1
     return 0
 

@@ -1,5 +1,6 @@
 #include "activities/activity_launch.h"
 
+#include "activities/launch_record.h"
 #include "frame/program.h"
 #include "platform/host.h"
 #include "platform/tree_view.h"
@@ -99,6 +100,7 @@ void ActivityLaunch::launch(const QString &programFileName) {
                     vb::vbCritical, m_program.captions[103]);
         return;
     }
+    activities::Record_Launch(m_program, m_tree.Text(subject), m_studySet);
     // The study file's name alone, as activities expect it: they run in the
     // program's temporary folder, where the name finds the file.
     const QString programPath = m_program.folders.activitiesFolder + programFileName;

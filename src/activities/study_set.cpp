@@ -27,10 +27,13 @@ const QLatin1String kVirtualSubject("VIRTUALSUBJECT");
                                  .toStdString());
 }
 
-// Fills an entry from the current phrase row and writes its sound, straight
-// from the field to the file.
-StudyEntry entryFromRow(const Program &program, ado::Recordset &rs, int entry) {
+// Fills an entry from the current phrase row of sourceFile and writes its
+// sound, straight from the field to the file.
+StudyEntry entryFromRow(const Program &program, ado::Recordset &rs, int entry,
+                        const QString &sourceFile) {
     StudyEntry e;
+    e.sourceFile = sourceFile;
+    e.phraseNo = rs.Fields(QStringLiteral("pkPhraseNo")).Value().toInt();
     e.phrase = rs.Fields(QStringLiteral("tPhrase")).Text();
     e.translation = rs.Fields(QStringLiteral("tTranslation")).Text();
     e.translation2 = rs.Fields(QStringLiteral("tTranslation2")).Text();
@@ -106,7 +109,7 @@ QVector<StudyEntry> Get_Phraes_to_Study(Program &program, SubjectTree &subjects,
                 rs.Open(QStringLiteral("SELECT * FROM tblPhrases where pkPhraseNo =") +
                             QString::number(number.toInt()),
                         connection);
-                entries << entryFromRow(program, rs, int(entries.size()) + 1);
+                entries << entryFromRow(program, rs, int(entries.size()) + 1, source);
                 program.studyCount = int(entries.size());
             }
         } else {
@@ -121,7 +124,7 @@ QVector<StudyEntry> Get_Phraes_to_Study(Program &program, SubjectTree &subjects,
             // A longer subject is studied by its first phrases: the study
             // set has room for no more.
             for (; !rs.EOF_() && entries.size() < kMaxStudyEntries; rs.MoveNext()) {
-                entries << entryFromRow(program, rs, int(entries.size()) + 1);
+                entries << entryFromRow(program, rs, int(entries.size()) + 1, source);
                 program.studyCount = int(entries.size());
             }
         }

@@ -17,6 +17,11 @@ struct StudyEntry {
     QString translation;
     QString translation2;
     QString soundFile; // full path of the extracted sound
+    // Where the phrase came from: an installed subject file's name and the
+    // phrase's pkPhraseNo there (for a virtual subject, the installed
+    // subject it was copied from).
+    QString sourceFile;
+    int phraseNo = 0;
 };
 
 namespace activities {

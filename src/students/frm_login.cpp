@@ -11,6 +11,7 @@
 #include "platform/twips.h"
 #include "students/frm_new_user.h"
 #include "students/pending_scores.h"
+#include "students/study_results.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -184,6 +185,9 @@ void frmLogin::Load_Students() {
     }
     // Scores an activity kept because this file was locked when its game ended.
     scores::Write_Pending_Scores(path);
+    // A database from before the per-phrase results gets their tables, so
+    // that activities find where to write them.
+    studyResults::Ensure_Tables(path);
     try {
         m_students = database.Students();
     } catch (const std::exception &e) {

@@ -168,10 +168,33 @@ TEST_F(ActivityTest, AVirtualSubjectStudiesThePhrasesOfPresentSourcesWithoutGaps
                                {{1, QStringLiteral("Food.ito"), 3, "p", "t", "u"},
                                 {1, QStringLiteral("Gone.ito"), 1, "p", "t", "u"},
                                 {1, QStringLiteral("Food.ito"), 1, "p", "t", "u"}});
+    env.installTemplate();
+    ASSERT_TRUE(
+        QFile::copy(env.programFolder() + QStringLiteral("Tolvanex.tpl"), program.usersPath()));
     build();
     click(find(QStringLiteral("Mix")));
     host.answerNext(vb::vbNo); // the missing source is reported; no web page
     launch.btnAct_Click(QStringLiteral("Quiz"));
+
+    // The student database keeps the set with each phrase's source: the
+    // installed subject it was copied from.
+    ado::Connection cn;
+    cn.Open(modMain::Get_Template_Connection_String(program.usersPath()));
+    ado::Recordset rs;
+    rs.Open(QStringLiteral("SELECT L.tStudyFile, L.tName, L.tSubject, E.nEntry, E.tSourceFile, "
+                           "E.nPhraseNo, E.tPhrase FROM tblLaunches L JOIN tblLaunchEntries E ON "
+                           "E.fkLaunch = L.pkLaunchID ORDER BY E.nEntry"),
+            cn);
+    QStringList recorded;
+    for (; !ado::AtEnd(rs); rs.MoveNext()) {
+        QStringList row;
+        for (int i = 0; i < rs.FieldCount(); ++i)
+            row << rs.Fields(i).Text();
+        recorded << row.join(QLatin1Char('|'));
+    }
+    const QString set = activities::Study_File_Name(program) + "|Ann O'Brien|Mix|";
+    EXPECT_EQ(recorded, (QStringList{set + "1|Food.ito|3|Fop3", set + "2|Food.ito|1|Fop1"}));
+
     const QStringList lines = studyLines();
     ASSERT_EQ(lines.size(), 15 + 8);
     EXPECT_EQ(lines[7], QStringLiteral("2"));

@@ -4,8 +4,10 @@
 #include "activity_tool.h"
 #include "platform/ado.h"
 #include "students/pending_scores.h"
+#include "students/study_results.h"
 #include "study_fixture.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
@@ -36,15 +38,27 @@ TEST(ActivityDescriptors, TheBuildDrawsBothButtonsInBothLanguages) {
     }
 }
 
-TEST(ActivityExample, PythonExampleAddsItsScoreRow) {
+TEST(ActivityExample, PythonExampleAddsItsScoreRowAndAResultPerGradedPhrase) {
     const QString python = QStandardPaths::findExecutable(QStringLiteral("python3"));
     if (python.isEmpty())
         GTEST_SKIP() << "python3 is not installed";
     fixture::StudyFolder study;
     const QString name = study.write(fixture::numbered(2), QStringLiteral("English"));
+    // The shell's record of the set it handed out, as a launch makes it.
+    studyResults::Launch launch;
+    launch.id = studyResults::New_Launch_Id();
+    launch.studyFile = name;
+    launch.student = QStringLiteral("Ana Pérez");
+    launch.when = QDateTime::currentDateTime().addSecs(-1);
+    launch.entries = {{1, "Food.ito", 4, "frase 1", "phrase 1", "second 1"},
+                      {2, "Food.ito", 9, "frase 2", "phrase 2", "second 2"}};
+    studyResults::Record_Launch(study.databasePath(), launch, 1000);
     QProcess run;
     run.setWorkingDirectory(study.folder());
     run.start(python, {QStringLiteral(TVX_SOURCE_DIR "/docs/examples/print_and_score.py"), name});
+    // The grades a learner typed: good for the first phrase, again for the second.
+    run.write("3\n1\n");
+    run.closeWriteChannel();
     ASSERT_TRUE(run.waitForFinished(30000));
     const QString output = QString::fromUtf8(run.readAllStandardOutput());
     ASSERT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
@@ -60,6 +74,15 @@ TEST(ActivityExample, PythonExampleAddsItsScoreRow) {
     EXPECT_GT(rows[0][5].toLongLong(), 20240000);
     EXPECT_GE(rows[0][6].toLongLong(), 0);
     EXPECT_LT(rows[0][6].toLongLong(), 86400);
+
+    const studyResults::Histories histories =
+        studyResults::Read_Histories(study.databasePath(), QStringLiteral("Ana Pérez"));
+    EXPECT_EQ(histories.unmatched, 0);
+    ASSERT_EQ(histories.phrases.size(), 2);
+    EXPECT_EQ(histories.phrases[0].source, (studyResults::SourcePhrase{"Food.ito", 4}));
+    ASSERT_EQ(histories.phrases[0].reviews.size(), 1);
+    EXPECT_EQ(histories.phrases[0].reviews[0].grade, 3);
+    EXPECT_EQ(histories.phrases[1].reviews[0].grade, 1);
 }
 
 namespace {
@@ -90,4 +113,22 @@ TEST(ActivityGuide, TellsWhatTheProgramDoesWithABrokenDescriptorAndAKeptScore) {
     const QString folder = scores::Pending_Folder(QStringLiteral("Users.dat"));
     EXPECT_TRUE(guide.contains(folder + QLatin1Char('/'))) << folder.toStdString();
     EXPECT_TRUE(guide.contains(QStringLiteral("<student database>.pending")));
+}
+
+TEST(ActivityGuide, ShowsTheResultTablesAsTheTemplateMakesThem) {
+    const QString guide = sourceText("docs/activities.md").simplified();
+    ado::Connection db;
+    db.Open(ado::ConnectionString(TestEnv::builtProgramFolder() + QStringLiteral("Tolvanex.tpl"),
+                                  QStringLiteral("kqw6081")));
+    for (const char *table : {"tblLaunches", "tblLaunchEntries", "tblResults"}) {
+        ado::Recordset rs;
+        rs.Open(QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'table' AND name = ?"),
+                db, {QLatin1String(table)});
+        ASSERT_FALSE(ado::AtEnd(rs)) << table;
+        // As written, but for the words that keep the shell from making a
+        // table twice.
+        const QString sql =
+            rs.Fields(0).Text().simplified().replace(QStringLiteral("IF NOT EXISTS "), QString());
+        EXPECT_TRUE(guide.contains(sql)) << sql.toStdString();
+    }
 }

@@ -5,6 +5,7 @@
 #include "frame/mod_main.h"
 #include "platform/ado.h"
 #include "students/score_views.h"
+#include "students/study_results.h"
 
 #include <QFile>
 
@@ -89,6 +90,9 @@ void CreateStudentTables(const QString &path, const QString &password) {
                        "WHERE tActivity IS NOT NULL ORDER BY tActivity"));
     db.Execute(QStringLiteral("CREATE VIEW qrySubjects AS SELECT DISTINCT tSubject FROM tblscores "
                               "WHERE tSubject IS NOT NULL ORDER BY tSubject"));
+    // The study sets handed to activities and the grades they give each
+    // phrase.
+    studyResults::Create_Tables(db);
     db.Close();
 }
 

@@ -11,8 +11,8 @@ namespace templateBuilder {
 // also carries the empty student tables and the two saved queries.
 void BuildTemplate(const QString &contentFolder, const QString &path);
 
-// Creates the empty student tables (tblUsers, tblscores) and the saved
-// queries in an open database at path.
+// Creates the empty student tables (tblUsers, tblscores, the launches and
+// results of studyResults) and the saved queries in the database at path.
 void CreateStudentTables(const QString &path, const QString &password);
 
 // The caption text of a number in a learner language column.

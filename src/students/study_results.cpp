@@ -1,0 +1,437 @@
+#include "students/study_results.h"
+
+#include "frame/mod_main.h"
+#include "platform/ado.h"
+
+#include <QHash>
+#include <QMap>
+#include <QUuid>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <optional>
+#include <tuple>
+
+namespace studyResults {
+
+namespace {
+
+// The tables and the indexes that keep one student's history to that
+// student's rows: launches by student, entries by launch (their key),
+// results by launch id, and results without one by study file.
+const char *const kSchema =
+    "CREATE TABLE IF NOT EXISTS tblLaunches (pkLaunchID INTEGER PRIMARY KEY AUTOINCREMENT, "
+    "tLaunch TEXT NOT NULL UNIQUE, tStudyFile TEXT, tName TEXT, tSubject TEXT, "
+    "nDate INTEGER, nTime INTEGER);"
+    "CREATE INDEX IF NOT EXISTS idxLaunchesName ON tblLaunches (tName);"
+    "CREATE INDEX IF NOT EXISTS idxLaunchesStudyFile ON tblLaunches (tStudyFile, nDate, nTime);"
+    "CREATE TABLE IF NOT EXISTS tblLaunchEntries (fkLaunch INTEGER NOT NULL REFERENCES "
+    "tblLaunches (pkLaunchID), nEntry INTEGER NOT NULL, tSourceFile TEXT, nPhraseNo INTEGER, "
+    "tPhrase TEXT, tTranslation TEXT, tTranslation2 TEXT, PRIMARY KEY (fkLaunch, nEntry));"
+    "CREATE TABLE IF NOT EXISTS tblResults (pkResultID INTEGER PRIMARY KEY AUTOINCREMENT, "
+    "tStudyFile TEXT, tLaunch TEXT, nEntry INTEGER, nGrade INTEGER, nDate INTEGER, "
+    "nTime INTEGER, nSeconds REAL);"
+    "CREATE INDEX IF NOT EXISTS idxResultsLaunch ON tblResults (tLaunch);"
+    "CREATE INDEX IF NOT EXISTS idxResultsStudyFile ON tblResults (tStudyFile, tLaunch);";
+
+qint64 dateNumber(const QDate &date) {
+    return qint64(date.year()) * 10000 + date.month() * 100 + date.day();
+}
+
+qint64 timeNumber(const QTime &time) {
+    return time.msecsSinceStartOfDay() / 1000;
+}
+
+// A whole number stored as an integer, a real or a text; nothing otherwise.
+std::optional<qint64> wholeNumber(const QVariant &value) {
+    if (value.isNull() || !value.isValid())
+        return std::nullopt;
+    bool ok = false;
+    const double number = value.toDouble(&ok);
+    if (!ok || !std::isfinite(number) || number != std::floor(number) || std::fabs(number) > 1e12)
+        return std::nullopt;
+    return qint64(number);
+}
+
+// nDate (yyyymmdd) and nTime (seconds since midnight) as a local time;
+// invalid when either is missing or out of range.
+QDateTime localTime(const QVariant &date, const QVariant &time) {
+    const std::optional<qint64> d = wholeNumber(date);
+    const std::optional<qint64> t = wholeNumber(time);
+    if (!d || !t || *t < 0 || *t >= 86400)
+        return {};
+    const QDate day(int(*d / 10000), int(*d / 100 % 100), int(*d % 100));
+    if (!day.isValid())
+        return {};
+    return QDateTime(day, QTime::fromMSecsSinceStartOfDay(int(*t) * 1000));
+}
+
+// As the study file writes a text: on one line, without NUL.
+QString oneLine(QString text) {
+    text.remove(QChar(u'\0'));
+    text.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    text.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return text;
+}
+
+QString textOf(const QString &text) {
+    return text.isNull() ? QString(QLatin1String("")) : text;
+}
+
+bool hasTables(ado::Connection &db) {
+    ado::Recordset rs;
+    rs.Open(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name IN "
+                           "('tblLaunches', 'tblLaunchEntries', 'tblResults')"),
+            db);
+    const bool all = !ado::AtEnd(rs) && rs.Fields(0).Value().toInt() == 3;
+    rs.Close();
+    return all;
+}
+
+// Runs work inside one write transaction, rolled back when it throws.
+template <typename Work> auto inWriteTransaction(ado::Connection &db, Work work) {
+    // Taking the write lock first: nothing read inside can change under us.
+    db.Execute(QStringLiteral("BEGIN IMMEDIATE"));
+    try {
+        auto result = work();
+        db.Execute(QStringLiteral("COMMIT"));
+        return result;
+    } catch (...) {
+        try {
+            db.Execute(QStringLiteral("ROLLBACK"));
+        } catch (const ado::Error &) {
+            // Closing the connection rolls back as well.
+        }
+        throw;
+    }
+}
+
+// One student's history: the launches sharing a study file with theirs,
+// the entries and results of their launches, and the results without a
+// launch id of their study files.
+const char *const kStudentLaunches =
+    "SELECT pkLaunchID, tLaunch, tStudyFile, tName, nDate, nTime FROM tblLaunches WHERE "
+    "tStudyFile IN (SELECT tStudyFile FROM tblLaunches WHERE tName = ?)";
+const char *const kStudentEntries =
+    "SELECT E.fkLaunch, E.nEntry, E.tSourceFile, E.nPhraseNo, E.tPhrase, E.tTranslation, "
+    "E.tTranslation2 FROM tblLaunches L JOIN tblLaunchEntries E ON E.fkLaunch = L.pkLaunchID "
+    "WHERE L.tName = ?";
+const char *const kStudentResults =
+    "SELECT R.tLaunch, R.tStudyFile, R.nEntry, R.nGrade, R.nDate, R.nTime, R.pkResultID FROM "
+    "tblLaunches L JOIN tblResults R ON R.tLaunch = L.tLaunch WHERE L.tName = ?";
+const char *const kStudentResultsWithoutLaunch =
+    "SELECT tLaunch, tStudyFile, nEntry, nGrade, nDate, nTime, pkResultID FROM tblResults WHERE "
+    "tLaunch IS NULL AND tStudyFile IN (SELECT tStudyFile FROM tblLaunches WHERE tName = ?)";
+
+struct LaunchRow {
+    qint64 key = 0;
+    QString id;
+    QString studyFile;
+    QString student;
+    QDateTime when;
+};
+
+struct ResultRow {
+    qint64 key = 0;           // pkResultID: the order of writing
+    bool hasLaunchId = false; // false: Null, the activity gave none
+    QString launchId;
+    QString studyFile;
+    QVariant entry;
+    QVariant grade;
+    QDateTime when;
+};
+
+} // namespace
+
+void Create_Tables(ado::Connection &connection) {
+    connection.Execute(QStringLiteral("BEGIN;") + QLatin1String(kSchema) +
+                       QStringLiteral("COMMIT;"));
+}
+
+bool Ensure_Tables(const QString &usersPath, int busyTimeoutMs) {
+    try {
+        ado::Connection db;
+        db.Open(modMain::Get_Template_Connection_String(usersPath));
+        if (hasTables(db))
+            return true;
+        if (db.IsReadOnly())
+            return false;
+        db.SetBusyTimeout(busyTimeoutMs);
+        Create_Tables(db);
+        db.Close();
+        return true;
+    } catch (const std::exception &) {
+        return false;
+    }
+}
+
+QString New_Launch_Id() {
+    return QUuid::createUuid().toString(QUuid::WithoutBraces);
+}
+
+void Record_Launch(const QString &usersPath, const Launch &launch, int busyTimeoutMs) {
+    ado::Connection db;
+    db.Open(modMain::Get_Template_Connection_String(usersPath));
+    db.SetBusyTimeout(busyTimeoutMs);
+    inWriteTransaction(db, [&] {
+        db.Execute(QLatin1String(kSchema));
+        db.Execute(QStringLiteral("INSERT INTO tblLaunches (tLaunch, tStudyFile, tName, tSubject, "
+                                  "nDate, nTime) VALUES (?, ?, ?, ?, ?, ?)"),
+                   {launch.id, textOf(launch.studyFile), textOf(launch.student),
+                    textOf(launch.subject), dateNumber(launch.when.date()),
+                    timeNumber(launch.when.time())});
+        for (const LaunchEntry &e : launch.entries)
+            db.Execute(
+                QStringLiteral("INSERT INTO tblLaunchEntries (fkLaunch, nEntry, tSourceFile, "
+                               "nPhraseNo, tPhrase, tTranslation, tTranslation2) VALUES ((SELECT "
+                               "pkLaunchID FROM tblLaunches WHERE tLaunch = ?), ?, ?, ?, ?, ?, ?)"),
+                {launch.id, e.entry, textOf(e.sourceFile), e.phraseNo, textOf(e.phrase),
+                 textOf(e.translation), textOf(e.translation2)});
+        return true;
+    });
+    db.Close();
+}
+
+ResultsWritten Write_Results(const QString &usersPath, const QString &studyFileName,
+                             const QDateTime &gameStarted, const QVector<EntryTexts> &entries,
+                             const QVector<PhraseResult> &results, int busyTimeoutMs) {
+    ado::Connection db;
+    db.Open(modMain::Get_Template_Connection_String(usersPath));
+    db.SetBusyTimeout(busyTimeoutMs);
+    const ResultsWritten written = inWriteTransaction(db, [&] {
+        if (!hasTables(db))
+            return ResultsWritten::NoTable;
+        const qint64 day = dateNumber(gameStarted.date());
+        const qint64 second = timeNumber(gameStarted.time());
+        ado::Recordset launch;
+        launch.Open(QStringLiteral("SELECT pkLaunchID, tLaunch FROM tblLaunches WHERE tStudyFile "
+                                   "= ? AND (nDate < ? OR (nDate = ? AND nTime <= ?)) ORDER BY "
+                                   "nDate DESC, nTime DESC, pkLaunchID DESC LIMIT 1"),
+                    db, {studyFileName, day, day, second});
+        if (ado::AtEnd(launch))
+            return ResultsWritten::NoLaunch;
+        const qint64 key = launch.Fields(0).Value().toLongLong();
+        const QString id = launch.Fields(1).Text();
+        launch.Close();
+
+        // The set must be the one this game read: the same entries with the
+        // same texts. Anything else would grade another phrase.
+        ado::Recordset set;
+        set.Open(QStringLiteral("SELECT nEntry, tPhrase, tTranslation, tTranslation2 FROM "
+                                "tblLaunchEntries WHERE fkLaunch = ? ORDER BY nEntry"),
+                 db, {key});
+        int count = 0;
+        for (; !ado::AtEnd(set); set.MoveNext(), ++count) {
+            const int entry = set.Fields(0).Value().toInt();
+            if (entry != count + 1 || count >= entries.size())
+                return ResultsWritten::NoLaunch;
+            const EntryTexts &mine = entries[count];
+            if (oneLine(set.Fields(1).Text()) != mine.phrase ||
+                oneLine(set.Fields(2).Text()) != mine.translation ||
+                oneLine(set.Fields(3).Text()) != mine.translation2)
+                return ResultsWritten::NoLaunch;
+        }
+        set.Close();
+        if (count != entries.size())
+            return ResultsWritten::NoLaunch;
+
+        for (const PhraseResult &r : results)
+            db.Execute(
+                QStringLiteral("INSERT INTO tblResults (tStudyFile, tLaunch, nEntry, "
+                               "nGrade, nDate, nTime, nSeconds) VALUES (?, ?, ?, ?, ?, ?, "
+                               "?)"),
+                {studyFileName, id, r.entry, r.grade, dateNumber(r.when.date()),
+                 timeNumber(r.when.time()),
+                 r.seconds < 0 ? QVariant(QMetaType::fromType<double>()) : QVariant(r.seconds)});
+        return ResultsWritten::Written;
+    });
+    db.Close();
+    return written;
+}
+
+Histories Read_Histories(const QString &usersPath, const QString &student) {
+    Histories out;
+    ado::Connection db;
+    db.Open(modMain::Get_Template_Connection_String(usersPath));
+    if (!hasTables(db))
+        return out;
+    const bool everyone = student.isEmpty();
+    const QVariantList byName = everyone ? QVariantList() : QVariantList{student};
+
+    // The launches that share a study file with this student's: a result
+    // without a launch id is matched among all of them by its time.
+    QHash<QString, LaunchRow> launchesById;
+    QHash<QString, QVector<LaunchRow>> launchesByFile;
+    {
+        ado::Recordset rs;
+        rs.Open(everyone ? QStringLiteral("SELECT pkLaunchID, tLaunch, tStudyFile, tName, nDate, "
+                                          "nTime FROM tblLaunches")
+                         : QString::fromLatin1(kStudentLaunches),
+                db, byName);
+        for (; !ado::AtEnd(rs); rs.MoveNext()) {
+            LaunchRow l{rs.Fields(0).Value().toLongLong(), rs.Fields(1).Text(), rs.Fields(2).Text(),
+                        rs.Fields(3).Text(), localTime(rs.Fields(4).Value(), rs.Fields(5).Value())};
+            launchesById.insert(l.id, l);
+            launchesByFile[l.studyFile] << l;
+        }
+    }
+    for (QVector<LaunchRow> &list : launchesByFile)
+        std::sort(list.begin(), list.end(), [](const LaunchRow &a, const LaunchRow &b) {
+            return a.when != b.when ? a.when < b.when : a.key < b.key;
+        });
+
+    // The entries of the student's launches, by launch key and entry.
+    QHash<qint64, QMap<int, LaunchEntry>> entries;
+    {
+        ado::Recordset rs;
+        rs.Open(everyone ? QStringLiteral("SELECT fkLaunch, nEntry, tSourceFile, nPhraseNo, "
+                                          "tPhrase, tTranslation, tTranslation2 FROM "
+                                          "tblLaunchEntries")
+                         : QString::fromLatin1(kStudentEntries),
+                db, byName);
+        for (; !ado::AtEnd(rs); rs.MoveNext()) {
+            LaunchEntry e;
+            e.entry = rs.Fields(1).Value().toInt();
+            e.sourceFile = rs.Fields(2).Text();
+            e.phraseNo = rs.Fields(3).Value().toInt();
+            e.phrase = rs.Fields(4).Text();
+            e.translation = rs.Fields(5).Text();
+            e.translation2 = rs.Fields(6).Text();
+            entries[rs.Fields(0).Value().toLongLong()].insert(e.entry, e);
+        }
+    }
+
+    QVector<ResultRow> results;
+    const auto readResults = [&](const QString &sql) {
+        ado::Recordset rs;
+        rs.Open(sql, db, byName);
+        for (; !ado::AtEnd(rs); rs.MoveNext())
+            results << ResultRow{rs.Fields(6).Value().toLongLong(),
+                                 !rs.Fields(0).IsNull(),
+                                 rs.Fields(0).Text(),
+                                 rs.Fields(1).Text(),
+                                 rs.Fields(2).Value(),
+                                 rs.Fields(3).Value(),
+                                 localTime(rs.Fields(4).Value(), rs.Fields(5).Value())};
+    };
+    if (everyone) {
+        readResults(QStringLiteral("SELECT tLaunch, tStudyFile, nEntry, nGrade, nDate, nTime, "
+                                   "pkResultID FROM tblResults"));
+    } else {
+        readResults(QString::fromLatin1(kStudentResults));
+        readResults(QString::fromLatin1(kStudentResultsWithoutLaunch));
+    }
+
+    // Answers given in the same second keep the order they were written in.
+    std::sort(results.begin(), results.end(),
+              [](const ResultRow &a, const ResultRow &b) { return a.key < b.key; });
+
+    struct Key {
+        QString student;
+        QString file;
+        int phraseNo;
+        bool operator<(const Key &o) const {
+            return std::tie(student, file, phraseNo) < std::tie(o.student, o.file, o.phraseNo);
+        }
+    };
+    struct Collected {
+        PhraseHistory history;
+        QDateTime textsFrom;
+    };
+    std::map<Key, Collected> phrases;
+    for (const ResultRow &r : std::as_const(results)) {
+        const LaunchRow *launch = nullptr;
+        if (r.hasLaunchId) {
+            const auto found = launchesById.constFind(r.launchId);
+            launch = found == launchesById.constEnd() ? nullptr : &*found;
+        } else if (r.when.isValid()) {
+            // The latest launch of the study file at or before the result.
+            const auto list = launchesByFile.constFind(r.studyFile);
+            if (list != launchesByFile.constEnd())
+                for (const LaunchRow &l : *list)
+                    if (l.when.isValid() && l.when <= r.when)
+                        launch = &l;
+        }
+        if (launch && !everyone && launch->student != student)
+            continue; // another student's, read only to find the launch
+        const std::optional<qint64> grade = wholeNumber(r.grade);
+        const std::optional<qint64> number = wholeNumber(r.entry);
+        const LaunchEntry *entry = nullptr;
+        if (launch && number) {
+            const auto set = entries.constFind(launch->key);
+            if (set != entries.constEnd()) {
+                const auto e = set->constFind(int(*number));
+                entry = e == set->constEnd() ? nullptr : &*e;
+            }
+        }
+        if (!entry || !grade || !fsrs::Is_Grade(int(*grade)) || !r.when.isValid()) {
+            ++out.unmatched;
+            continue;
+        }
+        Collected &c = phrases[Key{launch->student, entry->sourceFile, entry->phraseNo}];
+        if (c.history.reviews.isEmpty() || launch->when >= c.textsFrom) {
+            c.history.student = launch->student;
+            c.history.source = SourcePhrase{entry->sourceFile, entry->phraseNo};
+            c.history.phrase = entry->phrase;
+            c.history.translation = entry->translation;
+            c.history.translation2 = entry->translation2;
+            c.textsFrom = launch->when;
+        }
+        c.history.reviews << fsrs::Review{r.when, int(*grade)};
+    }
+    for (auto &[key, c] : phrases) {
+        std::stable_sort(
+            c.history.reviews.begin(), c.history.reviews.end(),
+            [](const fsrs::Review &a, const fsrs::Review &b) { return a.when < b.when; });
+        out.phrases << c.history;
+    }
+    return out;
+}
+
+QStringList Student_History_Plan(const QString &usersPath) {
+    ado::Connection db;
+    db.Open(modMain::Get_Template_Connection_String(usersPath));
+    QStringList steps;
+    for (const char *sql :
+         {kStudentLaunches, kStudentEntries, kStudentResults, kStudentResultsWithoutLaunch}) {
+        ado::Recordset rs;
+        rs.Open(QStringLiteral("EXPLAIN QUERY PLAN ") + QLatin1String(sql), db,
+                {QStringLiteral("someone")});
+        for (; !ado::AtEnd(rs); rs.MoveNext())
+            steps << rs.Fields(QStringLiteral("detail")).Text();
+    }
+    return steps;
+}
+
+QVector<PhraseSchedule> Schedule(const QVector<PhraseHistory> &histories, const QDate &at,
+                                 const fsrs::Parameters &parameters) {
+    QVector<PhraseSchedule> out;
+    out.reserve(histories.size());
+    for (const PhraseHistory &h : histories) {
+        PhraseSchedule s;
+        s.history = h;
+        s.state = fsrs::Replay(h.reviews, parameters);
+        s.retrievability = fsrs::Retrievability(s.state, at, parameters);
+        s.due = fsrs::Due_Date(s.state, parameters);
+        out << s;
+    }
+    return out;
+}
+
+QVector<PhraseSchedule> Due_Phrases(const QVector<PhraseSchedule> &schedule, const QDate &at,
+                                    int most) {
+    QVector<PhraseSchedule> due;
+    for (const PhraseSchedule &s : schedule)
+        if (s.due.isValid() && s.due <= at)
+            due << s;
+    std::stable_sort(due.begin(), due.end(), [](const PhraseSchedule &a, const PhraseSchedule &b) {
+        return a.due != b.due ? a.due < b.due : a.retrievability < b.retrievability;
+    });
+    if (due.size() > most)
+        due.resize(std::max(0, most));
+    return due;
+}
+
+} // namespace studyResults
