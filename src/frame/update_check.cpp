@@ -160,8 +160,8 @@ bool showNotice(Program &program, const QString &temporary) {
     const QString text = fields[1].trimmed();
     const QString page = Download_Page(program);
     const QString title = program.captions[98];
-    if (host.MsgBox(text + QStringLiteral("\r\n\r\n") + program.captions[18], vb::vbYesNo,
-                    title) == vb::vbYes)
+    if (host.MsgBox(text + QStringLiteral("\r\n\r\n") + program.captions[18], vb::vbYesNo, title) ==
+        vb::vbYes)
         modMain::Open_Address(program, page);
     else
         host.MsgBox(program.captions[68] + QLatin1Char(' ') + page, vb::vbOKOnly, title);

@@ -266,8 +266,8 @@ bool QtHost::IsConnected() {
     return anyInterfaceOnline();
 }
 
-void Start_Download_Url(const QString &url, const QString &path, qint64 maxBytes,
-                        QObject *context, std::function<void(bool ok)> done, int deadlineMs) {
+void Start_Download_Url(const QString &url, const QString &path, qint64 maxBytes, QObject *context,
+                        std::function<void(bool ok)> done, int deadlineMs) {
     const auto fits = [maxBytes](qint64 size) { return maxBytes < 0 || size <= maxBytes; };
     // The answer always comes from the event loop, never inside this call.
     const auto answer = [context, done](bool ok) {
@@ -326,19 +326,17 @@ void Start_Download_Url(const QString &url, const QString &path, qint64 maxBytes
         transfer->body += reply->readAll();
         checkSize(transfer->body.size());
     });
-    QObject::connect(reply, &QNetworkReply::finished, manager,
-                     [transfer, reply, manager, path, fits, answer] {
-                         const int status =
-                             reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-                         bool ok = !transfer->tooLarge && !transfer->late &&
-                                   reply->error() == QNetworkReply::NoError && status >= 200 &&
-                                   status < 300;
-                         if (ok)
-                             transfer->body += reply->readAll();
-                         ok = ok && fits(transfer->body.size()) && writeWhole(path, transfer->body);
-                         manager->deleteLater();
-                         answer(ok);
-                     });
+    QObject::connect(
+        reply, &QNetworkReply::finished, manager, [transfer, reply, manager, path, fits, answer] {
+            const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+            bool ok = !transfer->tooLarge && !transfer->late &&
+                      reply->error() == QNetworkReply::NoError && status >= 200 && status < 300;
+            if (ok)
+                transfer->body += reply->readAll();
+            ok = ok && fits(transfer->body.size()) && writeWhole(path, transfer->body);
+            manager->deleteLater();
+            answer(ok);
+        });
 }
 
 bool Download_Url(const QString &url, const QString &path, qint64 maxBytes, int deadlineMs) {

@@ -30,9 +30,8 @@ vb::MsgBoxResult MsgBoxResultOf(QMessageBox::StandardButton button, int style);
 // The whole transfer ends after deadlineMs, however slowly the server
 // trickles its bytes (a limit per transfer alone lets it go on for ever).
 inline constexpr int kDownloadDeadlineMs = 30000;
-void Start_Download_Url(const QString &url, const QString &path, qint64 maxBytes,
-                        QObject *context, std::function<void(bool ok)> done,
-                        int deadlineMs = kDownloadDeadlineMs);
+void Start_Download_Url(const QString &url, const QString &path, qint64 maxBytes, QObject *context,
+                        std::function<void(bool ok)> done, int deadlineMs = kDownloadDeadlineMs);
 // The same, waiting for the end (QtHost::DownloadFile).
 bool Download_Url(const QString &url, const QString &path, qint64 maxBytes = -1,
                   int deadlineMs = kDownloadDeadlineMs);
@@ -63,8 +62,8 @@ public:
     std::unique_ptr<MicrophoneCapture> StartCapture(int milliseconds) override;
     bool IsConnected() override;
     bool DownloadFile(const QString &url, const QString &path, qint64 maxBytes = -1) override;
-    void StartDownload(const QString &url, const QString &path, qint64 maxBytes,
-                       QObject *context, std::function<void(bool ok)> done) override;
+    void StartDownload(const QString &url, const QString &path, qint64 maxBytes, QObject *context,
+                       std::function<void(bool ok)> done) override;
     QSize ScreenSize() override;
     QRect AvailableGeometry() override;
     QDateTime Now() override;

@@ -322,13 +322,14 @@ private:
         double energy = 0;
         size_t count = 0;
         for (;;) {
-            const Uint32 got = SDL_DequeueAudio(
-                m_device, chunk.data(), static_cast<Uint32>(chunk.size() * sizeof(qint16)));
+            const Uint32 got = SDL_DequeueAudio(m_device, chunk.data(),
+                                                static_cast<Uint32>(chunk.size() * sizeof(qint16)));
             const size_t n = std::min<size_t>(got / sizeof(qint16),
                                               static_cast<size_t>(m_wanted) - m_samples.size());
             for (size_t i = 0; i < n; ++i)
                 energy += static_cast<double>(chunk[i]) * chunk[i];
-            m_samples.insert(m_samples.end(), chunk.begin(), chunk.begin() + static_cast<qint64>(n));
+            m_samples.insert(m_samples.end(), chunk.begin(),
+                             chunk.begin() + static_cast<qint64>(n));
             count += n;
             if (n == 0 || static_cast<qint64>(m_samples.size()) >= m_wanted)
                 break;

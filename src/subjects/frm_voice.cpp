@@ -345,8 +345,8 @@ QString Recording_Path(const Program &program) {
     return program.Temporary_Folder() + Recording_Name(program);
 }
 
-VoiceSession *Record_And_Compare(Program &program, const QString &fileName,
-                                 const QString &number, const QString &text, QWidget *parent) {
+VoiceSession *Record_And_Compare(Program &program, const QString &fileName, const QString &number,
+                                 const QString &text, QWidget *parent) {
     Host &host = program.host();
     try {
         const QString modelPath = phraseSound::Write_Phrase_Sound(program, fileName, number);

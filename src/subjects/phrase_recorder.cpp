@@ -40,9 +40,8 @@ QString RecordingCache::DefaultFolder() {
     // which runs under a name of its own, finds the same folder.
     const QString program = QStringLiteral("/Tolvanex/Tolvanex");
 #ifdef Q_OS_WIN
-    const QString folder =
-        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + program +
-        QStringLiteral("/cache");
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                           program + QStringLiteral("/cache");
 #else
     const QString folder =
         QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + program;
@@ -199,15 +198,16 @@ void PhraseRecorder::launchMore() {
         job->limit.start(kRecordingLimitMs);
         m_running.push_back(std::move(job));
         process->start(QStringLiteral("espeak-ng"),
-                       {QStringLiteral("-v"), m_voice, QStringLiteral("-w"),
-                        m_running.back()->wav, QStringLiteral("--stdin")});
+                       {QStringLiteral("-v"), m_voice, QStringLiteral("-w"), m_running.back()->wav,
+                        QStringLiteral("--stdin")});
     }
     endIfIdle();
 }
 
 void PhraseRecorder::jobEnded(QProcess *process) {
-    const auto it = std::find_if(m_running.begin(), m_running.end(),
-                                 [process](const auto &job) { return job->process.get() == process; });
+    const auto it = std::find_if(m_running.begin(), m_running.end(), [process](const auto &job) {
+        return job->process.get() == process;
+    });
     if (it == m_running.end())
         return;
     std::unique_ptr<Job> job = std::move(*it);
@@ -224,10 +224,9 @@ void PhraseRecorder::jobEnded(QProcess *process) {
                                              "cannot start espeak-ng (is it installed?): %1")
                      .arg(process->errorString()));
         else if (process->exitStatus() != QProcess::NormalExit || process->exitCode() != 0)
-            fail(QCoreApplication::translate("wordList",
-                                             "espeak-ng failed on \"%1\" (voice %2): %3")
-                     .arg(text, m_voice,
-                          QString::fromLocal8Bit(process->readAllStandardError())));
+            fail(
+                QCoreApplication::translate("wordList", "espeak-ng failed on \"%1\" (voice %2): %3")
+                    .arg(text, m_voice, QString::fromLocal8Bit(process->readAllStandardError())));
         else
             store(job->index, readFile(job->wav));
     }
@@ -296,8 +295,8 @@ QVector<QByteArray> PhraseRecorder::record(const QStringList &texts,
     QEventLoop loop;
     QString failure;
     bool stopped = false;
-    const QMetaObject::Connection done = connect(this, &PhraseRecorder::finished, &loop,
-                                                 &QEventLoop::quit);
+    const QMetaObject::Connection done =
+        connect(this, &PhraseRecorder::finished, &loop, &QEventLoop::quit);
     const QMetaObject::Connection broken =
         connect(this, &PhraseRecorder::failed, &loop, [&](const QString &message) {
             failure = message;

@@ -12,7 +12,6 @@
 #include <QRegularExpression>
 #include <QStringDecoder>
 
-
 namespace subjects {
 
 namespace {

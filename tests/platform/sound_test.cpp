@@ -207,8 +207,7 @@ TEST(MicrophoneCapture, ListensWhileTheEventLoopRunsAndEndsWithTheRecording) {
     ASSERT_TRUE(finished.wait(20000));
     EXPECT_GE(ticks, 10);
     EXPECT_TRUE(growing);
-    const std::optional<WaveLayout> layout =
-        PlayableWaveLayout(finished.at(0).at(0).toByteArray());
+    const std::optional<WaveLayout> layout = PlayableWaveLayout(finished.at(0).at(0).toByteArray());
     ASSERT_TRUE(layout.has_value());
     EXPECT_EQ(layout->channels, 1);
     EXPECT_NEAR(double(layout->frames) * 1000 / layout->rate, 400, 50);

@@ -93,9 +93,9 @@ protected:
                                  QStringLiteral("Fop1"));
         host.microphoneWave = fixture::sampleWave();
         host.onNextModal([](QWidget &) {});
-        const QPointer<VoiceSession> session = voiceWindows::Record_And_Compare(
-            program, QStringLiteral("Food.ito"), QStringLiteral("1"), QStringLiteral("Fop1"),
-            nullptr);
+        const QPointer<VoiceSession> session =
+            voiceWindows::Record_And_Compare(program, QStringLiteral("Food.ito"),
+                                             QStringLiteral("1"), QStringLiteral("Fop1"), nullptr);
         ASSERT_TRUE(QTest::qWaitFor([&] { return session.isNull(); }, 30000));
     }
 

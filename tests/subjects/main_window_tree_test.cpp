@@ -355,8 +355,7 @@ protected:
     }
     // Waits until the recording and its comparison are over.
     bool sessionEnded() {
-        return QTest::qWaitFor([&] { return main->findChild<VoiceSession *>() == nullptr; },
-                               30000);
+        return QTest::qWaitFor([&] { return main->findChild<VoiceSession *>() == nullptr; }, 30000);
     }
     QByteArray model;
 };

@@ -132,8 +132,8 @@ public:
     // Answers from downloads or a local file like DownloadFile, the answer
     // coming from the event loop; a local server's address is fetched
     // without waiting, as the real host does.
-    void StartDownload(const QString &url, const QString &path, qint64 maxBytes,
-                       QObject *context, std::function<void(bool ok)> done) override;
+    void StartDownload(const QString &url, const QString &path, qint64 maxBytes, QObject *context,
+                       std::function<void(bool ok)> done) override;
     QSize ScreenSize() override { return screen; }
     QRect AvailableGeometry() override {
         return available.isEmpty() ? QRect(QPoint(0, 0), screen) : available;

@@ -251,10 +251,9 @@ protected:
     QString importWithTool(const QString &list) {
         QString outText, errText;
         QTextStream out(&outText), err(&errText);
-        const int code =
-            tvxsubject::Run({"import", list, "--code", "tvxito", "--out",
-                             env.root() + QFileInfo(list).completeBaseName() + ".ito"},
-                            out, err);
+        const int code = tvxsubject::Run({"import", list, "--code", "tvxito", "--out",
+                                          env.root() + QFileInfo(list).completeBaseName() + ".ito"},
+                                         out, err);
         EXPECT_EQ(code, 0) << errText.toStdString();
         return outText;
     }
