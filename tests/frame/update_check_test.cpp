@@ -7,6 +7,7 @@
 #include "support/local_web_server.h"
 #include "support/test_env.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
 #include <QTimer>
@@ -265,16 +266,28 @@ TEST_F(CheckForUpdateTest, TheWindowsEventsGoOnWhileTheNoticeDownloads) {
 
 // A window closed before the notice arrived hears nothing of it.
 TEST_F(CheckForUpdateTest, AContextDestroyedFirstAbandonsTheCheck) {
-    server.serveSlowly(QStringLiteral("/updates/Ver_1_0_12.txt"), "YES,Version 1.1 is here\n", 10);
+    const QString notice = QStringLiteral("/updates/Ver_1_0_12.txt");
+    server.serveSlowly(notice, "YES,Version 1.1 is here\n", 10);
     auto context = std::make_unique<QObject>();
     bool answered = false;
     updateCheck::Start_Check_For_Update(program, context.get(), [&](bool) { answered = true; });
+    // The same notice fetched alongside: once it has come, the abandoned one
+    // would have come too. The check's window goes while both are coming.
     QEventLoop loop;
-    QTimer::singleShot(30, &loop, [&] {
-        context.reset();
-        QTimer::singleShot(300, &loop, &QEventLoop::quit);
+    Start_Download_Url(server.url(notice), env.tempFolder() + QStringLiteral("alongside.txt"), -1,
+                       &loop, [&](bool ok) {
+                           EXPECT_TRUE(ok);
+                           loop.quit();
+                       });
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (context && server.requests.size() == 2)
+            context.reset();
     });
+    watch.start(1);
     loop.exec();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(context, nullptr) << "the window went while the notice was coming";
     EXPECT_FALSE(answered);
     EXPECT_TRUE(host.boxes.empty());
 }
