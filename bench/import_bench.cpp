@@ -1,7 +1,7 @@
 // Recording a word list of 100 phrases with espeak-ng: one process at a time
 // against one per core, without the cache. Importing is bound by espeak-ng, so
 // the parallel run should take about 1/cores of the serial one.
-#include "subjects/word_list.h"
+#include "subjects/phrase_recorder.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -17,7 +17,7 @@ int main(int argc, char **argv) {
     QTextStream out(stdout);
     double serial = 0;
     for (const int parallel : {1, QThread::idealThreadCount()}) {
-        subjects::PhraseRecorder recorder(QStringLiteral("es"));
+        subjects::PhraseRecorder recorder(QStringLiteral("es"), {});
         recorder.setParallel(parallel);
         QElapsedTimer timer;
         timer.start();

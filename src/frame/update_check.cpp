@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QTimer>
 #include <QUrl>
 
 namespace updateCheck {
@@ -94,7 +95,7 @@ void Set_Update_Check_On(Program &program, bool on) {
                                    on ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
-bool Run_Scheduled_Check(Program &program, const std::function<bool()> &checkForUpdate) {
+bool Take_Due_Check(Program &program) {
     Host &host = program.host();
     const QDateTime now = host.Now();
     QDateTime checked = Read_Date_Checked(program);
@@ -107,7 +108,7 @@ bool Run_Scheduled_Check(Program &program, const std::function<bool()> &checkFor
         return false;
     if (now >= checked.addDays(7) && modMain::Is_Connected(host)) {
         Save_Date_Checked(program, now);
-        return checkForUpdate();
+        return true;
     }
     return false;
 }
@@ -139,38 +140,60 @@ QString Temporary_Notice_Path(const Program &program, const QDateTime &now) {
            now.toString(QStringLiteral("MMddyyyyHHmmss")) + QStringLiteral(".tmp");
 }
 
-bool Check_For_Update(Program &program) {
+namespace {
+
+// What follows the download: reads the notice, removes the copy, shows the
+// message and the offer; true when the notice asks the program to end.
+bool showNotice(Program &program, const QString &temporary) {
     Host &host = program.host();
-    try {
-        const QString temporary = Temporary_Notice_Path(program, host.Now());
-        QString line;
-        {
-            const RemoveOnExit removal(temporary);
-            // Whatever has the name, the download makes the file anew.
-            QFile::remove(temporary);
-            if (!modMain::Download_File(host, Notice_Address(program), temporary,
-                                        kNoticeLimitBytes))
-                return false;
-            if (QFileInfo(temporary).size() > kNoticeLimitBytes || !lastLine(temporary, line))
-                return false;
-        }
-        const QStringList fields = line.split(QLatin1Char(','));
-        // A line without a comma is no notice.
-        if (fields.size() < 2)
+    QString line;
+    {
+        const RemoveOnExit removal(temporary);
+        if (QFileInfo(temporary).size() > kNoticeLimitBytes || !lastLine(temporary, line))
             return false;
-        const QString answer = fields[0].trimmed().toUpper();
-        const QString text = fields[1].trimmed();
-        const QString page = Download_Page(program);
-        const QString title = program.captions[98];
-        if (host.MsgBox(text + QStringLiteral("\r\n\r\n") + program.captions[18], vb::vbYesNo,
-                        title) == vb::vbYes)
-            modMain::Open_Address(program, page);
-        else
-            host.MsgBox(program.captions[68] + QLatin1Char(' ') + page, vb::vbOKOnly, title);
-        return answer == QLatin1String("YES");
-    } catch (...) {
-        return false;
     }
+    const QStringList fields = line.split(QLatin1Char(','));
+    // A line without a comma is no notice.
+    if (fields.size() < 2)
+        return false;
+    const QString answer = fields[0].trimmed().toUpper();
+    const QString text = fields[1].trimmed();
+    const QString page = Download_Page(program);
+    const QString title = program.captions[98];
+    if (host.MsgBox(text + QStringLiteral("\r\n\r\n") + program.captions[18], vb::vbYesNo, title) ==
+        vb::vbYes)
+        modMain::Open_Address(program, page);
+    else
+        host.MsgBox(program.captions[68] + QLatin1Char(' ') + page, vb::vbOKOnly, title);
+    return answer == QLatin1String("YES");
+}
+
+} // namespace
+
+void Start_Check_For_Update(Program &program, QObject *context,
+                            std::function<void(bool endProgram)> done) {
+    Host &host = program.host();
+    QString temporary, address;
+    try {
+        temporary = Temporary_Notice_Path(program, host.Now());
+        address = Notice_Address(program);
+    } catch (...) {
+        QTimer::singleShot(0, context, [done] { done(false); });
+        return;
+    }
+    // Whatever has the name, the download makes the file anew.
+    QFile::remove(temporary);
+    host.StartDownload(address, temporary, kNoticeLimitBytes, context,
+                       [&program, temporary, done](bool downloaded) {
+                           bool end = false;
+                           try {
+                               end = downloaded && showNotice(program, temporary);
+                           } catch (...) {
+                               end = false;
+                           }
+                           QFile::remove(temporary);
+                           done(end);
+                       });
 }
 
 } // namespace updateCheck

@@ -8,6 +8,7 @@
 #include <functional>
 
 class Program;
+class QObject;
 
 namespace updateCheck {
 
@@ -24,11 +25,11 @@ void Save_Date_Checked(Program &program, const QDateTime &when);
 bool Is_Update_Check_On(Program &program);
 void Set_Update_Check_On(Program &program, bool on);
 
-// Runs the scheduling at the end of the start-up: sets DateChecked on the
-// first start; when the check is switched on, 7 days or more have passed
-// and the computer is online, writes DateChecked := now and runs the check.
-// Returns the check's flag: true means the program must end.
-bool Run_Scheduled_Check(Program &program, const std::function<bool()> &checkForUpdate);
+// The scheduling at the end of the start-up: sets DateChecked on the first
+// start; when the check is switched on, 7 days or more have passed and the
+// computer is online, writes DateChecked := now and returns true: the caller
+// then starts the check.
+bool Take_Due_Check(Program &program);
 
 // Where the notice for the running version is asked for: the web site's
 // address (caption 94) + "/updates/Ver_<major>_<minor>_<revision>.txt",
@@ -40,10 +41,13 @@ QString Download_Page(const Program &program);
 // HHmmss + ".tmp" (the folder is made when needed; throws when it cannot be).
 QString Temporary_Notice_Path(const Program &program, const QDateTime &now);
 
-// The check itself: downloads the notice, shows its message with the offer
-// to open the download page, and returns true when the notice asks the
-// program to end. Every failure returns false and shows nothing; the
-// temporary copy never stays behind.
-bool Check_For_Update(Program &program);
+// The check itself, which returns at once: downloads the notice without
+// holding up the windows, shows its message with the offer to open the
+// download page, and then calls done, with true when the notice asks the
+// program to end. Every failure answers false and shows nothing; the
+// temporary copy never stays behind. Nothing follows when context is
+// destroyed first.
+void Start_Check_For_Update(Program &program, QObject *context,
+                            std::function<void(bool endProgram)> done);
 
 } // namespace updateCheck

@@ -7,12 +7,15 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QObject>
 #include <QRect>
 #include <QSize>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 
 #include <functional>
+#include <memory>
 
 class QWidget;
 
@@ -47,6 +50,21 @@ inline constexpr int IconOf(int style) {
 }
 
 } // namespace vb
+
+// A recording from the microphone under way, driven by the event loop.
+class MicrophoneCapture : public QObject {
+    Q_OBJECT
+public:
+    // Ends the recording early; Finished follows with what was heard so far.
+    virtual void Stop() = 0;
+
+signals:
+    // Every few tens of milliseconds: the time recorded so far and the level
+    // (0..1) of the latest sound.
+    void Progress(int elapsedMs, float level);
+    // Once, at the end: what was heard, as a RIFF wave file.
+    void Finished(const QByteArray &wave);
+};
 
 class Host {
 public:
@@ -112,18 +130,13 @@ public:
     virtual void PlaySoundFile(const QString &path, bool async) = 0;
     virtual void PlaySoundMemory(const QByteArray &wave, bool async) = 0;
 
-    // Records from the default microphone for at most milliseconds and puts
-    // what it heard into wave as a RIFF wave file. progress is called every
-    // few tens of milliseconds with the time recorded so far and the level
-    // (0..1) of the latest sound, and stops the recording early by returning
-    // false. Returns false, wave left empty, when no microphone can be used
-    // (none, or none allowed); a host without one answers so.
-    virtual bool RecordWave(int milliseconds, QByteArray &wave,
-                            const std::function<bool(int elapsedMs, float level)> &progress) {
+    // Starts recording from the default microphone for at most milliseconds
+    // and returns at once; the capture reports through its signals. Null when
+    // no microphone can be used (none, or none allowed); a host without one
+    // answers so.
+    virtual std::unique_ptr<MicrophoneCapture> StartCapture(int milliseconds) {
         (void)milliseconds;
-        (void)progress;
-        wave.clear();
-        return false;
+        return nullptr;
     }
 
     virtual bool IsConnected() = 0;
@@ -131,6 +144,15 @@ public:
     // With maxBytes >= 0 a larger file is refused (false, nothing written)
     // without reading more of it than the limit.
     virtual bool DownloadFile(const QString &url, const QString &path, qint64 maxBytes = -1) = 0;
+    // The same download without waiting for it: returns at once, and done
+    // (with DownloadFile's answer) runs later from the event loop, unless
+    // context is destroyed first, which abandons the download. This default
+    // downloads at once and only delays the answer; real hosts override it.
+    virtual void StartDownload(const QString &url, const QString &path, qint64 maxBytes,
+                               QObject *context, std::function<void(bool ok)> done) {
+        const bool ok = DownloadFile(url, path, maxBytes);
+        QTimer::singleShot(0, context, [done = std::move(done), ok] { done(ok); });
+    }
 
     // Screen size in pixels.
     virtual QSize ScreenSize() = 0;

@@ -22,6 +22,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -242,11 +243,10 @@ void QtHost::PlaySoundMemory(const QByteArray &wave, bool async) {
     m_sound.PlayMemory(wave, async);
 }
 
-bool QtHost::RecordWave(int milliseconds, QByteArray &wave,
-                        const std::function<bool(int elapsedMs, float level)> &progress) {
+std::unique_ptr<MicrophoneCapture> QtHost::StartCapture(int milliseconds) {
     // The learner hears nothing of ours while speaking.
     m_sound.Stop();
-    return RecordFromMicrophone(milliseconds, wave, progress);
+    return StartMicrophoneCapture(milliseconds);
 }
 
 bool QtHost::IsConnected() {
@@ -266,69 +266,100 @@ bool QtHost::IsConnected() {
     return anyInterfaceOnline();
 }
 
-bool Download_Url(const QString &url, const QString &path, qint64 maxBytes, int deadlineMs) {
+void Start_Download_Url(const QString &url, const QString &path, qint64 maxBytes, QObject *context,
+                        std::function<void(bool ok)> done, int deadlineMs) {
     const auto fits = [maxBytes](qint64 size) { return maxBytes < 0 || size <= maxBytes; };
+    // The answer always comes from the event loop, never inside this call.
+    const auto answer = [context, done](bool ok) {
+        QTimer::singleShot(0, context, [done, ok] { done(ok); });
+    };
     const QUrl source(url);
     if (source.isLocalFile() || source.scheme().isEmpty()) {
         QFile file(source.isLocalFile() ? source.toLocalFile() : url);
-        if (!file.open(QIODevice::ReadOnly) || !fits(file.size()))
-            return false;
-        return writeWhole(path, file.readAll());
+        answer(file.open(QIODevice::ReadOnly) && fits(file.size()) &&
+               writeWhole(path, file.readAll()));
+        return;
     }
     const QString scheme = source.scheme().toLower();
-    if (scheme != QLatin1String("http") && scheme != QLatin1String("https"))
-        return false;
+    if (scheme != QLatin1String("http") && scheme != QLatin1String("https")) {
+        answer(false);
+        return;
+    }
 
-    QNetworkAccessManager manager;
+    // Everything of this download lives under the manager, which lives under
+    // the context: a context destroyed first abandons the download.
+    auto *manager = new QNetworkAccessManager(context);
     QNetworkRequest request(source);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setTransferTimeout(std::min(60000, deadlineMs));
-    QNetworkReply *reply = manager.get(request);
-    QEventLoop loop;
-    bool late = false;
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    QObject::connect(&deadline, &QTimer::timeout, &loop, [&] {
-        late = true;
+    QNetworkReply *reply = manager->get(request);
+    struct Transfer {
+        QByteArray body;
+        bool tooLarge = false;
+        bool late = false;
+    };
+    const auto transfer = std::make_shared<Transfer>();
+    auto *deadline = new QTimer(manager);
+    deadline->setSingleShot(true);
+    QObject::connect(deadline, &QTimer::timeout, manager, [transfer, reply] {
+        transfer->late = true;
         reply->abort();
     });
-    deadline.start(deadlineMs);
-    QByteArray body;
-    bool tooLarge = false;
+    deadline->start(deadlineMs);
     // A file over the limit is dropped as soon as its size shows, whether
     // announced in the header or counted as it arrives.
-    const auto checkSize = [&](qint64 size) {
-        if (!tooLarge && !fits(size)) {
-            tooLarge = true;
+    const auto checkSize = [transfer, reply, fits](qint64 size) {
+        if (!transfer->tooLarge && !fits(size)) {
+            transfer->tooLarge = true;
             reply->abort();
         }
     };
-    QObject::connect(reply, &QNetworkReply::metaDataChanged, &loop, [&] {
+    QObject::connect(reply, &QNetworkReply::metaDataChanged, manager, [reply, checkSize] {
         const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
         if (length.isValid())
             checkSize(length.toLongLong());
     });
-    QObject::connect(reply, &QNetworkReply::readyRead, &loop, [&] {
-        if (tooLarge)
+    QObject::connect(reply, &QNetworkReply::readyRead, manager, [transfer, reply, checkSize] {
+        if (transfer->tooLarge)
             return;
-        body += reply->readAll();
-        checkSize(body.size());
+        transfer->body += reply->readAll();
+        checkSize(transfer->body.size());
     });
-    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    if (!reply->isFinished())
-        loop.exec();
-    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    const bool ok = !tooLarge && !late && reply->error() == QNetworkReply::NoError &&
-                    status >= 200 && status < 300;
-    if (ok)
-        body += reply->readAll();
-    delete reply;
-    return ok && fits(body.size()) && writeWhole(path, body);
+    QObject::connect(
+        reply, &QNetworkReply::finished, manager, [transfer, reply, manager, path, fits, answer] {
+            const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+            bool ok = !transfer->tooLarge && !transfer->late &&
+                      reply->error() == QNetworkReply::NoError && status >= 200 && status < 300;
+            if (ok)
+                transfer->body += reply->readAll();
+            ok = ok && fits(transfer->body.size()) && writeWhole(path, transfer->body);
+            manager->deleteLater();
+            answer(ok);
+        });
+}
+
+bool Download_Url(const QString &url, const QString &path, qint64 maxBytes, int deadlineMs) {
+    QEventLoop loop;
+    bool result = false;
+    Start_Download_Url(
+        url, path, maxBytes, &loop,
+        [&](bool ok) {
+            result = ok;
+            loop.quit();
+        },
+        deadlineMs);
+    loop.exec();
+    return result;
 }
 
 bool QtHost::DownloadFile(const QString &url, const QString &path, qint64 maxBytes) {
     return Download_Url(url, path, maxBytes);
+}
+
+void QtHost::StartDownload(const QString &url, const QString &path, qint64 maxBytes,
+                           QObject *context, std::function<void(bool ok)> done) {
+    Start_Download_Url(url, path, maxBytes, context, std::move(done));
 }
 
 QSize QtHost::ScreenSize() {

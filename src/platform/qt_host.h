@@ -24,11 +24,15 @@ MsgBoxLook MsgBoxLookOf(int style);
 // The VB answer for the button that closed a box of the given style.
 vb::MsgBoxResult MsgBoxResultOf(QMessageBox::StandardButton button, int style);
 
-// The download behind QtHost::DownloadFile (file, http and https addresses),
-// also used by test hosts that fetch from a local server.
+// The download behind QtHost::StartDownload (file, http and https addresses),
+// also used by test hosts that fetch from a local server: returns at once, and
+// done runs from the event loop unless context is destroyed first.
 // The whole transfer ends after deadlineMs, however slowly the server
 // trickles its bytes (a limit per transfer alone lets it go on for ever).
 inline constexpr int kDownloadDeadlineMs = 30000;
+void Start_Download_Url(const QString &url, const QString &path, qint64 maxBytes, QObject *context,
+                        std::function<void(bool ok)> done, int deadlineMs = kDownloadDeadlineMs);
+// The same, waiting for the end (QtHost::DownloadFile).
 bool Download_Url(const QString &url, const QString &path, qint64 maxBytes = -1,
                   int deadlineMs = kDownloadDeadlineMs);
 
@@ -55,10 +59,11 @@ public:
                        const QString &workingDirectory) override;
     void PlaySoundFile(const QString &path, bool async) override;
     void PlaySoundMemory(const QByteArray &wave, bool async) override;
-    bool RecordWave(int milliseconds, QByteArray &wave,
-                    const std::function<bool(int elapsedMs, float level)> &progress) override;
+    std::unique_ptr<MicrophoneCapture> StartCapture(int milliseconds) override;
     bool IsConnected() override;
     bool DownloadFile(const QString &url, const QString &path, qint64 maxBytes = -1) override;
+    void StartDownload(const QString &url, const QString &path, qint64 maxBytes, QObject *context,
+                       std::function<void(bool ok)> done) override;
     QSize ScreenSize() override;
     QRect AvailableGeometry() override;
     QDateTime Now() override;

@@ -3,6 +3,7 @@
 #include <QtEndian>
 
 #include <QFile>
+#include <QTimer>
 
 #include <SDL.h>
 
@@ -288,11 +289,88 @@ QByteArray MonoWave16(const std::vector<qint16> &samples, int rate) {
     return out;
 }
 
-bool RecordFromMicrophone(int milliseconds, QByteArray &wave,
-                          const std::function<bool(int elapsedMs, float level)> &progress) {
-    wave.clear();
+namespace {
+
+// SDL collects what the microphone hears in its own thread; a timer of the
+// window's thread takes it from the queue, so nothing waits for the sound.
+class SdlCapture : public MicrophoneCapture {
+public:
+    SdlCapture(SDL_AudioDeviceID device, int rate, int milliseconds)
+        : m_device(device), m_rate(rate),
+          m_wanted(static_cast<qint64>(rate) * milliseconds / 1000) {
+        m_samples.reserve(static_cast<size_t>(m_wanted));
+        m_idleSince = SDL_GetTicks();
+        SDL_PauseAudioDevice(m_device, 0);
+        QObject::connect(&m_timer, &QTimer::timeout, this, [this] { take(); });
+        m_timer.start(kTakeEveryMs);
+    }
+    ~SdlCapture() override { close(); }
+
+    void Stop() override {
+        take();
+        if (m_device != 0)
+            finish();
+    }
+
+private:
+    static constexpr int kTakeEveryMs = 20;
+
+    void take() {
+        if (m_device == 0)
+            return;
+        std::vector<qint16> chunk(4096);
+        double energy = 0;
+        size_t count = 0;
+        for (;;) {
+            const Uint32 got = SDL_DequeueAudio(m_device, chunk.data(),
+                                                static_cast<Uint32>(chunk.size() * sizeof(qint16)));
+            const size_t n = std::min<size_t>(got / sizeof(qint16),
+                                              static_cast<size_t>(m_wanted) - m_samples.size());
+            for (size_t i = 0; i < n; ++i)
+                energy += static_cast<double>(chunk[i]) * chunk[i];
+            m_samples.insert(m_samples.end(), chunk.begin(),
+                             chunk.begin() + static_cast<qint64>(n));
+            count += n;
+            if (n == 0 || static_cast<qint64>(m_samples.size()) >= m_wanted)
+                break;
+        }
+        if (count > 0)
+            m_idleSince = SDL_GetTicks();
+        const float level =
+            count > 0 ? static_cast<float>(std::sqrt(energy / count) / 32768.0) : 0.0f;
+        emit Progress(static_cast<int>(static_cast<qint64>(m_samples.size()) * 1000 / m_rate),
+                      std::min(1.0f, level * 4));
+        // A device that stops delivering (unplugged) ends the recording.
+        if (m_device != 0 && (static_cast<qint64>(m_samples.size()) >= m_wanted ||
+                              SDL_GetTicks() - m_idleSince > 2000))
+            finish();
+    }
+    void finish() {
+        close();
+        emit Finished(MonoWave16(m_samples, m_rate));
+    }
+    void close() {
+        m_timer.stop();
+        if (m_device == 0)
+            return;
+        SDL_CloseAudioDevice(m_device);
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        m_device = 0;
+    }
+
+    SDL_AudioDeviceID m_device;
+    int m_rate;
+    qint64 m_wanted;
+    std::vector<qint16> m_samples;
+    Uint32 m_idleSince = 0;
+    QTimer m_timer;
+};
+
+} // namespace
+
+std::unique_ptr<MicrophoneCapture> StartMicrophoneCapture(int milliseconds) {
     if (initAudio() != 0)
-        return false;
+        return nullptr;
     SDL_AudioSpec wanted{};
     wanted.freq = 22050;
     wanted.format = AUDIO_S16SYS;
@@ -302,39 +380,7 @@ bool RecordFromMicrophone(int milliseconds, QByteArray &wave,
     const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 1, &wanted, &obtained, 0);
     if (device == 0) {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        return false;
+        return nullptr;
     }
-    SDL_PauseAudioDevice(device, 0);
-    const qint64 wantedSamples = static_cast<qint64>(obtained.freq) * milliseconds / 1000;
-    std::vector<qint16> samples;
-    samples.reserve(static_cast<size_t>(wantedSamples));
-    std::vector<qint16> chunk(2048);
-    Uint32 idleSince = SDL_GetTicks();
-    bool going = true;
-    while (going && static_cast<qint64>(samples.size()) < wantedSamples) {
-        const Uint32 got = SDL_DequeueAudio(device, chunk.data(),
-                                            static_cast<Uint32>(chunk.size() * sizeof(qint16)));
-        const size_t count = std::min<size_t>(got / sizeof(qint16),
-                                              static_cast<size_t>(wantedSamples) - samples.size());
-        double energy = 0;
-        for (size_t i = 0; i < count; ++i)
-            energy += static_cast<double>(chunk[i]) * chunk[i];
-        samples.insert(samples.end(), chunk.begin(), chunk.begin() + static_cast<qint64>(count));
-        if (count > 0)
-            idleSince = SDL_GetTicks();
-        // A device that stops delivering (unplugged) ends the recording.
-        if (SDL_GetTicks() - idleSince > 2000)
-            break;
-        const float level =
-            count > 0 ? static_cast<float>(std::sqrt(energy / count) / 32768.0) : 0.0f;
-        going = progress(static_cast<int>(samples.size() * 1000 / obtained.freq),
-                         std::min(1.0f, level * 4));
-        if (count == 0)
-            SDL_Delay(15);
-    }
-    SDL_CloseAudioDevice(device);
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
-
-    wave = MonoWave16(samples, obtained.freq);
-    return true;
+    return std::make_unique<SdlCapture>(device, obtained.freq, std::max(0, milliseconds));
 }

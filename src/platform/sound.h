@@ -5,10 +5,12 @@
 // that is not a wave sound plays nothing.
 #pragma once
 
+#include "platform/host.h"
+
 #include <QByteArray>
 #include <QString>
 
-#include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -82,11 +84,10 @@ private:
     int m_samples = 0;
 };
 
-// Records from the default microphone (SDL's capture device) for at most
-// milliseconds, 16-bit mono; see Host::RecordWave for progress. False when
-// no capture device can be opened.
 // A complete 16-bit mono PCM wave file of the samples.
 QByteArray MonoWave16(const std::vector<qint16> &samples, int rate);
 
-bool RecordFromMicrophone(int milliseconds, QByteArray &wave,
-                          const std::function<bool(int elapsedMs, float level)> &progress);
+// Starts recording from the default microphone (SDL's capture device) for at
+// most milliseconds, 16-bit mono: see Host::StartCapture. Null when no capture
+// device can be opened.
+std::unique_ptr<MicrophoneCapture> StartMicrophoneCapture(int milliseconds);

@@ -394,8 +394,13 @@ void frmMain::Form_Load() {
     if (p.ended)
         return;
 
-    if (updateCheck::Run_Scheduled_Check(p, [&p] { return updateCheck::Check_For_Update(p); }))
-        Form_Unload();
+    // The notice downloads while the student logs in; its message comes
+    // when it has arrived.
+    if (updateCheck::Take_Due_Check(p))
+        updateCheck::Start_Check_For_Update(p, this, [this](bool endProgram) {
+            if (endProgram && !m_program.ended)
+                Form_Unload();
+        });
 }
 
 void frmMain::createLoginWindow() {

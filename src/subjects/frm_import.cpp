@@ -4,11 +4,11 @@
 #include "frame/program.h"
 #include "platform/host.h"
 #include "platform/platform_language.h"
+#include "subjects/phrase_recorder.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -20,7 +20,7 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTableWidget>
-#include <QThread>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 
@@ -46,8 +46,7 @@ frmImport::frmImport(Program &program, QWidget *parent) : QDialog(parent), m_pro
     const Captions &c = program.captions;
     setObjectName(QStringLiteral("frmImport"));
     setWindowTitle(c[caption::ImportTitle]);
-    m_cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation) +
-              QStringLiteral("/recordings");
+    m_cache = subjects::RecordingCache::DefaultFolder();
 
     lblFile = new QLabel(this);
     lblFile->setObjectName(QStringLiteral("lblFile"));
@@ -119,10 +118,8 @@ frmImport::frmImport(Program &program, QWidget *parent) : QDialog(parent), m_pro
     setTabOrder(btnImport, btnCancel);
 
     connect(btnChoose, &QPushButton::clicked, this, [this] { btnChoose_Click(); });
-    connect(btnImport, &QPushButton::clicked, this, [this] {
-        if (btnImport_Click())
-            accept();
-    });
+    connect(btnImport, &QPushButton::clicked, this, [this] { btnImport_Click(); });
+    connect(&m_writing, &QFutureWatcher<QString>::finished, this, &frmImport::subjectWritten);
     connect(btnCancel, &QPushButton::clicked, this, [this] {
         if (m_busy)
             cancelImport();
@@ -133,6 +130,12 @@ frmImport::frmImport(Program &program, QWidget *parent) : QDialog(parent), m_pro
     connect(txtName, &QLineEdit::textChanged, this, [this] { updateImportButton(); });
     showList();
     btnChoose->setFocus();
+}
+
+frmImport::~frmImport() {
+    // A window closed with the program mid-import stops the writing first.
+    m_cancel = true;
+    m_writing.waitForFinished();
 }
 
 QString frmImport::Describe_Problem(const subjects::WordListProblem &p) const {
@@ -187,6 +190,8 @@ void frmImport::closeEvent(QCloseEvent *event) {
 
 void frmImport::cancelImport() {
     m_cancel = true;
+    if (m_recorder)
+        m_recorder->cancel();
 }
 
 void frmImport::btnChoose_Click() {
@@ -255,88 +260,92 @@ bool frmImport::btnImport_Click() {
 
     m_busy = true;
     m_cancel = false;
+    m_file = file;
     // Cancel stays: while importing it stops the import.
     for (QWidget *w : {static_cast<QWidget *>(btnChoose), static_cast<QWidget *>(btnImport),
                        static_cast<QWidget *>(txtName), static_cast<QWidget *>(chkLeaveOut)})
         w->setEnabled(false);
     btnCancel->setFocus();
 
-    enum class Outcome { Written, Cancelled, RecordingFailed, NotWritten };
-    Outcome outcome = Outcome::Written;
-    QString problem;
     QStringList texts;
     for (const subjects::WordListRow &row : std::as_const(m_list.rows))
         texts << row.phrase;
-    const QString voice = subjects::EspeakVoice(p.identity.targetLanguage);
-    const QString code = p.identity.languageCode;
+    m_recorder = std::make_unique<subjects::PhraseRecorder>(
+        subjects::EspeakVoice(p.identity.targetLanguage), m_cache);
+    connect(m_recorder.get(), &subjects::PhraseRecorder::progress, this, &frmImport::showProgress);
+    connect(m_recorder.get(), &subjects::PhraseRecorder::finished, this, &frmImport::writeSubject);
+    connect(m_recorder.get(), &subjects::PhraseRecorder::failed, this,
+            [this](const QString &problem) { endImport(Outcome::NotRecorded, problem); });
+    connect(m_recorder.get(), &subjects::PhraseRecorder::cancelled, this,
+            [this] { endImport(Outcome::Cancelled); });
+    m_recorder->start(texts);
+    return true;
+}
+
+// A subject of thousands of phrases takes a while to write: a worker thread
+// does it, and the window hears the outcome through the watcher.
+void frmImport::writeSubject() {
+    if (m_cancel) {
+        endImport(Outcome::Cancelled);
+        return;
+    }
+    const QString file = m_file;
+    const QString code = m_program.identity.languageCode;
     const QVector<subjects::WordListRow> rows = m_list.rows;
-    const QString cache = m_cache;
-    const subjects::CancelCheck cancelled = [this] { return m_cancel.load(); };
-
-    // espeak-ng takes minutes for a long list: the work runs on a thread of
-    // its own and reports through the window's event queue.
-    QThread *worker = QThread::create([&] {
-        subjects::PhraseRecorder recorder(voice, cache);
-        recorder.setCancelCheck(cancelled);
-        recorder.setProgress([this](int done, int total) {
-            QMetaObject::invokeMethod(
-                this, [this, done, total] { showProgress(done, total); }, Qt::QueuedConnection);
-        });
-        QVector<QByteArray> waves;
+    const QVector<QByteArray> waves = m_recorder->waves();
+    m_writing.setFuture(QtConcurrent::run([this, file, code, rows, waves]() -> QString {
         try {
-            waves = recorder.record(texts);
+            subjects::WriteWordListSubject(file, code, rows, waves, false,
+                                           [this] { return m_cancel.load(); });
         } catch (const subjects::WordListCancelled &) {
-            outcome = Outcome::Cancelled;
-            return;
+            return {};
         } catch (const subjects::WordListError &e) {
-            outcome = Outcome::RecordingFailed;
-            problem = e.message();
-            return;
+            return e.message();
         }
-        try {
-            subjects::WriteWordListSubject(file, code, rows, waves, false, cancelled);
-        } catch (const subjects::WordListCancelled &) {
-            outcome = Outcome::Cancelled;
-        } catch (const subjects::WordListError &e) {
-            outcome = Outcome::NotWritten;
-            problem = e.message();
-        }
-    });
-    QEventLoop loop;
-    connect(worker, &QThread::finished, &loop, &QEventLoop::quit);
-    worker->start();
-    loop.exec();
-    // The loop also ends when the program quits: the import stops first.
-    if (!worker->isFinished())
-        m_cancel = true;
-    worker->wait();
-    delete worker;
+        return {};
+    }));
+}
 
+void frmImport::subjectWritten() {
+    const QString problem = m_writing.result();
+    if (!problem.isEmpty())
+        endImport(Outcome::NotWritten, problem);
+    else
+        endImport(QFileInfo::exists(m_file) ? Outcome::Written : Outcome::Cancelled);
+}
+
+void frmImport::endImport(Outcome outcome, const QString &problem) {
+    // The recorder stays until the next import: this may run inside its signal.
     m_busy = false;
     for (QWidget *w : {static_cast<QWidget *>(btnChoose), static_cast<QWidget *>(txtName),
                        static_cast<QWidget *>(chkLeaveOut)})
         w->setEnabled(true);
     updateImportButton();
+    const Captions &c = m_program.captions;
     switch (outcome) {
     case Outcome::Written:
-        m_imported = file;
-        return true;
+        m_imported = m_file;
+        break;
     case Outcome::Cancelled:
         // Back to where the user was before pressing Import.
         barRecording->setValue(0);
         barRecording->setTextVisible(false);
         barRecording->setAccessibleName(c[caption::RecordingPhrases].arg(0).arg(0));
         btnImport->setFocus();
-        return false;
-    case Outcome::RecordingFailed:
-        host.MsgBox(c[caption::RecordingFailed].arg(problem), vb::vbCritical);
-        return false;
+        break;
+    case Outcome::NotRecorded:
+        m_program.host().MsgBox(c[caption::RecordingFailed].arg(problem), vb::vbCritical);
+        break;
     case Outcome::NotWritten:
-        host.MsgBox(c[caption::ImportNotWritten].arg(QDir::toNativeSeparators(file), problem),
-                    vb::vbCritical);
-        return false;
+        m_program.host().MsgBox(
+            c[caption::ImportNotWritten].arg(QDir::toNativeSeparators(m_file), problem),
+            vb::vbCritical);
+        break;
     }
-    return false;
+    const bool written = outcome == Outcome::Written;
+    emit importEnded(written);
+    if (written)
+        accept();
 }
 
 void frmImport::showProgress(int done, int total) {

@@ -1,15 +1,18 @@
 // The administrator's window that turns a word list into an installed subject:
 // choose the file, look at the first rows with their columns, name the
-// subject, and wait while the phrases are recorded. The recording and the
-// writing run on a thread of their own, so the window stays responsive;
-// Cancel stops them, and no subject file is left behind.
+// subject, and wait while the phrases are recorded. espeak-ng runs in
+// processes of its own and the subject file is written on a worker thread, so
+// the window stays responsive; Cancel stops them, and no subject file is left
+// behind.
 #pragma once
 
 #include "subjects/word_list.h"
 
 #include <QDialog>
+#include <QFutureWatcher>
 
 #include <atomic>
+#include <memory>
 
 class Program;
 class QCheckBox;
@@ -20,17 +23,24 @@ class QProgressBar;
 class QPushButton;
 class QTableWidget;
 
+namespace subjects {
+class PhraseRecorder;
+}
+
 class frmImport : public QDialog {
     Q_OBJECT
 public:
     explicit frmImport(Program &program, QWidget *parent = nullptr);
+    ~frmImport() override;
 
     // Asks for the word list through the host's open dialog and shows it.
     void btnChoose_Click();
-    // Records the phrases and writes the subject; true when it was written.
-    // The window's events go on meanwhile; Cancel (or Escape) stops the
-    // import, which then returns false and leaves no subject file.
+    // Starts recording the phrases and writing the subject; true when it
+    // started, and importEnded() follows. Cancel (or Escape) stops the
+    // import, which then leaves no subject file. A written subject closes
+    // the window as accepted.
     bool btnImport_Click();
+    bool isImporting() const { return m_busy; }
 
     // Where recordings are kept between imports, by voice and text.
     void setRecordingCache(const QString &folder) { m_cache = folder; }
@@ -52,6 +62,11 @@ public:
     QPushButton *btnImport;
     QPushButton *btnCancel;
 
+signals:
+    // The import that btnImport_Click() started is over: written says whether
+    // the subject file is in place. Any message about it was shown before.
+    void importEnded(bool written);
+
 protected:
     // The window stays while phrases are being recorded (Escape, close box).
     void reject() override;
@@ -62,12 +77,20 @@ private:
     void updateImportButton();
     void showProgress(int done, int total);
     void cancelImport();
+    enum class Outcome { Written, Cancelled, NotRecorded, NotWritten };
+    void writeSubject();
+    void subjectWritten();
+    void endImport(Outcome outcome, const QString &problem = {});
 
     Program &m_program;
     QString m_path;
     subjects::WordList m_list;
     QString m_cache;
     QString m_imported;
+    QString m_file; // the subject file being written
     bool m_busy = false;
+    std::unique_ptr<subjects::PhraseRecorder> m_recorder;
+    // The writing's failure, worded in English; empty when it was written.
+    QFutureWatcher<QString> m_writing;
     std::atomic<bool> m_cancel{false};
 };

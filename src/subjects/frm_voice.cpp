@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QVBoxLayout>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 #include <cmath>
@@ -142,17 +143,20 @@ frmRecord::frmRecord(Program &program, QWidget *parent) : QDialog(parent), m_pro
     resize(420, 110);
 }
 
-bool frmRecord::Progress(int elapsedMs, int totalMs, float level) {
+void frmRecord::Progress(int elapsedMs, int totalMs, float level) {
     const int left = std::max(0, (totalMs - elapsedMs + 999) / 1000);
     lblCountdown->setText(m_program.captions[caption::SpeakNow].arg(left));
     barLevel->setValue(static_cast<int>(std::lround(std::clamp(level, 0.0f, 1.0f) * 100)));
-    m_program.host().DoEvents();
-    return !m_stop;
+}
+
+void frmRecord::Comparing() {
+    lblCountdown->setText(tr("Comparing your recording with the model..."));
+    barLevel->setValue(0);
 }
 
 void frmRecord::keyPressEvent(QKeyEvent *event) {
     if (event->key() == Qt::Key_Escape) {
-        m_stop = true;
+        emit StopRequested();
         return;
     }
     QDialog::keyPressEvent(event);
@@ -160,15 +164,15 @@ void frmRecord::keyPressEvent(QKeyEvent *event) {
 
 void frmRecord::reject() {
     // Closing the window stops the recording; what was said so far is kept.
-    m_stop = true;
+    emit StopRequested();
 }
 
 // --- frmCompare ---
 
 frmCompare::frmCompare(Program &program, const QString &phrase, const QByteArray &model,
-                       const QByteArray &mine, QWidget *parent)
+                       const QByteArray &mine, voice::Comparison comparison, QWidget *parent)
     : QDialog(parent), m_program(program), m_model(model), m_mine(mine),
-      m_comparison(voice::Compare(voice::Read_Wave(model), voice::Read_Wave(mine))) {
+      m_comparison(std::move(comparison)) {
     setObjectName(QStringLiteral("frmCompare"));
     const Captions &c = program.captions;
     setWindowTitle(c[caption::CompareTitle]);
@@ -213,14 +217,14 @@ frmCompare::frmCompare(Program &program, const QString &phrase, const QByteArray
     btnBoth = button("btnBoth", caption::PlayBoth, Qt::Key_B, QStringLiteral("B"));
     btnAgain = button("btnAgain", caption::RecordAgain, Qt::Key_R, QStringLiteral("R"));
     layout->addLayout(buttons);
-    Host &host = program.host();
-    connect(btnModel, &QPushButton::clicked, this,
-            [this, &host] { host.PlaySoundMemory(m_model, false); });
-    connect(btnMine, &QPushButton::clicked, this,
-            [this, &host] { host.PlaySoundMemory(m_mine, false); });
-    connect(btnBoth, &QPushButton::clicked, this, [this, &host] {
-        host.PlaySoundMemory(m_model, false);
-        host.PlaySoundMemory(m_mine, false);
+    m_thenMine.setSingleShot(true);
+    connect(&m_thenMine, &QTimer::timeout, this,
+            [this] { m_program.host().PlaySoundMemory(m_mine, true); });
+    connect(btnModel, &QPushButton::clicked, this, [this] { play(m_model); });
+    connect(btnMine, &QPushButton::clicked, this, [this] { play(m_mine); });
+    connect(btnBoth, &QPushButton::clicked, this, [this] {
+        play(m_model);
+        m_thenMine.start(voice::Read_Wave(m_model).milliseconds());
     });
     connect(btnAgain, &QPushButton::clicked, this, [this] {
         m_again = true;
@@ -229,7 +233,107 @@ frmCompare::frmCompare(Program &program, const QString &phrase, const QByteArray
     resize(760, 480);
 }
 
+void frmCompare::play(const QByteArray &wave) {
+    m_thenMine.stop();
+    m_program.host().PlaySoundMemory(wave, true);
+}
+
 // --- the flow ---
+
+VoiceSession::VoiceSession(Program &program, QString text, QByteArray model, QWidget *parent)
+    : QObject(parent), m_program(program), m_text(std::move(text)), m_model(std::move(model)),
+      m_parent(parent), m_total(voice::Read_Wave(m_model).milliseconds() + 2000) {
+    setObjectName(QStringLiteral("voiceSession"));
+    connect(&m_analysis, &QFutureWatcher<voice::Comparison>::finished, this,
+            &VoiceSession::compared);
+}
+
+VoiceSession::~VoiceSession() {
+    // The analysis works on copies of the sounds; it only has to end.
+    m_analysis.waitForFinished();
+}
+
+void VoiceSession::Start() {
+    record();
+}
+
+void VoiceSession::record() {
+    Host &host = m_program.host();
+    // Heard to its end first, so that the microphone hears only the learner.
+    host.PlaySoundMemory(m_model, false);
+    m_capture = host.StartCapture(m_total);
+    if (!m_capture) {
+        host.MsgBox(m_program.captions[caption::NoMicrophone], vb::vbExclamation);
+        end();
+        return;
+    }
+    m_window = std::make_unique<frmRecord>(m_program, m_parent);
+    m_window->setWindowModality(Qt::ApplicationModal);
+    m_window->show();
+    m_window->Progress(0, m_total, 0);
+    connect(m_capture.get(), &MicrophoneCapture::Progress, m_window.get(),
+            [this](int elapsedMs, float level) { m_window->Progress(elapsedMs, m_total, level); });
+    connect(m_window.get(), &frmRecord::StopRequested, m_capture.get(), &MicrophoneCapture::Stop);
+    connect(m_capture.get(), &MicrophoneCapture::Finished, this, &VoiceSession::recorded);
+}
+
+void VoiceSession::recorded(const QByteArray &mine) {
+    // The capture is still inside its own signal.
+    m_capture.release()->deleteLater();
+    m_mine = mine;
+    try {
+        QFile file(voiceWindows::Recording_Path(m_program));
+        if (!privateFolder::OpenNew(file) || file.write(mine) != mine.size() || !file.flush())
+            throw std::runtime_error(
+                m_program.captions[caption::FileNotWritten]
+                    .arg(file.fileName(), platformLanguage::System_Reason(file))
+                    .toStdString());
+    } catch (const std::exception &e) {
+        fail(e);
+        return;
+    }
+    m_window->Comparing();
+    m_analysis.setFuture(QtConcurrent::run([model = m_model, mine] {
+        return voice::Compare(voice::Read_Wave(model), voice::Read_Wave(mine));
+    }));
+}
+
+void VoiceSession::compared() {
+    closeWindow();
+    bool again = false;
+    try {
+        frmCompare window(m_program, m_text, m_model, m_mine, m_analysis.result(), m_parent);
+        m_program.host().ShowModal(window);
+        again = window.Again();
+    } catch (const std::exception &e) {
+        fail(e);
+        return;
+    }
+    if (again)
+        QTimer::singleShot(0, this, [this] { record(); });
+    else
+        end();
+}
+
+void VoiceSession::fail(const std::exception &e) {
+    closeWindow();
+    modMain::Show_Error(m_program, QStringLiteral("Record_And_Compare"), e);
+    end();
+}
+
+void VoiceSession::end() {
+    closeWindow();
+    emit Ended();
+    deleteLater();
+}
+
+void VoiceSession::closeWindow() {
+    // The window may be inside its own key event (Esc) just now.
+    if (m_window) {
+        m_window->hide();
+        m_window.release()->deleteLater();
+    }
+}
 
 namespace voiceWindows {
 
@@ -241,13 +345,13 @@ QString Recording_Path(const Program &program) {
     return program.Temporary_Folder() + Recording_Name(program);
 }
 
-void Record_And_Compare(Program &program, const QString &fileName, const QString &number,
-                        const QString &text, QWidget *parent) {
+VoiceSession *Record_And_Compare(Program &program, const QString &fileName, const QString &number,
+                                 const QString &text, QWidget *parent) {
     Host &host = program.host();
     try {
         const QString modelPath = phraseSound::Write_Phrase_Sound(program, fileName, number);
         if (modelPath.isEmpty())
-            return;
+            return nullptr;
         QFile modelFile(modelPath);
         if (!modelFile.open(QIODevice::ReadOnly))
             throw std::runtime_error(
@@ -258,40 +362,14 @@ void Record_And_Compare(Program &program, const QString &fileName, const QString
         if (!IsPlayableWave(model)) {
             host.MsgBox(program.captions[caption::SoundNotPlayable].arg(text), vb::vbExclamation,
                         program.identity.productTitle);
-            return;
+            return nullptr;
         }
-        const int total = voice::Read_Wave(model).milliseconds() + 2000;
-        for (;;) {
-            host.PlaySoundMemory(model, false);
-            QByteArray mine;
-            bool recorded = false;
-            {
-                frmRecord recorder(program, parent);
-                recorder.setWindowModality(Qt::ApplicationModal);
-                recorder.show();
-                recorder.Progress(0, total, 0);
-                recorded = host.RecordWave(total, mine, [&](int elapsedMs, float level) {
-                    return recorder.Progress(elapsedMs, total, level);
-                });
-            }
-            if (!recorded) {
-                host.MsgBox(program.captions[caption::NoMicrophone], vb::vbExclamation);
-                return;
-            }
-            QFile file(Recording_Path(program));
-            if (!privateFolder::OpenNew(file) || file.write(mine) != mine.size() || !file.flush())
-                throw std::runtime_error(
-                    program.captions[caption::FileNotWritten]
-                        .arg(file.fileName(), platformLanguage::System_Reason(file))
-                        .toStdString());
-            file.close();
-            frmCompare window(program, text, model, mine, parent);
-            host.ShowModal(window);
-            if (!window.Again())
-                return;
-        }
+        auto *session = new VoiceSession(program, text, model, parent);
+        session->Start();
+        return session;
     } catch (const std::exception &e) {
         modMain::Show_Error(program, QStringLiteral("Record_And_Compare"), e);
+        return nullptr;
     }
 }
 

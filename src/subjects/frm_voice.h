@@ -7,8 +7,14 @@
 #include "subjects/voice_compare.h"
 
 #include <QDialog>
+#include <QFutureWatcher>
 #include <QString>
+#include <QTimer>
 
+#include <memory>
+#include <stdexcept>
+
+class MicrophoneCapture;
 class Program;
 class QLabel;
 class QProgressBar;
@@ -33,17 +39,22 @@ private:
     QString m_mineLabel;
 };
 
-// Shown while the microphone listens.
+// Shown while the microphone listens, and while the recording is compared.
 class frmRecord : public QDialog {
     Q_OBJECT
 public:
     frmRecord(Program &program, QWidget *parent = nullptr);
-    // Shows what is left of the time and the latest level; false once the
-    // learner asked to stop.
-    bool Progress(int elapsedMs, int totalMs, float level);
+    // Shows what is left of the time and the latest level.
+    void Progress(int elapsedMs, int totalMs, float level);
+    // Says that the recording is being compared with the model.
+    void Comparing();
 
     QLabel *lblCountdown;
     QProgressBar *barLevel;
+
+signals:
+    // Esc or the close box: the learner has said enough.
+    void StopRequested();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -51,14 +62,13 @@ protected:
 
 private:
     Program &m_program;
-    bool m_stop = false;
 };
 
 class frmCompare : public QDialog {
     Q_OBJECT
 public:
     frmCompare(Program &program, const QString &phrase, const QByteArray &model,
-               const QByteArray &mine, QWidget *parent = nullptr);
+               const QByteArray &mine, voice::Comparison comparison, QWidget *parent = nullptr);
 
     // True when the learner asked to record again.
     bool Again() const { return m_again; }
@@ -74,11 +84,49 @@ public:
     QPushButton *btnAgain;
 
 private:
+    // The buttons play in the background: the window answers meanwhile, and
+    // the next button replaces what is still playing.
+    void play(const QByteArray &wave);
+
     Program &m_program;
     QByteArray m_model;
     QByteArray m_mine;
     voice::Comparison m_comparison;
     bool m_again = false;
+    // "Both": the learner's recording once the model has been heard.
+    QTimer m_thenMine;
+};
+
+// One go of the learner at a phrase: the model heard, the recording, the
+// comparison window, as often as the learner records again. It runs from
+// the event loop and deletes itself at its end.
+class VoiceSession : public QObject {
+    Q_OBJECT
+public:
+    VoiceSession(Program &program, QString text, QByteArray model, QWidget *parent);
+    ~VoiceSession() override;
+    void Start();
+
+signals:
+    void Ended();
+
+private:
+    void record();
+    void recorded(const QByteArray &mine);
+    void compared();
+    void fail(const std::exception &e);
+    void end();
+    void closeWindow();
+
+    Program &m_program;
+    QString m_text;
+    QByteArray m_model;
+    QWidget *m_parent;
+    int m_total = 0;
+    std::unique_ptr<frmRecord> m_window;
+    std::unique_ptr<MicrophoneCapture> m_capture;
+    QByteArray m_mine;
+    QFutureWatcher<voice::Comparison> m_analysis;
 };
 
 namespace voiceWindows {
@@ -91,10 +139,12 @@ QString Recording_Path(const Program &program);
 
 // Plays the model (the phrase's recording, from the installed subject file),
 // records the learner for its length plus two seconds and opens the
-// comparison window, as often as the learner records again. Without a
+// comparison window, as often as the learner records again. Returns once the
+// model has been heard and the recording runs: the session that goes on is
+// returned (a child of parent), null when none started. Without a
 // microphone the learner is told so and nothing else happens. A phrase whose
 // source file is gone does nothing; other failures get the error box.
-void Record_And_Compare(Program &program, const QString &fileName, const QString &number,
-                        const QString &text, QWidget *parent);
+VoiceSession *Record_And_Compare(Program &program, const QString &fileName, const QString &number,
+                                 const QString &text, QWidget *parent);
 
 } // namespace voiceWindows

@@ -5,20 +5,12 @@
 #include "subjects/subject_schema.h"
 
 #include <QCoreApplication>
-#include <QCryptographicHash>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QStringDecoder>
-#include <QTemporaryDir>
-#include <QThread>
-
-#include <deque>
-#include <memory>
 
 namespace subjects {
 
@@ -417,19 +409,6 @@ QByteArray WordListCsv(const QVector<WordListRow> &rows) {
 
 // ---------------------------------------------------------------------------
 
-namespace {
-
-bool isWave(const QByteArray &bytes) {
-    return bytes.size() >= 12 && bytes.startsWith("RIFF") && bytes.mid(8, 4) == "WAVE";
-}
-
-QByteArray readFile(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-} // namespace
-
 QString EspeakVoice(const QString &targetLanguage) {
     static const QHash<QString, QString> voices = {
         {QStringLiteral("Spanish"), QStringLiteral("es")},
@@ -438,163 +417,6 @@ QString EspeakVoice(const QString &targetLanguage) {
         {QStringLiteral("Italian"), QStringLiteral("it")},
         {QStringLiteral("English"), QStringLiteral("en")}};
     return voices.value(targetLanguage);
-}
-
-PhraseRecorder::PhraseRecorder(QString voice, QString cacheFolder)
-    : m_voice(std::move(voice)), m_cacheFolder(std::move(cacheFolder)) {}
-
-QString PhraseRecorder::cacheFile(const QString &text) const {
-    if (m_cacheFolder.isEmpty())
-        return {};
-    const QByteArray hash = QCryptographicHash::hash((m_voice + QLatin1Char('\n') + text).toUtf8(),
-                                                     QCryptographicHash::Sha1)
-                                .toHex()
-                                .left(20);
-    return QDir(QDir(m_cacheFolder).filePath(m_voice))
-        .filePath(QString::fromLatin1(hash) + QStringLiteral(".wav"));
-}
-
-QVector<QByteArray> PhraseRecorder::record(const QStringList &texts) {
-    QVector<QByteArray> waves(texts.size());
-    const int total = int(texts.size());
-    int done = 0;
-    const auto progress = [&] {
-        if (m_progress)
-            m_progress(done, total);
-    };
-    progress();
-
-    // Equal texts are recorded once; cached ones not at all.
-    QHash<QString, int> firstOf;
-    QHash<QString, int> rowsOf;
-    for (const QString &text : texts)
-        ++rowsOf[text];
-    QVector<int> todo;
-    for (int i = 0; i < total; ++i) {
-        if (firstOf.contains(texts[i]))
-            continue;
-        if (cancelled())
-            throw WordListCancelled();
-        firstOf.insert(texts[i], i);
-        const QString cached = cacheFile(texts[i]);
-        if (!cached.isEmpty() && QFileInfo::exists(cached)) {
-            const QByteArray bytes = readFile(cached);
-            if (isWave(bytes)) {
-                waves[i] = bytes;
-                ++m_fromCache;
-                done += rowsOf.value(texts[i]);
-                continue;
-            }
-        }
-        todo << i;
-    }
-    progress();
-    const auto finish = [&](int i, const QByteArray &wave) {
-        if (!isWave(wave))
-            throw WordListError(QCoreApplication::translate(
-                                    "wordList", "espeak-ng wrote no WAVE recording for \"%1\"")
-                                    .arg(texts[i]));
-        waves[i] = wave;
-        ++m_recorded;
-        const QString cached = cacheFile(texts[i]);
-        if (!cached.isEmpty() && QDir().mkpath(QFileInfo(cached).path())) {
-            QFile part(cached + QStringLiteral(".part"));
-            if (part.open(QIODevice::WriteOnly) && part.write(wave) == wave.size()) {
-                part.close();
-                QFile::remove(cached);
-                QFile::rename(part.fileName(), cached);
-            } else {
-                part.remove();
-            }
-        }
-        // Every row of that text is ready now.
-        done += rowsOf.value(texts[i]);
-        progress();
-    };
-
-    if (m_recordOne) {
-        for (const int i : std::as_const(todo)) {
-            if (cancelled())
-                throw WordListCancelled();
-            finish(i, m_recordOne(m_voice, texts[i]));
-        }
-    } else if (!todo.isEmpty()) {
-        QTemporaryDir dir;
-        if (!dir.isValid())
-            throw WordListError(QCoreApplication::translate(
-                "wordList", "cannot create a temporary folder for recordings"));
-        struct Job {
-            int index;
-            QString wav;
-            std::unique_ptr<QProcess> process;
-            QElapsedTimer started;
-        };
-        const int parallel = m_parallel > 0 ? m_parallel : std::max(1, QThread::idealThreadCount());
-        std::deque<Job> running;
-        // A cancelled import leaves no process behind.
-        const auto stop = [&running] {
-            for (Job &job : running) {
-                job.process->kill();
-                job.process->waitForFinished();
-            }
-            running.clear();
-            throw WordListCancelled();
-        };
-        // How often a wait for espeak-ng looks whether the user stopped it.
-        constexpr int kCancelSliceMs = 50;
-        constexpr qint64 kRecordingLimitMs = 120000;
-        qsizetype next = 0;
-        while (next < todo.size() || !running.empty()) {
-            if (cancelled())
-                stop();
-            // espeak-ng uses one core per process: keep every core busy.
-            while (next < todo.size() && int(running.size()) < parallel) {
-                Job job{todo[next],
-                        dir.filePath(QStringLiteral("%1.wav").arg(next)),
-                        std::make_unique<QProcess>(),
-                        {}};
-                ++next;
-                // The text goes through stdin so that one starting with "-"
-                // is not taken for an option.
-                job.process->start(QStringLiteral("espeak-ng"),
-                                   {QStringLiteral("-v"), m_voice, QStringLiteral("-w"), job.wav,
-                                    QStringLiteral("--stdin")});
-                if (!job.process->waitForStarted(30000))
-                    throw WordListError(
-                        QCoreApplication::translate("wordList",
-                                                    "cannot start espeak-ng (is it installed?): %1")
-                            .arg(job.process->errorString()));
-                job.process->write(texts[job.index].toUtf8());
-                job.process->closeWriteChannel();
-                job.started.start();
-                running.push_back(std::move(job));
-            }
-            Job &front = running.front();
-            while (front.process->state() != QProcess::NotRunning &&
-                   !front.process->waitForFinished(kCancelSliceMs)) {
-                if (cancelled())
-                    stop();
-                if (front.started.hasExpired(kRecordingLimitMs))
-                    break;
-            }
-            // Ctrl+C in a terminal also ends espeak-ng: that is no failure.
-            if (cancelled())
-                stop();
-            Job job = std::move(running.front());
-            running.pop_front();
-            if (job.process->state() != QProcess::NotRunning ||
-                job.process->exitStatus() != QProcess::NormalExit || job.process->exitCode() != 0)
-                throw WordListError(
-                    QCoreApplication::translate("wordList",
-                                                "espeak-ng failed on \"%1\" (voice %2): %3")
-                        .arg(texts[job.index], m_voice,
-                             QString::fromLocal8Bit(job.process->readAllStandardError())));
-            finish(job.index, readFile(job.wav));
-        }
-    }
-    for (int i = 0; i < total; ++i)
-        waves[i] = waves[firstOf.value(texts[i])];
-    return waves;
 }
 
 void WriteWordListSubject(const QString &out, const QString &programCode,

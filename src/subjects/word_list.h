@@ -95,48 +95,9 @@ public:
     WordListCancelled() : std::runtime_error("the import was cancelled") {}
 };
 
-// Asked between steps of a long import, from the thread doing the work;
-// true stops it. It must be safe to call from that thread (an atomic flag).
+// Asked between steps of a long import; true stops it. It may be asked from
+// another thread than the one that sets it (an atomic flag).
 using CancelCheck = std::function<bool()>;
-
-// Records texts with espeak-ng in one voice ("es", "fr", "de", "it", "en"),
-// as many at a time as the machine has cores. With a cache folder, a
-// recording made before for the same voice and text is read back instead.
-class PhraseRecorder {
-public:
-    using Progress = std::function<void(int done, int total)>;
-    // Makes one recording without espeak-ng (tests).
-    using RecordOne = std::function<QByteArray(const QString &voice, const QString &text)>;
-
-    explicit PhraseRecorder(QString voice, QString cacheFolder = {});
-    void setProgress(Progress progress) { m_progress = std::move(progress); }
-    void setRecordOne(RecordOne recordOne) { m_recordOne = std::move(recordOne); }
-    void setParallel(int processes) { m_parallel = processes; }
-    // Stops the recording soon after it returns true: the espeak-ng
-    // processes still running are killed and record() throws
-    // WordListCancelled. The progress is reported from the thread that
-    // calls record().
-    void setCancelCheck(CancelCheck cancelled) { m_cancelled = std::move(cancelled); }
-
-    // One WAV per text, in the same order; throws WordListError or
-    // WordListCancelled.
-    QVector<QByteArray> record(const QStringList &texts);
-    int recorded() const { return m_recorded; }
-    int fromCache() const { return m_fromCache; }
-
-private:
-    QString cacheFile(const QString &text) const;
-    bool cancelled() const { return m_cancelled && m_cancelled(); }
-
-    QString m_voice;
-    QString m_cacheFolder;
-    Progress m_progress;
-    RecordOne m_recordOne;
-    CancelCheck m_cancelled;
-    int m_parallel = 0;
-    int m_recorded = 0;
-    int m_fromCache = 0;
-};
 
 // The espeak-ng voice of a target language ("Italian" -> "it"); empty when
 // there is none.

@@ -7,9 +7,14 @@
 #include "support/local_web_server.h"
 #include "support/test_env.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QEventLoop>
+#include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 namespace {
 
@@ -19,11 +24,12 @@ protected:
         program.identity = Identity::ForCode(QStringLiteral("tvxito"));
     }
 
+    // The start-up's last step with a check that answers answer.
     bool run(bool answer = false) {
-        return updateCheck::Run_Scheduled_Check(program, [&] {
-            ++checks;
-            return answer;
-        });
+        if (!updateCheck::Take_Due_Check(program))
+            return false;
+        ++checks;
+        return answer;
     }
     void setStored(const QString &text) {
         modRegistry::Save_String_Value(QStringLiteral("HKEY_CURRENT_USER"), program.registryKey(),
@@ -135,6 +141,17 @@ protected:
         return copies;
     }
     QString page() const { return server.url(QStringLiteral("/download.htm")); }
+    // Runs the check to its end; true when it says the program must end.
+    bool check() {
+        QEventLoop loop;
+        bool end = false;
+        updateCheck::Start_Check_For_Update(program, &loop, [&](bool endProgram) {
+            end = endProgram;
+            loop.quit();
+        });
+        loop.exec();
+        return end;
+    }
 
     TestEnv env;
     LocalWebServer server;
@@ -147,10 +164,10 @@ TEST_F(CheckForUpdateTest, NoNoticeForThisVersionMeansNoUpdate) {
               program.Temporary_Folder() + QStringLiteral("~12072026143005.tmp"));
     // The running version, not any other, selects the notice.
     server.serve(QStringLiteral("/updates/Ver_1_0_13.txt"), "YES,Not for this version");
-    EXPECT_FALSE(updateCheck::Check_For_Update(program));
+    EXPECT_FALSE(check());
     EXPECT_EQ(server.requests, QStringList{QStringLiteral("/updates/Ver_1_0_12.txt")});
     notice(QByteArray());
-    EXPECT_FALSE(updateCheck::Check_For_Update(program));
+    EXPECT_FALSE(check());
     EXPECT_TRUE(host.boxes.empty());
     EXPECT_TRUE(temporaryCopies().isEmpty());
 }
@@ -159,7 +176,7 @@ TEST_F(CheckForUpdateTest, OnlyTheLastLineCountsAndYesEndsTheProgramEitherWay) {
     notice("NO,An old message\r\nno,Another old one\r\n yes , Version 1.1 is here ,ignored\r\n");
     bool copyGoneWhenShown = false;
     host.onMsgBox = [&](const FakeHost::Box &) { copyGoneWhenShown = temporaryCopies().isEmpty(); };
-    EXPECT_TRUE(updateCheck::Check_For_Update(program));
+    EXPECT_TRUE(check());
     ASSERT_EQ(host.boxes.size(), 1u);
     EXPECT_EQ(host.lastBox().text,
               QStringLiteral("Version 1.1 is here\r\n\r\nOpen the download page now?"));
@@ -169,7 +186,7 @@ TEST_F(CheckForUpdateTest, OnlyTheLastLineCountsAndYesEndsTheProgramEitherWay) {
     EXPECT_TRUE(copyGoneWhenShown);
 
     host.answerNext(vb::vbNo);
-    EXPECT_TRUE(updateCheck::Check_For_Update(program));
+    EXPECT_TRUE(check());
     ASSERT_EQ(host.boxes.size(), 3u);
     EXPECT_EQ(host.lastBox().text, QStringLiteral("You can download it later from ") + page());
     EXPECT_EQ(host.lastBox().style, vb::vbOKOnly);
@@ -179,19 +196,19 @@ TEST_F(CheckForUpdateTest, OnlyTheLastLineCountsAndYesEndsTheProgramEitherWay) {
 
 TEST_F(CheckForUpdateTest, NoKeepsTheProgramRunningWhateverTheAnswer) {
     notice("  no  ,Small fixes are available");
-    EXPECT_FALSE(updateCheck::Check_For_Update(program));
+    EXPECT_FALSE(check());
     EXPECT_EQ(host.openedUrls, QStringList{page()});
     host.answerNext(vb::vbNo);
-    EXPECT_FALSE(updateCheck::Check_For_Update(program));
+    EXPECT_FALSE(check());
     EXPECT_EQ(host.boxes.size(), 3u);
     EXPECT_TRUE(temporaryCopies().isEmpty());
 }
 
 TEST_F(CheckForUpdateTest, ANoticeWithoutACommaOrTooLargeShowsNothing) {
     notice("YES Version 1.1 is here");
-    EXPECT_FALSE(updateCheck::Check_For_Update(program));
+    EXPECT_FALSE(check());
     notice(QByteArray(updateCheck::kNoticeLimitBytes, 'x') + "\nYES,Too large");
-    EXPECT_FALSE(updateCheck::Check_For_Update(program));
+    EXPECT_FALSE(check());
     EXPECT_TRUE(host.boxes.empty());
     EXPECT_TRUE(temporaryCopies().isEmpty());
     EXPECT_EQ(server.requests.size(), 2);
@@ -200,14 +217,14 @@ TEST_F(CheckForUpdateTest, ANoticeWithoutACommaOrTooLargeShowsNothing) {
 // What a captive portal, a misconfigured server or an older editor serves.
 TEST_F(CheckForUpdateTest, OnlyPlainTextIsANoticeAndWindows1252IsReadAsSuch) {
     notice(QByteArray("YES,Version 1.1\0\x01\x02binary", 22));
-    EXPECT_FALSE(updateCheck::Check_For_Update(program));
+    EXPECT_FALSE(check());
     notice("<!DOCTYPE html>\n<html><body>\nYES,Sign in to the network</body></html>\n");
-    EXPECT_FALSE(updateCheck::Check_For_Update(program));
+    EXPECT_FALSE(check());
     EXPECT_TRUE(host.boxes.empty());
 
     notice("NO,Versi\xf3n 1.1: m\xe1s r\xe1pida \x80 gratis\r\n");
     host.answerNext(vb::vbNo);
-    EXPECT_FALSE(updateCheck::Check_For_Update(program));
+    EXPECT_FALSE(check());
     ASSERT_FALSE(host.boxes.empty());
     EXPECT_TRUE(host.boxes.front().text.startsWith(
         QStringLiteral("Versi\u00f3n 1.1: m\u00e1s r\u00e1pida \u20ac gratis")));
@@ -223,10 +240,62 @@ TEST_F(CheckForUpdateTest, ATricklingServerCannotKeepTheDownloadOpen) {
     EXPECT_EQ(kDownloadDeadlineMs, 30000);
 }
 
+// The windows go on while the notice comes in, and its message follows.
+TEST_F(CheckForUpdateTest, TheWindowsEventsGoOnWhileTheNoticeDownloads) {
+    server.serveSlowly(QStringLiteral("/updates/Ver_1_0_12.txt"), "NO,Version 1.1 is here\n", 10);
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+    ticker.start(5);
+    host.answerNext(vb::vbNo);
+    QEventLoop loop;
+    bool answered = false;
+    updateCheck::Start_Check_For_Update(program, &loop, [&](bool endProgram) {
+        EXPECT_FALSE(endProgram);
+        answered = true;
+        loop.quit();
+    });
+    EXPECT_FALSE(answered) << "the check returns before the download ends";
+    loop.exec();
+    EXPECT_GE(ticks, 10) << "the timer went on ticking while the notice came byte by byte";
+    ASSERT_EQ(host.boxes.size(), 2u);
+    EXPECT_TRUE(host.boxes[0].text.startsWith(QStringLiteral("Version 1.1 is here\r\n")));
+    EXPECT_EQ(host.boxes[1].text, QStringLiteral("You can download it later from ") + page());
+    EXPECT_TRUE(temporaryCopies().isEmpty());
+}
+
+// A window closed before the notice arrived hears nothing of it.
+TEST_F(CheckForUpdateTest, AContextDestroyedFirstAbandonsTheCheck) {
+    const QString notice = QStringLiteral("/updates/Ver_1_0_12.txt");
+    server.serveSlowly(notice, "YES,Version 1.1 is here\n", 10);
+    auto context = std::make_unique<QObject>();
+    bool answered = false;
+    updateCheck::Start_Check_For_Update(program, context.get(), [&](bool) { answered = true; });
+    // The same notice fetched alongside: once it has come, the abandoned one
+    // would have come too. The check's window goes while both are coming.
+    QEventLoop loop;
+    Start_Download_Url(server.url(notice), env.tempFolder() + QStringLiteral("alongside.txt"), -1,
+                       &loop, [&](bool ok) {
+                           EXPECT_TRUE(ok);
+                           loop.quit();
+                       });
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (context && server.requests.size() == 2)
+            context.reset();
+    });
+    watch.start(1);
+    loop.exec();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(context, nullptr) << "the window went while the notice was coming";
+    EXPECT_FALSE(answered);
+    EXPECT_TRUE(host.boxes.empty());
+}
+
 TEST_F(CheckForUpdateTest, APlainWebAddressIsAskedOverHttps) {
     program.captions.Set(94, QStringLiteral("http://www.tolvanex.example/"));
     host.useLocalNetwork = false;
-    EXPECT_FALSE(updateCheck::Check_For_Update(program));
+    EXPECT_FALSE(check());
     EXPECT_EQ(host.downloadRequests,
               QStringList{QStringLiteral("https://www.tolvanex.example/updates/Ver_1_0_12.txt")});
     EXPECT_EQ(updateCheck::Download_Page(program),

@@ -4,10 +4,13 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QSignalSpy>
+#include <QTimer>
 #include <QtEndian>
 
 #include <cmath>
 #include <cstdlib>
+#include <memory>
 
 #include <gtest/gtest.h>
 
@@ -182,4 +185,33 @@ TEST(SoundCheck, RealCodingsPassAndDamagedHeadersAreRefusedWithoutASound) {
     QByteArray dataFirst =
         good16.left(12) + good16.mid(36, 8) + good16.mid(12, 24) + good16.mid(44);
     EXPECT_FALSE(IsPlayableWave(dataFirst));
+}
+
+// The microphone (SDL's dummy capture here) is read by a timer: the thread's
+// other timers go on ticking while it listens, and the end comes as a signal.
+TEST(MicrophoneCapture, ListensWhileTheEventLoopRunsAndEndsWithTheRecording) {
+    std::unique_ptr<MicrophoneCapture> capture = StartMicrophoneCapture(400);
+    if (!capture)
+        GTEST_SKIP() << "this SDL has no capture device";
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+    ticker.start(5);
+    int lastElapsed = -1;
+    bool growing = true;
+    QObject::connect(capture.get(), &MicrophoneCapture::Progress, [&](int elapsedMs, float) {
+        growing = growing && elapsedMs >= lastElapsed;
+        lastElapsed = elapsedMs;
+    });
+    QSignalSpy finished(capture.get(), &MicrophoneCapture::Finished);
+    ASSERT_TRUE(finished.wait(20000));
+    EXPECT_GE(ticks, 10);
+    EXPECT_TRUE(growing);
+    const std::optional<WaveLayout> layout = PlayableWaveLayout(finished.at(0).at(0).toByteArray());
+    ASSERT_TRUE(layout.has_value());
+    EXPECT_EQ(layout->channels, 1);
+    EXPECT_NEAR(double(layout->frames) * 1000 / layout->rate, 400, 50);
+    // Stopping after the end changes nothing.
+    capture->Stop();
+    EXPECT_EQ(finished.size(), 1);
 }

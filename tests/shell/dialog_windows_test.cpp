@@ -210,7 +210,8 @@ TEST_F(DialogWindowsTest, PhrasesShowAsWrittenInTheNoticeTheComparisonAndMessage
     main.UnloadNotice();
 
     const QByteArray wave = fixture::sampleWave();
-    frmCompare compare(program, phrase, wave, wave, &main);
+    frmCompare compare(program, phrase, wave, wave,
+                       voice::Compare(voice::Read_Wave(wave), voice::Read_Wave(wave)), &main);
     EXPECT_EQ(compare.lblPhrase->text(), phrase);
     EXPECT_TRUE(showsAsWritten(*compare.lblPhrase));
 

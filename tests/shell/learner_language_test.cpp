@@ -22,6 +22,7 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -148,7 +149,9 @@ TEST_F(LearnerLanguageTest, SystemReasonsAreGivenInSpanishWithinOurSentence) {
         auto &import = dynamic_cast<frmImport &>(window);
         import.setRecordingCache(env.root() + QStringLiteral("cache"));
         QTest::keyClick(import.btnChoose, Qt::Key_Space);
+        QSignalSpy ended(&import, &frmImport::importEnded);
         QTest::mouseClick(import.btnImport, Qt::LeftButton);
+        ASSERT_TRUE(ended.wait(30000));
     });
     host.boxes.clear();
     QTest::mouseClick(main.btnImportWordList, Qt::LeftButton);

@@ -14,8 +14,11 @@
 #include "subjects/subject_fixture.h"
 
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QPointer>
+#include <QTest>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -77,7 +80,12 @@ protected:
     // The update check, an activity launched, a phrase heard and recorded.
     void useEveryTemporaryFile() {
         host.answerNext(vb::vbNo);
-        EXPECT_FALSE(updateCheck::Check_For_Update(program));
+        QEventLoop loop;
+        updateCheck::Start_Check_For_Update(program, &loop, [&](bool endProgram) {
+            EXPECT_FALSE(endProgram);
+            loop.quit();
+        });
+        loop.exec();
         click(find(QStringLiteral("Food")));
         ActivityLaunch launch(program, tree, TreeFolders);
         launch.btnAct_Click(QStringLiteral("Quiz"));
@@ -85,8 +93,10 @@ protected:
                                  QStringLiteral("Fop1"));
         host.microphoneWave = fixture::sampleWave();
         host.onNextModal([](QWidget &) {});
-        voiceWindows::Record_And_Compare(program, QStringLiteral("Food.ito"), QStringLiteral("1"),
-                                         QStringLiteral("Fop1"), nullptr);
+        const QPointer<VoiceSession> session =
+            voiceWindows::Record_And_Compare(program, QStringLiteral("Food.ito"),
+                                             QStringLiteral("1"), QStringLiteral("Fop1"), nullptr);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return session.isNull(); }, 30000));
     }
 
     QStringList planted;

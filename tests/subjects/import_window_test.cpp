@@ -13,8 +13,10 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTableWidget>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -50,6 +52,16 @@ protected:
         return 0;
     }
     QString cache() const { return env.root() + QStringLiteral("cache"); }
+    // Presses Import and waits for the import's end: true when it wrote
+    // the subject.
+    static bool importAndWait(frmImport &import) {
+        QSignalSpy ended(&import, &frmImport::importEnded);
+        if (!import.btnImport_Click())
+            return false;
+        if (!ended.wait(60000))
+            return false;
+        return ended.at(0).at(0).toBool();
+    }
 
     std::unique_ptr<frmMain> main;
 };
@@ -79,7 +91,10 @@ TEST_F(ImportWindowTest, AdministratorImportsASpreadsheetAndTheSubjectAppearsInT
         import.txtName->setFocus();
         import.txtName->selectAll();
         QTest::keyClicks(import.txtName, QStringLiteral("Saludos"));
+        QSignalSpy ended(&import, &frmImport::importEnded);
         QTest::keyClick(import.txtName, Qt::Key_Return);
+        ASSERT_TRUE(ended.wait(60000));
+        EXPECT_EQ(ended.at(0).at(0), true);
         progressShown = import.barRecording->value();
     });
     QTest::mouseClick(main->btnImportWordList, Qt::LeftButton);
@@ -113,7 +128,7 @@ TEST_F(ImportWindowTest, ABrokenListShowsItsLinesAndImportsOnlyWhenToldToLeaveTh
     EXPECT_EQ(host.lastBox().text, caption(caption::ImportedSubjectExists));
 
     import.txtName->setText(QStringLiteral("Numeri"));
-    EXPECT_TRUE(import.btnImport_Click());
+    EXPECT_TRUE(importAndWait(import));
     EXPECT_EQ(import.importedFile(), installed(QStringLiteral("Numeri.ito")));
     ado::Connection cn;
     cn.Open(ado::ConnectionString(import.importedFile(), subjects::SubjectPassword()));
@@ -154,7 +169,7 @@ TEST_F(ImportWindowTest, CancelStopsTheRecordingMidwayLeavesNoSubjectAndTheWindo
         }
         QTest::mouseClick(import.btnCancel, Qt::LeftButton);
     });
-    EXPECT_FALSE(import.btnImport_Click());
+    EXPECT_FALSE(importAndWait(import));
 
     EXPECT_TRUE(cancelUsable);
     EXPECT_GT(doneWhenCancelled, 0);
@@ -174,8 +189,39 @@ TEST_F(ImportWindowTest, CancelStopsTheRecordingMidwayLeavesNoSubjectAndTheWindo
 
     // Imported again, the phrases recorded before come from the cache.
     espeak.Release();
-    EXPECT_TRUE(import.btnImport_Click());
+    EXPECT_TRUE(importAndWait(import));
     EXPECT_TRUE(QFileInfo::exists(installed(QStringLiteral("Lunga.ito"))));
-    QTest::mouseClick(import.btnCancel, Qt::LeftButton);
-    EXPECT_FALSE(import.isVisible());
+    EXPECT_FALSE(import.isVisible()) << "a written subject closes the window";
+}
+
+TEST_F(ImportWindowTest, TheWindowsEventsGoOnWhileEspeakRecords) {
+    fixture::FakeEspeak espeak(env.root() + QStringLiteral("espeak"));
+    const QString list = env.root() + QStringLiteral("Lenta.csv");
+    writeFile(list, fixture::QuickThenStallingList(3, 4));
+    frmImport import(program);
+    import.setRecordingCache(cache());
+    import.show();
+    host.answerNextOpen(list);
+    import.btnChoose_Click();
+
+    // A timer of the window's thread ticks on while espeak-ng is stalled;
+    // after some ticks it lets espeak-ng finish.
+    int ticksWhileImporting = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        if (!import.isImporting())
+            return;
+        if (++ticksWhileImporting == 10)
+            espeak.Release();
+    });
+    ticker.start(5);
+    QSignalSpy ended(&import, &frmImport::importEnded);
+    ASSERT_TRUE(import.btnImport_Click());
+    EXPECT_TRUE(import.isImporting()) << "the click returns while the import goes on";
+    ASSERT_TRUE(ended.wait(60000));
+    EXPECT_EQ(ended.at(0).at(0), true);
+    EXPECT_GE(ticksWhileImporting, 10);
+    EXPECT_GT(espeak.StalledCount(), 0) << "espeak-ng was busy while the timer ticked";
+    EXPECT_EQ(import.barRecording->value(), 7);
+    EXPECT_TRUE(QFileInfo::exists(installed(QStringLiteral("Lenta.ito"))));
 }

@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -352,6 +353,10 @@ protected:
         open(food);
         press(nodes().Child(food));
     }
+    // Waits until the recording and its comparison are over.
+    bool sessionEnded() {
+        return QTest::qWaitFor([&] { return main->findChild<VoiceSession *>() == nullptr; }, 30000);
+    }
     QByteArray model;
 };
 
@@ -368,7 +373,11 @@ TEST_F(VoiceTest, RRecordsAfterTheModelAndTheComparisonWindowsButtonsPlayAndReco
         compare->btnModel->click();
         compare->btnMine->click();
         compare->btnBoth->click();
-        ASSERT_EQ(host.sounds.size(), 4u);
+        // Both: the learner's recording follows once the model has played.
+        EXPECT_EQ(host.sounds.size(), 3u);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return host.sounds.size() == 4u; }, 10000));
+        for (const FakeHost::Sound &sound : host.sounds)
+            EXPECT_TRUE(sound.async) << "the window answers while a sound plays";
         EXPECT_EQ(host.sounds[0].wave, model);
         // Mine: the phrase's second and two more.
         EXPECT_EQ(voice::Read_Wave(host.sounds[1].wave).milliseconds(), 3000);
@@ -382,6 +391,7 @@ TEST_F(VoiceTest, RRecordsAfterTheModelAndTheComparisonWindowsButtonsPlayAndReco
 
     const int phraseNode = nodes().Selected();
     QTest::keyClick(main->TreeFoldersView, Qt::Key_R);
+    ASSERT_TRUE(sessionEnded());
     EXPECT_EQ(nodes().Selected(), phraseNode) << "R is a command, not a search";
     EXPECT_EQ(host.modalWindows, QStringList({"frmCompare", "frmCompare"}));
     EXPECT_EQ(host.recordRequests, std::vector<int>({3000, 3000}));
@@ -402,22 +412,30 @@ TEST_F(VoiceTest, RRecordsAfterTheModelAndTheComparisonWindowsButtonsPlayAndReco
 TEST_F(VoiceTest, EscStopsTheRecordingEarlyAndShowsTheCountdown) {
     host.microphoneWave = model;
     QString countdown;
-    int listened = 0; // tenths of a second
-    host.onDoEvents = [&] {
+    // A timer of the window's thread goes on ticking while the microphone
+    // listens; a second into the recording it presses Esc.
+    int ticksWhileRecording = 0;
+    const QDateTime started = host.clock;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
         for (QWidget *w : QApplication::topLevelWidgets()) {
             auto *recorder = qobject_cast<frmRecord *>(w);
-            if (recorder && recorder->isVisible() && host.recordRequests.size() == 1) {
+            if (!recorder || !recorder->isVisible() || host.modalWindows.size() > 0)
+                continue;
+            ++ticksWhileRecording;
+            if (started.msecsTo(host.clock) >= 1000 && countdown.isEmpty()) {
                 countdown = recorder->lblCountdown->text();
-                if (++listened == 10)
-                    QTest::keyClick(recorder, Qt::Key_Escape);
+                QTest::keyClick(recorder, Qt::Key_Escape);
             }
         }
-    };
+    });
+    ticker.start(1);
     host.onNextModal([](QWidget &) {});
     main->mnuRecordAndCompare->trigger();
-    host.onDoEvents = nullptr;
+    ASSERT_TRUE(sessionEnded());
     ASSERT_EQ(host.modalWindows, QStringList({"frmCompare"}));
     EXPECT_FALSE(countdown.isEmpty());
+    EXPECT_GE(ticksWhileRecording, 5);
     QFile file(voiceWindows::Recording_Path(program));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_NEAR(voice::Read_Wave(file.readAll()).milliseconds(), 1000, 150);

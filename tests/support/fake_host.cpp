@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QTimer>
 #include <QUrl>
 #include <QWidget>
 
@@ -108,33 +109,74 @@ void FakeHost::PlaySoundMemory(const QByteArray &wave, bool async) {
     sounds.push_back({QString(), wave, async});
 }
 
-bool FakeHost::RecordWave(int milliseconds, QByteArray &wave,
-                          const std::function<bool(int elapsedMs, float level)> &progress) {
-    recordRequests.push_back(milliseconds);
-    wave.clear();
-    if (!microphone)
-        return false;
-    voice::Wave heard = voice::Read_Wave(microphoneWave);
-    if (heard.rate <= 0)
-        heard.rate = 22050;
-    int elapsed = 0;
-    while (elapsed < milliseconds) {
-        const int step = std::min(100, milliseconds - elapsed);
-        const size_t from = static_cast<size_t>(static_cast<qint64>(elapsed) * heard.rate / 1000);
-        elapsed += step;
-        const size_t to = static_cast<size_t>(static_cast<qint64>(elapsed) * heard.rate / 1000);
-        double energy = 0;
-        for (size_t i = from; i < to && i < heard.samples.size(); ++i)
-            energy += static_cast<double>(heard.samples[i]) * heard.samples[i];
-        clock = clock.addMSecs(step);
-        if (!progress(elapsed,
-                      static_cast<float>(std::sqrt(energy / std::max<size_t>(1, to - from)))))
-            break;
+namespace {
+
+// Hears the host's microphoneWave, 100 ms of it at each turn of the event
+// loop, each turn advancing the host's clock.
+class FakeCapture : public MicrophoneCapture {
+public:
+    FakeCapture(FakeHost &host, int milliseconds)
+        : m_host(host), m_heard(voice::Read_Wave(host.microphoneWave)),
+          m_milliseconds(milliseconds) {
+        if (m_heard.rate <= 0)
+            m_heard.rate = 22050;
+        QObject::connect(&m_timer, &QTimer::timeout, this, [this] { hear(); });
+        m_timer.start(1);
     }
-    heard.samples.resize(static_cast<size_t>(static_cast<qint64>(elapsed) * heard.rate / 1000),
-                         0.0f);
-    wave = voice::Write_Wave(heard);
-    return true;
+    void Stop() override {
+        if (m_timer.isActive())
+            finish();
+    }
+
+private:
+    void hear() {
+        const int step = std::min(100, m_milliseconds - m_elapsed);
+        const size_t from = sampleAt(m_elapsed);
+        m_elapsed += step;
+        const size_t to = sampleAt(m_elapsed);
+        double energy = 0;
+        for (size_t i = from; i < to && i < m_heard.samples.size(); ++i)
+            energy += static_cast<double>(m_heard.samples[i]) * m_heard.samples[i];
+        m_host.clock = m_host.clock.addMSecs(step);
+        emit Progress(m_elapsed,
+                      static_cast<float>(std::sqrt(energy / std::max<size_t>(1, to - from))));
+        if (m_elapsed >= m_milliseconds && m_timer.isActive())
+            finish();
+    }
+    void finish() {
+        m_timer.stop();
+        m_heard.samples.resize(sampleAt(m_elapsed), 0.0f);
+        emit Finished(voice::Write_Wave(m_heard));
+    }
+    size_t sampleAt(int ms) const {
+        return static_cast<size_t>(static_cast<qint64>(ms) * m_heard.rate / 1000);
+    }
+
+    FakeHost &m_host;
+    voice::Wave m_heard;
+    int m_milliseconds;
+    int m_elapsed = 0;
+    QTimer m_timer;
+};
+
+} // namespace
+
+std::unique_ptr<MicrophoneCapture> FakeHost::StartCapture(int milliseconds) {
+    recordRequests.push_back(milliseconds);
+    if (!microphone)
+        return nullptr;
+    return std::make_unique<FakeCapture>(*this, milliseconds);
+}
+
+void FakeHost::StartDownload(const QString &url, const QString &path, qint64 maxBytes,
+                             QObject *context, std::function<void(bool ok)> done) {
+    const QUrl parsed(url);
+    if (useLocalNetwork && !downloads.contains(url) && !parsed.isLocalFile()) {
+        downloadRequests << url;
+        Start_Download_Url(url, path, maxBytes, context, std::move(done));
+        return;
+    }
+    Host::StartDownload(url, path, maxBytes, context, std::move(done));
 }
 
 bool FakeHost::DownloadFile(const QString &url, const QString &path, qint64 maxBytes) {

@@ -76,9 +76,9 @@ public:
     bool startSucceeds = true;
     // Whether a program takes the addresses OpenUrl is given.
     bool browserAvailable = true;
-    // The microphone: without one RecordWave fails; with one it "hears"
-    // microphoneWave (a wave file; silence after its end), 100 ms per
-    // progress call, each advancing the clock.
+    // The microphone: without one StartCapture fails; with one it "hears"
+    // microphoneWave (a wave file; silence after its end), 100 ms at each
+    // turn of the event loop, each advancing the clock.
     bool microphone = true;
     QByteArray microphoneWave;
     std::vector<int> recordRequests; // milliseconds asked for
@@ -126,10 +126,14 @@ public:
                        const QString &workingDirectory) override;
     void PlaySoundFile(const QString &path, bool async) override;
     void PlaySoundMemory(const QByteArray &wave, bool async) override;
-    bool RecordWave(int milliseconds, QByteArray &wave,
-                    const std::function<bool(int elapsedMs, float level)> &progress) override;
+    std::unique_ptr<MicrophoneCapture> StartCapture(int milliseconds) override;
     bool IsConnected() override { return connected; }
     bool DownloadFile(const QString &url, const QString &path, qint64 maxBytes = -1) override;
+    // Answers from downloads or a local file like DownloadFile, the answer
+    // coming from the event loop; a local server's address is fetched
+    // without waiting, as the real host does.
+    void StartDownload(const QString &url, const QString &path, qint64 maxBytes, QObject *context,
+                       std::function<void(bool ok)> done) override;
     QSize ScreenSize() override { return screen; }
     QRect AvailableGeometry() override {
         return available.isEmpty() ? QRect(QPoint(0, 0), screen) : available;

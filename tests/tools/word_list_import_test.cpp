@@ -1,5 +1,7 @@
 #include "platform/ado.h"
 #include "subject_tool.h"
+#include "subjects/frm_import.h"
+#include "subjects/subject_fixture.h"
 #include "subjects/subject_schema.h"
 #include "subjects/word_list.h"
 #include "support/fake_espeak.h"
@@ -11,6 +13,7 @@
 #include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QTextStream>
 
 #include <gtest/gtest.h>
@@ -221,4 +224,73 @@ TEST_F(WordListImportTest, CtrlCStopsTheToolWithCode130AndLeavesNoOutputFile) {
     EXPECT_FALSE(QFileInfo::exists(out));
     EXPECT_FALSE(QFileInfo::exists(out + QStringLiteral(".part")));
     EXPECT_TRUE(espeak.StillRunning().isEmpty()) << "no espeak-ng process is left";
+}
+
+namespace {
+
+// The program's import window and the tool, both with their default cache.
+class SharedRecordingCacheTest : public SubjectTestBase {
+protected:
+    SharedRecordingCacheTest() : m_oldCacheHome(qgetenv("XDG_CACHE_HOME")) {
+        qputenv("XDG_CACHE_HOME", (env.root() + QStringLiteral("user-cache")).toLocal8Bit());
+    }
+    ~SharedRecordingCacheTest() override { qputenv("XDG_CACHE_HOME", m_oldCacheHome); }
+
+    // Imports list through the window; true when the subject was written
+    // without any message.
+    bool importInWindow(const QString &list) {
+        frmImport import(program);
+        host.answerNextOpen(list);
+        import.btnChoose_Click();
+        QSignalSpy ended(&import, &frmImport::importEnded);
+        if (!import.btnImport_Click() || !ended.wait(60000))
+            return false;
+        return ended.at(0).at(0).toBool() && host.boxes.empty();
+    }
+    // Imports list with the tool's command line; its standard output.
+    QString importWithTool(const QString &list) {
+        QString outText, errText;
+        QTextStream out(&outText), err(&errText);
+        const int code = tvxsubject::Run({"import", list, "--code", "tvxito", "--out",
+                                          env.root() + QFileInfo(list).completeBaseName() + ".ito"},
+                                         out, err);
+        EXPECT_EQ(code, 0) << errText.toStdString();
+        return outText;
+    }
+
+private:
+    QByteArray m_oldCacheHome;
+};
+
+// An espeak-ng that fails, first on PATH while the object lives: only
+// recordings from the cache get through.
+class BrokenEspeak {
+public:
+    explicit BrokenEspeak(const QString &folder) : m_oldPath(qgetenv("PATH")) {
+        writeFile(folder + QStringLiteral("/espeak-ng"), "#!/bin/sh\nexit 1\n");
+        QFile::setPermissions(folder + QStringLiteral("/espeak-ng"),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("PATH", folder.toLocal8Bit() + ':' + m_oldPath);
+    }
+    ~BrokenEspeak() { qputenv("PATH", m_oldPath); }
+
+private:
+    QByteArray m_oldPath;
+};
+
+} // namespace
+
+TEST_F(SharedRecordingCacheTest, APhraseRecordedByTheWindowOrTheToolIsNotRecordedByTheOther) {
+    const QString windowFirst = env.root() + QStringLiteral("Saluti.csv");
+    writeFile(windowFirst, "phrase,translation\nciao,hola\ngrazie,gracias\n");
+    const QString toolFirst = env.root() + QStringLiteral("Cibo.csv");
+    writeFile(toolFirst, "phrase,translation\npane,pan\nacqua,agua\n");
+    {
+        fixture::FakeEspeak espeak(env.root() + QStringLiteral("espeak"));
+        ASSERT_TRUE(importInWindow(windowFirst));
+        EXPECT_TRUE(importWithTool(toolFirst).contains(QLatin1String("(2 recorded, 0 from")));
+    }
+    BrokenEspeak broken(env.root() + QStringLiteral("broken"));
+    EXPECT_TRUE(importWithTool(windowFirst).contains(QLatin1String("(0 recorded, 2 from")));
+    EXPECT_TRUE(importInWindow(toolFirst)) << host.lastBox().text.toStdString();
 }

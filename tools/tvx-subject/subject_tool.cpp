@@ -4,17 +4,14 @@
 
 #include "frame/identity.h"
 #include "platform/ado.h"
+#include "subjects/phrase_recorder.h"
 #include "subjects/subject_schema.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
-#include <QProcess>
 #include <QSet>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTextStream>
 
 #include <algorithm>
@@ -359,79 +356,25 @@ QString VoiceFor(const QString &targetLanguage) {
     return voice;
 }
 
-QByteArray EspeakRecord(const QString &voice, const QString &text) {
-    QTemporaryDir dir;
-    if (!dir.isValid())
-        throw ToolError(QStringLiteral("cannot create a temporary folder for a recording"));
-    const QString wav = dir.filePath(QStringLiteral("phrase.wav"));
-    QProcess espeak;
-    // The text goes through stdin so that one starting with "-" is not taken
-    // for an option.
-    espeak.start(QStringLiteral("espeak-ng"), {QStringLiteral("-v"), voice, QStringLiteral("-w"),
-                                               wav, QStringLiteral("--stdin")});
-    if (!espeak.waitForStarted(30000))
-        throw ToolError(QStringLiteral("cannot start espeak-ng (is it installed?): %1")
-                            .arg(espeak.errorString()));
-    espeak.write(text.toUtf8());
-    espeak.closeWriteChannel();
-    if (!espeak.waitForFinished(120000) || espeak.exitStatus() != QProcess::NormalExit ||
-        espeak.exitCode() != 0)
-        throw ToolError(
-            QStringLiteral("espeak-ng failed on \"%1\" (voice %2): %3")
-                .arg(text, voice, QString::fromLocal8Bit(espeak.readAllStandardError())));
-    const QByteArray bytes = QFileInfo::exists(wav) ? readBytes(wav) : QByteArray();
-    if (!IsWave(bytes))
-        throw ToolError(QStringLiteral("espeak-ng wrote no WAVE recording for \"%1\"").arg(text));
-    return bytes;
-}
-
 namespace {
 
-struct Recording {
-    const DemoOptions &options;
-    DemoReport &report;
-
-    // Cached per target language, topic and phrase number; the name carries
-    // a hash of voice and text, so a changed text is recorded again.
-    QByteArray get(const QString &language, const QString &topic, int n, const QString &text) {
-        const QString voice = VoiceFor(language);
-        const auto record = [&] {
-            const QByteArray wave =
-                options.record ? options.record(voice, text) : EspeakRecord(voice, text);
-            if (!IsWave(wave))
-                throw ToolError(
-                    QStringLiteral("the recording of \"%1\" is not a WAVE file").arg(text));
-            ++report.recorded;
-            return wave;
-        };
-        if (options.wavCache.isEmpty())
-            return record();
-        const QString hash = QString::fromLatin1(
-            QCryptographicHash::hash((voice + QLatin1Char('\n') + text).toUtf8(),
-                                     QCryptographicHash::Sha1)
-                .toHex()
-                .left(12));
-        const QDir dir(QDir(options.wavCache).filePath(language));
-        const QString prefix = QStringLiteral("%1_%2_").arg(topic).arg(n);
-        const QString file = dir.filePath(prefix + hash + QStringLiteral(".wav"));
-        if (QFileInfo::exists(file)) {
-            const QByteArray cached = readBytes(file);
-            if (IsWave(cached)) {
-                ++report.fromCache;
-                return cached;
-            }
-        }
-        const QByteArray wave = record();
-        if (!QDir().mkpath(dir.path()))
-            throw ToolError(QStringLiteral("cannot create the folder '%1'").arg(dir.path()));
-        for (const QString &old : dir.entryList({prefix + QStringLiteral("*.wav")}, QDir::Files))
-            QFile::remove(dir.filePath(old));
-        writeBytes(file + QStringLiteral(".part"), wave);
-        QFile::remove(file);
-        QFile::rename(file + QStringLiteral(".part"), file);
-        return wave;
+// Every phrase of a topic at once, so that espeak-ng records as many as
+// there are cores; a phrase recorded before, here or by the program's import
+// window, comes from the shared cache.
+QVector<QByteArray> recordTopic(const DemoOptions &options, const QString &voice,
+                                const QStringList &texts, DemoReport &report) {
+    subjects::PhraseRecorder recorder(voice, options.wavCache);
+    if (options.record)
+        recorder.setRecordOne(options.record);
+    try {
+        const QVector<QByteArray> waves = recorder.record(texts);
+        report.recorded += recorder.recorded();
+        report.fromCache += recorder.fromCache();
+        return waves;
+    } catch (const subjects::WordListError &e) {
+        throw ToolError(e.message());
     }
-};
+}
 
 QString captionFolder(const TsvTable &captions, int number, const QString &learner) {
     const int numberColumn = requireColumn(captions, QStringLiteral("number"));
@@ -480,8 +423,8 @@ DemoReport BuildDemo(const DemoOptions &options) {
     const QString learner = id.learnerLanguage;
     const QString target = id.targetLanguage;
     const QDir content(options.content);
+    const QString voice = VoiceFor(target);
     DemoReport report;
-    Recording recording{options, report};
 
     const TsvTable captions = readTable(content.filePath(QStringLiteral("template/captions.tsv")),
                                         QStringLiteral("caption list"));
@@ -528,14 +471,19 @@ DemoReport BuildDemo(const DemoOptions &options) {
         }
         Topic topic;
         topic.fileName = base + QLatin1Char('.') + id.shortCode;
-        for (PhraseRow &row : rows) {
+        QStringList texts;
+        for (const PhraseRow &row : std::as_const(rows)) {
             if (row.phrase.isEmpty())
                 throw ToolError(QStringLiteral("%1: phrase %2 has no %3 text")
                                     .arg(phrases.path)
                                     .arg(row.number)
                                     .arg(target));
-            row.wave = recording.get(target, topicId, row.number, row.phrase);
-            topic.phrases.insert(row.number, row);
+            texts << row.phrase;
+        }
+        const QVector<QByteArray> waves = recordTopic(options, voice, texts, report);
+        for (int r = 0; r < rows.size(); ++r) {
+            rows[r].wave = waves[r];
+            topic.phrases.insert(rows[r].number, rows[r]);
         }
         const QString file = QDir(subjectsDir).filePath(topic.fileName);
         if (report.subjectFiles.contains(file))
@@ -659,10 +607,8 @@ ImportReport ImportWordList(const ImportOptions &options) {
         if (options.record)
             recorder.setRecordOne(options.record);
         if (options.progress)
-            recorder.setProgress(options.progress);
-        if (options.cancelled)
-            recorder.setCancelCheck(options.cancelled);
-        const QVector<QByteArray> waves = recorder.record(texts);
+            QObject::connect(&recorder, &subjects::PhraseRecorder::progress, options.progress);
+        const QVector<QByteArray> waves = recorder.record(texts, options.cancelled);
         subjects::WriteWordListSubject(options.out, options.code, list.rows, waves, options.force,
                                        options.cancelled);
         report.recorded = recorder.recorded();
@@ -927,9 +873,7 @@ int Run(const QStringList &args, QTextStream &out, QTextStream &err) {
             // again only records the phrases that changed.
             options.wavCache = a.options.value(QStringLiteral("wav-cache"));
             if (options.wavCache.isEmpty())
-                options.wavCache =
-                    QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
-                    QStringLiteral("/tolvanex/recordings");
+                options.wavCache = subjects::RecordingCache::DefaultFolder();
             int shown = -1;
             bool midLine = false;
             options.progress = [&err, &shown, &midLine](int done, int total) {

@@ -72,9 +72,8 @@ QStringList CheckSubject(const QString &path, const QString &code = {});
 void ExportSubject(const QString &path, const QString &folder);
 
 // Makes the recording of text in an espeak-ng voice ("es", "fr", "de", "it",
-// "en") and returns the WAV bytes.
+// "en") without espeak-ng, and returns the WAV bytes (tests).
 using Recorder = std::function<QByteArray(const QString &voice, const QString &text)>;
-QByteArray EspeakRecord(const QString &voice, const QString &text);
 // The espeak-ng voice of a target language ("Italian" -> "it").
 QString VoiceFor(const QString &targetLanguage);
 
@@ -83,7 +82,7 @@ struct DemoOptions {
     QString content;  // the content folder: subjects/ and template/captions.tsv
     QString out;      // the program folder of the build
     QString wavCache; // empty: record every phrase again
-    Recorder record;  // empty: EspeakRecord
+    Recorder record;  // empty: espeak-ng, in parallel
 };
 struct DemoReport {
     QStringList subjectFiles; // full paths written
