@@ -10,6 +10,7 @@
 
 #include <QFile>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
@@ -45,14 +46,29 @@ void VoiceView::SetComparison(const voice::Comparison *comparison, const QString
 
 namespace {
 
-// Pitch from 60 to 500 Hz on a logarithmic scale, as the ear hears it.
-double pitchHeight(float hz) {
-    return std::clamp(std::log(hz / 60.0) / std::log(500.0 / 60.0), 0.0, 1.0);
+// The tune in semitones against the speaker's own median, an octave up and
+// down over the band's height: a woman's and a man's voice saying the phrase
+// with the same melody draw the same line.
+double tuneHeight(float semitones) {
+    return std::clamp(0.5 + semitones / 24.0, 0.0, 1.0);
 }
 
-// One recording in its band: frames[x] is the frame shown at column x.
+// One recording in its band: frames[x] is the frame shown at column x; the
+// columns whose frame lies in one of the marked stretches are shaded.
 void drawVoice(QPainter &painter, const QRect &band, const voice::Analysis &a,
-               const std::vector<int> &frames, const QColor &colour, const QString &label) {
+               const std::vector<int> &frames, const QColor &colour, const QString &label,
+               const std::vector<std::pair<int, int>> &marked = {}) {
+    const QColor markColour(250, 200, 120);
+    for (int x = 0; x < static_cast<int>(frames.size()); ++x) {
+        const int f = frames[x];
+        const bool inMark = std::any_of(marked.begin(), marked.end(), [f](const auto &stretch) {
+            return f >= stretch.first && f <= stretch.second;
+        });
+        if (inMark) {
+            painter.setPen(markColour);
+            painter.drawLine(band.left() + x, band.top(), band.left() + x, band.bottom());
+        }
+    }
     painter.setPen(QColor(220, 220, 220));
     painter.drawLine(band.left(), band.center().y(), band.right(), band.center().y());
     float loudest = 0;
@@ -72,14 +88,14 @@ void drawVoice(QPainter &painter, const QRect &band, const voice::Analysis &a,
     painter.setPen(pitchPen);
     QPainterPath path;
     bool drawing = false;
+    const std::vector<float> tune = voice::Tune(a);
     for (int x = 0; x < static_cast<int>(frames.size()); ++x) {
-        const float hz = a.pitch[frames[x]];
-        if (hz <= 0) {
+        if (a.pitch[frames[x]] <= 0) {
             drawing = false;
             continue;
         }
         const QPointF at(band.left() + x,
-                         band.bottom() - 4 - pitchHeight(hz) * (band.height() - 8));
+                         band.bottom() - 4 - tuneHeight(tune[frames[x]]) * (band.height() - 8));
         if (drawing)
             path.lineTo(at);
         else
@@ -116,7 +132,8 @@ void VoiceView::paintEvent(QPaintEvent *) {
         }
     }
     if (c.model.frames() > 0)
-        drawVoice(painter, top, c.model, modelFrames, QColor(40, 90, 170), m_modelLabel);
+        drawVoice(painter, top, c.model, modelFrames, QColor(40, 90, 170), m_modelLabel,
+                  c.differing);
     if (c.mine.frames() > 0)
         drawVoice(painter, bottom, c.mine, mineFrames, QColor(40, 140, 70), m_mineLabel);
     painter.setPen(QColor(160, 160, 160));
@@ -150,7 +167,7 @@ void frmRecord::Progress(int elapsedMs, int totalMs, float level) {
 }
 
 void frmRecord::Comparing() {
-    lblCountdown->setText(tr("Comparing your recording with the model..."));
+    lblCountdown->setText(m_program.captions[caption::Comparing]);
     barLevel->setValue(0);
 }
 
@@ -170,7 +187,8 @@ void frmRecord::reject() {
 // --- frmCompare ---
 
 frmCompare::frmCompare(Program &program, const QString &phrase, const QByteArray &model,
-                       const QByteArray &mine, voice::Comparison comparison, QWidget *parent)
+                       const QByteArray &mine, voice::Comparison comparison,
+                       const QList<int> &lastFigures, QWidget *parent)
     : QDialog(parent), m_program(program), m_model(model), m_mine(mine),
       m_comparison(std::move(comparison)) {
     setObjectName(QStringLiteral("frmCompare"));
@@ -188,18 +206,59 @@ frmCompare::frmCompare(Program &program, const QString &phrase, const QByteArray
     lblPhrase->setWordWrap(true);
     picVoices = new VoiceView(this);
     picVoices->SetComparison(&m_comparison, c[caption::ModelLabel], c[caption::MineLabel]);
-    lblCloseness = new QLabel(c[caption::Closeness].arg(m_comparison.closeness), this);
+    const bool hasFigure = m_comparison.verdict == voice::Verdict::Figure;
+    lblCloseness = new QLabel(this);
     lblCloseness->setObjectName(QStringLiteral("lblCloseness"));
+    lblCloseness->setWordWrap(true);
     QFont figure = lblCloseness->font();
     figure.setPointSize(figure.pointSize() + 4);
     figure.setBold(true);
     lblCloseness->setFont(figure);
+    lblBand = new QLabel(this);
+    lblBand->setObjectName(QStringLiteral("lblBand"));
+    lblBand->setFont(figure);
+    switch (m_comparison.verdict) {
+    case voice::Verdict::NothingHeard:
+        lblCloseness->setText(c[caption::NothingHeard]);
+        break;
+    case voice::Verdict::TooNoisy:
+        lblCloseness->setText(c[caption::TooNoisy]);
+        break;
+    case voice::Verdict::Figure: {
+        lblCloseness->setText(c[caption::Closeness].arg(m_comparison.closeness));
+        const voice::Band band = voice::BandOf(m_comparison.closeness);
+        const int words = band == voice::Band::VeryClose ? caption::VeryClose
+                          : band == voice::Band::Close   ? caption::CloseBand
+                                                         : caption::KeepPractising;
+        const QColor colour = band == voice::Band::VeryClose ? QColor(30, 120, 50)
+                              : band == voice::Band::Close   ? QColor(40, 90, 170)
+                                                             : QColor(170, 90, 20);
+        lblBand->setText(c[words]);
+        QPalette palette = lblBand->palette();
+        palette.setColor(QPalette::WindowText, colour);
+        lblBand->setPalette(palette);
+        break;
+    }
+    }
+    lblBand->setVisible(hasFigure);
+    lblLastFigures = new QLabel(this);
+    lblLastFigures->setObjectName(QStringLiteral("lblLastFigures"));
+    QStringList figures;
+    for (const int f : lastFigures)
+        figures << QString::number(f);
+    lblLastFigures->setText(c[caption::LastFigures].arg(figures.join(QStringLiteral(", "))));
+    // One figure is the one above: a list starts with the second.
+    lblLastFigures->setVisible(lastFigures.size() > 1);
     lblMeaning = new QLabel(c[caption::ClosenessMeaning], this);
     lblMeaning->setObjectName(QStringLiteral("lblMeaning"));
     lblMeaning->setWordWrap(true);
     layout->addWidget(lblPhrase);
     layout->addWidget(picVoices, 1);
-    layout->addWidget(lblCloseness);
+    auto *result = new QHBoxLayout;
+    result->addWidget(lblCloseness, 1);
+    result->addWidget(lblBand);
+    layout->addLayout(result);
+    layout->addWidget(lblLastFigures);
     layout->addWidget(lblMeaning);
 
     // Keys that do not depend on the language: M, I, B and R.
@@ -240,8 +299,10 @@ void frmCompare::play(const QByteArray &wave) {
 
 // --- the flow ---
 
-VoiceSession::VoiceSession(Program &program, QString text, QByteArray model, QWidget *parent)
-    : QObject(parent), m_program(program), m_text(std::move(text)), m_model(std::move(model)),
+VoiceSession::VoiceSession(Program &program, QString key, QString text, QByteArray model,
+                           QWidget *parent)
+    : QObject(parent), m_program(program), m_key(std::move(key)), m_text(std::move(text)),
+      m_model(std::move(model)),
       m_parent(parent), m_total(voice::Read_Wave(m_model).milliseconds() + 2000) {
     setObjectName(QStringLiteral("voiceSession"));
     connect(&m_analysis, &QFutureWatcher<voice::Comparison>::finished, this,
@@ -298,11 +359,30 @@ void VoiceSession::recorded(const QByteArray &mine) {
     }));
 }
 
+namespace {
+
+// The figures each phrase got in this run of the program, the latest last:
+// the comparison window shows the last five.
+QHash<QString, QList<int>> &figuresOfThisRun() {
+    static QHash<QString, QList<int>> figures;
+    return figures;
+}
+constexpr int kFiguresShown = 5;
+
+} // namespace
+
 void VoiceSession::compared() {
     closeWindow();
     bool again = false;
     try {
-        frmCompare window(m_program, m_text, m_model, m_mine, m_analysis.result(), m_parent);
+        const voice::Comparison comparison = m_analysis.result();
+        QList<int> &figures = figuresOfThisRun()[m_key];
+        if (comparison.verdict == voice::Verdict::Figure) {
+            figures.append(comparison.closeness);
+            if (figures.size() > kFiguresShown)
+                figures.removeFirst();
+        }
+        frmCompare window(m_program, m_text, m_model, m_mine, comparison, figures, m_parent);
         m_program.host().ShowModal(window);
         again = window.Again();
     } catch (const std::exception &e) {
@@ -364,7 +444,8 @@ VoiceSession *Record_And_Compare(Program &program, const QString &fileName, cons
                         program.identity.productTitle);
             return nullptr;
         }
-        auto *session = new VoiceSession(program, text, model, parent);
+        auto *session = new VoiceSession(program, fileName + QLatin1Char('\n') + number, text,
+                                         model, parent);
         session->Start();
         return session;
     } catch (const std::exception &e) {

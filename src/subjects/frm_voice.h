@@ -67,8 +67,11 @@ private:
 class frmCompare : public QDialog {
     Q_OBJECT
 public:
+    // lastFigures: the figures of this phrase so far in this run of the
+    // program, this one's last.
     frmCompare(Program &program, const QString &phrase, const QByteArray &model,
-               const QByteArray &mine, voice::Comparison comparison, QWidget *parent = nullptr);
+               const QByteArray &mine, voice::Comparison comparison,
+               const QList<int> &lastFigures = {}, QWidget *parent = nullptr);
 
     // True when the learner asked to record again.
     bool Again() const { return m_again; }
@@ -76,7 +79,9 @@ public:
 
     QLabel *lblPhrase;
     VoiceView *picVoices;
-    QLabel *lblCloseness;
+    QLabel *lblCloseness; // the figure, or why there is none
+    QLabel *lblBand;      // the figure in words
+    QLabel *lblLastFigures;
     QLabel *lblMeaning;
     QPushButton *btnModel;
     QPushButton *btnMine;
@@ -103,7 +108,8 @@ private:
 class VoiceSession : public QObject {
     Q_OBJECT
 public:
-    VoiceSession(Program &program, QString text, QByteArray model, QWidget *parent);
+    // key names the phrase among the figures kept for this run of the program.
+    VoiceSession(Program &program, QString key, QString text, QByteArray model, QWidget *parent);
     ~VoiceSession() override;
     void Start();
 
@@ -119,6 +125,7 @@ private:
     void closeWindow();
 
     Program &m_program;
+    QString m_key;
     QString m_text;
     QByteArray m_model;
     QWidget *m_parent;

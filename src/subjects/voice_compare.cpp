@@ -652,4 +652,6 @@ Band BandOf(int closeness) {
     return Band::KeepPractising;
 }
 
+std::vector<float> Tune(const Analysis &analysis) { return tune(analysis); }
+
 } // namespace voice

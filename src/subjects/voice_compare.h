@@ -115,6 +115,11 @@ struct Comparison {
 
 Comparison Compare(const Wave &model, const Wave &mine);
 
+// Each frame's pitch in semitones against the median pitch of the speech:
+// the tune of the phrase, whatever the height of the voice; 0 where nothing
+// is voiced.
+std::vector<float> Tune(const Analysis &analysis);
+
 // The figure in words: from 80 "very close", from 60 "close", below that
 // "keep practising". Takes of the right phrase mostly read from 75 up, a
 // wrong word or phrase below 60.

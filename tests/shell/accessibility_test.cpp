@@ -280,7 +280,7 @@ TEST_F(AccessibilityTest, EveryWindowNamesItsControlsInTheLearnersLanguageAndSay
 
     const QByteArray wave = fixture::sampleWave();
     frmCompare comparison(program, QStringLiteral("ciao"), wave, wave,
-                          voice::Compare(voice::Read_Wave(wave), voice::Read_Wave(wave)),
+                          voice::Compare(voice::Read_Wave(wave), voice::Read_Wave(wave)), {},
                           main.get());
     EXPECT_EQ(problemsOf(comparison).toStdString(), "");
     comparison.close();

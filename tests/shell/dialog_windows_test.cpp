@@ -211,7 +211,7 @@ TEST_F(DialogWindowsTest, PhrasesShowAsWrittenInTheNoticeTheComparisonAndMessage
 
     const QByteArray wave = fixture::sampleWave();
     frmCompare compare(program, phrase, wave, wave,
-                       voice::Compare(voice::Read_Wave(wave), voice::Read_Wave(wave)), &main);
+                       voice::Compare(voice::Read_Wave(wave), voice::Read_Wave(wave)), {}, &main);
     EXPECT_EQ(compare.lblPhrase->text(), phrase);
     EXPECT_TRUE(showsAsWritten(*compare.lblPhrase));
 

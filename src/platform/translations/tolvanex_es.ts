@@ -116,13 +116,6 @@
     </message>
 </context>
 <context>
-    <name>frmRecord</name>
-    <message>
-        <source>Comparing your recording with the model...</source>
-        <translation>Comparando su grabación con el modelo...</translation>
-    </message>
-</context>
-<context>
     <name>scores</name>
     <message>
         <source>CSV for spreadsheets in Spanish (semicolons) (*.csv)</source>
