@@ -2,10 +2,10 @@
 
 #include "activities/activity_launch.h"
 #include "activities/activity_panel.h"
-#include "activities/study_set.h"
 #include "frame/folder_set.h"
 #include "frame/mod_main.h"
 #include "frame/program.h"
+#include "frame/study_files.h"
 #include "frame/template_texts.h"
 #include "frame/update_check.h"
 #include "platform/host.h"
@@ -29,6 +29,7 @@
 #include "subjects/frm_import.h"
 #include "subjects/frm_voice.h"
 #include "subjects/phrase_sound.h"
+#include "subject_data/subject_node.h"
 #include "subjects/subject_tree.h"
 #include "virtual/frm_custom_subject.h"
 
@@ -54,8 +55,9 @@ constexpr int kMenuWidthTwips = 3885;
 } // namespace
 
 frmMain::frmMain(Program &program, QWidget *parent)
-    : QMainWindow(parent), m_program(program),
-      m_background(LoadPicture(QStringLiteral(":/tiles/background.png"))) {
+    : QMainWindow(parent), TreeFoldersView(new TreeViewWidget(this)),
+      TreeFolders(TreeFoldersView->Nodes()), ImageList2(std::make_shared<ImageList>()),
+      m_program(program), m_background(LoadPicture(QStringLiteral(":/tiles/background.png"))) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Main Menu"));
     setFixedSize(TwipsToPixels(kWidthTwips), TwipsToPixels(kHeightTwips));
@@ -68,12 +70,9 @@ frmMain::frmMain(Program &program, QWidget *parent)
 }
 
 frmMain::~frmMain() {
+    // The splash window is a window of its own, not a child of this one.
     if (m_splash)
         delete m_splash;
-    // The tree widget shows TreeFolders and ImageList2, members that are
-    // destroyed before the child widgets would be.
-    delete TreeFoldersView;
-    TreeFoldersView = nullptr;
     m_program.setWindows(nullptr);
     m_program.atEnd = nullptr;
 }
@@ -106,12 +105,12 @@ void frmMain::buildControls() {
         heading->setStyleSheet(
             QStringLiteral("font-size: 13pt; font-weight: bold; color: #123a52;"));
 
-    TreeFoldersView = new TreeViewWidget(TreeFolders, central);
+    TreeFoldersView->setParent(central);
     TreeFoldersView->setObjectName(QStringLiteral("TreeFolders"));
     PlaceTwips(*TreeFoldersView, 360, 840, 5175, 5880);
     for (int i = 1; i <= 11; ++i)
-        ImageList2.Add(LoadPicture(QStringLiteral(":/tree/%1.png").arg(i)));
-    TreeFoldersView->SetImageList(&ImageList2);
+        ImageList2->Add(LoadPicture(QStringLiteral(":/tree/%1.png").arg(i)));
+    TreeFoldersView->SetImageList(ImageList2);
 
     btnOpenSubjectsFolder =
         button("btnOpenSubjectsFolder", QStringLiteral("Open Subjects Folder"), 360, 6840);
@@ -237,23 +236,16 @@ void frmMain::buildControls() {
             [this](int index) { m_subjectTree->Collapse(index); });
     connect(TreeFoldersView, &TreeViewWidget::MouseDown, this,
             [this](int button, int, int, int) { TreeFolders_MouseDown(button); });
-    const auto listen = [this] {
-        phraseSound::mnuListenToPhrase_Click(m_program, *m_subjectTree, TreeFolders);
-    };
+    const auto listen = [this] { phraseSound::mnuListenToPhrase_Click(m_program, TreeFolders); };
     connect(TreeFoldersView, &TreeViewWidget::DblClick, this, listen);
     connect(mnuListenToPhrase, &QAction::triggered, this, listen);
     const auto listenSlowly = [this] {
-        phraseSound::mnuListenToPhrase_Click(m_program, *m_subjectTree, TreeFolders,
-                                             phraseSound::Speed::Slow);
+        phraseSound::mnuListenToPhrase_Click(m_program, TreeFolders, phraseSound::Speed::Slow);
     };
     connect(mnuHearSlowly, &QAction::triggered, this, listenSlowly);
     const auto record = [this] {
-        if (!phraseSound::Phrase_Selected(*m_subjectTree, TreeFolders))
-            return;
-        const int selected = TreeFolders.Selected();
-        voiceWindows::Record_And_Compare(m_program, m_subjectTree->Tag_Item(0, selected),
-                                         m_subjectTree->Tag_Item(1, selected),
-                                         m_subjectTree->Tag_Item(2, selected), this);
+        if (const auto phrase = phraseSound::Selected_Phrase(TreeFolders))
+            voiceWindows::Record_And_Compare(m_program, *phrase, this);
     };
     connect(mnuRecordAndCompare, &QAction::triggered, this, record);
     // The menu's keys work in the tree without opening the menu.
@@ -292,6 +284,21 @@ void frmMain::buildControls() {
         editor->setAttribute(Qt::WA_DeleteOnClose);
         connect(editor, &frmCustomSubject::RefreshSubjects, this, &frmMain::Refresh_Subjects);
         connect(editor, &frmCustomSubject::Closed, this, [this] { show(); });
+        // Hearing and recording a phrase of the editor's trees.
+        connect(editor, &frmCustomSubject::HearPhrase, this,
+                [this](const subjectData::Phrase &phrase, bool slowly) {
+                    try {
+                        phraseSound::Play_Phrase(m_program, phrase,
+                                                 slowly ? phraseSound::Speed::Slow
+                                                        : phraseSound::Speed::Normal);
+                    } catch (const std::exception &e) {
+                        modMain::Show_Error(m_program, QStringLiteral("Play_Selected_Phrase"), e);
+                    }
+                });
+        connect(editor, &frmCustomSubject::RecordPhrase, this,
+                [this, editor](const subjectData::Phrase &phrase) {
+                    voiceWindows::Record_And_Compare(m_program, phrase, editor);
+                });
         editor->Open();
     });
     AddClickSound(*btnImportWordList, modMain::Button_Click(m_program));
@@ -481,6 +488,7 @@ void frmMain::Check_Resolution() {
 
 void frmMain::Show_For_Student(bool administrator) {
     Program &p = m_program;
+    p.administrator = administrator;
     btnAdmin->setEnabled(administrator);
     btnImportWordList->setVisible(administrator);
     btnImportWordList->setEnabled(administrator);
@@ -562,18 +570,12 @@ void frmMain::setKeyboardOrder() {
 }
 
 void frmMain::TreeFolders_MouseDown(int button) {
-    const int selected = TreeFolders.Selected();
-    if (button != 2 || selected == 0 || !mnuOption->isEnabled())
+    if (button != 2 || !mnuOption->isEnabled())
         return;
-    const int parent = TreeFolders.Parent(selected);
-    if (parent == 0 || m_subjectTree->Tag_Item(0, selected) == QLatin1String("FOLDER"))
+    const SubjectTree::PhraseMenu menu = m_subjectTree->Phrase_Menu();
+    if (menu == SubjectTree::PhraseMenu::None)
         return;
-    if (m_subjectTree->Tag_Item(0, parent) != QLatin1String("SUBJECT"))
-        return;
-    // Every phrase can be heard; only those of installed subjects and the
-    // random subject are corrected here (a virtual phrase is its source's).
-    const int grandparent = TreeFolders.Parent(parent);
-    mnuEdit->setEnabled(grandparent < 3);
+    mnuEdit->setEnabled(menu == SubjectTree::PhraseMenu::HearAndEdit);
     mnuOption->popup(QCursor::pos());
 }
 
@@ -595,26 +597,27 @@ void frmMain::mouseMoveEvent(QMouseEvent *event) {
 
 void frmMain::mnuEdit_Click() {
     Host &host = m_program.host();
-    if (!mnuEdit->isVisible()) {
+    if (!m_program.administrator) {
         host.MsgBox(m_program.captions[113], vb::vbExclamation);
         return;
     }
-    const int selected = TreeFolders.Selected();
-    if (selected == 0)
+    const auto phrase = phraseSound::Selected_Phrase(TreeFolders);
+    if (!phrase)
         return;
-    frmEdit editor(m_program, TreeFolders.Tag(selected), this);
+    const int selected = TreeFolders.Selected();
+    frmEdit editor(m_program, *phrase, this);
     if (!editor.Row_Read())
         return;
     host.ShowModal(editor);
     if (!editor.Saved())
         return;
     // The node shows what the file now holds.
-    TreeFolders.SetTag(selected, editor.Saved_Tag());
-    TreeFolders.SetText(selected, m_subjectTree->Tag_Item(3, selected));
+    TreeFolders.SetData(selected, subjectData::SubjectNode::Of(editor.Saved_Phrase()));
+    TreeFolders.SetText(selected, editor.Saved_Phrase().translation);
 }
 
 void frmMain::removeTemporaryFiles() {
-    activities::Delete_Study_Files(m_program);
+    modMain::Delete_Study_Files(m_program);
     m_program.Remove_Temporary_File(phraseSound::Selected_Phrase_Name(m_program));
     // Nothing of the learner's voice outlives the session.
     m_program.Remove_Temporary_File(voiceWindows::Recording_Name(m_program));

@@ -76,9 +76,10 @@ public:
     QLabel *imgLogo;
     QLabel *lblSelectSubject;
     QLabel *lblSelectActivity;
-    TreeView TreeFolders;
+    // The tree's widget owns its node collection, TreeFolders.
     TreeViewWidget *TreeFoldersView;
-    ImageList ImageList2; // the tree's 11 pictures
+    TreeView &TreeFolders;
+    std::shared_ptr<ImageList> ImageList2; // the tree's 11 pictures
     QWidget *picMenu;
     QLabel *lblCaption;
     QVector<QLabel *> lblMenu;

@@ -241,11 +241,11 @@ QString Recording_Path(const Program &program) {
     return program.Temporary_Folder() + Recording_Name(program);
 }
 
-void Record_And_Compare(Program &program, const QString &fileName, const QString &number,
-                        const QString &text, QWidget *parent) {
+void Record_And_Compare(Program &program, const subjectData::Phrase &phrase, QWidget *parent) {
     Host &host = program.host();
+    const QString &text = phrase.phrase;
     try {
-        const QString modelPath = phraseSound::Write_Phrase_Sound(program, fileName, number);
+        const QString modelPath = phraseSound::Write_Phrase_Sound(program, phrase.sourceFile, phrase.number);
         if (modelPath.isEmpty())
             return;
         QFile modelFile(modelPath);

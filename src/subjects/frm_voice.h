@@ -4,6 +4,7 @@
 // their pitch, aligned syllable under syllable, and how close they are.
 #pragma once
 
+#include "subject_data/phrase.h"
 #include "subjects/voice_compare.h"
 
 #include <QDialog>
@@ -94,7 +95,6 @@ QString Recording_Path(const Program &program);
 // comparison window, as often as the learner records again. Without a
 // microphone the learner is told so and nothing else happens. A phrase whose
 // source file is gone does nothing; other failures get the error box.
-void Record_And_Compare(Program &program, const QString &fileName, const QString &number,
-                        const QString &text, QWidget *parent);
+void Record_And_Compare(Program &program, const subjectData::Phrase &phrase, QWidget *parent);
 
 } // namespace voiceWindows

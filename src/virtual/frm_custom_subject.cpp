@@ -12,10 +12,8 @@
 #include "platform/tiled_background.h"
 #include "platform/tree_view_widget.h"
 #include "platform/twips.h"
-#include "subjects/frm_voice.h"
-#include "subjects/phrase_sound.h"
-#include "subjects/subject_file.h"
-#include "subjects/subject_tree.h"
+#include "subject_data/subject_file.h"
+#include "subject_data/subject_node.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -37,7 +35,9 @@ constexpr int kNoticeHeightTwips = 1800;
 constexpr int kScrollTopTwips = 100;
 constexpr int kScrollBottomTwips = 200;
 
-using Picture = SubjectTree::Picture;
+using subjectData::NodeKind;
+using subjectData::SubjectNode;
+namespace Picture = subjectData;
 
 QString describe(const std::exception &e) {
     if (const auto *adoError = dynamic_cast<const ado::Error *>(&e))
@@ -76,7 +76,7 @@ frmCustomSubject::frmCustomSubject(Program &program, FileListBox &File1, FileLis
     }
 
     for (int i = 1; i <= 11; ++i)
-        ImgListView.Add(LoadPicture(QStringLiteral(":/tree/%1.png").arg(i)));
+        ImgListView->Add(LoadPicture(QStringLiteral(":/tree/%1.png").arg(i)));
     TreeSubjects = new TreeViewWidget(this);
     TreeSubjects->setObjectName(QStringLiteral("TreeSubjects"));
     PlaceTwips(*TreeSubjects, 240, 1200, 5280, 6480);
@@ -84,7 +84,7 @@ frmCustomSubject::frmCustomSubject(Program &program, FileListBox &File1, FileLis
     TreeVirtual->setObjectName(QStringLiteral("TreeVirtual"));
     PlaceTwips(*TreeVirtual, 5760, 1200, 5280, 6480);
     for (TreeViewWidget *tree : {TreeSubjects, TreeVirtual})
-        tree->SetImageList(&ImgListView);
+        tree->SetImageList(ImgListView);
     lblCaption[0]->setBuddy(TreeSubjects);
     lblCaption[1]->setBuddy(TreeVirtual);
 
@@ -172,21 +172,23 @@ frmCustomSubject::frmCustomSubject(Program &program, FileListBox &File1, FileLis
         if (keyCode == 27 && TimerEdit->isActive())
             cancelLabelEdit();
     });
-    connect(TreeSubjects, &TreeViewWidget::Expand, this, [this](int node) {
-        if (subjects().Bold(node))
-            subjects().SetImage(node, Picture::FolderOpen);
+    // Folders (and the root) show whether they are open.
+    const auto folderPicture = [](TreeView &tree, int node, int picture) {
+        const SubjectNode *value = subjectData::Node_At(tree, node);
+        if (value && subjectData::Is_Folder(value->kind))
+            tree.SetImage(node, picture);
+    };
+    connect(TreeSubjects, &TreeViewWidget::Expand, this, [this, folderPicture](int node) {
+        folderPicture(subjects(), node, Picture::FolderOpen);
     });
-    connect(TreeSubjects, &TreeViewWidget::Collapse, this, [this](int node) {
-        if (subjects().Bold(node))
-            subjects().SetImage(node, Picture::FolderClosed);
+    connect(TreeSubjects, &TreeViewWidget::Collapse, this, [this, folderPicture](int node) {
+        folderPicture(subjects(), node, Picture::FolderClosed);
     });
-    connect(TreeVirtual, &TreeViewWidget::Expand, this, [this](int node) {
-        if (virtuals().Bold(node))
-            virtuals().SetImage(node, Picture::VirtualFolderOpen);
+    connect(TreeVirtual, &TreeViewWidget::Expand, this, [this, folderPicture](int node) {
+        folderPicture(virtuals(), node, Picture::VirtualFolderOpen);
     });
-    connect(TreeVirtual, &TreeViewWidget::Collapse, this, [this](int node) {
-        if (virtuals().Bold(node))
-            virtuals().SetImage(node, Picture::VirtualFolderClosed);
+    connect(TreeVirtual, &TreeViewWidget::Collapse, this, [this, folderPicture](int node) {
+        folderPicture(virtuals(), node, Picture::VirtualFolderClosed);
     });
     connect(TreeVirtual, &TreeViewWidget::DragOver, this, &frmCustomSubject::dragOver);
     connect(TreeVirtual, &TreeViewWidget::DragLeave, this, [this] { Timer1->stop(); });
@@ -204,12 +206,6 @@ frmCustomSubject::frmCustomSubject(Program &program, FileListBox &File1, FileLis
     setNewSubjectEnabled(false);
     btnRename->setEnabled(false);
     btnDelete->setEnabled(false);
-}
-
-frmCustomSubject::~frmCustomSubject() {
-    // The trees show ImgListView, a member destroyed before the child widgets.
-    delete TreeSubjects;
-    delete TreeVirtual;
 }
 
 TreeView &frmCustomSubject::subjects() {
@@ -303,7 +299,8 @@ void frmCustomSubject::paintEvent(QPaintEvent *) {
 // --- filling the trees ---
 
 void frmCustomSubject::Create_Root() {
-    const int root = subjects().Add(0, m_program.captions[2], QString(), Picture::FolderClosed);
+    const int root = subjects().Add(0, m_program.captions[2], SubjectNode::Of(NodeKind::EditorRoot),
+                                    Picture::FolderClosed);
     subjects().SetBold(root, true);
 }
 
@@ -314,11 +311,16 @@ void frmCustomSubject::Get_Installed_Subjects() {
         while (subjects().Child(1) != 0)
             subjects().Remove(subjects().Child(1));
         m_file1.Refresh();
-        SubjectTree titles(m_program, subjects(), m_file1, m_file2);
         for (int i = 0; i < m_file1.ListCount(); ++i) {
-            const QString title = titles.Proper_Title(m_file1.List(i)).trimmed();
-            subjects().Add(1, title, QString::number(i), Picture::SubjectPicture,
-                           Picture::SubjectSelected);
+            const QString fileName = m_file1.List(i);
+            QString title;
+            try {
+                title = subjectFile::Proper_Title(m_program, fileName).trimmed();
+            } catch (const std::exception &e) {
+                reportError(QStringLiteral("Proper_Title"), e);
+            }
+            subjects().Add(1, title, SubjectNode::Of(NodeKind::ListedSubject, fileName, i),
+                           Picture::SubjectPicture, Picture::SubjectSelected);
             if (windows.NoticeVisible())
                 windows.SetNoticeText(title);
             events.Pump();
@@ -343,14 +345,16 @@ void frmCustomSubject::Get_Virtual_Folders() {
         if (fileName.contains(QLatin1Char('*')))
             continue;
         const QString name = virtualStore::VirtualStore::Display_Name(fileName);
-        const int folder = virtuals().Add(0, name, QString(), Picture::VirtualFolderClosed);
+        const int folder = virtuals().Add(0, name, SubjectNode::Of(NodeKind::EditorFolder),
+                                          Picture::VirtualFolderClosed);
         virtuals().SetBold(folder, true);
         if (windows.NoticeVisible())
             windows.SetNoticeText(name);
         // One damaged folder file must not hide the folders after it.
         try {
             for (const virtualStore::SubjectRow &row : m_store.List_Subjects(name)) {
-                virtuals().Add(folder, row.name, QString::number(row.key),
+                virtuals().Add(folder, row.name,
+                               SubjectNode::Of(NodeKind::EditorSubject, QString(), row.key),
                                Picture::VirtualSubjectPicture, Picture::VirtualSubjectSelected);
                 if (windows.NoticeVisible())
                     windows.SetNoticeText(row.name);
@@ -368,19 +372,20 @@ void frmCustomSubject::Get_Installed_Phrases(int node) {
         return;
     WindowDisabled reading(*this);
     try {
-        const QString fileName = m_file1.List(subjects().Tag(node).toInt());
+        const SubjectNode *subject = subjectData::Node_At(subjects(), node);
+        if (!subject)
+            return;
+        const QString fileName = subject->fileName;
         ado::Connection cn;
         cn.Open(modMain::Get_Connection_String(subjectFile::Installed_Path(m_program, fileName)));
         ado::Recordset rs;
         rs.Open(QStringLiteral("SELECT * FROM tblPhrases"), cn);
+        const subjectData::InstalledPhraseReader phrases(rs);
         for (; !rs.EOF_(); rs.MoveNext()) {
-            const QString translation = rs.Fields(QStringLiteral("tTranslation")).Text();
-            const QString tag =
-                QStringList{fileName, rs.Fields(QStringLiteral("pkPhraseNo")).Text(),
-                            rs.Fields(QStringLiteral("tPhrase")).Text(), translation,
-                            rs.Fields(QStringLiteral("tTranslation2")).Text()}
-                    .join(QLatin1Char('*'));
-            subjects().Add(node, translation, tag, Picture::PhrasePicture);
+            subjectData::Phrase phrase = phrases.Read(fileName);
+            const QString translation = phrase.translation;
+            subjects().Add(node, translation, SubjectNode::Of(std::move(phrase)),
+                           Picture::PhrasePicture);
         }
         subjects().SetExpanded(node, true);
     } catch (const std::exception &e) {
@@ -392,10 +397,14 @@ void frmCustomSubject::Get_Virtual_Phrases(int node) {
     if (virtuals().Children(node) != 0)
         return;
     try {
+        const SubjectNode *subject = virtualNode(node);
+        if (!subject)
+            return;
         const QString folder = virtuals().Text(folderOf(node));
-        for (const virtualStore::PhraseRow &row :
-             m_store.List_Phrases(folder, virtuals().Tag(node).toInt()))
-            virtuals().Add(node, row.translation, row.Tag(), Picture::VirtualPhrasePicture);
+        for (const subjectData::Phrase &phrase : m_store.List_Phrases(folder, subject->key))
+            virtuals().Add(node, phrase.translation,
+                           SubjectNode::Of(phrase, NodeKind::FolderPhrase),
+                           Picture::VirtualPhrasePicture);
         if (virtuals().Children(node) != 0)
             virtuals().SetExpanded(node, true);
     } catch (const std::exception &e) {
@@ -405,16 +414,17 @@ void frmCustomSubject::Get_Virtual_Phrases(int node) {
 
 // --- node kinds ---
 
-// Told apart by boldness alone: folders (and the root) are bold, subjects
-// hang under them, phrases under subjects.
+const SubjectNode *frmCustomSubject::virtualNode(int node) const {
+    return subjectData::Node_At(TreeVirtual->Nodes(), node);
+}
+
 frmCustomSubject::Kind frmCustomSubject::kindOf(int node) const {
-    const TreeView &tree = TreeVirtual->Nodes();
-    if (node == 0)
+    const SubjectNode *value = virtualNode(node);
+    if (!value)
         return Kind::None;
-    if (tree.Bold(node))
+    if (subjectData::Is_Folder(value->kind))
         return Kind::Folder;
-    const int parent = tree.Parent(node);
-    return parent != 0 && tree.Bold(parent) ? Kind::Subject : Kind::Phrase;
+    return subjectData::Is_Subject(value->kind) ? Kind::Subject : Kind::Phrase;
 }
 
 int frmCustomSubject::folderOf(int node) const {
@@ -429,19 +439,16 @@ int frmCustomSubject::folderOf(int node) const {
 void frmCustomSubject::TreeSubjects_NodeClick(int node) {
     settleLabelEdit();
     TreeView &tree = subjects();
-    if (tree.Bold(node)) {
+    const SubjectNode *value = subjectData::Node_At(tree, node);
+    if (!value)
+        return;
+    if (value->kind == NodeKind::EditorRoot) {
         tree.SetExpanded(node, !tree.Expanded(node));
         return;
     }
-    if (tree.Parent(node) != 1 || tree.Children(node) != 0)
+    if (value->kind != NodeKind::ListedSubject || tree.Children(node) != 0)
         return;
-    QString fileName;
-    try {
-        fileName = m_file1.List(tree.Tag(node).toInt());
-    } catch (const std::exception &e) {
-        reportError(QStringLiteral("TreeSubjects_NodeClick"), e);
-        return;
-    }
+    const QString fileName = value->fileName;
     const QString result = Validate_Subject(m_program, fileName);
     if (result != QLatin1String(subjectFile::kValid)) {
         tree.SetImage(node, Picture::BrokenSubject);
@@ -470,7 +477,7 @@ void frmCustomSubject::TreeVirtual_NodeClick(int node) {
         Get_Virtual_Phrases(node);
         break;
     case Kind::Phrase: {
-        const QString fileName = Tag_Field(0);
+        const QString fileName = virtualNode(node)->phrase.sourceFile;
         const QString result = Validate_Subject(m_program, fileName);
         if (result != QLatin1String(subjectFile::kValid)) {
             Show_Subject_Error(m_program, fileName, result);
@@ -528,8 +535,7 @@ void frmCustomSubject::treeKeyDown(TreeViewWidget *tree, int keyCode, int shift)
     const bool ctrl = (shift & 2) != 0;
     if (keyCode == 13 || keyCode == ' ') {
         // Shift hears the phrase slowly, as in the main window's tree.
-        Play_Selected_Phrase((shift & 1) != 0 ? phraseSound::Speed::Slow
-                                              : phraseSound::Speed::Normal);
+        Play_Selected_Phrase((shift & 1) != 0);
     } else if (!ctrl && keyCode == 'R' && shift == 0) {
         Record_Selected_Phrase();
     } else if (tree == TreeSubjects && ctrl && keyCode == 'C') {
@@ -543,35 +549,22 @@ void frmCustomSubject::treeKeyDown(TreeViewWidget *tree, int keyCode, int shift)
     }
 }
 
-QString frmCustomSubject::Tag_Field(int n) {
-    TreeView &tree = m_lastTree == TreeSubjects ? subjects() : virtuals();
-    const int selected = tree.Selected();
-    if (selected == 0)
-        return QString();
-    const QStringList fields = tree.Tag(selected).split(QLatin1Char('*'));
-    return n < fields.size() ? fields[n] : QString();
+std::optional<subjectData::Phrase> frmCustomSubject::Selected_Phrase() const {
+    const TreeView &tree = m_lastTree == TreeSubjects ? TreeSubjects->Nodes() : TreeVirtual->Nodes();
+    const SubjectNode *node = subjectData::Node_At(tree, tree.Selected());
+    if (!node || !subjectData::Is_Phrase(node->kind))
+        return std::nullopt;
+    return node->phrase;
 }
 
-void frmCustomSubject::Play_Selected_Phrase(phraseSound::Speed speed) {
-    TreeView &tree = m_lastTree == TreeSubjects ? subjects() : virtuals();
-    const int selected = tree.Selected();
-    if (selected == 0 || tree.Bold(selected) || tree.Parent(selected) == 0 ||
-        tree.Bold(tree.Parent(selected)))
-        return;
-    try {
-        phraseSound::Play_Phrase(m_program, Tag_Field(0), Tag_Field(1), Tag_Field(2), speed);
-    } catch (const std::exception &e) {
-        reportError(QStringLiteral("Play_Selected_Phrase"), e);
-    }
+void frmCustomSubject::Play_Selected_Phrase(bool slowly) {
+    if (const auto phrase = Selected_Phrase())
+        emit HearPhrase(*phrase, slowly);
 }
 
 void frmCustomSubject::Record_Selected_Phrase() {
-    TreeView &tree = m_lastTree == TreeSubjects ? subjects() : virtuals();
-    const int selected = tree.Selected();
-    if (selected == 0 || tree.Bold(selected) || tree.Parent(selected) == 0 ||
-        tree.Bold(tree.Parent(selected)))
-        return;
-    voiceWindows::Record_And_Compare(m_program, Tag_Field(0), Tag_Field(1), Tag_Field(2), this);
+    if (const auto phrase = Selected_Phrase())
+        emit RecordPhrase(*phrase);
 }
 
 // --- new, rename, delete ---
@@ -601,7 +594,8 @@ void frmCustomSubject::btnNewFolder_Click() {
         reportError(QStringLiteral("btnNewFolder_Click"), e);
         return;
     }
-    const int folder = tree.Add(0, name, QString(), Picture::VirtualFolderClosed);
+    const int folder =
+        tree.Add(0, name, SubjectNode::Of(NodeKind::EditorFolder), Picture::VirtualFolderClosed);
     tree.SetBold(folder, true);
     tree.Select(folder);
     setCommands(folder);
@@ -623,8 +617,8 @@ void frmCustomSubject::btnNewSubject_Click() {
         reportError(QStringLiteral("btnNewSubject_Click"), e);
         return;
     }
-    const int node = tree.Add(folder, name, QString::number(key), Picture::VirtualSubjectPicture,
-                              Picture::VirtualSubjectSelected);
+    const int node = tree.Add(folder, name, SubjectNode::Of(NodeKind::EditorSubject, QString(), key),
+                              Picture::VirtualSubjectPicture, Picture::VirtualSubjectSelected);
     tree.Select(node);
     setCommands(node);
     startLabelEdit(node);
@@ -656,12 +650,12 @@ void frmCustomSubject::btnDelete_Click() {
             setNewSubjectEnabled(false);
             break;
         case Kind::Subject:
-            m_store.Delete_Subject(tree.Text(tree.Parent(selected)), tree.Tag(selected).toInt());
+            m_store.Delete_Subject(tree.Text(tree.Parent(selected)), virtualNode(selected)->key);
             setNewSubjectEnabled(false);
             break;
         case Kind::Phrase:
             m_store.Delete_Phrase(tree.Text(folderOf(selected)),
-                                  tree.Tag(selected).section(QLatin1Char('*'), 5, 5).toInt());
+                                  virtualNode(selected)->phrase.folderKey);
             break;
         case Kind::None:
             return;
@@ -692,7 +686,7 @@ void frmCustomSubject::startLabelEdit(int node) {
         edit.folder = edit.oldText;
     } else if (edit.kind == Kind::Subject) {
         edit.folder = tree.Text(tree.Parent(node));
-        edit.subjectKey = tree.Tag(node).toInt();
+        edit.subjectKey = virtualNode(node)->key;
     }
     m_edit = edit;
     TreeVirtual->setFocus();
@@ -830,12 +824,12 @@ void frmCustomSubject::scrollTick() {
 void frmCustomSubject::Drop(int dragged, int target) {
     settleLabelEdit();
     m_dropHighlight = target;
-    TreeView &from = subjects();
-    if (dragged < 1 || dragged > from.Count() || from.Bold(dragged)) {
+    const SubjectNode *node = subjectData::Node_At(subjects(), dragged);
+    if (!node || node->kind == NodeKind::EditorRoot) {
         m_dropHighlight = 0;
         return;
     }
-    if (from.Bold(from.Parent(dragged)))
+    if (node->kind == NodeKind::ListedSubject)
         Copy_Subject(dragged);
     else
         Copy_Phrase(dragged);
@@ -870,13 +864,15 @@ void frmCustomSubject::Copy_Subject(int dragged) {
     tree.Select(target);
     try {
         const QString name = subjects().Text(dragged);
-        const QString fileName = m_file1.List(subjects().Tag(dragged).toInt());
+        const QString fileName = subjectData::Node_At(subjects(), dragged)->fileName;
         const virtualStore::CopiedSubject copied =
             m_store.Copy_Subject(tree.Text(target), fileName, name);
-        const int node = tree.Add(target, name, QString::number(copied.key),
-                                  Picture::VirtualSubjectPicture, Picture::VirtualSubjectSelected);
-        for (const virtualStore::PhraseRow &row : copied.phrases)
-            tree.Add(node, row.translation, row.Tag(), Picture::VirtualPhrasePicture);
+        const int node =
+            tree.Add(target, name, SubjectNode::Of(NodeKind::EditorSubject, QString(), copied.key),
+                     Picture::VirtualSubjectPicture, Picture::VirtualSubjectSelected);
+        for (const subjectData::Phrase &phrase : copied.phrases)
+            tree.Add(node, phrase.translation, SubjectNode::Of(phrase, NodeKind::FolderPhrase),
+                     Picture::VirtualPhrasePicture);
     } catch (const std::exception &e) {
         reportError(QStringLiteral("Copy_Subject"), e);
     }
@@ -908,18 +904,13 @@ void frmCustomSubject::Copy_Phrase(int dragged) {
         setCommands(target);
         return;
     }
-    const QStringList fields = subjects().Tag(dragged).split(QLatin1Char('*'));
+    const subjectData::Phrase source = subjectData::Node_At(subjects(), dragged)->phrase;
     try {
-        if (fields.size() < 5)
-            throw std::runtime_error(m_program.captions[caption::NoSuchTagField]
-                                         .arg(dragged)
-                                         .arg(fields.size())
-                                         .toStdString());
-        const int key = m_store.Copy_Phrase(tree.Text(folderOf(subject)), tree.Tag(subject).toInt(),
-                                            fields[0], fields[1], fields[2], fields[3], fields[4]);
-        const virtualStore::PhraseRow row{fields[0], fields[1], key,
-                                          fields[2], fields[3], fields[4]};
-        const int node = tree.Add(subject, fields[3], row.Tag(), Picture::VirtualPhrasePicture);
+        const subjectData::Phrase stored =
+            m_store.Copy_Phrase(tree.Text(folderOf(subject)), virtualNode(subject)->key, source);
+        const int node = tree.Add(subject, stored.translation,
+                                  SubjectNode::Of(stored, NodeKind::FolderPhrase),
+                                  Picture::VirtualPhrasePicture);
         tree.Select(node);
         setCommands(node);
     } catch (const std::exception &e) {

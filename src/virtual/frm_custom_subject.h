@@ -10,7 +10,8 @@
 
 #include "platform/image_list.h"
 #include "platform/tree_view.h"
-#include "subjects/phrase_sound.h"
+#include "subject_data/phrase.h"
+#include "subject_data/subject_node.h"
 #include "virtual/virtual_store.h"
 
 #include <QPixmap>
@@ -18,6 +19,7 @@
 #include <QVector>
 #include <QWidget>
 
+#include <memory>
 #include <optional>
 
 class FileListBox;
@@ -36,7 +38,6 @@ public:
     // and virtual folder files, refreshed here.
     frmCustomSubject(Program &program, FileListBox &File1, FileListBox &File2,
                      QWidget *parent = nullptr);
-    ~frmCustomSubject() override;
 
     // Opening from the main window (which has hidden itself): a notice while
     // the trees fill, then the window, not modal.
@@ -57,7 +58,7 @@ public:
     QAction *mnuNew;
     QAction *mnuDelete;
     QAction *mnuRename;
-    ImageList ImgListView;
+    std::shared_ptr<ImageList> ImgListView = std::make_shared<ImageList>();
     QTimer *Timer1;    // scrolls TreeVirtual while a drag hovers near an edge
     QTimer *TimerEdit; // restarts a refused label edit
 
@@ -73,11 +74,12 @@ public:
     void btnNewSubject_Click();
     void btnRename_Click();
     void btnDelete_Click();
-    void Play_Selected_Phrase(phraseSound::Speed speed = phraseSound::Speed::Normal);
-    // Records the learner saying the selected phrase and compares (key R).
+    // Asks to hear the selected phrase of the tree pressed last (HearPhrase).
+    void Play_Selected_Phrase(bool slowly = false);
+    // Asks to record the learner saying it and compare (RecordPhrase, key R).
     void Record_Selected_Phrase();
-    // Field n of the tag of the selected node of the tree pressed last.
-    QString Tag_Field(int n);
+    // The phrase of the selected node of the tree pressed last, if it is one.
+    std::optional<subjectData::Phrase> Selected_Phrase() const;
 
     // A node of TreeSubjects dropped onto node target of TreeVirtual (0:
     // beside the nodes): a whole subject or one phrase is copied.
@@ -97,6 +99,10 @@ signals:
     void RefreshSubjects();
     // The editor has closed; the main window shows itself again.
     void Closed();
+    // The learner asked to hear a phrase (slowly: slowed down), or to record
+    // saying it and compare: the main window plays it, or records.
+    void HearPhrase(const subjectData::Phrase &phrase, bool slowly);
+    void RecordPhrase(const subjectData::Phrase &phrase);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -105,6 +111,8 @@ protected:
 private:
     enum class Kind { None, Folder, Subject, Phrase };
     Kind kindOf(int node) const;
+    // What a node of TreeVirtual stands for (null for none).
+    const subjectData::SubjectNode *virtualNode(int node) const;
     int folderOf(int node) const;
     TreeView &subjects();
     TreeView &virtuals();

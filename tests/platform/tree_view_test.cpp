@@ -284,11 +284,11 @@ TEST(TreeView, TheModelShowsTheNodesInTreeOrder) {
 
 TEST(TreeView, ShowsTextBoldAndTheSelectedPicture) {
     TreeView t;
-    ImageList images(QSize(16, 16));
+    auto images = std::make_shared<ImageList>(QSize(16, 16));
     for (const QColor colour : {Qt::red, Qt::green}) {
         QPixmap pixmap(16, 16);
         pixmap.fill(colour);
-        images.Add(pixmap);
+        images->Add(pixmap);
     }
     const auto colourOf = [&t](int index) {
         const QIcon icon = t.ModelIndex(index).data(Qt::DecorationRole).value<QIcon>();
@@ -298,7 +298,7 @@ TEST(TreeView, ShowsTextBoldAndTheSelectedPicture) {
     t.Add(1, "Subject", "SUBJECT*s.ito", 1);
     t.Add(1, "Phrase", "s.ito*1*a*b*c", 7);
     EXPECT_FALSE(colourOf(1).isValid()) << "no pictures before an image list";
-    t.SetImageList(&images);
+    t.SetImageList(images);
     t.SetBold(1, true);
 
     const QModelIndex folder = t.ModelIndex(1);

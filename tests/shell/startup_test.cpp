@@ -9,7 +9,7 @@
 #include "shell/sliding_menu.h"
 #include "shell/ticker.h"
 #include "students/frm_login.h"
-#include "subjects/subject_schema.h"
+#include "subject_data/subject_schema.h"
 #include "support/fake_host.h"
 #include "support/test_env.h"
 
