@@ -19,7 +19,6 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMenu>
-#include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
@@ -39,18 +38,13 @@ using subjectData::NodeKind;
 using subjectData::SubjectNode;
 namespace Picture = subjectData;
 
-QString describe(const std::exception &e) {
-    if (const auto *adoError = dynamic_cast<const ado::Error *>(&e))
-        return adoError->description();
-    return QString::fromUtf8(e.what());
-}
 
 } // namespace
 
 frmCustomSubject::frmCustomSubject(Program &program, FileListBox &File1, FileListBox &File2,
                                    QWidget *parent)
-    : QWidget(parent, Qt::Window), m_program(program), m_file1(File1), m_file2(File2),
-      m_store(program), m_background(LoadPicture(QStringLiteral(":/tiles/background.png"))) {
+    : QWidget(parent, Qt::Window), m_program(program),
+      m_background(LoadPicture(QStringLiteral(":/tiles/background.png"))) {
     setObjectName(QStringLiteral("frmCustomSubject"));
     setFixedSize(TwipsToPixels(kWidthTwips), TwipsToPixels(kHeightTwips));
 
@@ -83,6 +77,8 @@ frmCustomSubject::frmCustomSubject(Program &program, FileListBox &File1, FileLis
     TreeVirtual = new TreeViewWidget(this);
     TreeVirtual->setObjectName(QStringLiteral("TreeVirtual"));
     PlaceTwips(*TreeVirtual, 5760, 1200, 5280, 6480);
+    m_editor = std::make_unique<VirtualEditor>(program, TreeSubjects->Nodes(), TreeVirtual->Nodes(),
+                                               File1, File2);
     for (TreeViewWidget *tree : {TreeSubjects, TreeVirtual})
         tree->SetImageList(ImgListView);
     lblCaption[0]->setBuddy(TreeSubjects);
@@ -292,203 +288,45 @@ void frmCustomSubject::Form_Unload() {
 }
 
 void frmCustomSubject::paintEvent(QPaintEvent *) {
-    QPainter painter(this);
-    tiling::TileBackground(painter, size(), m_background);
+    // Without its picture the window keeps its plain colour and stays usable.
+    tiling::PaintWindowBackground(*this, m_background);
 }
 
 // --- filling the trees ---
 
 void frmCustomSubject::Create_Root() {
-    const int root = subjects().Add(0, m_program.captions[2], SubjectNode::Of(NodeKind::EditorRoot),
-                                    Picture::FolderClosed);
-    subjects().SetBold(root, true);
+    m_editor->Create_Root();
 }
 
 void frmCustomSubject::Get_Installed_Subjects() {
-    ShellWindows &windows = m_program.windows();
-    modMain::EventPump events(m_program.host());
-    try {
-        while (subjects().Child(1) != 0)
-            subjects().Remove(subjects().Child(1));
-        m_file1.Refresh();
-        for (int i = 0; i < m_file1.ListCount(); ++i) {
-            const QString fileName = m_file1.List(i);
-            QString title;
-            try {
-                title = subjectFile::Proper_Title(m_program, fileName).trimmed();
-            } catch (const std::exception &e) {
-                reportError(QStringLiteral("Proper_Title"), e);
-            }
-            subjects().Add(1, title, SubjectNode::Of(NodeKind::ListedSubject, fileName, i),
-                           Picture::SubjectPicture, Picture::SubjectSelected);
-            if (windows.NoticeVisible())
-                windows.SetNoticeText(title);
-            events.Pump();
-        }
-    } catch (const std::exception &e) {
-        reportError(QStringLiteral("Get_Installed_Subjects"), e);
-    }
+    m_editor->Get_Installed_Subjects();
 }
 
 void frmCustomSubject::Get_Virtual_Folders() {
-    ShellWindows &windows = m_program.windows();
-    modMain::EventPump events(m_program.host());
-    try {
-        m_file2.Refresh();
-    } catch (const std::exception &e) {
-        reportError(QStringLiteral("Get_Virtual_Folders"), e);
-        return;
-    }
-    for (int i = 0; i < m_file2.ListCount(); ++i) {
-        const QString fileName = m_file2.List(i);
-        // The main window cannot show such a folder (its tags split at "*").
-        if (fileName.contains(QLatin1Char('*')))
-            continue;
-        const QString name = virtualStore::VirtualStore::Display_Name(fileName);
-        const int folder = virtuals().Add(0, name, SubjectNode::Of(NodeKind::EditorFolder),
-                                          Picture::VirtualFolderClosed);
-        virtuals().SetBold(folder, true);
-        if (windows.NoticeVisible())
-            windows.SetNoticeText(name);
-        // One damaged folder file must not hide the folders after it.
-        try {
-            for (const virtualStore::SubjectRow &row : m_store.List_Subjects(name)) {
-                virtuals().Add(folder, row.name,
-                               SubjectNode::Of(NodeKind::EditorSubject, QString(), row.key),
-                               Picture::VirtualSubjectPicture, Picture::VirtualSubjectSelected);
-                if (windows.NoticeVisible())
-                    windows.SetNoticeText(row.name);
-                events.Pump();
-            }
-        } catch (const std::exception &e) {
-            modMain::Show_Error(m_program, QStringLiteral("Get_Virtual_Folders"),
-                                fileName + QStringLiteral(": ") + describe(e), ado::DetailsOf(e));
-        }
-    }
+    m_editor->Get_Virtual_Folders();
 }
 
 void frmCustomSubject::Get_Installed_Phrases(int node) {
-    if (subjects().Children(node) != 0)
-        return;
     WindowDisabled reading(*this);
-    try {
-        const SubjectNode *subject = subjectData::Node_At(subjects(), node);
-        if (!subject)
-            return;
-        const QString fileName = subject->fileName;
-        ado::Connection cn;
-        cn.Open(modMain::Get_Connection_String(subjectFile::Installed_Path(m_program, fileName)));
-        ado::Recordset rs;
-        rs.Open(QStringLiteral("SELECT * FROM tblPhrases"), cn);
-        const subjectData::InstalledPhraseReader phrases(rs);
-        for (; !rs.EOF_(); rs.MoveNext()) {
-            subjectData::Phrase phrase = phrases.Read(fileName);
-            const QString translation = phrase.translation;
-            subjects().Add(node, translation, SubjectNode::Of(std::move(phrase)),
-                           Picture::PhrasePicture);
-        }
-        subjects().SetExpanded(node, true);
-    } catch (const std::exception &e) {
-        reportError(QStringLiteral("Get_Installed_Phrases"), e);
-    }
+    m_editor->Get_Installed_Phrases(node);
 }
 
 void frmCustomSubject::Get_Virtual_Phrases(int node) {
-    if (virtuals().Children(node) != 0)
-        return;
-    try {
-        const SubjectNode *subject = virtualNode(node);
-        if (!subject)
-            return;
-        const QString folder = virtuals().Text(folderOf(node));
-        for (const subjectData::Phrase &phrase : m_store.List_Phrases(folder, subject->key))
-            virtuals().Add(node, phrase.translation,
-                           SubjectNode::Of(phrase, NodeKind::FolderPhrase),
-                           Picture::VirtualPhrasePicture);
-        if (virtuals().Children(node) != 0)
-            virtuals().SetExpanded(node, true);
-    } catch (const std::exception &e) {
-        reportError(QStringLiteral("Get_Virtual_Phrases"), e);
-    }
-}
-
-// --- node kinds ---
-
-const SubjectNode *frmCustomSubject::virtualNode(int node) const {
-    return subjectData::Node_At(TreeVirtual->Nodes(), node);
-}
-
-frmCustomSubject::Kind frmCustomSubject::kindOf(int node) const {
-    const SubjectNode *value = virtualNode(node);
-    if (!value)
-        return Kind::None;
-    if (subjectData::Is_Folder(value->kind))
-        return Kind::Folder;
-    return subjectData::Is_Subject(value->kind) ? Kind::Subject : Kind::Phrase;
-}
-
-int frmCustomSubject::folderOf(int node) const {
-    const TreeView &tree = TreeVirtual->Nodes();
-    while (node != 0 && tree.Parent(node) != 0)
-        node = tree.Parent(node);
-    return node;
+    m_editor->Get_Virtual_Phrases(node);
 }
 
 // --- clicks and commands ---
 
 void frmCustomSubject::TreeSubjects_NodeClick(int node) {
     settleLabelEdit();
-    TreeView &tree = subjects();
-    const SubjectNode *value = subjectData::Node_At(tree, node);
-    if (!value)
-        return;
-    if (value->kind == NodeKind::EditorRoot) {
-        tree.SetExpanded(node, !tree.Expanded(node));
-        return;
-    }
-    if (value->kind != NodeKind::ListedSubject || tree.Children(node) != 0)
-        return;
-    const QString fileName = value->fileName;
-    const QString result = Validate_Subject(m_program, fileName);
-    if (result != QLatin1String(subjectFile::kValid)) {
-        tree.SetImage(node, Picture::BrokenSubject);
-        tree.SetSelectedImage(node, Picture::BrokenSubject);
-        Show_Subject_Error(m_program, fileName, result);
-        tree.Select(1);
-        return;
-    }
-    tree.SetImage(node, Picture::SubjectPicture);
-    tree.SetSelectedImage(node, Picture::SubjectSelected);
-    Get_Installed_Phrases(node);
+    if (m_editor->TreeSubjects_NodeClick(node))
+        Get_Installed_Phrases(node);
 }
 
 void frmCustomSubject::TreeVirtual_NodeClick(int node) {
     settleLabelEdit();
-    TreeView &tree = virtuals();
-    switch (kindOf(node)) {
-    case Kind::Folder: {
-        const bool open = !tree.Expanded(node);
-        tree.SetExpanded(node, open);
-        if (tree.Children(node) == 0)
-            tree.SetImage(node, open ? Picture::VirtualFolderOpen : Picture::VirtualFolderClosed);
-        break;
-    }
-    case Kind::Subject:
-        Get_Virtual_Phrases(node);
-        break;
-    case Kind::Phrase: {
-        const QString fileName = virtualNode(node)->phrase.sourceFile;
-        const QString result = Validate_Subject(m_program, fileName);
-        if (result != QLatin1String(subjectFile::kValid)) {
-            Show_Subject_Error(m_program, fileName, result);
-            tree.Select(tree.Parent(node));
-        }
-        break;
-    }
-    case Kind::None:
-        break;
-    }
-    setCommands(tree.Selected());
+    m_editor->TreeVirtual_NodeClick(node);
+    setCommands(virtuals().Selected());
 }
 
 void frmCustomSubject::setNewSubjectEnabled(bool enabled) {
@@ -497,20 +335,10 @@ void frmCustomSubject::setNewSubjectEnabled(bool enabled) {
 }
 
 void frmCustomSubject::setCommands(int node) {
-    switch (kindOf(node)) {
-    case Kind::Folder:
-        setNewSubjectEnabled(true);
-        btnRename->setEnabled(true);
-        btnDelete->setEnabled(true);
-        break;
-    case Kind::Subject:
-    case Kind::Phrase:
-        setNewSubjectEnabled(false);
-        btnDelete->setEnabled(true);
-        btnRename->setEnabled(kindOf(node) == Kind::Subject);
-        break;
-    case Kind::None:
-        break;
+    if (const auto commands = m_editor->Commands_For(node)) {
+        setNewSubjectEnabled(commands->newSubject);
+        btnRename->setEnabled(commands->rename);
+        btnDelete->setEnabled(commands->remove);
     }
 }
 
@@ -550,11 +378,8 @@ void frmCustomSubject::treeKeyDown(TreeViewWidget *tree, int keyCode, int shift)
 }
 
 std::optional<subjectData::Phrase> frmCustomSubject::Selected_Phrase() const {
-    const TreeView &tree = m_lastTree == TreeSubjects ? TreeSubjects->Nodes() : TreeVirtual->Nodes();
-    const SubjectNode *node = subjectData::Node_At(tree, tree.Selected());
-    if (!node || !subjectData::Is_Phrase(node->kind))
-        return std::nullopt;
-    return node->phrase;
+    return VirtualEditor::Selected_Phrase(m_lastTree == TreeSubjects ? TreeSubjects->Nodes()
+                                                                     : TreeVirtual->Nodes());
 }
 
 void frmCustomSubject::Play_Selected_Phrase(bool slowly) {
@@ -571,101 +396,33 @@ void frmCustomSubject::Record_Selected_Phrase() {
 
 void frmCustomSubject::btnNewFolder_Click() {
     settleLabelEdit();
-    const QString base = m_program.captions[123];
-    TreeView &tree = virtuals();
-    auto taken = [&](const QString &name) {
-        for (int i = 1; i <= tree.Count(); ++i)
-            if (tree.Text(i) == name)
-                return true;
-        // A file of that name is never replaced.
-        return m_store.Folder_Exists(name);
-    };
-    int count = 0;
-    for (int i = 1; i <= tree.Count(); ++i)
-        if (tree.Text(i).startsWith(base))
-            ++count;
-    int number = count + 1;
-    QString name = count == 0 ? base : base + QLatin1Char(' ') + QString::number(number);
-    while (taken(name))
-        name = base + QLatin1Char(' ') + QString::number(++number);
-    try {
-        m_store.Create_Folder(name);
-    } catch (const std::exception &e) {
-        reportError(QStringLiteral("btnNewFolder_Click"), e);
-        return;
+    if (const int folder = m_editor->New_Folder()) {
+        setCommands(folder);
+        startLabelEdit(folder);
     }
-    const int folder =
-        tree.Add(0, name, SubjectNode::Of(NodeKind::EditorFolder), Picture::VirtualFolderClosed);
-    tree.SetBold(folder, true);
-    tree.Select(folder);
-    setCommands(folder);
-    startLabelEdit(folder);
 }
 
 void frmCustomSubject::btnNewSubject_Click() {
     settleLabelEdit();
-    TreeView &tree = virtuals();
-    const int selected = tree.Selected();
-    if (selected == 0)
-        return;
-    const int folder = folderOf(selected);
-    const QString name = m_program.captions[51];
-    int key = 0;
-    try {
-        key = m_store.Create_Subject(tree.Text(folder), name);
-    } catch (const std::exception &e) {
-        reportError(QStringLiteral("btnNewSubject_Click"), e);
-        return;
+    if (const int subject = m_editor->New_Subject()) {
+        setCommands(subject);
+        startLabelEdit(subject);
     }
-    const int node = tree.Add(folder, name, SubjectNode::Of(NodeKind::EditorSubject, QString(), key),
-                              Picture::VirtualSubjectPicture, Picture::VirtualSubjectSelected);
-    tree.Select(node);
-    setCommands(node);
-    startLabelEdit(node);
 }
 
 void frmCustomSubject::btnRename_Click() {
     settleLabelEdit();
     const int selected = virtuals().Selected();
-    const Kind kind = kindOf(selected);
-    if (kind == Kind::Folder || kind == Kind::Subject)
+    const VirtualEditor::Kind kind = m_editor->Kind_Of(selected);
+    if (kind == VirtualEditor::Kind::Folder || kind == VirtualEditor::Kind::Subject)
         startLabelEdit(selected);
 }
 
 void frmCustomSubject::btnDelete_Click() {
     settleLabelEdit();
-    TreeView &tree = virtuals();
-    const int selected = tree.Selected();
-    if (tree.Count() == 0 || selected == 0)
-        return;
-    try {
-        switch (kindOf(selected)) {
-        case Kind::Folder:
-            // A whole folder goes at once (to the trash): the student says so first.
-            if (m_program.host().MsgBox(
-                    m_program.captions[caption::DeleteFolderQuestion].arg(tree.Text(selected)),
-                    vb::vbYesNo | vb::vbQuestion, m_program.identity.productTitle) != vb::vbYes)
-                return;
-            m_store.Delete_Folder(tree.Text(selected));
-            setNewSubjectEnabled(false);
-            break;
-        case Kind::Subject:
-            m_store.Delete_Subject(tree.Text(tree.Parent(selected)), virtualNode(selected)->key);
-            setNewSubjectEnabled(false);
-            break;
-        case Kind::Phrase:
-            m_store.Delete_Phrase(tree.Text(folderOf(selected)),
-                                  virtualNode(selected)->phrase.folderKey);
-            break;
-        case Kind::None:
-            return;
-        }
-    } catch (const std::exception &e) {
-        // The node stays: tree and file keep agreeing.
-        reportError(QStringLiteral("btnDelete_Click"), e);
-        return;
-    }
-    tree.Remove(selected);
+    const auto removed = m_editor->Delete_Selected();
+    if (removed == VirtualEditor::Kind::Folder || removed == VirtualEditor::Kind::Subject)
+        setNewSubjectEnabled(false);
 }
 
 // --- label editing ---
@@ -677,18 +434,7 @@ void frmCustomSubject::btnDelete_Click() {
 // a click that follows the typing at once acts on the renamed tree.
 
 void frmCustomSubject::startLabelEdit(int node) {
-    TreeView &tree = virtuals();
-    LabelEdit edit;
-    edit.node = tree.NodeAt(node);
-    edit.kind = kindOf(node);
-    edit.oldText = tree.Text(node);
-    if (edit.kind == Kind::Folder) {
-        edit.folder = edit.oldText;
-    } else if (edit.kind == Kind::Subject) {
-        edit.folder = tree.Text(tree.Parent(node));
-        edit.subjectKey = virtualNode(node)->key;
-    }
-    m_edit = edit;
+    m_edit = LabelEdit{virtuals().NodeAt(node), m_editor->Begin_Rename(node)};
     TreeVirtual->setFocus();
     TreeVirtual->StartLabelEdit(node);
 }
@@ -697,7 +443,7 @@ void frmCustomSubject::labelEdited(int node, const QString &text) {
     if (!m_edit || virtuals().IndexOf(m_edit->node) != node)
         return;
     m_edit->ended = true;
-    m_edit->newText = text;
+    m_edit->rename.newText = text;
     QTimer::singleShot(0, this, [this] { finishLabelEdit(true); });
 }
 
@@ -719,7 +465,7 @@ void frmCustomSubject::settleLabelEdit() {
 void frmCustomSubject::cancelLabelEdit() {
     TimerEdit->stop();
     if (const int node = editedNode())
-        virtuals().SetText(node, m_edit->oldText);
+        virtuals().SetText(node, m_edit->rename.oldText);
     m_edit.reset();
 }
 
@@ -739,54 +485,33 @@ void frmCustomSubject::restartLabelEdit() {
         m_edit.reset();
         return;
     }
-    virtuals().SetText(node, m_edit->oldText);
+    virtuals().SetText(node, m_edit->rename.oldText);
     startLabelEdit(node);
 }
 
 void frmCustomSubject::finishLabelEdit(bool restartWhenRefused) {
     if (!m_edit || !m_edit->ended)
         return;
-    const LabelEdit edit = *m_edit;
-    if (edit.newText.trimmed().isEmpty()) {
-        refuseLabelEdit(m_program.captions[124], restartWhenRefused);
-        return;
-    }
+    const VirtualEditor::Rename rename = m_edit->rename;
+    QString refusal;
     try {
-        switch (edit.kind) {
-        case Kind::Folder: {
-            // Enter on the name as it stands keeps it.
-            if (edit.newText == edit.oldText)
-                break;
-            const QString problem = m_store.Folder_Name_Problem(edit.newText);
-            if (!problem.isEmpty()) {
-                refuseLabelEdit(problem, restartWhenRefused);
-                return;
-            }
-            if (m_store.Rename_Folder(edit.folder, edit.newText) ==
-                virtualStore::VirtualStore::RenameResult::Exists) {
-                refuseLabelEdit(m_program.captions[125], restartWhenRefused);
-                return;
-            }
-            break;
-        }
-        case Kind::Subject:
-            if (edit.newText != edit.oldText)
-                m_store.Rename_Subject(edit.folder, edit.subjectKey, edit.newText);
-            break;
-        case Kind::Phrase:
-        case Kind::None:
-            if (const int node = editedNode())
-                virtuals().SetText(node, edit.oldText);
-            break;
-        }
+        refusal = m_editor->Apply_Rename(rename);
     } catch (const std::exception &e) {
         // Nothing was renamed: the node shows the name the file still has.
         if (const int node = editedNode())
-            virtuals().SetText(node, edit.oldText);
+            virtuals().SetText(node, rename.oldText);
         m_edit.reset();
         reportError(QStringLiteral("TreeVirtual_AfterLabelEdit"), e);
         return;
     }
+    if (!refusal.isEmpty()) {
+        refuseLabelEdit(refusal, restartWhenRefused);
+        return;
+    }
+    // Only folders and subjects have names of their own.
+    if (rename.kind != VirtualEditor::Kind::Folder && rename.kind != VirtualEditor::Kind::Subject)
+        if (const int node = editedNode())
+            virtuals().SetText(node, rename.oldText);
     m_edit.reset();
 }
 
@@ -824,15 +549,11 @@ void frmCustomSubject::scrollTick() {
 void frmCustomSubject::Drop(int dragged, int target) {
     settleLabelEdit();
     m_dropHighlight = target;
-    const SubjectNode *node = subjectData::Node_At(subjects(), dragged);
-    if (!node || node->kind == NodeKind::EditorRoot) {
-        m_dropHighlight = 0;
-        return;
-    }
-    if (node->kind == NodeKind::ListedSubject)
-        Copy_Subject(dragged);
-    else
-        Copy_Phrase(dragged);
+    const int commandsFrom = m_editor->Drop(dragged, target);
+    if (commandsFrom != 0)
+        setCommands(commandsFrom);
+    m_dropHighlight = 0;
+    Timer1->stop();
 }
 
 void frmCustomSubject::Copy_Selection() {
@@ -848,75 +569,4 @@ void frmCustomSubject::Paste_Selection() {
         return;
     }
     Drop(copied, virtuals().Selected());
-}
-
-void frmCustomSubject::Copy_Subject(int dragged) {
-    TreeView &tree = virtuals();
-    const int target = m_dropHighlight;
-    if (target == 0)
-        return;
-    if (kindOf(target) != Kind::Folder) {
-        m_program.host().MsgBox(m_program.captions[137], vb::vbOKOnly);
-        m_dropHighlight = 0;
-        return;
-    }
-    tree.SetExpanded(target, true);
-    tree.Select(target);
-    try {
-        const QString name = subjects().Text(dragged);
-        const QString fileName = subjectData::Node_At(subjects(), dragged)->fileName;
-        const virtualStore::CopiedSubject copied =
-            m_store.Copy_Subject(tree.Text(target), fileName, name);
-        const int node =
-            tree.Add(target, name, SubjectNode::Of(NodeKind::EditorSubject, QString(), copied.key),
-                     Picture::VirtualSubjectPicture, Picture::VirtualSubjectSelected);
-        for (const subjectData::Phrase &phrase : copied.phrases)
-            tree.Add(node, phrase.translation, SubjectNode::Of(phrase, NodeKind::FolderPhrase),
-                     Picture::VirtualPhrasePicture);
-    } catch (const std::exception &e) {
-        reportError(QStringLiteral("Copy_Subject"), e);
-    }
-    setCommands(target);
-    m_dropHighlight = 0;
-}
-
-void frmCustomSubject::Copy_Phrase(int dragged) {
-    TreeView &tree = virtuals();
-    const int target = m_dropHighlight;
-    if (target == 0)
-        return;
-    tree.SetExpanded(target, true);
-    tree.Select(target);
-    const Kind kind = kindOf(target);
-    if (kind == Kind::Folder) {
-        m_program.host().MsgBox(m_program.captions[126], vb::vbOKOnly);
-        m_dropHighlight = 0;
-        setCommands(target);
-        return;
-    }
-    const int subject = kind == Kind::Subject ? target : tree.Parent(target);
-    // The limit counts the phrases the subject holds, shown or not yet.
-    Get_Virtual_Phrases(subject);
-    if (tree.Children(subject) >= virtualStore::kMostPhrases) {
-        m_program.host().MsgBox(m_program.captions[7], vb::vbOKOnly);
-        Timer1->stop();
-        m_dropHighlight = 0;
-        setCommands(target);
-        return;
-    }
-    const subjectData::Phrase source = subjectData::Node_At(subjects(), dragged)->phrase;
-    try {
-        const subjectData::Phrase stored =
-            m_store.Copy_Phrase(tree.Text(folderOf(subject)), virtualNode(subject)->key, source);
-        const int node = tree.Add(subject, stored.translation,
-                                  SubjectNode::Of(stored, NodeKind::FolderPhrase),
-                                  Picture::VirtualPhrasePicture);
-        tree.Select(node);
-        setCommands(node);
-    } catch (const std::exception &e) {
-        reportError(QStringLiteral("Copy_Phrase"), e);
-        setCommands(target);
-    }
-    m_dropHighlight = 0;
-    Timer1->stop();
 }

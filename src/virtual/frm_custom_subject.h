@@ -12,7 +12,7 @@
 #include "platform/tree_view.h"
 #include "subject_data/phrase.h"
 #include "subject_data/subject_node.h"
-#include "virtual/virtual_store.h"
+#include "virtual/virtual_editor.h"
 
 #include <QPixmap>
 #include <QPoint>
@@ -109,11 +109,6 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    enum class Kind { None, Folder, Subject, Phrase };
-    Kind kindOf(int node) const;
-    // What a node of TreeVirtual stands for (null for none).
-    const subjectData::SubjectNode *virtualNode(int node) const;
-    int folderOf(int node) const;
     TreeView &subjects();
     TreeView &virtuals();
     void setCommands(int node);
@@ -129,8 +124,6 @@ private:
     void restartLabelEdit();
     void refuseLabelEdit(const QString &message, bool restart);
     int editedNode() const;
-    void Copy_Subject(int dragged);
-    void Copy_Phrase(int dragged);
     void dragOver(int x, int y);
     void scrollTick();
     void virtualMouseDown(int button, int x, int y);
@@ -139,21 +132,17 @@ private:
     void reportError(const QString &procedure, const std::exception &e);
 
     Program &m_program;
-    FileListBox &m_file1;
-    FileListBox &m_file2;
-    virtualStore::VirtualStore m_store;
     QPixmap m_background;
+    // What the window does, on its two trees.
+    std::unique_ptr<VirtualEditor> m_editor;
     // The tree pressed (or used by keyboard) last.
     TreeViewWidget *m_lastTree = nullptr;
-    // The label edit under way and what its node stood for when it began.
+    // The label edit under way: its node, and what the node stood for when
+    // the edit began (with the new text once the editor has closed).
     struct LabelEdit {
         const TreeView::Node *node = nullptr;
-        Kind kind = Kind::None;
-        QString folder; // the folder file's name (a subject's: its parent's)
-        int subjectKey = 0;
-        QString oldText;
-        bool ended = false; // the editor closed with newText, not yet handled
-        QString newText;
+        VirtualEditor::Rename rename;
+        bool ended = false; // the editor closed with rename.newText, not yet handled
     };
     std::optional<LabelEdit> m_edit;
     int m_dropHighlight = 0;
