@@ -6,6 +6,7 @@
 #include "platform/registry.h"
 #include "shell/frm_main.h"
 #include "shell/frm_splash.h"
+#include "shell/shell_notices.h"
 #include "shell/sliding_menu.h"
 #include "shell/ticker.h"
 #include "students/frm_login.h"
@@ -71,7 +72,7 @@ TEST_F(StartupTest, StepsRunInTheirFixedOrderBehindTheSplashWindow) {
             // The one-second wait: splash up, settings applied, login
             // window loaded but hidden, no loader run yet.
             checkedTheWait = true;
-            EXPECT_TRUE(main.SplashVisible());
+            EXPECT_TRUE(main.notices().SplashVisible());
             EXPECT_EQ(main.File1.Pattern(), QStringLiteral("*.ito"));
             ASSERT_NE(main.loginWindow(), nullptr);
             EXPECT_FALSE(main.loginWindow()->isVisible());
@@ -99,7 +100,7 @@ TEST_F(StartupTest, StepsRunInTheirFixedOrderBehindTheSplashWindow) {
     EXPECT_LT(installed, virtualSubject);
     EXPECT_LT(virtualSubject, menuLink);
     EXPECT_LT(menuLink, message);
-    EXPECT_FALSE(main.SplashVisible());
+    EXPECT_FALSE(main.notices().SplashVisible());
     EXPECT_TRUE(main.loginWindow()->isVisible());
 
     // Dressed for the build.
