@@ -2,8 +2,6 @@
 
 #include "frame/mod_main.h"
 #include "frame/program.h"
-#include "platform/ado.h"
-#include "platform/file_list_box.h"
 #include "platform/host.h"
 #include "platform/pictures.h"
 #include "platform/qt_button_sounds.h"
@@ -12,7 +10,6 @@
 #include "platform/tiled_background.h"
 #include "platform/tree_view_widget.h"
 #include "platform/twips.h"
-#include "subject_data/subject_file.h"
 #include "subject_data/subject_node.h"
 
 #include <QAction>
@@ -34,7 +31,6 @@ constexpr int kNoticeHeightTwips = 1800;
 constexpr int kScrollTopTwips = 100;
 constexpr int kScrollBottomTwips = 200;
 
-using subjectData::NodeKind;
 using subjectData::SubjectNode;
 namespace Picture = subjectData;
 

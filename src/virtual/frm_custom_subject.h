@@ -3,9 +3,12 @@
 // the right (TreeVirtual). Subjects and phrases are copied by dragging them
 // from left to right, or by keyboard (Ctrl+C on the left, Ctrl+V on the
 // right); folders and subjects are created, renamed in place and deleted with
-// the buttons, the pop-up menu or the keys (F2, Delete). Every change goes
-// through the virtual store at once; the main window rebuilds its tree when
-// the editor closes after a change.
+// the buttons, the pop-up menu or the keys (F2, Delete). What each command
+// does is VirtualEditor's, on the two trees' nodes; the window wires its
+// controls to it, times the label edits and the drag's scrolling, and asks
+// the main window to hear or record a phrase. Every change goes through the
+// virtual store at once; the main window rebuilds its tree when the editor
+// closes after a change.
 #pragma once
 
 #include "platform/image_list.h"

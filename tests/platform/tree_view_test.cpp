@@ -151,6 +151,43 @@ TEST(TreeView, RemovingANodeTakesItsDescendantsAndShiftsLaterIndexesDown) {
     EXPECT_EQ(t.LastSibling(1), 1);
 }
 
+// A value of the program's own, counting how many are alive.
+struct Counted final : TreeNodeData {
+    explicit Counted(QString t) : tag(std::move(t)) { ++alive; }
+    ~Counted() override { --alive; }
+    QString Tag() const override { return tag; }
+    QString tag;
+    static inline int alive = 0;
+};
+
+TEST(TreeView, ANodesValueFollowsItThroughShiftsGivesItsTagAndGoesWithIt) {
+    TreeView t;
+    const int first = t.Add(0, "first", std::make_shared<Counted>("a*b*c"));
+    const int second = t.Add(0, "second", std::make_shared<Counted>("x"));
+    t.Add(second, "child", QStringLiteral("plain*tag"));
+    EXPECT_EQ(Counted::alive, 2);
+    EXPECT_EQ(t.Tag(first), QStringLiteral("a*b*c"));
+    EXPECT_EQ(t.Tag(3), QStringLiteral("plain*tag"));
+    EXPECT_EQ(t.Data(3), nullptr);
+
+    // Removing the first node shifts the others down; their values go along.
+    t.Remove(first);
+    EXPECT_EQ(Counted::alive, 1);
+    EXPECT_EQ(t.Text(1), QStringLiteral("second"));
+    ASSERT_NE(t.Data(1), nullptr);
+    EXPECT_EQ(t.Data(1)->Tag(), QStringLiteral("x"));
+    EXPECT_EQ(t.Tag(2), QStringLiteral("plain*tag"));
+
+    // A value replaces a plain tag and the other way round.
+    t.SetData(2, std::make_shared<Counted>("y"));
+    EXPECT_EQ(t.Tag(2), QStringLiteral("y"));
+    t.SetTag(1, QStringLiteral("z"));
+    EXPECT_EQ(t.Data(1), nullptr);
+    EXPECT_EQ(t.Tag(1), QStringLiteral("z"));
+    t.Clear();
+    EXPECT_EQ(Counted::alive, 0);
+}
+
 TEST(TreeView, SelectionFollowsTheNodeAndIsClearedWhenItsNodeGoes) {
     Sample s;
     TreeView &t = s.tree;
