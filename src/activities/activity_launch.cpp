@@ -80,8 +80,7 @@ void ActivityLaunch::launch(const QString &programFileName) {
     }
 
     int phrasesInSubject = 0;
-    m_studySet =
-        activities::Get_Phraes_to_Study(m_program, m_tree, subject, &phrasesInSubject);
+    m_studySet = activities::Get_Phraes_to_Study(m_program, m_tree, subject, &phrasesInSubject);
     if (m_studySet.isEmpty()) {
         host.MsgBox(m_program.captions[caption::NoPhrasesToStudy], vb::vbOKOnly);
         return;

@@ -67,8 +67,7 @@ QVector<StudyEntry> Get_Phraes_to_Study(Program &program, const TreeView &tree, 
     const bool isVirtual = subject && subjectData::Is_Studied_Virtually(subject->kind);
     try {
         if (!subject)
-            throw std::runtime_error(
-                program.captions[caption::NoSubjectSelected].toStdString());
+            throw std::runtime_error(program.captions[caption::NoSubjectSelected].toStdString());
         if (isVirtual) {
             for (int child = tree.Child(subjectNode);
                  child != 0 && entries.size() < kMaxStudyEntries; child = tree.Next(child)) {

@@ -24,10 +24,10 @@
 #include "shell/ticker.h"
 #include "students/frm_admin.h"
 #include "students/frm_login.h"
+#include "subject_data/subject_node.h"
 #include "subjects/frm_import.h"
 #include "subjects/frm_voice.h"
 #include "subjects/phrase_actions.h"
-#include "subject_data/subject_node.h"
 #include "subjects/subject_tree.h"
 #include "virtual/frm_custom_subject.h"
 

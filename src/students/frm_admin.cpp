@@ -1,9 +1,9 @@
 #include "students/frm_admin.h"
 
-#include "frame/study_files.h"
 #include "frame/captions.h"
 #include "frame/mod_main.h"
 #include "frame/program.h"
+#include "frame/study_files.h"
 #include "frame/update_check.h"
 #include "platform/host.h"
 #include "platform/pictures.h"

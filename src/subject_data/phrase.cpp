@@ -24,8 +24,13 @@ InstalledPhraseReader::InstalledPhraseReader(ado::Recordset &rs)
       m_translation2(rs.Fields(QStringLiteral("tTranslation2"))) {}
 
 Phrase InstalledPhraseReader::Read(const QString &fileName) const {
-    return Phrase{fileName,           numberOf(m_number),       m_phrase.Text(),
-                  m_translation.Text(), m_translation2.Text(), PhraseOrigin::Installed, 0};
+    return Phrase{fileName,
+                  numberOf(m_number),
+                  m_phrase.Text(),
+                  m_translation.Text(),
+                  m_translation2.Text(),
+                  PhraseOrigin::Installed,
+                  0};
 }
 
 FolderPhraseReader::FolderPhraseReader(ado::Recordset &rs)
@@ -37,7 +42,7 @@ FolderPhraseReader::FolderPhraseReader(ado::Recordset &rs)
       m_translation2(rs.Fields(QStringLiteral("tTranslation2"))) {}
 
 Phrase FolderPhraseReader::Read() const {
-    return Phrase{m_file.Text(),        numberOf(m_number),     m_phrase.Text(),
+    return Phrase{m_file.Text(),        numberOf(m_number),    m_phrase.Text(),
                   m_translation.Text(), m_translation2.Text(), PhraseOrigin::Virtual,
                   m_key.Value().toInt()};
 }

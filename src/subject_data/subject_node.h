@@ -63,8 +63,7 @@ public:
     static std::shared_ptr<const SubjectNode> Of(NodeKind kind, const QString &fileName = {},
                                                  int key = 0);
     // A phrase node (Phrase, or FolderPhrase for the editor's virtual phrases).
-    static std::shared_ptr<const SubjectNode> Of(Phrase phrase,
-                                                 NodeKind kind = NodeKind::Phrase);
+    static std::shared_ptr<const SubjectNode> Of(Phrase phrase, NodeKind kind = NodeKind::Phrase);
 
     NodeKind kind = NodeKind::Placeholder;
     QString fileName;

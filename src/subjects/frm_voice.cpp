@@ -245,7 +245,8 @@ void Record_And_Compare(Program &program, const subjectData::Phrase &phrase, QWi
     Host &host = program.host();
     const QString &text = phrase.phrase;
     try {
-        const QString modelPath = phraseSound::Write_Phrase_Sound(program, phrase.sourceFile, phrase.number);
+        const QString modelPath =
+            phraseSound::Write_Phrase_Sound(program, phrase.sourceFile, phrase.number);
         if (modelPath.isEmpty())
             return;
         QFile modelFile(modelPath);

@@ -19,7 +19,8 @@ constexpr int kNoticeHeightTwips = 1500;
 } // namespace
 
 std::optional<subjectData::Phrase> Selected_Phrase(const TreeView &TreeFolders) {
-    const subjectData::SubjectNode *node = subjectData::Node_At(TreeFolders, TreeFolders.Selected());
+    const subjectData::SubjectNode *node =
+        subjectData::Node_At(TreeFolders, TreeFolders.Selected());
     if (!node || !subjectData::Is_Phrase(node->kind))
         return std::nullopt;
     return node->phrase;

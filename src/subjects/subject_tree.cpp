@@ -91,8 +91,8 @@ void SubjectTree::Create_Folders() {
                        {117, NodeKind::RandomSubjectFolder},
                        {119, NodeKind::RandomPhrasesFolder}};
         for (const auto &folder : folders) {
-            const int index = addNode(0, m_program.captions[folder.caption], folder.kind,
-                                      QString(), 0, FolderClosed);
+            const int index = addNode(0, m_program.captions[folder.caption], folder.kind, QString(),
+                                      0, FolderClosed);
             m_tree.SetBold(index, true);
         }
     } catch (const std::exception &e) {

@@ -34,7 +34,6 @@ constexpr int kScrollBottomTwips = 200;
 using subjectData::SubjectNode;
 namespace Picture = subjectData;
 
-
 } // namespace
 
 frmCustomSubject::frmCustomSubject(Program &program, FileListBox &File1, FileListBox &File2,

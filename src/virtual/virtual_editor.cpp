@@ -77,8 +77,8 @@ std::optional<subjectData::Phrase> VirtualEditor::Selected_Phrase(const TreeView
 // --- filling the trees ---
 
 void VirtualEditor::Create_Root() {
-    const int root =
-        m_subjects.Add(0, m_program.captions[2], SubjectNode::Of(NodeKind::EditorRoot), FolderClosed);
+    const int root = m_subjects.Add(0, m_program.captions[2], SubjectNode::Of(NodeKind::EditorRoot),
+                                    FolderClosed);
     m_subjects.SetBold(root, true);
 }
 
@@ -285,8 +285,9 @@ int VirtualEditor::New_Subject() {
         reportError(QStringLiteral("btnNewSubject_Click"), e);
         return 0;
     }
-    const int node = m_virtual.Add(folder, name, SubjectNode::Of(NodeKind::EditorSubject, QString(), key),
-                                   VirtualSubjectPicture, VirtualSubjectSelected);
+    const int node =
+        m_virtual.Add(folder, name, SubjectNode::Of(NodeKind::EditorSubject, QString(), key),
+                      VirtualSubjectPicture, VirtualSubjectSelected);
     m_virtual.Select(node);
     return node;
 }
@@ -391,9 +392,9 @@ int VirtualEditor::Copy_Subject(int dragged, int target) {
         const QString fileName = subjectData::Node_At(m_subjects, dragged)->fileName;
         const virtualStore::CopiedSubject copied =
             m_store.Copy_Subject(m_virtual.Text(target), fileName, name);
-        const int node = m_virtual.Add(target, name,
-                                       SubjectNode::Of(NodeKind::EditorSubject, QString(), copied.key),
-                                       VirtualSubjectPicture, VirtualSubjectSelected);
+        const int node = m_virtual.Add(
+            target, name, SubjectNode::Of(NodeKind::EditorSubject, QString(), copied.key),
+            VirtualSubjectPicture, VirtualSubjectSelected);
         for (const subjectData::Phrase &phrase : copied.phrases)
             m_virtual.Add(node, phrase.translation, SubjectNode::Of(phrase, NodeKind::FolderPhrase),
                           VirtualPhrasePicture);
@@ -422,11 +423,11 @@ int VirtualEditor::Copy_Phrase(int dragged, int target) {
     }
     const subjectData::Phrase source = subjectData::Node_At(m_subjects, dragged)->phrase;
     try {
-        const subjectData::Phrase stored =
-            m_store.Copy_Phrase(m_virtual.Text(Folder_Of(subject)), virtualNode(subject)->key, source);
-        const int node = m_virtual.Add(subject, stored.translation,
-                                       SubjectNode::Of(stored, NodeKind::FolderPhrase),
-                                       VirtualPhrasePicture);
+        const subjectData::Phrase stored = m_store.Copy_Phrase(m_virtual.Text(Folder_Of(subject)),
+                                                               virtualNode(subject)->key, source);
+        const int node =
+            m_virtual.Add(subject, stored.translation,
+                          SubjectNode::Of(stored, NodeKind::FolderPhrase), VirtualPhrasePicture);
         m_virtual.Select(node);
         return node;
     } catch (const std::exception &e) {

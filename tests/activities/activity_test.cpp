@@ -182,12 +182,13 @@ TEST_F(ActivityTest, AVirtualSubjectStudiesThePhrasesOfPresentSourcesWithoutGaps
 }
 
 TEST_F(ActivityTest, StarsAndQuotesInTextsReachTheStudySetWhereTheyStand) {
-    fixture::makeSubject(installed(QStringLiteral("Signs.ito")), QStringLiteral("tvxito"),
-                         {{1, QStringLiteral("a*b"), QStringLiteral("say \"hi\""),
-                           QStringLiteral("*")}});
+    fixture::makeSubject(
+        installed(QStringLiteral("Signs.ito")), QStringLiteral("tvxito"),
+        {{1, QStringLiteral("a*b"), QStringLiteral("say \"hi\""), QStringLiteral("*")}});
     // The virtual subject's copy holds the same texts; the sound is found by
     // the file name and number in front of them.
-    fixture::makeVirtualFolder(virtualFolder(QStringLiteral("Mine.vito")), {QStringLiteral("Signs")},
+    fixture::makeVirtualFolder(virtualFolder(QStringLiteral("Mine.vito")),
+                               {QStringLiteral("Signs")},
                                {{1, QStringLiteral("Signs.ito"), 1, QStringLiteral("a*b"),
                                  QStringLiteral("say \"hi\""), QStringLiteral("*")}});
     build();
@@ -204,9 +205,9 @@ TEST_F(ActivityTest, StarsAndQuotesInTextsReachTheStudySetWhereTheyStand) {
         const QStringList lines = studyLines();
         ASSERT_EQ(lines.size(), 15 + 4);
         EXPECT_EQ(lines[7], QStringLiteral("1"));
-        EXPECT_EQ(lines.mid(15, 3), (QStringList{QStringLiteral("\"a*b\""),
-                                                 QStringLiteral("\"say \"hi\"\""),
-                                                 QStringLiteral("\"*\"")}));
+        EXPECT_EQ(lines.mid(15, 3),
+                  (QStringList{QStringLiteral("\"a*b\""), QStringLiteral("\"say \"hi\"\""),
+                               QStringLiteral("\"*\"")}));
         EXPECT_EQ(readAll(temp("~tvx" + tag() + "1.wav")), fixture::sampleWave());
     }
     EXPECT_TRUE(host.boxes.empty()) << host.boxTexts().join('|').toStdString();

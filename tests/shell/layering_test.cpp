@@ -20,10 +20,10 @@ namespace {
 // Lowest first. A folder missing here has no place yet: the test says so.
 const std::map<QString, int> &layers() {
     static const std::map<QString, int> order{
-        {QStringLiteral("platform"), 0},   {QStringLiteral("frame"), 1},
+        {QStringLiteral("platform"), 0},     {QStringLiteral("frame"), 1},
         {QStringLiteral("subject_data"), 2}, {QStringLiteral("subjects"), 3},
-        {QStringLiteral("students"), 3},   {QStringLiteral("activities"), 3},
-        {QStringLiteral("virtual"), 3},    {QStringLiteral("shell"), 4},
+        {QStringLiteral("students"), 3},     {QStringLiteral("activities"), 3},
+        {QStringLiteral("virtual"), 3},      {QStringLiteral("shell"), 4},
         {QStringLiteral("main.cpp"), 5},
     };
     return order;
@@ -75,8 +75,9 @@ QSet<QString> libraryFiles(const QString &target) {
     EXPECT_GE(start, 0) << target.toStdString();
     const qsizetype end = cmake.indexOf(u')', start);
     QSet<QString> files;
-    for (const QString &word : cmake.mid(start, end - start).split(
-             QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts))
+    for (const QString &word :
+         cmake.mid(start, end - start)
+             .split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts))
         if (word.endsWith(QLatin1String(".cpp")) || word.endsWith(QLatin1String(".h")))
             files << word;
     return files;
@@ -131,8 +132,8 @@ TEST(Layering, TheReadmeLayoutNamesEveryFolder) {
     const QString readme = readAll(QStringLiteral(TVX_SOURCE_DIR "/README.md"));
     const qsizetype layout = readme.indexOf(QStringLiteral("## Layout"));
     ASSERT_GE(layout, 0);
-    const QString section = readme.mid(layout, readme.indexOf(QStringLiteral("\n## "), layout + 1) -
-                                                    layout);
+    const QString section =
+        readme.mid(layout, readme.indexOf(QStringLiteral("\n## "), layout + 1) - layout);
     QStringList missing;
     for (const QString &folder : QDir(sourceDir()).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         if (!layers().contains(folder))

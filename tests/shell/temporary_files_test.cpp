@@ -148,8 +148,7 @@ TEST_F(TemporaryFilesTest, TheFolderIsTheUsersAloneMadeAgainWhenGoneAndRemovedAt
     const QString theirs = env.root() + QStringLiteral("theirs/");
     QDir().mkpath(theirs);
     ASSERT_TRUE(QFile::link(theirs, own.chopped(1)));
-    const QString sound =
-        phraseSound::Write_Phrase_Sound(program, QStringLiteral("Food.ito"), 2);
+    const QString sound = phraseSound::Write_Phrase_Sound(program, QStringLiteral("Food.ito"), 2);
     EXPECT_FALSE(sound.startsWith(own)) << sound.toStdString();
     EXPECT_EQ(readAll(sound), fixture::sampleWave());
     EXPECT_TRUE(QDir(theirs).isEmpty());

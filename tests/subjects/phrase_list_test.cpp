@@ -299,9 +299,10 @@ TEST_F(CheckVirtualSubjectTest, ATagTextAloneIsNoPhraseAndAStarStaysInItsText) {
     EXPECT_TRUE(host.boxes.empty()) << host.boxTexts().join('|').toStdString();
 
     // A phrase whose texts hold "*" and quotes keeps them; its source is found.
-    const subjectData::Phrase starred{QStringLiteral("Gone.ito"), 2, QStringLiteral("a*b"),
-                                      QStringLiteral("say \"hi*\""), QStringLiteral("*"),
-                                      subjectData::PhraseOrigin::Virtual};
+    const subjectData::Phrase starred{
+        QStringLiteral("Gone.ito"), 2,
+        QStringLiteral("a*b"),      QStringLiteral("say \"hi*\""),
+        QStringLiteral("*"),        subjectData::PhraseOrigin::Virtual};
     const int phrase =
         TreeFolders.Add(subject, starred.translation, subjectData::SubjectNode::Of(starred), 10);
     TreeFolders.Select(subject);

@@ -100,7 +100,8 @@ TEST_F(PhraseSoundEditTest, AnEditWritesTrimmedTextsAndTheTagShowsWhatTheFileHol
     const subjectData::Phrase saved = phraseEdit::Save(
         program, phrase, {QStringLiteral("  p-one "), QStringLiteral(" One "), QString()});
     EXPECT_EQ(fileTexts(1), QStringLiteral("p-one|One|u1"));
-    EXPECT_EQ(subjectData::SubjectNode::Of(saved)->Tag(), QStringLiteral("Food.ito*1*p-one*One*u1"));
+    EXPECT_EQ(subjectData::SubjectNode::Of(saved)->Tag(),
+              QStringLiteral("Food.ito*1*p-one*One*u1"));
 }
 
 TEST_F(PhraseSoundEditTest, RefusedTextsAndFilesThatCannotBeWrittenChangeNothing) {

@@ -235,9 +235,9 @@ TEST_F(SubjectTreeTest, NullTextsBecomeEmptyAndAnAsteriskStaysInItsText) {
     EXPECT_EQ(tree.Tag_Item(2, starred), QStringLiteral("a*b"));
     EXPECT_EQ(tree.Tag_Item(3, starred), QStringLiteral("tr"));
     EXPECT_EQ(tree.Tag_Item(4, starred), QStringLiteral("z"));
-    EXPECT_EQ(phraseAt(starred), (subjectData::Phrase{QStringLiteral("Odd.ito"), 2,
-                                                      QStringLiteral("a*b"), QStringLiteral("tr"),
-                                                      QStringLiteral("z")}));
+    EXPECT_EQ(phraseAt(starred),
+              (subjectData::Phrase{QStringLiteral("Odd.ito"), 2, QStringLiteral("a*b"),
+                                   QStringLiteral("tr"), QStringLiteral("z")}));
     // A phrase of a valid subject stays selected.
     click(starred);
     EXPECT_EQ(TreeFolders.Selected(), starred);

@@ -7,10 +7,10 @@
 #include "frame/mod_main.h"
 #include "platform/ado.h"
 #include "platform/platform_language.h"
+#include "subject_data/subject_file.h"
 #include "subject_tool.h"
 #include "subjects/frm_edit.h"
 #include "subjects/phrase_edit.h"
-#include "subject_data/subject_file.h"
 #include "subjects/subject_fixture.h"
 
 #include <QFile>
@@ -116,10 +116,10 @@ TEST_F(HostileFilesTest, EndlessViewsTriggersAndForeignTablesAreRefusedAsDamaged
     EXPECT_TRUE(tvxsubject::CheckSubject(trigger, "tvxito")
                     .contains(QStringLiteral(
                         "the file holds the trigger 'trgWipe', which the program never runs")));
-    phraseEdit::Save(program,
-                     subjectData::Phrase{QStringLiteral("Trigger_On_Edit.ito"), 1, "ciao", "hola",
-                                         "buenas"},
-                     {QStringLiteral("ciao ciao"), QString(), QString()});
+    phraseEdit::Save(
+        program,
+        subjectData::Phrase{QStringLiteral("Trigger_On_Edit.ito"), 1, "ciao", "hola", "buenas"},
+        {QStringLiteral("ciao ciao"), QString(), QString()});
     EXPECT_EQ(fileTexts(QStringLiteral("Trigger_On_Edit.ito"), 1),
               QStringLiteral("ciao ciao|hola|buenas"));
     EXPECT_EQ(fileTexts(QStringLiteral("Trigger_On_Edit.ito"), 2),
@@ -188,8 +188,7 @@ TEST_F(HostileFilesTest, NulsNeverReachTheStudyFileAndCheckReportsThem) {
     const int node = find(QStringLiteral("Nul Texts"));
     ASSERT_NE(node, 0);
     TreeFolders.Select(node);
-    const QVector<StudyEntry> entries =
-        activities::Get_Phraes_to_Study(program, TreeFolders, node);
+    const QVector<StudyEntry> entries = activities::Get_Phraes_to_Study(program, TreeFolders, node);
     ASSERT_EQ(entries.size(), 2);
     activities::Write_Study_File(program, QStringLiteral("NulTexts"), entries);
     QFile file(activities::Study_File_Path(program));

@@ -1,6 +1,6 @@
 #include "platform/ado.h"
-#include "subject_tool.h"
 #include "subject_data/subject_schema.h"
+#include "subject_tool.h"
 #include "support/test_env.h"
 
 #include <QDir>

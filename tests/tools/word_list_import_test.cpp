@@ -1,6 +1,6 @@
 #include "platform/ado.h"
-#include "subject_tool.h"
 #include "subject_data/subject_schema.h"
+#include "subject_tool.h"
 #include "subjects/word_list.h"
 #include "support/fake_espeak.h"
 #include "support/test_env.h"

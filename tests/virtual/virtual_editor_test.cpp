@@ -23,10 +23,10 @@ class VirtualEditorTest : public SubjectTestBase {
 protected:
     VirtualEditorTest() : editor(program, left, right, File1, File2) {}
     void SetUp() override {
-        fixture::makeSubject(installed(QStringLiteral("Signs.ito")), QStringLiteral("tvxito"),
-                             {{1, QStringLiteral("a*b"), QStringLiteral("say \"hi\""),
-                               QStringLiteral("x*y*z")},
-                              {2, QStringLiteral("plain"), QStringLiteral("plain"), QString()}});
+        fixture::makeSubject(
+            installed(QStringLiteral("Signs.ito")), QStringLiteral("tvxito"),
+            {{1, QStringLiteral("a*b"), QStringLiteral("say \"hi\""), QStringLiteral("x*y*z")},
+             {2, QStringLiteral("plain"), QStringLiteral("plain"), QString()}});
         fixture::makeVirtualFolder(virtualFolder(QStringLiteral("Mine.vito")),
                                    {QStringLiteral("Verbs")}, {});
         editor.Create_Root();

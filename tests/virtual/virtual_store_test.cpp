@@ -59,9 +59,9 @@ TEST_F(VirtualStoreTest, CopyingASubjectTwiceGivesTwoSubjectsWithTheirOwnPhraseR
     EXPECT_TRUE(program.bSubjectsChanged);
     EXPECT_NE(first.key, second.key);
     ASSERT_EQ(first.phrases.size(), 2);
-    EXPECT_EQ(subjectData::SubjectNode::Of(first.phrases[1], subjectData::NodeKind::FolderPhrase)
-                  ->Tag(),
-              "Food.ito*2*p2*t2*u2*" + QString::number(first.phrases[1].folderKey));
+    EXPECT_EQ(
+        subjectData::SubjectNode::Of(first.phrases[1], subjectData::NodeKind::FolderPhrase)->Tag(),
+        "Food.ito*2*p2*t2*u2*" + QString::number(first.phrases[1].folderKey));
     const QString a = QString::number(first.key), b = QString::number(second.key);
     // A Null second translation is stored as an empty text.
     EXPECT_EQ(phraseRows(QStringLiteral("Mine")),
