@@ -4,7 +4,7 @@
 #include "frame/mod_main.h"
 #include "platform/ado.h"
 #include "students/student_database.h"
-#include "subjects/subject_schema.h"
+#include "subject_data/subject_schema.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -6,7 +6,7 @@
 #include "platform/ado.h"
 #include "platform/host.h"
 #include "platform/tree_view.h"
-#include "subjects/subject_schema.h"
+#include "subject_data/subject_schema.h"
 #include "subjects/voice_compare.h"
 
 #include <QCoreApplication>

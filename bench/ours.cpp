@@ -17,7 +17,7 @@
 #include "students/frm_admin.h"
 #include "students/progress_chart.h"
 #include "students/score_views.h"
-#include "subjects/subject_schema.h"
+#include "subject_data/subject_schema.h"
 #include "subjects/subject_tree.h"
 
 #include <QComboBox>
@@ -124,7 +124,7 @@ public:
         loadTexts(program, programFolder);
         folders::Set_Paths(program);
         for (int i = 1; i <= 11; ++i)
-            pictures.Add(QPixmap(QStringLiteral(":/tree/%1.png").arg(i)));
+            pictures->Add(QPixmap(QStringLiteral(":/tree/%1.png").arg(i)));
     }
 
     // Clears the record of message boxes before a run.
@@ -143,7 +143,7 @@ public:
 
     BenchHost host;
     Program program;
-    ImageList pictures;
+    std::shared_ptr<ImageList> pictures = std::make_shared<ImageList>();
 };
 
 // TreeFolders with its widget, file lists and subject tree, wired as the main
@@ -155,7 +155,7 @@ public:
         widget = std::make_unique<TreeViewWidget>(nodes);
         widget->setObjectName(QStringLiteral("TreeFolders"));
         widget->resize(kTreeSize);
-        widget->SetImageList(&p.pictures);
+        widget->SetImageList(p.pictures);
         QObject::connect(widget.get(), &TreeViewWidget::NodeClick, widget.get(),
                          [this](int index) { subjects.NodeClick(index); });
         QObject::connect(widget.get(), &TreeViewWidget::Expand, widget.get(),

@@ -32,13 +32,13 @@ const Texts &texts() {
     return all;
 }
 
-const ImageList &images() {
-    static const ImageList list = [] {
-        ImageList l(QSize(16, 16));
+const std::shared_ptr<const ImageList> &images() {
+    static const std::shared_ptr<const ImageList> list = [] {
+        auto l = std::make_shared<ImageList>(QSize(16, 16));
         for (const QColor colour : {Qt::red, Qt::green, Qt::blue, Qt::cyan, Qt::magenta}) {
             QPixmap pixmap(16, 16);
             pixmap.fill(colour);
-            l.Add(pixmap);
+            l->Add(pixmap);
         }
         return l;
     }();
@@ -59,7 +59,7 @@ bool shows(const QTreeView &view, const QModelIndex &parent, int count) {
 
 std::unique_ptr<TreeViewWidget> shownTree() {
     auto widget = std::make_unique<TreeViewWidget>();
-    widget->SetImageList(&images());
+    widget->SetImageList(images());
     TreeView &nodes = widget->Nodes();
     for (int i = 0; i < 3; ++i)
         nodes.Add(0, QStringLiteral("Folder %1").arg(i), QStringLiteral("FOLDER*%1").arg(i), 1);
@@ -80,12 +80,12 @@ std::unique_ptr<QTreeWidget> shownBareTree() {
     QList<QTreeWidgetItem *> folders;
     for (int i = 0; i < 3; ++i) {
         auto *item = new QTreeWidgetItem({QStringLiteral("Folder %1").arg(i)});
-        item->setIcon(0, images().Icon(1));
+        item->setIcon(0, images()->Icon(1));
         folders << item;
     }
     widget->addTopLevelItems(folders);
     auto *subject = new QTreeWidgetItem({QStringLiteral("Subject")});
-    subject->setIcon(0, images().Icon(3));
+    subject->setIcon(0, images()->Icon(3));
     folders[1]->addChild(subject);
     folders[0]->setExpanded(true);
     folders[1]->setExpanded(true);
@@ -101,7 +101,7 @@ QList<QTreeWidgetItem *> bareItems(int count) {
     for (int i = 0; i < count; ++i) {
         auto *item = new QTreeWidgetItem;
         item->setText(0, texts().text[static_cast<size_t>(i)]);
-        item->setIcon(0, images().Icon(5));
+        item->setIcon(0, images()->Icon(5));
         items << item;
     }
     return items;

@@ -1,6 +1,6 @@
 #include "phrase_results.h"
 
-#include "students/fsrs.h"
+#include "study_data/fsrs.h"
 
 #include <QFileInfo>
 

@@ -5,7 +5,7 @@
 // learner took for it.
 #pragma once
 
-#include "students/study_results.h"
+#include "study_data/study_results.h"
 #include "study_file.h"
 
 #include <QDateTime>

@@ -4,16 +4,14 @@
 #include "frame/program.h"
 #include "platform/host.h"
 #include "platform/tree_view.h"
-#include "subjects/subject_file.h"
-#include "subjects/subject_tree.h"
+#include "subject_data/subject_file.h"
+#include "subject_data/subject_node.h"
+#include "subject_data/virtual_subject_check.h"
 
 #include <QDir>
 
 namespace {
 const QString kCrLf = QStringLiteral("\r\n");
-const QLatin1String kFolder("FOLDER");
-const QLatin1String kSubject("SUBJECT");
-const QLatin1String kVirtualSubject("VIRTUALSUBJECT");
 
 // Enables the main window again when the launch ends, however it ends.
 class MainDisabled {
@@ -30,21 +28,25 @@ private:
 };
 } // namespace
 
-ActivityLaunch::ActivityLaunch(Program &program, SubjectTree &subjects, TreeView &TreeFolders)
-    : m_program(program), m_subjects(subjects), m_tree(TreeFolders) {}
+ActivityLaunch::ActivityLaunch(Program &program, subjectData::VirtualSubjectCheck &virtualSubjects,
+                               TreeView &TreeFolders)
+    : m_program(program), m_virtualSubjects(virtualSubjects), m_tree(TreeFolders) {}
 
 void ActivityLaunch::btnAct_Click(const QString &programFileName) {
     Host &host = m_program.host();
     const int selected = m_tree.Selected();
-    const QString kind = selected > 0 ? m_subjects.Tag_Item(0, selected) : QString(kFolder);
-    if (kind == kFolder) {
+    // A phrase (or the placeholder of an empty subject) stands for its whole
+    // subject; a folder, or nothing, for no subject.
+    int subject = selected;
+    if (const auto *node = subjectData::Node_At(m_tree, selected);
+        node && !subjectData::Is_Subject(node->kind) && !subjectData::Is_Folder(node->kind))
+        subject = m_tree.Parent(selected);
+    const subjectData::SubjectNode *node = subjectData::Node_At(m_tree, subject);
+    if (!node || !subjectData::Is_Subject(node->kind)) {
         host.MsgBox(m_program.captions[22], vb::vbExclamation, m_program.captions[103]);
         return;
     }
-    if (kind != kSubject) {
-        // A phrase: its whole subject is studied.
-        m_tree.Select(m_tree.Parent(selected));
-    }
+    m_tree.Select(subject);
     MainDisabled disabled(m_program.windows());
     launch(programFileName);
 }
@@ -52,17 +54,19 @@ void ActivityLaunch::btnAct_Click(const QString &programFileName) {
 void ActivityLaunch::launch(const QString &programFileName) {
     Host &host = m_program.host();
     const int subject = m_tree.Selected();
-    if (m_subjects.Tag_Item(1, subject) == kVirtualSubject) {
+    const subjectData::SubjectNode *node = subjectData::Node_At(m_tree, subject);
+    const bool isVirtual = subjectData::Is_Studied_Virtually(node->kind);
+    const QString source = isVirtual ? QStringLiteral("VIRTUALSUBJECT") : node->fileName;
+    if (isVirtual) {
         int lastExamined = 0;
-        if (!m_subjects.Check_Virtual_Subject(lastExamined))
+        if (!m_virtualSubjects.Check_Virtual_Subject(lastExamined))
             return;
     } else {
-        const QString fileName = m_subjects.Tag_Item(1, subject);
-        const QString result = Validate_Subject(m_program, fileName);
+        const QString result = Validate_Subject(m_program, source);
         if (result != QLatin1String(subjectFile::kValid)) {
-            Show_Subject_Error(m_program, fileName, result);
-            m_tree.SetImage(subject, SubjectTree::BrokenSubject);
-            m_tree.SetSelectedImage(subject, SubjectTree::BrokenSubject);
+            Show_Subject_Error(m_program, source, result);
+            m_tree.SetImage(subject, subjectData::BrokenSubject);
+            m_tree.SetSelectedImage(subject, subjectData::BrokenSubject);
             return;
         }
     }
@@ -77,13 +81,11 @@ void ActivityLaunch::launch(const QString &programFileName) {
     }
 
     int phrasesInSubject = 0;
-    m_studySet = activities::Get_Phraes_to_Study(m_program, m_subjects, m_tree, subject,
-                                                 &phrasesInSubject);
+    m_studySet = activities::Get_Phraes_to_Study(m_program, m_tree, subject, &phrasesInSubject);
     if (m_studySet.isEmpty()) {
         host.MsgBox(m_program.captions[caption::NoPhrasesToStudy], vb::vbOKOnly);
         return;
     }
-    const QString source = m_subjects.Tag_Item(1, subject);
     if (phrasesInSubject > m_studySet.size() && !m_toldFirstPhrasesOnly.contains(source)) {
         m_toldFirstPhrasesOnly.insert(source);
         host.MsgBox(m_program.captions[caption::FirstTenOfPhrases].arg(phrasesInSubject),

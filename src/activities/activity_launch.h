@@ -10,12 +10,17 @@
 #include <QVector>
 
 class Program;
-class SubjectTree;
 class TreeView;
+namespace subjectData {
+class VirtualSubjectCheck;
+}
 
 class ActivityLaunch {
 public:
-    ActivityLaunch(Program &program, SubjectTree &subjects, TreeView &TreeFolders);
+    // virtualSubjects: the check of a virtual subject before it is studied
+    // (the subject tree's).
+    ActivityLaunch(Program &program, subjectData::VirtualSubjectCheck &virtualSubjects,
+                   TreeView &TreeFolders);
 
     // The button of the activity program programFileName (a file of the
     // Activities folder) was pressed. The main window is disabled while
@@ -29,7 +34,7 @@ private:
     void launch(const QString &programFileName);
 
     Program &m_program;
-    SubjectTree &m_subjects;
+    subjectData::VirtualSubjectCheck &m_virtualSubjects;
     TreeView &m_tree;
     QVector<StudyEntry> m_studySet;
     // Subjects whose learner has been told that only their first phrases are

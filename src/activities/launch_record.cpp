@@ -2,7 +2,7 @@
 
 #include "frame/program.h"
 #include "platform/host.h"
-#include "students/study_results.h"
+#include "study_data/study_results.h"
 
 namespace activities {
 

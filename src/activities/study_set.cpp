@@ -6,8 +6,8 @@
 #include "platform/platform_language.h"
 #include "platform/private_folder.h"
 #include "platform/tree_view.h"
-#include "subjects/subject_file.h"
-#include "subjects/subject_tree.h"
+#include "subject_data/subject_file.h"
+#include "subject_data/subject_node.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -18,8 +18,6 @@
 namespace activities {
 
 namespace {
-
-const QLatin1String kVirtualSubject("VIRTUALSUBJECT");
 
 [[noreturn]] void cannotWrite(const Program &program, const QString &path, const QString &why) {
     throw std::runtime_error(program.captions[caption::FileNotWritten]
@@ -64,34 +62,22 @@ QString oneLine(QString value) {
 
 } // namespace
 
-QString Study_File_Name(const Program &program) {
-    return QStringLiteral("~tvx") + program.handleTag + QStringLiteral(".txt");
-}
-
-QString Study_File_Path(const Program &program) {
-    return program.Temporary_Folder() + Study_File_Name(program);
-}
-
-QString Sound_File_Name(const Program &program, int entry) {
-    return QStringLiteral("~tvx") + program.handleTag + QString::number(entry) +
-           QStringLiteral(".wav");
-}
-
-QString Sound_File_Path(const Program &program, int entry) {
-    return program.Temporary_Folder() + Sound_File_Name(program, entry);
-}
-
-QVector<StudyEntry> Get_Phraes_to_Study(Program &program, SubjectTree &subjects, TreeView &tree,
-                                        int subjectNode, int *phrasesInSubject) {
+QVector<StudyEntry> Get_Phraes_to_Study(Program &program, const TreeView &tree, int subjectNode,
+                                        int *phrasesInSubject) {
     Delete_Study_Files(program);
     QVector<StudyEntry> entries;
-    const bool isVirtual = subjects.Tag_Item(1, subjectNode) == kVirtualSubject;
+    const subjectData::SubjectNode *subject = subjectData::Node_At(tree, subjectNode);
+    const bool isVirtual = subject && subjectData::Is_Studied_Virtually(subject->kind);
     try {
+        if (!subject)
+            throw std::runtime_error(program.captions[caption::NoSubjectSelected].toStdString());
         if (isVirtual) {
             for (int child = tree.Child(subjectNode);
                  child != 0 && entries.size() < kMaxStudyEntries; child = tree.Next(child)) {
-                const QString source = subjects.Tag_Item(0, child);
-                const QString number = subjects.Tag_Item(1, child);
+                const subjectData::SubjectNode *node = subjectData::Node_At(tree, child);
+                if (!node || !subjectData::Is_Phrase(node->kind))
+                    continue;
+                const QString &source = node->phrase.sourceFile;
                 const QString path = subjectFile::Installed_Path(program, source);
                 // A source that is gone or unusable is skipped silently; one
                 // connection serves the check and the reading.
@@ -107,13 +93,13 @@ QVector<StudyEntry> Get_Phraes_to_Study(Program &program, SubjectTree &subjects,
                 }
                 ado::Recordset rs;
                 rs.Open(QStringLiteral("SELECT * FROM tblPhrases where pkPhraseNo =") +
-                            QString::number(number.toInt()),
+                            QString::number(node->phrase.number),
                         connection);
                 entries << entryFromRow(program, rs, int(entries.size()) + 1, source);
                 program.studyCount = int(entries.size());
             }
         } else {
-            const QString source = subjects.Tag_Item(1, subjectNode);
+            const QString &source = subject->fileName;
             ado::Connection connection;
             connection.Open(
                 modMain::Get_Connection_String(subjectFile::Installed_Path(program, source)));
@@ -186,13 +172,6 @@ void Write_Study_File(Program &program, const QString &subjectTitle,
         QFile::remove(path);
         cannotWrite(program, path, reason);
     }
-}
-
-void Delete_Study_Files(Program &program) {
-    for (int i = 1; i <= program.studyCount; ++i)
-        program.Remove_Temporary_File(Sound_File_Name(program, i));
-    program.Remove_Temporary_File(Study_File_Name(program));
-    program.studyCount = 0;
 }
 
 } // namespace activities

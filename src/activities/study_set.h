@@ -5,11 +5,12 @@
 // names.
 #pragma once
 
+#include "frame/study_files.h"
+
 #include <QString>
 #include <QVector>
 
 class Program;
-class SubjectTree;
 class TreeView;
 
 struct StudyEntry {
@@ -32,14 +33,12 @@ inline constexpr int kMaxStudyEntries = 10;
 // can tell a later form from this one.
 inline constexpr int kStudyFileVersion = 1;
 
-// "~tvx" + handle tag + ".txt", and its full path in the program's
-// temporary folder (Program::Temporary_Folder, which makes it and throws
-// when it cannot).
-QString Study_File_Name(const Program &program);
-QString Study_File_Path(const Program &program);
-// "~tvx" + handle tag + entry number + ".wav", and its full path there.
-QString Sound_File_Name(const Program &program, int entry);
-QString Sound_File_Path(const Program &program, int entry);
+// The names of the launch's files and their removal are shared procedures.
+using modMain::Delete_Study_Files;
+using modMain::Sound_File_Name;
+using modMain::Sound_File_Path;
+using modMain::Study_File_Name;
+using modMain::Study_File_Path;
 
 // Collects the phrases of the subject node (deleting the files of the last
 // launch first) and extracts their sounds: a virtual subject's phrases from
@@ -48,8 +47,8 @@ QString Sound_File_Path(const Program &program, int entry);
 // box; the entries completed before it stay for a virtual subject, none for
 // an installed one.
 // phrasesInSubject, when given, receives how many phrases the subject has.
-QVector<StudyEntry> Get_Phraes_to_Study(Program &program, SubjectTree &subjects, TreeView &tree,
-                                        int subjectNode, int *phrasesInSubject = nullptr);
+QVector<StudyEntry> Get_Phraes_to_Study(Program &program, const TreeView &tree, int subjectNode,
+                                        int *phrasesInSubject = nullptr);
 
 // Writes the study file: 15 header lines, then four quoted lines per entry,
 // in the system's 8-bit encoding (UTF-8 here, the ANSI code page on Windows),
@@ -58,9 +57,5 @@ QVector<StudyEntry> Get_Phraes_to_Study(Program &program, SubjectTree &subjects,
 // it cannot be written.
 void Write_Study_File(Program &program, const QString &subjectTitle,
                       const QVector<StudyEntry> &entries);
-
-// Deletes the sounds of the last study set and the study file; missing
-// files are skipped.
-void Delete_Study_Files(Program &program);
 
 } // namespace activities

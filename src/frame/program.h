@@ -75,6 +75,9 @@ public:
 
     // Display name of the logged-in student ("First Last").
     QString currentStudent;
+    // Whether the logged-in student is the administrator, who may correct
+    // phrases, view the progress and import word lists.
+    bool administrator = false;
     // Set by the virtual subject editor on every change; cleared by the tree rebuild.
     bool bSubjectsChanged = false;
     // A decimal number that names the temporary files of a launch: this

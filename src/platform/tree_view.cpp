@@ -99,6 +99,13 @@ int TreeView::Add(int parentIndex, const QString &text, const QString &tag, int 
     return node->index;
 }
 
+int TreeView::Add(int parentIndex, const QString &text, std::shared_ptr<const TreeNodeData> data,
+                  int image, int selectedImage) {
+    const int index = Add(parentIndex, text, QString(), image, selectedImage);
+    m_nodes[static_cast<size_t>(index - 1)]->data = std::move(data);
+    return index;
+}
+
 void TreeView::markDoomed(Node *node) {
     node->doomed = true;
     m_live.erase(node);
@@ -228,12 +235,25 @@ void TreeView::SetText(int index, const QString &text) {
 }
 
 QString TreeView::Tag(int index) const {
-    return at(index)->tag;
+    const Node *node = at(index);
+    return node->data ? node->data->Tag() : node->tag;
 }
 
-// The tag is the program's own data and is never shown.
+// The tag and the value are the program's own data and are never shown.
 void TreeView::SetTag(int index, const QString &tag) {
-    at(index)->tag = tag;
+    Node *node = at(index);
+    node->tag = tag;
+    node->data.reset();
+}
+
+const TreeNodeData *TreeView::Data(int index) const {
+    return at(index)->data.get();
+}
+
+void TreeView::SetData(int index, std::shared_ptr<const TreeNodeData> data) {
+    Node *node = at(index);
+    node->tag.clear();
+    node->data = std::move(data);
 }
 
 bool TreeView::Bold(int index) const {
@@ -297,8 +317,8 @@ void TreeView::SetExpanded(int index, bool expanded) {
     emit expandedChanged(node, expanded);
 }
 
-void TreeView::SetImageList(const ImageList *images) {
-    m_images = images;
+void TreeView::SetImageList(std::shared_ptr<const ImageList> images) {
+    m_images = std::move(images);
     flushPending();
     const auto refresh = [this](const Node *parent) {
         const int rows = shownRows(parent);

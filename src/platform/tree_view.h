@@ -28,6 +28,15 @@
 
 class ImageList;
 
+// What a node stands for, as a value of the program's own; the collection
+// keeps it with the node (so it follows the node through every shift of the
+// indexes) and never looks inside. The node's tag text is derived from it.
+class TreeNodeData {
+public:
+    virtual ~TreeNodeData() = default;
+    virtual QString Tag() const = 0;
+};
+
 class TreeView : public QAbstractItemModel {
     Q_OBJECT
 public:
@@ -40,6 +49,9 @@ public:
     // returns its index. Throws std::out_of_range for a bad parent index.
     int Add(int parentIndex, const QString &text, const QString &tag = QString(), int image = 0,
             int selectedImage = 0);
+    // The same for a node that carries a value; its tag is the value's.
+    int Add(int parentIndex, const QString &text, std::shared_ptr<const TreeNodeData> data,
+            int image = 0, int selectedImage = 0);
     // Removes the node and its descendants; later indexes shift down.
     void Remove(int index);
     void Clear();
@@ -51,8 +63,13 @@ public:
     // Accessors throw std::out_of_range for an index outside 1..Count().
     QString Text(int index) const;
     void SetText(int index, const QString &text);
+    // The value's tag for a node with a value, else the text set as its tag.
     QString Tag(int index) const;
+    // Sets a plain tag text; the node no longer carries a value.
     void SetTag(int index, const QString &tag);
+    // The node's value, null for a node without one.
+    const TreeNodeData *Data(int index) const;
+    void SetData(int index, std::shared_ptr<const TreeNodeData> data);
     bool Bold(int index) const;
     void SetBold(int index, bool bold);
     int Image(int index) const;
@@ -84,9 +101,9 @@ public:
     int IndexOf(const Node *node) const;
     const Node *NodeAt(int index) const;
 
-    // Pictures for the nodes' Image and SelectedImage numbers; not owned.
-    // Numbers outside the list show no picture.
-    void SetImageList(const ImageList *images);
+    // Pictures for the nodes' Image and SelectedImage numbers, kept as long
+    // as the collection shows them. Numbers outside the list show no picture.
+    void SetImageList(std::shared_ptr<const ImageList> images);
 
     // Drag and drop through the item model: a drag source lets views drag
     // its nodes out (as a reference to the node, copied, never moved); a
@@ -157,7 +174,7 @@ private:
     // The live nodes, so that IndexOf(Node *) never reads a removed node.
     std::unordered_set<const Node *> m_live;
     Node *m_selected = nullptr;
-    const ImageList *m_images = nullptr;
+    std::shared_ptr<const ImageList> m_images;
 
     // Nodes added at the end of one parent's children and not yet announced.
     // m_pendingParent null with m_pending set means the root.
@@ -174,6 +191,7 @@ private:
 struct TreeView::Node {
     QString text;
     QString tag;
+    std::shared_ptr<const TreeNodeData> data;
     bool bold = false;
     int image = 0;
     int selectedImage = 0;

@@ -129,7 +129,7 @@ void TreeViewWidget::followNodes() {
     showSelection();
 }
 
-void TreeViewWidget::SetImageList(const ImageList *images) {
+void TreeViewWidget::SetImageList(std::shared_ptr<const ImageList> images) {
     if (images) {
         QSize size = images->ImageSize();
         if (size.isEmpty() && images->Count() > 0)
@@ -137,7 +137,7 @@ void TreeViewWidget::SetImageList(const ImageList *images) {
         if (!size.isEmpty())
             setIconSize(size);
     }
-    m_nodes->SetImageList(images);
+    m_nodes->SetImageList(std::move(images));
 }
 
 QModelIndex TreeViewWidget::ModelIndexOf(int index) const {

@@ -30,10 +30,10 @@ public:
     TreeView &Nodes() { return *m_nodes; }
     const TreeView &Nodes() const { return *m_nodes; }
 
-    // Pictures for the nodes' Image and SelectedImage numbers; not owned.
-    // The view draws them at the list's picture size (or its first
-    // picture's size).
-    void SetImageList(const ImageList *images);
+    // Pictures for the nodes' Image and SelectedImage numbers, kept by the
+    // node collection as long as it shows them. The view draws them at the
+    // list's picture size (or its first picture's size).
+    void SetImageList(std::shared_ptr<const ImageList> images);
 
     // Where the node's picture and text are drawn, in viewport coordinates;
     // an empty rectangle when the node is hidden in a collapsed branch.

@@ -2,18 +2,16 @@
 
 #include "activities/activity_launch.h"
 #include "activities/activity_panel.h"
-#include "activities/study_set.h"
 #include "frame/folder_set.h"
 #include "frame/mod_main.h"
 #include "frame/program.h"
+#include "frame/study_files.h"
 #include "frame/template_texts.h"
 #include "frame/update_check.h"
 #include "platform/host.h"
 #include "platform/pictures.h"
 #include "platform/platform_language.h"
 #include "platform/qt_button_sounds.h"
-#include "platform/qt_mouse_move.h"
-#include "platform/qt_window_enabled.h"
 #include "platform/qt_window_placement.h"
 #include "platform/tiled_background.h"
 #include "platform/tree_view_widget.h"
@@ -21,21 +19,21 @@
 #include "platform/window_fit.h"
 #include "shell/frm_msg_box.h"
 #include "shell/frm_splash.h"
+#include "shell/shell_notices.h"
 #include "shell/sliding_menu.h"
 #include "shell/ticker.h"
 #include "students/frm_admin.h"
 #include "students/frm_login.h"
-#include "subjects/frm_edit.h"
+#include "subject_data/subject_node.h"
 #include "subjects/frm_import.h"
 #include "subjects/frm_voice.h"
-#include "subjects/phrase_sound.h"
+#include "subjects/phrase_actions.h"
 #include "subjects/subject_tree.h"
 #include "virtual/frm_custom_subject.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
@@ -50,174 +48,35 @@ constexpr int kHeightTwips = 9300;
 // Screens below this many pixels get the resolution warning, and so do
 // screens whose free area (without panels) cannot hold the window whole.
 constexpr qint64 kMinimumScreenPixels = 460000;
-constexpr int kMenuWidthTwips = 3885;
 } // namespace
 
 frmMain::frmMain(Program &program, QWidget *parent)
-    : QMainWindow(parent), m_program(program),
+    : QMainWindow(parent), TreeFoldersView(new TreeViewWidget(this)),
+      TreeFolders(TreeFoldersView->Nodes()), ImageList2(std::make_shared<ImageList>()),
+      m_program(program), m_notices(std::make_unique<ShellNotices>(program, *this)),
       m_background(LoadPicture(QStringLiteral(":/tiles/background.png"))) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Main Menu"));
     setFixedSize(TwipsToPixels(kWidthTwips), TwipsToPixels(kHeightTwips));
     setMouseTracking(true);
-    program.setWindows(this);
+    program.setWindows(m_notices.get());
     buildControls();
+    connectControls();
     m_subjectTree = std::make_unique<SubjectTree>(program, TreeFolders, File1, File2);
     m_activityLaunch = std::make_unique<ActivityLaunch>(program, *m_subjectTree, TreeFolders);
+    m_phraseActions = std::make_unique<PhraseActions>(program, TreeFolders, *this);
     program.atEnd = [this] { removeTemporaryFiles(); };
 }
 
 frmMain::~frmMain() {
+    // The splash window is a window of its own, not a child of this one.
     if (m_splash)
         delete m_splash;
-    // The tree widget shows TreeFolders and ImageList2, members that are
-    // destroyed before the child widgets would be.
-    delete TreeFoldersView;
-    TreeFoldersView = nullptr;
     m_program.setWindows(nullptr);
     m_program.atEnd = nullptr;
 }
 
-void frmMain::buildControls() {
-    auto *central = new QWidget(this);
-    central->setObjectName(QStringLiteral("central"));
-    central->setMouseTracking(true);
-    setCentralWidget(central);
-
-    auto label = [&](const char *name, QWidget *parent, const QString &text) {
-        auto *l = new QLabel(text, parent);
-        l->setObjectName(QLatin1String(name));
-        return l;
-    };
-    auto button = [&](const char *name, const QString &text, int left, int top) {
-        auto *b = new QPushButton(text, central);
-        b->setObjectName(QLatin1String(name));
-        PlaceTwips(*b, left, top, 2520, 420);
-        return b;
-    };
-
-    lblSelectSubject =
-        label("lblSelectSubject", central, QStringLiteral("1. Select A Spanish Subject"));
-    PlaceTwips(*lblSelectSubject, 360, 240, 5175, 495);
-    lblSelectActivity =
-        label("lblSelectActivity", central, QStringLiteral("2. Select an Activity Below"));
-    PlaceTwips(*lblSelectActivity, 5880, 240, 5055, 615);
-    for (QLabel *heading : {lblSelectSubject, lblSelectActivity})
-        heading->setStyleSheet(
-            QStringLiteral("font-size: 13pt; font-weight: bold; color: #123a52;"));
-
-    TreeFoldersView = new TreeViewWidget(TreeFolders, central);
-    TreeFoldersView->setObjectName(QStringLiteral("TreeFolders"));
-    PlaceTwips(*TreeFoldersView, 360, 840, 5175, 5880);
-    for (int i = 1; i <= 11; ++i)
-        ImageList2.Add(LoadPicture(QStringLiteral(":/tree/%1.png").arg(i)));
-    TreeFoldersView->SetImageList(&ImageList2);
-
-    btnOpenSubjectsFolder =
-        button("btnOpenSubjectsFolder", QStringLiteral("Open Subjects Folder"), 360, 6840);
-    btnCreateVirtualSubjects =
-        button("btnCreateVirtualSubjects", QStringLiteral("* Create Virtual Subjects"), 3015, 6840);
-    btnChangeUser = button("btnChangeUser", QStringLiteral("* Change User"), 360, 7380);
-    btnAdmin = button("btnAdmin", QStringLiteral("Progress"), 3015, 7380);
-    // The administrator's word list import, in the subject column beside the
-    // logo: the two button rows above are full.
-    btnImportWordList = button("btnImportWordList", QStringLiteral("Import..."), 4215, 7920);
-    PlaceTwips(*btnImportWordList, 4215, 7920, 1320, 420);
-    btnImportWordList->setVisible(false);
-
-    imgLogo = label("imgLogo", central, QString());
-    PlaceTwips(*imgLogo, 360, 7920, 3750, 1200);
-    imgLogo->setScaledContents(true);
-
-    PicActsHolder = new QWidget(central);
-    PicActsHolder->setObjectName(QStringLiteral("PicActsHolder"));
-    PlaceTwips(*PicActsHolder, 5880, 840, 5235, 5175);
-    picActs = new QWidget(PicActsHolder);
-    picActs->setObjectName(QStringLiteral("picActs"));
-    PlaceTwips(*picActs, 0, 0, 5265, 5175);
-    lblMoreActs = label("lblMoreActs", picActs, QStringLiteral("Download more activities"));
-    PlaceTwips(*lblMoreActs, 0, 45, 4800, 300);
-    lblMoreActs->setStyleSheet(QStringLiteral("color: #123a52; text-decoration: underline;"));
-
-    Picture1 = new QWidget(central);
-    Picture1->setObjectName(QStringLiteral("Picture1"));
-    PlaceTwips(*Picture1, 6000, 6300, 5640, 1530);
-    Picture1->setAttribute(Qt::WA_StyledBackground);
-    Picture1->setStyleSheet(
-        QStringLiteral("#Picture1 { border-image: url(:/menu/ticker_frame.png); }"));
-    PicMsg = new QWidget(Picture1);
-    PicMsg->setObjectName(QStringLiteral("PicMsg"));
-    PlaceTwips(*PicMsg, 240, 240, 5175, 1170);
-    PicMsg->setProperty("Tag", QStringLiteral("GOUP"));
-    lblMsg = label("lblMsg", PicMsg, QString());
-    PlaceTwips(*lblMsg, 120, 50, 5055, 1020);
-    lblMsg->setWordWrap(true);
-    lblMsg->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-
-    picMenu = new QWidget(central);
-    picMenu->setObjectName(QStringLiteral("picMenu"));
-    picMenu->setAttribute(Qt::WA_StyledBackground);
-    picMenu->setStyleSheet(
-        QStringLiteral("#picMenu { background: #1d4e6b; border-right: 4px solid #f0a030; }"));
-    PlaceTwips(*picMenu, -3720, -120, kMenuWidthTwips, 9765);
-    lblCaption =
-        label("lblCaption", picMenu, QStringLiteral("\u00bfEn qu\u00e9 le podemos ayudar?"));
-    PlaceTwips(*lblCaption, 240, 360, 3615, 525);
-    lblCaption->setStyleSheet(QStringLiteral("color: white; font-weight: bold;"));
-    lblCaption->setWordWrap(true);
-    imgMenu << label("imgMenu0", picMenu, QString());
-    PlaceTwips(*imgMenu[0], 240, 1200, 240, 240);
-    imgMenu[0]->setPixmap(LoadPicture(QStringLiteral(":/menu/bullet.png")));
-    imgMenu[0]->setVisible(false);
-    lblMenu << label("lblMenu0", picMenu, QString());
-    PlaceTwips(*lblMenu[0], 600, 1170, 3135, 480);
-    lblMenu[0]->setStyleSheet(QStringLiteral("color: white;"));
-    lblMenu[0]->setVisible(false);
-    lblURL = label("lblURL", picMenu, QString());
-    PlaceTwips(*lblURL, 240, 8880, 3500, 300);
-    lblURL->setStyleSheet(QStringLiteral("color: #ffd080;"));
-    picMenu->raise();
-
-    mnuOption = new QMenu(QStringLiteral("Options"), this);
-    mnuOption->setObjectName(QStringLiteral("mnuOption"));
-    mnuListenToPhrase = mnuOption->addAction(QStringLiteral("&Hear Phrase"));
-    mnuListenToPhrase->setObjectName(QStringLiteral("mnuListenToPhrase"));
-    mnuListenToPhrase->setShortcut(QKeySequence(Qt::Key_Space));
-    mnuHearSlowly = mnuOption->addAction(QStringLiteral("Hear &Slowly"));
-    mnuHearSlowly->setObjectName(QStringLiteral("mnuHearSlowly"));
-    mnuHearSlowly->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_Space));
-    mnuRecordAndCompare = mnuOption->addAction(QStringLiteral("&Record and Compare"));
-    mnuRecordAndCompare->setObjectName(QStringLiteral("mnuRecordAndCompare"));
-    mnuRecordAndCompare->setShortcut(QKeySequence(Qt::Key_R));
-    mnuEditSeparator = mnuOption->addSeparator();
-    mnuEdit = mnuOption->addAction(QStringLiteral("&Edit"));
-    mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
-    // The keys are the tree's (see its KeyDown); the menu only shows them.
-    for (QAction *action : {mnuListenToPhrase, mnuHearSlowly, mnuRecordAndCompare}) {
-        action->setShortcutContext(Qt::WidgetShortcut);
-        action->setShortcutVisibleInContextMenu(true);
-    }
-
-    auto timer = [&](const char *name, int interval) {
-        auto *t = new QTimer(this);
-        t->setObjectName(QLatin1String(name));
-        t->setInterval(interval);
-        return t;
-    };
-    Timer1 = timer("Timer1", 30);
-    Timer2 = timer("Timer2", 1000);
-    // The ticker's pauses are read by the learner: a coarse timer lets a
-    // 12.75 s pause shrink by 5 %.
-    Timer1->setTimerType(Qt::PreciseTimer);
-    Timer2->setTimerType(Qt::PreciseTimer);
-    TimShowMenu = timer("TimShowMenu", 2);
-    TimHideMenu = timer("TimHideMenu", 2);
-    m_menu = new SlidingMenu(m_program, *picMenu, lblMenu, *lblURL, *TimShowMenu, *TimHideMenu);
-    m_ticker = new Ticker(m_program, *PicMsg, *lblMsg, *Timer1, *Timer2);
-    connect(m_ticker, &Ticker::Hovered, m_menu, &SlidingMenu::Start_Hide);
-    OnMouseMove(*imgLogo, [this] { resetHover(false); });
-    OnMouseMove(*Picture1, [this] { m_ticker->Remove_Underline(); });
-
+void frmMain::connectControls() {
     m_activityPanel = new ActivityPanel(*PicActsHolder, *picActs, *lblMoreActs);
     connect(m_activityPanel, &ActivityPanel::ActivityChosen, this, [this](int index) {
         m_activityLaunch->btnAct_Click(m_activities.value(index).fileName);
@@ -237,24 +96,12 @@ void frmMain::buildControls() {
             [this](int index) { m_subjectTree->Collapse(index); });
     connect(TreeFoldersView, &TreeViewWidget::MouseDown, this,
             [this](int button, int, int, int) { TreeFolders_MouseDown(button); });
-    const auto listen = [this] {
-        phraseSound::mnuListenToPhrase_Click(m_program, *m_subjectTree, TreeFolders);
-    };
+    const auto listen = [this] { m_phraseActions->Listen(); };
     connect(TreeFoldersView, &TreeViewWidget::DblClick, this, listen);
     connect(mnuListenToPhrase, &QAction::triggered, this, listen);
-    const auto listenSlowly = [this] {
-        phraseSound::mnuListenToPhrase_Click(m_program, *m_subjectTree, TreeFolders,
-                                             phraseSound::Speed::Slow);
-    };
+    const auto listenSlowly = [this] { m_phraseActions->Listen(phraseSound::Speed::Slow); };
     connect(mnuHearSlowly, &QAction::triggered, this, listenSlowly);
-    const auto record = [this] {
-        if (!phraseSound::Phrase_Selected(*m_subjectTree, TreeFolders))
-            return;
-        const int selected = TreeFolders.Selected();
-        voiceWindows::Record_And_Compare(m_program, m_subjectTree->Tag_Item(0, selected),
-                                         m_subjectTree->Tag_Item(1, selected),
-                                         m_subjectTree->Tag_Item(2, selected), this);
-    };
+    const auto record = [this] { m_phraseActions->Record(); };
     connect(mnuRecordAndCompare, &QAction::triggered, this, record);
     // The menu's keys work in the tree without opening the menu.
     TreeFoldersView->SetCommandKeys({QKeyCombination(Qt::Key_Space),
@@ -269,7 +116,7 @@ void frmMain::buildControls() {
                 else if (keyCode == 'R' && shift == 0)
                     record();
             });
-    connect(mnuEdit, &QAction::triggered, this, &frmMain::mnuEdit_Click);
+    connect(mnuEdit, &QAction::triggered, this, [this] { m_phraseActions->Edit(); });
     connect(TreeFoldersView, &TreeViewWidget::MouseMove, this,
             [this](int, int, int, int) { TreeFolders_MouseMove(); });
     connect(btnChangeUser, &QPushButton::clicked, this, [this] {
@@ -292,6 +139,15 @@ void frmMain::buildControls() {
         editor->setAttribute(Qt::WA_DeleteOnClose);
         connect(editor, &frmCustomSubject::RefreshSubjects, this, &frmMain::Refresh_Subjects);
         connect(editor, &frmCustomSubject::Closed, this, [this] { show(); });
+        // Hearing and recording a phrase of the editor's trees.
+        connect(editor, &frmCustomSubject::HearPhrase, this,
+                [this](const subjectData::Phrase &phrase, bool slowly) {
+                    m_phraseActions->Hear(phrase, slowly);
+                });
+        connect(editor, &frmCustomSubject::RecordPhrase, this,
+                [this, editor](const subjectData::Phrase &phrase) {
+                    m_phraseActions->Record(phrase, editor);
+                });
         editor->Open();
     });
     AddClickSound(*btnImportWordList, modMain::Button_Click(m_program));
@@ -353,6 +209,7 @@ void frmMain::Form_Load() {
 
     m_splash = new frmSplash(p, imgLogo->pixmap());
     m_splash->setAttribute(Qt::WA_DeleteOnClose);
+    m_notices->SetSplash(m_splash);
     m_splash->show();
 
     Get_Settings();
@@ -442,7 +299,7 @@ void frmMain::Get_Settings() {
         setWindowTitle(p.identity.productTitle);
         btnChangeUser->setText(p.captions[99]);
         btnCreateVirtualSubjects->setText(p.captions[65]);
-        SplashSetStatus(p.captions[12] + QStringLiteral(".  ") + p.captions[13]);
+        m_notices->SplashSetStatus(p.captions[12] + QStringLiteral(".  ") + p.captions[13]);
         btnOpenSubjectsFolder->setText(p.captions[142]);
         btnImportWordList->setText(p.captions[caption::ImportWordList]);
         btnImportWordList->setToolTip(p.captions[caption::ImportTitle]);
@@ -486,6 +343,7 @@ void frmMain::Check_Resolution() {
 
 void frmMain::Show_For_Student(bool administrator) {
     Program &p = m_program;
+    p.administrator = administrator;
     btnAdmin->setEnabled(administrator);
     btnImportWordList->setVisible(administrator);
     btnImportWordList->setEnabled(administrator);
@@ -567,18 +425,12 @@ void frmMain::setKeyboardOrder() {
 }
 
 void frmMain::TreeFolders_MouseDown(int button) {
-    const int selected = TreeFolders.Selected();
-    if (button != 2 || selected == 0 || !mnuOption->isEnabled())
+    if (button != 2 || !mnuOption->isEnabled())
         return;
-    const int parent = TreeFolders.Parent(selected);
-    if (parent == 0 || m_subjectTree->Tag_Item(0, selected) == QLatin1String("FOLDER"))
+    const SubjectTree::PhraseMenu menu = m_subjectTree->Phrase_Menu();
+    if (menu == SubjectTree::PhraseMenu::None)
         return;
-    if (m_subjectTree->Tag_Item(0, parent) != QLatin1String("SUBJECT"))
-        return;
-    // Every phrase can be heard; only those of installed subjects and the
-    // random subject are corrected here (a virtual phrase is its source's).
-    const int grandparent = TreeFolders.Parent(parent);
-    mnuEdit->setEnabled(grandparent < 3);
+    mnuEdit->setEnabled(menu == SubjectTree::PhraseMenu::HearAndEdit);
     mnuOption->popup(QCursor::pos());
 }
 
@@ -598,28 +450,8 @@ void frmMain::mouseMoveEvent(QMouseEvent *event) {
     QMainWindow::mouseMoveEvent(event);
 }
 
-void frmMain::mnuEdit_Click() {
-    Host &host = m_program.host();
-    if (!mnuEdit->isVisible()) {
-        host.MsgBox(m_program.captions[113], vb::vbExclamation);
-        return;
-    }
-    const int selected = TreeFolders.Selected();
-    if (selected == 0)
-        return;
-    frmEdit editor(m_program, TreeFolders.Tag(selected), this);
-    if (!editor.Row_Read())
-        return;
-    host.ShowModal(editor);
-    if (!editor.Saved())
-        return;
-    // The node shows what the file now holds.
-    TreeFolders.SetTag(selected, editor.Saved_Tag());
-    TreeFolders.SetText(selected, m_subjectTree->Tag_Item(3, selected));
-}
-
 void frmMain::removeTemporaryFiles() {
-    activities::Delete_Study_Files(m_program);
+    modMain::Delete_Study_Files(m_program);
     m_program.Remove_Temporary_File(phraseSound::Selected_Phrase_Name(m_program));
     // Nothing of the learner's voice outlives the session.
     m_program.Remove_Temporary_File(voiceWindows::Recording_Name(m_program));
@@ -659,60 +491,5 @@ void frmMain::reportPaintError(const QString &description) {
 }
 
 frmMsgBox &frmMain::msgBox() {
-    if (!m_msgBox)
-        m_msgBox = std::make_unique<frmMsgBox>(this);
-    return *m_msgBox;
-}
-
-bool frmMain::SplashVisible() {
-    return m_splash && m_splash->isVisible();
-}
-
-void frmMain::SplashPrepend(const QString &line) {
-    if (m_splash)
-        m_splash->Prepend(line);
-}
-
-void frmMain::SplashSetStatus(const QString &text) {
-    if (m_splash)
-        m_splash->SetStatus(text);
-}
-
-void frmMain::ShowNotice(const QString &caption, const QString &text, int heightTwips,
-                         int fontSize) {
-    // Each use starts from the design state of the window.
-    m_msgBox.reset();
-    frmMsgBox &box = msgBox();
-    box.setWindowTitle(caption.isEmpty() ? m_program.identity.productTitle : caption);
-    box.SetHeightTwips(heightTwips);
-    box.SetMessage(text, fontSize);
-    box.setModal(false);
-    box.show();
-    m_program.host().DoEvents();
-}
-
-bool frmMain::NoticeVisible() {
-    return m_msgBox && m_msgBox->isVisible();
-}
-
-void frmMain::SetNoticeText(const QString &text) {
-    if (m_msgBox)
-        m_msgBox->lblMsg->setText(text);
-}
-
-void frmMain::UnloadNotice() {
-    m_msgBox.reset();
-}
-
-void frmMain::ShowMessage(const QString &text, int fontSize) {
-    m_msgBox.reset();
-    frmMsgBox &box = msgBox();
-    box.setWindowTitle(m_program.identity.productTitle);
-    box.SetMessage(text, fontSize);
-    m_program.host().ShowModal(box);
-    m_msgBox.reset();
-}
-
-void frmMain::SetMainEnabled(bool enabled) {
-    SetWindowEnabled(*this, enabled);
+    return m_notices->msgBox();
 }

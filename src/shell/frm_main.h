@@ -5,7 +5,6 @@
 #pragma once
 
 #include "activities/activity_catalogue.h"
-#include "frame/shell_windows.h"
 #include "platform/file_list_box.h"
 #include "platform/image_list.h"
 #include "platform/tree_view.h"
@@ -27,7 +26,9 @@ class QTimer;
 class QWidget;
 class ActivityLaunch;
 class ActivityPanel;
+class PhraseActions;
 class Program;
+class ShellNotices;
 class SlidingMenu;
 class SubjectTree;
 class Ticker;
@@ -36,7 +37,7 @@ class frmLogin;
 class frmMsgBox;
 struct Student;
 
-class frmMain : public QMainWindow, public ShellWindows {
+class frmMain : public QMainWindow {
     Q_OBJECT
 public:
     explicit frmMain(Program &program, QWidget *parent = nullptr);
@@ -76,9 +77,10 @@ public:
     QLabel *imgLogo;
     QLabel *lblSelectSubject;
     QLabel *lblSelectActivity;
-    TreeView TreeFolders;
+    // The tree's widget owns its node collection, TreeFolders.
     TreeViewWidget *TreeFoldersView;
-    ImageList ImageList2; // the tree's 11 pictures
+    TreeView &TreeFolders;
+    std::shared_ptr<ImageList> ImageList2; // the tree's 11 pictures
     QWidget *picMenu;
     QLabel *lblCaption;
     QVector<QLabel *> lblMenu;
@@ -112,17 +114,8 @@ public:
     // Highest index of the menu links and of the activities (count - 1).
     int highestMenuIndex = -1;
     int highestActivityIndex = -1;
-    // --- ShellWindows ---
-    bool SplashVisible() override;
-    void SplashPrepend(const QString &line) override;
-    void SplashSetStatus(const QString &text) override;
-    void ShowNotice(const QString &caption, const QString &text, int heightTwips,
-                    int fontSize) override;
-    bool NoticeVisible() override;
-    void SetNoticeText(const QString &text) override;
-    void UnloadNotice() override;
-    void ShowMessage(const QString &text, int fontSize) override;
-    void SetMainEnabled(bool enabled) override;
+    // The kernel's window services (the splash and message windows).
+    ShellNotices &notices() { return *m_notices; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -130,7 +123,10 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
 
 private:
+    // The controls at their design places (frm_main_controls.cpp).
     void buildControls();
+    // Their events, forwarded to the classes that own the logic.
+    void connectControls();
     void placeMenuLink(int k, const QString &text, const QString &link);
     // Template database missing or unreadable: say which file, then end.
     void reportMissingTemplate(const QString &problem);
@@ -142,7 +138,6 @@ private:
     // Tab goes through the window as a reader does: subjects, activities,
     // buttons, the ticker text, then the menu's links.
     void setKeyboardOrder();
-    void mnuEdit_Click();
     // Removes the temporary files this shell made (the last launch's, the
     // last phrase heard, the learner's recording); runs whenever the program
     // ends, and again when this window closes.
@@ -153,15 +148,16 @@ private:
     void reportPaintError(const QString &description);
 
     Program &m_program;
+    std::unique_ptr<ShellNotices> m_notices;
     std::unique_ptr<SubjectTree> m_subjectTree;
     std::unique_ptr<ActivityLaunch> m_activityLaunch;
+    std::unique_ptr<PhraseActions> m_phraseActions;
     ActivityPanel *m_activityPanel = nullptr; // owned by PicActsHolder
     SlidingMenu *m_menu = nullptr;            // owned by picMenu
     Ticker *m_ticker = nullptr;               // owned by PicMsg
     QVector<Activity> m_activities;
     std::unique_ptr<frmLogin> m_login;
     QPointer<frmSplash> m_splash;
-    std::unique_ptr<frmMsgBox> m_msgBox;
     QPixmap m_background;
     bool m_paintErrorReported = false;
     bool m_placed = false; // placed on the screen at its first showing

@@ -1,9 +1,9 @@
 #include "students/frm_admin.h"
 
-#include "activities/study_set.h"
 #include "frame/captions.h"
 #include "frame/mod_main.h"
 #include "frame/program.h"
+#include "frame/study_files.h"
 #include "frame/update_check.h"
 #include "platform/host.h"
 #include "platform/pictures.h"
@@ -204,10 +204,10 @@ void frmAdmin::Form_Load() {
     // No view is chosen: the tree and the list start empty.
     cboView->setCurrentIndex(-1);
 
-    ImageList2.Clear();
+    ImageList2->Clear();
     for (int n = 1; n <= scores::kImageCount; ++n)
-        ImageList2.Add(LoadPicture(QStringLiteral(":/faces/%1.png").arg(100 + n)));
-    TreeView1->SetImageList(&ImageList2);
+        ImageList2->Add(LoadPicture(QStringLiteral(":/faces/%1.png").arg(100 + n)));
+    TreeView1->SetImageList(ImageList2);
 
     // Every control tells assistive technology what it is.
     cboView->setAccessibleName(c[52]);
@@ -501,7 +501,7 @@ void frmAdmin::btnClearDatabase_Click() {
     // An export still reading the file ends first.
     WaitForExport();
     try {
-        activities::Delete_Study_Files(p);
+        modMain::Delete_Study_Files(p);
         const QString path = p.usersPath();
         QFile users(path);
         if (QFileInfo::exists(path) && !users.remove())

@@ -60,7 +60,7 @@ public:
     QComboBox *cboView;
     TreeViewWidget *TreeView1;
     QTreeWidget *ListView1;
-    ImageList ImageList2;
+    std::shared_ptr<ImageList> ImageList2 = std::make_shared<ImageList>();
     ProgressChart *picProgress;
     QPushButton *btnExport;
     QPushButton *btnClearDatabase;

@@ -11,7 +11,7 @@
 #include "platform/twips.h"
 #include "students/frm_new_user.h"
 #include "students/pending_scores.h"
-#include "students/study_results.h"
+#include "study_data/study_results.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

@@ -15,8 +15,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-frmEdit::frmEdit(Program &program, const QString &nodeTag, QWidget *parent)
-    : QDialog(parent), m_program(program), m_tag(nodeTag),
+frmEdit::frmEdit(Program &program, const subjectData::Phrase &phrase, QWidget *parent)
+    : QDialog(parent), m_program(program), m_phrase(phrase),
       m_background(LoadPicture(QStringLiteral(":/tiles/background.png"))) {
     setObjectName(QStringLiteral("frmEdit"));
     setWindowTitle(QStringLiteral("Edit Phrase"));
@@ -65,17 +65,16 @@ frmEdit::frmEdit(Program &program, const QString &nodeTag, QWidget *parent)
 }
 
 bool frmEdit::readRow() {
-    // The boxes show the file's own row, never the texts the node tag
-    // carries: a text holding "*" would shift them, and OK would write the
-    // shifted texts over the translations.
+    // The boxes show the file's own row, which may have changed since the
+    // tree read it.
     try {
-        const phraseEdit::PhraseTexts texts = phraseEdit::Read(m_program, m_tag);
+        const phraseEdit::PhraseTexts texts = phraseEdit::Read(m_program, m_phrase);
         m_readPhrase = texts.phrase;
         m_readTranslation = texts.translation;
         m_readTranslation2 = texts.translation2;
     } catch (const std::exception &e) {
         m_program.host().MsgBoxWithDetails(
-            m_tag.section(QLatin1Char('*'), 0, 0).toUpper() + modMain::Safe_Caption(m_program, 6) +
+            m_phrase.sourceFile.toUpper() + modMain::Safe_Caption(m_program, 6) +
                 QStringLiteral("\r\n\r\n") + QString::fromUtf8(e.what()),
             vb::vbExclamation, modMain::Safe_Caption(m_program, 103), ado::DetailsOf(e));
         return false;
@@ -124,7 +123,7 @@ void frmEdit::btnOK_Click() {
         return;
     }
     try {
-        m_savedTag = phraseEdit::Save(m_program, m_tag, typed);
+        m_savedPhrase = phraseEdit::Save(m_program, m_phrase, typed);
     } catch (const std::exception &e) {
         // Nothing was written; the window stays open with what was typed.
         m_program.host().MsgBoxWithDetails(

@@ -2,6 +2,8 @@
 // written back to its subject file with OK.
 #pragma once
 
+#include "subject_data/phrase.h"
+
 #include <QDialog>
 #include <QPixmap>
 
@@ -13,8 +15,9 @@ class Program;
 class frmEdit : public QDialog {
     Q_OBJECT
 public:
-    // nodeTag: the tag of the phrase node being edited.
-    frmEdit(Program &program, const QString &nodeTag, QWidget *parent = nullptr);
+    // phrase: the phrase of the node being edited; its place (source file
+    // and number) says which row OK writes.
+    frmEdit(Program &program, const subjectData::Phrase &phrase, QWidget *parent = nullptr);
 
     void Form_Load();
     void btnOK_Click();
@@ -23,9 +26,9 @@ public:
     // (the user has been told why); the window is then not to be shown.
     bool Row_Read() const { return m_rowRead; }
 
-    // After OK: the tag of what the file now holds, for the phrase node.
+    // After OK: the phrase as the file now holds it, for the phrase node.
     bool Saved() const { return m_saved; }
-    const QString &Saved_Tag() const { return m_savedTag; }
+    const subjectData::Phrase &Saved_Phrase() const { return m_savedPhrase; }
 
     QLabel *lblPhrase;
     QLineEdit *txtPhrase;
@@ -43,8 +46,8 @@ protected:
 
 private:
     Program &m_program;
-    QString m_tag; // the window's Tag: which row OK writes
-    QString m_savedTag;
+    subjectData::Phrase m_phrase; // the window's Tag: which row OK writes
+    subjectData::Phrase m_savedPhrase;
     bool m_saved = false;
     bool m_rowRead = false;
     // The texts as read from the file: OK writes only what was changed.

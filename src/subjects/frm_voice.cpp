@@ -425,11 +425,13 @@ QString Recording_Path(const Program &program) {
     return program.Temporary_Folder() + Recording_Name(program);
 }
 
-VoiceSession *Record_And_Compare(Program &program, const QString &fileName, const QString &number,
-                                 const QString &text, QWidget *parent) {
+VoiceSession *Record_And_Compare(Program &program, const subjectData::Phrase &phrase,
+                                 QWidget *parent) {
     Host &host = program.host();
+    const QString &text = phrase.phrase;
     try {
-        const QString modelPath = phraseSound::Write_Phrase_Sound(program, fileName, number);
+        const QString modelPath =
+            phraseSound::Write_Phrase_Sound(program, phrase.sourceFile, phrase.number);
         if (modelPath.isEmpty())
             return nullptr;
         QFile modelFile(modelPath);
@@ -444,8 +446,9 @@ VoiceSession *Record_And_Compare(Program &program, const QString &fileName, cons
                         program.identity.productTitle);
             return nullptr;
         }
-        auto *session = new VoiceSession(program, fileName + QLatin1Char('\n') + number, text,
-                                         model, parent);
+        auto *session = new VoiceSession(
+            program, phrase.sourceFile + QLatin1Char('\n') + QString::number(phrase.number), text,
+            model, parent);
         session->Start();
         return session;
     } catch (const std::exception &e) {

@@ -4,6 +4,7 @@
 // their pitch, aligned syllable under syllable, and how close they are.
 #pragma once
 
+#include "subject_data/phrase.h"
 #include "subjects/voice_compare.h"
 
 #include <QDialog>
@@ -151,7 +152,7 @@ QString Recording_Path(const Program &program);
 // returned (a child of parent), null when none started. Without a
 // microphone the learner is told so and nothing else happens. A phrase whose
 // source file is gone does nothing; other failures get the error box.
-VoiceSession *Record_And_Compare(Program &program, const QString &fileName, const QString &number,
-                                 const QString &text, QWidget *parent);
+VoiceSession *Record_And_Compare(Program &program, const subjectData::Phrase &phrase,
+                                 QWidget *parent);
 
 } // namespace voiceWindows

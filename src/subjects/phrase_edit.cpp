@@ -3,7 +3,7 @@
 #include "frame/mod_main.h"
 #include "frame/program.h"
 #include "platform/ado.h"
-#include "subjects/subject_file.h"
+#include "subject_data/subject_file.h"
 
 #include <stdexcept>
 
@@ -24,8 +24,8 @@ QString Refusal(const Program &program, const PhraseTexts &typed) {
 }
 
 namespace {
-// The phrase row a node tag names, by its first two fields: the subject's
-// file name and the phrase number.
+// The row of a phrase's place: its subject file and phrase number (kept
+// below 32768 by the subject files).
 struct PhraseRow {
     QString fileName;
     int number = 0;
@@ -33,10 +33,9 @@ struct PhraseRow {
     ado::Recordset rs;
 };
 
-void openRow(Program &program, const QString &nodeTag, PhraseRow &row) {
-    const QStringList fields = nodeTag.split(QLatin1Char('*'));
-    row.fileName = fields.value(0);
-    row.number = fields.value(1).toShort();
+void openRow(Program &program, const subjectData::Phrase &phrase, PhraseRow &row) {
+    row.fileName = phrase.sourceFile;
+    row.number = static_cast<qint16>(phrase.number);
     const QString path = subjectFile::Installed_Path(program, row.fileName);
     if (!modMain::File_Exists(path))
         throw ado::Error(program.captions[caption::PhraseGone].arg(row.fileName));
@@ -51,19 +50,18 @@ void openRow(Program &program, const QString &nodeTag, PhraseRow &row) {
 }
 } // namespace
 
-PhraseTexts Read(Program &program, const QString &nodeTag) {
+PhraseTexts Read(Program &program, const subjectData::Phrase &phrase) {
     PhraseRow row;
-    openRow(program, nodeTag, row);
+    openRow(program, phrase, row);
     return {row.rs.Fields(QStringLiteral("tPhrase")).Text(),
             row.rs.Fields(QStringLiteral("tTranslation")).Text(),
             row.rs.Fields(QStringLiteral("tTranslation2")).Text()};
 }
 
-QString Save(Program &program, const QString &nodeTag, const PhraseTexts &typed) {
+subjectData::Phrase Save(Program &program, const subjectData::Phrase &phrase,
+                         const PhraseTexts &typed) {
     PhraseRow row;
-    openRow(program, nodeTag, row);
-    const QString &fileName = row.fileName;
-    const int number = row.number;
+    openRow(program, phrase, row);
     ado::Recordset &rs = row.rs;
     const std::pair<const char *, QString> columns[] = {
         {"tPhrase", typed.phrase.trimmed()},
@@ -75,11 +73,9 @@ QString Save(Program &program, const QString &nodeTag, const PhraseTexts &typed)
     rs.Update();
 
     // The tree shows what the file holds now, empty boxes included.
-    const QChar star = QLatin1Char('*');
-    return fileName + star + QString::number(number) + star +
-           rs.Fields(QStringLiteral("tPhrase")).Text() + star +
-           rs.Fields(QStringLiteral("tTranslation")).Text() + star +
-           rs.Fields(QStringLiteral("tTranslation2")).Text();
+    subjectData::Phrase saved = subjectData::InstalledPhraseReader(rs).Read(row.fileName);
+    saved.number = row.number;
+    return saved;
 }
 
 } // namespace phraseEdit

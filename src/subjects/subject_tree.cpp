@@ -6,21 +6,21 @@
 #include "platform/file_list_box.h"
 #include "platform/host.h"
 #include "platform/tree_view.h"
-#include "subjects/subject_file.h"
+#include "subject_data/subject_file.h"
 
 #include <QDir>
-#include <QStringBuilder>
 
 #include <stdexcept>
 #include <vector>
 
 namespace {
 
+using enum subjectData::TreePicture;
+using subjectData::NodeKind;
+using subjectData::Phrase;
+using subjectData::SubjectNode;
+
 const QString kCrLf = QStringLiteral("\r\n");
-const QLatin1String kFolder("FOLDER");
-const QLatin1String kSubject("SUBJECT");
-const QLatin1String kIgnore("IGNORE");
-const QLatin1String kVirtualSubject("VIRTUALSUBJECT");
 constexpr int kRandomPhraseCount = 10;
 // From this many failed subjects on, the random draw shows which ones it skips.
 constexpr int kQuietFailures = 10;
@@ -66,19 +66,33 @@ void SubjectTree::reportUnusableNames(const QStringList &names) {
         vb::vbOKOnly | vb::vbExclamation, modMain::Safe_Caption(m_program, 103));
 }
 
+int SubjectTree::addNode(int parent, const QString &text, NodeKind kind, const QString &fileName,
+                         int key, int image, int selectedImage) {
+    return m_tree.Add(parent, text, SubjectNode::Of(kind, fileName, key), image, selectedImage);
+}
+
+void SubjectTree::addPhraseNode(int parent, Phrase phrase, int image) {
+    const QString translation = phrase.translation;
+    m_tree.Add(parent, translation, SubjectNode::Of(std::move(phrase)), image);
+}
+
+const subjectData::SubjectNode *SubjectTree::Node(int index) const {
+    return subjectData::Node_At(m_tree, index);
+}
+
 // --- building the tree ---
 
 void SubjectTree::Create_Folders() {
     try {
         const struct {
             int caption;
-            const char *tag;
-        } folders[] = {{2, "FOLDER*INSTALLED_SUBJECTS"},
-                       {117, "FOLDER*RANDOM_SUBJECT"},
-                       {119, "FOLDER*RANDOM_PHRASES"}};
+            NodeKind kind;
+        } folders[] = {{2, NodeKind::InstalledFolder},
+                       {117, NodeKind::RandomSubjectFolder},
+                       {119, NodeKind::RandomPhrasesFolder}};
         for (const auto &folder : folders) {
-            const int index = m_tree.Add(0, m_program.captions[folder.caption],
-                                         QLatin1String(folder.tag), FolderClosed);
+            const int index = addNode(0, m_program.captions[folder.caption], folder.kind, QString(),
+                                      0, FolderClosed);
             m_tree.SetBold(index, true);
         }
     } catch (const std::exception &e) {
@@ -102,8 +116,8 @@ void SubjectTree::Get_Subjects() {
                 continue;
             }
             const QString title = Proper_Title(fileName);
-            m_tree.Add(1, title.trimmed(), QStringLiteral("SUBJECT*") + fileName, SubjectPicture,
-                       SubjectSelected);
+            addNode(1, title.trimmed(), NodeKind::InstalledSubject, fileName, 0, SubjectPicture,
+                    SubjectSelected);
             if (windows.NoticeVisible())
                 windows.SetNoticeText(title);
             if (windows.SplashVisible())
@@ -111,7 +125,7 @@ void SubjectTree::Get_Subjects() {
             events.Pump();
         }
         if (m_tree.Children(1) == 0)
-            m_tree.Add(1, m_program.captions[130], kIgnore);
+            addNode(1, m_program.captions[130], NodeKind::Placeholder);
         m_tree.Select(1);
         reportUnusableNames(unusable);
     } catch (const std::exception &e) {
@@ -139,8 +153,8 @@ void SubjectTree::Get_vSubjects() {
         // each folder is read on its own.
         int folder = 0;
         try {
-            folder = m_tree.Add(0, fileName.left(fileName.length() - 5),
-                                QStringLiteral("FOLDER*") + fileName, VirtualFolderClosed);
+            folder = addNode(0, fileName.left(fileName.length() - 5), NodeKind::VirtualFolder,
+                             fileName, 0, VirtualFolderClosed);
             m_tree.SetBold(folder, true);
             ado::Connection connection;
             connection.Open(
@@ -153,9 +167,9 @@ void SubjectTree::Get_vSubjects() {
                     throw ado::Error(
                         m_program.captions[caption::UnnamedVirtualSubject].arg(fileName));
                 const QString text = name.Text();
-                m_tree.Add(folder, text,
-                           QStringLiteral("SUBJECT*VIRTUALSUBJECT*") + rs.Fields(0).Text(),
-                           VirtualSubjectPicture, VirtualSubjectSelected);
+                addNode(folder, text, NodeKind::VirtualSubject, fileName,
+                        rs.Fields(0).Value().toInt(), VirtualSubjectPicture,
+                        VirtualSubjectSelected);
                 rs.MoveNext();
                 if (windows.SplashVisible())
                     windows.SplashPrepend(m_program.captions[23] + QLatin1Char(' ') + text + kCrLf);
@@ -171,7 +185,7 @@ void SubjectTree::Get_vSubjects() {
         }
         try {
             if (folder > 0 && m_tree.Children(folder) == 0)
-                m_tree.Add(folder, m_program.captions[130], kIgnore);
+                addNode(folder, m_program.captions[130], NodeKind::Placeholder);
         } catch (const std::exception &e) {
             modMain::Show_Error(m_program, QStringLiteral("Get_vSubjects"), e);
         }
@@ -191,19 +205,7 @@ void SubjectTree::Refresh_Subjects() {
 
 QString SubjectTree::Proper_Title(const QString &fileName) {
     try {
-        QString title;
-        for (const QString &word : fileName.split(QLatin1Char('_')))
-            title += QLatin1Char(' ') + word;
-        if (title.length() < 4)
-            throw std::invalid_argument(
-                m_program.captions[caption::FileNameTooShort].toStdString());
-        title.chop(4);
-        bool wordStart = true;
-        for (QChar &c : title) {
-            c = wordStart ? c.toUpper() : c.toLower();
-            wordStart = c == QLatin1Char(' ');
-        }
-        return title;
+        return subjectFile::Proper_Title(m_program, fileName);
     } catch (const std::exception &e) {
         modMain::Show_Error(m_program, QStringLiteral("Proper_Title"), e);
         return QString();
@@ -212,7 +214,11 @@ QString SubjectTree::Proper_Title(const QString &fileName) {
 
 QString SubjectTree::Tag_Item(int n, int index) {
     try {
-        const QStringList fields = m_tree.Tag(index).split(QLatin1Char('*'));
+        // A node without a value of ours (none is made by the program) has
+        // only its tag text to show.
+        const SubjectNode *node = Node(index);
+        const QStringList fields =
+            node ? node->Fields() : m_tree.Tag(index).split(QLatin1Char('*'));
         if (n < 0 || n >= fields.size())
             throw std::out_of_range(
                 m_program.captions[caption::NoSuchTagField].arg(index).arg(n).toStdString());
@@ -226,13 +232,25 @@ QString SubjectTree::Tag_Item(int n, int index) {
 // --- events ---
 
 void SubjectTree::Expand(int index) {
-    if (Tag_Item(0, index) == kFolder)
-        m_tree.SetImage(index, index > 3 ? VirtualFolderOpen : FolderOpen);
+    if (const SubjectNode *node = Node(index); node && subjectData::Is_Folder(node->kind))
+        m_tree.SetImage(index,
+                        node->kind == NodeKind::VirtualFolder ? VirtualFolderOpen : FolderOpen);
 }
 
 void SubjectTree::Collapse(int index) {
-    if (Tag_Item(0, index) == kFolder)
-        m_tree.SetImage(index, index > 3 ? VirtualFolderClosed : FolderClosed);
+    if (const SubjectNode *node = Node(index); node && subjectData::Is_Folder(node->kind))
+        m_tree.SetImage(index,
+                        node->kind == NodeKind::VirtualFolder ? VirtualFolderClosed : FolderClosed);
+}
+
+SubjectTree::PhraseMenu SubjectTree::Phrase_Menu() const {
+    const int selected = m_tree.Selected();
+    const SubjectNode *node = Node(selected);
+    if (!node || !subjectData::Is_Phrase(node->kind))
+        return PhraseMenu::None;
+    const SubjectNode *subject = Node(m_tree.Parent(selected));
+    return subject && subject->kind == NodeKind::InstalledSubject ? PhraseMenu::HearAndEdit
+                                                                  : PhraseMenu::Hear;
 }
 
 // A clicked subject shows its phrases at once. The node may be gone (a random
@@ -261,69 +279,74 @@ void SubjectTree::NodeClick(int index) {
     if (index < 1 || index > m_tree.Count())
         return;
 
-    if (m_tree.Tag(index) == kIgnore) {
+    const SubjectNode *node = Node(index);
+    if (!node)
+        return;
+    if (node->kind == NodeKind::Placeholder) {
         m_tree.Select(m_tree.Parent(index));
         return;
     }
 
-    const QString kind = Tag_Item(0, index);
-    if (kind == kFolder) {
-        switch (index) {
-        case 2:
-            if (m_tree.Children(2) == 0) {
-                const QString fileName = files[drawIndex(host, files.size())];
-                const int subject =
-                    m_tree.Add(2, Proper_Title(fileName), QStringLiteral("SUBJECT*") + fileName,
-                               SubjectPicture, SubjectSelected);
-                m_tree.Select(subject);
-                m_tree.SetImage(2, FolderOpen);
-                m_tree.SetExpanded(2, true);
-            } else {
-                m_tree.Remove(m_tree.Child(2));
-                m_tree.SetImage(2, FolderClosed);
-            }
-            break;
-        case 3:
-            if (m_tree.Children(3) == 0) {
-                const int node =
-                    m_tree.Add(3, m_program.captions[118], QStringLiteral("SUBJECT*VIRTUALSUBJECT"),
-                               SubjectPicture, SubjectSelected);
-                const TreeView::Node *randomPhrases = m_tree.NodeAt(node);
-                m_tree.Select(node);
-                m_tree.SetImage(3, FolderOpen);
-                m_tree.SetExpanded(3, true);
-                Get_Random_Phrases();
-                openOnPhrases(randomPhrases);
-            } else {
-                m_tree.SetImage(3, FolderClosed);
-                m_tree.Remove(m_tree.Child(3));
-            }
-            break;
-        default: // the installed subjects and the virtual folders
-            m_tree.SetExpanded(index, !m_tree.Expanded(index));
-            break;
+    switch (node->kind) {
+    case NodeKind::RandomSubjectFolder:
+        if (m_tree.Children(index) == 0) {
+            const QString fileName = files[drawIndex(host, files.size())];
+            const int subject = addNode(index, Proper_Title(fileName), NodeKind::InstalledSubject,
+                                        fileName, 0, SubjectPicture, SubjectSelected);
+            m_tree.Select(subject);
+            m_tree.SetImage(index, FolderOpen);
+            m_tree.SetExpanded(index, true);
+        } else {
+            m_tree.Remove(m_tree.Child(index));
+            m_tree.SetImage(index, FolderClosed);
         }
         return;
-    }
-
-    if (kind == kSubject) {
-        const TreeView::Node *subject = m_tree.NodeAt(index);
-        const int parent = m_tree.Parent(index);
-        if (parent == 1 || parent == 2)
-            Get_Phrases(Tag_Item(1, index));
-        else if (parent == 3)
+    case NodeKind::RandomPhrasesFolder:
+        if (m_tree.Children(index) == 0) {
+            const int randomNode = addNode(index, m_program.captions[118], NodeKind::RandomPhrases,
+                                           QString(), 0, SubjectPicture, SubjectSelected);
+            const TreeView::Node *randomPhrases = m_tree.NodeAt(randomNode);
+            m_tree.Select(randomNode);
+            m_tree.SetImage(index, FolderOpen);
+            m_tree.SetExpanded(index, true);
             Get_Random_Phrases();
-        else
-            Get_vPhrases(Tag_Item(1, parent), Tag_Item(2, index).toInt(), index);
+            openOnPhrases(randomPhrases);
+        } else {
+            m_tree.SetImage(index, FolderClosed);
+            m_tree.Remove(m_tree.Child(index));
+        }
+        return;
+    case NodeKind::InstalledFolder:
+    case NodeKind::VirtualFolder:
+        m_tree.SetExpanded(index, !m_tree.Expanded(index));
+        return;
+    case NodeKind::InstalledSubject:
+    case NodeKind::RandomPhrases:
+    case NodeKind::VirtualSubject: {
+        const TreeView::Node *subject = m_tree.NodeAt(index);
+        if (node->kind == NodeKind::InstalledSubject) {
+            Get_Phrases(node->fileName);
+        } else if (node->kind == NodeKind::RandomPhrases) {
+            Get_Random_Phrases();
+        } else {
+            const SubjectNode *folder = Node(m_tree.Parent(index));
+            Get_vPhrases(folder ? folder->fileName : node->fileName, node->key, index);
+        }
         openOnPhrases(subject);
         return;
     }
-
-    // A phrase: its source subject must still be usable in this build.
-    const QString result = Validate_Subject(m_program, kind);
-    if (result != QLatin1String(subjectFile::kValid)) {
-        Show_Subject_Error(m_program, kind, result);
-        m_tree.Select(m_tree.Parent(index));
+    case NodeKind::Phrase: {
+        // A phrase: its source subject must still be usable in this build.
+        const QString fileName = node->phrase.sourceFile;
+        const QString result = Validate_Subject(m_program, fileName);
+        if (result != QLatin1String(subjectFile::kValid)) {
+            Show_Subject_Error(m_program, fileName, result);
+            m_tree.Select(m_tree.Parent(index));
+        }
+        return;
+    }
+    default: // nodes of the editor's trees never stand here
+        return;
     }
 }
 
@@ -344,17 +367,21 @@ bool SubjectTree::Check_Virtual_Subject(int &index) {
         // Walk the children in their order; they are contiguous by index when
         // built in one go, and the sibling chain is right even when not.
         for (int i = m_tree.FirstSibling(first); i != 0; i = m_tree.Next(i)) {
-            if (m_tree.Text(i) == m_program.captions[127]) {
+            const SubjectNode *node = Node(i);
+            // The placeholder of an empty virtual subject: nothing to study.
+            if (node && node->kind == NodeKind::Placeholder) {
                 valid = 0;
                 break;
             }
+            if (!node || !subjectData::Is_Phrase(node->kind))
+                continue;
             index = i;
-            const QString fileName = Tag_Item(0, i);
+            const QString fileName = node->phrase.sourceFile;
             if (modMain::File_Exists(subjectFile::Installed_Path(m_program, fileName))) {
                 if (Validate_Subject(m_program, fileName) == QLatin1String(subjectFile::kValid))
                     ++valid;
             } else {
-                const QString translation = Tag_Item(3, i);
+                const QString &translation = node->phrase.translation;
                 if (!missingPhrases.contains(translation))
                     missingPhrases += translation + kCrLf;
                 const QString upper = fileName.toUpper();
@@ -378,8 +405,8 @@ bool SubjectTree::Check_Virtual_Subject(int &index) {
         }
         return true;
     } catch (const std::exception &e) {
-        const QStringList fields =
-            selected > 0 ? m_tree.Tag(selected).split(QLatin1Char('*')) : QStringList();
+        const SubjectNode *node = Node(selected);
+        const QStringList fields = node ? node->Fields() : QStringList();
         m_program.host().MsgBoxWithDetails(fields.value(1) + QLatin1Char(' ') +
                                                modMain::Safe_Caption(m_program, 6) + kCrLf + kCrLf +
                                                describe(e),
@@ -389,16 +416,6 @@ bool SubjectTree::Check_Virtual_Subject(int &index) {
 }
 
 // --- phrase lists ---
-
-void SubjectTree::addPhraseNode(int parent, const QString &fileName, const QString &number,
-                                const QString &phrase, const QString &translation,
-                                const QString &translation2, int image) {
-    // Built in one allocation: a subject may add thousands of these.
-    const QChar star = QLatin1Char('*');
-    const QString tag =
-        fileName % star % number % star % phrase % star % translation % star % translation2;
-    m_tree.Add(parent, translation, tag, image);
-}
 
 void SubjectTree::Get_Phrases(const QString &fileName) {
     const int selected = m_tree.Selected();
@@ -412,14 +429,9 @@ void SubjectTree::Get_Phrases(const QString &fileName) {
             modMain::Get_Connection_String(subjectFile::Installed_Path(m_program, fileName)));
         ado::Recordset rs;
         rs.Open(QStringLiteral("SELECT * FROM tblPhrases"), connection);
-        // Fields are found by name once; each reads the current row.
-        const ado::Field number = rs.Fields(QStringLiteral("pkPhraseNo"));
-        const ado::Field phrase = rs.Fields(QStringLiteral("tPhrase"));
-        const ado::Field translation = rs.Fields(QStringLiteral("tTranslation"));
-        const ado::Field translation2 = rs.Fields(QStringLiteral("tTranslation2"));
+        const subjectData::InstalledPhraseReader phrases(rs);
         while (!rs.EOF_()) {
-            addPhraseNode(selected, fileName, number.Text(), phrase.Text(), translation.Text(),
-                          translation2.Text(), PhrasePicture);
+            addPhraseNode(selected, phrases.Read(fileName), PhrasePicture);
             rs.MoveNext();
         }
         rs.Close();
@@ -448,30 +460,25 @@ void SubjectTree::Get_vPhrases(const QString &folderFile, int key, int nodeIndex
         ado::Recordset rs;
         rs.Open(QStringLiteral("SELECT * FROM tblPhrases where fkParent =") + QString::number(key),
                 connection);
+        const subjectData::FolderPhraseReader phrases(rs);
         while (!rs.EOF_()) {
-            const QString source = rs.Fields(QStringLiteral("tfilename")).Text();
-            const QString number = rs.Fields(QStringLiteral("nPhraseNo")).Text();
-            bool isNumber = false;
-            number.toDouble(&isNumber);
-            // A phrase that does not name a subject file right inside the
-            // installed-subjects folder (or whose source name would split
-            // the tag) cannot be heard or studied; its row stays in the file
-            // for the editor.
-            if (!subjectFile::Is_Plain_File_Name(source) || source.contains(QLatin1Char('*')) ||
-                !isNumber) {
+            // A phrase that does not name a phrase of a subject file right
+            // inside the installed-subjects folder cannot be heard or
+            // studied; its row stays in the file for the editor.
+            if (!phrases.NamesInstalledPhrase()) {
                 ++skipped;
             } else {
-                addPhraseNode(
-                    nodeIndex, source, number, rs.Fields(QStringLiteral("tPhrase")).Text(),
-                    rs.Fields(QStringLiteral("tTranslation")).Text(),
-                    rs.Fields(QStringLiteral("tTranslation2")).Text(), VirtualPhrasePicture);
+                // The main window knows a virtual phrase by its source only.
+                Phrase phrase = phrases.Read();
+                phrase.folderKey = 0;
+                addPhraseNode(nodeIndex, std::move(phrase), VirtualPhrasePicture);
             }
             rs.MoveNext();
         }
         rs.Close();
         connection.Close();
         if (m_tree.Children(nodeIndex) == 0)
-            m_tree.Add(nodeIndex, m_program.captions[127], kIgnore);
+            addNode(nodeIndex, m_program.captions[127], NodeKind::Placeholder);
     } catch (const std::exception &e) {
         m_tree.SetImage(nodeIndex, BrokenSubject);
         m_tree.SetSelectedImage(nodeIndex, BrokenSubject);
@@ -561,11 +568,8 @@ void SubjectTree::Get_Random_Phrases() {
                         for (int skip = 1; skip < qBound(1, k, m) && !rs.EOF_(); ++skip)
                             rs.MoveNext();
                     }
-                    addPhraseNode(selected, fileName,
-                                  rs.Fields(QStringLiteral("pkPhraseNo")).Text(),
-                                  rs.Fields(QStringLiteral("tPhrase")).Text(),
-                                  rs.Fields(QStringLiteral("tTranslation")).Text(),
-                                  rs.Fields(QStringLiteral("tTranslation2")).Text(), PhrasePicture);
+                    addPhraseNode(selected, subjectData::InstalledPhraseReader(rs).Read(fileName),
+                                  PhrasePicture);
                     rs.Close();
                     connection.Close();
                 } catch (const ado::Error &) {

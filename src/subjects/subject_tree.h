@@ -1,19 +1,23 @@
 // The subject tree of the main window (TreeFolders): three fixed folders
 // (installed subjects, a random subject, random phrases) followed by one
 // folder per virtual folder file; subjects below them; phrases below a subject
-// once it was clicked. Every node carries a "*"-separated tag saying what it
-// stands for. Works on the TreeView model, so it runs without a window.
+// once it was clicked. Every node carries a value saying what it stands for
+// (subjectData::SubjectNode), from which its tag text follows. Works on the
+// TreeView model, so it runs without a window.
 #pragma once
 
 #include <QString>
 #include <QStringList>
 
 #include "platform/tree_view.h"
+#include "subject_data/phrase.h"
+#include "subject_data/subject_node.h"
+#include "subject_data/virtual_subject_check.h"
 
 class FileListBox;
 class Program;
 
-class SubjectTree {
+class SubjectTree : public subjectData::VirtualSubjectCheck {
 public:
     SubjectTree(Program &program, TreeView &TreeFolders, FileListBox &File1, FileListBox &File2);
 
@@ -29,37 +33,32 @@ public:
     void Expand(int index);
     void Collapse(int index);
 
-    // Display title of an installed subject file: words split at "_", a leading
-    // blank, the extension cut, proper case. Empty text when it fails.
+    // Display title of an installed subject file (subjectFile::Proper_Title);
+    // empty text, after the error box, when it fails.
     QString Proper_Title(const QString &fileName);
     // Field n (from 0) of the tag of node index; empty text (after the error
-    // box) when the node or the field does not exist.
+    // box) when the node or the field does not exist. The program itself
+    // reads the nodes' values (Node).
     QString Tag_Item(int n, int index);
+    // What node index stands for; null when there is no such node.
+    const subjectData::SubjectNode *Node(int index) const;
+
+    // What the phrase menu offers for the selected node: nothing for a
+    // folder, subject or placeholder; hearing for every phrase; correcting
+    // only for a phrase of an installed subject (or of the random subject),
+    // since a virtual phrase's texts are copies of its source's.
+    enum class PhraseMenu { None, Hear, HearAndEdit };
+    PhraseMenu Phrase_Menu() const;
 
     // Before a virtual subject (or the random phrases) is studied: true when it
     // has phrases whose source subjects are present and valid. index receives
     // the last phrase node examined.
-    bool Check_Virtual_Subject(int &index);
+    bool Check_Virtual_Subject(int &index) override;
 
     // The phrase lists (phrase nodes under the selected subject node).
     void Get_Phrases(const QString &fileName);
     void Get_vPhrases(const QString &folderFile, int key, int nodeIndex);
     void Get_Random_Phrases();
-
-    // Pictures of ImageList2.
-    enum Picture {
-        FolderClosed = 1,
-        FolderOpen = 2,
-        VirtualFolderClosed = 3,
-        VirtualFolderOpen = 4,
-        SubjectPicture = 5,
-        SubjectSelected = 6,
-        VirtualSubjectPicture = 7,
-        VirtualSubjectSelected = 8,
-        PhrasePicture = 9,
-        VirtualPhrasePicture = 10,
-        BrokenSubject = 11,
-    };
 
 private:
     // The installed subject files that can stand in a tag: File1's names
@@ -69,10 +68,12 @@ private:
     void reportUnusableNames(const QStringList &names);
     // Expands a subject node that (still) has phrases.
     void openOnPhrases(const TreeView::Node *subject);
-    // Adds the phrase node of the current row under parent.
-    void addPhraseNode(int parent, const QString &fileName, const QString &number,
-                       const QString &phrase, const QString &translation,
-                       const QString &translation2, int image);
+    // Adds a phrase node under parent, listed by its translation.
+    void addPhraseNode(int parent, subjectData::Phrase phrase, int image);
+    // Adds a folder, subject or placeholder node.
+    int addNode(int parent, const QString &text, subjectData::NodeKind kind,
+                const QString &fileName = QString(), int key = 0, int image = 0,
+                int selectedImage = 0);
 
     Program &m_program;
     TreeView &m_tree;

@@ -2,7 +2,7 @@
 
 #include "platform/ado.h"
 #include "platform/text_decoding.h"
-#include "subjects/subject_schema.h"
+#include "subject_data/subject_schema.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -2,8 +2,6 @@
 
 #include "frame/mod_main.h"
 #include "frame/program.h"
-#include "platform/ado.h"
-#include "platform/file_list_box.h"
 #include "platform/host.h"
 #include "platform/pictures.h"
 #include "platform/qt_button_sounds.h"
@@ -12,16 +10,12 @@
 #include "platform/tiled_background.h"
 #include "platform/tree_view_widget.h"
 #include "platform/twips.h"
-#include "subjects/frm_voice.h"
-#include "subjects/phrase_sound.h"
-#include "subjects/subject_file.h"
-#include "subjects/subject_tree.h"
+#include "subject_data/subject_node.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMenu>
-#include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
@@ -37,20 +31,15 @@ constexpr int kNoticeHeightTwips = 1800;
 constexpr int kScrollTopTwips = 100;
 constexpr int kScrollBottomTwips = 200;
 
-using Picture = SubjectTree::Picture;
-
-QString describe(const std::exception &e) {
-    if (const auto *adoError = dynamic_cast<const ado::Error *>(&e))
-        return adoError->description();
-    return QString::fromUtf8(e.what());
-}
+using subjectData::SubjectNode;
+namespace Picture = subjectData;
 
 } // namespace
 
 frmCustomSubject::frmCustomSubject(Program &program, FileListBox &File1, FileListBox &File2,
                                    QWidget *parent)
-    : QWidget(parent, Qt::Window), m_program(program), m_file1(File1), m_file2(File2),
-      m_store(program), m_background(LoadPicture(QStringLiteral(":/tiles/background.png"))) {
+    : QWidget(parent, Qt::Window), m_program(program),
+      m_background(LoadPicture(QStringLiteral(":/tiles/background.png"))) {
     setObjectName(QStringLiteral("frmCustomSubject"));
     setFixedSize(TwipsToPixels(kWidthTwips), TwipsToPixels(kHeightTwips));
 
@@ -76,15 +65,17 @@ frmCustomSubject::frmCustomSubject(Program &program, FileListBox &File1, FileLis
     }
 
     for (int i = 1; i <= 11; ++i)
-        ImgListView.Add(LoadPicture(QStringLiteral(":/tree/%1.png").arg(i)));
+        ImgListView->Add(LoadPicture(QStringLiteral(":/tree/%1.png").arg(i)));
     TreeSubjects = new TreeViewWidget(this);
     TreeSubjects->setObjectName(QStringLiteral("TreeSubjects"));
     PlaceTwips(*TreeSubjects, 240, 1200, 5280, 6480);
     TreeVirtual = new TreeViewWidget(this);
     TreeVirtual->setObjectName(QStringLiteral("TreeVirtual"));
     PlaceTwips(*TreeVirtual, 5760, 1200, 5280, 6480);
+    m_editor = std::make_unique<VirtualEditor>(program, TreeSubjects->Nodes(), TreeVirtual->Nodes(),
+                                               File1, File2);
     for (TreeViewWidget *tree : {TreeSubjects, TreeVirtual})
-        tree->SetImageList(&ImgListView);
+        tree->SetImageList(ImgListView);
     lblCaption[0]->setBuddy(TreeSubjects);
     lblCaption[1]->setBuddy(TreeVirtual);
 
@@ -172,21 +163,23 @@ frmCustomSubject::frmCustomSubject(Program &program, FileListBox &File1, FileLis
         if (keyCode == 27 && TimerEdit->isActive())
             cancelLabelEdit();
     });
-    connect(TreeSubjects, &TreeViewWidget::Expand, this, [this](int node) {
-        if (subjects().Bold(node))
-            subjects().SetImage(node, Picture::FolderOpen);
+    // Folders (and the root) show whether they are open.
+    const auto folderPicture = [](TreeView &tree, int node, int picture) {
+        const SubjectNode *value = subjectData::Node_At(tree, node);
+        if (value && subjectData::Is_Folder(value->kind))
+            tree.SetImage(node, picture);
+    };
+    connect(TreeSubjects, &TreeViewWidget::Expand, this, [this, folderPicture](int node) {
+        folderPicture(subjects(), node, Picture::FolderOpen);
     });
-    connect(TreeSubjects, &TreeViewWidget::Collapse, this, [this](int node) {
-        if (subjects().Bold(node))
-            subjects().SetImage(node, Picture::FolderClosed);
+    connect(TreeSubjects, &TreeViewWidget::Collapse, this, [this, folderPicture](int node) {
+        folderPicture(subjects(), node, Picture::FolderClosed);
     });
-    connect(TreeVirtual, &TreeViewWidget::Expand, this, [this](int node) {
-        if (virtuals().Bold(node))
-            virtuals().SetImage(node, Picture::VirtualFolderOpen);
+    connect(TreeVirtual, &TreeViewWidget::Expand, this, [this, folderPicture](int node) {
+        folderPicture(virtuals(), node, Picture::VirtualFolderOpen);
     });
-    connect(TreeVirtual, &TreeViewWidget::Collapse, this, [this](int node) {
-        if (virtuals().Bold(node))
-            virtuals().SetImage(node, Picture::VirtualFolderClosed);
+    connect(TreeVirtual, &TreeViewWidget::Collapse, this, [this, folderPicture](int node) {
+        folderPicture(virtuals(), node, Picture::VirtualFolderClosed);
     });
     connect(TreeVirtual, &TreeViewWidget::DragOver, this, &frmCustomSubject::dragOver);
     connect(TreeVirtual, &TreeViewWidget::DragLeave, this, [this] { Timer1->stop(); });
@@ -204,12 +197,6 @@ frmCustomSubject::frmCustomSubject(Program &program, FileListBox &File1, FileLis
     setNewSubjectEnabled(false);
     btnRename->setEnabled(false);
     btnDelete->setEnabled(false);
-}
-
-frmCustomSubject::~frmCustomSubject() {
-    // The trees show ImgListView, a member destroyed before the child widgets.
-    delete TreeSubjects;
-    delete TreeVirtual;
 }
 
 TreeView &frmCustomSubject::subjects() {
@@ -296,192 +283,45 @@ void frmCustomSubject::Form_Unload() {
 }
 
 void frmCustomSubject::paintEvent(QPaintEvent *) {
-    QPainter painter(this);
-    tiling::TileBackground(painter, size(), m_background);
+    // Without its picture the window keeps its plain colour and stays usable.
+    tiling::PaintWindowBackground(*this, m_background);
 }
 
 // --- filling the trees ---
 
 void frmCustomSubject::Create_Root() {
-    const int root = subjects().Add(0, m_program.captions[2], QString(), Picture::FolderClosed);
-    subjects().SetBold(root, true);
+    m_editor->Create_Root();
 }
 
 void frmCustomSubject::Get_Installed_Subjects() {
-    ShellWindows &windows = m_program.windows();
-    modMain::EventPump events(m_program.host());
-    try {
-        while (subjects().Child(1) != 0)
-            subjects().Remove(subjects().Child(1));
-        m_file1.Refresh();
-        SubjectTree titles(m_program, subjects(), m_file1, m_file2);
-        for (int i = 0; i < m_file1.ListCount(); ++i) {
-            const QString title = titles.Proper_Title(m_file1.List(i)).trimmed();
-            subjects().Add(1, title, QString::number(i), Picture::SubjectPicture,
-                           Picture::SubjectSelected);
-            if (windows.NoticeVisible())
-                windows.SetNoticeText(title);
-            events.Pump();
-        }
-    } catch (const std::exception &e) {
-        reportError(QStringLiteral("Get_Installed_Subjects"), e);
-    }
+    m_editor->Get_Installed_Subjects();
 }
 
 void frmCustomSubject::Get_Virtual_Folders() {
-    ShellWindows &windows = m_program.windows();
-    modMain::EventPump events(m_program.host());
-    try {
-        m_file2.Refresh();
-    } catch (const std::exception &e) {
-        reportError(QStringLiteral("Get_Virtual_Folders"), e);
-        return;
-    }
-    for (int i = 0; i < m_file2.ListCount(); ++i) {
-        const QString fileName = m_file2.List(i);
-        // The main window cannot show such a folder (its tags split at "*").
-        if (fileName.contains(QLatin1Char('*')))
-            continue;
-        const QString name = virtualStore::VirtualStore::Display_Name(fileName);
-        const int folder = virtuals().Add(0, name, QString(), Picture::VirtualFolderClosed);
-        virtuals().SetBold(folder, true);
-        if (windows.NoticeVisible())
-            windows.SetNoticeText(name);
-        // One damaged folder file must not hide the folders after it.
-        try {
-            for (const virtualStore::SubjectRow &row : m_store.List_Subjects(name)) {
-                virtuals().Add(folder, row.name, QString::number(row.key),
-                               Picture::VirtualSubjectPicture, Picture::VirtualSubjectSelected);
-                if (windows.NoticeVisible())
-                    windows.SetNoticeText(row.name);
-                events.Pump();
-            }
-        } catch (const std::exception &e) {
-            modMain::Show_Error(m_program, QStringLiteral("Get_Virtual_Folders"),
-                                fileName + QStringLiteral(": ") + describe(e), ado::DetailsOf(e));
-        }
-    }
+    m_editor->Get_Virtual_Folders();
 }
 
 void frmCustomSubject::Get_Installed_Phrases(int node) {
-    if (subjects().Children(node) != 0)
-        return;
     WindowDisabled reading(*this);
-    try {
-        const QString fileName = m_file1.List(subjects().Tag(node).toInt());
-        ado::Connection cn;
-        cn.Open(modMain::Get_Connection_String(subjectFile::Installed_Path(m_program, fileName)));
-        ado::Recordset rs;
-        rs.Open(QStringLiteral("SELECT * FROM tblPhrases"), cn);
-        for (; !rs.EOF_(); rs.MoveNext()) {
-            const QString translation = rs.Fields(QStringLiteral("tTranslation")).Text();
-            const QString tag =
-                QStringList{fileName, rs.Fields(QStringLiteral("pkPhraseNo")).Text(),
-                            rs.Fields(QStringLiteral("tPhrase")).Text(), translation,
-                            rs.Fields(QStringLiteral("tTranslation2")).Text()}
-                    .join(QLatin1Char('*'));
-            subjects().Add(node, translation, tag, Picture::PhrasePicture);
-        }
-        subjects().SetExpanded(node, true);
-    } catch (const std::exception &e) {
-        reportError(QStringLiteral("Get_Installed_Phrases"), e);
-    }
+    m_editor->Get_Installed_Phrases(node);
 }
 
 void frmCustomSubject::Get_Virtual_Phrases(int node) {
-    if (virtuals().Children(node) != 0)
-        return;
-    try {
-        const QString folder = virtuals().Text(folderOf(node));
-        for (const virtualStore::PhraseRow &row :
-             m_store.List_Phrases(folder, virtuals().Tag(node).toInt()))
-            virtuals().Add(node, row.translation, row.Tag(), Picture::VirtualPhrasePicture);
-        if (virtuals().Children(node) != 0)
-            virtuals().SetExpanded(node, true);
-    } catch (const std::exception &e) {
-        reportError(QStringLiteral("Get_Virtual_Phrases"), e);
-    }
-}
-
-// --- node kinds ---
-
-// Told apart by boldness alone: folders (and the root) are bold, subjects
-// hang under them, phrases under subjects.
-frmCustomSubject::Kind frmCustomSubject::kindOf(int node) const {
-    const TreeView &tree = TreeVirtual->Nodes();
-    if (node == 0)
-        return Kind::None;
-    if (tree.Bold(node))
-        return Kind::Folder;
-    const int parent = tree.Parent(node);
-    return parent != 0 && tree.Bold(parent) ? Kind::Subject : Kind::Phrase;
-}
-
-int frmCustomSubject::folderOf(int node) const {
-    const TreeView &tree = TreeVirtual->Nodes();
-    while (node != 0 && tree.Parent(node) != 0)
-        node = tree.Parent(node);
-    return node;
+    m_editor->Get_Virtual_Phrases(node);
 }
 
 // --- clicks and commands ---
 
 void frmCustomSubject::TreeSubjects_NodeClick(int node) {
     settleLabelEdit();
-    TreeView &tree = subjects();
-    if (tree.Bold(node)) {
-        tree.SetExpanded(node, !tree.Expanded(node));
-        return;
-    }
-    if (tree.Parent(node) != 1 || tree.Children(node) != 0)
-        return;
-    QString fileName;
-    try {
-        fileName = m_file1.List(tree.Tag(node).toInt());
-    } catch (const std::exception &e) {
-        reportError(QStringLiteral("TreeSubjects_NodeClick"), e);
-        return;
-    }
-    const QString result = Validate_Subject(m_program, fileName);
-    if (result != QLatin1String(subjectFile::kValid)) {
-        tree.SetImage(node, Picture::BrokenSubject);
-        tree.SetSelectedImage(node, Picture::BrokenSubject);
-        Show_Subject_Error(m_program, fileName, result);
-        tree.Select(1);
-        return;
-    }
-    tree.SetImage(node, Picture::SubjectPicture);
-    tree.SetSelectedImage(node, Picture::SubjectSelected);
-    Get_Installed_Phrases(node);
+    if (m_editor->TreeSubjects_NodeClick(node))
+        Get_Installed_Phrases(node);
 }
 
 void frmCustomSubject::TreeVirtual_NodeClick(int node) {
     settleLabelEdit();
-    TreeView &tree = virtuals();
-    switch (kindOf(node)) {
-    case Kind::Folder: {
-        const bool open = !tree.Expanded(node);
-        tree.SetExpanded(node, open);
-        if (tree.Children(node) == 0)
-            tree.SetImage(node, open ? Picture::VirtualFolderOpen : Picture::VirtualFolderClosed);
-        break;
-    }
-    case Kind::Subject:
-        Get_Virtual_Phrases(node);
-        break;
-    case Kind::Phrase: {
-        const QString fileName = Tag_Field(0);
-        const QString result = Validate_Subject(m_program, fileName);
-        if (result != QLatin1String(subjectFile::kValid)) {
-            Show_Subject_Error(m_program, fileName, result);
-            tree.Select(tree.Parent(node));
-        }
-        break;
-    }
-    case Kind::None:
-        break;
-    }
-    setCommands(tree.Selected());
+    m_editor->TreeVirtual_NodeClick(node);
+    setCommands(virtuals().Selected());
 }
 
 void frmCustomSubject::setNewSubjectEnabled(bool enabled) {
@@ -490,20 +330,10 @@ void frmCustomSubject::setNewSubjectEnabled(bool enabled) {
 }
 
 void frmCustomSubject::setCommands(int node) {
-    switch (kindOf(node)) {
-    case Kind::Folder:
-        setNewSubjectEnabled(true);
-        btnRename->setEnabled(true);
-        btnDelete->setEnabled(true);
-        break;
-    case Kind::Subject:
-    case Kind::Phrase:
-        setNewSubjectEnabled(false);
-        btnDelete->setEnabled(true);
-        btnRename->setEnabled(kindOf(node) == Kind::Subject);
-        break;
-    case Kind::None:
-        break;
+    if (const auto commands = m_editor->Commands_For(node)) {
+        setNewSubjectEnabled(commands->newSubject);
+        btnRename->setEnabled(commands->rename);
+        btnDelete->setEnabled(commands->remove);
     }
 }
 
@@ -528,8 +358,7 @@ void frmCustomSubject::treeKeyDown(TreeViewWidget *tree, int keyCode, int shift)
     const bool ctrl = (shift & 2) != 0;
     if (keyCode == 13 || keyCode == ' ') {
         // Shift hears the phrase slowly, as in the main window's tree.
-        Play_Selected_Phrase((shift & 1) != 0 ? phraseSound::Speed::Slow
-                                              : phraseSound::Speed::Normal);
+        Play_Selected_Phrase((shift & 1) != 0);
     } else if (!ctrl && keyCode == 'R' && shift == 0) {
         Record_Selected_Phrase();
     } else if (tree == TreeSubjects && ctrl && keyCode == 'C') {
@@ -543,135 +372,52 @@ void frmCustomSubject::treeKeyDown(TreeViewWidget *tree, int keyCode, int shift)
     }
 }
 
-QString frmCustomSubject::Tag_Field(int n) {
-    TreeView &tree = m_lastTree == TreeSubjects ? subjects() : virtuals();
-    const int selected = tree.Selected();
-    if (selected == 0)
-        return QString();
-    const QStringList fields = tree.Tag(selected).split(QLatin1Char('*'));
-    return n < fields.size() ? fields[n] : QString();
+std::optional<subjectData::Phrase> frmCustomSubject::Selected_Phrase() const {
+    return VirtualEditor::Selected_Phrase(m_lastTree == TreeSubjects ? TreeSubjects->Nodes()
+                                                                     : TreeVirtual->Nodes());
 }
 
-void frmCustomSubject::Play_Selected_Phrase(phraseSound::Speed speed) {
-    TreeView &tree = m_lastTree == TreeSubjects ? subjects() : virtuals();
-    const int selected = tree.Selected();
-    if (selected == 0 || tree.Bold(selected) || tree.Parent(selected) == 0 ||
-        tree.Bold(tree.Parent(selected)))
-        return;
-    try {
-        phraseSound::Play_Phrase(m_program, Tag_Field(0), Tag_Field(1), Tag_Field(2), speed);
-    } catch (const std::exception &e) {
-        reportError(QStringLiteral("Play_Selected_Phrase"), e);
-    }
+void frmCustomSubject::Play_Selected_Phrase(bool slowly) {
+    if (const auto phrase = Selected_Phrase())
+        emit HearPhrase(*phrase, slowly);
 }
 
 void frmCustomSubject::Record_Selected_Phrase() {
-    TreeView &tree = m_lastTree == TreeSubjects ? subjects() : virtuals();
-    const int selected = tree.Selected();
-    if (selected == 0 || tree.Bold(selected) || tree.Parent(selected) == 0 ||
-        tree.Bold(tree.Parent(selected)))
-        return;
-    voiceWindows::Record_And_Compare(m_program, Tag_Field(0), Tag_Field(1), Tag_Field(2), this);
+    if (const auto phrase = Selected_Phrase())
+        emit RecordPhrase(*phrase);
 }
 
 // --- new, rename, delete ---
 
 void frmCustomSubject::btnNewFolder_Click() {
     settleLabelEdit();
-    const QString base = m_program.captions[123];
-    TreeView &tree = virtuals();
-    auto taken = [&](const QString &name) {
-        for (int i = 1; i <= tree.Count(); ++i)
-            if (tree.Text(i) == name)
-                return true;
-        // A file of that name is never replaced.
-        return m_store.Folder_Exists(name);
-    };
-    int count = 0;
-    for (int i = 1; i <= tree.Count(); ++i)
-        if (tree.Text(i).startsWith(base))
-            ++count;
-    int number = count + 1;
-    QString name = count == 0 ? base : base + QLatin1Char(' ') + QString::number(number);
-    while (taken(name))
-        name = base + QLatin1Char(' ') + QString::number(++number);
-    try {
-        m_store.Create_Folder(name);
-    } catch (const std::exception &e) {
-        reportError(QStringLiteral("btnNewFolder_Click"), e);
-        return;
+    if (const int folder = m_editor->New_Folder()) {
+        setCommands(folder);
+        startLabelEdit(folder);
     }
-    const int folder = tree.Add(0, name, QString(), Picture::VirtualFolderClosed);
-    tree.SetBold(folder, true);
-    tree.Select(folder);
-    setCommands(folder);
-    startLabelEdit(folder);
 }
 
 void frmCustomSubject::btnNewSubject_Click() {
     settleLabelEdit();
-    TreeView &tree = virtuals();
-    const int selected = tree.Selected();
-    if (selected == 0)
-        return;
-    const int folder = folderOf(selected);
-    const QString name = m_program.captions[51];
-    int key = 0;
-    try {
-        key = m_store.Create_Subject(tree.Text(folder), name);
-    } catch (const std::exception &e) {
-        reportError(QStringLiteral("btnNewSubject_Click"), e);
-        return;
+    if (const int subject = m_editor->New_Subject()) {
+        setCommands(subject);
+        startLabelEdit(subject);
     }
-    const int node = tree.Add(folder, name, QString::number(key), Picture::VirtualSubjectPicture,
-                              Picture::VirtualSubjectSelected);
-    tree.Select(node);
-    setCommands(node);
-    startLabelEdit(node);
 }
 
 void frmCustomSubject::btnRename_Click() {
     settleLabelEdit();
     const int selected = virtuals().Selected();
-    const Kind kind = kindOf(selected);
-    if (kind == Kind::Folder || kind == Kind::Subject)
+    const VirtualEditor::Kind kind = m_editor->Kind_Of(selected);
+    if (kind == VirtualEditor::Kind::Folder || kind == VirtualEditor::Kind::Subject)
         startLabelEdit(selected);
 }
 
 void frmCustomSubject::btnDelete_Click() {
     settleLabelEdit();
-    TreeView &tree = virtuals();
-    const int selected = tree.Selected();
-    if (tree.Count() == 0 || selected == 0)
-        return;
-    try {
-        switch (kindOf(selected)) {
-        case Kind::Folder:
-            // A whole folder goes at once (to the trash): the student says so first.
-            if (m_program.host().MsgBox(
-                    m_program.captions[caption::DeleteFolderQuestion].arg(tree.Text(selected)),
-                    vb::vbYesNo | vb::vbQuestion, m_program.identity.productTitle) != vb::vbYes)
-                return;
-            m_store.Delete_Folder(tree.Text(selected));
-            setNewSubjectEnabled(false);
-            break;
-        case Kind::Subject:
-            m_store.Delete_Subject(tree.Text(tree.Parent(selected)), tree.Tag(selected).toInt());
-            setNewSubjectEnabled(false);
-            break;
-        case Kind::Phrase:
-            m_store.Delete_Phrase(tree.Text(folderOf(selected)),
-                                  tree.Tag(selected).section(QLatin1Char('*'), 5, 5).toInt());
-            break;
-        case Kind::None:
-            return;
-        }
-    } catch (const std::exception &e) {
-        // The node stays: tree and file keep agreeing.
-        reportError(QStringLiteral("btnDelete_Click"), e);
-        return;
-    }
-    tree.Remove(selected);
+    const auto removed = m_editor->Delete_Selected();
+    if (removed == VirtualEditor::Kind::Folder || removed == VirtualEditor::Kind::Subject)
+        setNewSubjectEnabled(false);
 }
 
 // --- label editing ---
@@ -683,18 +429,7 @@ void frmCustomSubject::btnDelete_Click() {
 // a click that follows the typing at once acts on the renamed tree.
 
 void frmCustomSubject::startLabelEdit(int node) {
-    TreeView &tree = virtuals();
-    LabelEdit edit;
-    edit.node = tree.NodeAt(node);
-    edit.kind = kindOf(node);
-    edit.oldText = tree.Text(node);
-    if (edit.kind == Kind::Folder) {
-        edit.folder = edit.oldText;
-    } else if (edit.kind == Kind::Subject) {
-        edit.folder = tree.Text(tree.Parent(node));
-        edit.subjectKey = tree.Tag(node).toInt();
-    }
-    m_edit = edit;
+    m_edit = LabelEdit{virtuals().NodeAt(node), m_editor->Begin_Rename(node)};
     TreeVirtual->setFocus();
     TreeVirtual->StartLabelEdit(node);
 }
@@ -703,7 +438,7 @@ void frmCustomSubject::labelEdited(int node, const QString &text) {
     if (!m_edit || virtuals().IndexOf(m_edit->node) != node)
         return;
     m_edit->ended = true;
-    m_edit->newText = text;
+    m_edit->rename.newText = text;
     QTimer::singleShot(0, this, [this] { finishLabelEdit(true); });
 }
 
@@ -725,7 +460,7 @@ void frmCustomSubject::settleLabelEdit() {
 void frmCustomSubject::cancelLabelEdit() {
     TimerEdit->stop();
     if (const int node = editedNode())
-        virtuals().SetText(node, m_edit->oldText);
+        virtuals().SetText(node, m_edit->rename.oldText);
     m_edit.reset();
 }
 
@@ -745,54 +480,33 @@ void frmCustomSubject::restartLabelEdit() {
         m_edit.reset();
         return;
     }
-    virtuals().SetText(node, m_edit->oldText);
+    virtuals().SetText(node, m_edit->rename.oldText);
     startLabelEdit(node);
 }
 
 void frmCustomSubject::finishLabelEdit(bool restartWhenRefused) {
     if (!m_edit || !m_edit->ended)
         return;
-    const LabelEdit edit = *m_edit;
-    if (edit.newText.trimmed().isEmpty()) {
-        refuseLabelEdit(m_program.captions[124], restartWhenRefused);
-        return;
-    }
+    const VirtualEditor::Rename rename = m_edit->rename;
+    QString refusal;
     try {
-        switch (edit.kind) {
-        case Kind::Folder: {
-            // Enter on the name as it stands keeps it.
-            if (edit.newText == edit.oldText)
-                break;
-            const QString problem = m_store.Folder_Name_Problem(edit.newText);
-            if (!problem.isEmpty()) {
-                refuseLabelEdit(problem, restartWhenRefused);
-                return;
-            }
-            if (m_store.Rename_Folder(edit.folder, edit.newText) ==
-                virtualStore::VirtualStore::RenameResult::Exists) {
-                refuseLabelEdit(m_program.captions[125], restartWhenRefused);
-                return;
-            }
-            break;
-        }
-        case Kind::Subject:
-            if (edit.newText != edit.oldText)
-                m_store.Rename_Subject(edit.folder, edit.subjectKey, edit.newText);
-            break;
-        case Kind::Phrase:
-        case Kind::None:
-            if (const int node = editedNode())
-                virtuals().SetText(node, edit.oldText);
-            break;
-        }
+        refusal = m_editor->Apply_Rename(rename);
     } catch (const std::exception &e) {
         // Nothing was renamed: the node shows the name the file still has.
         if (const int node = editedNode())
-            virtuals().SetText(node, edit.oldText);
+            virtuals().SetText(node, rename.oldText);
         m_edit.reset();
         reportError(QStringLiteral("TreeVirtual_AfterLabelEdit"), e);
         return;
     }
+    if (!refusal.isEmpty()) {
+        refuseLabelEdit(refusal, restartWhenRefused);
+        return;
+    }
+    // Only folders and subjects have names of their own.
+    if (rename.kind != VirtualEditor::Kind::Folder && rename.kind != VirtualEditor::Kind::Subject)
+        if (const int node = editedNode())
+            virtuals().SetText(node, rename.oldText);
     m_edit.reset();
 }
 
@@ -830,15 +544,11 @@ void frmCustomSubject::scrollTick() {
 void frmCustomSubject::Drop(int dragged, int target) {
     settleLabelEdit();
     m_dropHighlight = target;
-    TreeView &from = subjects();
-    if (dragged < 1 || dragged > from.Count() || from.Bold(dragged)) {
-        m_dropHighlight = 0;
-        return;
-    }
-    if (from.Bold(from.Parent(dragged)))
-        Copy_Subject(dragged);
-    else
-        Copy_Phrase(dragged);
+    const int commandsFrom = m_editor->Drop(dragged, target);
+    if (commandsFrom != 0)
+        setCommands(commandsFrom);
+    m_dropHighlight = 0;
+    Timer1->stop();
 }
 
 void frmCustomSubject::Copy_Selection() {
@@ -854,78 +564,4 @@ void frmCustomSubject::Paste_Selection() {
         return;
     }
     Drop(copied, virtuals().Selected());
-}
-
-void frmCustomSubject::Copy_Subject(int dragged) {
-    TreeView &tree = virtuals();
-    const int target = m_dropHighlight;
-    if (target == 0)
-        return;
-    if (kindOf(target) != Kind::Folder) {
-        m_program.host().MsgBox(m_program.captions[137], vb::vbOKOnly);
-        m_dropHighlight = 0;
-        return;
-    }
-    tree.SetExpanded(target, true);
-    tree.Select(target);
-    try {
-        const QString name = subjects().Text(dragged);
-        const QString fileName = m_file1.List(subjects().Tag(dragged).toInt());
-        const virtualStore::CopiedSubject copied =
-            m_store.Copy_Subject(tree.Text(target), fileName, name);
-        const int node = tree.Add(target, name, QString::number(copied.key),
-                                  Picture::VirtualSubjectPicture, Picture::VirtualSubjectSelected);
-        for (const virtualStore::PhraseRow &row : copied.phrases)
-            tree.Add(node, row.translation, row.Tag(), Picture::VirtualPhrasePicture);
-    } catch (const std::exception &e) {
-        reportError(QStringLiteral("Copy_Subject"), e);
-    }
-    setCommands(target);
-    m_dropHighlight = 0;
-}
-
-void frmCustomSubject::Copy_Phrase(int dragged) {
-    TreeView &tree = virtuals();
-    const int target = m_dropHighlight;
-    if (target == 0)
-        return;
-    tree.SetExpanded(target, true);
-    tree.Select(target);
-    const Kind kind = kindOf(target);
-    if (kind == Kind::Folder) {
-        m_program.host().MsgBox(m_program.captions[126], vb::vbOKOnly);
-        m_dropHighlight = 0;
-        setCommands(target);
-        return;
-    }
-    const int subject = kind == Kind::Subject ? target : tree.Parent(target);
-    // The limit counts the phrases the subject holds, shown or not yet.
-    Get_Virtual_Phrases(subject);
-    if (tree.Children(subject) >= virtualStore::kMostPhrases) {
-        m_program.host().MsgBox(m_program.captions[7], vb::vbOKOnly);
-        Timer1->stop();
-        m_dropHighlight = 0;
-        setCommands(target);
-        return;
-    }
-    const QStringList fields = subjects().Tag(dragged).split(QLatin1Char('*'));
-    try {
-        if (fields.size() < 5)
-            throw std::runtime_error(m_program.captions[caption::NoSuchTagField]
-                                         .arg(dragged)
-                                         .arg(fields.size())
-                                         .toStdString());
-        const int key = m_store.Copy_Phrase(tree.Text(folderOf(subject)), tree.Tag(subject).toInt(),
-                                            fields[0], fields[1], fields[2], fields[3], fields[4]);
-        const virtualStore::PhraseRow row{fields[0], fields[1], key,
-                                          fields[2], fields[3], fields[4]};
-        const int node = tree.Add(subject, fields[3], row.Tag(), Picture::VirtualPhrasePicture);
-        tree.Select(node);
-        setCommands(node);
-    } catch (const std::exception &e) {
-        reportError(QStringLiteral("Copy_Phrase"), e);
-        setCommands(target);
-    }
-    m_dropHighlight = 0;
-    Timer1->stop();
 }

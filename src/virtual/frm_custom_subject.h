@@ -3,21 +3,26 @@
 // the right (TreeVirtual). Subjects and phrases are copied by dragging them
 // from left to right, or by keyboard (Ctrl+C on the left, Ctrl+V on the
 // right); folders and subjects are created, renamed in place and deleted with
-// the buttons, the pop-up menu or the keys (F2, Delete). Every change goes
-// through the virtual store at once; the main window rebuilds its tree when
-// the editor closes after a change.
+// the buttons, the pop-up menu or the keys (F2, Delete). What each command
+// does is VirtualEditor's, on the two trees' nodes; the window wires its
+// controls to it, times the label edits and the drag's scrolling, and asks
+// the main window to hear or record a phrase. Every change goes through the
+// virtual store at once; the main window rebuilds its tree when the editor
+// closes after a change.
 #pragma once
 
 #include "platform/image_list.h"
 #include "platform/tree_view.h"
-#include "subjects/phrase_sound.h"
-#include "virtual/virtual_store.h"
+#include "subject_data/phrase.h"
+#include "subject_data/subject_node.h"
+#include "virtual/virtual_editor.h"
 
 #include <QPixmap>
 #include <QPoint>
 #include <QVector>
 #include <QWidget>
 
+#include <memory>
 #include <optional>
 
 class FileListBox;
@@ -36,7 +41,6 @@ public:
     // and virtual folder files, refreshed here.
     frmCustomSubject(Program &program, FileListBox &File1, FileListBox &File2,
                      QWidget *parent = nullptr);
-    ~frmCustomSubject() override;
 
     // Opening from the main window (which has hidden itself): a notice while
     // the trees fill, then the window, not modal.
@@ -57,7 +61,7 @@ public:
     QAction *mnuNew;
     QAction *mnuDelete;
     QAction *mnuRename;
-    ImageList ImgListView;
+    std::shared_ptr<ImageList> ImgListView = std::make_shared<ImageList>();
     QTimer *Timer1;    // scrolls TreeVirtual while a drag hovers near an edge
     QTimer *TimerEdit; // restarts a refused label edit
 
@@ -73,11 +77,12 @@ public:
     void btnNewSubject_Click();
     void btnRename_Click();
     void btnDelete_Click();
-    void Play_Selected_Phrase(phraseSound::Speed speed = phraseSound::Speed::Normal);
-    // Records the learner saying the selected phrase and compares (key R).
+    // Asks to hear the selected phrase of the tree pressed last (HearPhrase).
+    void Play_Selected_Phrase(bool slowly = false);
+    // Asks to record the learner saying it and compare (RecordPhrase, key R).
     void Record_Selected_Phrase();
-    // Field n of the tag of the selected node of the tree pressed last.
-    QString Tag_Field(int n);
+    // The phrase of the selected node of the tree pressed last, if it is one.
+    std::optional<subjectData::Phrase> Selected_Phrase() const;
 
     // A node of TreeSubjects dropped onto node target of TreeVirtual (0:
     // beside the nodes): a whole subject or one phrase is copied.
@@ -97,15 +102,16 @@ signals:
     void RefreshSubjects();
     // The editor has closed; the main window shows itself again.
     void Closed();
+    // The learner asked to hear a phrase (slowly: slowed down), or to record
+    // saying it and compare: the main window plays it, or records.
+    void HearPhrase(const subjectData::Phrase &phrase, bool slowly);
+    void RecordPhrase(const subjectData::Phrase &phrase);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    enum class Kind { None, Folder, Subject, Phrase };
-    Kind kindOf(int node) const;
-    int folderOf(int node) const;
     TreeView &subjects();
     TreeView &virtuals();
     void setCommands(int node);
@@ -121,8 +127,6 @@ private:
     void restartLabelEdit();
     void refuseLabelEdit(const QString &message, bool restart);
     int editedNode() const;
-    void Copy_Subject(int dragged);
-    void Copy_Phrase(int dragged);
     void dragOver(int x, int y);
     void scrollTick();
     void virtualMouseDown(int button, int x, int y);
@@ -131,21 +135,17 @@ private:
     void reportError(const QString &procedure, const std::exception &e);
 
     Program &m_program;
-    FileListBox &m_file1;
-    FileListBox &m_file2;
-    virtualStore::VirtualStore m_store;
     QPixmap m_background;
+    // What the window does, on its two trees.
+    std::unique_ptr<VirtualEditor> m_editor;
     // The tree pressed (or used by keyboard) last.
     TreeViewWidget *m_lastTree = nullptr;
-    // The label edit under way and what its node stood for when it began.
+    // The label edit under way: its node, and what the node stood for when
+    // the edit began (with the new text once the editor has closed).
     struct LabelEdit {
         const TreeView::Node *node = nullptr;
-        Kind kind = Kind::None;
-        QString folder; // the folder file's name (a subject's: its parent's)
-        int subjectKey = 0;
-        QString oldText;
-        bool ended = false; // the editor closed with newText, not yet handled
-        QString newText;
+        VirtualEditor::Rename rename;
+        bool ended = false; // the editor closed with rename.newText, not yet handled
     };
     std::optional<LabelEdit> m_edit;
     int m_dropHighlight = 0;

@@ -5,8 +5,7 @@
 #include "platform/ado.h"
 #include "platform/file_list_box.h"
 #include "platform/platform_language.h"
-#include "subjects/phrase_sound.h"
-#include "subjects/subject_file.h"
+#include "subject_data/subject_file.h"
 
 #include <QDir>
 #include <QFile>
@@ -54,43 +53,25 @@ private:
     bool m_done = false;
 };
 
-PhraseRow phraseRow(ado::Recordset &rs) {
-    PhraseRow row;
-    row.fileName = rs.Fields(QStringLiteral("tfilename")).Text();
-    row.number = rs.Fields(QStringLiteral("nPhraseNo")).Text();
-    row.key = rs.Fields(QStringLiteral("pkPhraseNo")).Value().toInt();
-    row.phrase = rs.Fields(QStringLiteral("tPhrase")).Text();
-    row.translation = rs.Fields(QStringLiteral("tTranslation")).Text();
-    row.translation2 = rs.Fields(QStringLiteral("tTranslation2")).Text();
-    return row;
-}
-
-// Adds a phrase row to an open recordset of the folder's tblPhrases.
-PhraseRow addPhrase(ado::Recordset &rs, int subjectKey, const QString &sourceFile,
-                    const QString &sourceNumber, const QString &phrase, const QString &translation,
-                    const QString &translation2) {
+// Adds a phrase row to an open recordset of the folder's tblPhrases and
+// returns the phrase as the folder now holds it.
+subjectData::Phrase addPhrase(ado::Recordset &rs, int subjectKey,
+                              const subjectData::Phrase &source) {
     rs.AddNew();
     rs.Fields(QStringLiteral("fkParent")).SetValue(subjectKey);
-    rs.Fields(QStringLiteral("tfilename")).SetValue(sourceFile);
-    rs.Fields(QStringLiteral("nPhraseNo")).SetValue(sourceNumber.toLongLong());
-    rs.Fields(QStringLiteral("tPhrase")).SetValue(phrase);
-    rs.Fields(QStringLiteral("tTranslation")).SetValue(translation);
-    rs.Fields(QStringLiteral("tTranslation2")).SetValue(translation2);
+    rs.Fields(QStringLiteral("tfilename")).SetValue(source.sourceFile);
+    rs.Fields(QStringLiteral("nPhraseNo")).SetValue(source.number);
+    rs.Fields(QStringLiteral("tPhrase")).SetValue(source.phrase);
+    rs.Fields(QStringLiteral("tTranslation")).SetValue(source.translation);
+    rs.Fields(QStringLiteral("tTranslation2")).SetValue(source.translation2);
     rs.Update();
-    return PhraseRow{sourceFile,
-                     QString::number(sourceNumber.toLongLong()),
-                     rs.Fields(QStringLiteral("pkPhraseNo")).Value().toInt(),
-                     phrase,
-                     translation,
-                     translation2};
+    subjectData::Phrase stored = source;
+    stored.origin = subjectData::PhraseOrigin::Virtual;
+    stored.folderKey = rs.Fields(QStringLiteral("pkPhraseNo")).Value().toInt();
+    return stored;
 }
 
 } // namespace
-
-QString PhraseRow::Tag() const {
-    return QStringList{fileName, number, phrase, translation, translation2, QString::number(key)}
-        .join(QLatin1Char('*'));
-}
 
 VirtualStore::VirtualStore(Program &program) : m_program(program) {}
 
@@ -225,16 +206,18 @@ QVector<SubjectRow> VirtualStore::List_Subjects(const QString &folder) const {
     return rows;
 }
 
-QVector<PhraseRow> VirtualStore::List_Phrases(const QString &folder, int subjectKey) const {
+QVector<subjectData::Phrase> VirtualStore::List_Phrases(const QString &folder,
+                                                        int subjectKey) const {
     ado::Connection cn;
     cn.Open(connectionString(folder));
     ado::Recordset rs;
     rs.Open(QStringLiteral("SELECT * FROM tblPhrases where fkParent =") +
                 QString::number(subjectKey),
             cn);
-    QVector<PhraseRow> rows;
+    QVector<subjectData::Phrase> rows;
+    const subjectData::FolderPhraseReader phrases(rs);
     for (; !rs.EOF_(); rs.MoveNext())
-        rows.push_back(phraseRow(rs));
+        rows.push_back(phrases.Read());
     return rows;
 }
 
@@ -327,36 +310,27 @@ CopiedSubject VirtualStore::Copy_Subject(const QString &folder, const QString &s
         to.Open(QStringLiteral("SELECT * FROM tblPhrases where fkParent =") +
                     QString::number(copied.key),
                 target);
+        const subjectData::InstalledPhraseReader phrases(from);
         for (; !from.EOF_(); from.MoveNext())
-            copied.phrases.push_back(addPhrase(
-                to, copied.key, sourceFile, from.Fields(QStringLiteral("pkPhraseNo")).Text(),
-                from.Fields(QStringLiteral("tPhrase")).Text(),
-                from.Fields(QStringLiteral("tTranslation")).Text(),
-                from.Fields(QStringLiteral("tTranslation2")).Text()));
+            copied.phrases.push_back(addPhrase(to, copied.key, phrases.Read(sourceFile)));
     }
     batch.Commit();
     m_program.bSubjectsChanged = true;
     return copied;
 }
 
-int VirtualStore::Copy_Phrase(const QString &folder, int subjectKey, const QString &sourceFile,
-                              const QString &sourceNumber, const QString &phrase,
-                              const QString &translation, const QString &translation2) {
-    requireSource(sourceFile);
+subjectData::Phrase VirtualStore::Copy_Phrase(const QString &folder, int subjectKey,
+                                              const subjectData::Phrase &source) {
+    requireSource(source.sourceFile);
     ado::Connection cn;
     cn.Open(connectionString(folder));
     ado::Recordset rs;
     rs.Open(QStringLiteral("SELECT * FROM tblPhrases where fkParent =") +
                 QString::number(subjectKey),
             cn);
-    const int key =
-        addPhrase(rs, subjectKey, sourceFile, sourceNumber, phrase, translation, translation2).key;
+    const subjectData::Phrase stored = addPhrase(rs, subjectKey, source);
     m_program.bSubjectsChanged = true;
-    return key;
-}
-
-QString VirtualStore::Fetch_Sound(const QString &sourceFile, const QString &sourceNumber) {
-    return phraseSound::Write_Phrase_Sound(m_program, sourceFile, sourceNumber);
+    return stored;
 }
 
 } // namespace virtualStore

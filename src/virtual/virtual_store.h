@@ -11,6 +11,8 @@
 // change sets Program::bSubjectsChanged.
 #pragma once
 
+#include "subject_data/phrase.h"
+
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -19,20 +21,6 @@ class Program;
 
 namespace virtualStore {
 
-// One row of a folder's tblPhrases.
-struct PhraseRow {
-    QString fileName; // the installed subject file it was copied from
-    QString number;   // its pkPhraseNo in that file, as text
-    int key = 0;      // its own pkPhraseNo in the folder file
-    QString phrase;
-    QString translation;
-    QString translation2;
-
-    // The editor's six-field tag: file, number, phrase, translation,
-    // second translation, key.
-    QString Tag() const;
-};
-
 struct SubjectRow {
     int key = 0; // nParent
     QString name;
@@ -40,7 +28,7 @@ struct SubjectRow {
 
 struct CopiedSubject {
     int key = 0;
-    QVector<PhraseRow> phrases;
+    QVector<subjectData::Phrase> phrases;
 };
 
 // Subjects copied whole carry their key as a 16-bit number.
@@ -79,7 +67,8 @@ public:
 
     // --- subjects and phrases of one folder ---
     QVector<SubjectRow> List_Subjects(const QString &folder) const;
-    QVector<PhraseRow> List_Phrases(const QString &folder, int subjectKey) const;
+    // The phrases of a subject (origin Virtual, with their folderKey).
+    QVector<subjectData::Phrase> List_Phrases(const QString &folder, int subjectKey) const;
     int Create_Subject(const QString &folder, const QString &name);
     void Rename_Subject(const QString &folder, int subjectKey, const QString &name);
     // Removes the subject's phrases, then the subject.
@@ -90,16 +79,11 @@ public:
     // all its phrases; refused past kHighestCopiedKey.
     CopiedSubject Copy_Subject(const QString &folder, const QString &sourceFile,
                                const QString &subjectName);
-    // Appends one installed phrase to a subject and returns its new key. The
+    // Appends one installed phrase (its place and its texts as the caller
+    // holds them) to a subject and returns it as the folder holds it. The
     // caller enforces kMostPhrases.
-    int Copy_Phrase(const QString &folder, int subjectKey, const QString &sourceFile,
-                    const QString &sourceNumber, const QString &phrase, const QString &translation,
-                    const QString &translation2);
-
-    // Writes the recording of a virtual phrase (fetched from its installed
-    // subject) to the temporary folder and returns the file; empty when the
-    // source file is gone.
-    QString Fetch_Sound(const QString &sourceFile, const QString &sourceNumber);
+    subjectData::Phrase Copy_Phrase(const QString &folder, int subjectKey,
+                                    const subjectData::Phrase &source);
 
 private:
     QString connectionString(const QString &folder) const;

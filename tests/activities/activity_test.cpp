@@ -204,6 +204,38 @@ TEST_F(ActivityTest, AVirtualSubjectStudiesThePhrasesOfPresentSourcesWithoutGaps
     EXPECT_EQ(lines[22], "\"" + temp("~tvx" + tag() + "2.wav") + "\"");
 }
 
+TEST_F(ActivityTest, StarsAndQuotesInTextsReachTheStudySetWhereTheyStand) {
+    fixture::makeSubject(
+        installed(QStringLiteral("Signs.ito")), QStringLiteral("tvxito"),
+        {{1, QStringLiteral("a*b"), QStringLiteral("say \"hi\""), QStringLiteral("*")}});
+    // The virtual subject's copy holds the same texts; the sound is found by
+    // the file name and number in front of them.
+    fixture::makeVirtualFolder(virtualFolder(QStringLiteral("Mine.vito")),
+                               {QStringLiteral("Signs")},
+                               {{1, QStringLiteral("Signs.ito"), 1, QStringLiteral("a*b"),
+                                 QStringLiteral("say \"hi\""), QStringLiteral("*")}});
+    build();
+    for (const QString &subject : {QStringLiteral("Signs"), QStringLiteral("Mine")}) {
+        SCOPED_TRACE(subject.toStdString());
+        int node = find(subject);
+        if (subject == QLatin1String("Mine")) {
+            click(node);
+            node = TreeFolders.Child(node);
+        }
+        click(node);
+        ASSERT_EQ(childTexts(node), QStringList{QStringLiteral("say \"hi\"")});
+        launch.btnAct_Click(QStringLiteral("Quiz"));
+        const QStringList lines = studyLines();
+        ASSERT_EQ(lines.size(), 15 + 4);
+        EXPECT_EQ(lines[7], QStringLiteral("1"));
+        EXPECT_EQ(lines.mid(15, 3),
+                  (QStringList{QStringLiteral("\"a*b\""), QStringLiteral("\"say \"hi\"\""),
+                               QStringLiteral("\"*\"")}));
+        EXPECT_EQ(readAll(temp("~tvx" + tag() + "1.wav")), fixture::sampleWave());
+    }
+    EXPECT_TRUE(host.boxes.empty()) << host.boxTexts().join('|').toStdString();
+}
+
 TEST_F(ActivityTest, WhatCannotBeStudiedOrStartedIsToldAndTheWindowIsEnabledAgain) {
     subject(QStringLiteral("Empty.ito"), 0);
     subject(QStringLiteral("Food.ito"), 2);

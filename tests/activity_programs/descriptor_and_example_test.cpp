@@ -4,7 +4,7 @@
 #include "activity_tool.h"
 #include "platform/ado.h"
 #include "students/pending_scores.h"
-#include "students/study_results.h"
+#include "study_data/study_results.h"
 #include "study_fixture.h"
 
 #include <QDateTime>

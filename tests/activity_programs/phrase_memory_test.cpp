@@ -10,7 +10,7 @@
 #include "frame/mod_main.h"
 #include "listening_quiz/listening_quiz_window.h"
 #include "review_tool.h"
-#include "students/study_results.h"
+#include "study_data/study_results.h"
 #include "subjects/subject_fixture.h"
 
 #include <QFile>

@@ -125,8 +125,8 @@ TEST_F(SharpWindowsTest, WindowsShowTheDoubleDensityPictures) {
     expectDoubleDensity(main.imgLogo->pixmap(),
                         QStringLiteral(":/logos/logo%1.png").arg(program.identity.logoIndex));
     expectDoubleDensity(main.imgMenu[0]->pixmap(), QStringLiteral(":/menu/bullet.png"));
-    for (int i = 1; i <= main.ImageList2.Count(); ++i)
-        expectDoubleDensity(main.ImageList2.Icon(i).pixmap(QSize(16, 16), 2.0),
+    for (int i = 1; i <= main.ImageList2->Count(); ++i)
+        expectDoubleDensity(main.ImageList2->Icon(i).pixmap(QSize(16, 16), 2.0),
                             QStringLiteral(":/tree/%1.png").arg(i));
     const QIcon folder =
         main.TreeFoldersView->ModelIndexOf(1).data(Qt::DecorationRole).value<QIcon>();

@@ -151,6 +151,43 @@ TEST(TreeView, RemovingANodeTakesItsDescendantsAndShiftsLaterIndexesDown) {
     EXPECT_EQ(t.LastSibling(1), 1);
 }
 
+// A value of the program's own, counting how many are alive.
+struct Counted final : TreeNodeData {
+    explicit Counted(QString t) : tag(std::move(t)) { ++alive; }
+    ~Counted() override { --alive; }
+    QString Tag() const override { return tag; }
+    QString tag;
+    static inline int alive = 0;
+};
+
+TEST(TreeView, ANodesValueFollowsItThroughShiftsGivesItsTagAndGoesWithIt) {
+    TreeView t;
+    const int first = t.Add(0, "first", std::make_shared<Counted>("a*b*c"));
+    const int second = t.Add(0, "second", std::make_shared<Counted>("x"));
+    t.Add(second, "child", QStringLiteral("plain*tag"));
+    EXPECT_EQ(Counted::alive, 2);
+    EXPECT_EQ(t.Tag(first), QStringLiteral("a*b*c"));
+    EXPECT_EQ(t.Tag(3), QStringLiteral("plain*tag"));
+    EXPECT_EQ(t.Data(3), nullptr);
+
+    // Removing the first node shifts the others down; their values go along.
+    t.Remove(first);
+    EXPECT_EQ(Counted::alive, 1);
+    EXPECT_EQ(t.Text(1), QStringLiteral("second"));
+    ASSERT_NE(t.Data(1), nullptr);
+    EXPECT_EQ(t.Data(1)->Tag(), QStringLiteral("x"));
+    EXPECT_EQ(t.Tag(2), QStringLiteral("plain*tag"));
+
+    // A value replaces a plain tag and the other way round.
+    t.SetData(2, std::make_shared<Counted>("y"));
+    EXPECT_EQ(t.Tag(2), QStringLiteral("y"));
+    t.SetTag(1, QStringLiteral("z"));
+    EXPECT_EQ(t.Data(1), nullptr);
+    EXPECT_EQ(t.Tag(1), QStringLiteral("z"));
+    t.Clear();
+    EXPECT_EQ(Counted::alive, 0);
+}
+
 TEST(TreeView, SelectionFollowsTheNodeAndIsClearedWhenItsNodeGoes) {
     Sample s;
     TreeView &t = s.tree;
@@ -284,11 +321,11 @@ TEST(TreeView, TheModelShowsTheNodesInTreeOrder) {
 
 TEST(TreeView, ShowsTextBoldAndTheSelectedPicture) {
     TreeView t;
-    ImageList images(QSize(16, 16));
+    auto images = std::make_shared<ImageList>(QSize(16, 16));
     for (const QColor colour : {Qt::red, Qt::green}) {
         QPixmap pixmap(16, 16);
         pixmap.fill(colour);
-        images.Add(pixmap);
+        images->Add(pixmap);
     }
     const auto colourOf = [&t](int index) {
         const QIcon icon = t.ModelIndex(index).data(Qt::DecorationRole).value<QIcon>();
@@ -298,7 +335,7 @@ TEST(TreeView, ShowsTextBoldAndTheSelectedPicture) {
     t.Add(1, "Subject", "SUBJECT*s.ito", 1);
     t.Add(1, "Phrase", "s.ito*1*a*b*c", 7);
     EXPECT_FALSE(colourOf(1).isValid()) << "no pictures before an image list";
-    t.SetImageList(&images);
+    t.SetImageList(images);
     t.SetBold(1, true);
 
     const QModelIndex folder = t.ModelIndex(1);

@@ -218,14 +218,14 @@ TEST(TreeViewWidget, KeysMoveTheSelectionAndRaiseNodeClick) {
 
 TEST(TreeViewWidget, ShowsTextBoldAndTheSelectedPicture) {
     ShownTree t;
-    ImageList images(QSize(16, 16));
+    auto images = std::make_shared<ImageList>(QSize(16, 16));
     const QColor colours[] = {Qt::red, Qt::green, Qt::blue, Qt::cyan, Qt::magenta, Qt::yellow};
     for (const QColor &colour : colours) {
         QPixmap pixmap(16, 16);
         pixmap.fill(colour);
-        images.Add(pixmap);
+        images->Add(pixmap);
     }
-    t.widget.SetImageList(&images);
+    t.widget.SetImageList(images);
     t.nodes.SetBold(1, true);
     EXPECT_TRUE(t.shownBold(1));
     EXPECT_FALSE(t.shownBold(3));

@@ -270,7 +270,11 @@ TEST_F(AccessibilityTest, EveryWindowNamesItsControlsInTheLearnersLanguageAndSay
     EXPECT_EQ(problemsOf(virtualEditor).toStdString(), "");
     virtualEditor.hide();
 
-    frmEdit phraseEditor(program, QStringLiteral("Comida.ito*1*ciao*hola*adiós"), main.get());
+    frmEdit phraseEditor(program,
+                         subjectData::Phrase{QStringLiteral("Comida.ito"), 1,
+                                             QStringLiteral("ciao"), QStringLiteral("hola"),
+                                             QStringLiteral("adiós")},
+                         main.get());
     EXPECT_EQ(problemsOf(phraseEditor).toStdString(), "");
     phraseEditor.close();
 

@@ -8,6 +8,7 @@
 #include "shell/frm_main.h"
 #include "shell/frm_msg_box.h"
 #include "shell/frm_splash.h"
+#include "shell/shell_notices.h"
 #include "students/frm_login.h"
 #include "students/frm_new_user.h"
 #include "subjects/frm_voice.h"
@@ -153,7 +154,7 @@ TEST_F(DialogWindowsTest, AKeyClosesTheSplashAndTheStartGoesOnWithoutIt) {
     main.Form_Load();
     EXPECT_TRUE(pressed);
     EXPECT_FALSE(program.ended);
-    EXPECT_FALSE(main.SplashVisible());
+    EXPECT_FALSE(main.notices().SplashVisible());
     EXPECT_TRUE(updateCheck::Read_Date_Checked(program).isValid()) << "the start-up ran to its end";
     EXPECT_GT(main.TreeFolders.Count(), 3) << "the subjects were still loaded";
     EXPECT_TRUE(host.boxes.empty());
@@ -164,7 +165,7 @@ TEST_F(DialogWindowsTest, NoticeClosedByTheUserDuringTheWaitIsUnloadedQuietly) {
     main.Form_Load();
     int clicks = 0;
     host.onDoEvents = [&] {
-        if (main.NoticeVisible()) {
+        if (main.notices().NoticeVisible()) {
             EXPECT_EQ(main.msgBox().height(), 2000 / 15);
             QTest::mouseClick(main.msgBox().btnOK, Qt::LeftButton);
             ++clicks;
@@ -172,7 +173,7 @@ TEST_F(DialogWindowsTest, NoticeClosedByTheUserDuringTheWaitIsUnloadedQuietly) {
     };
     modMain::Open_Web_Page(program, QStringLiteral("help.htm"));
     EXPECT_EQ(clicks, 1);
-    EXPECT_FALSE(main.NoticeVisible());
+    EXPECT_FALSE(main.notices().NoticeVisible());
     ASSERT_EQ(host.openedUrls.size(), 1);
     EXPECT_EQ(host.openedUrls.first(), env.programFolder() + program.captions[95]);
 }
@@ -187,7 +188,7 @@ TEST_F(DialogWindowsTest, ModalMessageShowsItsTextAndClosesWithOk) {
         QTest::mouseClick(box.btnOK, Qt::LeftButton);
         EXPECT_FALSE(box.isVisible());
     });
-    main.ShowMessage(QStringLiteral("Hello"), 10);
+    main.notices().ShowMessage(QStringLiteral("Hello"), 10);
     EXPECT_EQ(shown, QStringLiteral("Hello"));
     EXPECT_EQ(host.modalWindows, QStringList{QStringLiteral("frmMsgBox")});
 }
@@ -204,10 +205,10 @@ TEST_F(DialogWindowsTest, PhrasesShowAsWrittenInTheNoticeTheComparisonAndMessage
     const QString phrase = QStringLiteral("<b>Ciao</b> &amp; <i>addio</i>");
     frmMain main(program);
     main.Form_Load();
-    main.ShowNotice(QString(), phrase, 1500, 14);
+    main.notices().ShowNotice(QString(), phrase, 1500, 14);
     EXPECT_EQ(main.msgBox().lblMsg->text(), phrase);
     EXPECT_TRUE(showsAsWritten(*main.msgBox().lblMsg));
-    main.UnloadNotice();
+    main.notices().UnloadNotice();
 
     const QByteArray wave = fixture::sampleWave();
     frmCompare compare(program, phrase, wave, wave,
@@ -301,7 +302,7 @@ TEST_F(DialogWindowsTest, UnderADarkDesktopWithALargeFontEveryTextStaysReadableA
         message = unreadableLabels(window);
         window.close();
     });
-    main.ShowMessage(QStringLiteral("A message to read"), 10);
+    main.notices().ShowMessage(QStringLiteral("A message to read"), 10);
     EXPECT_EQ(message, QStringList());
     QApplication::setPalette(before);
     QApplication::setFont(fontBefore);

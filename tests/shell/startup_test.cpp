@@ -6,10 +6,11 @@
 #include "platform/registry.h"
 #include "shell/frm_main.h"
 #include "shell/frm_splash.h"
+#include "shell/shell_notices.h"
 #include "shell/sliding_menu.h"
 #include "shell/ticker.h"
 #include "students/frm_login.h"
-#include "subjects/subject_schema.h"
+#include "subject_data/subject_schema.h"
 #include "support/fake_host.h"
 #include "support/test_env.h"
 
@@ -72,7 +73,7 @@ TEST_F(StartupTest, StepsRunInTheirFixedOrderBehindTheSplashWindow) {
             // The one-second wait: splash up, settings applied, login
             // window loaded but hidden, no loader run yet.
             checkedTheWait = true;
-            EXPECT_TRUE(main.SplashVisible());
+            EXPECT_TRUE(main.notices().SplashVisible());
             EXPECT_EQ(main.File1.Pattern(), QStringLiteral("*.ito"));
             ASSERT_NE(main.loginWindow(), nullptr);
             EXPECT_FALSE(main.loginWindow()->isVisible());
@@ -100,7 +101,7 @@ TEST_F(StartupTest, StepsRunInTheirFixedOrderBehindTheSplashWindow) {
     EXPECT_LT(installed, virtualSubject);
     EXPECT_LT(virtualSubject, menuLink);
     EXPECT_LT(menuLink, message);
-    EXPECT_FALSE(main.SplashVisible());
+    EXPECT_FALSE(main.notices().SplashVisible());
     EXPECT_TRUE(main.loginWindow()->isVisible());
 
     // Dressed for the build.

@@ -89,13 +89,13 @@ protected:
         click(find(QStringLiteral("Food")));
         ActivityLaunch launch(program, tree, TreeFolders);
         launch.btnAct_Click(QStringLiteral("Quiz"));
-        phraseSound::Play_Phrase(program, QStringLiteral("Food.ito"), QStringLiteral("1"),
-                                 QStringLiteral("Fop1"));
+        const subjectData::Phrase phrase{QStringLiteral("Food.ito"), 1, QStringLiteral("Fop1"),
+                                         QString(), QString()};
+        phraseSound::Play_Phrase(program, phrase);
         host.microphoneWave = fixture::sampleWave();
         host.onNextModal([](QWidget &) {});
         const QPointer<VoiceSession> session =
-            voiceWindows::Record_And_Compare(program, QStringLiteral("Food.ito"),
-                                             QStringLiteral("1"), QStringLiteral("Fop1"), nullptr);
+            voiceWindows::Record_And_Compare(program, phrase, nullptr);
         ASSERT_TRUE(QTest::qWaitFor([&] { return session.isNull(); }, 30000));
     }
 
@@ -158,8 +158,7 @@ TEST_F(TemporaryFilesTest, TheFolderIsTheUsersAloneMadeAgainWhenGoneAndRemovedAt
     const QString theirs = env.root() + QStringLiteral("theirs/");
     QDir().mkpath(theirs);
     ASSERT_TRUE(QFile::link(theirs, own.chopped(1)));
-    const QString sound =
-        phraseSound::Write_Phrase_Sound(program, QStringLiteral("Food.ito"), QStringLiteral("2"));
+    const QString sound = phraseSound::Write_Phrase_Sound(program, QStringLiteral("Food.ito"), 2);
     EXPECT_FALSE(sound.startsWith(own)) << sound.toStdString();
     EXPECT_EQ(readAll(sound), fixture::sampleWave());
     EXPECT_TRUE(QDir(theirs).isEmpty());
@@ -208,7 +207,7 @@ TEST_F(TemporaryFilesTest, ATemporaryFolderThatIsGoneIsToldAndNothingGoesToTheRo
     EXPECT_TRUE(mainEnabledAtEnd());
 
     TreeFolders.Select(TreeFolders.Child(find(QStringLiteral("Food"))));
-    phraseSound::Listen_to_Phrase(program, tree, TreeFolders, phraseSound::Speed::Normal);
+    phraseSound::Listen_to_Phrase(program, TreeFolders, phraseSound::Speed::Normal);
     ASSERT_FALSE(host.boxes.empty());
     EXPECT_TRUE(host.lastBox().text.endsWith(expected))
         << host.boxTexts().join(QLatin1Char('|')).toStdString();

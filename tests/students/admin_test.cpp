@@ -205,7 +205,7 @@ TEST_F(AdminTest, LoadsItsTextsWithNoViewChosenAndNamesEveryControl) {
     EXPECT_EQ(headingsOf(*viewer), (QStringList{QString(), cap(47), cap(48), cap(49)}));
     EXPECT_EQ(viewer->ListView1->columnWidth(0), 133); // 2000 twips
     EXPECT_EQ(viewer->ListView1->columnWidth(3), 87);  // 1300 twips
-    EXPECT_EQ(viewer->ImageList2.Count(), 43);
+    EXPECT_EQ(viewer->ImageList2->Count(), 43);
     EXPECT_FALSE(viewer->btnExport->isEnabled()); // nothing to export yet
 
     // Tab runs through the controls the way they are read: the view choice,

@@ -3,7 +3,7 @@
 // formulas, not the scheduler's code), for histories that take every branch:
 // each first grade, right answers on later days, a lapse, a long gap, and
 // reviews on the same day.
-#include "students/fsrs.h"
+#include "study_data/fsrs.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include "frame/program.h"
 #include "platform/ado.h"
 #include "shell/frm_main.h"
-#include "students/study_results.h"
+#include "study_data/study_results.h"
 #include "support/fake_host.h"
 #include "support/test_env.h"
 

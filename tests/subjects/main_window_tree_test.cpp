@@ -84,7 +84,7 @@ TEST_F(MainWindowTreeTest, ClickingAnInstalledSubjectShowsItsPhrases) {
     EXPECT_TRUE(nodes().Expanded(food));
     EXPECT_TRUE(main->TreeFoldersView->isExpanded(main->TreeFoldersView->ModelIndexOf(food)));
     // The pictures of ImageList2 reach the widget.
-    EXPECT_EQ(main->ImageList2.Count(), 11);
+    EXPECT_EQ(main->ImageList2->Count(), 11);
     EXPECT_FALSE(main->TreeFoldersView->ModelIndexOf(nodes().Child(food))
                      .data(Qt::DecorationRole)
                      .value<QIcon>()
@@ -249,13 +249,15 @@ TEST_F(MainWindowTreeTest, TheAdministratorCorrectsAPhraseOthersAreToldNo) {
     const int phrase = nodes().Child(food);
     nodes().Select(phrase);
 
-    main->mnuEdit->setVisible(false);
+    // The rights come with the student who logs in, not with the menu.
+    main->Show_For_Student(false);
+    main->mnuEdit->setVisible(true);
     main->mnuEdit->trigger();
     ASSERT_EQ(host.boxes.size(), 1u);
     EXPECT_EQ(host.lastBox().text, caption(113));
     EXPECT_TRUE(host.modalWindows.isEmpty());
 
-    main->mnuEdit->setVisible(true);
+    main->Show_For_Student(true);
     host.onNextModal([](QWidget &window) {
         auto *translation = window.findChild<QLineEdit *>(QStringLiteral("txtTranslation"));
         auto *second = window.findChild<QLineEdit *>(QStringLiteral("txtTranslation2"));

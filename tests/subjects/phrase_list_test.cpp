@@ -286,19 +286,34 @@ TEST_F(CheckVirtualSubjectTest, RandomPhrasesPassTheCheck) {
 
 namespace {
 
-TEST_F(CheckVirtualSubjectTest, OddPhraseTagsAreReportedNotFatal) {
-    // Tags with a missing or an extra field, as a "*" in a text makes them.
+TEST_F(CheckVirtualSubjectTest, ATagTextAloneIsNoPhraseAndAStarStaysInItsText) {
+    // Nodes that carry only a tag text (the program never makes them) are
+    // read by nobody: a "*" in a text no longer moves a file name into place.
     const int subject = find(QStringLiteral("Nothing"));
     TreeFolders.Add(subject, QStringLiteral("short"), QStringLiteral("Gone.ito"));
     TreeFolders.Add(subject, QStringLiteral("long"), QStringLiteral("Food.ito*1*a*b*c*extra"));
     TreeFolders.Select(subject);
     int index = 0;
+    EXPECT_FALSE(tree.Check_Virtual_Subject(index));
+    EXPECT_EQ(index, 0);
+    EXPECT_TRUE(host.boxes.empty()) << host.boxTexts().join('|').toStdString();
+
+    // A phrase whose texts hold "*" and quotes keeps them; its source is found.
+    const subjectData::Phrase starred{
+        QStringLiteral("Gone.ito"), 2,
+        QStringLiteral("a*b"),      QStringLiteral("say \"hi*\""),
+        QStringLiteral("*"),        subjectData::PhraseOrigin::Virtual};
+    const int phrase =
+        TreeFolders.Add(subject, starred.translation, subjectData::SubjectNode::Of(starred), 10);
+    TreeFolders.Select(subject);
     host.answerNext(vb::vbNo);
-    EXPECT_TRUE(tree.Check_Virtual_Subject(index));
-    EXPECT_EQ(index, TreeFolders.Child(subject) + 1);
-    ASSERT_EQ(host.boxes.size(), 2u);
-    EXPECT_TRUE(host.boxes[0].text.startsWith(QStringLiteral("C149\r\n\r\nTag_Item: ")));
-    EXPECT_TRUE(host.boxes[1].text.contains(QStringLiteral("C134\r\n\r\nGONE.ITO\r\n")));
+    EXPECT_FALSE(tree.Check_Virtual_Subject(index));
+    EXPECT_EQ(index, phrase);
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_TRUE(host.boxes[0].text.contains(QStringLiteral("\r\n\r\nsay \"hi*\"\r\n")));
+    EXPECT_TRUE(host.boxes[0].text.contains(QStringLiteral("C134\r\n\r\nGONE.ITO\r\n")));
+    EXPECT_EQ(tree.Tag_Item(3, phrase), QStringLiteral("say \"hi*\""));
+    EXPECT_EQ(TreeFolders.Tag(phrase), QStringLiteral("Gone.ito*2*a*b*say \"hi*\"**"));
 }
 
 } // namespace

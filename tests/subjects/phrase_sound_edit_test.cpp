@@ -24,7 +24,7 @@ protected:
     }
     void listen(int node) {
         TreeFolders.Select(node);
-        phraseSound::mnuListenToPhrase_Click(program, tree, TreeFolders);
+        phraseSound::mnuListenToPhrase_Click(program, TreeFolders);
     }
     QStringList playedFiles() const {
         QStringList files;
@@ -95,12 +95,13 @@ TEST_F(PhraseSoundEditTest, PhrasesOfEveryKindPlayFoldersAndSubjectsDoNot) {
 }
 
 TEST_F(PhraseSoundEditTest, AnEditWritesTrimmedTextsAndTheTagShowsWhatTheFileHolds) {
-    const QString tag = TreeFolders.Tag(TreeFolders.Child(food));
+    const subjectData::Phrase phrase = phraseAt(TreeFolders.Child(food));
     // An emptied box keeps the file's text; the tag says so too.
-    const QString saved = phraseEdit::Save(
-        program, tag, {QStringLiteral("  p-one "), QStringLiteral(" One "), QString()});
+    const subjectData::Phrase saved = phraseEdit::Save(
+        program, phrase, {QStringLiteral("  p-one "), QStringLiteral(" One "), QString()});
     EXPECT_EQ(fileTexts(1), QStringLiteral("p-one|One|u1"));
-    EXPECT_EQ(saved, QStringLiteral("Food.ito*1*p-one*One*u1"));
+    EXPECT_EQ(subjectData::SubjectNode::Of(saved)->Tag(),
+              QStringLiteral("Food.ito*1*p-one*One*u1"));
 }
 
 TEST_F(PhraseSoundEditTest, RefusedTextsAndFilesThatCannotBeWrittenChangeNothing) {
@@ -112,13 +113,14 @@ TEST_F(PhraseSoundEditTest, RefusedTextsAndFilesThatCannotBeWrittenChangeNothing
               QString());
 
     // A phrase number without a row, and a file marked read-only.
-    EXPECT_THROW(phraseEdit::Save(program, QStringLiteral("Food.ito*9*x*y*z"),
-                                  {QStringLiteral("x"), QString(), QString()}),
+    subjectData::Phrase missing = phraseAt(TreeFolders.Child(food));
+    missing.number = 9;
+    EXPECT_THROW(phraseEdit::Save(program, missing, {QStringLiteral("x"), QString(), QString()}),
                  std::exception);
     const QString path = installed(QStringLiteral("Food.ito"));
     QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadUser);
     try {
-        phraseEdit::Save(program, TreeFolders.Tag(TreeFolders.Child(food)),
+        phraseEdit::Save(program, phraseAt(TreeFolders.Child(food)),
                          {QStringLiteral("changed"), QString(), QString()});
         ADD_FAILURE() << "a read-only file was written";
     } catch (const std::exception &e) {

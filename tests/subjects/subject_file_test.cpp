@@ -1,5 +1,5 @@
 // The compatibility check of installed subject files and its report.
-#include "subjects/subject_file.h"
+#include "subject_data/subject_file.h"
 #include "subjects/subject_fixture.h"
 
 #include <gtest/gtest.h>

@@ -8,7 +8,7 @@
 #include "platform/file_list_box.h"
 #include "platform/sound.h"
 #include "platform/tree_view.h"
-#include "subjects/subject_schema.h"
+#include "subject_data/subject_schema.h"
 #include "subjects/subject_tree.h"
 #include "support/fake_host.h"
 #include "support/recording_windows.h"
@@ -175,6 +175,12 @@ protected:
         for (int i = TreeFolders.Child(index); i != 0; i = TreeFolders.Next(i))
             tags << TreeFolders.Tag(i);
         return tags;
+    }
+    // The phrase a phrase node stands for.
+    subjectData::Phrase phraseAt(int index) const {
+        const subjectData::SubjectNode *node = subjectData::Node_At(TreeFolders, index);
+        EXPECT_TRUE(node && subjectData::Is_Phrase(node->kind)) << index;
+        return node ? node->phrase : subjectData::Phrase();
     }
     // A click as the tree delivers it: the node is selected first.
     void click(int index) {

@@ -1,5 +1,5 @@
 #include "platform/ado.h"
-#include "subjects/subject_schema.h"
+#include "subject_data/subject_schema.h"
 #include "support/test_env.h"
 
 #include <functional>

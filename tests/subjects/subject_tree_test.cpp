@@ -1,6 +1,6 @@
 // Building the subject tree, its tags and pictures, and what a click on each
 // kind of node does (on the model, without a window).
-#include "subjects/subject_file.h"
+#include "subject_data/subject_file.h"
 #include "subjects/subject_fixture.h"
 
 #include <QFile>
@@ -124,7 +124,7 @@ TEST_F(SubjectTreeTest, TagItemReadsFieldsAndReportsMissingOnes) {
     const int three =
         TreeFolders.Add(0, QStringLiteral("three"), QStringLiteral("SUBJECT*VIRTUALSUBJECT"));
 
-    // Extra fields are read where they stand (a "*" in a text shifts the rest).
+    // A node that carries only a tag text is read by its fields as they stand.
     EXPECT_EQ(tree.Tag_Item(3, odd), QStringLiteral("b"));
     EXPECT_EQ(tree.Tag_Item(5, odd), QStringLiteral("x"));
     EXPECT_EQ(tree.Tag_Item(0, bare), QString());
@@ -220,7 +220,7 @@ TEST_F(SubjectTreeTest, InstalledSubjectListsItsPhrasesOnce) {
     EXPECT_TRUE(host.boxes.empty());
 }
 
-TEST_F(SubjectTreeTest, NullTextsBecomeEmptyAndAsteriskShiftsFields) {
+TEST_F(SubjectTreeTest, NullTextsBecomeEmptyAndAnAsteriskStaysInItsText) {
     fixture::makeSubject(installed(QStringLiteral("Odd.ito")), QStringLiteral("tvxito"),
                          {{1, QVariant(), QStringLiteral("only translation"), QVariant()},
                           {2, QStringLiteral("a*b"), QStringLiteral("tr"), QStringLiteral("z")}});
@@ -229,12 +229,18 @@ TEST_F(SubjectTreeTest, NullTextsBecomeEmptyAndAsteriskShiftsFields) {
     click(odd);
     EXPECT_EQ(childTags(odd), (QStringList{QStringLiteral("Odd.ito*1**only translation*"),
                                            QStringLiteral("Odd.ito*2*a*b*tr*z")}));
-    const int shifted = TreeFolders.ChildAt(odd, 1);
-    EXPECT_EQ(TreeFolders.Text(shifted), QStringLiteral("tr"));
-    EXPECT_EQ(tree.Tag_Item(3, shifted), QStringLiteral("b"));
+    // The tag text splits at the "*"; the phrase and its fields do not.
+    const int starred = TreeFolders.ChildAt(odd, 1);
+    EXPECT_EQ(TreeFolders.Text(starred), QStringLiteral("tr"));
+    EXPECT_EQ(tree.Tag_Item(2, starred), QStringLiteral("a*b"));
+    EXPECT_EQ(tree.Tag_Item(3, starred), QStringLiteral("tr"));
+    EXPECT_EQ(tree.Tag_Item(4, starred), QStringLiteral("z"));
+    EXPECT_EQ(phraseAt(starred),
+              (subjectData::Phrase{QStringLiteral("Odd.ito"), 2, QStringLiteral("a*b"),
+                                   QStringLiteral("tr"), QStringLiteral("z")}));
     // A phrase of a valid subject stays selected.
-    click(shifted);
-    EXPECT_EQ(TreeFolders.Selected(), shifted);
+    click(starred);
+    EXPECT_EQ(TreeFolders.Selected(), starred);
     EXPECT_TRUE(host.boxes.empty());
 }
 

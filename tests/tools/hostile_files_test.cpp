@@ -7,10 +7,10 @@
 #include "frame/mod_main.h"
 #include "platform/ado.h"
 #include "platform/platform_language.h"
+#include "subject_data/subject_file.h"
 #include "subject_tool.h"
 #include "subjects/frm_edit.h"
 #include "subjects/phrase_edit.h"
-#include "subjects/subject_file.h"
 #include "subjects/subject_fixture.h"
 
 #include <QFile>
@@ -97,7 +97,7 @@ TEST_F(HostileFilesTest, EndlessViewsTriggersAndForeignTablesAreRefusedAsDamaged
     click(node);
     ASSERT_EQ(host.boxes.size(), 1u);
     EXPECT_TRUE(host.lastBox().text.contains(damaged(endless)));
-    EXPECT_EQ(TreeFolders.Image(node), SubjectTree::BrokenSubject);
+    EXPECT_EQ(TreeFolders.Image(node), subjectData::BrokenSubject);
     EXPECT_TRUE(mainEnabledAtEnd());
 
     // An activity whose pictures never end.
@@ -116,8 +116,10 @@ TEST_F(HostileFilesTest, EndlessViewsTriggersAndForeignTablesAreRefusedAsDamaged
     EXPECT_TRUE(tvxsubject::CheckSubject(trigger, "tvxito")
                     .contains(QStringLiteral(
                         "the file holds the trigger 'trgWipe', which the program never runs")));
-    phraseEdit::Save(program, QStringLiteral("Trigger_On_Edit.ito*1*ciao*hola*buenas"),
-                     {QStringLiteral("ciao ciao"), QString(), QString()});
+    phraseEdit::Save(
+        program,
+        subjectData::Phrase{QStringLiteral("Trigger_On_Edit.ito"), 1, "ciao", "hola", "buenas"},
+        {QStringLiteral("ciao ciao"), QString(), QString()});
     EXPECT_EQ(fileTexts(QStringLiteral("Trigger_On_Edit.ito"), 1),
               QStringLiteral("ciao ciao|hola|buenas"));
     EXPECT_EQ(fileTexts(QStringLiteral("Trigger_On_Edit.ito"), 2),
@@ -132,13 +134,14 @@ TEST_F(HostileFilesTest, AStarInAPhraseTextKeepsTheTranslations) {
                     .contains(QStringLiteral(
                         "phrase 1: the phrase \"ciao*bella\" contains '*', which is not allowed")));
 
-    // The node tag splits at the text's "*": the editor shows the file's row.
+    // The node tag splits at the text's "*", the phrase value does not; the
+    // editor shows the file's row.
     build();
     click(find(QStringLiteral("Star Texts")));
     const int phrase = TreeFolders.Child(find(QStringLiteral("Star Texts")));
     ASSERT_NE(phrase, 0);
     {
-        frmEdit editor(program, TreeFolders.Tag(phrase));
+        frmEdit editor(program, phraseAt(phrase));
         ASSERT_TRUE(editor.Row_Read());
         EXPECT_EQ(editor.txtPhrase->text(), QStringLiteral("ciao*bella"));
         EXPECT_EQ(editor.txtTranslation->text(), QStringLiteral("hola"));
@@ -153,7 +156,7 @@ TEST_F(HostileFilesTest, AStarInAPhraseTextKeepsTheTranslations) {
 
     // A changed translation is written alone; the phrase keeps its text.
     {
-        frmEdit editor(program, TreeFolders.Tag(phrase));
+        frmEdit editor(program, phraseAt(phrase));
         editor.txtTranslation->setText(QStringLiteral("hola guapa"));
         editor.btnOK->click();
         EXPECT_TRUE(editor.Saved());
@@ -167,7 +170,7 @@ TEST_F(HostileFilesTest, AStarInAPhraseTextKeepsTheTranslations) {
         cn.Open(modMain::Get_Connection_String(path));
         cn.Execute(QStringLiteral("DELETE FROM tblPhrases WHERE pkPhraseNo = 1"));
     }
-    frmEdit gone(program, TreeFolders.Tag(phrase));
+    frmEdit gone(program, phraseAt(phrase));
     EXPECT_FALSE(gone.Row_Read());
     ASSERT_EQ(host.boxes.size(), 1u);
     EXPECT_TRUE(host.lastBox().text.contains(program.captions[caption::PhraseGone]));
@@ -185,8 +188,7 @@ TEST_F(HostileFilesTest, NulsNeverReachTheStudyFileAndCheckReportsThem) {
     const int node = find(QStringLiteral("Nul Texts"));
     ASSERT_NE(node, 0);
     TreeFolders.Select(node);
-    const QVector<StudyEntry> entries =
-        activities::Get_Phraes_to_Study(program, tree, TreeFolders, node);
+    const QVector<StudyEntry> entries = activities::Get_Phraes_to_Study(program, TreeFolders, node);
     ASSERT_EQ(entries.size(), 2);
     activities::Write_Study_File(program, QStringLiteral("NulTexts"), entries);
     QFile file(activities::Study_File_Path(program));
@@ -204,7 +206,7 @@ TEST_F(HostileFilesTest, ADatabaseErrorIsASentenceWithTheDetailsApart) {
     build();
     click(find(QStringLiteral("Check Constraint")));
     const int phrase = TreeFolders.Child(find(QStringLiteral("Check Constraint")));
-    frmEdit editor(program, TreeFolders.Tag(phrase));
+    frmEdit editor(program, phraseAt(phrase));
     ASSERT_TRUE(editor.Row_Read());
     editor.txtPhrase->setText(QStringLiteral("ciao!"));
     editor.btnOK->click();

@@ -4,7 +4,7 @@
 #include "frame/mod_main.h"
 #include "platform/ado.h"
 #include "review_tool.h"
-#include "students/study_results.h"
+#include "study_data/study_results.h"
 #include "support/test_env.h"
 
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "platform/ado.h"
+#include "subject_data/subject_schema.h"
 #include "subject_tool.h"
 #include "subjects/phrase_recorder.h"
-#include "subjects/subject_schema.h"
 #include "support/test_env.h"
 
 #include <QDir>

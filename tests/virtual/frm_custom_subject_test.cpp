@@ -6,6 +6,7 @@
 #include "platform/tree_view_widget.h"
 #include "platform/twips.h"
 #include "shell/frm_main.h"
+#include "subjects/phrase_sound.h"
 #include "subjects/subject_fixture.h"
 #include "virtual/frm_custom_subject.h"
 
@@ -312,19 +313,35 @@ TEST_F(EditorTest, TheKeyboardCopiesAndPastesWithTheSameRules) {
     QTest::keyClick(editor->TreeVirtual, Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(nodeTexts(right(), empty), QStringList{QStringLiteral("Fot1")});
 
-    // Enter hears the selected phrase, as a double click does.
+    // Enter asks to hear the selected phrase, as a double click does;
+    // Shift+Space slowly, and R to record it, as in the main window (which
+    // plays and records, see EditorFromMainWindowTest).
+    std::vector<std::pair<subjectData::Phrase, bool>> heard;
+    std::vector<subjectData::Phrase> recorded;
+    QObject::connect(editor.get(), &frmCustomSubject::HearPhrase, editor.get(),
+                     [&](const subjectData::Phrase &phrase, bool slowly) {
+                         heard.emplace_back(phrase, slowly);
+                     });
+    QObject::connect(editor.get(), &frmCustomSubject::RecordPhrase, editor.get(),
+                     [&](const subjectData::Phrase &phrase) { recorded.push_back(phrase); });
     QTest::keyClick(editor->TreeVirtual, Qt::Key_Return);
-    ASSERT_EQ(host.sounds.size(), 1u);
-    EXPECT_EQ(windows.notices.last(), QStringLiteral("Fop1"));
-    // Shift+Space hears it slowly and R records it, as in the main window
-    // (here on a machine without a microphone).
+    ASSERT_EQ(heard.size(), 1u);
+    EXPECT_EQ(heard[0].first.phrase, QStringLiteral("Fop1"));
+    EXPECT_EQ(heard[0].first.sourceFile, QStringLiteral("Food.ito"));
+    EXPECT_EQ(heard[0].first.number, 1);
+    EXPECT_FALSE(heard[0].second);
     QTest::keyClick(editor->TreeVirtual, Qt::Key_Space, Qt::ShiftModifier);
-    EXPECT_EQ(host.sounds.size(), 2u);
-    host.microphone = false;
+    ASSERT_EQ(heard.size(), 2u);
+    EXPECT_TRUE(heard[1].second);
     const int phrase = right().Selected();
     QTest::keyClick(editor->TreeVirtual, Qt::Key_R);
-    EXPECT_EQ(host.lastBox().text, caption(caption::NoMicrophone));
+    ASSERT_EQ(recorded.size(), 1u);
+    EXPECT_EQ(recorded[0], heard[0].first);
     EXPECT_EQ(right().Selected(), phrase);
+    // A subject is no phrase: nothing is asked.
+    right().Select(empty);
+    QTest::keyClick(editor->TreeVirtual, Qt::Key_Return);
+    EXPECT_EQ(heard.size(), 2u);
 }
 
 TEST_F(EditorTest, NewFoldersAreNumberedAndNamedInPlace) {
@@ -583,6 +600,24 @@ TEST_F(EditorFromMainWindowTest, TheTreeIsRebuiltOnceAfterChangesAndNotAfterNone
     EXPECT_EQ(rebuilt.count(), 1);
     EXPECT_FALSE(program.bSubjectsChanged);
     EXPECT_NE(main->TreeFolders.Text(4), QString());
+}
+
+TEST_F(EditorFromMainWindowTest, TheEditorsPhrasesAreHeardAndRecordedThroughTheMainWindow) {
+    frmCustomSubject *editor = open();
+    ASSERT_TRUE(editor);
+    TreeView &left = editor->TreeSubjects->Nodes();
+    const int food = findNode(left, QStringLiteral("Food"));
+    editor->TreeSubjects_NodeClick(food);
+    left.Select(left.ChildAt(food, 1));
+    editor->TreeSubjects->setFocus();
+    QTest::keyClick(editor->TreeSubjects, Qt::Key_Return);
+    ASSERT_EQ(host.sounds.size(), 1u);
+    EXPECT_EQ(host.sounds[0].path, phraseSound::Selected_Phrase_Path(program));
+    // Recording on a machine without a microphone: the learner is told.
+    host.microphone = false;
+    QTest::keyClick(editor->TreeSubjects, Qt::Key_R);
+    EXPECT_EQ(host.lastBox().text, caption(caption::NoMicrophone));
+    editor->close();
 }
 
 TEST_F(EditorFromMainWindowTest, AVirtualSubjectMadeInTheEditorIsStudied) {

@@ -59,8 +59,9 @@ TEST_F(VirtualStoreTest, CopyingASubjectTwiceGivesTwoSubjectsWithTheirOwnPhraseR
     EXPECT_TRUE(program.bSubjectsChanged);
     EXPECT_NE(first.key, second.key);
     ASSERT_EQ(first.phrases.size(), 2);
-    EXPECT_EQ(first.phrases[1].Tag(),
-              "Food.ito*2*p2*t2*u2*" + QString::number(first.phrases[1].key));
+    EXPECT_EQ(
+        subjectData::SubjectNode::Of(first.phrases[1], subjectData::NodeKind::FolderPhrase)->Tag(),
+        "Food.ito*2*p2*t2*u2*" + QString::number(first.phrases[1].folderKey));
     const QString a = QString::number(first.key), b = QString::number(second.key);
     // A Null second translation is stored as an empty text.
     EXPECT_EQ(phraseRows(QStringLiteral("Mine")),
@@ -137,8 +138,8 @@ TEST_F(VirtualStoreTest, ADeletedFolderGoesToTheTrashAndAPhraseOfAMissingSubject
     store.Create_Folder(QStringLiteral("Old"));
     const int key = store.Create_Subject(QStringLiteral("Old"), QStringLiteral("S"));
     try {
-        store.Copy_Phrase(QStringLiteral("Old"), key, QStringLiteral("Gone.ito"),
-                          QStringLiteral("1"), "p", "t", "u");
+        store.Copy_Phrase(QStringLiteral("Old"), key,
+                          subjectData::Phrase{QStringLiteral("Gone.ito"), 1, "p", "t", "u"});
         FAIL() << "copied a phrase of a missing subject";
     } catch (const std::exception &e) {
         EXPECT_EQ(QString::fromUtf8(e.what()), caption(caption::SourceSubjectGone).arg("Gone.ito"));

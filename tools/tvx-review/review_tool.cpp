@@ -1,7 +1,7 @@
 #include "review_tool.h"
 
 #include "platform/ado.h"
-#include "students/study_results.h"
+#include "study_data/study_results.h"
 
 #include <QTextStream>
 

@@ -10,7 +10,7 @@
 // plan; a test holds it to that).
 #pragma once
 
-#include "students/fsrs.h"
+#include "study_data/fsrs.h"
 
 #include <QDate>
 #include <QString>

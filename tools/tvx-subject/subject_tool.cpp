@@ -4,8 +4,8 @@
 
 #include "frame/identity.h"
 #include "platform/ado.h"
+#include "subject_data/subject_schema.h"
 #include "subjects/phrase_recorder.h"
-#include "subjects/subject_schema.h"
 
 #include <QDir>
 #include <QFile>

@@ -4,7 +4,7 @@
 
 #include "frame/identity.h"
 #include "platform/ado.h"
-#include "subjects/subject_schema.h"
+#include "subject_data/subject_schema.h"
 
 #include <QCoreApplication>
 #include <QDir>

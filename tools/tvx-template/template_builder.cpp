@@ -5,7 +5,7 @@
 #include "frame/mod_main.h"
 #include "platform/ado.h"
 #include "students/score_views.h"
-#include "students/study_results.h"
+#include "study_data/study_results.h"
 
 #include <QFile>
 

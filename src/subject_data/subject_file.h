@@ -26,6 +26,11 @@ QString Installed_Path(const Program &program, const QString &fileName);
 // The data source of a virtual folder file (virtual-subjects folder + name).
 QString Virtual_Path(const Program &program, const QString &fileName);
 
+// Display title of an installed subject file: words split at "_", each after
+// a blank (so the title starts with one), the extension cut, proper case.
+// Throws std::invalid_argument for a name too short to have an extension.
+QString Proper_Title(const Program &program, const QString &fileName);
+
 } // namespace subjectFile
 
 // "VALID" when the file opens and the first row of tblProperties names this

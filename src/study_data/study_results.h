@@ -22,7 +22,7 @@
 // failures throw std::exception (ado::Error for the database's own).
 #pragma once
 
-#include "students/fsrs.h"
+#include "study_data/fsrs.h"
 
 #include <QDate>
 #include <QDateTime>

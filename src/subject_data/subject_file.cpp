@@ -1,11 +1,28 @@
-#include "subjects/subject_file.h"
+#include "subject_data/subject_file.h"
 
 #include "frame/mod_main.h"
 #include "frame/program.h"
 #include "platform/ado.h"
 #include "platform/host.h"
 
+#include <stdexcept>
+
 namespace subjectFile {
+
+QString Proper_Title(const Program &program, const QString &fileName) {
+    QString title;
+    for (const QString &word : fileName.split(QLatin1Char('_')))
+        title += QLatin1Char(' ') + word;
+    if (title.length() < 4)
+        throw std::invalid_argument(program.captions[caption::FileNameTooShort].toStdString());
+    title.chop(4);
+    bool wordStart = true;
+    for (QChar &c : title) {
+        c = wordStart ? c.toUpper() : c.toLower();
+        wordStart = c == QLatin1Char(' ');
+    }
+    return title;
+}
 
 bool Is_Plain_File_Name(const QString &fileName) {
     if (fileName.isEmpty() || fileName == QLatin1String(".") || fileName == QLatin1String(".."))

@@ -1,4 +1,4 @@
-#include "subjects/subject_schema.h"
+#include "subject_data/subject_schema.h"
 
 #include "platform/ado.h"
 

@@ -1,4 +1,4 @@
-#include "students/fsrs.h"
+#include "study_data/fsrs.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "students/study_results.h"
+#include "study_data/study_results.h"
 
 #include "frame/mod_main.h"
 #include "platform/ado.h"
