@@ -4,7 +4,7 @@
 #include "frame/program.h"
 #include "frame/template_texts.h"
 #include "platform/ado.h"
-#include "platform/host.h"
+#include "platform/quiet_host.h"
 #include "platform/tree_view.h"
 #include "subject_data/subject_schema.h"
 #include "subjects/voice_compare.h"
@@ -17,34 +17,6 @@
 #include <cmath>
 
 namespace {
-
-// A host that answers nothing: the loaders only need events and a clock here.
-class QuietHost : public Host {
-public:
-    vb::MsgBoxResult MsgBox(const QString &, int, const QString &) override { return vb::vbOK; }
-    void ShowModal(QWidget &) override {}
-    QString GetSaveFileName(const QString &, const QString &, const QString &) override {
-        return {};
-    }
-    QString GetOpenFileName(const QString &, const QString &, const QString &) override {
-        return {};
-    }
-    bool OpenUrl(const QString &) override { return true; }
-    void OpenFolder(const QString &) override {}
-    bool StartDetached(const QString &, const QStringList &, const QString &) override {
-        return true;
-    }
-    void PlaySoundFile(const QString &, bool) override {}
-    void PlaySoundMemory(const QByteArray &, bool) override {}
-    bool IsConnected() override { return false; }
-    bool DownloadFile(const QString &, const QString &, qint64) override { return false; }
-    QSize ScreenSize() override { return {1280, 1024}; }
-    QDateTime Now() override { return QDateTime::currentDateTime(); }
-    void Randomize(quint32) override {}
-    double Rnd() override { return 0.5; }
-    void DoEvents() override {}
-    void WaitForEvents(int) override {}
-};
 
 QString makeSubject(const QTemporaryDir &dir, int soundBytes) {
     const QString path = dir.filePath(QStringLiteral("Bench%1.ito").arg(soundBytes));

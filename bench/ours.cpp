@@ -8,8 +8,8 @@
 #include "frame/shell_windows.h"
 #include "frame/template_texts.h"
 #include "platform/file_list_box.h"
-#include "platform/host.h"
 #include "platform/image_list.h"
+#include "platform/quiet_host.h"
 #include "platform/tree_view.h"
 #include "platform/tree_view_widget.h"
 #include "shell/frm_splash.h"
@@ -19,6 +19,7 @@
 #include "students/score_views.h"
 #include "subject_data/subject_schema.h"
 #include "subjects/subject_tree.h"
+#include "subjects/subject_tree_view.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -36,37 +37,23 @@ namespace {
 // A host that shows nothing: message boxes are counted and answered with
 // their first button, events run as in the real host, and the clock and the
 // random numbers are fixed by the runner so that every run draws the same.
-class BenchHost : public Host {
+class BenchHost : public QuietHost {
 public:
     int boxCount = 0;
     QString firstBox;
     QDateTime clock = QDateTime(QDate(2026, 1, 5), QTime(9, 0));
     VbRandom random;
 
-    vb::MsgBoxResult MsgBox(const QString &text, int style, const QString &) override {
+    vb::MsgBoxResult MsgBox(const QString &text, int style, const QString &title) override {
         if (boxCount++ == 0)
             firstBox = text;
-        const int buttons = vb::ButtonsOf(style);
-        return buttons == vb::vbYesNo || buttons == vb::vbYesNoCancel ? vb::vbYes : vb::vbOK;
-    }
-    void ShowModal(QWidget &) override {}
-    QString GetSaveFileName(const QString &, const QString &, const QString &) override {
-        return {};
-    }
-    QString GetOpenFileName(const QString &, const QString &, const QString &) override {
-        return {};
+        return QuietHost::MsgBox(text, style, title);
     }
     bool OpenUrl(const QString &) override { return true; }
-    void OpenFolder(const QString &) override {}
     bool StartDetached(const QString &program, const QStringList &arguments,
                        const QString &workingDirectory) override {
         return QProcess::startDetached(program, arguments, workingDirectory);
     }
-    void PlaySoundFile(const QString &, bool) override {}
-    void PlaySoundMemory(const QByteArray &, bool) override {}
-    bool IsConnected() override { return false; }
-    bool DownloadFile(const QString &, const QString &, qint64) override { return false; }
-    QSize ScreenSize() override { return {1280, 1024}; }
     QDateTime Now() override { return clock; }
     void Randomize(quint32 seed) override { random.seed(seed); }
     double Rnd() override { return random.next(); }
@@ -146,29 +133,17 @@ public:
     std::shared_ptr<ImageList> pictures = std::make_shared<ImageList>();
 };
 
-// TreeFolders with its widget, file lists and subject tree, wired as the main
-// window wires them.
+// TreeFolders with its widget, file lists and subject tree, wired by the
+// main window's own wiring.
 class BenchTree {
 public:
     explicit BenchTree(BenchProgram &p) : subjects(p.program, nodes, file1, file2) {
-        Program &program = p.program;
         widget = std::make_unique<TreeViewWidget>(nodes);
         widget->setObjectName(QStringLiteral("TreeFolders"));
         widget->resize(kTreeSize);
         widget->SetImageList(p.pictures);
-        QObject::connect(widget.get(), &TreeViewWidget::NodeClick, widget.get(),
-                         [this](int index) { subjects.NodeClick(index); });
-        QObject::connect(widget.get(), &TreeViewWidget::Expand, widget.get(),
-                         [this](int index) { subjects.Expand(index); });
-        QObject::connect(widget.get(), &TreeViewWidget::Collapse, widget.get(),
-                         [this](int index) { subjects.Collapse(index); });
-        // As the start-up's Get_Settings sets them.
-        file1.SetPattern(QStringLiteral("*.") + program.identity.shortCode);
-        file1.SetPath(program.folders.installedSubjectsFolder);
-        file1.Refresh();
-        file2.SetPattern(QStringLiteral("*.v") + program.identity.shortCode);
-        file2.SetPath(program.folders.virtualSubjectsFolder);
-        file2.Refresh();
+        Connect_Subject_Tree(*widget, subjects, widget.get());
+        subjects.List_Subject_Files();
     }
     ~BenchTree() {
         widget.reset();

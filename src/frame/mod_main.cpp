@@ -154,10 +154,7 @@ void Show_Error(Program &program, const QString &procedure, const QString &descr
 }
 
 void Show_Error(Program &program, const QString &procedure, const std::exception &error) {
-    if (const auto *databaseError = dynamic_cast<const ado::Error *>(&error))
-        Show_Error(program, procedure, databaseError->description(), databaseError->details());
-    else
-        Show_Error(program, procedure, QString::fromUtf8(error.what()));
+    Show_Error(program, procedure, ado::DescriptionOf(error), ado::DetailsOf(error));
 }
 
 } // namespace modMain

@@ -428,6 +428,12 @@ Error Error::WithDetails(QString description, QString details, bool locked) {
     return error;
 }
 
+QString DescriptionOf(const std::exception &e) {
+    if (const auto *error = dynamic_cast<const Error *>(&e))
+        return error->description();
+    return QString::fromUtf8(e.what());
+}
+
 QString DetailsOf(const std::exception &e) {
     if (const auto *error = dynamic_cast<const Error *>(&e))
         return error->details();

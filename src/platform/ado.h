@@ -44,6 +44,9 @@ private:
     bool m_locked = false;
 };
 
+// The sentence of any exception to show the user: an ado::Error's
+// description, another exception's what().
+QString DescriptionOf(const std::exception &e);
 // The details of an ado::Error; empty for any other exception.
 QString DetailsOf(const std::exception &e);
 

@@ -29,6 +29,7 @@
 #include "subjects/frm_voice.h"
 #include "subjects/phrase_actions.h"
 #include "subjects/subject_tree.h"
+#include "subjects/subject_tree_view.h"
 #include "virtual/frm_custom_subject.h"
 
 #include <QAction>
@@ -88,12 +89,7 @@ void frmMain::connectControls() {
     connect(lblMoreActs, &QLabel::linkActivated, this,
             [this] { modMain::Open_Web_Page(m_program, QStringLiteral("activities.htm")); });
 
-    connect(TreeFoldersView, &TreeViewWidget::NodeClick, this,
-            [this](int index) { m_subjectTree->NodeClick(index); });
-    connect(TreeFoldersView, &TreeViewWidget::Expand, this,
-            [this](int index) { m_subjectTree->Expand(index); });
-    connect(TreeFoldersView, &TreeViewWidget::Collapse, this,
-            [this](int index) { m_subjectTree->Collapse(index); });
+    Connect_Subject_Tree(*TreeFoldersView, *m_subjectTree, this);
     connect(TreeFoldersView, &TreeViewWidget::MouseDown, this,
             [this](int button, int, int, int) { TreeFolders_MouseDown(button); });
     const auto listen = [this] { m_phraseActions->Listen(); };
@@ -287,12 +283,7 @@ void frmMain::Get_Settings() {
         const QString installedInData = p.folders.dataFolder + p.captions[10];
         if (!QFileInfo(installedInData).isDir())
             QDir().mkpath(installedInData);
-        File1.SetPattern(QStringLiteral("*.") + p.identity.shortCode);
-        File1.SetPath(p.folders.installedSubjectsFolder);
-        File1.Refresh();
-        File2.SetPattern(QStringLiteral("*.v") + p.identity.shortCode);
-        File2.SetPath(p.folders.virtualSubjectsFolder);
-        File2.Refresh();
+        m_subjectTree->List_Subject_Files();
         lblSelectSubject->setText(QStringLiteral("1. ") + p.captions[14]);
         lblSelectActivity->setText(QStringLiteral("2. ") + p.captions[15]);
         lblCaption->setText(p.captions[20]);

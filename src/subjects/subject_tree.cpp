@@ -25,12 +25,6 @@ constexpr int kRandomPhraseCount = 10;
 // From this many failed subjects on, the random draw shows which ones it skips.
 constexpr int kQuietFailures = 10;
 
-QString describe(const std::exception &e) {
-    if (const auto *adoError = dynamic_cast<const ado::Error *>(&e))
-        return adoError->description();
-    return QString::fromUtf8(e.what());
-}
-
 // A number drawn in [0, count): Rnd is below 1, but a bad source must not
 // index past the end.
 int drawIndex(Host &host, int count) {
@@ -181,7 +175,7 @@ void SubjectTree::Get_vSubjects() {
             connection.Close();
         } catch (const std::exception &e) {
             modMain::Show_Error(m_program, QStringLiteral("Get_vSubjects"),
-                                fileName + QStringLiteral(": ") + describe(e), ado::DetailsOf(e));
+                                fileName + QStringLiteral(": ") + ado::DescriptionOf(e), ado::DetailsOf(e));
         }
         try {
             if (folder > 0 && m_tree.Children(folder) == 0)
@@ -230,6 +224,15 @@ QString SubjectTree::Tag_Item(int n, int index) {
 }
 
 // --- events ---
+
+void SubjectTree::List_Subject_Files() {
+    m_file1.SetPattern(QStringLiteral("*.") + m_program.identity.shortCode);
+    m_file1.SetPath(m_program.folders.installedSubjectsFolder);
+    m_file1.Refresh();
+    m_file2.SetPattern(QStringLiteral("*.v") + m_program.identity.shortCode);
+    m_file2.SetPath(m_program.folders.virtualSubjectsFolder);
+    m_file2.Refresh();
+}
 
 void SubjectTree::Expand(int index) {
     if (const SubjectNode *node = Node(index); node && subjectData::Is_Folder(node->kind))
@@ -409,7 +412,7 @@ bool SubjectTree::Check_Virtual_Subject(int &index) {
         const QStringList fields = node ? node->Fields() : QStringList();
         m_program.host().MsgBoxWithDetails(fields.value(1) + QLatin1Char(' ') +
                                                modMain::Safe_Caption(m_program, 6) + kCrLf + kCrLf +
-                                               describe(e),
+                                               ado::DescriptionOf(e),
                                            vb::vbExclamation, QString(), ado::DetailsOf(e));
         return false;
     }
@@ -441,7 +444,7 @@ void SubjectTree::Get_Phrases(const QString &fileName) {
         m_tree.SetImage(selected, BrokenSubject);
         m_tree.SetSelectedImage(selected, BrokenSubject);
         m_program.host().MsgBoxWithDetails(
-            fileName.toUpper() + modMain::Safe_Caption(m_program, 6) + kCrLf + kCrLf + describe(e),
+            fileName.toUpper() + modMain::Safe_Caption(m_program, 6) + kCrLf + kCrLf + ado::DescriptionOf(e),
             vb::vbExclamation, modMain::Safe_Caption(m_program, 103), ado::DetailsOf(e));
         windows.SetMainEnabled(true);
         m_tree.Select(m_tree.Parent(selected));
@@ -484,7 +487,7 @@ void SubjectTree::Get_vPhrases(const QString &folderFile, int key, int nodeIndex
         m_tree.SetSelectedImage(nodeIndex, BrokenSubject);
         m_program.host().MsgBoxWithDetails(
             folderFile.toUpper() + modMain::Safe_Caption(m_program, 6) + kCrLf + kCrLf +
-                describe(e),
+                ado::DescriptionOf(e),
             vb::vbExclamation, modMain::Safe_Caption(m_program, 103), ado::DetailsOf(e));
         m_tree.Select(m_tree.Parent(nodeIndex));
         return;

@@ -21,6 +21,11 @@ class SubjectTree : public subjectData::VirtualSubjectCheck {
 public:
     SubjectTree(Program &program, TreeView &TreeFolders, FileListBox &File1, FileListBox &File2);
 
+    // Points File1 at the installed subjects and File2 at the virtual folders,
+    // with this build's name patterns, and reads both folders: the start-up
+    // does it before the builders run.
+    void List_Subject_Files();
+
     // Builders, run by the start-up in this order.
     void Create_Folders();
     void Get_Subjects();

@@ -15,12 +15,6 @@ using subjectData::NodeKind;
 using subjectData::SubjectNode;
 using enum subjectData::TreePicture;
 
-QString describe(const std::exception &e) {
-    if (const auto *adoError = dynamic_cast<const ado::Error *>(&e))
-        return adoError->description();
-    return QString::fromUtf8(e.what());
-}
-
 } // namespace
 
 VirtualEditor::VirtualEditor(Program &program, TreeView &TreeSubjects, TreeView &TreeVirtual,
@@ -141,7 +135,7 @@ void VirtualEditor::Get_Virtual_Folders() {
             }
         } catch (const std::exception &e) {
             modMain::Show_Error(m_program, QStringLiteral("Get_Virtual_Folders"),
-                                fileName + QStringLiteral(": ") + describe(e), ado::DetailsOf(e));
+                                fileName + QStringLiteral(": ") + ado::DescriptionOf(e), ado::DetailsOf(e));
         }
     }
 }

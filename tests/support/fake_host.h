@@ -3,7 +3,7 @@
 // speakers.
 #pragma once
 
-#include "platform/host.h"
+#include "platform/quiet_host.h"
 
 #include <QByteArray>
 #include <QMap>
@@ -14,7 +14,7 @@
 #include <random>
 #include <vector>
 
-class FakeHost : public Host {
+class FakeHost : public QuietHost {
 public:
     struct Box {
         QString text;
