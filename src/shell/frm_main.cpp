@@ -62,8 +62,9 @@ frmMain::frmMain(Program &program, QWidget *parent)
     setMouseTracking(true);
     program.setWindows(m_notices.get());
     buildControls();
-    connectControls();
+    // The tree's events are wired to it in connectControls.
     m_subjectTree = std::make_unique<SubjectTree>(program, TreeFolders, File1, File2);
+    connectControls();
     m_activityLaunch = std::make_unique<ActivityLaunch>(program, *m_subjectTree, TreeFolders);
     m_phraseActions = std::make_unique<PhraseActions>(program, TreeFolders, *this);
     program.atEnd = [this] { removeTemporaryFiles(); };
