@@ -123,12 +123,18 @@ QByteArray SubjectWaveFromRecording(const QByteArray &bytes, QString *error) {
                 *error = QString::fromUtf8(SDL_GetError());
             return {};
         }
+        // The converter holds back the last stretch it was given even when
+        // flushed: a tenth of a second of silence pushes the recording's end
+        // through, and the result is cut to the recording's own length.
+        const auto length = size_t(std::llround(double(mono.size()) * kSubjectWaveRate /
+                                                info.samplerate));
+        mono.resize(mono.size() + size_t(info.samplerate / 10), 0.0f);
         SDL_AudioStreamPut(stream, mono.data(), int(mono.size() * sizeof(float)));
         SDL_AudioStreamFlush(stream);
         resampled.resize(size_t(SDL_AudioStreamAvailable(stream)) / sizeof(float));
         const int got = SDL_AudioStreamGet(stream, resampled.data(),
                                            int(resampled.size() * sizeof(float)));
-        resampled.resize(size_t(std::max(0, got)) / sizeof(float));
+        resampled.resize(std::min(length, size_t(std::max(0, got)) / sizeof(float)));
         SDL_FreeAudioStream(stream);
     }
 
