@@ -328,13 +328,15 @@ QStringList CheckSubject(const QString &path, const QString &code) {
                 problems << e.message();
             }
             ado::Field sound = rs.Fields("bsound");
-            if (sound.IsNull() || sound.ActualSize() == 0)
+            const QByteArray wave =
+                sound.IsNull() || sound.ActualSize() == 0 ? QByteArray() : sound.GetChunk(-1);
+            if (wave.isEmpty())
                 problems << QStringLiteral("phrase %1 has no sound").arg(number);
-            else if (!IsWave(sound.GetChunk(12)))
+            else if (!IsWave(wave))
                 problems << QStringLiteral("phrase %1: the sound is not a RIFF/WAVE recording")
                                 .arg(number);
             else
-                checkRecording(number, sound.GetChunk(-1), problems);
+                checkRecording(number, wave, problems);
         }
     } catch (const ado::Error &e) {
         problems << e.description();
