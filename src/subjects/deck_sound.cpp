@@ -4,13 +4,15 @@
 
 #include <QCoreApplication>
 #include <QHash>
+#include <QThread>
 
-#include <SDL.h>
 #include <sndfile.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 namespace subjects {
@@ -72,11 +74,78 @@ void gatedPower(const std::vector<float> &samples, int rate, double &power, doub
     seconds = double(counted) / rate;
 }
 
+// A windowed-sinc filter, its taps computed for a number of phases between
+// two input samples: 8 zero crossings each side, scaled down when the rate
+// goes down so nothing above the new Nyquist frequency folds back.
+struct ResamplingFilter {
+    static constexpr int kPhases = 256;
+    static constexpr double kZeroCrossings = 8;
+    static constexpr int kLanes = 8; // rows padded to this many taps
+    int half = 0;  // taps each side of the centre
+    int width = 0; // taps in a row, 2 * half and zeros to the next lane
+    std::vector<float> taps; // kPhases + 1 rows
+
+    ResamplingFilter(int inRate, int outRate) {
+        const double scale = std::min(1.0, double(outRate) / inRate);
+        const double cutoff = 0.95 * scale;
+        half = int(std::ceil(kZeroCrossings / scale));
+        width = (2 * half + kLanes - 1) / kLanes * kLanes;
+        taps.resize(size_t(kPhases + 1) * size_t(width));
+        for (int p = 0; p <= kPhases; ++p) {
+            const double frac = double(p) / kPhases;
+            float *row = &taps[size_t(p) * size_t(width)];
+            double sum = 0;
+            for (int k = 0; k < 2 * half; ++k) {
+                const double x = (k - half + 1) - frac; // from the output instant
+                const double arg = M_PI * cutoff * x;
+                const double sinc = x == 0 ? 1.0 : std::sin(arg) / arg;
+                const double w = x / half;
+                // Blackman window over the filter's span.
+                const double window =
+                    std::abs(w) >= 1 ? 0 : 0.42 + 0.5 * std::cos(M_PI * w) + 0.08 * std::cos(2 * M_PI * w);
+                row[k] = float(sinc * window);
+                sum += row[k];
+            }
+            for (int k = 0; k < 2 * half; ++k)
+                row[k] = float(row[k] / sum);
+        }
+    }
+};
+
 QString tr(const char *text) {
     return QCoreApplication::translate("wordList", text);
 }
 
 } // namespace
+
+std::vector<float> Resample(const std::vector<float> &in, int inRate, int outRate) {
+    const ResamplingFilter filter(inRate, outRate);
+    const int width = filter.width;
+    // Zeros around the recording let every output read a whole row of taps.
+    std::vector<float> padded(in.size() + size_t(2 * width), 0.0f);
+    std::copy(in.begin(), in.end(), padded.begin() + width);
+    const auto length = size_t(std::llround(double(in.size()) * outRate / inRate));
+    std::vector<float> out(length);
+    const double step = double(inRate) / outRate;
+    for (size_t n = 0; n < length; ++n) {
+        const double t = double(n) * step;
+        auto i = size_t(t);
+        auto phase = int(std::lround((t - double(i)) * ResamplingFilter::kPhases));
+        const float *row = &filter.taps[size_t(phase) * size_t(width)];
+        // Taps k cover input samples i - half + 1 .. i + half.
+        const float *x = &padded[i + size_t(width) - size_t(filter.half) + 1];
+        // Lanes of partial sums, which the compiler keeps in vector registers.
+        float lanes[ResamplingFilter::kLanes] = {};
+        for (int k = 0; k < width; k += ResamplingFilter::kLanes)
+            for (int j = 0; j < ResamplingFilter::kLanes; ++j)
+                lanes[j] += row[k + j] * x[k + j];
+        float y = 0;
+        for (const float lane : lanes)
+            y += lane;
+        out[n] = y;
+    }
+    return out;
+}
 
 QByteArray SubjectWaveFromRecording(const QByteArray &bytes, QString *error) {
     MemoryFile file{&bytes, 0};
@@ -91,16 +160,24 @@ QByteArray SubjectWaveFromRecording(const QByteArray &bytes, QString *error) {
     // Mixed down to mono as it is read.
     std::vector<float> mono;
     if (info.channels > 0 && info.samplerate > 0) {
-        std::vector<float> block(size_t(4096) * size_t(info.channels));
+        constexpr sf_count_t kBlock = 8192;
+        const auto channels = size_t(info.channels);
+        if (info.frames > 0 && info.frames < sf_count_t(kMaxWaveRate) * 3600)
+            mono.reserve(size_t(info.frames));
+        std::vector<float> block(size_t(kBlock) * channels);
         for (;;) {
-            const sf_count_t frames = sf_readf_float(sound, block.data(), 4096);
+            const sf_count_t frames = sf_readf_float(sound, block.data(), kBlock);
             if (frames <= 0)
                 break;
+            if (channels == 1) {
+                mono.insert(mono.end(), block.begin(), block.begin() + frames);
+                continue;
+            }
             for (sf_count_t f = 0; f < frames; ++f) {
                 float sum = 0;
-                for (int c = 0; c < info.channels; ++c)
-                    sum += block[size_t(f) * size_t(info.channels) + size_t(c)];
-                mono.push_back(sum / float(info.channels));
+                for (size_t c = 0; c < channels; ++c)
+                    sum += block[size_t(f) * channels + c];
+                mono.push_back(sum / float(channels));
             }
         }
     }
@@ -111,32 +188,9 @@ QByteArray SubjectWaveFromRecording(const QByteArray &bytes, QString *error) {
         return {};
     }
 
-    // SDL's converter resamples; it is in the program already for playing.
-    std::vector<float> resampled;
-    if (info.samplerate == kSubjectWaveRate) {
-        resampled = std::move(mono);
-    } else {
-        SDL_AudioStream *stream = SDL_NewAudioStream(AUDIO_F32SYS, 1, info.samplerate,
-                                                     AUDIO_F32SYS, 1, kSubjectWaveRate);
-        if (!stream) {
-            if (error)
-                *error = QString::fromUtf8(SDL_GetError());
-            return {};
-        }
-        // The converter holds back the last stretch it was given even when
-        // flushed: a tenth of a second of silence pushes the recording's end
-        // through, and the result is cut to the recording's own length.
-        const auto length = size_t(std::llround(double(mono.size()) * kSubjectWaveRate /
-                                                info.samplerate));
-        mono.resize(mono.size() + size_t(info.samplerate / 10), 0.0f);
-        SDL_AudioStreamPut(stream, mono.data(), int(mono.size() * sizeof(float)));
-        SDL_AudioStreamFlush(stream);
-        resampled.resize(size_t(SDL_AudioStreamAvailable(stream)) / sizeof(float));
-        const int got = SDL_AudioStreamGet(stream, resampled.data(),
-                                           int(resampled.size() * sizeof(float)));
-        resampled.resize(std::min(length, size_t(std::max(0, got)) / sizeof(float)));
-        SDL_FreeAudioStream(stream);
-    }
+    std::vector<float> resampled = info.samplerate == kSubjectWaveRate
+                                       ? std::move(mono)
+                                       : Resample(mono, info.samplerate, kSubjectWaveRate);
 
     double power = 0, speech = 0;
     gatedPower(resampled, kSubjectWaveRate, power, speech);
@@ -159,30 +213,56 @@ QVector<QByteArray> ReadDeckRecordings(const WordList &list, QStringList *failur
     QVector<QByteArray> waves(list.rows.size());
     if (!list.media)
         return waves;
-    // A recording two notes share is decoded once.
-    QHash<QString, QByteArray> decoded;
+    // Every recording is read once, however many notes share it; the media
+    // are read one at a time and decoded on every core.
+    struct Recording {
+        QString name;
+        QByteArray bytes;
+        QString error;
+        QByteArray wave;
+    };
+    std::vector<Recording> recordings;
+    QHash<QString, size_t> byName;
+    for (const WordListRow &row : list.rows)
+        if (!row.sound.isEmpty() && !byName.contains(row.sound)) {
+            byName.insert(row.sound, recordings.size());
+            recordings.push_back({row.sound, {}, {}, {}});
+        }
+    std::atomic<bool> stopped{false};
+    std::atomic<size_t> next{0};
+    const auto isCancelled = [&] {
+        if (!stopped && cancelled && cancelled())
+            stopped = true;
+        return stopped.load();
+    };
+    const auto work = [&] {
+        for (size_t i; !isCancelled() && (i = next++) < recordings.size();) {
+            Recording &r = recordings[i];
+            r.bytes = list.media->read(r.name, &r.error);
+            if (!r.bytes.isEmpty())
+                r.wave = SubjectWaveFromRecording(r.bytes, &r.error);
+            r.bytes.clear();
+        }
+    };
+    const int helpers = std::max(0, std::min(QThread::idealThreadCount(), int(recordings.size())) - 1);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < helpers; ++t)
+        threads.emplace_back(work);
+    work();
+    for (std::thread &t : threads)
+        t.join();
+    if (stopped)
+        throw WordListCancelled();
     for (int i = 0; i < list.rows.size(); ++i) {
         const WordListRow &row = list.rows[i];
         if (row.sound.isEmpty())
             continue;
-        if (cancelled && cancelled())
-            throw WordListCancelled();
-        const auto known = decoded.constFind(row.sound);
-        if (known != decoded.constEnd()) {
-            waves[i] = known.value();
-            continue;
-        }
-        QString error;
-        const QByteArray bytes = list.media->read(row.sound, &error);
-        QByteArray wave;
-        if (!bytes.isEmpty())
-            wave = SubjectWaveFromRecording(bytes, &error);
-        if (wave.isEmpty() && failures)
+        Recording &r = recordings[byName.value(row.sound)];
+        waves[i] = r.wave;
+        if (r.wave.isEmpty() && failures)
             *failures << tr("%1: the recording '%2' cannot be played (%3); espeak-ng speaks "
                             "\"%4\" instead")
-                             .arg(DescribeUnit(list.unit, row.line), row.sound, error, row.phrase);
-        decoded.insert(row.sound, wave);
-        waves[i] = wave;
+                             .arg(DescribeUnit(list.unit, row.line), row.sound, r.error, row.phrase);
     }
     return waves;
 }

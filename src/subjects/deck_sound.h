@@ -11,6 +11,8 @@
 #include <QStringList>
 #include <QVector>
 
+#include <vector>
+
 namespace subjects {
 
 // espeak-ng's own rate: a subject's recorded and spoken phrases alike.
@@ -19,6 +21,9 @@ inline constexpr int kSubjectWaveRate = 22050;
 // the parts louder than kSpeechGateDb, in dB of full scale.
 inline constexpr double kPhraseLoudnessDb = -20.0;
 inline constexpr double kSpeechGateDb = -45.0;
+
+// Samples at inRate brought to outRate, as many as the same time takes.
+std::vector<float> Resample(const std::vector<float> &samples, int inRate, int outRate);
 
 // The recording as a subject's WAV; empty, with error set, when libsndfile
 // cannot read it or it holds no sound.

@@ -101,7 +101,7 @@ struct WordListOptions {
 };
 
 // A package's or vocabulary file's own recordings, read when the import needs
-// them. Reads are made from one thread at a time.
+// them. read() is called from several threads at once.
 class WordListMedia {
 public:
     virtual ~WordListMedia() = default;

@@ -180,6 +180,8 @@ inline QByteArray collection(const Package &p, bool currentSchema) {
                  "integer not null, factor integer not null, reps integer not null, lapses "
                  "integer not null, left integer not null, odue integer not null, odid integer "
                  "not null, flags integer not null, data text not null);"));
+    // One transaction, as the programs write their collections.
+    exec(db, QStringLiteral("BEGIN"));
     QJsonObject models, deckJson;
     if (currentSchema) {
         exec(db, QStringLiteral(
@@ -250,6 +252,7 @@ inline QByteArray collection(const Package &p, bool currentSchema) {
                      .arg(deckId(decks, n.deck))
                      .arg(i + 1));
     }
+    exec(db, QStringLiteral("COMMIT"));
     sqlite3_close(db);
     QFile file(path);
     file.open(QIODevice::ReadOnly);
