@@ -109,6 +109,11 @@ TEST_F(ImportWindowTest, AdministratorImportsASpreadsheetAndTheSubjectAppearsInT
     EXPECT_EQ(progressShown, 3);
     const int saludos = node(QStringLiteral("Saludos"));
     ASSERT_GT(saludos, 0);
+    // Selected and opened on its phrases.
+    EXPECT_EQ(main->TreeFolders.Selected(), saludos);
+    EXPECT_TRUE(main->TreeFolders.Expanded(saludos));
+    // Phrases show in the learner's language.
+    EXPECT_EQ(main->TreeFolders.Text(main->TreeFolders.Child(saludos)), QStringLiteral("hola"));
     EXPECT_GT(node(QStringLiteral("Food")), 0);
     EXPECT_TRUE(QFileInfo::exists(installed(QStringLiteral("Saludos.ito"))));
     EXPECT_FALSE(program.bSubjectsChanged);
