@@ -96,27 +96,42 @@ frmImport::frmImport(Program &program, QWidget *parent) : QDialog(parent), m_pro
     btnChoose->setObjectName(QStringLiteral("btnChoose"));
     btnChoose->setAutoDefault(false);
 
+    lblDeck = new QLabel(tr("&Deck:"), this);
+    lblDeck->setObjectName(QStringLiteral("lblDeck"));
     cboDeck = new QComboBox(this);
     cboDeck->setObjectName(QStringLiteral("cboDeck"));
     cboDeck->setAccessibleName(tr("Deck to import"));
+    lblDeck->setBuddy(cboDeck);
+    lblDeck->setVisible(false);
     cboDeck->setVisible(false);
 
     // The columns as tvx-subject's --phrase-column and its kin choose them.
-    const auto columnBox = [this](const char *name, const QString &label) {
+    auto *columns = new QHBoxLayout;
+    const auto columnBox = [this, columns](const char *name, const QString &label) {
         auto *box = new QSpinBox(this);
         box->setObjectName(QLatin1String(name));
         box->setRange(0, 99);
         box->setSpecialValueText(tr("automatic"));
-        box->setAccessibleName(label);
-        box->setPrefix(label + QStringLiteral(": "));
+        box->setAccessibleName(QString(label).remove(QLatin1Char('&')));
+        auto *caption = new QLabel(label, this);
+        caption->setObjectName(QString::fromLatin1(name).replace(0, 3, QStringLiteral("lbl")));
+        caption->setBuddy(box);
+        columns->addWidget(caption);
+        columns->addWidget(box, 1);
         return box;
     };
-    spnPhraseColumn = columnBox("spnPhraseColumn", tr("Phrase column"));
-    spnTranslationColumn = columnBox("spnTranslationColumn", tr("Translation column"));
-    spnTranslation2Column = columnBox("spnTranslation2Column", tr("Second translation column"));
+    spnPhraseColumn = columnBox("spnPhraseColumn", tr("&Phrase column:"));
+    spnTranslationColumn = columnBox("spnTranslationColumn", tr("&Translation column:"));
+    spnTranslation2Column = columnBox("spnTranslation2Column", tr("&Second translation:"));
     btnSwapColumns = new QPushButton(tr("S&wap phrase and translation"), this);
     btnSwapColumns->setObjectName(QStringLiteral("btnSwapColumns"));
     btnSwapColumns->setAutoDefault(false);
+    // Nothing to choose among before a file is read.
+    for (QWidget *w : {static_cast<QWidget *>(spnPhraseColumn),
+                       static_cast<QWidget *>(spnTranslationColumn),
+                       static_cast<QWidget *>(spnTranslation2Column),
+                       static_cast<QWidget *>(btnSwapColumns)})
+        w->setEnabled(false);
 
     tblPreview = new QTableWidget(0, 3, this);
     tblPreview->setObjectName(QStringLiteral("tblPreview"));
@@ -160,11 +175,8 @@ frmImport::frmImport(Program &program, QWidget *parent) : QDialog(parent), m_pro
     auto *grid = new QGridLayout(this);
     grid->addWidget(btnChoose, 0, 0);
     grid->addWidget(lblFile, 0, 1, 1, 2);
-    grid->addWidget(cboDeck, 1, 0, 1, 3);
-    auto *columns = new QHBoxLayout;
-    columns->addWidget(spnPhraseColumn);
-    columns->addWidget(spnTranslationColumn);
-    columns->addWidget(spnTranslation2Column);
+    grid->addWidget(lblDeck, 1, 0);
+    grid->addWidget(cboDeck, 1, 1, 1, 2);
     columns->addWidget(btnSwapColumns);
     grid->addLayout(columns, 2, 0, 1, 3);
     grid->addWidget(tblPreview, 3, 0, 1, 3);
@@ -215,7 +227,18 @@ frmImport::frmImport(Program &program, QWidget *parent) : QDialog(parent), m_pro
         spnTranslationColumn->setValue(phrase);
         readList(true);
     });
-    connect(cboDeck, &QComboBox::activated, this, [this] { readList(true); });
+    connect(cboDeck, &QComboBox::activated, this, [this] {
+        // A name the user has not changed follows the deck: its last part,
+        // or the file's name for every deck.
+        const QString name = cboDeck->currentIndex() > 0
+                                 ? cboDeck->currentText().section(QStringLiteral("::"), -1)
+                                 : QFileInfo(m_path).completeBaseName();
+        if (txtName->text() == m_suggestedName) {
+            txtName->setText(name);
+            m_suggestedName = name;
+        }
+        readList(true);
+    });
     connect(btnCancel, &QPushButton::clicked, this, [this] {
         if (m_busy)
             cancelImport();
@@ -310,9 +333,13 @@ void frmImport::cancelImport() {
 
 void frmImport::btnChoose_Click() {
     const Captions &c = m_program.captions;
+    // The documents folder when there is one; the dialog would otherwise
+    // offer its name as the file to open.
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!QFileInfo(folder).isDir())
+        folder = QDir::homePath();
     const QString path = m_program.host().GetOpenFileName(
-        c[caption::ImportTitle],
-        QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation),
+        c[caption::ImportTitle], folder,
         c[caption::WordListFilter] +
             QStringLiteral(" (*.csv *.tsv *.txt *.apkg *.colpkg *.kvtml)"));
     if (path.isEmpty())
@@ -320,7 +347,8 @@ void frmImport::btnChoose_Click() {
     m_path = path;
     cboDeck->clear();
     readList(false);
-    txtName->setText(QFileInfo(path).completeBaseName());
+    m_suggestedName = QFileInfo(path).completeBaseName();
+    txtName->setText(m_suggestedName);
 }
 
 void frmImport::readList(bool columnsChosen) {
@@ -342,6 +370,12 @@ void frmImport::readList(bool columnsChosen) {
         cboDeck->addItems(m_list.decks);
     }
     cboDeck->setVisible(cboDeck->count() > 0);
+    lblDeck->setVisible(cboDeck->count() > 0);
+    for (QWidget *w : {static_cast<QWidget *>(spnPhraseColumn),
+                       static_cast<QWidget *>(spnTranslationColumn),
+                       static_cast<QWidget *>(spnTranslation2Column),
+                       static_cast<QWidget *>(btnSwapColumns)})
+        w->setEnabled(true);
     // The boxes show the columns in use, whoever chose them.
     const std::pair<QSpinBox *, int> shown[] = {{spnPhraseColumn, m_list.phraseColumn},
                                                 {spnTranslationColumn, m_list.translationColumn},

@@ -57,6 +57,7 @@ public:
     // Controls, named for tests and assistive technology.
     QLabel *lblFile;
     QPushButton *btnChoose;
+    QLabel *lblDeck;
     QComboBox *cboDeck; // shown for a file of several decks; item 0: all of them
     // Columns counted from 1, as tvx-subject's options; 0: the file decides.
     QSpinBox *spnPhraseColumn;
@@ -102,6 +103,7 @@ private:
     subjects::WordList m_list;
     QString m_cache;
     QString m_imported;
+    QString m_suggestedName; // the subject name the window proposed
     QString m_file; // the subject file being written
     bool m_busy = false;
     std::unique_ptr<subjects::PhraseRecorder> m_recorder;

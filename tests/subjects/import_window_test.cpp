@@ -258,10 +258,10 @@ TEST_F(ImportWindowTest, APackageOfSeveralDecksOffersTheDeckAndKeepsItsOwnRecord
     import.cboDeck->setFocus();
     QTest::keyClick(import.cboDeck, Qt::Key_End);
     EXPECT_EQ(import.cboDeck->currentText(), QStringLiteral("Cibo"));
+    EXPECT_EQ(import.txtName->text(), QStringLiteral("Cibo"));
     ASSERT_EQ(import.tblPreview->rowCount(), 2);
     EXPECT_EQ(import.tblPreview->item(0, 0)->text(), QStringLiteral("pane"));
     EXPECT_EQ(import.tblPreview->verticalHeaderItem(0)->text(), QStringLiteral("2"));
-    import.txtName->setText(QStringLiteral("Cibo"));
     ASSERT_TRUE(importAndWait(import));
     EXPECT_TRUE(host.boxes.empty()) << host.lastBox().text.toStdString();
 

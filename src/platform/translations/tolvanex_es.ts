@@ -342,24 +342,28 @@
         <translation>Todos los mazos</translation>
     </message>
     <message>
+        <source>&amp;Deck:</source>
+        <translation>&amp;Mazo:</translation>
+    </message>
+    <message>
         <source>Deck to import</source>
         <translation>Mazo que importar</translation>
     </message>
     <message>
-        <source>Phrase column</source>
-        <translation>Columna de la frase</translation>
+        <source>&amp;Phrase column:</source>
+        <translation>Columna de la &amp;frase:</translation>
     </message>
     <message>
         <source>S&amp;wap phrase and translation</source>
-        <translation>&amp;Intercambiar frase y traducción</translation>
+        <translation>Inter&amp;cambiar frase y traducción</translation>
     </message>
     <message>
-        <source>Second translation column</source>
-        <translation>Columna de la segunda traducción</translation>
+        <source>&amp;Second translation:</source>
+        <translation>&amp;Segunda traducción:</translation>
     </message>
     <message>
-        <source>Translation column</source>
-        <translation>Columna de la traducción</translation>
+        <source>&amp;Translation column:</source>
+        <translation>Columna de la &amp;traducción:</translation>
     </message>
     <message>
         <source>automatic</source>
