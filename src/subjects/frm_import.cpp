@@ -8,6 +8,7 @@
 #include "subjects/phrase_recorder.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
@@ -456,6 +457,22 @@ bool frmImport::btnImport_Click() {
         }
         probe.close();
         probe.remove();
+    }
+
+    // Without espeak-ng the phrases that bring no recording cannot be spoken:
+    // said now, before anything is decoded.
+    const bool speaks = !m_list.media || std::any_of(m_list.rows.cbegin(), m_list.rows.cend(),
+                                                     [](const subjects::WordListRow &row) {
+                                                         return row.sound.isEmpty();
+                                                     });
+    if (speaks && QStandardPaths::findExecutable(QStringLiteral("espeak-ng")).isEmpty()) {
+        host.MsgBox(c[caption::RecordingFailed].arg(
+                        QCoreApplication::translate("wordList",
+                                                    "cannot start espeak-ng (is it installed?): %1")
+                            .arg(platformLanguage::System_Reason(
+                                QStringLiteral("No such file or directory")))),
+                    vb::vbCritical);
+        return false;
     }
 
     m_busy = true;

@@ -213,9 +213,11 @@ TEST_F(DeckImportTest, DamagedRecordingIsSpokenAndSaidSo) {
     fixture::WritePackage(file, p);
     const ImportReport report = ImportWordList(options(file));
     EXPECT_EQ(report.recorded, 1);
-    ASSERT_EQ(report.problems.size(), 1);
-    EXPECT_TRUE(report.problems[0].startsWith(QLatin1String("note 1: the recording 'sole.mp3'")))
-        << report.problems[0].toStdString();
+    EXPECT_TRUE(report.problems.isEmpty());
+    ASSERT_EQ(report.unreadableRecordings.size(), 1);
+    EXPECT_TRUE(report.unreadableRecordings[0].startsWith(
+        QLatin1String("note 1: the recording 'sole.mp3' cannot be played")))
+        << report.unreadableRecordings[0].toStdString();
     EXPECT_EQ(subjectPhrases(options(file).out)[0].wave, spoken({}, {}));
 }
 

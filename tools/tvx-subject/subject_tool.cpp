@@ -668,7 +668,7 @@ ImportReport ImportWordList(const ImportOptions &options) {
     try {
         // The file's own recordings first; espeak-ng speaks the others.
         QVector<QByteArray> waves =
-            subjects::ReadDeckRecordings(list, &report.problems, options.cancelled);
+            subjects::ReadDeckRecordings(list, &report.unreadableRecordings, options.cancelled);
         QStringList texts;
         QVector<int> spoken;
         for (int i = 0; i < list.rows.size(); ++i) {
@@ -996,6 +996,8 @@ int Run(const QStringList &args, QTextStream &out, QTextStream &err) {
             }
             for (const QString &p : report.problems)
                 err << options.list << ": left out: " << p << "\n";
+            for (const QString &p : report.unreadableRecordings)
+                err << options.list << ": " << p << "\n";
             if (report.decks.size() > 1 && options.columns.deck.isEmpty())
                 err << options.list << ": the file holds " << report.decks.size()
                     << " decks, all imported: " << report.decks.join(QStringLiteral(", "))

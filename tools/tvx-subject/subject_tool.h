@@ -119,8 +119,8 @@ struct ImportReport {
     int fromCache = 0;
     int ownRecordings = 0; // the file's own recordings kept
     QStringList decks;     // the decks the file holds
-    QStringList problems;  // left-out rows, worded with their line numbers,
-                           // and recordings that could not be read
+    QStringList problems;  // left-out rows, worded with their line numbers
+    QStringList unreadableRecordings; // the file's own, spoken by espeak-ng instead
 };
 ImportReport ImportWordList(const ImportOptions &options);
 // Writes a subject's texts as a CSV word list that imports again.
