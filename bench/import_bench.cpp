@@ -63,8 +63,9 @@ sf_count_t memoryLength(void *m) {
 }
 sf_count_t memorySeek(sf_count_t offset, int whence, void *m) {
     auto *f = static_cast<Memory *>(m);
-    f->at = whence == SEEK_SET ? offset : whence == SEEK_CUR ? f->at + offset
-                                                               : f->bytes->size() + offset;
+    f->at = whence == SEEK_SET   ? offset
+            : whence == SEEK_CUR ? f->at + offset
+                                 : f->bytes->size() + offset;
     return f->at;
 }
 sf_count_t memoryRead(void *out, sf_count_t n, void *m) {

@@ -249,7 +249,8 @@ bool readCollection(sqlite3 *db, Collection &c, QString *error) {
         const QJsonObject models = QJsonDocument::fromJson(col.text(0).toUtf8()).object();
         for (auto it = models.begin(); it != models.end(); ++it) {
             QMap<int, QString> byOrder;
-            for (const QJsonValue &f : it.value().toObject().value(QStringLiteral("flds")).toArray())
+            for (const QJsonValue &f :
+                 it.value().toObject().value(QStringLiteral("flds")).toArray())
                 byOrder.insert(f.toObject().value(QStringLiteral("ord")).toInt(),
                                f.toObject().value(QStringLiteral("name")).toString());
             c.fieldNames[it.key().toLongLong()] = byOrder.values();
@@ -295,7 +296,7 @@ WordList unreadable(const QString &reason) {
 
 QByteArray ZstdDecompress(const QByteArray &bytes, QString *error) {
     std::unique_ptr<ZSTD_DStream, size_t (*)(ZSTD_DStream *)> stream(ZSTD_createDStream(),
-                                                                      ZSTD_freeDStream);
+                                                                     ZSTD_freeDStream);
     QByteArray out;
     QByteArray chunk(qsizetype(ZSTD_DStreamOutSize()), Qt::Uninitialized);
     ZSTD_inBuffer in{bytes.constData(), size_t(bytes.size()), 0};
@@ -359,8 +360,8 @@ WordList ReadDeckPackage(const QString &path, const WordListOptions &options) {
     Collection c;
     {
         sqlite3 *raw = nullptr;
-        const int opened =
-            sqlite3_open_v2(QFile::encodeName(file).constData(), &raw, SQLITE_OPEN_READONLY, nullptr);
+        const int opened = sqlite3_open_v2(QFile::encodeName(file).constData(), &raw,
+                                           SQLITE_OPEN_READONLY, nullptr);
         std::unique_ptr<sqlite3, SqliteCloser> db(raw);
         if (opened != SQLITE_OK)
             return unreadable(QString::fromUtf8(sqlite3_errmsg(raw)));
@@ -418,8 +419,9 @@ WordList ReadDeckPackage(const QString &path, const WordListOptions &options) {
         else
             problems << p;
     }
-    std::stable_sort(problems.begin(), problems.end(),
-                     [](const WordListProblem &a, const WordListProblem &b) { return a.line < b.line; });
+    std::stable_sort(
+        problems.begin(), problems.end(),
+        [](const WordListProblem &a, const WordListProblem &b) { return a.line < b.line; });
     std::stable_sort(list.rows.begin(), list.rows.end(),
                      [](const WordListRow &a, const WordListRow &b) { return a.line < b.line; });
     list.problems = problems;

@@ -81,9 +81,9 @@ struct ResamplingFilter {
     static constexpr int kPhases = 256;
     static constexpr double kZeroCrossings = 8;
     static constexpr int kLanes = 8; // rows padded to this many taps
-    int half = 0;  // taps each side of the centre
-    int width = 0; // taps in a row, 2 * half and zeros to the next lane
-    std::vector<float> taps; // kPhases + 1 rows
+    int half = 0;                    // taps each side of the centre
+    int width = 0;                   // taps in a row, 2 * half and zeros to the next lane
+    std::vector<float> taps;         // kPhases + 1 rows
 
     ResamplingFilter(int inRate, int outRate) {
         const double scale = std::min(1.0, double(outRate) / inRate);
@@ -101,8 +101,9 @@ struct ResamplingFilter {
                 const double sinc = x == 0 ? 1.0 : std::sin(arg) / arg;
                 const double w = x / half;
                 // Blackman window over the filter's span.
-                const double window =
-                    std::abs(w) >= 1 ? 0 : 0.42 + 0.5 * std::cos(M_PI * w) + 0.08 * std::cos(2 * M_PI * w);
+                const double window = std::abs(w) >= 1 ? 0
+                                                       : 0.42 + 0.5 * std::cos(M_PI * w) +
+                                                             0.08 * std::cos(2 * M_PI * w);
                 row[k] = float(sinc * window);
                 sum += row[k];
             }
@@ -244,7 +245,8 @@ QVector<QByteArray> ReadDeckRecordings(const WordList &list, QStringList *failur
             r.bytes.clear();
         }
     };
-    const int helpers = std::max(0, std::min(QThread::idealThreadCount(), int(recordings.size())) - 1);
+    const int helpers =
+        std::max(0, std::min(QThread::idealThreadCount(), int(recordings.size())) - 1);
     std::vector<std::thread> threads;
     for (int t = 0; t < helpers; ++t)
         threads.emplace_back(work);
@@ -262,7 +264,8 @@ QVector<QByteArray> ReadDeckRecordings(const WordList &list, QStringList *failur
         if (r.wave.isEmpty() && failures)
             *failures << tr("%1: the recording '%2' cannot be played (%3); espeak-ng speaks "
                             "\"%4\" instead")
-                             .arg(DescribeUnit(list.unit, row.line), row.sound, r.error, row.phrase);
+                             .arg(DescribeUnit(list.unit, row.line), row.sound, r.error,
+                                  row.phrase);
     }
     return waves;
 }

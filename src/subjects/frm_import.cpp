@@ -8,9 +8,9 @@
 #include "subjects/phrase_recorder.h"
 
 #include <QCheckBox>
-#include <QCoreApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -128,10 +128,9 @@ frmImport::frmImport(Program &program, QWidget *parent) : QDialog(parent), m_pro
     btnSwapColumns->setObjectName(QStringLiteral("btnSwapColumns"));
     btnSwapColumns->setAutoDefault(false);
     // Nothing to choose among before a file is read.
-    for (QWidget *w : {static_cast<QWidget *>(spnPhraseColumn),
-                       static_cast<QWidget *>(spnTranslationColumn),
-                       static_cast<QWidget *>(spnTranslation2Column),
-                       static_cast<QWidget *>(btnSwapColumns)})
+    for (QWidget *w :
+         {static_cast<QWidget *>(spnPhraseColumn), static_cast<QWidget *>(spnTranslationColumn),
+          static_cast<QWidget *>(spnTranslation2Column), static_cast<QWidget *>(btnSwapColumns)})
         w->setEnabled(false);
 
     tblPreview = new QTableWidget(0, 3, this);
@@ -372,10 +371,9 @@ void frmImport::readList(bool columnsChosen) {
     }
     cboDeck->setVisible(cboDeck->count() > 0);
     lblDeck->setVisible(cboDeck->count() > 0);
-    for (QWidget *w : {static_cast<QWidget *>(spnPhraseColumn),
-                       static_cast<QWidget *>(spnTranslationColumn),
-                       static_cast<QWidget *>(spnTranslation2Column),
-                       static_cast<QWidget *>(btnSwapColumns)})
+    for (QWidget *w :
+         {static_cast<QWidget *>(spnPhraseColumn), static_cast<QWidget *>(spnTranslationColumn),
+          static_cast<QWidget *>(spnTranslation2Column), static_cast<QWidget *>(btnSwapColumns)})
         w->setEnabled(true);
     // The boxes show the columns in use, whoever chose them.
     const std::pair<QSpinBox *, int> shown[] = {{spnPhraseColumn, m_list.phraseColumn},
@@ -449,9 +447,9 @@ bool frmImport::btnImport_Click() {
     {
         QFile probe(file + QStringLiteral(".part"));
         if (!probe.open(QIODevice::WriteOnly)) {
-            host.MsgBox(c[caption::ImportNotWritten].arg(QDir::toNativeSeparators(file),
-                                                         platformLanguage::System_Reason(
-                                                             probe.errorString())),
+            host.MsgBox(c[caption::ImportNotWritten].arg(
+                            QDir::toNativeSeparators(file),
+                            platformLanguage::System_Reason(probe.errorString())),
                         vb::vbCritical);
             return false;
         }
@@ -596,8 +594,14 @@ void frmImport::endImport(Outcome outcome, const QString &problem) {
 }
 
 QList<QWidget *> frmImport::choiceControls() const {
-    return {btnChoose, txtName, chkLeaveOut, cboDeck, spnPhraseColumn, spnTranslationColumn,
-            spnTranslation2Column, btnSwapColumns};
+    return {btnChoose,
+            txtName,
+            chkLeaveOut,
+            cboDeck,
+            spnPhraseColumn,
+            spnTranslationColumn,
+            spnTranslation2Column,
+            btnSwapColumns};
 }
 
 void frmImport::showProgress(int done, int total) {

@@ -37,12 +37,16 @@ public:
     explicit frmImport(Program &program, QWidget *parent = nullptr);
     ~frmImport() override;
 
-    // Asks for the word list through the host's open dialog and shows it.
+    // Asks for the word list, package or vocabulary file through the host's
+    // open dialog and shows it.
     void btnChoose_Click();
-    // Starts recording the phrases and writing the subject; true when it
-    // started, and importEnded() follows. Cancel (or Escape) stops the
-    // import, which then leaves no subject file. A written subject closes
-    // the window as accepted.
+    // Starts the import: the file's own recordings are decoded, the other
+    // phrases recorded and the subject written; true when it started, and
+    // importEnded() follows. A name that differs from an installed subject's
+    // only in letter case, an unwritable folder or a missing espeak-ng is
+    // said at once and nothing starts. Cancel (or Escape) stops the import,
+    // which then leaves no subject file. A written subject closes the window
+    // as accepted.
     bool btnImport_Click();
     bool isImporting() const { return m_busy; }
 
@@ -104,7 +108,7 @@ private:
     QString m_cache;
     QString m_imported;
     QString m_suggestedName; // the subject name the window proposed
-    QString m_file; // the subject file being written
+    QString m_file;          // the subject file being written
     bool m_busy = false;
     std::unique_ptr<subjects::PhraseRecorder> m_recorder;
     // The writing's failure, worded in English; empty when it was written.

@@ -133,8 +133,8 @@ WordList ParseKvtml(const QByteArray &bytes, const QString &folder,
                 xml.skipCurrentElement();
             }
         } else if (name == QLatin1String("entry") && !containers.isEmpty()) {
-            const int index = entryIndex.value(
-                xml.attributes().value(QLatin1String("id")).toString(), -1);
+            const int index =
+                entryIndex.value(xml.attributes().value(QLatin1String("id")).toString(), -1);
             const QString lesson = containers.join(QStringLiteral("::"));
             if (index >= 0 && !lessonOf.contains(index) && !lesson.isEmpty()) {
                 lessonOf.insert(index, lesson);

@@ -17,7 +17,6 @@
 
 #include <algorithm>
 
-
 namespace subjects {
 
 namespace {
@@ -46,7 +45,7 @@ QString decode(QByteArray bytes, QString &encoding) {
     }
     if (utf16) {
         encoding = *utf16 == QStringConverter::Utf16LE ? QStringLiteral("UTF-16LE")
-                                                        : QStringLiteral("UTF-16BE");
+                                                       : QStringLiteral("UTF-16BE");
         QStringDecoder decoder(*utf16);
         return decoder.decode(bytes);
     }
@@ -65,28 +64,24 @@ QString headerKey(const QString &cell) {
 
 int headerRole(const QString &cell) {
     static const QStringList phrase = {
-        QStringLiteral("phrase"),   QStringLiteral("word"),     QStringLiteral("front"),
-        QStringLiteral("term"),     QStringLiteral("question"), QStringLiteral("text"),
-        QStringLiteral("expression"), QStringLiteral("vocabulary"),
-        QStringLiteral("frase"),    QStringLiteral("palabra"),  QStringLiteral("termino"),
-        QStringLiteral("pregunta"), QStringLiteral("texto"),    QStringLiteral("anverso"),
-        QStringLiteral("expresion"), QStringLiteral("vocabulario")};
+        QStringLiteral("phrase"),     QStringLiteral("word"),       QStringLiteral("front"),
+        QStringLiteral("term"),       QStringLiteral("question"),   QStringLiteral("text"),
+        QStringLiteral("expression"), QStringLiteral("vocabulary"), QStringLiteral("frase"),
+        QStringLiteral("palabra"),    QStringLiteral("termino"),    QStringLiteral("pregunta"),
+        QStringLiteral("texto"),      QStringLiteral("anverso"),    QStringLiteral("expresion"),
+        QStringLiteral("vocabulario")};
     static const QStringList translation = {
         QStringLiteral("translation"), QStringLiteral("meaning"),    QStringLiteral("back"),
         QStringLiteral("answer"),      QStringLiteral("definition"), QStringLiteral("traduccion"),
         QStringLiteral("significado"), QStringLiteral("respuesta"),  QStringLiteral("reverso"),
         QStringLiteral("definicion")};
-    static const QStringList translation2 = {QStringLiteral("translation2"),
-                                             QStringLiteral("secondtranslation"),
-                                             QStringLiteral("notes"),
-                                             QStringLiteral("note"),
-                                             QStringLiteral("example"),
-                                             QStringLiteral("extra"),
-                                             QStringLiteral("traduccion2"),
-                                             QStringLiteral("segundatraduccion"),
-                                             QStringLiteral("notas"),
-                                             QStringLiteral("nota"),
-                                             QStringLiteral("ejemplo")};
+    static const QStringList translation2 = {
+        QStringLiteral("translation2"), QStringLiteral("secondtranslation"),
+        QStringLiteral("notes"),        QStringLiteral("note"),
+        QStringLiteral("example"),      QStringLiteral("extra"),
+        QStringLiteral("traduccion2"),  QStringLiteral("segundatraduccion"),
+        QStringLiteral("notas"),        QStringLiteral("nota"),
+        QStringLiteral("ejemplo")};
     const QString key = headerKey(cell);
     if (phrase.contains(key))
         return 0;
@@ -332,8 +327,8 @@ QString SoundReference(const QString &field) {
 WordList ParseWordList(const QByteArray &bytes, const WordListOptions &options) {
     if (const std::optional<FileKind> kind = UnsupportedKind(bytes)) {
         WordList refused;
-        refused.problems << WordListProblem{0, WordListProblemKind::UnsupportedFile, {},
-                                            int(*kind)};
+        refused.problems << WordListProblem{
+            0, WordListProblemKind::UnsupportedFile, {}, int(*kind)};
         return refused;
     }
     QString encoding;
@@ -407,9 +402,9 @@ WordList ParseWordList(const QByteArray &bytes, const WordListOptions &options) 
                 if (c == QLatin1Char('#')) {
                     qsizetype end = text.indexOf(QLatin1Char('\n'), i);
                     if (line > headerLines)
-                        problems << WordListProblem{
-                            line, WordListProblemKind::CommentRow,
-                            text.mid(i, end < 0 ? -1 : end - i).trimmed(), 0};
+                        problems << WordListProblem{line, WordListProblemKind::CommentRow,
+                                                    text.mid(i, end < 0 ? -1 : end - i).trimmed(),
+                                                    0};
                     if (end < 0)
                         break;
                     i = end;
@@ -545,10 +540,9 @@ WordList WordListFromTable(const WordTable &source, const WordListOptions &optio
         const auto cell = [&](int column) {
             const QString text = raw(column);
             const bool asHtml =
-                table.html == 1 ||
-                (table.html < 0 &&
-                 (text.contains(QLatin1Char('<')) || text.contains(QLatin1Char('&')) ||
-                  text.contains(QLatin1String("[sound:"))));
+                table.html == 1 || (table.html < 0 && (text.contains(QLatin1Char('<')) ||
+                                                       text.contains(QLatin1Char('&')) ||
+                                                       text.contains(QLatin1String("[sound:"))));
             return clean(text, asHtml);
         };
         WordListRow row{record.line, cell(columns[0]), cell(columns[1]), cell(columns[2]),
@@ -572,8 +566,8 @@ WordList WordListFromTable(const WordTable &source, const WordListOptions &optio
                     QString(*t).replace(QLatin1Char('\n'), QLatin1Char(' ')), 0};
             bool control = false;
             for (const QChar c : *t)
-                control = control || (c.category() == QChar::Other_Control &&
-                                       c != QLatin1Char('\n'));
+                control =
+                    control || (c.category() == QChar::Other_Control && c != QLatin1Char('\n'));
             if (control)
                 rowProblems << WordListProblem{row.line, WordListProblemKind::ControlCharacter,
                                                ShownControls(*t), 0};
@@ -595,10 +589,9 @@ WordList WordListFromTable(const WordTable &source, const WordListOptions &optio
     if (extra > 0)
         rowProblems << WordListProblem{firstExtraLine, WordListProblemKind::TooManyRows, {}, extra};
     problems += rowProblems;
-    std::stable_sort(problems.begin(), problems.end(),
-                     [](const WordListProblem &a, const WordListProblem &b) {
-                         return a.line < b.line;
-                     });
+    std::stable_sort(
+        problems.begin(), problems.end(),
+        [](const WordListProblem &a, const WordListProblem &b) { return a.line < b.line; });
     list.problems = problems;
     if (list.rows.isEmpty() && list.problems.isEmpty())
         list.problems << WordListProblem{0, WordListProblemKind::NoRows, {}, 0};

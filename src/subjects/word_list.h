@@ -18,18 +18,18 @@ namespace subjects {
 // What can be wrong with a row or a file; the caller words it for its user
 // (the terminal in English, the program in the learner's language).
 enum class WordListProblemKind {
-    Unreadable,      // detail: the system's reason
-    UnclosedQuote,   // a quoted field runs to the end of the file
-    NoRows,          // nothing to import
-    EmptyPhrase,     //
-    Star,            // detail: the text holding "*"
-    LineBreak,       // detail: the text holding the line break
-    DuplicatePhrase, // detail: the phrase; other: line of its first appearance
-    TooManyRows,     // rows beyond what a subject holds
+    Unreadable,       // detail: the system's reason
+    UnclosedQuote,    // a quoted field runs to the end of the file
+    NoRows,           // nothing to import
+    EmptyPhrase,      //
+    Star,             // detail: the text holding "*"
+    LineBreak,        // detail: the text holding the line break
+    DuplicatePhrase,  // detail: the phrase; other: line of its first appearance
+    TooManyRows,      // rows beyond what a subject holds
     ControlCharacter, // detail: the text, its control characters shown as \0, \x01...
-    CommentRow,      // a data row starting with "#"; detail: the row
-    UnsupportedFile, // other: the FileKind found
-    NoSuchDeck,      // detail: the deck asked for; other: unused
+    CommentRow,       // a data row starting with "#"; detail: the row
+    UnsupportedFile,  // other: the FileKind found
+    NoSuchDeck,       // detail: the deck asked for; other: unused
 };
 
 // Files that are no word list, named so that the user knows what to save
@@ -117,9 +117,9 @@ struct WordList {
     int translationColumn = -1;
     int translation2Column = -1;
     RowUnit unit = RowUnit::Line;
-    QStringList decks;                 // the decks the file holds, when it names them
-    QVector<WordListRow> rows;         // the good rows, in file order
-    QVector<WordListProblem> problems; // every problem, in file order
+    QStringList decks;                          // the decks the file holds, when it names them
+    QVector<WordListRow> rows;                  // the good rows, in file order
+    QVector<WordListProblem> problems;          // every problem, in file order
     std::shared_ptr<const WordListMedia> media; // null: no recordings of its own
 };
 
@@ -134,9 +134,9 @@ struct WordTable {
         QStringList sounds;
     };
     RowUnit unit = RowUnit::Line;
-    QStringList header; // column names; empty: none
+    QStringList header;            // column names; empty: none
     bool firstMayBeHeader = false; // a text file: its first entry may name the columns
-    int html = -1;            // 1: fields are HTML, 0: plain, -1: decide per field
+    int html = -1;                 // 1: fields are HTML, 0: plain, -1: decide per field
     QStringList decks;
     QVector<Entry> entries;
 };

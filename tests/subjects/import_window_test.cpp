@@ -1,16 +1,15 @@
 // Importing a word list from the main window: the administrator's command,
 // the file chosen through the host's open dialog, the preview, the recording.
+#include "platform/sound.h"
 #include "shell/frm_main.h"
+#include "subjects/deck_sound.h"
 #include "subjects/frm_import.h"
 #include "subjects/subject_fixture.h"
-#include "platform/sound.h"
-#include "subjects/deck_sound.h"
 #include "support/deck_files.h"
 #include "support/fake_espeak.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QSpinBox>
 #include <QDir>
 #include <QFileSystemWatcher>
 #include <QLineEdit>
@@ -19,6 +18,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
@@ -266,7 +266,8 @@ TEST_F(ImportWindowTest, APackageOfSeveralDecksOffersTheDeckAndKeepsItsOwnRecord
     EXPECT_TRUE(host.boxes.empty()) << host.lastBox().text.toStdString();
 
     ado::Connection cn;
-    cn.Open(ado::ConnectionString(installed(QStringLiteral("Cibo.ito")), subjects::SubjectPassword()));
+    cn.Open(
+        ado::ConnectionString(installed(QStringLiteral("Cibo.ito")), subjects::SubjectPassword()));
     ado::Recordset rs;
     rs.Open(QStringLiteral("SELECT * FROM tblPhrases ORDER BY pkPhraseNo"), cn);
     ASSERT_FALSE(rs.EOF_());

@@ -101,8 +101,8 @@ enum class PackageLayout {
 
 struct Package {
     PackageLayout layout = PackageLayout::Anki2;
-    QVector<DeckNotetype> notetypes{{QStringLiteral("Basic"),
-                                     {QStringLiteral("Front"), QStringLiteral("Back")}}};
+    QVector<DeckNotetype> notetypes{
+        {QStringLiteral("Basic"), {QStringLiteral("Front"), QStringLiteral("Back")}}};
     QVector<DeckNote> notes;
     QVector<std::pair<QString, QByteArray>> media; // file name, bytes
 };
@@ -125,8 +125,8 @@ inline QString quoted(QString text) {
 
 inline QByteArray zstd(const QByteArray &bytes) {
     QByteArray out(qsizetype(ZSTD_compressBound(size_t(bytes.size()))), Qt::Uninitialized);
-    const size_t n = ZSTD_compress(out.data(), size_t(out.size()), bytes.constData(),
-                                   size_t(bytes.size()), 3);
+    const size_t n =
+        ZSTD_compress(out.data(), size_t(out.size()), bytes.constData(), size_t(bytes.size()), 3);
     out.resize(qsizetype(n));
     return out;
 }
@@ -225,9 +225,9 @@ inline QByteArray collection(const Package &p, bool currentSchema) {
         deckJson.insert(QStringLiteral("1"), QJsonObject{{QStringLiteral("id"), 1},
                                                          {QStringLiteral("name"), "Default"}});
         for (const QString &d : decks)
-            deckJson.insert(QString::number(deckId(decks, d)),
-                            QJsonObject{{QStringLiteral("id"), deckId(decks, d)},
-                                        {QStringLiteral("name"), d}});
+            deckJson.insert(
+                QString::number(deckId(decks, d)),
+                QJsonObject{{QStringLiteral("id"), deckId(decks, d)}, {QStringLiteral("name"), d}});
     }
     exec(db, QStringLiteral("INSERT INTO col VALUES (1, 0, 0, 0, %1, 0, 0, 0, '{}', %2, %3, "
                             "'{}', '{}')")
@@ -298,7 +298,7 @@ inline void WritePackage(const QString &path, const Package &p) {
         add(QStringLiteral("meta"), meta);
     } else {
         add(p.layout == PackageLayout::Anki21 ? QStringLiteral("collection.anki21")
-                                               : QStringLiteral("collection.anki2"),
+                                              : QStringLiteral("collection.anki2"),
             detail::collection(p, false));
         QJsonObject list;
         for (int i = 0; i < p.media.size(); ++i)

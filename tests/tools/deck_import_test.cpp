@@ -145,19 +145,22 @@ TEST_F(DeckImportTest, OlderPackageKeepsItsRecordingsAndSpeaksTheNotesWithoutOne
     const QString food = env.root() + QStringLiteral("Cibo.ito");
     QString outText, errText;
     QTextStream out(&outText), err(&errText);
-    ASSERT_EQ(tvxsubject::Run({"import", file, "--code", "tvxito", "--out", food, "--deck", "Italiano::Cibo",
-                   "--wav-cache", env.root() + QStringLiteral("cache")},
-                  out, err),
-              0)
+    ASSERT_EQ(
+        tvxsubject::Run({"import", file, "--code", "tvxito", "--out", food, "--deck",
+                         "Italiano::Cibo", "--wav-cache", env.root() + QStringLiteral("cache")},
+                        out, err),
+        0)
         << errText.toStdString();
-    EXPECT_TRUE(outText.contains(QLatin1String("1 with their own recording"))) << outText.toStdString();
+    EXPECT_TRUE(outText.contains(QLatin1String("1 with their own recording")))
+        << outText.toStdString();
     ASSERT_EQ(subjectPhrases(food).size(), 1);
     EXPECT_EQ(subjectPhrases(food)[0].phrase, QStringLiteral("pane"));
-    EXPECT_EQ(tvxsubject::Run({"import", file, "--code", "tvxito", "--out", food, "--force", "--deck",
-                   "Tedesco"},
-                  out, err),
+    EXPECT_EQ(tvxsubject::Run({"import", file, "--code", "tvxito", "--out", food, "--force",
+                               "--deck", "Tedesco"},
+                              out, err),
               1);
-    EXPECT_TRUE(errText.contains(QLatin1String("no deck named \"Tedesco\""))) << errText.toStdString();
+    EXPECT_TRUE(errText.contains(QLatin1String("no deck named \"Tedesco\"")))
+        << errText.toStdString();
 }
 
 TEST_F(DeckImportTest, CurrentPackageWithCompressedCollectionAndMediaPicksTheLearnedLanguage) {
@@ -166,8 +169,9 @@ TEST_F(DeckImportTest, CurrentPackageWithCompressedCollectionAndMediaPicksTheLea
     fixture::Package p;
     p.layout = fixture::PackageLayout::Anki21b;
     // The teacher's own note type: the Spanish field first, the sound apart.
-    p.notetypes = {{QStringLiteral("Vocabolario"),
-                    {QStringLiteral("Español"), QStringLiteral("Audio"), QStringLiteral("Italiano")}}};
+    p.notetypes = {
+        {QStringLiteral("Vocabolario"),
+         {QStringLiteral("Español"), QStringLiteral("Audio"), QStringLiteral("Italiano")}}};
     p.notes = {{{"el libro", "[sound:libro.opus]", "il libro"}, "Lessico", "Vocabolario"},
                {{"la casa", "[sound:casa.flac]", "la casa"}, "Lessico", "Vocabolario"}};
     p.media = {{"libro.opus", fixture::EncodedTone(libro)},

@@ -1,10 +1,10 @@
 #include "platform/ado.h"
+#include "platform/sound.h"
 #include "subject_tool.h"
 #include "subjects/frm_import.h"
 #include "subjects/subject_fixture.h"
 #include "subjects/subject_schema.h"
 #include "subjects/word_list.h"
-#include "platform/sound.h"
 #include "support/crafted_waves.h"
 #include "support/fake_espeak.h"
 #include "support/test_env.h"
@@ -256,10 +256,9 @@ protected:
     QString importWithTool(const QString &list) {
         QString outText, errText;
         QTextStream out(&outText), err(&errText);
-        const int code =
-            tvxsubject::Run({"import", list, "--code", "tvxito", "--out",
-                             env.root() + QFileInfo(list).completeBaseName() + ".ito"},
-                            out, err);
+        const int code = tvxsubject::Run({"import", list, "--code", "tvxito", "--out",
+                                          env.root() + QFileInfo(list).completeBaseName() + ".ito"},
+                                         out, err);
         EXPECT_EQ(code, 0) << errText.toStdString();
         return outText;
     }
@@ -318,9 +317,7 @@ protected:
         o.list = list;
         o.code = QStringLiteral("tvxito");
         o.out = env.root() + QStringLiteral("Importato.ito");
-        o.record = [](const QString &, const QString &) {
-            return fixture::CraftedWave({});
-        };
+        o.record = [](const QString &, const QString &) { return fixture::CraftedWave({}); };
         return o;
     }
     // The rows of the subject the import wrote, without their recordings.
@@ -345,11 +342,11 @@ protected:
 } // namespace
 
 TEST_F(WordListFileTest, EveryNamedAndNumericEntityOfAFlashCardExportIsDecoded) {
-    const ImportOptions o = options(file(
-        "Parole.txt", "#separator:tab\n#html:true\n"
-                      "perch&eacute;? pi&ugrave; per&ograve;\tpor qu&eacute;\n"
-                      "l&rsquo;&ecirc;tre &hellip;\tel ser\n"
-                      "cinque &euro; &#232; &#x20AC;\tcinco &amp; &lt;b&gt;\n"));
+    const ImportOptions o =
+        options(file("Parole.txt", "#separator:tab\n#html:true\n"
+                                   "perch&eacute;? pi&ugrave; per&ograve;\tpor qu&eacute;\n"
+                                   "l&rsquo;&ecirc;tre &hellip;\tel ser\n"
+                                   "cinque &euro; &#232; &#x20AC;\tcinco &amp; &lt;b&gt;\n"));
     ImportWordList(o);
     EXPECT_EQ(imported(o), (QVector<Row>{{"perché? più però", "por qué", ""},
                                          {"l’être …", "el ser", ""},
@@ -369,11 +366,11 @@ TEST_F(WordListFileTest, AnExportsTagsGuidDeckAndNotetypeColumnsAreNeverTexts) {
 
     QString outText, errText;
     QTextStream out(&outText), err(&errText);
-    ASSERT_EQ(tvxsubject::Run({"import", list, "--code", "tvxito", "--out", o.out, "--force",
-                               "--deck", "Italiano::Cibo", "--wav-cache",
-                               env.root() + QStringLiteral("cache")},
-                              out, err),
-              0)
+    ASSERT_EQ(
+        tvxsubject::Run({"import", list, "--code", "tvxito", "--out", o.out, "--force", "--deck",
+                         "Italiano::Cibo", "--wav-cache", env.root() + QStringLiteral("cache")},
+                        out, err),
+        0)
         << errText.toStdString();
     EXPECT_EQ(imported(o), (QVector<Row>{{"pane", "pan", ""}}));
 }
@@ -396,7 +393,8 @@ TEST_F(WordListFileTest, HeadersNamingTheTermOrTheLanguagesChooseTheColumns) {
 }
 
 TEST_F(WordListFileTest, UnicodeTextOfASpreadsheetIsReadInBothByteOrders) {
-    const QString text = QStringLiteral("Frase\tTraducción\r\nperché\tpor qué\r\ncittà\tciudad\r\n");
+    const QString text =
+        QStringLiteral("Frase\tTraducción\r\nperché\tpor qué\r\ncittà\tciudad\r\n");
     QByteArray littleEndian("\xFF\xFE");
     QByteArray bigEndian; // without a byte order mark
     for (const QChar c : text) {
@@ -415,17 +413,23 @@ TEST_F(WordListFileTest, UnicodeTextOfASpreadsheetIsReadInBothByteOrders) {
         ImportWordList(again);
         EXPECT_EQ(imported(o), (QVector<Row>{{"perché", "por qué", ""}, {"città", "ciudad", ""}}))
             << name;
-        EXPECT_TRUE(CheckSubject(o.out, o.code).isEmpty()) << CheckSubject(o.out).join("\n").toStdString();
+        EXPECT_TRUE(CheckSubject(o.out, o.code).isEmpty())
+            << CheckSubject(o.out).join("\n").toStdString();
     }
 }
 
 TEST_F(WordListFileTest, CheckRefusesControlCharactersAndRecordingsTooShortOrSilent) {
     QVector<PhraseRow> rows(3);
-    rows[0] = {1, QStringLiteral("ciao\x01"), QStringLiteral("hola"), {},
-               fixture::CraftedWave({})};
-    rows[1] = {2, QStringLiteral("grazie"), QStringLiteral("gracias"), {},
+    rows[0] = {1, QStringLiteral("ciao\x01"), QStringLiteral("hola"), {}, fixture::CraftedWave({})};
+    rows[1] = {2,
+               QStringLiteral("grazie"),
+               QStringLiteral("gracias"),
+               {},
                fixture::CraftedWave({.frames = 112})}; // 7 ms
-    rows[2] = {3, QStringLiteral("prego"), QStringLiteral("de nada"), {},
+    rows[2] = {3,
+               QStringLiteral("prego"),
+               QStringLiteral("de nada"),
+               {},
                MonoWave16(std::vector<qint16>(22050, 0), 22050)};
     const QString subject = env.root() + QStringLiteral("Rotto.ito");
     WriteSubject(subject, QStringLiteral("tvxito"), rows, false);

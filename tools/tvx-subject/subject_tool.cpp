@@ -74,8 +74,8 @@ void requireUsableTexts(const PhraseRow &row) {
     for (const auto &[name, text] : texts) {
         bool control = false;
         for (const QChar c : *text)
-            control = control || (c.category() == QChar::Other_Control &&
-                                  c != QLatin1Char('\n') && c != QLatin1Char('\r'));
+            control = control || (c.category() == QChar::Other_Control && c != QLatin1Char('\n') &&
+                                  c != QLatin1Char('\r'));
         if (control)
             throw ToolError(QStringLiteral("phrase %1: the %2 \"%3\" contains a %4, "
                                            "which is not allowed")
@@ -273,7 +273,8 @@ void checkRecording(int number, const QByteArray &wave, QStringList &problems) {
                         .arg(number)
                         .arg(qRound(measure.seconds * 1000));
     else if (measure.speechSeconds <= 0)
-        problems << QStringLiteral("phrase %1: the sound is silent; it holds no speech").arg(number);
+        problems
+            << QStringLiteral("phrase %1: the sound is silent; it holds no speech").arg(number);
 }
 
 } // namespace
@@ -617,8 +618,7 @@ void requireDistinctName(const QString &out, bool replace) {
     for (const QString &name : folder.entryList(QDir::Files)) {
         if (name == target.fileName() && replace)
             continue;
-        if (name.compare(target.fileName(), Qt::CaseInsensitive) == 0 &&
-            name != target.fileName())
+        if (name.compare(target.fileName(), Qt::CaseInsensitive) == 0 && name != target.fileName())
             throw ToolError(QStringLiteral("'%1' differs only in letter case from the subject "
                                            "'%2' in the same folder; give it another name")
                                 .arg(out, folder.filePath(name)));
@@ -628,11 +628,11 @@ void requireDistinctName(const QString &out, bool replace) {
 // Found before anything is recorded, not after minutes of espeak-ng.
 void requireWritableFolder(const QString &out) {
     const QString folder = QFileInfo(out).absolutePath();
-    QFile probe(QDir(folder).filePath(QStringLiteral(".tvx-subject-probe-%1")
-                                          .arg(QCoreApplication::applicationPid())));
+    QFile probe(QDir(folder).filePath(
+        QStringLiteral(".tvx-subject-probe-%1").arg(QCoreApplication::applicationPid())));
     if (!probe.open(QIODevice::WriteOnly))
-        throw ToolError(
-            QStringLiteral("cannot write into the folder '%1': %2").arg(folder, probe.errorString()));
+        throw ToolError(QStringLiteral("cannot write into the folder '%1': %2")
+                            .arg(folder, probe.errorString()));
     probe.close();
     probe.remove();
 }
@@ -683,11 +683,10 @@ ImportReport ImportWordList(const ImportOptions &options) {
         if (options.record)
             recorder.setRecordOne(options.record);
         if (options.progress)
-            QObject::connect(&recorder, &subjects::PhraseRecorder::progress,
-                             [&](int done, int total) {
-                                 options.progress(done + report.ownRecordings,
-                                                  total + report.ownRecordings);
-                             });
+            QObject::connect(
+                &recorder, &subjects::PhraseRecorder::progress, [&](int done, int total) {
+                    options.progress(done + report.ownRecordings, total + report.ownRecordings);
+                });
         const QVector<QByteArray> recorded = recorder.record(texts, options.cancelled);
         for (int k = 0; k < spoken.size(); ++k)
             waves[spoken[k]] = recorded[k];
@@ -710,9 +709,11 @@ void ExportWordList(const QString &subject, const QString &out) {
         ado::Recordset rs;
         rs.Open(QStringLiteral("SELECT * FROM tblPhrases ORDER BY pkPhraseNo"), cn);
         for (; !rs.EOF_(); rs.MoveNext())
-            rows << subjects::WordListRow{0, rs.Fields("tPhrase").Text(),
+            rows << subjects::WordListRow{0,
+                                          rs.Fields("tPhrase").Text(),
                                           rs.Fields("tTranslation").Text(),
-                                          rs.Fields("tTranslation2").Text(), {}};
+                                          rs.Fields("tTranslation2").Text(),
+                                          {}};
     } catch (const ado::Error &e) {
         throw ToolError(QStringLiteral("%1: %2").arg(subject, e.description()));
     }

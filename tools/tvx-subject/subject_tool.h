@@ -96,18 +96,18 @@ DemoReport BuildDemo(const DemoOptions &options);
 // UTF-8, UTF-16 or Windows-1252), a flash-card package (.apkg, .colpkg) or a
 // KDE vocabulary file (.kvtml) into a subject file of the build. A phrase
 // with a recording of its own in the package or vocabulary file keeps it;
-// espeak-ng speaks every other one in the language being learned. Any problem in the list fails the import,
-// naming every line, unless keepGoing is set: then the good rows make the
-// subject and the problems are returned. When cancelled says so, the
-// recording stops and subjects::WordListCancelled is thrown; no output file
-// is left (recordings already made stay in the cache).
+// espeak-ng speaks every other one in the language being learned. Any problem in the list fails the
+// import, naming every line, unless keepGoing is set: then the good rows make the subject and the
+// problems are returned. When cancelled says so, the recording stops and
+// subjects::WordListCancelled is thrown; no output file is left (recordings already made stay in
+// the cache).
 struct ImportOptions {
     QString list;
     QString code;
     QString out;
     bool keepGoing = false;
     bool force = false;
-    subjects::WordListOptions columns;  // the languages are the build code's
+    subjects::WordListOptions columns;      // the languages are the build code's
     QString wavCache;                       // empty: record every phrase
     Recorder record;                        // empty: espeak-ng, in parallel
     std::function<void(int, int)> progress; // phrases done, phrases in all
@@ -117,9 +117,9 @@ struct ImportReport {
     int phrases = 0;
     int recorded = 0;
     int fromCache = 0;
-    int ownRecordings = 0; // the file's own recordings kept
-    QStringList decks;     // the decks the file holds
-    QStringList problems;  // left-out rows, worded with their line numbers
+    int ownRecordings = 0;            // the file's own recordings kept
+    QStringList decks;                // the decks the file holds
+    QStringList problems;             // left-out rows, worded with their line numbers
     QStringList unreadableRecordings; // the file's own, spoken by espeak-ng instead
 };
 ImportReport ImportWordList(const ImportOptions &options);
