@@ -618,10 +618,13 @@ WordList ReadImportFile(const QString &path, const WordListOptions &options) {
         list.problems << WordListProblem{0, WordListProblemKind::Unreadable, file.errorString(), 0};
         return list;
     }
+    // A collection package may be large: only its start is read here.
+    if (file.peek(4) == QByteArrayView("PK\x03\x04") && IsDeckPackage(path)) {
+        file.close();
+        return ReadDeckPackage(path, options);
+    }
     const QByteArray bytes = file.readAll();
     file.close();
-    if (bytes.startsWith("PK\x03\x04") && IsDeckPackage(path))
-        return ReadDeckPackage(path, options);
     if (IsKvtml(bytes))
         return ParseKvtml(bytes, QFileInfo(path).absolutePath(), options);
     return ParseWordList(bytes, options);

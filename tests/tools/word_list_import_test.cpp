@@ -501,3 +501,18 @@ TEST_F(WordListFileTest, ANameDifferingOnlyInLetterCaseIsRefused) {
         EXPECT_FALSE(QFileInfo::exists(second.out));
     }
 }
+
+TEST_F(WordListFileTest, AnUnwritableOutputFolderIsFoundBeforeAnythingIsRecorded) {
+    ImportOptions o = options(file("Saluti.csv", "ciao,hola\n"));
+    // A file stands where the folder should be.
+    writeFile(env.root() + QStringLiteral("blocked"), "not a folder");
+    o.out = env.root() + QStringLiteral("blocked/Saluti.ito");
+    int recorded = 0;
+    o.record = [&recorded](const QString &, const QString &) {
+        ++recorded;
+        return fixture::CraftedWave({});
+    };
+    EXPECT_TRUE(failure(o).contains(QLatin1String("cannot write into the folder")))
+        << failure(o).toStdString();
+    EXPECT_EQ(recorded, 0);
+}
