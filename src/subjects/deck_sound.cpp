@@ -12,6 +12,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -84,8 +85,10 @@ struct ResamplingFilter {
     int half = 0;                    // taps each side of the centre
     int width = 0;                   // taps in a row, 2 * half and zeros to the next lane
     std::vector<float> taps;         // kPhases + 1 rows
+    int inRate = 0;
+    int outRate = 0;
 
-    ResamplingFilter(int inRate, int outRate) {
+    ResamplingFilter(int in, int out) : inRate(in), outRate(out) {
         const double scale = std::min(1.0, double(outRate) / inRate);
         const double cutoff = 0.95 * scale;
         half = int(std::ceil(kZeroCrossings / scale));
@@ -120,7 +123,12 @@ QString tr(const char *text) {
 } // namespace
 
 std::vector<float> Resample(const std::vector<float> &in, int inRate, int outRate) {
-    const ResamplingFilter filter(inRate, outRate);
+    // A deck's recordings share one or two rates: each thread keeps the
+    // filter of the last pair of rates it met.
+    thread_local std::unique_ptr<ResamplingFilter> kept;
+    if (!kept || kept->inRate != inRate || kept->outRate != outRate)
+        kept = std::make_unique<ResamplingFilter>(inRate, outRate);
+    const ResamplingFilter &filter = *kept;
     const int width = filter.width;
     // Zeros around the recording let every output read a whole row of taps.
     std::vector<float> padded(in.size() + size_t(2 * width), 0.0f);
