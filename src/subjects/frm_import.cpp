@@ -45,6 +45,17 @@ bool usableName(const QString &name) {
     return true;
 }
 
+// A column counted from 1; 0 shows as "automatic": the file decides.
+class ColumnBox : public QSpinBox {
+public:
+    using QSpinBox::QSpinBox;
+
+protected:
+    QString textFromValue(int value) const override {
+        return value == 0 ? frmImport::tr("automatic") : QSpinBox::textFromValue(value);
+    }
+};
+
 QString fileKindName(subjects::FileKind kind) {
     using subjects::FileKind;
     switch (kind) {
@@ -109,10 +120,9 @@ frmImport::frmImport(Program &program, QWidget *parent) : QDialog(parent), m_pro
     // The columns as tvx-subject's --phrase-column and its kin choose them.
     auto *columns = new QHBoxLayout;
     const auto columnBox = [this, columns](const char *name, const QString &label) {
-        auto *box = new QSpinBox(this);
+        auto *box = new ColumnBox(this);
         box->setObjectName(QLatin1String(name));
         box->setRange(0, 99);
-        box->setSpecialValueText(tr("automatic"));
         box->setAccessibleName(QString(label).remove(QLatin1Char('&')));
         auto *caption = new QLabel(label, this);
         caption->setObjectName(QString::fromLatin1(name).replace(0, 3, QStringLiteral("lbl")));

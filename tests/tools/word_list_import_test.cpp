@@ -376,7 +376,7 @@ TEST_F(WordListFileTest, AnExportsTagsGuidDeckAndNotetypeColumnsAreNeverTexts) {
 }
 
 TEST_F(WordListFileTest, HeadersNamingTheTermOrTheLanguagesChooseTheColumns) {
-    ImportOptions o = options(file("Quizlet.txt", "Term\tDefinition\nciao\thola\n"));
+    ImportOptions o = options(file("Vocabolario.txt", "Term\tDefinition\nciao\thola\n"));
     ImportWordList(o);
     EXPECT_EQ(imported(o), (QVector<Row>{{"ciao", "hola", ""}}));
 
