@@ -154,6 +154,16 @@ void frmMain::connectControls() {
         if (!importer.importedFile().isEmpty()) {
             m_program.bSubjectsChanged = true;
             Refresh_Subjects();
+            // The new subject is selected and opened on its phrases, as if
+            // clicked, so the administrator sees what was imported.
+            const QString tag =
+                QStringLiteral("SUBJECT*") + QFileInfo(importer.importedFile()).fileName();
+            for (int i = 1; i <= TreeFolders.Count(); ++i)
+                if (TreeFolders.Tag(i) == tag) {
+                    TreeFolders.Select(i);
+                    m_subjectTree->NodeClick(i);
+                    break;
+                }
         }
     });
     connect(btnOpenSubjectsFolder, &QPushButton::clicked, this,

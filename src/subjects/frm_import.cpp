@@ -4,11 +4,15 @@
 #include "frame/program.h"
 #include "platform/host.h"
 #include "platform/platform_language.h"
+#include "subjects/deck_sound.h"
 #include "subjects/phrase_recorder.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -18,6 +22,7 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QStandardPaths>
 #include <QTableWidget>
 #include <QtConcurrent/QtConcurrentRun>
@@ -40,6 +45,55 @@ bool usableName(const QString &name) {
     return true;
 }
 
+// A column counted from 1; 0 shows as "automatic": the file decides.
+class ColumnBox : public QSpinBox {
+public:
+    using QSpinBox::QSpinBox;
+
+protected:
+    QString textFromValue(int value) const override {
+        return value == 0 ? frmImport::tr("automatic") : QSpinBox::textFromValue(value);
+    }
+};
+
+QString fileKindName(subjects::FileKind kind) {
+    using subjects::FileKind;
+    switch (kind) {
+    case FileKind::Xml:
+        return frmImport::tr("an XML file");
+    case FileKind::Html:
+        return frmImport::tr("a web page (HTML)");
+    case FileKind::Zip:
+        return frmImport::tr("a zip archive");
+    case FileKind::ExcelWorkbook:
+        return frmImport::tr("an Excel workbook (.xlsx)");
+    case FileKind::OpenDocumentSheet:
+        return frmImport::tr("an OpenDocument spreadsheet (.ods)");
+    case FileKind::WordDocument:
+        return frmImport::tr("a Word document (.docx)");
+    case FileKind::OfficeBinary:
+        return frmImport::tr("an older Office file (.xls or .doc)");
+    case FileKind::Pdf:
+        return frmImport::tr("a PDF document");
+    case FileKind::Sqlite:
+        return frmImport::tr("an SQLite database");
+    case FileKind::Rtf:
+        return frmImport::tr("an RTF document");
+    case FileKind::Binary:
+        return frmImport::tr("a binary file");
+    }
+    return {};
+}
+
+// The subject file in folder whose name equals name but for letter case:
+// the tree would show both alike, and their scores could not be told apart.
+QString sameNameIgnoringCase(const QString &folder, const QString &fileName) {
+    for (const QString &existing : QDir(folder).entryList(QDir::Files))
+        if (existing.compare(fileName, Qt::CaseInsensitive) == 0)
+            return existing;
+    return {};
+}
+
 } // namespace
 
 frmImport::frmImport(Program &program, QWidget *parent) : QDialog(parent), m_program(program) {
@@ -53,6 +107,41 @@ frmImport::frmImport(Program &program, QWidget *parent) : QDialog(parent), m_pro
     btnChoose = new QPushButton(c[caption::ChooseWordList], this);
     btnChoose->setObjectName(QStringLiteral("btnChoose"));
     btnChoose->setAutoDefault(false);
+
+    lblDeck = new QLabel(tr("&Deck:"), this);
+    lblDeck->setObjectName(QStringLiteral("lblDeck"));
+    cboDeck = new QComboBox(this);
+    cboDeck->setObjectName(QStringLiteral("cboDeck"));
+    cboDeck->setAccessibleName(tr("Deck to import"));
+    lblDeck->setBuddy(cboDeck);
+    lblDeck->setVisible(false);
+    cboDeck->setVisible(false);
+
+    // The columns as tvx-subject's --phrase-column and its kin choose them.
+    auto *columns = new QHBoxLayout;
+    const auto columnBox = [this, columns](const char *name, const QString &label) {
+        auto *box = new ColumnBox(this);
+        box->setObjectName(QLatin1String(name));
+        box->setRange(0, 99);
+        box->setAccessibleName(QString(label).remove(QLatin1Char('&')));
+        auto *caption = new QLabel(label, this);
+        caption->setObjectName(QString::fromLatin1(name).replace(0, 3, QStringLiteral("lbl")));
+        caption->setBuddy(box);
+        columns->addWidget(caption);
+        columns->addWidget(box, 1);
+        return box;
+    };
+    spnPhraseColumn = columnBox("spnPhraseColumn", tr("&Phrase column:"));
+    spnTranslationColumn = columnBox("spnTranslationColumn", tr("&Translation column:"));
+    spnTranslation2Column = columnBox("spnTranslation2Column", tr("&Second translation:"));
+    btnSwapColumns = new QPushButton(tr("S&wap phrase and translation"), this);
+    btnSwapColumns->setObjectName(QStringLiteral("btnSwapColumns"));
+    btnSwapColumns->setAutoDefault(false);
+    // Nothing to choose among before a file is read.
+    for (QWidget *w :
+         {static_cast<QWidget *>(spnPhraseColumn), static_cast<QWidget *>(spnTranslationColumn),
+          static_cast<QWidget *>(spnTranslation2Column), static_cast<QWidget *>(btnSwapColumns)})
+        w->setEnabled(false);
 
     tblPreview = new QTableWidget(0, 3, this);
     tblPreview->setObjectName(QStringLiteral("tblPreview"));
@@ -96,21 +185,30 @@ frmImport::frmImport(Program &program, QWidget *parent) : QDialog(parent), m_pro
     auto *grid = new QGridLayout(this);
     grid->addWidget(btnChoose, 0, 0);
     grid->addWidget(lblFile, 0, 1, 1, 2);
-    grid->addWidget(tblPreview, 1, 0, 1, 3);
-    grid->addWidget(lblSummary, 2, 0, 1, 3);
-    grid->addWidget(lstProblems, 3, 0, 1, 3);
-    grid->addWidget(chkLeaveOut, 4, 0, 1, 3);
-    grid->addWidget(lblName, 5, 0);
-    grid->addWidget(txtName, 5, 1, 1, 2);
-    grid->addWidget(barRecording, 6, 0, 1, 3);
+    grid->addWidget(lblDeck, 1, 0);
+    grid->addWidget(cboDeck, 1, 1, 1, 2);
+    columns->addWidget(btnSwapColumns);
+    grid->addLayout(columns, 2, 0, 1, 3);
+    grid->addWidget(tblPreview, 3, 0, 1, 3);
+    grid->addWidget(lblSummary, 4, 0, 1, 3);
+    grid->addWidget(lstProblems, 5, 0, 1, 3);
+    grid->addWidget(chkLeaveOut, 6, 0, 1, 3);
+    grid->addWidget(lblName, 7, 0);
+    grid->addWidget(txtName, 7, 1, 1, 2);
+    grid->addWidget(barRecording, 8, 0, 1, 3);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(btnImport);
     buttons->addWidget(btnCancel);
-    grid->addLayout(buttons, 7, 0, 1, 3);
+    grid->addLayout(buttons, 9, 0, 1, 3);
     grid->setColumnStretch(2, 1);
 
-    setTabOrder(btnChoose, tblPreview);
+    setTabOrder(btnChoose, cboDeck);
+    setTabOrder(cboDeck, spnPhraseColumn);
+    setTabOrder(spnPhraseColumn, spnTranslationColumn);
+    setTabOrder(spnTranslationColumn, spnTranslation2Column);
+    setTabOrder(spnTranslation2Column, btnSwapColumns);
+    setTabOrder(btnSwapColumns, tblPreview);
     setTabOrder(tblPreview, lstProblems);
     setTabOrder(lstProblems, chkLeaveOut);
     setTabOrder(chkLeaveOut, txtName);
@@ -120,6 +218,37 @@ frmImport::frmImport(Program &program, QWidget *parent) : QDialog(parent), m_pro
     connect(btnChoose, &QPushButton::clicked, this, [this] { btnChoose_Click(); });
     connect(btnImport, &QPushButton::clicked, this, [this] { btnImport_Click(); });
     connect(&m_writing, &QFutureWatcher<QString>::finished, this, &frmImport::subjectWritten);
+    connect(&m_decoding, &QFutureWatcher<OwnRecordings>::finished, this, [this] {
+        const OwnRecordings own = m_decoding.result();
+        if (own.cancelled || m_cancel) {
+            endImport(Outcome::Cancelled);
+            return;
+        }
+        m_waves = own.waves;
+        m_failures = own.failures;
+        startRecording();
+    });
+    for (QSpinBox *box : {spnPhraseColumn, spnTranslationColumn, spnTranslation2Column})
+        connect(box, &QSpinBox::valueChanged, this, [this] { readList(true); });
+    connect(btnSwapColumns, &QPushButton::clicked, this, [this] {
+        const int phrase = spnPhraseColumn->value();
+        const QSignalBlocker blockPhrase(spnPhraseColumn), blockTranslation(spnTranslationColumn);
+        spnPhraseColumn->setValue(spnTranslationColumn->value());
+        spnTranslationColumn->setValue(phrase);
+        readList(true);
+    });
+    connect(cboDeck, &QComboBox::activated, this, [this] {
+        // A name the user has not changed follows the deck: its last part,
+        // or the file's name for every deck.
+        const QString name = cboDeck->currentIndex() > 0
+                                 ? cboDeck->currentText().section(QStringLiteral("::"), -1)
+                                 : QFileInfo(m_path).completeBaseName();
+        if (txtName->text() == m_suggestedName) {
+            txtName->setText(name);
+            m_suggestedName = name;
+        }
+        readList(true);
+    });
     connect(btnCancel, &QPushButton::clicked, this, [this] {
         if (m_busy)
             cancelImport();
@@ -135,6 +264,7 @@ frmImport::frmImport(Program &program, QWidget *parent) : QDialog(parent), m_pro
 frmImport::~frmImport() {
     // A window closed with the program mid-import stops the writing first.
     m_cancel = true;
+    m_decoding.waitForFinished();
     m_writing.waitForFinished();
 }
 
@@ -166,8 +296,25 @@ QString frmImport::Describe_Problem(const subjects::WordListProblem &p) const {
     case WordListProblemKind::TooManyRows:
         text = c[caption::ProblemTooMany].arg(subjects::kMaxSubjectPhrases).arg(p.other);
         break;
+    case WordListProblemKind::ControlCharacter:
+        text = tr("\"%1\" contains a control character, which is not allowed").arg(p.detail);
+        break;
+    case WordListProblemKind::CommentRow:
+        text = tr("the row \"%1\" starts with '#' after the header lines and is left out")
+                   .arg(p.detail);
+        break;
+    case WordListProblemKind::UnsupportedFile:
+        return tr("This is %1, not a word list. Save it as CSV (or as Unicode text), or use a "
+                  "flash-card package (.apkg, .colpkg) or a vocabulary file (.kvtml).")
+            .arg(fileKindName(subjects::FileKind(p.other)));
+    case WordListProblemKind::NoSuchDeck:
+        return tr("The file holds no deck named \"%1\".").arg(p.detail);
     }
-    return p.line > 0 ? c[caption::ProblemLine].arg(p.line).arg(text) : text;
+    if (p.line <= 0)
+        return text;
+    if (m_list.unit == subjects::RowUnit::Line)
+        return c[caption::ProblemLine].arg(p.line).arg(text);
+    return subjects::DescribeUnit(m_list.unit, p.line) + QStringLiteral(": ") + text;
 }
 
 // Escape and the close box stop an import under way, like Cancel; the
@@ -196,15 +343,56 @@ void frmImport::cancelImport() {
 
 void frmImport::btnChoose_Click() {
     const Captions &c = m_program.captions;
+    // The documents folder when there is one; the dialog would otherwise
+    // offer its name as the file to open.
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!QFileInfo(folder).isDir())
+        folder = QDir::homePath();
     const QString path = m_program.host().GetOpenFileName(
-        c[caption::ImportTitle],
-        QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation),
-        c[caption::WordListFilter] + QStringLiteral(" (*.csv *.tsv *.txt)"));
+        c[caption::ImportTitle], folder,
+        c[caption::WordListFilter] +
+            QStringLiteral(" (*.csv *.tsv *.txt *.apkg *.colpkg *.kvtml)"));
     if (path.isEmpty())
         return;
     m_path = path;
-    m_list = subjects::ReadWordList(path);
-    txtName->setText(QFileInfo(path).completeBaseName());
+    cboDeck->clear();
+    readList(false);
+    m_suggestedName = QFileInfo(path).completeBaseName();
+    txtName->setText(m_suggestedName);
+}
+
+void frmImport::readList(bool columnsChosen) {
+    if (m_path.isEmpty() || m_busy)
+        return;
+    subjects::WordListOptions options;
+    options.targetLanguage = m_program.identity.targetLanguage;
+    options.learnerLanguage = m_program.identity.learnerLanguage;
+    if (columnsChosen) {
+        options.phraseColumn = spnPhraseColumn->value();
+        options.translationColumn = spnTranslationColumn->value();
+        options.translation2Column = spnTranslation2Column->value();
+    }
+    if (cboDeck->currentIndex() > 0)
+        options.deck = cboDeck->currentText();
+    m_list = subjects::ReadImportFile(m_path, options);
+    if (cboDeck->count() == 0 && m_list.decks.size() > 1) {
+        cboDeck->addItem(tr("All decks"));
+        cboDeck->addItems(m_list.decks);
+    }
+    cboDeck->setVisible(cboDeck->count() > 0);
+    lblDeck->setVisible(cboDeck->count() > 0);
+    for (QWidget *w :
+         {static_cast<QWidget *>(spnPhraseColumn), static_cast<QWidget *>(spnTranslationColumn),
+          static_cast<QWidget *>(spnTranslation2Column), static_cast<QWidget *>(btnSwapColumns)})
+        w->setEnabled(true);
+    // The boxes show the columns in use, whoever chose them.
+    const std::pair<QSpinBox *, int> shown[] = {{spnPhraseColumn, m_list.phraseColumn},
+                                                {spnTranslationColumn, m_list.translationColumn},
+                                                {spnTranslation2Column, m_list.translation2Column}};
+    for (const auto &[box, column] : shown) {
+        const QSignalBlocker block(box);
+        box->setValue(column + 1);
+    }
     showList();
 }
 
@@ -213,6 +401,12 @@ void frmImport::showList() {
     tblPreview->setRowCount(0);
     const qsizetype shown = std::min<qsizetype>(m_list.rows.size(), kPreviewRows);
     tblPreview->setRowCount(int(shown));
+    // Rows are numbered as the file's lines (or notes), so that a row named
+    // in the problems is found in the file.
+    QStringList numbers;
+    for (int r = 0; r < shown; ++r)
+        numbers << QString::number(m_list.rows[r].line);
+    tblPreview->setVerticalHeaderLabels(numbers);
     for (int r = 0; r < shown; ++r) {
         const subjects::WordListRow &row = m_list.rows[r];
         const QString texts[3] = {row.phrase, row.translation, row.translation2};
@@ -250,11 +444,42 @@ bool frmImport::btnImport_Click() {
         txtName->setFocus();
         return false;
     }
-    const QString file = QDir(p.folders.installedSubjectsFolder)
-                             .filePath(name + QLatin1Char('.') + p.identity.shortCode);
-    if (QFileInfo::exists(file)) {
-        host.MsgBox(c[caption::ImportedSubjectExists].arg(name), vb::vbExclamation);
+    const QString folder = p.folders.installedSubjectsFolder;
+    const QString file = QDir(folder).filePath(name + QLatin1Char('.') + p.identity.shortCode);
+    const QString existing = sameNameIgnoringCase(folder, QFileInfo(file).fileName());
+    if (!existing.isEmpty()) {
+        host.MsgBox(c[caption::ImportedSubjectExists].arg(QFileInfo(existing).completeBaseName()),
+                    vb::vbExclamation);
         txtName->setFocus();
+        return false;
+    }
+    // An unwritable folder is found now, not after minutes of recording.
+    {
+        QFile probe(file + QStringLiteral(".part"));
+        if (!probe.open(QIODevice::WriteOnly)) {
+            host.MsgBox(c[caption::ImportNotWritten].arg(
+                            QDir::toNativeSeparators(file),
+                            platformLanguage::System_Reason(probe.errorString())),
+                        vb::vbCritical);
+            return false;
+        }
+        probe.close();
+        probe.remove();
+    }
+
+    // Without espeak-ng the phrases that bring no recording cannot be spoken:
+    // said now, before anything is decoded.
+    const bool speaks = !m_list.media || std::any_of(m_list.rows.cbegin(), m_list.rows.cend(),
+                                                     [](const subjects::WordListRow &row) {
+                                                         return row.sound.isEmpty();
+                                                     });
+    if (speaks && QStandardPaths::findExecutable(QStringLiteral("espeak-ng")).isEmpty()) {
+        host.MsgBox(c[caption::RecordingFailed].arg(
+                        QCoreApplication::translate("wordList",
+                                                    "cannot start espeak-ng (is it installed?): %1")
+                            .arg(platformLanguage::System_Reason(
+                                QStringLiteral("No such file or directory")))),
+                    vb::vbCritical);
         return false;
     }
 
@@ -262,14 +487,40 @@ bool frmImport::btnImport_Click() {
     m_cancel = false;
     m_file = file;
     // Cancel stays: while importing it stops the import.
-    for (QWidget *w : {static_cast<QWidget *>(btnChoose), static_cast<QWidget *>(btnImport),
-                       static_cast<QWidget *>(txtName), static_cast<QWidget *>(chkLeaveOut)})
+    for (QWidget *w : choiceControls())
         w->setEnabled(false);
+    btnImport->setEnabled(false);
     btnCancel->setFocus();
 
+    m_failures.clear();
+    m_waves = QVector<QByteArray>(m_list.rows.size());
+    if (!m_list.media) {
+        startRecording();
+        return true;
+    }
+    const subjects::WordList list = m_list;
+    m_decoding.setFuture(QtConcurrent::run([this, list]() {
+        OwnRecordings own;
+        try {
+            own.waves = subjects::ReadDeckRecordings(list, &own.failures,
+                                                     [this] { return m_cancel.load(); });
+        } catch (const subjects::WordListCancelled &) {
+            own.cancelled = true;
+        }
+        return own;
+    }));
+    return true;
+}
+
+void frmImport::startRecording() {
+    Program &p = m_program;
     QStringList texts;
-    for (const subjects::WordListRow &row : std::as_const(m_list.rows))
-        texts << row.phrase;
+    m_spoken.clear();
+    for (int i = 0; i < m_list.rows.size(); ++i)
+        if (m_waves.value(i).isEmpty()) {
+            texts << m_list.rows[i].phrase;
+            m_spoken << i;
+        }
     m_recorder = std::make_unique<subjects::PhraseRecorder>(
         subjects::EspeakVoice(p.identity.targetLanguage), m_cache);
     connect(m_recorder.get(), &subjects::PhraseRecorder::progress, this, &frmImport::showProgress);
@@ -279,7 +530,6 @@ bool frmImport::btnImport_Click() {
     connect(m_recorder.get(), &subjects::PhraseRecorder::cancelled, this,
             [this] { endImport(Outcome::Cancelled); });
     m_recorder->start(texts);
-    return true;
 }
 
 // A subject of thousands of phrases takes a while to write: a worker thread
@@ -292,7 +542,10 @@ void frmImport::writeSubject() {
     const QString file = m_file;
     const QString code = m_program.identity.languageCode;
     const QVector<subjects::WordListRow> rows = m_list.rows;
-    const QVector<QByteArray> waves = m_recorder->waves();
+    QVector<QByteArray> waves = m_waves;
+    const QVector<QByteArray> &spoken = m_recorder->waves();
+    for (int k = 0; k < m_spoken.size(); ++k)
+        waves[m_spoken[k]] = spoken.value(k);
     m_writing.setFuture(QtConcurrent::run([this, file, code, rows, waves]() -> QString {
         try {
             subjects::WriteWordListSubject(file, code, rows, waves, false,
@@ -317,14 +570,16 @@ void frmImport::subjectWritten() {
 void frmImport::endImport(Outcome outcome, const QString &problem) {
     // The recorder stays until the next import: this may run inside its signal.
     m_busy = false;
-    for (QWidget *w : {static_cast<QWidget *>(btnChoose), static_cast<QWidget *>(txtName),
-                       static_cast<QWidget *>(chkLeaveOut)})
+    for (QWidget *w : choiceControls())
         w->setEnabled(true);
     updateImportButton();
     const Captions &c = m_program.captions;
     switch (outcome) {
     case Outcome::Written:
         m_imported = m_file;
+        // The phrases whose own recording could not be read were spoken.
+        if (!m_failures.isEmpty())
+            m_program.host().MsgBox(m_failures.join(QLatin1Char('\n')), vb::vbInformation);
         break;
     case Outcome::Cancelled:
         // Back to where the user was before pressing Import.
@@ -348,10 +603,25 @@ void frmImport::endImport(Outcome outcome, const QString &problem) {
         accept();
 }
 
+QList<QWidget *> frmImport::choiceControls() const {
+    return {btnChoose,
+            txtName,
+            chkLeaveOut,
+            cboDeck,
+            spnPhraseColumn,
+            spnTranslationColumn,
+            spnTranslation2Column,
+            btnSwapColumns};
+}
+
 void frmImport::showProgress(int done, int total) {
     // A report still queued from an import that has ended changes nothing.
     if (!m_busy)
         return;
+    // The file's own recordings are ready before espeak-ng starts.
+    const int own = int(m_list.rows.size() - m_spoken.size());
+    done += own;
+    total += own;
     const QString state = m_program.captions[caption::RecordingPhrases].arg(done).arg(total);
     barRecording->setMaximum(total);
     barRecording->setValue(done);

@@ -1,9 +1,11 @@
-// The administrator's window that turns a word list into an installed subject:
-// choose the file, look at the first rows with their columns, name the
-// subject, and wait while the phrases are recorded. espeak-ng runs in
-// processes of its own and the subject file is written on a worker thread, so
-// the window stays responsive; Cancel stops them, and no subject file is left
-// behind.
+// The administrator's window that turns a word list, a flash-card package or
+// a vocabulary file into an installed subject: choose the file, look at the
+// first rows with their file line numbers, choose or swap the columns and the
+// deck, name the subject, and wait while the phrases are recorded. A phrase
+// the file brings a recording for keeps it; espeak-ng speaks the others. The
+// recordings are decoded and the subject file is written on worker threads,
+// espeak-ng runs in processes of its own, so the window stays responsive;
+// Cancel stops them, and no subject file is left behind.
 #pragma once
 
 #include "subjects/word_list.h"
@@ -16,7 +18,9 @@
 
 class Program;
 class QCheckBox;
+class QComboBox;
 class QLabel;
+class QSpinBox;
 class QLineEdit;
 class QListWidget;
 class QProgressBar;
@@ -33,12 +37,16 @@ public:
     explicit frmImport(Program &program, QWidget *parent = nullptr);
     ~frmImport() override;
 
-    // Asks for the word list through the host's open dialog and shows it.
+    // Asks for the word list, package or vocabulary file through the host's
+    // open dialog and shows it.
     void btnChoose_Click();
-    // Starts recording the phrases and writing the subject; true when it
-    // started, and importEnded() follows. Cancel (or Escape) stops the
-    // import, which then leaves no subject file. A written subject closes
-    // the window as accepted.
+    // Starts the import: the file's own recordings are decoded, the other
+    // phrases recorded and the subject written; true when it started, and
+    // importEnded() follows. A name that differs from an installed subject's
+    // only in letter case, an unwritable folder or a missing espeak-ng is
+    // said at once and nothing starts. Cancel (or Escape) stops the import,
+    // which then leaves no subject file. A written subject closes the window
+    // as accepted.
     bool btnImport_Click();
     bool isImporting() const { return m_busy; }
 
@@ -53,6 +61,13 @@ public:
     // Controls, named for tests and assistive technology.
     QLabel *lblFile;
     QPushButton *btnChoose;
+    QLabel *lblDeck;
+    QComboBox *cboDeck; // shown for a file of several decks; item 0: all of them
+    // Columns counted from 1, as tvx-subject's options; 0: the file decides.
+    QSpinBox *spnPhraseColumn;
+    QSpinBox *spnTranslationColumn;
+    QSpinBox *spnTranslation2Column;
+    QPushButton *btnSwapColumns;
     QTableWidget *tblPreview;
     QLabel *lblSummary;
     QListWidget *lstProblems;
@@ -73,7 +88,12 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // Reads the chosen file again with the columns and deck chosen.
+    void readList(bool columnsChosen);
     void showList();
+    void startRecording();
+    // What the user chooses before importing, locked while importing.
+    QList<QWidget *> choiceControls() const;
     void updateImportButton();
     void showProgress(int done, int total);
     void cancelImport();
@@ -87,10 +107,21 @@ private:
     subjects::WordList m_list;
     QString m_cache;
     QString m_imported;
-    QString m_file; // the subject file being written
+    QString m_suggestedName; // the subject name the window proposed
+    QString m_file;          // the subject file being written
     bool m_busy = false;
     std::unique_ptr<subjects::PhraseRecorder> m_recorder;
     // The writing's failure, worded in English; empty when it was written.
     QFutureWatcher<QString> m_writing;
+    // The file's own recordings, decoded before espeak-ng speaks the rest.
+    struct OwnRecordings {
+        QVector<QByteArray> waves;
+        QStringList failures;
+        bool cancelled = false;
+    };
+    QFutureWatcher<OwnRecordings> m_decoding;
+    QVector<QByteArray> m_waves; // by row: own recordings, then espeak-ng's
+    QVector<int> m_spoken;       // rows espeak-ng speaks
+    QStringList m_failures;
     std::atomic<bool> m_cancel{false};
 };

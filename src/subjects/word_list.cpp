@@ -3,6 +3,8 @@
 #include "platform/ado.h"
 #include "platform/text_decoding.h"
 #include "subject_data/subject_schema.h"
+#include "subjects/deck_package.h"
+#include "subjects/kvtml.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -11,12 +13,42 @@
 #include <QHash>
 #include <QRegularExpression>
 #include <QStringDecoder>
+#include <QTextDocumentFragment>
+
+#include <algorithm>
 
 namespace subjects {
 
 namespace {
 
-QString decode(const QByteArray &bytes, QString &encoding) {
+// Spreadsheets save "Unicode text" as UTF-16, with or without a byte order
+// mark; without one, the zero high bytes of Latin letters give it away.
+QString decode(QByteArray bytes, QString &encoding) {
+    std::optional<QStringConverter::Encoding> utf16;
+    if (bytes.startsWith("\xFF\xFE")) {
+        utf16 = QStringConverter::Utf16LE;
+        bytes.remove(0, 2);
+    } else if (bytes.startsWith("\xFE\xFF")) {
+        utf16 = QStringConverter::Utf16BE;
+        bytes.remove(0, 2);
+    } else if (bytes.size() >= 4) {
+        const qsizetype pairs = std::min<qsizetype>(bytes.size() / 2, 2048);
+        qsizetype evenZeros = 0, oddZeros = 0;
+        for (qsizetype i = 0; i < pairs; ++i) {
+            evenZeros += bytes[2 * i] == '\0';
+            oddZeros += bytes[2 * i + 1] == '\0';
+        }
+        if (oddZeros * 2 > pairs && evenZeros * 10 < pairs)
+            utf16 = QStringConverter::Utf16LE;
+        else if (evenZeros * 2 > pairs && oddZeros * 10 < pairs)
+            utf16 = QStringConverter::Utf16BE;
+    }
+    if (utf16) {
+        encoding = *utf16 == QStringConverter::Utf16LE ? QStringLiteral("UTF-16LE")
+                                                       : QStringLiteral("UTF-16BE");
+        QStringDecoder decoder(*utf16);
+        return decoder.decode(bytes);
+    }
     return textDecoding::DecodeText(bytes, &encoding);
 }
 
@@ -32,24 +64,24 @@ QString headerKey(const QString &cell) {
 
 int headerRole(const QString &cell) {
     static const QStringList phrase = {
-        QStringLiteral("phrase"),   QStringLiteral("word"),     QStringLiteral("front"),
-        QStringLiteral("term"),     QStringLiteral("question"), QStringLiteral("text"),
-        QStringLiteral("frase"),    QStringLiteral("palabra"),  QStringLiteral("termino"),
-        QStringLiteral("pregunta"), QStringLiteral("texto"),    QStringLiteral("anverso")};
+        QStringLiteral("phrase"),     QStringLiteral("word"),       QStringLiteral("front"),
+        QStringLiteral("term"),       QStringLiteral("question"),   QStringLiteral("text"),
+        QStringLiteral("expression"), QStringLiteral("vocabulary"), QStringLiteral("frase"),
+        QStringLiteral("palabra"),    QStringLiteral("termino"),    QStringLiteral("pregunta"),
+        QStringLiteral("texto"),      QStringLiteral("anverso"),    QStringLiteral("expresion"),
+        QStringLiteral("vocabulario")};
     static const QStringList translation = {
         QStringLiteral("translation"), QStringLiteral("meaning"),    QStringLiteral("back"),
-        QStringLiteral("answer"),      QStringLiteral("traduccion"), QStringLiteral("significado"),
-        QStringLiteral("respuesta"),   QStringLiteral("reverso")};
-    static const QStringList translation2 = {QStringLiteral("translation2"),
-                                             QStringLiteral("secondtranslation"),
-                                             QStringLiteral("notes"),
-                                             QStringLiteral("note"),
-                                             QStringLiteral("example"),
-                                             QStringLiteral("traduccion2"),
-                                             QStringLiteral("segundatraduccion"),
-                                             QStringLiteral("notas"),
-                                             QStringLiteral("nota"),
-                                             QStringLiteral("ejemplo")};
+        QStringLiteral("answer"),      QStringLiteral("definition"), QStringLiteral("traduccion"),
+        QStringLiteral("significado"), QStringLiteral("respuesta"),  QStringLiteral("reverso"),
+        QStringLiteral("definicion")};
+    static const QStringList translation2 = {
+        QStringLiteral("translation2"), QStringLiteral("secondtranslation"),
+        QStringLiteral("notes"),        QStringLiteral("note"),
+        QStringLiteral("example"),      QStringLiteral("extra"),
+        QStringLiteral("traduccion2"),  QStringLiteral("segundatraduccion"),
+        QStringLiteral("notas"),        QStringLiteral("nota"),
+        QStringLiteral("ejemplo")};
     const QString key = headerKey(cell);
     if (phrase.contains(key))
         return 0;
@@ -58,6 +90,59 @@ int headerRole(const QString &cell) {
     if (translation2.contains(key))
         return 2;
     return -1;
+}
+
+// The language a header cell names, in English as the builds name them:
+// "Italiano", "italian", "Español" -> "Italian", "Spanish". Empty if none.
+QString headerLanguage(const QString &cell) {
+    static const QHash<QString, QString> names = {
+        {QStringLiteral("english"), QStringLiteral("English")},
+        {QStringLiteral("ingles"), QStringLiteral("English")},
+        {QStringLiteral("spanish"), QStringLiteral("Spanish")},
+        {QStringLiteral("espanol"), QStringLiteral("Spanish")},
+        {QStringLiteral("castellano"), QStringLiteral("Spanish")},
+        {QStringLiteral("french"), QStringLiteral("French")},
+        {QStringLiteral("frances"), QStringLiteral("French")},
+        {QStringLiteral("francais"), QStringLiteral("French")},
+        {QStringLiteral("german"), QStringLiteral("German")},
+        {QStringLiteral("aleman"), QStringLiteral("German")},
+        {QStringLiteral("deutsch"), QStringLiteral("German")},
+        {QStringLiteral("italian"), QStringLiteral("Italian")},
+        {QStringLiteral("italiano"), QStringLiteral("Italian")}};
+    return names.value(headerKey(cell));
+}
+
+// Columns by role (phrase, translation, translation2) from their names;
+// -1 where no name says. True when the names are a header at all.
+bool namedColumns(const QStringList &cells, const WordListOptions &options, int named[3]) {
+    bool header = false;
+    for (int c = 0; c < cells.size(); ++c) {
+        int role = headerRole(cells[c]);
+        const QString language = headerLanguage(cells[c]);
+        if (!language.isEmpty()) {
+            header = true;
+            if (language == options.targetLanguage)
+                role = 0;
+            else if (language == options.learnerLanguage)
+                role = named[1] < 0 ? 1 : 2;
+        }
+        if (role == 0)
+            header = true;
+        if (role >= 0 && named[role] < 0)
+            named[role] = c;
+    }
+    const QString *byName[3] = {&options.phraseColumnName, &options.translationColumnName,
+                                &options.translation2ColumnName};
+    for (int r = 0; r < 3; ++r) {
+        if (byName[r]->isEmpty())
+            continue;
+        for (int c = 0; c < cells.size(); ++c)
+            if (headerKey(cells[c]) == headerKey(*byName[r])) {
+                named[r] = c;
+                header = true;
+            }
+    }
+    return header;
 }
 
 QChar separatorNamed(const QString &name) {
@@ -128,18 +213,6 @@ QString HtmlToPlainText(const QString &html) {
     static const QRegularExpression tag(QStringLiteral("</?[A-Za-z][^>]*>"));
     static const QRegularExpression entity(
         QStringLiteral("&(#[0-9]+|#[xX][0-9A-Fa-f]+|[A-Za-z]+);"));
-    static const QHash<QString, QChar> named = {
-        {QStringLiteral("amp"), QLatin1Char('&')},   {QStringLiteral("lt"), QLatin1Char('<')},
-        {QStringLiteral("gt"), QLatin1Char('>')},    {QStringLiteral("quot"), QLatin1Char('"')},
-        {QStringLiteral("apos"), QLatin1Char('\'')}, {QStringLiteral("nbsp"), QLatin1Char(' ')},
-        {QStringLiteral("aacute"), QChar(0xE1)},     {QStringLiteral("eacute"), QChar(0xE9)},
-        {QStringLiteral("iacute"), QChar(0xED)},     {QStringLiteral("oacute"), QChar(0xF3)},
-        {QStringLiteral("uacute"), QChar(0xFA)},     {QStringLiteral("ntilde"), QChar(0xF1)},
-        {QStringLiteral("Ntilde"), QChar(0xD1)},     {QStringLiteral("uuml"), QChar(0xFC)},
-        {QStringLiteral("ouml"), QChar(0xF6)},       {QStringLiteral("auml"), QChar(0xE4)},
-        {QStringLiteral("szlig"), QChar(0xDF)},      {QStringLiteral("egrave"), QChar(0xE8)},
-        {QStringLiteral("agrave"), QChar(0xE0)},     {QStringLiteral("ccedil"), QChar(0xE7)},
-        {QStringLiteral("iexcl"), QChar(0xA1)},      {QStringLiteral("iquest"), QChar(0xBF)}};
     QString text = html;
     text.remove(sound);
     // A flash card's visual line breaks become blanks: a subject's texts
@@ -147,6 +220,7 @@ QString HtmlToPlainText(const QString &html) {
     text.replace(breaks, QStringLiteral(" "));
     text.remove(tag);
     QString out;
+    QHash<QString, QString> named;
     qsizetype last = 0;
     for (auto it = entity.globalMatch(text); it.hasNext();) {
         const QRegularExpressionMatch m = it.next();
@@ -158,12 +232,18 @@ QString HtmlToPlainText(const QString &html) {
             code = name.mid(2).toUInt(&ok, 16);
         else if (name.startsWith(QLatin1Char('#')))
             code = name.mid(1).toUInt(&ok, 10);
-        if (ok && code > 0 && code <= 0x10FFFF)
+        if (ok && code > 0 && code <= 0x10FFFF) {
             out += QString::fromUcs4(&code, 1);
-        else if (named.contains(name))
-            out += named.value(name);
-        else
+        } else if (!name.startsWith(QLatin1Char('#'))) {
+            // Qt's HTML reader knows the named entities; one it does not
+            // know stays as written, as a browser shows it.
+            QString &decoded = named[name];
+            if (decoded.isNull())
+                decoded = QTextDocumentFragment::fromHtml(m.captured(0)).toPlainText();
+            out += decoded;
+        } else {
             out += m.captured(0);
+        }
         last = m.capturedEnd();
     }
     out += QStringView(text).mid(last);
@@ -171,15 +251,97 @@ QString HtmlToPlainText(const QString &html) {
     return out;
 }
 
+std::optional<FileKind> UnsupportedKind(const QByteArray &bytes) {
+    if (bytes.startsWith("PK\x03\x04") || bytes.startsWith("PK\x05\x06")) {
+        // The names of an Office file's parts stand uncompressed in the zip.
+        if (bytes.contains("application/vnd.oasis.opendocument.spreadsheet"))
+            return FileKind::OpenDocumentSheet;
+        if (bytes.contains("xl/"))
+            return FileKind::ExcelWorkbook;
+        if (bytes.contains("word/"))
+            return FileKind::WordDocument;
+        return FileKind::Zip;
+    }
+    if (bytes.startsWith("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1"))
+        return FileKind::OfficeBinary;
+    if (bytes.startsWith("%PDF"))
+        return FileKind::Pdf;
+    if (bytes.startsWith(QByteArray("SQLite format 3\0", 16)))
+        return FileKind::Sqlite;
+    QString encoding;
+    const QString text = decode(bytes.left(4096), encoding);
+    const QString start = text.trimmed().left(64).toLower();
+    if (start.startsWith(QLatin1String("{\\rtf")))
+        return FileKind::Rtf;
+    if (start.startsWith(QLatin1String("<!doctype html")) ||
+        start.startsWith(QLatin1String("<html")))
+        return FileKind::Html;
+    if (start.startsWith(QLatin1String("<?xml")) || start.startsWith(QLatin1String("<!doctype")) ||
+        (start.startsWith(QLatin1Char('<')) && start.size() > 1 && start[1].isLetter()))
+        return FileKind::Xml;
+    // A stray control character is a row's problem; many are no text at all.
+    qsizetype controls = 0;
+    for (const QChar c : text)
+        if (c.category() == QChar::Other_Control && c != QLatin1Char('\t') &&
+            c != QLatin1Char('\n') && c != QLatin1Char('\r') && c != QLatin1Char('\f'))
+            ++controls;
+    if (controls > 2 && controls * 50 > text.size())
+        return FileKind::Binary;
+    return std::nullopt;
+}
+
+QString FileKindName(FileKind kind) {
+    switch (kind) {
+    case FileKind::Xml:
+        return QStringLiteral("an XML file");
+    case FileKind::Html:
+        return QStringLiteral("a web page (HTML)");
+    case FileKind::Zip:
+        return QStringLiteral("a zip archive");
+    case FileKind::ExcelWorkbook:
+        return QStringLiteral("an Excel workbook (.xlsx)");
+    case FileKind::OpenDocumentSheet:
+        return QStringLiteral("an OpenDocument spreadsheet (.ods)");
+    case FileKind::WordDocument:
+        return QStringLiteral("a Word document (.docx)");
+    case FileKind::OfficeBinary:
+        return QStringLiteral("an older Office file (.xls or .doc)");
+    case FileKind::Pdf:
+        return QStringLiteral("a PDF document");
+    case FileKind::Sqlite:
+        return QStringLiteral("an SQLite database");
+    case FileKind::Rtf:
+        return QStringLiteral("an RTF document");
+    case FileKind::Binary:
+        return QStringLiteral("a binary file");
+    }
+    return {};
+}
+
+QString SoundReference(const QString &field) {
+    static const QRegularExpression sound(QStringLiteral("\\[sound:([^\\]]+)\\]"));
+    const QRegularExpressionMatch m = sound.match(field);
+    return m.hasMatch() ? m.captured(1).trimmed() : QString();
+}
+
 WordList ParseWordList(const QByteArray &bytes, const WordListOptions &options) {
-    WordList list;
-    QString text = decode(bytes, list.encoding);
+    if (const std::optional<FileKind> kind = UnsupportedKind(bytes)) {
+        WordList refused;
+        refused.problems << WordListProblem{
+            0, WordListProblemKind::UnsupportedFile, {}, int(*kind)};
+        return refused;
+    }
+    QString encoding;
+    QString text = decode(bytes, encoding);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
 
     // Header lines of flash-card programs' plain-text exports come first.
+    WordTable table;
+    table.firstMayBeHeader = true;
     QChar separator;
-    int html = -1; // -1: decide per field
+    // Columns a flash-card export adds around the note's fields, from 0.
+    int tagsColumn = -1, guidColumn = -1, deckColumn = -1, notetypeColumn = -1;
     // Spreadsheet programs may name the separator on a first line "sep=;";
     // it is kept as a comment so that line numbers stay those of the file.
     if (text.startsWith(QLatin1String("sep=")) &&
@@ -187,25 +349,38 @@ WordList ParseWordList(const QByteArray &bytes, const WordListOptions &options) 
         separator = text[4];
         text[0] = QLatin1Char('#');
     }
+    int headerLines = 0;
     for (const QString &line : text.split(QLatin1Char('\n'))) {
         if (!line.startsWith(QLatin1Char('#')))
             break;
+        ++headerLines;
         const int colon = line.indexOf(QLatin1Char(':'));
         const QString name = line.mid(1, colon - 1).trimmed().toLower();
-        const QString value = colon < 0 ? QString() : line.mid(colon + 1);
+        const QString value = colon < 0 ? QString() : line.mid(colon + 1).trimmed();
+        const int column = value.toInt() - 1;
         if (name == QLatin1String("separator"))
             separator = separatorNamed(value);
         else if (name == QLatin1String("html"))
-            html = value.trimmed().toLower() == QLatin1String("true") ? 1 : 0;
+            table.html = value.toLower() == QLatin1String("true") ? 1 : 0;
+        else if (name == QLatin1String("tags column"))
+            tagsColumn = column;
+        else if (name == QLatin1String("guid column"))
+            guidColumn = column;
+        else if (name == QLatin1String("deck column"))
+            deckColumn = column;
+        else if (name == QLatin1String("notetype column"))
+            notetypeColumn = column;
     }
-    list.separator = separator.isNull() ? detectSeparator(text) : separator;
+    const QChar sep = separator.isNull() ? detectSeparator(text) : separator;
 
     // RFC 4180 records: quotes double inside quoted fields, which may hold
-    // separators and line breaks; "#" starts a comment line between records.
-    QVector<Record> records;
+    // separators and line breaks. Only the header block's "#" lines are
+    // directives or comments; a later one is a row the user should see left
+    // out, not one that silently disappears.
+    QVector<WordListProblem> problems;
     {
         int line = 1;
-        Record record;
+        WordTable::Entry record;
         QString field;
         bool quoted = false, atFieldStart = true, atRecordStart = true;
         const auto endRecord = [&] {
@@ -214,8 +389,8 @@ WordList ParseWordList(const QByteArray &bytes, const WordListOptions &options) 
             for (const QString &f : std::as_const(record.fields))
                 blank = blank && f.trimmed().isEmpty();
             if (!blank)
-                records << record;
-            record = Record();
+                table.entries << record;
+            record = WordTable::Entry();
             field.clear();
             atFieldStart = atRecordStart = true;
         };
@@ -225,7 +400,11 @@ WordList ParseWordList(const QByteArray &bytes, const WordListOptions &options) 
                 record.line = line;
                 atRecordStart = false;
                 if (c == QLatin1Char('#')) {
-                    const qsizetype end = text.indexOf(QLatin1Char('\n'), i);
+                    qsizetype end = text.indexOf(QLatin1Char('\n'), i);
+                    if (line > headerLines)
+                        problems << WordListProblem{line, WordListProblemKind::CommentRow,
+                                                    text.mid(i, end < 0 ? -1 : end - i).trimmed(),
+                                                    0};
                     if (end < 0)
                         break;
                     i = end;
@@ -252,7 +431,7 @@ WordList ParseWordList(const QByteArray &bytes, const WordListOptions &options) 
             if (c == QLatin1Char('"') && atFieldStart) {
                 quoted = true;
                 atFieldStart = false;
-            } else if (c == list.separator) {
+            } else if (c == sep) {
                 record.fields << field;
                 field.clear();
                 atFieldStart = true;
@@ -265,29 +444,82 @@ WordList ParseWordList(const QByteArray &bytes, const WordListOptions &options) 
             }
         }
         if (quoted)
-            list.problems << WordListProblem{
-                record.line, WordListProblemKind::UnclosedQuote, {}, 0};
+            problems << WordListProblem{record.line, WordListProblemKind::UnclosedQuote, {}, 0};
         else if (!atRecordStart)
             endRecord();
     }
 
-    // Columns: chosen by option, else named by a header row, else in order.
+    // The export's own columns are never texts: the deck chooses rows, the
+    // others are dropped.
+    const bool exportColumns =
+        tagsColumn >= 0 || guidColumn >= 0 || deckColumn >= 0 || notetypeColumn >= 0;
+    if (exportColumns) {
+        table.firstMayBeHeader = false;
+        for (WordTable::Entry &entry : table.entries) {
+            if (deckColumn >= 0) {
+                entry.deck = entry.fields.value(deckColumn).trimmed();
+                if (!entry.deck.isEmpty() && !table.decks.contains(entry.deck))
+                    table.decks << entry.deck;
+            }
+            QStringList fields;
+            for (int c = 0; c < entry.fields.size(); ++c)
+                if (c != tagsColumn && c != guidColumn && c != deckColumn && c != notetypeColumn)
+                    fields << entry.fields[c];
+            entry.fields = fields;
+        }
+    }
+    WordList list = WordListFromTable(table, options, problems);
+    list.encoding = encoding;
+    list.separator = sep;
+    // A text file brings no recordings: its "[sound:...]" names nothing here.
+    for (WordListRow &row : list.rows)
+        row.sound.clear();
+    return list;
+}
+
+WordList WordListFromTable(const WordTable &source, const WordListOptions &options,
+                           QVector<WordListProblem> problems) {
+    WordList list;
+    list.unit = source.unit;
+    list.decks = source.decks;
+    WordTable table = source;
+    if (!options.deck.isEmpty()) {
+        // A deck includes its subdecks ("Italiano::Cibo" of "Italiano").
+        const auto inDeck = [&options](const QString &deck) {
+            return deck.compare(options.deck, Qt::CaseInsensitive) == 0 ||
+                   deck.startsWith(options.deck + QStringLiteral("::"), Qt::CaseInsensitive);
+        };
+        QVector<WordTable::Entry> chosen;
+        for (const WordTable::Entry &entry : std::as_const(table.entries))
+            if (inDeck(entry.deck))
+                chosen << entry;
+        table.entries = chosen;
+        if (chosen.isEmpty()) {
+            list.problems = problems;
+            list.problems << WordListProblem{0, WordListProblemKind::NoSuchDeck, options.deck, 0};
+            return list;
+        }
+    }
+
+    // Columns: chosen by option, else by their names, else in order.
     int columns[3] = {0, 1, 2};
-    if (!records.isEmpty()) {
-        int named[3] = {-1, -1, -1};
-        const QStringList &first = records.first().fields;
-        for (int c = 0; c < first.size(); ++c) {
-            const int role = headerRole(first[c]);
-            if (role >= 0 && named[role] < 0)
-                named[role] = c;
-        }
-        if (named[0] >= 0) {
-            for (int r = 0; r < 3; ++r)
-                columns[r] = named[r];
-            for (const QString &f : first)
-                list.header << f.trimmed();
-            records.removeFirst();
-        }
+    QStringList names = table.header;
+    if (names.isEmpty() && table.firstMayBeHeader && !table.entries.isEmpty())
+        names = table.entries.first().fields;
+    int named[3] = {-1, -1, -1};
+    if (!names.isEmpty() && namedColumns(names, options, named)) {
+        for (const QString &f : std::as_const(names))
+            list.header << f.trimmed();
+        if (table.header.isEmpty())
+            table.entries.removeFirst();
+        // A name not known for a role leaves the first column no other
+        // role took to the phrase and the translation.
+        for (int r = 0; r < 2; ++r)
+            for (int c = 0; named[r] < 0 && c < names.size(); ++c)
+                if (c != named[0] && c != named[1] && c != named[2])
+                    named[r] = c;
+        for (int r = 0; r < 3; ++r)
+            columns[r] = named[r];
     }
     const int chosen[3] = {options.phraseColumn, options.translationColumn,
                            options.translation2Column};
@@ -300,33 +532,51 @@ WordList ParseWordList(const QByteArray &bytes, const WordListOptions &options) 
 
     QHash<QString, int> seen;
     int extra = 0, firstExtraLine = 0;
-    for (const Record &record : std::as_const(records)) {
-        const auto cell = [&](int column) {
-            const QString raw = column < 0 ? QString() : record.fields.value(column);
-            const bool asHtml = html == 1 || (html < 0 && (raw.contains(QLatin1Char('<')) ||
-                                                           raw.contains(QLatin1Char('&')) ||
-                                                           raw.contains(QLatin1String("[sound:"))));
-            return clean(raw, asHtml);
+    QVector<WordListProblem> rowProblems;
+    for (const WordTable::Entry &record : std::as_const(table.entries)) {
+        const auto raw = [&](int column) {
+            return column < 0 ? QString() : record.fields.value(column);
         };
-        WordListRow row{record.line, cell(columns[0]), cell(columns[1]), cell(columns[2])};
-        const int before = int(list.problems.size());
+        const auto cell = [&](int column) {
+            const QString text = raw(column);
+            const bool asHtml =
+                table.html == 1 || (table.html < 0 && (text.contains(QLatin1Char('<')) ||
+                                                       text.contains(QLatin1Char('&')) ||
+                                                       text.contains(QLatin1String("[sound:"))));
+            return clean(text, asHtml);
+        };
+        WordListRow row{record.line, cell(columns[0]), cell(columns[1]), cell(columns[2]),
+                        columns[0] < 0 ? QString() : record.sounds.value(columns[0])};
+        // The phrase's own recording, else one of the note's other fields.
+        if (row.sound.isEmpty())
+            row.sound = SoundReference(raw(columns[0]));
+        for (int c = 0; row.sound.isEmpty() && c < record.fields.size(); ++c)
+            row.sound = SoundReference(record.fields[c]);
+        const int before = int(rowProblems.size());
         if (row.phrase.isEmpty())
-            list.problems << WordListProblem{row.line, WordListProblemKind::EmptyPhrase, {}, 0};
+            rowProblems << WordListProblem{row.line, WordListProblemKind::EmptyPhrase, {}, 0};
         for (const QString *t : {&row.phrase, &row.translation, &row.translation2}) {
             // Node tags separate their fields with "*", and the study file
             // gives every text a line of its own.
             if (t->contains(QLatin1Char('*')))
-                list.problems << WordListProblem{row.line, WordListProblemKind::Star, *t, 0};
+                rowProblems << WordListProblem{row.line, WordListProblemKind::Star, *t, 0};
             if (t->contains(QLatin1Char('\n')))
-                list.problems << WordListProblem{
+                rowProblems << WordListProblem{
                     row.line, WordListProblemKind::LineBreak,
                     QString(*t).replace(QLatin1Char('\n'), QLatin1Char(' ')), 0};
+            bool control = false;
+            for (const QChar c : *t)
+                control =
+                    control || (c.category() == QChar::Other_Control && c != QLatin1Char('\n'));
+            if (control)
+                rowProblems << WordListProblem{row.line, WordListProblemKind::ControlCharacter,
+                                               ShownControls(*t), 0};
         }
         const QString key = row.phrase.toCaseFolded();
         if (!row.phrase.isEmpty() && seen.contains(key))
-            list.problems << WordListProblem{row.line, WordListProblemKind::DuplicatePhrase,
-                                             row.phrase, seen.value(key)};
-        if (list.problems.size() != before)
+            rowProblems << WordListProblem{row.line, WordListProblemKind::DuplicatePhrase,
+                                           row.phrase, seen.value(key)};
+        if (rowProblems.size() != before)
             continue;
         if (list.rows.size() >= kMaxSubjectPhrases) {
             if (extra++ == 0)
@@ -337,11 +587,47 @@ WordList ParseWordList(const QByteArray &bytes, const WordListOptions &options) 
         list.rows << row;
     }
     if (extra > 0)
-        list.problems << WordListProblem{
-            firstExtraLine, WordListProblemKind::TooManyRows, {}, extra};
+        rowProblems << WordListProblem{firstExtraLine, WordListProblemKind::TooManyRows, {}, extra};
+    problems += rowProblems;
+    std::stable_sort(
+        problems.begin(), problems.end(),
+        [](const WordListProblem &a, const WordListProblem &b) { return a.line < b.line; });
+    list.problems = problems;
     if (list.rows.isEmpty() && list.problems.isEmpty())
         list.problems << WordListProblem{0, WordListProblemKind::NoRows, {}, 0};
     return list;
+}
+
+QString ShownControls(const QString &text) {
+    QString shown;
+    for (const QChar c : text) {
+        if (c == QChar(u'\0'))
+            shown += QStringLiteral("\\0");
+        else if (c.category() == QChar::Other_Control && c != QLatin1Char('\n'))
+            shown += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            shown += c;
+    }
+    return shown;
+}
+
+WordList ReadImportFile(const QString &path, const WordListOptions &options) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        WordList list;
+        list.problems << WordListProblem{0, WordListProblemKind::Unreadable, file.errorString(), 0};
+        return list;
+    }
+    // A collection package may be large: only its start is read here.
+    if (file.peek(4) == QByteArrayView("PK\x03\x04") && IsDeckPackage(path)) {
+        file.close();
+        return ReadDeckPackage(path, options);
+    }
+    const QByteArray bytes = file.readAll();
+    file.close();
+    if (IsKvtml(bytes))
+        return ParseKvtml(bytes, QFileInfo(path).absolutePath(), options);
+    return ParseWordList(bytes, options);
 }
 
 WordList ReadWordList(const QString &path, const WordListOptions &options) {
@@ -354,7 +640,19 @@ WordList ReadWordList(const QString &path, const WordListOptions &options) {
     return ParseWordList(file.readAll(), options);
 }
 
-QString DescribeProblem(const WordListProblem &p) {
+QString DescribeUnit(RowUnit unit, int number) {
+    switch (unit) {
+    case RowUnit::Note:
+        return QCoreApplication::translate("wordList", "note %1").arg(number);
+    case RowUnit::Entry:
+        return QCoreApplication::translate("wordList", "entry %1").arg(number);
+    case RowUnit::Line:
+        break;
+    }
+    return QCoreApplication::translate("wordList", "line %1").arg(number);
+}
+
+QString DescribeProblem(const WordListProblem &p, RowUnit unit) {
     QString text;
     switch (p.kind) {
     case WordListProblemKind::Unreadable:
@@ -386,8 +684,29 @@ QString DescribeProblem(const WordListProblem &p) {
                    .arg(kMaxSubjectPhrases)
                    .arg(p.other);
         break;
+    case WordListProblemKind::ControlCharacter:
+        text = QStringLiteral("\"%1\" contains a control character, which is not allowed")
+                   .arg(p.detail);
+        break;
+    case WordListProblemKind::CommentRow:
+        text = QStringLiteral("the row \"%1\" starts with '#' after the header lines and is "
+                              "left out")
+                   .arg(p.detail);
+        break;
+    case WordListProblemKind::UnsupportedFile:
+        text = QStringLiteral("this is %1, not a word list; save it as CSV (or as Unicode text) "
+                              "or use a flash-card package (.apkg, .colpkg) or a vocabulary file "
+                              "(.kvtml)")
+                   .arg(FileKindName(FileKind(p.other)));
+        break;
+    case WordListProblemKind::NoSuchDeck:
+        text = QStringLiteral("the file holds no deck named \"%1\"").arg(p.detail);
+        break;
     }
-    return p.line > 0 ? QStringLiteral("line %1: %2").arg(p.line).arg(text) : text;
+    if (p.line <= 0)
+        return text;
+    const char *units[] = {"line", "note", "entry"};
+    return QStringLiteral("%1 %2: %3").arg(QLatin1String(units[int(unit)])).arg(p.line).arg(text);
 }
 
 QByteArray WordListCsv(const QVector<WordListRow> &rows) {
@@ -441,6 +760,9 @@ void WriteWordListSubject(const QString &out, const QString &programCode,
         CreateSubjectFile(part, programCode);
         ado::Connection cn;
         cn.Open(ado::ConnectionString(part, SubjectPassword()));
+        // The half-written file is thrown away on any failure; waiting for
+        // the disk after every page buys nothing here.
+        cn.Execute(QStringLiteral("PRAGMA synchronous = OFF"));
         cn.Execute(QStringLiteral("BEGIN"));
         for (int i = 0; i < rows.size() && !stopped; ++i) {
             stopped = isCancelled();

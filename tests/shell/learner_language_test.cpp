@@ -149,9 +149,8 @@ TEST_F(LearnerLanguageTest, SystemReasonsAreGivenInSpanishWithinOurSentence) {
         auto &import = dynamic_cast<frmImport &>(window);
         import.setRecordingCache(env.root() + QStringLiteral("cache"));
         QTest::keyClick(import.btnChoose, Qt::Key_Space);
-        QSignalSpy ended(&import, &frmImport::importEnded);
+        // A missing espeak-ng is found before anything starts.
         QTest::mouseClick(import.btnImport, Qt::LeftButton);
-        ASSERT_TRUE(ended.wait(30000));
     });
     host.boxes.clear();
     QTest::mouseClick(main.btnImportWordList, Qt::LeftButton);

@@ -1,11 +1,15 @@
 // Importing a word list from the main window: the administrator's command,
 // the file chosen through the host's open dialog, the preview, the recording.
+#include "platform/sound.h"
 #include "shell/frm_main.h"
+#include "subjects/deck_sound.h"
 #include "subjects/frm_import.h"
 #include "subjects/subject_fixture.h"
+#include "support/deck_files.h"
 #include "support/fake_espeak.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFileSystemWatcher>
 #include <QLineEdit>
@@ -14,6 +18,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
@@ -104,6 +109,11 @@ TEST_F(ImportWindowTest, AdministratorImportsASpreadsheetAndTheSubjectAppearsInT
     EXPECT_EQ(progressShown, 3);
     const int saludos = node(QStringLiteral("Saludos"));
     ASSERT_GT(saludos, 0);
+    // Selected and opened on its phrases.
+    EXPECT_EQ(main->TreeFolders.Selected(), saludos);
+    EXPECT_TRUE(main->TreeFolders.Expanded(saludos));
+    // Phrases show in the learner's language.
+    EXPECT_EQ(main->TreeFolders.Text(main->TreeFolders.Child(saludos)), QStringLiteral("hola"));
     EXPECT_GT(node(QStringLiteral("Food")), 0);
     EXPECT_TRUE(QFileInfo::exists(installed(QStringLiteral("Saludos.ito"))));
     EXPECT_FALSE(program.bSubjectsChanged);
@@ -224,4 +234,96 @@ TEST_F(ImportWindowTest, TheWindowsEventsGoOnWhileEspeakRecords) {
     EXPECT_GT(espeak.StalledCount(), 0) << "espeak-ng was busy while the timer ticked";
     EXPECT_EQ(import.barRecording->value(), 7);
     EXPECT_TRUE(QFileInfo::exists(installed(QStringLiteral("Lenta.ito"))));
+}
+
+TEST_F(ImportWindowTest, APackageOfSeveralDecksOffersTheDeckAndKeepsItsOwnRecordings) {
+    const fixture::Tone pane{fixture::Encoding::Mp3, 44100, 1, 0.5, 300, 0.2};
+    fixture::Package p;
+    p.notes = {{{"ciao", "hola"}, "Saluti"},
+               {{"pane [sound:pane.mp3]", "pan"}, "Cibo"},
+               {{"vino", "vino"}, "Cibo"}};
+    p.media = {{"pane.mp3", fixture::EncodedTone(pane)}};
+    const QString file = env.root() + QStringLiteral("Mazzo.apkg");
+    fixture::WritePackage(file, p);
+
+    fixture::FakeEspeak espeak(env.root() + QStringLiteral("espeak"));
+    frmImport import(program);
+    import.setRecordingCache(cache());
+    host.answerNextOpen(file);
+    import.btnChoose_Click();
+    ASSERT_FALSE(import.cboDeck->isHidden());
+    EXPECT_EQ(import.cboDeck->count(), 3);
+    EXPECT_EQ(import.tblPreview->rowCount(), 3);
+    // Only the notes of one deck, numbered as the package's notes.
+    import.cboDeck->setFocus();
+    QTest::keyClick(import.cboDeck, Qt::Key_End);
+    EXPECT_EQ(import.cboDeck->currentText(), QStringLiteral("Cibo"));
+    EXPECT_EQ(import.txtName->text(), QStringLiteral("Cibo"));
+    ASSERT_EQ(import.tblPreview->rowCount(), 2);
+    EXPECT_EQ(import.tblPreview->item(0, 0)->text(), QStringLiteral("pane"));
+    EXPECT_EQ(import.tblPreview->verticalHeaderItem(0)->text(), QStringLiteral("2"));
+    ASSERT_TRUE(importAndWait(import));
+    EXPECT_TRUE(host.boxes.empty()) << host.lastBox().text.toStdString();
+
+    ado::Connection cn;
+    cn.Open(
+        ado::ConnectionString(installed(QStringLiteral("Cibo.ito")), subjects::SubjectPassword()));
+    ado::Recordset rs;
+    rs.Open(QStringLiteral("SELECT * FROM tblPhrases ORDER BY pkPhraseNo"), cn);
+    ASSERT_FALSE(rs.EOF_());
+    const std::optional<WaveLayout> own = PlayableWaveLayout(rs.Fields("bsound").GetChunk(-1));
+    ASSERT_TRUE(own.has_value());
+    EXPECT_EQ(own->rate, subjects::kSubjectWaveRate);
+    EXPECT_EQ(own->frames, qsizetype(pane.seconds * subjects::kSubjectWaveRate + 0.5));
+    rs.MoveNext();
+    EXPECT_EQ(rs.Fields("tPhrase").Text(), QStringLiteral("vino"));
+    // espeak-ng's: the fake one's tone.
+    EXPECT_EQ(rs.Fields("bsound").GetChunk(-1), fixture::CraftedWave({}));
+}
+
+TEST_F(ImportWindowTest, ColumnsAreChosenAndSwappedAsOnTheCommandLine) {
+    const QString list = env.root() + QStringLiteral("Parole.csv");
+    writeFile(list, "# from my spreadsheet\nphrase,translation,notes\n\nciao,hola,informal\n"
+                    "grazie,gracias,\n");
+    frmImport import(program);
+    host.answerNextOpen(list);
+    import.btnChoose_Click();
+    EXPECT_EQ(import.spnPhraseColumn->value(), 1);
+    EXPECT_EQ(import.spnTranslationColumn->value(), 2);
+    EXPECT_EQ(import.spnTranslation2Column->value(), 3);
+    // The file's own line numbers, as the problems name them.
+    ASSERT_EQ(import.tblPreview->rowCount(), 2);
+    EXPECT_EQ(import.tblPreview->verticalHeaderItem(0)->text(), QStringLiteral("4"));
+    EXPECT_EQ(import.tblPreview->verticalHeaderItem(1)->text(), QStringLiteral("5"));
+
+    QTest::mouseClick(import.btnSwapColumns, Qt::LeftButton);
+    EXPECT_EQ(import.spnPhraseColumn->value(), 2);
+    EXPECT_EQ(import.spnTranslationColumn->value(), 1);
+    EXPECT_EQ(import.tblPreview->item(0, 0)->text(), QStringLiteral("hola"));
+    EXPECT_EQ(import.tblPreview->item(0, 1)->text(), QStringLiteral("ciao"));
+
+    import.spnTranslation2Column->setFocus();
+    QTest::keyClick(import.spnTranslation2Column, Qt::Key_Down);
+    EXPECT_EQ(import.tblPreview->item(0, 2)->text(), QStringLiteral("hola"));
+}
+
+TEST_F(ImportWindowTest, ANameDifferingOnlyInCaseOrAnUnwritableFolderStopsBeforeRecording) {
+    fixture::FakeEspeak espeak(env.root() + QStringLiteral("espeak"));
+    frmImport import(program);
+    import.setRecordingCache(cache());
+    host.answerNextOpen(dataFile("spreadsheet_semicolons_bom.csv"));
+    import.btnChoose_Click();
+    import.txtName->setText(QStringLiteral("FOOD"));
+    EXPECT_FALSE(import.btnImport_Click());
+    EXPECT_EQ(host.lastBox().text, caption(caption::ImportedSubjectExists));
+    EXPECT_FALSE(import.isImporting());
+
+    // A folder that cannot be written: a file stands where it should be.
+    writeFile(env.root() + QStringLiteral("blocked"), "not a folder");
+    program.folders.installedSubjectsFolder = env.root() + QStringLiteral("blocked/Subjects/");
+    import.txtName->setText(QStringLiteral("Saluti"));
+    EXPECT_FALSE(import.btnImport_Click());
+    EXPECT_EQ(host.lastBox().text, caption(caption::ImportNotWritten));
+    EXPECT_FALSE(import.isImporting());
+    EXPECT_FALSE(QDir(cache()).exists()) << "nothing was recorded";
 }

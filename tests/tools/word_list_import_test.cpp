@@ -1,9 +1,11 @@
 #include "platform/ado.h"
+#include "platform/sound.h"
 #include "subject_data/subject_schema.h"
 #include "subject_tool.h"
 #include "subjects/frm_import.h"
 #include "subjects/subject_fixture.h"
 #include "subjects/word_list.h"
+#include "support/crafted_waves.h"
 #include "support/fake_espeak.h"
 #include "support/test_env.h"
 
@@ -19,6 +21,9 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <tuple>
+
+#include <zip.h>
 
 using namespace tvxsubject;
 using subjects::WordListProblemKind;
@@ -293,4 +298,221 @@ TEST_F(SharedRecordingCacheTest, APhraseRecordedByTheWindowOrTheToolIsNotRecorde
     BrokenEspeak broken(env.root() + QStringLiteral("broken"));
     EXPECT_TRUE(importWithTool(windowFirst).contains(QLatin1String("(0 recorded, 2 from")));
     EXPECT_TRUE(importInWindow(toolFirst)) << host.lastBox().text.toStdString();
+}
+
+// ---------------------------------------------------------------------------
+// Files as the programs teachers use write them.
+
+namespace {
+
+class WordListFileTest : public ::testing::Test {
+protected:
+    QString file(const QString &name, const QByteArray &bytes) const {
+        const QString path = env.root() + name;
+        writeFile(path, bytes);
+        return path;
+    }
+    ImportOptions options(const QString &list) const {
+        ImportOptions o;
+        o.list = list;
+        o.code = QStringLiteral("tvxito");
+        o.out = env.root() + QStringLiteral("Importato.ito");
+        o.record = [](const QString &, const QString &) { return fixture::CraftedWave({}); };
+        return o;
+    }
+    // The rows of the subject the import wrote, without their recordings.
+    QVector<Row> imported(const ImportOptions &o) const {
+        QVector<Row> rows = subjectRows(o.out);
+        for (Row &row : rows)
+            row.soundBytes = 0;
+        return rows;
+    }
+    // The import's failure; empty when it succeeded.
+    static QString failure(const ImportOptions &o) {
+        try {
+            ImportWordList(o);
+        } catch (const ToolError &e) {
+            return e.message();
+        }
+        return {};
+    }
+    TestEnv env;
+};
+
+} // namespace
+
+TEST_F(WordListFileTest, EveryNamedAndNumericEntityOfAFlashCardExportIsDecoded) {
+    const ImportOptions o =
+        options(file("Parole.txt", "#separator:tab\n#html:true\n"
+                                   "perch&eacute;? pi&ugrave; per&ograve;\tpor qu&eacute;\n"
+                                   "l&rsquo;&ecirc;tre &hellip;\tel ser\n"
+                                   "cinque &euro; &#232; &#x20AC;\tcinco &amp; &lt;b&gt;\n"));
+    ImportWordList(o);
+    EXPECT_EQ(imported(o), (QVector<Row>{{"perché? più però", "por qué", ""},
+                                         {"l’être …", "el ser", ""},
+                                         {"cinque € è €", "cinco & <b>", ""}}));
+}
+
+TEST_F(WordListFileTest, AnExportsTagsGuidDeckAndNotetypeColumnsAreNeverTexts) {
+    const QString list = file("Mazzi.txt", "#separator:tab\n#html:true\n#guid column:1\n"
+                                           "#notetype column:2\n#deck column:3\n#tags column:6\n"
+                                           "Xy9$kL2pQa\tBasic\tItaliano::Saluti\tciao\thola\t"
+                                           "saluti informale\n"
+                                           "Rt5#mN8wEb\tBasic\tItaliano::Cibo\tpane\tpan\tcibo\n");
+    ImportOptions o = options(list);
+    const ImportReport report = ImportWordList(o);
+    EXPECT_EQ(report.decks, (QStringList{"Italiano::Saluti", "Italiano::Cibo"}));
+    EXPECT_EQ(imported(o), (QVector<Row>{{"ciao", "hola", ""}, {"pane", "pan", ""}}));
+
+    QString outText, errText;
+    QTextStream out(&outText), err(&errText);
+    ASSERT_EQ(
+        tvxsubject::Run({"import", list, "--code", "tvxito", "--out", o.out, "--force", "--deck",
+                         "Italiano::Cibo", "--wav-cache", env.root() + QStringLiteral("cache")},
+                        out, err),
+        0)
+        << errText.toStdString();
+    EXPECT_EQ(imported(o), (QVector<Row>{{"pane", "pan", ""}}));
+}
+
+TEST_F(WordListFileTest, HeadersNamingTheTermOrTheLanguagesChooseTheColumns) {
+    ImportOptions o = options(file("Vocabolario.txt", "Term\tDefinition\nciao\thola\n"));
+    ImportWordList(o);
+    EXPECT_EQ(imported(o), (QVector<Row>{{"ciao", "hola", ""}}));
+
+    o = options(file("Lingue.csv", "Italiano;Español\nciao;hola\n"));
+    o.force = true;
+    ImportWordList(o);
+    EXPECT_EQ(imported(o), (QVector<Row>{{"ciao", "hola", ""}}));
+
+    // The column in the language being learned is the phrase, wherever it is.
+    o = options(file("Languages.csv", "Spanish,Italian,Notes\nhola,ciao,informal\n"));
+    o.force = true;
+    ImportWordList(o);
+    EXPECT_EQ(imported(o), (QVector<Row>{{"ciao", "hola", "informal"}}));
+}
+
+TEST_F(WordListFileTest, UnicodeTextOfASpreadsheetIsReadInBothByteOrders) {
+    const QString text =
+        QStringLiteral("Frase\tTraducción\r\nperché\tpor qué\r\ncittà\tciudad\r\n");
+    QByteArray littleEndian("\xFF\xFE");
+    QByteArray bigEndian; // without a byte order mark
+    for (const QChar c : text) {
+        littleEndian += char(c.unicode() & 0xFF);
+        littleEndian += char(c.unicode() >> 8);
+        bigEndian += char(c.unicode() >> 8);
+        bigEndian += char(c.unicode() & 0xFF);
+    }
+    for (const auto &[name, bytes, encoding] :
+         {std::tuple{"Unicode.txt", littleEndian, "UTF-16LE"},
+          std::tuple{"UnicodeBE.txt", bigEndian, "UTF-16BE"}}) {
+        const ImportOptions o = options(file(name, bytes));
+        EXPECT_EQ(subjects::ReadWordList(o.list).encoding, QLatin1String(encoding));
+        ImportOptions again = o;
+        again.force = true;
+        ImportWordList(again);
+        EXPECT_EQ(imported(o), (QVector<Row>{{"perché", "por qué", ""}, {"città", "ciudad", ""}}))
+            << name;
+        EXPECT_TRUE(CheckSubject(o.out, o.code).isEmpty())
+            << CheckSubject(o.out).join("\n").toStdString();
+    }
+}
+
+TEST_F(WordListFileTest, CheckRefusesControlCharactersAndRecordingsTooShortOrSilent) {
+    QVector<PhraseRow> rows(3);
+    rows[0] = {1, QStringLiteral("ciao\x01"), QStringLiteral("hola"), {}, fixture::CraftedWave({})};
+    rows[1] = {2,
+               QStringLiteral("grazie"),
+               QStringLiteral("gracias"),
+               {},
+               fixture::CraftedWave({.frames = 112})}; // 7 ms
+    rows[2] = {3,
+               QStringLiteral("prego"),
+               QStringLiteral("de nada"),
+               {},
+               MonoWave16(std::vector<qint16>(22050, 0), 22050)};
+    const QString subject = env.root() + QStringLiteral("Rotto.ito");
+    WriteSubject(subject, QStringLiteral("tvxito"), rows, false);
+    const QStringList problems = CheckSubject(subject, "tvxito");
+    EXPECT_EQ(problems,
+              (QStringList{"phrase 1: the phrase \"ciao\\x01\" contains a control character, "
+                           "which is not allowed",
+                           "phrase 2: the sound lasts 7 ms; a recording shorter than 100 ms "
+                           "holds no phrase",
+                           "phrase 3: the sound is silent; it holds no speech"}));
+    QString outText, errText;
+    QTextStream out(&outText), err(&errText);
+    EXPECT_EQ(tvxsubject::Run({"check", subject}, out, err), 1);
+    EXPECT_FALSE(outText.contains(QLatin1String("OK")));
+}
+
+TEST_F(WordListFileTest, AHashRowAmongTheDataIsListedAsLeftOut) {
+    ImportOptions o = options(file("Hash.csv", "# my list\nphrase,translation\nciao,hola\n"
+                                               "#hashtag,almohadilla\ngrazie,gracias\n"));
+    EXPECT_TRUE(failure(o).contains(QLatin1String("line 4: the row \"#hashtag,almohadilla\"")))
+        << failure(o).toStdString();
+    EXPECT_FALSE(QFileInfo::exists(o.out));
+    o.keepGoing = true;
+    const ImportReport report = ImportWordList(o);
+    EXPECT_EQ(report.problems.size(), 1);
+    EXPECT_EQ(imported(o), (QVector<Row>{{"ciao", "hola", ""}, {"grazie", "gracias", ""}}));
+}
+
+TEST_F(WordListFileTest, AFileOfAnotherKindIsRefusedWithItsKindNamed) {
+    const auto zip = [this](const char *name, const char *entry) {
+        const QString path = env.root() + QLatin1String(name);
+        int error = 0;
+        zip_t *archive = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE, &error);
+        static const char text[] = "ciao,hola\n";
+        zip_file_add(archive, entry, zip_source_buffer(archive, text, sizeof text - 1, 0), 0);
+        zip_close(archive);
+        return path;
+    };
+    const std::pair<QString, const char *> files[] = {
+        {file("Lista.xml", "<?xml version=\"1.0\"?>\n<list><w>ciao,hola</w>\n<w>a,b</w></list>\n"),
+         "this is an XML file"},
+        {zip("Lista.zip", "lista.csv"), "this is a zip archive"},
+        {zip("Lista.xlsx", "xl/workbook.xml"), "this is an Excel workbook (.xlsx)"},
+        {file("Lista.xls", QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) +
+                               QByteArray(512, '\0') + "ciao,hola\n"),
+         "this is an older Office file (.xls or .doc)"}};
+    for (const auto &[path, kind] : files)
+        for (const bool keepGoing : {false, true}) {
+            ImportOptions o = options(path);
+            o.keepGoing = keepGoing;
+            const QString message = failure(o);
+            EXPECT_TRUE(message.contains(QLatin1String(kind))) << message.toStdString();
+            EXPECT_TRUE(message.contains(QLatin1String("save it as CSV"))) << message.toStdString();
+            EXPECT_FALSE(QFileInfo::exists(o.out)) << path.toStdString();
+        }
+}
+
+TEST_F(WordListFileTest, ANameDifferingOnlyInLetterCaseIsRefused) {
+    const QString list = file("Saluti.csv", "ciao,hola\n");
+    ImportOptions first = options(list);
+    first.out = env.root() + QStringLiteral("Saluti.ito");
+    ImportWordList(first);
+    for (const bool force : {false, true}) {
+        ImportOptions second = options(list);
+        second.out = env.root() + QStringLiteral("saluti.ito");
+        second.force = force;
+        EXPECT_TRUE(failure(second).contains(QLatin1String("differs only in letter case")))
+            << failure(second).toStdString();
+        EXPECT_FALSE(QFileInfo::exists(second.out));
+    }
+}
+
+TEST_F(WordListFileTest, AnUnwritableOutputFolderIsFoundBeforeAnythingIsRecorded) {
+    ImportOptions o = options(file("Saluti.csv", "ciao,hola\n"));
+    // A file stands where the folder should be.
+    writeFile(env.root() + QStringLiteral("blocked"), "not a folder");
+    o.out = env.root() + QStringLiteral("blocked/Saluti.ito");
+    int recorded = 0;
+    o.record = [&recorded](const QString &, const QString &) {
+        ++recorded;
+        return fixture::CraftedWave({});
+    };
+    EXPECT_TRUE(failure(o).contains(QLatin1String("cannot write into the folder")))
+        << failure(o).toStdString();
+    EXPECT_EQ(recorded, 0);
 }

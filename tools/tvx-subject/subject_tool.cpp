@@ -5,8 +5,10 @@
 #include "frame/identity.h"
 #include "platform/ado.h"
 #include "subject_data/subject_schema.h"
+#include "subjects/deck_sound.h"
 #include "subjects/phrase_recorder.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -62,24 +64,26 @@ int parseNumber(const QString &text, const QString &where) {
     return n;
 }
 
-// A text as a terminal can show it: a NUL written as \0.
-QString shownText(QString text) {
-    return text.replace(QChar(u'\0'), QLatin1String("\\0"));
-}
-
 void requireUsableTexts(const PhraseRow &row) {
     const std::pair<const char *, const QString *> texts[] = {{"phrase", &row.phrase},
                                                               {"translation", &row.translation},
                                                               {"translation2", &row.translation2}};
     // Node tags of the program separate their fields with "*", the study
     // file gives every text a line of its own, and an activity reading it as
-    // text stops at a NUL.
+    // text stops at a NUL; other control characters show as boxes or nothing.
     for (const auto &[name, text] : texts) {
-        if (text->contains(QChar(u'\0')))
-            throw ToolError(QStringLiteral("phrase %1: the %2 \"%3\" contains a NUL character, "
+        bool control = false;
+        for (const QChar c : *text)
+            control = control || (c.category() == QChar::Other_Control && c != QLatin1Char('\n') &&
+                                  c != QLatin1Char('\r'));
+        if (control)
+            throw ToolError(QStringLiteral("phrase %1: the %2 \"%3\" contains a %4, "
                                            "which is not allowed")
                                 .arg(row.number)
-                                .arg(QLatin1String(name), shownText(*text)));
+                                .arg(QLatin1String(name), subjects::ShownControls(*text),
+                                     text->contains(QChar(u'\0'))
+                                         ? QStringLiteral("NUL character")
+                                         : QStringLiteral("control character")));
         if (text->contains(QLatin1Char('*')))
             throw ToolError(
                 QStringLiteral("phrase %1: the %2 \"%3\" contains '*', which is not allowed")
@@ -255,6 +259,26 @@ QString ListSubject(const QString &path) {
     }
 }
 
+namespace {
+
+// A recording a learner can hear: a text file read as UTF-16 once gave
+// recordings of a few milliseconds, and a package's broken file silence.
+void checkRecording(int number, const QByteArray &wave, QStringList &problems) {
+    const subjects::WaveMeasure measure = subjects::MeasureWave(wave);
+    if (!measure.readable)
+        return; // the program plays nothing of it; the header is not ours to judge
+    if (measure.seconds < 0.1)
+        problems << QStringLiteral("phrase %1: the sound lasts %2 ms; a recording shorter than "
+                                   "100 ms holds no phrase")
+                        .arg(number)
+                        .arg(qRound(measure.seconds * 1000));
+    else if (measure.speechSeconds <= 0)
+        problems
+            << QStringLiteral("phrase %1: the sound is silent; it holds no speech").arg(number);
+}
+
+} // namespace
+
 QStringList CheckSubject(const QString &path, const QString &code) {
     QStringList problems;
     try {
@@ -305,11 +329,15 @@ QStringList CheckSubject(const QString &path, const QString &code) {
                 problems << e.message();
             }
             ado::Field sound = rs.Fields("bsound");
-            if (sound.IsNull() || sound.ActualSize() == 0)
+            const QByteArray wave =
+                sound.IsNull() || sound.ActualSize() == 0 ? QByteArray() : sound.GetChunk(-1);
+            if (wave.isEmpty())
                 problems << QStringLiteral("phrase %1 has no sound").arg(number);
-            else if (!IsWave(sound.GetChunk(12)))
+            else if (!IsWave(wave))
                 problems << QStringLiteral("phrase %1: the sound is not a RIFF/WAVE recording")
                                 .arg(number);
+            else
+                checkRecording(number, wave, problems);
         }
     } catch (const ado::Error &e) {
         problems << e.description();
@@ -580,16 +608,53 @@ DemoReport BuildDemo(const DemoOptions &options) {
 
 // ---------------------------------------------------------------------------
 
+namespace {
+
+// Two subjects whose names differ only in letter case look like one in the
+// program's tree, and their scores cannot be told apart.
+void requireDistinctName(const QString &out, bool replace) {
+    const QFileInfo target(out);
+    const QDir folder = target.absoluteDir();
+    for (const QString &name : folder.entryList(QDir::Files)) {
+        if (name == target.fileName() && replace)
+            continue;
+        if (name.compare(target.fileName(), Qt::CaseInsensitive) == 0 && name != target.fileName())
+            throw ToolError(QStringLiteral("'%1' differs only in letter case from the subject "
+                                           "'%2' in the same folder; give it another name")
+                                .arg(out, folder.filePath(name)));
+    }
+}
+
+// Found before anything is recorded, not after minutes of espeak-ng.
+void requireWritableFolder(const QString &out) {
+    const QString folder = QFileInfo(out).absolutePath();
+    QFile probe(QDir(folder).filePath(
+        QStringLiteral(".tvx-subject-probe-%1").arg(QCoreApplication::applicationPid())));
+    if (!probe.open(QIODevice::WriteOnly))
+        throw ToolError(QStringLiteral("cannot write into the folder '%1': %2")
+                            .arg(folder, probe.errorString()));
+    probe.close();
+    probe.remove();
+}
+
+} // namespace
+
 ImportReport ImportWordList(const ImportOptions &options) {
     RequireBuildCode(options.code);
     requireFileName(options.out);
     if (QFileInfo::exists(options.out) && !options.force)
         throw ToolError(
             QStringLiteral("'%1' exists already (use --force to replace it)").arg(options.out));
-    const subjects::WordList list = subjects::ReadWordList(options.list, options.columns);
+    requireDistinctName(options.out, options.force);
+    const Identity id = Identity::ForCode(options.code);
+    subjects::WordListOptions read = options.columns;
+    read.targetLanguage = id.targetLanguage;
+    read.learnerLanguage = id.learnerLanguage;
+    const subjects::WordList list = subjects::ReadImportFile(options.list, read);
     ImportReport report;
+    report.decks = list.decks;
     for (const subjects::WordListProblem &p : list.problems)
-        report.problems << subjects::DescribeProblem(p);
+        report.problems << subjects::DescribeProblem(p, list.unit);
     if (list.rows.isEmpty() || (!report.problems.isEmpty() && !options.keepGoing))
         throw ToolError(QStringLiteral("%1:\n  %2%3")
                             .arg(options.list, report.problems.join(QStringLiteral("\n  ")),
@@ -598,17 +663,33 @@ ImportReport ImportWordList(const ImportOptions &options) {
                                      : QStringLiteral("\n(use --keep-going to import the "
                                                       "other %1 row(s))")
                                            .arg(list.rows.size())));
-    const QString voice = VoiceFor(Identity::ForCode(options.code).targetLanguage);
-    QStringList texts;
-    for (const subjects::WordListRow &row : list.rows)
-        texts << row.phrase;
+    requireWritableFolder(options.out);
+    const QString voice = VoiceFor(id.targetLanguage);
     try {
+        // The file's own recordings first; espeak-ng speaks the others.
+        QVector<QByteArray> waves =
+            subjects::ReadDeckRecordings(list, &report.unreadableRecordings, options.cancelled);
+        QStringList texts;
+        QVector<int> spoken;
+        for (int i = 0; i < list.rows.size(); ++i) {
+            if (!waves[i].isEmpty()) {
+                ++report.ownRecordings;
+                continue;
+            }
+            texts << list.rows[i].phrase;
+            spoken << i;
+        }
         subjects::PhraseRecorder recorder(voice, options.wavCache);
         if (options.record)
             recorder.setRecordOne(options.record);
         if (options.progress)
-            QObject::connect(&recorder, &subjects::PhraseRecorder::progress, options.progress);
-        const QVector<QByteArray> waves = recorder.record(texts, options.cancelled);
+            QObject::connect(
+                &recorder, &subjects::PhraseRecorder::progress, [&](int done, int total) {
+                    options.progress(done + report.ownRecordings, total + report.ownRecordings);
+                });
+        const QVector<QByteArray> recorded = recorder.record(texts, options.cancelled);
+        for (int k = 0; k < spoken.size(); ++k)
+            waves[spoken[k]] = recorded[k];
         subjects::WriteWordListSubject(options.out, options.code, list.rows, waves, options.force,
                                        options.cancelled);
         report.recorded = recorder.recorded();
@@ -628,9 +709,11 @@ void ExportWordList(const QString &subject, const QString &out) {
         ado::Recordset rs;
         rs.Open(QStringLiteral("SELECT * FROM tblPhrases ORDER BY pkPhraseNo"), cn);
         for (; !rs.EOF_(); rs.MoveNext())
-            rows << subjects::WordListRow{0, rs.Fields("tPhrase").Text(),
+            rows << subjects::WordListRow{0,
+                                          rs.Fields("tPhrase").Text(),
                                           rs.Fields("tTranslation").Text(),
-                                          rs.Fields("tTranslation2").Text()};
+                                          rs.Fields("tTranslation2").Text(),
+                                          {}};
     } catch (const ado::Error &e) {
         throw ToolError(QStringLiteral("%1: %2").arg(subject, e.description()));
     }
@@ -656,10 +739,11 @@ const char kUsage[] =
     "  tvx-subject export <file> --out <folder>\n"
     "  tvx-subject demo --code <code> --content <folder> --out <program folder> "
     "[--wav-cache <folder>]\n"
-    "  tvx-subject import <list.csv|list.txt> --code <code> --out <file> [--keep-going] "
-    "[--force]\n"
-    "      [--phrase-column <n>] [--translation-column <n>] [--translation2-column <n>] "
-    "[--wav-cache <folder>]\n"
+    "  tvx-subject import <list.csv|list.txt|deck.apkg|collection.colpkg|words.kvtml> "
+    "--code <code>\n"
+    "      --out <file> [--keep-going] [--force] [--deck <name>]\n"
+    "      [--phrase-column <n|name>] [--translation-column <n|name>]\n"
+    "      [--translation2-column <n|name>] [--wav-cache <folder>]\n"
     "  tvx-subject export-list <file> --out <list.csv>\n";
 
 // Ctrl+C during an import: the handler only notes it, and the import stops
@@ -848,7 +932,7 @@ int Run(const QStringList &args, QTextStream &out, QTextStream &err) {
                       {QStringLiteral("code"), QStringLiteral("out"), QStringLiteral("keep-going"),
                        QStringLiteral("force"), QStringLiteral("phrase-column"),
                        QStringLiteral("translation-column"), QStringLiteral("translation2-column"),
-                       QStringLiteral("wav-cache")},
+                       QStringLiteral("wav-cache"), QStringLiteral("deck")},
                       1);
             ImportOptions options;
             options.list = a.positional[0];
@@ -856,19 +940,29 @@ int Run(const QStringList &args, QTextStream &out, QTextStream &err) {
             options.out = a.required(QStringLiteral("out"));
             options.keepGoing = a.keepGoing;
             options.force = a.force;
-            const auto column = [&](const QString &name) {
-                const QString text = a.options.value(name);
+            // A column by its number from 1 or by its name (a header cell, a
+            // note type's field).
+            const auto column = [&](const QString &name, int &number, QString &named) {
+                const QString text = a.options.value(name).trimmed();
                 if (text.isEmpty())
-                    return 0;
+                    return;
                 bool ok = false;
                 const int n = text.toInt(&ok);
-                if (!ok || n < 1)
-                    throw ToolError(QStringLiteral("--%1 takes a column number from 1").arg(name));
-                return n;
+                if (ok && n < 1)
+                    throw ToolError(
+                        QStringLiteral("--%1 takes a column number from 1 or a name").arg(name));
+                if (ok)
+                    number = n;
+                else
+                    named = text;
             };
-            options.columns.phraseColumn = column(QStringLiteral("phrase-column"));
-            options.columns.translationColumn = column(QStringLiteral("translation-column"));
-            options.columns.translation2Column = column(QStringLiteral("translation2-column"));
+            subjects::WordListOptions &c = options.columns;
+            column(QStringLiteral("phrase-column"), c.phraseColumn, c.phraseColumnName);
+            column(QStringLiteral("translation-column"), c.translationColumn,
+                   c.translationColumnName);
+            column(QStringLiteral("translation2-column"), c.translation2Column,
+                   c.translation2ColumnName);
+            c.deck = a.options.value(QStringLiteral("deck"));
             // Recordings are kept between runs, so importing a corrected list
             // again only records the phrases that changed.
             options.wavCache = a.options.value(QStringLiteral("wav-cache"));
@@ -903,8 +997,17 @@ int Run(const QStringList &args, QTextStream &out, QTextStream &err) {
             }
             for (const QString &p : report.problems)
                 err << options.list << ": left out: " << p << "\n";
+            for (const QString &p : report.unreadableRecordings)
+                err << options.list << ": " << p << "\n";
+            if (report.decks.size() > 1 && options.columns.deck.isEmpty())
+                err << options.list << ": the file holds " << report.decks.size()
+                    << " decks, all imported: " << report.decks.join(QStringLiteral(", "))
+                    << "; --deck NAME imports one\n";
             out << "imported " << report.phrases << " phrase(s) into " << options.out << " ("
-                << report.recorded << " recorded, " << report.fromCache << " from the cache)\n";
+                << report.recorded << " recorded, " << report.fromCache << " from the cache";
+            if (report.ownRecordings > 0)
+                out << ", " << report.ownRecordings << " with their own recording";
+            out << ")\n";
             return 0;
         }
         if (command == QLatin1String("export-list")) {

@@ -92,20 +92,22 @@ struct DemoReport {
 };
 DemoReport BuildDemo(const DemoOptions &options);
 
-// Turns a word list (CSV or TSV from a spreadsheet or a flash-card program)
-// into a subject file of the build, recording every phrase with espeak-ng in
-// the language being learned. Any problem in the list fails the import,
-// naming every line, unless keepGoing is set: then the good rows make the
-// subject and the problems are returned. When cancelled says so, the
-// recording stops and subjects::WordListCancelled is thrown; no output file
-// is left (recordings already made stay in the cache).
+// Turns a word list (CSV or TSV from a spreadsheet or a flash-card program,
+// UTF-8, UTF-16 or Windows-1252), a flash-card package (.apkg, .colpkg) or a
+// KDE vocabulary file (.kvtml) into a subject file of the build. A phrase
+// with a recording of its own in the package or vocabulary file keeps it;
+// espeak-ng speaks every other one in the language being learned. Any problem in the list fails the
+// import, naming every line, unless keepGoing is set: then the good rows make the subject and the
+// problems are returned. When cancelled says so, the recording stops and
+// subjects::WordListCancelled is thrown; no output file is left (recordings already made stay in
+// the cache).
 struct ImportOptions {
     QString list;
     QString code;
     QString out;
     bool keepGoing = false;
     bool force = false;
-    subjects::WordListOptions columns;
+    subjects::WordListOptions columns;      // the languages are the build code's
     QString wavCache;                       // empty: record every phrase
     Recorder record;                        // empty: espeak-ng, in parallel
     std::function<void(int, int)> progress; // phrases done, phrases in all
@@ -115,7 +117,10 @@ struct ImportReport {
     int phrases = 0;
     int recorded = 0;
     int fromCache = 0;
-    QStringList problems; // left-out rows, worded with their line numbers
+    int ownRecordings = 0;            // the file's own recordings kept
+    QStringList decks;                // the decks the file holds
+    QStringList problems;             // left-out rows, worded with their line numbers
+    QStringList unreadableRecordings; // the file's own, spoken by espeak-ng instead
 };
 ImportReport ImportWordList(const ImportOptions &options);
 // Writes a subject's texts as a CSV word list that imports again.

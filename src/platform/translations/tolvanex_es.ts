@@ -274,6 +274,161 @@
         <source>cannot write &apos;%1&apos;</source>
         <translation>no se puede escribir &apos;%1&apos;</translation>
     </message>
+    <message>
+        <source>cannot unpack the collection: %1</source>
+        <translation>no se puede desempaquetar la colección: %1</translation>
+    </message>
+    <message>
+        <source>line %1: %2</source>
+        <translation>línea %1: %2</translation>
+    </message>
+    <message>
+        <source>the collection holds no note types</source>
+        <translation>la colección no tiene tipos de nota</translation>
+    </message>
+    <message>
+        <source>the compressed data ends too early</source>
+        <translation>los datos comprimidos terminan antes de tiempo</translation>
+    </message>
+    <message>
+        <source>the package holds no collection</source>
+        <translation>el paquete no contiene ninguna colección</translation>
+    </message>
+    <message>
+        <source>the package holds no file &apos;%1&apos;</source>
+        <translation>el paquete no contiene el archivo &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>the package holds no recording &apos;%1&apos;</source>
+        <translation>el paquete no contiene la grabación &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>the package&apos;s file &apos;%1&apos; is damaged</source>
+        <translation>el archivo &apos;%1&apos; del paquete está dañado</translation>
+    </message>
+    <message>
+        <source>the package&apos;s media list is damaged</source>
+        <translation>la lista de archivos multimedia del paquete está dañada</translation>
+    </message>
+    <message>
+        <source>the recording holds no sound</source>
+        <translation>la grabación no contiene sonido</translation>
+    </message>
+    <message>
+        <source>this is no vocabulary file of version 2</source>
+        <translation>no es un archivo de vocabulario de la versión 2</translation>
+    </message>
+    <message>
+        <source>line %1</source>
+        <translation>línea %1</translation>
+    </message>
+    <message>
+        <source>note %1</source>
+        <translation>nota %1</translation>
+    </message>
+    <message>
+        <source>entry %1</source>
+        <translation>entrada %1</translation>
+    </message>
+    <message>
+        <source>%1: the recording &apos;%2&apos; cannot be played (%3); espeak-ng speaks &quot;%4&quot; instead</source>
+        <translation>%1: la grabación &apos;%2&apos; no se puede reproducir (%3); espeak-ng pronuncia &quot;%4&quot; en su lugar</translation>
+    </message>
+</context>
+<context>
+    <name>frmImport</name>
+    <message>
+        <source>All decks</source>
+        <translation>Todos los mazos</translation>
+    </message>
+    <message>
+        <source>&amp;Deck:</source>
+        <translation>&amp;Mazo:</translation>
+    </message>
+    <message>
+        <source>Deck to import</source>
+        <translation>Mazo que importar</translation>
+    </message>
+    <message>
+        <source>&amp;Phrase column:</source>
+        <translation>Columna de la &amp;frase:</translation>
+    </message>
+    <message>
+        <source>S&amp;wap phrase and translation</source>
+        <translation>Inter&amp;cambiar frase y traducción</translation>
+    </message>
+    <message>
+        <source>&amp;Second translation:</source>
+        <translation>&amp;Segunda traducción:</translation>
+    </message>
+    <message>
+        <source>&amp;Translation column:</source>
+        <translation>Columna de la &amp;traducción:</translation>
+    </message>
+    <message>
+        <source>automatic</source>
+        <translation>automática</translation>
+    </message>
+    <message>
+        <source>The file holds no deck named &quot;%1&quot;.</source>
+        <translation>El archivo no contiene ningún mazo llamado &quot;%1&quot;.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; contains a control character, which is not allowed</source>
+        <translation>&quot;%1&quot; contiene un carácter de control, que no está permitido</translation>
+    </message>
+    <message>
+        <source>the row &quot;%1&quot; starts with &apos;#&apos; after the header lines and is left out</source>
+        <translation>la fila &quot;%1&quot; empieza por &apos;#&apos; después de las líneas de cabecera y se omite</translation>
+    </message>
+    <message>
+        <source>This is %1, not a word list. Save it as CSV (or as Unicode text), or use a flash-card package (.apkg, .colpkg) or a vocabulary file (.kvtml).</source>
+        <translation>Esto es %1, no una lista de palabras. Guárdelo como CSV (o como texto Unicode) o use un paquete de tarjetas (.apkg, .colpkg) o un archivo de vocabulario (.kvtml).</translation>
+    </message>
+    <message>
+        <source>an XML file</source>
+        <translation>un archivo XML</translation>
+    </message>
+    <message>
+        <source>a web page (HTML)</source>
+        <translation>una página web (HTML)</translation>
+    </message>
+    <message>
+        <source>a zip archive</source>
+        <translation>un archivo zip</translation>
+    </message>
+    <message>
+        <source>an Excel workbook (.xlsx)</source>
+        <translation>un libro de Excel (.xlsx)</translation>
+    </message>
+    <message>
+        <source>an OpenDocument spreadsheet (.ods)</source>
+        <translation>una hoja de cálculo OpenDocument (.ods)</translation>
+    </message>
+    <message>
+        <source>a Word document (.docx)</source>
+        <translation>un documento de Word (.docx)</translation>
+    </message>
+    <message>
+        <source>an older Office file (.xls or .doc)</source>
+        <translation>un archivo de una versión antigua de Office (.xls o .doc)</translation>
+    </message>
+    <message>
+        <source>a PDF document</source>
+        <translation>un documento PDF</translation>
+    </message>
+    <message>
+        <source>an SQLite database</source>
+        <translation>una base de datos SQLite</translation>
+    </message>
+    <message>
+        <source>an RTF document</source>
+        <translation>un documento RTF</translation>
+    </message>
+    <message>
+        <source>a binary file</source>
+        <translation>un archivo binario</translation>
+    </message>
 </context>
 <context>
     <name>tiling</name>
