@@ -158,7 +158,7 @@ frmAdmin::frmAdmin(Program &program, QWidget *parent)
     // out, turn the weekly check off here.
     chkUpdateCheck = new QCheckBox(this);
     chkUpdateCheck->setObjectName(QStringLiteral("chkUpdateCheck"));
-    PlaceTwips(*chkUpdateCheck, 240, 7440, 5040, 315);
+    PlaceTwips(*chkUpdateCheck, 240, 7440, 5700, 315);
     chkUpdateCheck->setChecked(updateCheck::Is_Update_Check_On(m_program));
     connect(chkUpdateCheck, &QCheckBox::toggled, this,
             [this](bool on) { updateCheck::Set_Update_Check_On(m_program, on); });
@@ -169,7 +169,7 @@ frmAdmin::frmAdmin(Program &program, QWidget *parent)
     lblRetention = new QLabel(this);
     lblRetention->setObjectName(QStringLiteral("lblRetention"));
     lblRetention->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    PlaceTwips(*lblRetention, 5400, 7440, 2940, 315);
+    PlaceTwips(*lblRetention, 6000, 7440, 2340, 315);
     spnRetention = new QSpinBox(this);
     spnRetention->setObjectName(QStringLiteral("spnRetention"));
     spnRetention->setRange(int(std::lround(fsrs::kLowestRetention * 100)),
