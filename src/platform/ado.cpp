@@ -879,6 +879,62 @@ struct Recordset::Impl {
     }
 };
 
+Reader::Reader(Connection &connection, const QString &sql, const QVariantList &params)
+    : m_db(connection.handle()), m_path(connection.DataSource()), m_sql(sql) {
+    connection.startCall();
+    const QByteArray utf8 = sql.toUtf8();
+    const int rc = sqlite3_prepare_v2(m_db, utf8.constData(), int(utf8.size()), &m_stmt, nullptr);
+    if (rc != SQLITE_OK) {
+        sqlite3_finalize(m_stmt);
+        m_stmt = nullptr;
+        fail(m_db, rc, m_path, m_sql);
+    }
+    try {
+        checkParamCount(m_stmt, params);
+    } catch (...) {
+        sqlite3_finalize(m_stmt);
+        throw;
+    }
+    bindAll(m_stmt, params);
+}
+
+Reader::~Reader() {
+    sqlite3_finalize(m_stmt);
+}
+
+bool Reader::Next() {
+    const int rc = sqlite3_step(m_stmt);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE) {
+        // Ended: the read transaction ends with it.
+        sqlite3_reset(m_stmt);
+        return false;
+    }
+    fail(m_db, rc, m_path, m_sql);
+}
+
+int Reader::FieldCount() const {
+    return sqlite3_column_count(m_stmt);
+}
+
+QVariant Reader::Value(int index) const {
+    return columnValue(m_stmt, index);
+}
+
+QString Reader::Text(int index) const {
+    if (sqlite3_column_type(m_stmt, index) == SQLITE_NULL)
+        return QString(QLatin1String(""));
+    const QVariant value = columnValue(m_stmt, index);
+    if (value.typeId() == QMetaType::QByteArray)
+        return QString::fromUtf8(value.toByteArray());
+    return value.toString();
+}
+
+bool Reader::IsNull(int index) const {
+    return sqlite3_column_type(m_stmt, index) == SQLITE_NULL;
+}
+
 Recordset::Recordset() = default;
 
 Recordset::~Recordset() {
