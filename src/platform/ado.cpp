@@ -903,15 +903,18 @@ Reader::~Reader() {
 }
 
 bool Reader::Next() {
+    if (m_ended)
+        return false;
     const int rc = sqlite3_step(m_stmt);
     if (rc == SQLITE_ROW)
         return true;
-    if (rc == SQLITE_DONE) {
-        // Ended: the read transaction ends with it.
-        sqlite3_reset(m_stmt);
-        return false;
-    }
-    fail(m_db, rc, m_path, m_sql);
+    // Ended or failed: the read transaction ends here, and a statement reset
+    // would start again from the first row.
+    m_ended = true;
+    sqlite3_reset(m_stmt);
+    if (rc != SQLITE_DONE)
+        fail(m_db, rc, m_path, m_sql);
+    return false;
 }
 
 int Reader::FieldCount() const {

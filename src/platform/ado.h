@@ -272,6 +272,7 @@ public:
 private:
     sqlite3 *m_db = nullptr;
     sqlite3_stmt *m_stmt = nullptr;
+    bool m_ended = false;
     QString m_path;
     QString m_sql;
 };
