@@ -131,6 +131,11 @@ frmAdmin::frmAdmin(Program &program, QWidget *parent)
     // One click opens or closes a first-level node; a double click must not
     // undo it.
     TreeView1->setExpandsOnDoubleClick(false);
+    // A phrase's figures are longer than the tree is wide: the tree scrolls
+    // sideways to them rather than cutting them off.
+    TreeView1->setTextElideMode(Qt::ElideNone);
+    TreeView1->header()->setStretchLastSection(false);
+    TreeView1->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     PlaceTwips(*TreeView1, 240, 960, 3000, 6360);
 
     picProgress = new ProgressChart(this);
