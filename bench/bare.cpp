@@ -4,7 +4,9 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QDate>
 #include <QFile>
+#include <QHash>
 #include <QLocale>
 #include <QPainter>
 #include <QPainterPath>
@@ -16,7 +18,11 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cmath>
+#include <map>
+#include <tuple>
+#include <vector>
 
 namespace bench::bare {
 
@@ -830,7 +836,394 @@ private:
     QTreeWidgetItem *m_pair = nullptr;
 };
 
+// The scheduler's arithmetic on plain numbers: FSRS-6 with its published
+// default weights, days as day numbers.
+namespace memory {
+
+constexpr double w[21] = {0.212,  1.2931, 2.3065, 8.2956, 6.4133, 0.8334, 3.0194,
+                          0.001,  1.8722, 0.1666, 0.796,  1.4835, 0.0614, 0.2629,
+                          1.6483, 0.6014, 1.8729, 0.5425, 0.0912, 0.0658, 0.1542};
+constexpr double kRetention = 0.9;
+
+struct Review {
+    qint64 day;
+    int second;
+    int grade;
+};
+
+struct State {
+    int reviews = 0;
+    int lapses = 0;
+    int firstGrade = 0;
+    qint64 lastDay = 0;
+    double d = 0;
+    double s = 0;
+};
+
+double factor() {
+    return std::pow(0.9, -1.0 / w[20]) - 1.0;
+}
+
+double recall(double elapsed, double s) {
+    return std::pow(1.0 + factor() * std::max(0.0, elapsed) / s, -w[20]);
+}
+
+double initialD(int g) {
+    return w[4] - std::exp(w[5] * (g - 1)) + 1.0;
+}
+
+State replay(std::vector<Review> &reviews) {
+    std::stable_sort(reviews.begin(), reviews.end(), [](const Review &a, const Review &b) {
+        return a.day != b.day ? a.day < b.day : a.second < b.second;
+    });
+    State st;
+    for (const Review &r : reviews) {
+        const int g = r.grade;
+        if (st.reviews == 0) {
+            st.s = std::max(w[g - 1], 0.001);
+            st.d = std::clamp(initialD(g), 1.0, 10.0);
+            st.firstGrade = g;
+        } else {
+            const qint64 elapsed = std::max<qint64>(0, r.day - st.lastDay);
+            if (elapsed == 0) {
+                double inc = std::exp(w[17] * (g - 3 + w[18])) * std::pow(st.s, -w[19]);
+                if (g >= 3)
+                    inc = std::max(inc, 1.0);
+                st.s = std::max(st.s * inc, 0.001);
+            } else {
+                const double rr = recall(double(elapsed), st.s);
+                if (g == 1) {
+                    const double longTerm = w[11] * std::pow(st.d, -w[12]) *
+                                            (std::pow(st.s + 1.0, w[13]) - 1.0) *
+                                            std::exp(w[14] * (1.0 - rr));
+                    st.s = std::max(std::min(longTerm, st.s / std::exp(w[17] * w[18])), 0.001);
+                } else {
+                    const double hard = g == 2 ? w[15] : 1.0;
+                    const double easy = g == 4 ? w[16] : 1.0;
+                    st.s = std::max(st.s * (1.0 + std::exp(w[8]) * (11.0 - st.d) *
+                                                      std::pow(st.s, -w[9]) *
+                                                      (std::exp(w[10] * (1.0 - rr)) - 1.0) *
+                                                      hard * easy),
+                                    0.001);
+                }
+            }
+            const double damped = st.d + -w[6] * (g - 3) * (10.0 - st.d) / 9.0;
+            st.d = std::clamp(w[7] * initialD(4) + (1.0 - w[7]) * damped, 1.0, 10.0);
+            if (g == 1)
+                ++st.lapses;
+        }
+        ++st.reviews;
+        st.lastDay = r.day;
+    }
+    return st;
+}
+
+qint64 dueDay(const State &st) {
+    const double days = st.s / factor() * (std::pow(kRetention, -1.0 / w[20]) - 1.0);
+    return st.lastDay + qint64(std::clamp<double>(std::round(days), 1.0, 36500));
+}
+
+qint64 dayOf(qint64 yyyymmdd) {
+    return QDate(int(yyyymmdd / 10000), int(yyyymmdd / 100 % 100), int(yyyymmdd % 100))
+        .toJulianDay();
+}
+
+struct Launch {
+    qint64 key;
+    QString student;
+    qint64 day;
+    int second;
+};
+
+struct Result {
+    qint64 pk;
+    qint64 launch; // the launch's key, 0 when no launch had its id
+    int entry;
+    int grade;
+    qint64 day;
+    int second;
+};
+
+struct Entry {
+    QString file;
+    int phraseNo;
+    QString phrase;
+};
+
+// Everything the schedules need, read with the given statements: the
+// launches (all, or those sharing a study file with one student), their
+// entries, and their results in the order they were written.
+struct Read {
+    QHash<QString, Launch> launches; // by id
+    QHash<qint64, QString> studentOf;
+    QHash<qint64, Entry> entries; // by launch key * 16 + entry
+    std::vector<Result> results;
+    QString problem;
+};
+
+void readAll(Read &out, sqlite3 *db, const char *launchSql, const char *entrySql,
+             const QStringList &resultSqls, const QString &student) {
+    Query launches(db, launchSql);
+    if (!student.isEmpty())
+        launches.bind(1, student);
+    while (launches.next()) {
+        const Launch l{sqlite3_column_int64(launches.statement(), 0), launches.text(3),
+                       dayOf(sqlite3_column_int64(launches.statement(), 4)),
+                       launches.integer(5)};
+        out.launches.insert(launches.text(1), l);
+        out.studentOf.insert(l.key, l.student);
+    }
+    Query entries(db, entrySql);
+    if (!entries.ok()) {
+        out.problem = QString::fromUtf8(sqlite3_errmsg(db));
+        return;
+    }
+    if (!student.isEmpty())
+        entries.bind(1, student);
+    while (entries.next())
+        out.entries.insert(sqlite3_column_int64(entries.statement(), 0) * 16 + entries.integer(1),
+                           Entry{entries.text(2), entries.integer(3), entries.text(4)});
+    for (const QString &sql : resultSqls) {
+        const QByteArray utf8 = sql.toUtf8();
+        Query results(db, utf8.constData());
+        if (!student.isEmpty())
+            results.bind(1, student);
+        while (results.next()) {
+            const auto found = out.launches.constFind(results.text(0));
+            out.results.push_back(
+                Result{sqlite3_column_int64(results.statement(), 6),
+                       found == out.launches.constEnd() ? 0 : found->key, results.integer(2),
+                       results.integer(3), dayOf(sqlite3_column_int64(results.statement(), 4)),
+                       results.integer(5)});
+        }
+    }
+    std::sort(out.results.begin(), out.results.end(),
+              [](const Result &a, const Result &b) { return a.pk < b.pk; });
+}
+
+struct PhraseKey {
+    QString student;
+    QString file;
+    int phraseNo;
+    bool operator<(const PhraseKey &o) const {
+        return std::tie(student, file, phraseNo) < std::tie(o.student, o.file, o.phraseNo);
+    }
+};
+
+struct Phrase {
+    QString text;
+    std::vector<Review> reviews;
+};
+
+// The results grouped by student and source phrase; those of no launch, of
+// an entry the launch did not have or with a grade outside 1..4 counted.
+std::map<PhraseKey, Phrase> group(const Read &read, const QString &onlyStudent, int *unmatched) {
+    std::map<PhraseKey, Phrase> phrases;
+    for (const Result &r : read.results) {
+        const QString student = read.studentOf.value(r.launch);
+        if (r.launch && !onlyStudent.isEmpty() && student != onlyStudent)
+            continue;
+        const auto entry = read.entries.constFind(r.launch * 16 + r.entry);
+        if (!r.launch || entry == read.entries.constEnd() || r.grade < 1 || r.grade > 4) {
+            ++*unmatched;
+            continue;
+        }
+        Phrase &p = phrases[PhraseKey{student, entry->file, entry->phraseNo}];
+        p.text = entry->phrase;
+        p.reviews.push_back(Review{r.day, r.second, r.grade});
+    }
+    return phrases;
+}
+
+const char *const kStudentLaunches =
+    "SELECT pkLaunchID, tLaunch, tStudyFile, tName, nDate, nTime FROM tblLaunches WHERE "
+    "tStudyFile IN (SELECT tStudyFile FROM tblLaunches WHERE tName = ?)";
+const char *const kStudentEntries =
+    "SELECT E.fkLaunch, E.nEntry, E.tSourceFile, E.nPhraseNo, E.tPhrase, E.tTranslation, "
+    "E.tTranslation2 FROM tblLaunches L JOIN tblLaunchEntries E ON E.fkLaunch = L.pkLaunchID "
+    "WHERE L.tName = ?";
+const char *const kStudentResults =
+    "SELECT R.tLaunch, R.tStudyFile, R.nEntry, R.nGrade, R.nDate, R.nTime, R.pkResultID FROM "
+    "tblLaunches L JOIN tblResults R ON R.tLaunch = L.tLaunch WHERE L.tName = ?";
+const char *const kStudentResultsWithoutLaunch =
+    "SELECT tLaunch, tStudyFile, nEntry, nGrade, nDate, nTime, pkResultID FROM tblResults WHERE "
+    "tLaunch IS NULL AND tStudyFile IN (SELECT tStudyFile FROM tblLaunches WHERE tName = ?)";
+
+} // namespace memory
+
+class ReviewTodayWorkload : public Workload {
+public:
+    explicit ReviewTodayWorkload(const MemoryFacts &facts) : m_facts(facts) {}
+
+    void run() override {
+        m_problem.clear();
+        Database db;
+        if (!db.open(m_facts.usersPath, m_facts.password)) {
+            m_problem = db.error();
+            return;
+        }
+        memory::Read read;
+        memory::readAll(read, db.handle(), memory::kStudentLaunches, memory::kStudentEntries,
+                        {QLatin1String(memory::kStudentResults),
+                         QLatin1String(memory::kStudentResultsWithoutLaunch)},
+                        m_facts.student);
+        m_problem = read.problem;
+        int unmatched = 0;
+        std::map<memory::PhraseKey, memory::Phrase> phrases =
+            memory::group(read, m_facts.student, &unmatched);
+        const qint64 today = m_facts.today.toJulianDay();
+        struct Due {
+            const memory::PhraseKey *key;
+            qint64 due;
+            double recall;
+        };
+        std::vector<Due> due;
+        for (auto &[key, phrase] : phrases) {
+            const memory::State st = memory::replay(phrase.reviews);
+            const qint64 day = memory::dueDay(st);
+            if (day <= today)
+                due.push_back(Due{&key, day, memory::recall(double(today - st.lastDay), st.s)});
+        }
+        std::stable_sort(due.begin(), due.end(), [](const Due &a, const Due &b) {
+            return a.due != b.due ? a.due < b.due : a.recall < b.recall;
+        });
+        m_scheduled = int(phrases.size());
+        m_shown.clear();
+        for (std::size_t i = 0; i < due.size() && i < 10; ++i)
+            m_shown << QStringLiteral("%1#%2 %3")
+                           .arg(due[i].key->file)
+                           .arg(due[i].key->phraseNo)
+                           .arg(QDate::fromJulianDay(due[i].due).toString(Qt::ISODate));
+    }
+    int nodes() const override { return m_scheduled; }
+    QStringList shownTexts() const override { return m_shown; }
+    void cleanup() override {
+        m_shown.clear();
+        m_scheduled = 0;
+    }
+
+private:
+    MemoryFacts m_facts;
+    int m_scheduled = 0;
+    QStringList m_shown;
+};
+
+class PhraseViewWorkload : public Workload {
+public:
+    explicit PhraseViewWorkload(const MemoryFacts &facts) : m_facts(facts) {
+        m_window.resize(kViewerSize);
+        m_tree = new QTreeWidget(&m_window);
+        m_tree->setHeaderHidden(true);
+        m_tree->setUniformRowHeights(true);
+        m_tree->setGeometry(kViewerTree);
+        m_window.show();
+        QCoreApplication::processEvents();
+    }
+
+    void run() override {
+        m_problem.clear();
+        m_tree->clear();
+        Database db;
+        if (!db.open(m_facts.usersPath, m_facts.password)) {
+            m_problem = db.error();
+            return;
+        }
+        memory::Read read;
+        memory::readAll(
+            read, db.handle(),
+            "SELECT pkLaunchID, tLaunch, tStudyFile, tName, nDate, nTime FROM tblLaunches",
+            "SELECT fkLaunch, nEntry, tSourceFile, nPhraseNo, tPhrase, tTranslation, "
+            "tTranslation2 FROM tblLaunchEntries",
+            {QStringLiteral("SELECT tLaunch, tStudyFile, nEntry, nGrade, nDate, nTime, "
+                            "pkResultID FROM tblResults")},
+            QString());
+        m_problem = read.problem;
+        int unmatched = 0;
+        std::map<memory::PhraseKey, memory::Phrase> phrases =
+            memory::group(read, QString(), &unmatched);
+        const qint64 today = m_facts.today.toJulianDay();
+        struct Row {
+            QString file;
+            int phraseNo = 0;
+            QString text;
+            int students = 0;
+            int rightFirst = 0;
+            int lapses = 0;
+            double recall = 0;
+            double share = 0;
+        };
+        std::map<std::pair<QString, int>, Row> rows;
+        for (auto &[key, phrase] : phrases) {
+            const memory::State st = memory::replay(phrase.reviews);
+            Row &row = rows[{key.file, key.phraseNo}];
+            row.file = key.file;
+            row.phraseNo = key.phraseNo;
+            row.text = phrase.text;
+            ++row.students;
+            row.rightFirst += st.firstGrade != 1;
+            row.lapses += st.lapses;
+            row.recall += memory::recall(double(today - st.lastDay), st.s);
+        }
+        std::vector<Row> sorted;
+        sorted.reserve(rows.size());
+        for (auto &[key, row] : rows) {
+            row.share = double(row.rightFirst) / row.students;
+            row.recall /= row.students;
+            sorted.push_back(std::move(row));
+        }
+        std::sort(sorted.begin(), sorted.end(), [](const Row &a, const Row &b) {
+            if (a.recall != b.recall)
+                return a.recall < b.recall;
+            if (a.share != b.share)
+                return a.share < b.share;
+            if (a.lapses != b.lapses)
+                return a.lapses > b.lapses;
+            return std::tie(a.file, a.phraseNo) < std::tie(b.file, b.phraseNo);
+        });
+        const auto percent = [](double share) {
+            return QString::number(std::lround(share * 100.0)) + QStringLiteral(" %");
+        };
+        QList<QTreeWidgetItem *> items;
+        for (const Row &row : sorted)
+            items << new QTreeWidgetItem(QStringList{m_facts.phraseFigures.arg(row.text)
+                                                         .arg(row.students)
+                                                         .arg(percent(row.share),
+                                                              percent(row.recall))});
+        if (sorted.empty())
+            items << new QTreeWidgetItem(QStringList{m_facts.noData});
+        if (unmatched > 0)
+            items << new QTreeWidgetItem(QStringList{m_facts.unmatched.arg(unmatched)});
+        m_tree->addTopLevelItems(items);
+        QCoreApplication::processEvents();
+        m_window.repaint();
+    }
+    int nodes() const override { return countItems(*m_tree); }
+    QStringList shownTexts() const override {
+        QStringList texts;
+        for (int i = 0; i < m_tree->topLevelItemCount(); ++i)
+            texts << m_tree->topLevelItem(i)->text(0);
+        return texts;
+    }
+    void cleanup() override {
+        m_tree->clear();
+        QCoreApplication::processEvents();
+    }
+
+private:
+    MemoryFacts m_facts;
+    QWidget m_window;
+    QTreeWidget *m_tree;
+};
+
 } // namespace
+
+std::unique_ptr<Workload> ReviewToday(const MemoryFacts &facts) {
+    return std::make_unique<ReviewTodayWorkload>(facts);
+}
+
+std::unique_ptr<Workload> PhraseView(const MemoryFacts &facts) {
+    return std::make_unique<PhraseViewWorkload>(facts);
+}
 
 std::unique_ptr<Workload> ShowPair(const ViewerFacts &facts, const ViewerIcons &icons) {
     return std::make_unique<ViewerWorkload>(facts, icons, true);

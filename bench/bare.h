@@ -34,4 +34,13 @@ std::unique_ptr<Workload> ShowPair(const ViewerFacts &facts, const ViewerIcons &
 // under each.
 std::unique_ptr<Workload> BuildStudentView(const ViewerFacts &facts, const ViewerIcons &icons);
 
+// W6: one student's review today: her launches, entries and results read
+// with the SQLite C API (the same statements as the program's), each
+// phrase's history replayed with the scheduler's arithmetic, the phrases due
+// today most overdue first, at most 10.
+std::unique_ptr<Workload> ReviewToday(const MemoryFacts &facts);
+// W6b: the view by phrase in a QTreeWidget: every student's results read,
+// scheduled and grouped by phrase, worst first.
+std::unique_ptr<Workload> PhraseView(const MemoryFacts &facts);
+
 } // namespace bench::bare

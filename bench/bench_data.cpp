@@ -4,6 +4,7 @@
 #include "frame/mod_main.h"
 #include "platform/ado.h"
 #include "students/student_database.h"
+#include "study_data/study_results.h"
 #include "subject_data/subject_schema.h"
 
 #include <QDir>
@@ -11,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QUuid>
 #include <QtEndian>
 
 #include <sqlite3.h>
@@ -299,6 +301,173 @@ void prepareLaunchFolder(const DataSet &set, const BuildFacts &build, const QStr
         script.close();
         script.setPermissions(script.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeUser);
     }
+}
+
+namespace {
+
+constexpr char kMemoryVersion[] = "tvx-bench memory v1";
+
+// The grade a student gave a phrase in a session: mostly good, some again,
+// hard and easy.
+int memoryGrade(int student, int phrase, int session) {
+    const quint32 h = mix(mix(quint32(student), quint32(phrase)), quint32(session)) % 100;
+    return h < 15 ? 1 : h < 30 ? 2 : h < 90 ? 3 : 4;
+}
+
+QString memoryStudent(int i) {
+    return QString::fromUtf8(kFirstNames[i % 10]) + QLatin1Char(' ') +
+           QString::fromUtf8(kLastNames[i / 10]);
+}
+
+void makeMemoryDatabase(const QString &programFolder) {
+    const QString path = programFolder + QStringLiteral("Users.dat");
+    const Captions noTexts;
+    StudentDatabase(path, noTexts)
+        .Create_From_Template(programFolder + QStringLiteral("Tolvanex.tpl"));
+    ado::Connection cn;
+    cn.Open(modMain::Get_Template_Connection_String(path));
+    sqlite3 *db = cn.handle();
+    auto exec = [db](const char *sql) {
+        if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+            fail(QStringLiteral("Users.dat: %1").arg(QString::fromUtf8(sqlite3_errmsg(db))));
+    };
+    auto prepare = [db](const char *sql) {
+        sqlite3_stmt *st = nullptr;
+        if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) != SQLITE_OK)
+            fail(QStringLiteral("Users.dat: %1").arg(QString::fromUtf8(sqlite3_errmsg(db))));
+        return st;
+    };
+    auto bindText = [](sqlite3_stmt *st, int i, const QByteArray &text) {
+        sqlite3_bind_text(st, i, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+    };
+    auto finish = [db](sqlite3_stmt *st) {
+        if (sqlite3_step(st) != SQLITE_DONE)
+            fail(QStringLiteral("Users.dat: %1").arg(QString::fromUtf8(sqlite3_errmsg(db))));
+        sqlite3_reset(st);
+    };
+
+    // The rows go in first and the indexes are made after them: much faster
+    // than keeping them up to date row by row.
+    exec("DROP INDEX IF EXISTS idxLaunchesName; DROP INDEX IF EXISTS idxLaunchesStudyFile; "
+         "DROP INDEX IF EXISTS idxResultsLaunch; DROP INDEX IF EXISTS idxResultsStudyFile;");
+    exec("BEGIN");
+    sqlite3_stmt *addStudent =
+        prepare("INSERT INTO tblUsers(tFirstname, tLastname, nIcon) VALUES (?, ?, ?)");
+    for (int i = 0; i < kStudents; ++i) {
+        bindText(addStudent, 1, QByteArray(kFirstNames[i % 10]));
+        bindText(addStudent, 2, QByteArray(kLastNames[i / 10]));
+        sqlite3_bind_int(addStudent, 3, 1 + i % 40);
+        finish(addStudent);
+    }
+    sqlite3_finalize(addStudent);
+
+    sqlite3_stmt *addLaunch =
+        prepare("INSERT INTO tblLaunches (pkLaunchID, tLaunch, tStudyFile, tName, tSubject, "
+                "nDate, nTime) VALUES (?, ?, ?, ?, ?, ?, ?)");
+    sqlite3_stmt *addEntry =
+        prepare("INSERT INTO tblLaunchEntries (fkLaunch, nEntry, tSourceFile, nPhraseNo, tPhrase, "
+                "tTranslation, tTranslation2) VALUES (?, ?, ?, ?, ?, ?, '')");
+    sqlite3_stmt *addResult =
+        prepare("INSERT INTO tblResults (tStudyFile, tLaunch, nEntry, nGrade, nDate, nTime, "
+                "nSeconds) VALUES (?, ?, ?, ?, ?, ?, ?)");
+    const QUuid space = QUuid::fromString(QStringLiteral("6f1c2a4e-3b5d-4c7e-9f81-2a3b4c5d6e7f"));
+    const int sets = kMemoryPhrases / kLaunchPhrases;
+    qint64 key = 0;
+    for (int student = 0; student < kStudents; ++student) {
+        const QByteArray name = memoryStudent(student).toUtf8();
+        for (int session = 0; session < kMemorySessions; ++session) {
+            // Each session is a shell of its own, so a study file of its own.
+            const QByteArray studyFile =
+                "~tvx" + QByteArray::number(1000 + student * kMemorySessions + session) + ".txt";
+            const QDate day = QDate(2025, 9, 1).addDays(session * 6 + student % 3);
+            const qint64 dayNumber = day.year() * 10000 + day.month() * 100 + day.day();
+            for (int set = 0; set < sets; ++set) {
+                const QByteArray id =
+                    QUuid::createUuidV5(space, QStringLiteral("%1/%2/%3")
+                                                   .arg(student)
+                                                   .arg(session)
+                                                   .arg(set))
+                        .toString(QUuid::WithoutBraces)
+                        .toUtf8();
+                const int second = 9 * 3600 + set * 20;
+                sqlite3_bind_int64(addLaunch, 1, ++key);
+                bindText(addLaunch, 2, id);
+                bindText(addLaunch, 3, studyFile);
+                bindText(addLaunch, 4, name);
+                bindText(addLaunch, 5, QByteArray("Memory"));
+                sqlite3_bind_int64(addLaunch, 6, dayNumber);
+                sqlite3_bind_int(addLaunch, 7, second);
+                finish(addLaunch);
+                for (int entry = 1; entry <= kLaunchPhrases; ++entry) {
+                    const int phrase = set * kLaunchPhrases + entry - 1;
+                    const QByteArray source =
+                        "Memory_" +
+                        QByteArray::number(phrase / kMemoryPhrasesPerSubject + 1).rightJustified(2, '0') +
+                        ".ito";
+                    sqlite3_bind_int64(addEntry, 1, key);
+                    sqlite3_bind_int(addEntry, 2, entry);
+                    bindText(addEntry, 3, source);
+                    sqlite3_bind_int(addEntry, 4, phrase % kMemoryPhrasesPerSubject + 1);
+                    bindText(addEntry, 5, QByteArray(kWords[phrase % 16]) + ' ' +
+                                              QByteArray::number(phrase));
+                    bindText(addEntry, 6, QByteArray(kMeanings[phrase % 16]) + ' ' +
+                                              QByteArray::number(phrase));
+                    finish(addEntry);
+                    bindText(addResult, 1, studyFile);
+                    bindText(addResult, 2, id);
+                    sqlite3_bind_int(addResult, 3, entry);
+                    sqlite3_bind_int(addResult, 4, memoryGrade(student, phrase, session));
+                    sqlite3_bind_int64(addResult, 5, dayNumber);
+                    sqlite3_bind_int(addResult, 6, second + entry * 2);
+                    sqlite3_bind_double(addResult, 7, 1.5 + (phrase % 7) * 0.5);
+                    finish(addResult);
+                }
+            }
+        }
+        if ((student + 1) % 10 == 0)
+            note(QStringLiteral("  %1 students' results").arg(student + 1));
+    }
+    sqlite3_finalize(addLaunch);
+    sqlite3_finalize(addEntry);
+    sqlite3_finalize(addResult);
+    exec("COMMIT");
+    note(QStringLiteral("  indexing the results..."));
+    studyResults::Create_Tables(cn);
+    exec("ANALYZE");
+}
+
+} // namespace
+
+MemoryDataSet PrepareMemoryDataSet(const QString &parent, const QString &templatePath,
+                                   const BuildFacts &build, bool rebuild) {
+    MemoryDataSet set;
+    const QString root = QDir(parent).filePath(QStringLiteral("tvx-bench-data-v1/") +
+                                               build.languageCode) +
+                         QStringLiteral("/memory/");
+    set.programFolder = root;
+    set.student = memoryStudent(42);
+    const QString marker = root + QLatin1String(kMarkerName);
+    if (!rebuild && readAll(marker) == QLatin1String(kMemoryVersion)) {
+        copyTemplate(templatePath, root);
+        set.reused = true;
+        return set;
+    }
+    if (QFileInfo::exists(root) && !QDir(root).removeRecursively())
+        fail(QStringLiteral("cannot remove the old data set %1").arg(root));
+    QElapsedTimer clock;
+    clock.start();
+    note(QStringLiteral("Making the per-phrase memory in %1 (once)...").arg(root));
+    makeFolder(root + build.installedFolderName);
+    makeFolder(root + build.virtualFolderName);
+    makeFolder(root + QStringLiteral("Activities"));
+    copyTemplate(templatePath, root);
+    makeMemoryDatabase(root);
+    QFile f(marker);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(kMemoryVersion) < 0)
+        fail(QStringLiteral("cannot write %1").arg(marker));
+    f.close();
+    note(QStringLiteral("Per-phrase memory made in %1 s.").arg(clock.elapsed() / 1000.0, 0, 'f', 1));
+    return set;
 }
 
 DataSet PrepareDataSet(const QString &parent, const QString &templatePath, const BuildFacts &build,

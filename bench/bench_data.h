@@ -38,6 +38,18 @@ struct DataSet {
     bool reused = false;
 };
 
+// The per-phrase memory: 100 students who each studied 2,000 phrases (200
+// study sets of 10) in 20 sessions, one result per phrase and session.
+inline constexpr int kMemoryPhrases = 2000;
+inline constexpr int kMemorySessions = 20;
+inline constexpr int kMemoryPhrasesPerSubject = 100;
+
+struct MemoryDataSet {
+    QString programFolder; // its Users.dat holds the launches and results
+    QString student;       // the one whose review W6 works out
+    bool reused = false;
+};
+
 // What the data set depends on in this build: its language codes and the
 // subject folder names, which are captions of its template.
 struct BuildFacts {
@@ -52,5 +64,12 @@ struct BuildFacts {
 // Progress goes to stderr. Throws std::runtime_error when it cannot.
 DataSet PrepareDataSet(const QString &parent, const QString &templatePath, const BuildFacts &build,
                        bool rebuild);
+
+// Makes the per-phrase memory's student database (or finds a complete one)
+// under `parent`, beside the data set of PrepareDataSet: 400,000 launches,
+// 4 million entries and 4 million results. Throws std::runtime_error when it
+// cannot.
+MemoryDataSet PrepareMemoryDataSet(const QString &parent, const QString &templatePath,
+                                   const BuildFacts &build, bool rebuild);
 
 } // namespace bench

@@ -2,6 +2,7 @@
 
 #include "activities/activity_launch.h"
 #include "activities/study_set.h"
+#include "frame/captions.h"
 #include "frame/folder_set.h"
 #include "frame/identity.h"
 #include "frame/program.h"
@@ -16,7 +17,9 @@
 #include "shell/qt_resources.h"
 #include "students/frm_admin.h"
 #include "students/progress_chart.h"
+#include "students/phrase_views.h"
 #include "students/score_views.h"
+#include "study_data/study_results.h"
 #include "subject_data/subject_schema.h"
 #include "subjects/subject_tree.h"
 #include "subjects/subject_tree_view.h"
@@ -434,6 +437,94 @@ private:
     int m_pair = 0;
 };
 
+// The texts of the due phrases, as both sides list them.
+QStringList dueTexts(const QVector<studyResults::PhraseSchedule> &due) {
+    QStringList texts;
+    for (const studyResults::PhraseSchedule &s : due)
+        texts << QStringLiteral("%1#%2 %3")
+                     .arg(s.history.source.file)
+                     .arg(s.history.source.phraseNo)
+                     .arg(s.due.toString(Qt::ISODate));
+    return texts;
+}
+
+// W6: what "review today" asks of the core library for one student.
+class ReviewTodayWorkload : public Workload {
+public:
+    ReviewTodayWorkload(const QString &programFolder, const QString &student)
+        : m_program(programFolder), m_student(student) {
+        m_program.program.folders.dataFolder = programFolder;
+    }
+
+    void run() override {
+        Program &program = m_program.program;
+        const QDate today = program.host().Now().date();
+        const studyResults::Histories histories =
+            studyResults::Read_Histories(program.usersPath(), m_student);
+        const QVector<studyResults::PhraseSchedule> schedule =
+            studyResults::Schedule(histories.phrases, today, fsrs::Parameters());
+        m_scheduled = int(schedule.size());
+        m_due = studyResults::Due_Phrases(schedule, today, 10);
+    }
+    int nodes() const override { return m_scheduled; }
+    QStringList shownTexts() const override { return dueTexts(m_due); }
+    void cleanup() override {
+        m_due.clear();
+        m_scheduled = 0;
+    }
+
+private:
+    BenchProgram m_program;
+    QString m_student;
+    int m_scheduled = 0;
+    QVector<studyResults::PhraseSchedule> m_due;
+};
+
+// W6b: the progress viewer's view by phrase, chosen as the administrator
+// chooses it.
+class PhraseViewWorkload : public Workload {
+public:
+    explicit PhraseViewWorkload(const QString &programFolder) : m_program(programFolder) {
+        Program &program = m_program.program;
+        program.folders.dataFolder = programFolder;
+        program.setWindows(&m_windows);
+        m_viewer = std::make_unique<frmAdmin>(program);
+        m_viewer->show();
+        QCoreApplication::processEvents();
+    }
+    ~PhraseViewWorkload() override {
+        m_program.program.setWindows(nullptr);
+        m_viewer.reset();
+        QCoreApplication::processEvents();
+    }
+
+    void prepare(int) override { m_program.startRun(); }
+    void run() override {
+        m_viewer->cboView->setCurrentIndex(scores::ByPhrase);
+        m_viewer->cboView_Click();
+        QCoreApplication::processEvents();
+        m_viewer->repaint();
+    }
+    int nodes() const override { return m_viewer->TreeView1->Nodes().Count(); }
+    QStringList shownTexts() const override {
+        const TreeView &nodes = m_viewer->TreeView1->Nodes();
+        QStringList texts;
+        for (int i = 1; i <= nodes.Count(); ++i)
+            texts << nodes.Text(i);
+        return texts;
+    }
+    QString problem() const override { return m_program.problem(); }
+    void cleanup() override {
+        m_viewer->TreeView1->Nodes().Clear();
+        QCoreApplication::processEvents();
+    }
+
+private:
+    BenchProgram m_program;
+    MessageWindows m_windows;
+    std::unique_ptr<frmAdmin> m_viewer;
+};
+
 } // namespace
 
 void Init() {
@@ -478,6 +569,28 @@ ViewerFacts ReadViewerFacts(const QString &programFolder) {
     facts.columns = {program.captions[10], program.captions[47], program.captions[48],
                      program.captions[49]};
     return facts;
+}
+
+MemoryFacts ReadMemoryFacts(const QString &programFolder, const QString &student) {
+    BenchProgram p(programFolder);
+    Program &program = p.program;
+    MemoryFacts facts;
+    facts.usersPath = programFolder + QStringLiteral("Users.dat");
+    facts.password = QStringLiteral("kqw6081");
+    facts.student = student;
+    facts.today = program.host().Now().date();
+    facts.phraseFigures = program.captions[caption::PhraseFigures];
+    facts.unmatched = program.captions[caption::ResultsUnmatched];
+    facts.noData = program.captions[scores::kNoDataCaption];
+    return facts;
+}
+
+std::unique_ptr<Workload> ReviewToday(const QString &programFolder, const QString &student) {
+    return std::make_unique<ReviewTodayWorkload>(programFolder, student);
+}
+
+std::unique_ptr<Workload> PhraseView(const QString &programFolder) {
+    return std::make_unique<PhraseViewWorkload>(programFolder);
 }
 
 ViewerIcons ViewerPictures() {

@@ -46,4 +46,13 @@ std::unique_ptr<Workload> ShowPair(const QString &programFolder);
 // every student).
 std::unique_ptr<Workload> BuildStudentView(const QString &programFolder);
 
+// What the bare reference needs to know about the per-phrase memory's
+// database in programFolder.
+MemoryFacts ReadMemoryFacts(const QString &programFolder, const QString &student);
+// W6: what the learner's "review today" asks for: the student's history
+// read and scheduled today, the phrases due, most overdue first.
+std::unique_ptr<Workload> ReviewToday(const QString &programFolder, const QString &student);
+// W6b: the progress viewer builds its view by phrase.
+std::unique_ptr<Workload> PhraseView(const QString &programFolder);
+
 } // namespace bench::ours

@@ -4,7 +4,7 @@
 // a workload reads
 //   RESULT <id> ours_ms=<median> bare_ms=<median> ratio=<ours/bare> nodes=<ours>/<bare>
 //
-//   tvx-bench [W1 W1s W2 W3 W4 W5 W5b ...] [--runs N] [--rebuild]
+//   tvx-bench [W1 W1s W2 W3 W4 W5 W5b W6 W6b ...] [--runs N] [--rebuild]
 #include "bare.h"
 #include "bench_data.h"
 #include "ours.h"
@@ -188,6 +188,8 @@ int main(int argc, char **argv) {
         bench::TreeIcons icons;
         bench::ViewerFacts viewerFacts;
         bench::ViewerIcons viewerIcons;
+        bench::MemoryDataSet memory;
+        bench::MemoryFacts memoryFacts;
         const QList<Case> cases = {
             {QStringLiteral("W1"),
              QStringLiteral("start-up tree: 1,000 subjects, 20 virtual folders of 10 subjects"), 15,
@@ -228,6 +230,15 @@ int main(int argc, char **argv) {
              QStringLiteral("progress viewer: the view by student, 100 students x 30 activities"),
              15, [&] { return bench::ours::BuildStudentView(data.programFolder); },
              [&] { return bench::bare::BuildStudentView(viewerFacts, viewerIcons); }},
+            {QStringLiteral("W6"),
+             QStringLiteral("review today: one student's 2,000 phrases among 4 million results"),
+             15, [&] { return bench::ours::ReviewToday(memory.programFolder, memory.student); },
+             [&] { return bench::bare::ReviewToday(memoryFacts); }},
+            {QStringLiteral("W6b"),
+             QStringLiteral("progress viewer: the view by phrase, 100 students x 2,000 phrases x "
+                            "20 results"),
+             3, [&] { return bench::ours::PhraseView(memory.programFolder); },
+             [&] { return bench::bare::PhraseView(memoryFacts); }},
         };
 
         QList<const Case *> chosen;
@@ -273,6 +284,13 @@ int main(int argc, char **argv) {
         icons = bench::ours::TreePictures();
         viewerFacts = bench::ours::ReadViewerFacts(data.programFolder);
         viewerIcons = bench::ours::ViewerPictures();
+        // The per-phrase memory is large: made only when a workload reads it.
+        if (std::any_of(chosen.begin(), chosen.end(),
+                        [](const Case *c) { return c->id.startsWith(QLatin1String("W6")); })) {
+            memory = bench::PrepareMemoryDataSet(
+                QDir::tempPath(), builtProgram + QStringLiteral("Tolvanex.tpl"), build, rebuild);
+            memoryFacts = bench::ours::ReadMemoryFacts(memory.programFolder, memory.student);
+        }
 
         out(QStringLiteral("tvx-bench: build %1, platform %2, data set %3 (%4)")
                 .arg(build.languageCode, QApplication::platformName(), data.root,

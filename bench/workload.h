@@ -3,6 +3,7 @@
 // the bare reference needs (folders, texts and pictures, no program types).
 #pragma once
 
+#include <QDate>
 #include <QIcon>
 #include <QRect>
 #include <QSize>
@@ -93,6 +94,17 @@ inline constexpr QSize kViewerSize{648, 504};
 inline constexpr QRect kViewerTree{16, 64, 200, 424};
 inline constexpr QRect kViewerChart{224, 64, 408, 120};
 inline constexpr QRect kViewerList{224, 192, 408, 296};
+
+// The per-phrase memory's student database and what its views show.
+struct MemoryFacts {
+    QString usersPath;
+    QString password;      // of the template and the student database
+    QString student;       // whose review W6 works out
+    QDate today;           // the day the schedules are worked out for
+    QString phraseFigures; // a phrase's node in the view by phrase (%1..%4)
+    QString unmatched;     // the line counting results left out (%1)
+    QString noData;        // the one node of a view without results
+};
 
 // The tree's size in the main window (5175 x 5880 twips at 96 DPI).
 inline constexpr QSize kTreeSize{345, 392};

@@ -130,6 +130,18 @@ inline constexpr int TemporaryFolderUnusable = 320; // %1: folder, %2: reason
 inline constexpr int ProgramDiskFull = 321;         // %1: the program folder
 inline constexpr int UsersReadOnly = 322;           // %1: the student database
 inline constexpr int NameWithLineBreak = 323;
+// What the class remembers of each phrase: the progress viewer's view by
+// phrase, its list and export, and the desired retention.
+inline constexpr int ByPhrase = 330;
+inline constexpr int ResultsUnmatched = 331; // %1: how many
+inline constexpr int PhraseFigures = 332;    // %1 phrase, %2 students, %3 right first, %4 recall
+inline constexpr int Answers = 333;
+inline constexpr int RecallToday = 334;
+inline constexpr int NextReview = 335;
+inline constexpr int DesiredRetention = 336;
+inline constexpr int SubjectFile = 337;
+inline constexpr int PhraseNumber = 338;
+inline constexpr int RightFirstTime = 339;
 // The highest number the program reads: a template with fewer texts is not ours.
-inline constexpr int Last = 323;
+inline constexpr int Last = 339;
 } // namespace caption

@@ -885,6 +885,65 @@ struct Recordset::Impl {
     }
 };
 
+Reader::Reader(Connection &connection, const QString &sql, const QVariantList &params)
+    : m_db(connection.handle()), m_path(connection.DataSource()), m_sql(sql) {
+    connection.startCall();
+    const QByteArray utf8 = sql.toUtf8();
+    const int rc = sqlite3_prepare_v2(m_db, utf8.constData(), int(utf8.size()), &m_stmt, nullptr);
+    if (rc != SQLITE_OK) {
+        sqlite3_finalize(m_stmt);
+        m_stmt = nullptr;
+        fail(m_db, rc, m_path, m_sql);
+    }
+    try {
+        checkParamCount(m_stmt, params);
+    } catch (...) {
+        sqlite3_finalize(m_stmt);
+        throw;
+    }
+    bindAll(m_stmt, params);
+}
+
+Reader::~Reader() {
+    sqlite3_finalize(m_stmt);
+}
+
+bool Reader::Next() {
+    if (m_ended)
+        return false;
+    const int rc = sqlite3_step(m_stmt);
+    if (rc == SQLITE_ROW)
+        return true;
+    // Ended or failed: the read transaction ends here, and a statement reset
+    // would start again from the first row.
+    m_ended = true;
+    sqlite3_reset(m_stmt);
+    if (rc != SQLITE_DONE)
+        fail(m_db, rc, m_path, m_sql);
+    return false;
+}
+
+int Reader::FieldCount() const {
+    return sqlite3_column_count(m_stmt);
+}
+
+QVariant Reader::Value(int index) const {
+    return columnValue(m_stmt, index);
+}
+
+QString Reader::Text(int index) const {
+    if (sqlite3_column_type(m_stmt, index) == SQLITE_NULL)
+        return QString(QLatin1String(""));
+    const QVariant value = columnValue(m_stmt, index);
+    if (value.typeId() == QMetaType::QByteArray)
+        return QString::fromUtf8(value.toByteArray());
+    return value.toString();
+}
+
+bool Reader::IsNull(int index) const {
+    return sqlite3_column_type(m_stmt, index) == SQLITE_NULL;
+}
+
 Recordset::Recordset() = default;
 
 Recordset::~Recordset() {

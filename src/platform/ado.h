@@ -17,6 +17,7 @@
 #include <string>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace ado {
 
@@ -120,6 +121,7 @@ public:
 
 private:
     friend class Recordset;
+    friend class Reader;
     // Counts the steps of the current call; the progress handler stops the
     // statement once a file from outside has used up its allowance.
     struct StepGuard {
@@ -242,6 +244,40 @@ private:
     int fieldIndex(const QString &name) const;
     void requireOpen() const;
     void flushPending();
+};
+
+// A forward-only read of a query's rows, one at a time, none of them kept:
+// for more rows than are worth holding at once (every result of every
+// student). The statement is stepped in one read transaction, as a
+// Recordset's is; the file stays locked for writers until the reader ends,
+// so read to the end, or let it go, promptly.
+//     ado::Reader rows(db, "SELECT nGrade, nDate FROM tblResults WHERE tLaunch = ?", {id});
+//     while (rows.Next())
+//         use(rows.Value(0), rows.Value(1));
+// Failures throw ado::Error, as a Recordset's do.
+class Reader {
+public:
+    Reader(Connection &connection, const QString &sql, const QVariantList &params = {});
+    ~Reader();
+    Reader(const Reader &) = delete;
+    Reader &operator=(const Reader &) = delete;
+
+    // Moves to the next row (the first one on the first call); false past
+    // the last.
+    bool Next();
+    int FieldCount() const;
+    // The current row's values, as Field::Value, Field::Text and
+    // Field::IsNull give them.
+    QVariant Value(int index) const;
+    QString Text(int index) const;
+    bool IsNull(int index) const;
+
+private:
+    sqlite3 *m_db = nullptr;
+    sqlite3_stmt *m_stmt = nullptr;
+    bool m_ended = false;
+    QString m_path;
+    QString m_sql;
 };
 
 // VB-style name used throughout: rs.EOF() reads better, but EOF is a macro.

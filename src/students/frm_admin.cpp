@@ -16,6 +16,7 @@
 #include "platform/tree_view_widget.h"
 #include "platform/twips.h"
 #include "students/pending_scores.h"
+#include "students/phrase_views.h"
 #include "students/progress_chart.h"
 
 #include <QCheckBox>
@@ -31,6 +32,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QStandardPaths>
 #include <QStyledItemDelegate>
 #include <QThread>
@@ -129,6 +131,11 @@ frmAdmin::frmAdmin(Program &program, QWidget *parent)
     // One click opens or closes a first-level node; a double click must not
     // undo it.
     TreeView1->setExpandsOnDoubleClick(false);
+    // A phrase's figures are longer than the tree is wide: the tree scrolls
+    // sideways to them rather than cutting them off.
+    TreeView1->setTextElideMode(Qt::ElideNone);
+    TreeView1->header()->setStretchLastSection(false);
+    TreeView1->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     PlaceTwips(*TreeView1, 240, 960, 3000, 6360);
 
     picProgress = new ProgressChart(this);
@@ -156,11 +163,29 @@ frmAdmin::frmAdmin(Program &program, QWidget *parent)
     // out, turn the weekly check off here.
     chkUpdateCheck = new QCheckBox(this);
     chkUpdateCheck->setObjectName(QStringLiteral("chkUpdateCheck"));
-    PlaceTwips(*chkUpdateCheck, 240, 7440, 9240, 315);
+    PlaceTwips(*chkUpdateCheck, 240, 7440, 5700, 315);
     chkUpdateCheck->setChecked(updateCheck::Is_Update_Check_On(m_program));
     connect(chkUpdateCheck, &QCheckBox::toggled, this,
             [this](bool on) { updateCheck::Set_Update_Check_On(m_program, on); });
     setTabOrder(btnClearDatabase, chkUpdateCheck);
+
+    // The share of phrases a learner should still recall when they come
+    // due: higher means more reviews.
+    lblRetention = new QLabel(this);
+    lblRetention->setObjectName(QStringLiteral("lblRetention"));
+    lblRetention->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    PlaceTwips(*lblRetention, 6000, 7440, 2340, 315);
+    spnRetention = new QSpinBox(this);
+    spnRetention->setObjectName(QStringLiteral("spnRetention"));
+    spnRetention->setRange(int(std::lround(fsrs::kLowestRetention * 100)),
+                           int(std::lround(fsrs::kHighestRetention * 100)));
+    spnRetention->setSuffix(QStringLiteral(" %"));
+    spnRetention->setValue(phraseViews::Desired_Retention_Percent(m_program));
+    PlaceTwips(*spnRetention, 8400, 7410, 1080, 360);
+    lblRetention->setBuddy(spnRetention);
+    connect(spnRetention, &QSpinBox::valueChanged, this,
+            [this](int percent) { spnRetention_Change(percent); });
+    setTabOrder(chkUpdateCheck, spnRetention);
 
     AddClickSound(*btnClearDatabase, modMain::Button_Click(m_program));
     AddClickSound(*btnExport, modMain::Button_Click(m_program));
@@ -197,10 +222,12 @@ void frmAdmin::Form_Load() {
     btnExport->setText(c[caption::ExportScores]);
     chkUpdateCheck->setText(c[caption::WeeklyUpdateCheck]);
     chkUpdateCheck->setAccessibleName(c[caption::WeeklyUpdateCheck]);
+    lblRetention->setText(c[caption::DesiredRetention]);
+    spnRetention->setAccessibleName(c[caption::DesiredRetention]);
     lblView->setText(c[52]);
     cboView->clear();
-    for (int kind = 0; kind < scores::kViewCount; ++kind)
-        cboView->addItem(c[scores::KindCaption(kind)]);
+    for (int view = 0; view < scores::kViewChoices; ++view)
+        cboView->addItem(viewCaption(view));
     // No view is chosen: the tree and the list start empty.
     cboView->setCurrentIndex(-1);
 
@@ -303,12 +330,18 @@ void frmAdmin::fitColumns() {
 }
 
 void frmAdmin::clearScores() {
+    m_shownPhrase = 0;
     ListView1->clear();
     picProgress->SetPoints({});
 }
 
+QString frmAdmin::viewCaption(int view) const {
+    const Captions &c = m_program.captions;
+    return view == scores::ByPhrase ? c[caption::ByPhrase] : c[scores::KindCaption(view)];
+}
+
 void frmAdmin::Build_View(int view) {
-    if (view < 0 || view >= scores::kViewCount)
+    if (view < 0 || view >= scores::kViewChoices)
         return;
     const Captions &c = m_program.captions;
     m_view = view;
@@ -316,7 +349,13 @@ void frmAdmin::Build_View(int view) {
     TreeView &nodes = TreeView1->Nodes();
     nodes.Clear();
     clearScores();
-    ListView1->headerItem()->setText(0, c[scores::KindCaption(scores::ColumnKind(view))]);
+    m_phrases = {};
+    const QStringList headings =
+        view == scores::ByPhrase
+            ? phraseViews::List_Headings(c)
+            : QStringList{c[scores::KindCaption(scores::ColumnKind(view))], c[47], c[48], c[49]};
+    for (int column = 0; column < 4; ++column)
+        ListView1->headerItem()->setText(column, headings[column]);
     fitColumns();
     btnExport->setEnabled(!m_export);
     // A new view is read from its beginning.
@@ -324,6 +363,10 @@ void frmAdmin::Build_View(int view) {
                                       static_cast<QAbstractScrollArea *>(ListView1)}) {
         area->verticalScrollBar()->setValue(0);
         area->horizontalScrollBar()->setValue(0);
+    }
+    if (view == scores::ByPhrase) {
+        buildPhraseView();
+        return;
     }
     try {
         const scores::ViewTree tree = m_views.Build_View(view);
@@ -347,10 +390,57 @@ void frmAdmin::Build_View(int view) {
     }
 }
 
+void frmAdmin::buildPhraseView() {
+    const Captions &c = m_program.captions;
+    TreeView &nodes = TreeView1->Nodes();
+    try {
+        m_phrases = phraseViews::Read_Phrase_View(m_program.usersPath(), today(),
+                                                  phraseViews::Schedule_Parameters(m_program));
+    } catch (const std::exception &e) {
+        // Only this view reads the results: the others go on without it.
+        modMain::Show_Error(m_program, QStringLiteral("Build_View"), e);
+        return;
+    }
+    for (const phraseViews::PhraseRow &row : std::as_const(m_phrases.phrases))
+        nodes.Add(0, phraseViews::Node_Text(row, c));
+    if (m_phrases.phrases.isEmpty())
+        nodes.Add(0, c[scores::kNoDataCaption]);
+    if (m_phrases.unmatched > 0)
+        nodes.Add(0, phraseViews::Unmatched_Text(m_phrases.unmatched, c));
+}
+
+QDate frmAdmin::today() const {
+    return m_program.host().Now().date();
+}
+
+void frmAdmin::Show_Phrase(int index) {
+    if (m_view != scores::ByPhrase || index < 1 || index > int(m_phrases.phrases.size()))
+        return;
+    clearScores();
+    QList<QTreeWidgetItem *> items;
+    for (const phraseViews::PhraseSchedule &student : m_phrases.phrases[index - 1].students)
+        items << new QTreeWidgetItem(phraseViews::Student_Row(student, m_views.Forms()));
+    ListView1->addTopLevelItems(items);
+    fitColumns();
+    m_shownPhrase = index;
+}
+
+void frmAdmin::spnRetention_Change(int percent) {
+    phraseViews::Save_Desired_Retention_Percent(m_program, percent);
+    phraseViews::Move_Next_Reviews(m_phrases, phraseViews::Schedule_Parameters(m_program));
+    if (m_shownPhrase > 0)
+        Show_Phrase(m_shownPhrase);
+}
+
 void frmAdmin::TreeView1_NodeClick(int index) {
     TreeView &nodes = TreeView1->Nodes();
     if (index < 1 || index > nodes.Count())
         return;
+    if (m_view == scores::ByPhrase) {
+        // The phrases come first; the lines after them only tell.
+        Show_Phrase(index);
+        return;
+    }
     if (nodes.Text(index) == m_program.captions[scores::kNoDataCaption] &&
         nodes.Parent(index) == 0 && nodes.Children(index) == 0)
         return;
@@ -404,7 +494,7 @@ void frmAdmin::btnExport_Click() {
     const Captions &c = p.captions;
     const QString suggested =
         QDir(exportFolder())
-            .filePath(c[54] + QStringLiteral(" - ") + c[scores::KindCaption(m_view)] +
+            .filePath(c[54] + QStringLiteral(" - ") + viewCaption(m_view) +
                       QStringLiteral(".csv"));
     const QStringList filters{c[caption::CsvFilter], scores::Spreadsheet_Filter()};
     const QString root = p.settings().registryRoot;
@@ -431,10 +521,20 @@ void frmAdmin::btnExport_Click() {
     // says it is busy meanwhile.
     auto error = std::make_shared<QString>();
     const scores::CsvForm csvForm = scores::CsvForm(form);
-    m_export.reset(
-        QThread::create([views = m_views, view = m_view, captions = c, path, csvForm, error] {
+    const QDate at = today();
+    const fsrs::Parameters parameters = phraseViews::Schedule_Parameters(p);
+    m_export.reset(QThread::create(
+        [views = m_views, view = m_view, captions = c, path, csvForm, error, at, parameters] {
             try {
-                views.Export_Csv(view, captions, path, csvForm);
+                if (view == scores::ByPhrase)
+                    phraseViews::Export_Csv(
+                        phraseViews::Read_Phrase_View(views.Path(), at, parameters), captions,
+                        path,
+                        csvForm == scores::CsvForm::Spreadsheet ? scores::Spreadsheet_Forms()
+                                                                : views.Forms(),
+                        csvForm);
+                else
+                    views.Export_Csv(view, captions, path, csvForm);
             } catch (const std::exception &e) {
                 *error = QString::fromUtf8(e.what());
             }

@@ -1,15 +1,19 @@
 // The progress viewer: the administrator looks at the scores the activities
 // recorded, arranged by student, by activity or by subject, sees the scores
-// of one pair of names as rows and as a small chart, exports a whole view as
-// CSV, and may clear the student database (which ends the program).
+// of one pair of names as rows and as a small chart, sees by phrase what the
+// class remembers (worst first, a phrase's students and their answers),
+// exports a whole view as CSV, sets the desired retention of the review
+// schedules, and may clear the student database (which ends the program).
 //
 // The window is modal; whoever opens it shows it with Host::ShowModal:
 //     frmAdmin viewer(program, this);
 //     program.host().ShowModal(viewer);
-// The data comes from scores::ScoreViews; the window only shows it.
+// The data comes from scores::ScoreViews and phraseViews; the window only
+// shows it.
 #pragma once
 
 #include "platform/image_list.h"
+#include "students/phrase_views.h"
 #include "students/score_views.h"
 
 #include <QDialog>
@@ -22,6 +26,7 @@ class QComboBox;
 class QLabel;
 class QCheckBox;
 class QPushButton;
+class QSpinBox;
 class QThread;
 class QTreeWidget;
 class Program;
@@ -43,6 +48,11 @@ public:
     void TreeView1_NodeClick(int index);
     // Lists the rows of the pair that a second-level node stands for.
     void Show_Scores(int index);
+    // In the view by phrase: lists the students of the phrase at index (the
+    // phrases are the tree's first nodes, worst first) with their results.
+    void Show_Phrase(int index);
+    // Stores the desired retention and moves the listed next reviews.
+    void spnRetention_Change(int percent);
     void btnClearDatabase_Click();
     // Asks where and in which form, then writes the view's rows on another
     // thread under a busy cursor; says where it saved when done.
@@ -66,6 +76,9 @@ public:
     QPushButton *btnClearDatabase;
     // The administrator's switch for the weekly update check.
     QCheckBox *chkUpdateCheck;
+    // The desired retention of every schedule, in percent.
+    QLabel *lblRetention;
+    QSpinBox *spnRetention;
 
 signals:
     // An export has ended and its message has been shown.
@@ -77,6 +90,10 @@ protected:
 
 private:
     void clearScores();
+    QString viewCaption(int view) const;
+    void buildPhraseView();
+    // The day the schedules are worked out for.
+    QDate today() const;
     // Widens the list's columns to their headings and shown texts; never
     // narrower than the designed widths or than they are now.
     void fitColumns();
@@ -87,6 +104,8 @@ private:
     QLocale m_locale; // the learner's, for dates and times
     scores::ScoreViews m_views;
     int m_view = -1;
+    phraseViews::PhraseView m_phrases; // the view by phrase as last read
+    int m_shownPhrase = 0;             // its node listed now; 0 for none
     std::unique_ptr<QThread> m_export;
     int m_exportRun = 0;
     QString m_exportPath;

@@ -21,9 +21,12 @@ class Connection;
 
 namespace scores {
 
-// The views in the order of the view choice.
-enum View : int { ByStudent = 0, ByActivity = 1, BySubject = 2 };
+// The views in the order of the view choice. The first kViewCount arrange
+// the score rows by their names (below); the view by phrase shows what the
+// class remembers of each phrase (phraseViews).
+enum View : int { ByStudent = 0, ByActivity = 1, BySubject = 2, ByPhrase = 3 };
 inline constexpr int kViewCount = 3;
+inline constexpr int kViewChoices = 4;
 
 // Pictures of the viewer's image list: the 40 faces, then these.
 inline constexpr int kImageCount = 43;

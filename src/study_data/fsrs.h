@@ -49,7 +49,9 @@ struct Parameters {
 bool Is_Allowed_Retention(double retention);
 
 struct Review {
-    QDateTime when; // local time of the answer
+    // The learner's wall-clock time of the answer; only its day and its
+    // order count (histories read back from the database hold it as UTC).
+    QDateTime when;
     int grade = Good;
 };
 

@@ -4,7 +4,6 @@
 #include "platform/ado.h"
 
 #include <QHash>
-#include <QMap>
 #include <QUuid>
 
 #include <algorithm>
@@ -54,9 +53,12 @@ std::optional<qint64> wholeNumber(const QVariant &value) {
     return qint64(number);
 }
 
-// nDate (yyyymmdd) and nTime (seconds since midnight) as a local time;
-// invalid when either is missing or out of range.
-QDateTime localTime(const QVariant &date, const QVariant &time) {
+// nDate (yyyymmdd) and nTime (seconds since midnight) as the wall-clock
+// time they hold; invalid when either is missing or out of range. The
+// database keeps no time zone, and only the day and the order count: the
+// time is held without one (UTC) rather than as local time, which a change of
+// clocks would move and which costs a look-up of the zone's rules per row.
+QDateTime wallClock(const QVariant &date, const QVariant &time) {
     const std::optional<qint64> d = wholeNumber(date);
     const std::optional<qint64> t = wholeNumber(time);
     if (!d || !t || *t < 0 || *t >= 86400)
@@ -64,7 +66,7 @@ QDateTime localTime(const QVariant &date, const QVariant &time) {
     const QDate day(int(*d / 10000), int(*d / 100 % 100), int(*d % 100));
     if (!day.isValid())
         return {};
-    return QDateTime(day, QTime::fromMSecsSinceStartOfDay(int(*t) * 1000));
+    return QDateTime(day, QTime::fromMSecsSinceStartOfDay(int(*t) * 1000), Qt::UTC);
 }
 
 // As the study file writes a text: on one line, without NUL.
@@ -133,14 +135,20 @@ struct LaunchRow {
     QDateTime when;
 };
 
-struct ResultRow {
-    qint64 key = 0;           // pkResultID: the order of writing
-    bool hasLaunchId = false; // false: Null, the activity gave none
-    QString launchId;
-    QString studyFile;
-    QVariant entry;
-    QVariant grade;
+// A study set's entries are numbered 1 to this.
+constexpr qint64 kStudySetSize = 10;
+
+// The entries of a launch are found by its key and their number.
+qint64 entryKey(qint64 launchKey, qint64 entry) {
+    return launchKey * 16 + entry;
+}
+
+// An answer on its way into a history, with the row's key: answers given in
+// the same second keep the order they were written in.
+struct Answer {
     QDateTime when;
+    qint64 key = 0;
+    int grade = 0;
 };
 
 } // namespace
@@ -259,74 +267,59 @@ Histories Read_Histories(const QString &usersPath, const QString &student) {
         return out;
     const bool everyone = student.isEmpty();
     const QVariantList byName = everyone ? QVariantList() : QVariantList{student};
+    // The whole class's results are millions of rows: each is read once,
+    // straight into the history it belongs to, none held on the way.
 
     // The launches that share a study file with this student's: a result
     // without a launch id is matched among all of them by its time.
     QHash<QString, LaunchRow> launchesById;
-    QHash<QString, QVector<LaunchRow>> launchesByFile;
+    QHash<QString, QVector<const LaunchRow *>> launchesByFile;
     {
-        ado::Recordset rs;
-        rs.Open(everyone ? QStringLiteral("SELECT pkLaunchID, tLaunch, tStudyFile, tName, nDate, "
-                                          "nTime FROM tblLaunches")
-                         : QString::fromLatin1(kStudentLaunches),
-                db, byName);
-        for (; !ado::AtEnd(rs); rs.MoveNext()) {
-            LaunchRow l{rs.Fields(0).Value().toLongLong(), rs.Fields(1).Text(), rs.Fields(2).Text(),
-                        rs.Fields(3).Text(), localTime(rs.Fields(4).Value(), rs.Fields(5).Value())};
-            launchesById.insert(l.id, l);
-            launchesByFile[l.studyFile] << l;
+        ado::Reader rows(db,
+                         everyone ? QStringLiteral("SELECT pkLaunchID, tLaunch, tStudyFile, tName, "
+                                                   "nDate, nTime FROM tblLaunches")
+                                  : QString::fromLatin1(kStudentLaunches),
+                         byName);
+        while (rows.Next()) {
+            LaunchRow l{rows.Value(0).toLongLong(), rows.Text(1), rows.Text(2), rows.Text(3),
+                        wallClock(rows.Value(4), rows.Value(5))};
+            const QString id = l.id;
+            launchesById.insert(id, std::move(l));
         }
     }
-    for (QVector<LaunchRow> &list : launchesByFile)
-        std::sort(list.begin(), list.end(), [](const LaunchRow &a, const LaunchRow &b) {
-            return a.when != b.when ? a.when < b.when : a.key < b.key;
-        });
+    for (const LaunchRow &l : std::as_const(launchesById))
+        launchesByFile[l.studyFile] << &l;
+    const auto earlier = [](const LaunchRow *a, const LaunchRow *b) {
+        return a->when != b->when ? a->when < b->when : a->key < b->key;
+    };
+    for (QVector<const LaunchRow *> &list : launchesByFile) {
+        // A launch without a valid time matches no result by time.
+        list.removeIf([](const LaunchRow *l) { return !l->when.isValid(); });
+        std::sort(list.begin(), list.end(), earlier);
+    }
 
     // The entries of the student's launches, by launch key and entry.
-    QHash<qint64, QMap<int, LaunchEntry>> entries;
+    QHash<qint64, LaunchEntry> entries;
     {
-        ado::Recordset rs;
-        rs.Open(everyone ? QStringLiteral("SELECT fkLaunch, nEntry, tSourceFile, nPhraseNo, "
-                                          "tPhrase, tTranslation, tTranslation2 FROM "
-                                          "tblLaunchEntries")
-                         : QString::fromLatin1(kStudentEntries),
-                db, byName);
-        for (; !ado::AtEnd(rs); rs.MoveNext()) {
+        ado::Reader rows(db,
+                         everyone ? QStringLiteral("SELECT fkLaunch, nEntry, tSourceFile, "
+                                                   "nPhraseNo, tPhrase, tTranslation, "
+                                                   "tTranslation2 FROM tblLaunchEntries")
+                                  : QString::fromLatin1(kStudentEntries),
+                         byName);
+        while (rows.Next()) {
             LaunchEntry e;
-            e.entry = rs.Fields(1).Value().toInt();
-            e.sourceFile = rs.Fields(2).Text();
-            e.phraseNo = rs.Fields(3).Value().toInt();
-            e.phrase = rs.Fields(4).Text();
-            e.translation = rs.Fields(5).Text();
-            e.translation2 = rs.Fields(6).Text();
-            entries[rs.Fields(0).Value().toLongLong()].insert(e.entry, e);
+            e.entry = rows.Value(1).toInt();
+            if (e.entry < 1 || e.entry > kStudySetSize)
+                continue; // no result can name it
+            e.sourceFile = rows.Text(2);
+            e.phraseNo = rows.Value(3).toInt();
+            e.phrase = rows.Text(4);
+            e.translation = rows.Text(5);
+            e.translation2 = rows.Text(6);
+            entries.insert(entryKey(rows.Value(0).toLongLong(), e.entry), std::move(e));
         }
     }
-
-    QVector<ResultRow> results;
-    const auto readResults = [&](const QString &sql) {
-        ado::Recordset rs;
-        rs.Open(sql, db, byName);
-        for (; !ado::AtEnd(rs); rs.MoveNext())
-            results << ResultRow{rs.Fields(6).Value().toLongLong(),
-                                 !rs.Fields(0).IsNull(),
-                                 rs.Fields(0).Text(),
-                                 rs.Fields(1).Text(),
-                                 rs.Fields(2).Value(),
-                                 rs.Fields(3).Value(),
-                                 localTime(rs.Fields(4).Value(), rs.Fields(5).Value())};
-    };
-    if (everyone) {
-        readResults(QStringLiteral("SELECT tLaunch, tStudyFile, nEntry, nGrade, nDate, nTime, "
-                                   "pkResultID FROM tblResults"));
-    } else {
-        readResults(QString::fromLatin1(kStudentResults));
-        readResults(QString::fromLatin1(kStudentResultsWithoutLaunch));
-    }
-
-    // Answers given in the same second keep the order they were written in.
-    std::sort(results.begin(), results.end(),
-              [](const ResultRow &a, const ResultRow &b) { return a.key < b.key; });
 
     struct Key {
         QString student;
@@ -338,54 +331,74 @@ Histories Read_Histories(const QString &usersPath, const QString &student) {
     };
     struct Collected {
         PhraseHistory history;
-        QDateTime textsFrom;
+        const LaunchRow *textsFrom = nullptr;
+        QVector<Answer> answers;
     };
     std::map<Key, Collected> phrases;
-    for (const ResultRow &r : std::as_const(results)) {
-        const LaunchRow *launch = nullptr;
-        if (r.hasLaunchId) {
-            const auto found = launchesById.constFind(r.launchId);
-            launch = found == launchesById.constEnd() ? nullptr : &*found;
-        } else if (r.when.isValid()) {
-            // The latest launch of the study file at or before the result.
-            const auto list = launchesByFile.constFind(r.studyFile);
-            if (list != launchesByFile.constEnd())
-                for (const LaunchRow &l : *list)
-                    if (l.when.isValid() && l.when <= r.when)
-                        launch = &l;
-        }
-        if (launch && !everyone && launch->student != student)
-            continue; // another student's, read only to find the launch
-        const std::optional<qint64> grade = wholeNumber(r.grade);
-        const std::optional<qint64> number = wholeNumber(r.entry);
-        const LaunchEntry *entry = nullptr;
-        if (launch && number) {
-            const auto set = entries.constFind(launch->key);
-            if (set != entries.constEnd()) {
-                const auto e = set->constFind(int(*number));
-                entry = e == set->constEnd() ? nullptr : &*e;
+    const auto readResults = [&](const QString &sql) {
+        ado::Reader rows(db, sql, byName);
+        while (rows.Next()) {
+            const QDateTime when = wallClock(rows.Value(4), rows.Value(5));
+            const LaunchRow *launch = nullptr;
+            if (!rows.IsNull(0)) {
+                const auto found = launchesById.constFind(rows.Text(0));
+                launch = found == launchesById.constEnd() ? nullptr : &*found;
+            } else if (when.isValid()) {
+                // The latest launch of the study file at or before the result.
+                const auto list = launchesByFile.constFind(rows.Text(1));
+                if (list != launchesByFile.constEnd()) {
+                    const auto after =
+                        std::upper_bound(list->begin(), list->end(), when,
+                                         [](const QDateTime &t, const LaunchRow *l) {
+                                             return t < l->when;
+                                         });
+                    if (after != list->begin())
+                        launch = *(after - 1);
+                }
             }
+            if (launch && !everyone && launch->student != student)
+                continue; // another student's, read only to find the launch
+            const std::optional<qint64> grade = wholeNumber(rows.Value(3));
+            const std::optional<qint64> number = wholeNumber(rows.Value(2));
+            const LaunchEntry *entry = nullptr;
+            if (launch && number && *number >= 1 && *number <= kStudySetSize) {
+                const auto e = entries.constFind(entryKey(launch->key, *number));
+                entry = e == entries.constEnd() ? nullptr : &*e;
+            }
+            if (!entry || !grade || !fsrs::Is_Grade(int(*grade)) || !when.isValid()) {
+                ++out.unmatched;
+                continue;
+            }
+            Collected &c = phrases[Key{launch->student, entry->sourceFile, entry->phraseNo}];
+            // The texts of the latest launch that held the phrase.
+            if (!c.textsFrom || !earlier(launch, c.textsFrom)) {
+                c.history.student = launch->student;
+                c.history.source = SourcePhrase{entry->sourceFile, entry->phraseNo};
+                c.history.phrase = entry->phrase;
+                c.history.translation = entry->translation;
+                c.history.translation2 = entry->translation2;
+                c.textsFrom = launch;
+            }
+            c.answers << Answer{when, rows.Value(6).toLongLong(), int(*grade)};
         }
-        if (!entry || !grade || !fsrs::Is_Grade(int(*grade)) || !r.when.isValid()) {
-            ++out.unmatched;
-            continue;
-        }
-        Collected &c = phrases[Key{launch->student, entry->sourceFile, entry->phraseNo}];
-        if (c.history.reviews.isEmpty() || launch->when >= c.textsFrom) {
-            c.history.student = launch->student;
-            c.history.source = SourcePhrase{entry->sourceFile, entry->phraseNo};
-            c.history.phrase = entry->phrase;
-            c.history.translation = entry->translation;
-            c.history.translation2 = entry->translation2;
-            c.textsFrom = launch->when;
-        }
-        c.history.reviews << fsrs::Review{r.when, int(*grade)};
+    };
+    if (everyone) {
+        readResults(QStringLiteral("SELECT tLaunch, tStudyFile, nEntry, nGrade, nDate, nTime, "
+                                   "pkResultID FROM tblResults"));
+    } else {
+        readResults(QString::fromLatin1(kStudentResults));
+        readResults(QString::fromLatin1(kStudentResultsWithoutLaunch));
     }
+
+    out.phrases.reserve(qsizetype(phrases.size()));
     for (auto &[key, c] : phrases) {
-        std::stable_sort(
-            c.history.reviews.begin(), c.history.reviews.end(),
-            [](const fsrs::Review &a, const fsrs::Review &b) { return a.when < b.when; });
-        out.phrases << c.history;
+        std::sort(c.answers.begin(), c.answers.end(), [](const Answer &a, const Answer &b) {
+            return a.when != b.when ? a.when < b.when : a.key < b.key;
+        });
+        c.history.reviews.reserve(c.answers.size());
+        for (const Answer &a : std::as_const(c.answers))
+            c.history.reviews << fsrs::Review{a.when, a.grade};
+        out.phrases << std::move(c.history);
     }
     return out;
 }

@@ -893,3 +893,39 @@ TEST_F(AdoTest, ErrorsKeepTheStatementAndSqlitesTextInTheDetails) {
 }
 
 } // namespace
+
+TEST_F(AdoTest, AReaderGoesThroughTheRowsOnceGivingWhatARecordsetGives) {
+    const QString file = makeDatabase();
+    Connection cn;
+    cn.Open(ado::ConnectionString(file, QStringLiteral("pw")));
+    const QString sql =
+        QStringLiteral("SELECT tFirstname, tLastname, nIcon, nScore FROM tblUsers WHERE nIcon > ? "
+                       "ORDER BY pkStudentID");
+    Recordset rs;
+    rs.Open(sql, cn, {0});
+    ado::Reader rows(cn, sql, {0});
+    ASSERT_EQ(rows.FieldCount(), 4);
+    int count = 0;
+    for (; rows.Next(); rs.MoveNext(), ++count) {
+        ASSERT_FALSE(ado::AtEnd(rs));
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_EQ(rows.Value(i), rs.Fields(i).Value()) << count << ' ' << i;
+            EXPECT_EQ(rows.Text(i), rs.Fields(i).Text()) << count << ' ' << i;
+            EXPECT_EQ(rows.IsNull(i), rs.Fields(i).IsNull()) << count << ' ' << i;
+        }
+    }
+    EXPECT_EQ(count, 2);
+    EXPECT_TRUE(ado::AtEnd(rs));
+    EXPECT_FALSE(rows.Next()) << "ended, it stays ended";
+    rs.Close();
+
+    // A reader that has ended holds no lock: another connection writes.
+    Connection other;
+    other.Open(ado::ConnectionString(file, QStringLiteral("pw")));
+    other.SetBusyTimeout(0);
+    EXPECT_EQ(failure([&] { other.Execute(QStringLiteral("DELETE FROM tblUsers")); }), QString());
+
+    EXPECT_FALSE(failure([&] { ado::Reader(cn, QStringLiteral("SELECT * FROM tblNothing")); })
+                     .isEmpty());
+    EXPECT_FALSE(failure([&] { ado::Reader(cn, sql); }).isEmpty()) << "a parameter missing";
+}

@@ -14,9 +14,11 @@
 #include "platform/tree_view_widget.h"
 #include "students/frm_admin.h"
 #include "students/pending_scores.h"
+#include "students/phrase_views.h"
 #include "students/progress_chart.h"
 #include "students/score_views.h"
 #include "students/student_database.h"
+#include "study_data/study_results.h"
 #include "support/fake_host.h"
 #include "support/recording_windows.h"
 #include "support/test_env.h"
@@ -30,6 +32,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QStyledItemDelegate>
 #include <QTest>
 #include <QTreeWidget>
@@ -166,6 +169,24 @@ protected:
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
     }
 
+    // A game of bread (entry 1) and milk (entry 2) with these grades, its
+    // launch recorded as the shell records it.
+    void recordGame(const QString &id, const QString &student, const QDateTime &when,
+                    const QVector<int> &grades) {
+        const QString studyFile = QStringLiteral("~tvx%1.txt").arg(id);
+        studyResults::Launch launch{id, studyFile, student, QStringLiteral("Food"), when,
+                                    {{1, "Food.ito", 1, "pane", "bread", ""},
+                                     {2, "Food.ito", 2, "latte", "milk", ""}}};
+        studyResults::Record_Launch(program.usersPath(), launch, 1000);
+        QVector<studyResults::PhraseResult> results;
+        for (int i = 0; i < grades.size(); ++i)
+            results << studyResults::PhraseResult{i + 1, grades[i], when.addSecs(10 * (i + 1)), -1};
+        ASSERT_EQ(studyResults::Write_Results(program.usersPath(), studyFile, when,
+                                              {{"pane", "bread", ""}, {"latte", "milk", ""}},
+                                              results, 1000),
+                  studyResults::ResultsWritten::Written);
+    }
+
     TestEnv env;
     FakeHost host;
     RecordingWindows windows;
@@ -194,10 +215,12 @@ TEST_F(AdminTest, LoadsItsTextsWithNoViewChosenAndNamesEveryControl) {
     EXPECT_EQ(viewer->lblView->text(), cap(52));
     EXPECT_EQ(viewer->btnClearDatabase->text(), cap(56));
     EXPECT_EQ(viewer->btnExport->text(), cap(caption::ExportScores));
-    ASSERT_EQ(viewer->cboView->count(), 3);
+    ASSERT_EQ(viewer->cboView->count(), 4);
     EXPECT_EQ(viewer->cboView->itemText(0), cap(50));
     EXPECT_EQ(viewer->cboView->itemText(1), cap(46));
     EXPECT_EQ(viewer->cboView->itemText(2), cap(10));
+    EXPECT_EQ(viewer->cboView->itemText(3), cap(caption::ByPhrase));
+    EXPECT_EQ(viewer->lblRetention->text(), cap(caption::DesiredRetention));
     EXPECT_EQ(viewer->cboView->currentIndex(), -1);
     EXPECT_EQ(viewer->View(), -1);
     EXPECT_EQ(viewer->TreeView1->Nodes().Count(), 0);
@@ -218,7 +241,7 @@ TEST_F(AdminTest, LoadsItsTextsWithNoViewChosenAndNamesEveryControl) {
               (QStringList{"cboView", "TreeView1", "ListView1", "btnExport", "btnClearDatabase"}));
     for (const QWidget *control : std::initializer_list<const QWidget *>{
              viewer->cboView, viewer->TreeView1, viewer->ListView1, viewer->picProgress,
-             viewer->btnExport, viewer->btnClearDatabase})
+             viewer->btnExport, viewer->btnClearDatabase, viewer->spnRetention})
         EXPECT_FALSE(control->accessibleName().isEmpty()) << control->objectName().toStdString();
 }
 
@@ -846,3 +869,123 @@ TEST_F(AdminTest, AnOlderDatabaseGetsThePairIndexesWhenTheViewerOpensIt) {
 }
 
 } // namespace
+
+TEST_F(AdminTest, TheViewByPhraseListsPhrasesWorstFirstAndAPhrasesStudentsWithTheirAnswers) {
+    addStudentsAndScores();
+    const QString ana = QStringLiteral("Ana García");
+    const QString sean = QStringLiteral("Seán O'Brien");
+    // A week before today Ana missed milk at first; Seán knew both.
+    const QDateTime weekAgo = host.clock.addDays(-7);
+    recordGame(QStringLiteral("1"), ana, weekAgo, {fsrs::Good, fsrs::Again});
+    recordGame(QStringLiteral("2"), sean, weekAgo.addSecs(600), {fsrs::Good, fsrs::Good});
+    // And a result no launch had an entry for.
+    execute(QStringLiteral("INSERT INTO tblResults (tStudyFile, tLaunch, nEntry, nGrade, nDate, "
+                           "nTime) VALUES ('~tvx1.txt', '1', 9, 3, 20261201, 36000)"));
+
+    const QDate today = host.clock.date();
+    const auto recall = [&](QVector<int> grades) {
+        QVector<fsrs::Review> reviews;
+        for (const int grade : grades)
+            reviews << fsrs::Review{weekAgo, grade};
+        return fsrs::Retrievability(fsrs::Replay(reviews), today);
+    };
+    const QString percent = QStringLiteral("%1 %");
+    auto viewer = openViewer();
+    choose(*viewer, scores::ByPhrase);
+    EXPECT_EQ(viewer->View(), scores::ByPhrase);
+    const QString milk = cap(caption::PhraseFigures)
+                             .arg(QStringLiteral("latte"))
+                             .arg(2)
+                             .arg(percent.arg(50),
+                                  percent.arg(std::lround(
+                                      (recall({fsrs::Again}) + recall({fsrs::Good})) * 50)));
+    const QString bread =
+        cap(caption::PhraseFigures)
+            .arg(QStringLiteral("pane"))
+            .arg(2)
+            .arg(percent.arg(100), percent.arg(std::lround(recall({fsrs::Good}) * 100)));
+    EXPECT_EQ(nodesOf(*viewer), (QStringList{milk, bread, cap(caption::ResultsUnmatched).arg(1)}));
+    EXPECT_EQ(headingsOf(*viewer),
+              (QStringList{cap(75), cap(caption::Answers), cap(caption::RecallToday),
+                           cap(caption::NextReview)}));
+
+    // A click lists the phrase's students: answers oldest first, today's
+    // recall, the next review in the learner's short date form.
+    const scores::DateForms forms =
+        scores::Short_Forms(scores::Learner_Locale(program.identity.learnerLanguage));
+    const auto dueAfter = [&](QVector<int> grades, const fsrs::Parameters &parameters) {
+        QVector<fsrs::Review> reviews;
+        for (const int grade : grades)
+            reviews << fsrs::Review{weekAgo, grade};
+        return forms.locale.toString(fsrs::Due_Date(fsrs::Replay(reviews), parameters),
+                                     forms.date);
+    };
+    clickNode(*viewer, 1);
+    EXPECT_EQ(rowsOf(*viewer),
+              (QStringList{ana + QStringLiteral("|1|%1 %|").arg(std::lround(
+                                     recall({fsrs::Again}) * 100)) +
+                               dueAfter({fsrs::Again}, {}),
+                           sean + QStringLiteral("|3|%1 %|").arg(std::lround(
+                                      recall({fsrs::Good}) * 100)) +
+                               dueAfter({fsrs::Good}, {})}));
+    EXPECT_TRUE(chartOf(*viewer).isEmpty());
+    // The line that counts what was left out does nothing; Enter on a phrase
+    // lists it as a click does.
+    const QStringList milkRows = rowsOf(*viewer);
+    clickNode(*viewer, 3);
+    EXPECT_EQ(rowsOf(*viewer), milkRows);
+    TreeViewWidget *tree = viewer->TreeView1;
+    QTest::keyClick(tree, Qt::Key_Up);
+    EXPECT_EQ(tree->Nodes().Selected(), 2);
+    QTest::keyClick(tree, Qt::Key_Return);
+    ASSERT_EQ(rowsOf(*viewer).size(), 2);
+    EXPECT_TRUE(rowsOf(*viewer)[0].startsWith(ana + QStringLiteral("|3|")));
+
+    // The administrator lowers the desired retention: the next reviews move
+    // at once, and the schedule everywhere reads the stored value.
+    viewer->spnRetention->setFocus();
+    QTest::keyClick(viewer->spnRetention, Qt::Key_Down);
+    EXPECT_EQ(viewer->spnRetention->value(), 89);
+    EXPECT_EQ(viewer->spnRetention->text(), QStringLiteral("89 %"));
+    viewer->spnRetention->setValue(70);
+    EXPECT_EQ(phraseViews::Desired_Retention_Percent(program), 70);
+    fsrs::Parameters lower;
+    lower.desiredRetention = 0.70;
+    EXPECT_TRUE(rowsOf(*viewer)[0].endsWith(QLatin1Char('|') + dueAfter({fsrs::Good}, lower)));
+    EXPECT_NE(dueAfter({fsrs::Good}, lower), dueAfter({fsrs::Good}, {}));
+    EXPECT_EQ(openViewer()->spnRetention->value(), 70);
+
+    // The export holds a record per phrase and student, in the view's order.
+    const QString path = env.root() + QStringLiteral("phrases.csv");
+    host.answerNextSave(path);
+    exportView(*viewer);
+    EXPECT_EQ(QFileInfo(host.saveDialogs.back().suggestedPath).fileName(),
+              cap(54) + QStringLiteral(" - ") + cap(caption::ByPhrase) + QStringLiteral(".csv"));
+    const QStringList lines = QString::fromUtf8(readAll(path)).split(QStringLiteral("\r\n"));
+    ASSERT_EQ(lines.size(), 6) << lines.join('/').toStdString();
+    EXPECT_EQ(lines[0], phraseViews::Csv_Header(program.captions).join(QLatin1Char(',')));
+    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("Food.ito,2,latte,milk,2,0.5000,")))
+        << lines[1].toStdString();
+    EXPECT_TRUE(lines[1].contains(QLatin1Char(',') + ana + QStringLiteral(",1,")));
+    EXPECT_TRUE(lines[4].startsWith(QStringLiteral("Food.ito,1,pane,bread,2,1.0000,")));
+    EXPECT_EQ(lines[5], QString());
+}
+
+TEST_F(AdminTest, ADamagedResultsTableStopsOnlyTheViewByPhrase) {
+    addStudentsAndScores();
+    auto viewer = openViewer();
+    choose(*viewer, scores::ByPhrase);
+    EXPECT_EQ(nodesOf(*viewer), QStringList{cap(55)}) << "no results yet";
+    EXPECT_TRUE(host.boxes.empty());
+
+    execute(QStringLiteral("DROP TABLE tblResults; CREATE TABLE tblResults (x)"));
+    choose(*viewer, scores::ByPhrase);
+    EXPECT_EQ(host.boxes.size(), 1u) << "the error is told";
+    EXPECT_EQ(viewer->TreeView1->Nodes().Count(), 0);
+    choose(*viewer, scores::ByStudent);
+    EXPECT_EQ(viewer->TreeView1->Nodes().Count(), 6);
+    clickNode(*viewer, 1);
+    clickNode(*viewer, 3);
+    EXPECT_EQ(rowsOf(*viewer).size(), 3);
+    EXPECT_EQ(host.boxes.size(), 1u);
+}
