@@ -194,40 +194,59 @@ void makeVirtualFolder(const QString &path, int folder, const QString &shortCode
     cn.Execute(QStringLiteral("COMMIT"));
 }
 
-// Users.dat as the login window makes it (a copy of the template), filled
-// with students and scores in one transaction.
-void makeStudentDatabase(const QString &programFolder) {
-    const QString path = programFolder + QStringLiteral("Users.dat");
-    const Captions noTexts; // the copy is made from a template that exists
-    StudentDatabase(path, noTexts)
-        .Create_From_Template(programFolder + QStringLiteral("Tolvanex.tpl"));
-    ado::Connection cn;
-    cn.Open(modMain::Get_Template_Connection_String(path));
-    sqlite3 *db = cn.handle();
-    auto exec = [db](const char *sql) {
-        if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
-            fail(QStringLiteral("Users.dat: %1").arg(QString::fromUtf8(sqlite3_errmsg(db))));
-    };
-    auto prepare = [db](const char *sql) {
+// Users.dat as the login window makes it (a copy of the template), open for
+// the bench data to be written straight through SQLite; any failure ends the
+// bench with the database's own message.
+class UsersCopy {
+public:
+    explicit UsersCopy(const QString &programFolder) {
+        const QString path = programFolder + QStringLiteral("Users.dat");
+        const Captions noTexts; // the copy is made from a template that exists
+        StudentDatabase(path, noTexts)
+            .Create_From_Template(programFolder + QStringLiteral("Tolvanex.tpl"));
+        m_connection.Open(modMain::Get_Template_Connection_String(path));
+        m_db = m_connection.handle();
+    }
+    void exec(const char *sql) {
+        if (sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+            failed();
+    }
+    sqlite3_stmt *prepare(const char *sql) {
         sqlite3_stmt *st = nullptr;
-        if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) != SQLITE_OK)
-            fail(QStringLiteral("Users.dat: %1").arg(QString::fromUtf8(sqlite3_errmsg(db))));
+        if (sqlite3_prepare_v2(m_db, sql, -1, &st, nullptr) != SQLITE_OK)
+            failed();
         return st;
-    };
-    auto bindText = [](sqlite3_stmt *st, int i, const QByteArray &text) {
-        sqlite3_bind_text(st, i, text.constData(), int(text.size()), SQLITE_TRANSIENT);
-    };
-    auto finish = [db](sqlite3_stmt *st) {
+    }
+    ado::Connection &connection() { return m_connection; }
+    // Runs a prepared insert and readies it for the next row.
+    void finish(sqlite3_stmt *st) {
         if (sqlite3_step(st) != SQLITE_DONE)
-            fail(QStringLiteral("Users.dat: %1").arg(QString::fromUtf8(sqlite3_errmsg(db))));
+            failed();
         sqlite3_reset(st);
-    };
+    }
+
+private:
+    [[noreturn]] void failed() {
+        fail(QStringLiteral("Users.dat: %1").arg(QString::fromUtf8(sqlite3_errmsg(m_db))));
+    }
+
+    ado::Connection m_connection;
+    sqlite3 *m_db = nullptr;
+};
+
+void bindText(sqlite3_stmt *st, int i, const QByteArray &text) {
+    sqlite3_bind_text(st, i, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+}
+
+// Users.dat filled with students and scores in one transaction.
+void makeStudentDatabase(const QString &programFolder) {
+    UsersCopy users(programFolder);
 
     QList<QByteArray> students;
     QList<QByteArray> activities;
     QList<QByteArray> scoredSubjects;
-    exec("BEGIN");
-    sqlite3_stmt *addStudent = prepare(
+    users.exec("BEGIN");
+    sqlite3_stmt *addStudent = users.prepare(
         "INSERT INTO tblUsers(tFirstname, tLastname, tPassword, nIcon) VALUES (?, ?, ?, ?)");
     for (int i = 0; i < kStudents; ++i) {
         const QByteArray first(kFirstNames[i % 10]);
@@ -239,7 +258,7 @@ void makeStudentDatabase(const QString &programFolder) {
         else
             sqlite3_bind_null(addStudent, 3);
         sqlite3_bind_int(addStudent, 4, 1 + i % 40);
-        finish(addStudent);
+        users.finish(addStudent);
         students << first + ' ' + last;
     }
     sqlite3_finalize(addStudent);
@@ -249,7 +268,7 @@ void makeStudentDatabase(const QString &programFolder) {
         scoredSubjects << subjectBaseName(i).replace(QLatin1Char('_'), QLatin1Char(' ')).toUtf8();
 
     sqlite3_stmt *addScore =
-        prepare("INSERT INTO tblscores(tName, tActivity, tSubject, textScore, numberScore, nDate, "
+        users.prepare("INSERT INTO tblscores(tName, tActivity, tSubject, textScore, numberScore, nDate, "
                 "nTime) VALUES (?, ?, ?, ?, ?, ?, ?)");
     for (int i = 0; i < kScoreRows; ++i) {
         const quint32 h = mix(quint32(i), 5u);
@@ -260,10 +279,10 @@ void makeStudentDatabase(const QString &programFolder) {
         sqlite3_bind_double(addScore, 5, double((h >> 16) % 101));
         sqlite3_bind_double(addScore, 6, 46000.0 + i % 730);
         sqlite3_bind_double(addScore, 7, double(h % 86400) / 86400.0);
-        finish(addScore);
+        users.finish(addScore);
     }
     sqlite3_finalize(addScore);
-    exec("COMMIT");
+    users.exec("COMMIT");
 }
 
 QString markerText(const BuildFacts &build) {
@@ -320,55 +339,31 @@ QString memoryStudent(int i) {
 }
 
 void makeMemoryDatabase(const QString &programFolder) {
-    const QString path = programFolder + QStringLiteral("Users.dat");
-    const Captions noTexts;
-    StudentDatabase(path, noTexts)
-        .Create_From_Template(programFolder + QStringLiteral("Tolvanex.tpl"));
-    ado::Connection cn;
-    cn.Open(modMain::Get_Template_Connection_String(path));
-    sqlite3 *db = cn.handle();
-    auto exec = [db](const char *sql) {
-        if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
-            fail(QStringLiteral("Users.dat: %1").arg(QString::fromUtf8(sqlite3_errmsg(db))));
-    };
-    auto prepare = [db](const char *sql) {
-        sqlite3_stmt *st = nullptr;
-        if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) != SQLITE_OK)
-            fail(QStringLiteral("Users.dat: %1").arg(QString::fromUtf8(sqlite3_errmsg(db))));
-        return st;
-    };
-    auto bindText = [](sqlite3_stmt *st, int i, const QByteArray &text) {
-        sqlite3_bind_text(st, i, text.constData(), int(text.size()), SQLITE_TRANSIENT);
-    };
-    auto finish = [db](sqlite3_stmt *st) {
-        if (sqlite3_step(st) != SQLITE_DONE)
-            fail(QStringLiteral("Users.dat: %1").arg(QString::fromUtf8(sqlite3_errmsg(db))));
-        sqlite3_reset(st);
-    };
+    UsersCopy users(programFolder);
 
     // The rows go in first and the indexes are made after them: much faster
     // than keeping them up to date row by row.
-    exec("DROP INDEX IF EXISTS idxLaunchesName; DROP INDEX IF EXISTS idxLaunchesStudyFile; "
+    users.exec("DROP INDEX IF EXISTS idxLaunchesName; DROP INDEX IF EXISTS idxLaunchesStudyFile; "
          "DROP INDEX IF EXISTS idxResultsLaunch; DROP INDEX IF EXISTS idxResultsStudyFile;");
-    exec("BEGIN");
+    users.exec("BEGIN");
     sqlite3_stmt *addStudent =
-        prepare("INSERT INTO tblUsers(tFirstname, tLastname, nIcon) VALUES (?, ?, ?)");
+        users.prepare("INSERT INTO tblUsers(tFirstname, tLastname, nIcon) VALUES (?, ?, ?)");
     for (int i = 0; i < kStudents; ++i) {
         bindText(addStudent, 1, QByteArray(kFirstNames[i % 10]));
         bindText(addStudent, 2, QByteArray(kLastNames[i / 10]));
         sqlite3_bind_int(addStudent, 3, 1 + i % 40);
-        finish(addStudent);
+        users.finish(addStudent);
     }
     sqlite3_finalize(addStudent);
 
     sqlite3_stmt *addLaunch =
-        prepare("INSERT INTO tblLaunches (pkLaunchID, tLaunch, tStudyFile, tName, tSubject, "
+        users.prepare("INSERT INTO tblLaunches (pkLaunchID, tLaunch, tStudyFile, tName, tSubject, "
                 "nDate, nTime) VALUES (?, ?, ?, ?, ?, ?, ?)");
     sqlite3_stmt *addEntry =
-        prepare("INSERT INTO tblLaunchEntries (fkLaunch, nEntry, tSourceFile, nPhraseNo, tPhrase, "
+        users.prepare("INSERT INTO tblLaunchEntries (fkLaunch, nEntry, tSourceFile, nPhraseNo, tPhrase, "
                 "tTranslation, tTranslation2) VALUES (?, ?, ?, ?, ?, ?, '')");
     sqlite3_stmt *addResult =
-        prepare("INSERT INTO tblResults (tStudyFile, tLaunch, nEntry, nGrade, nDate, nTime, "
+        users.prepare("INSERT INTO tblResults (tStudyFile, tLaunch, nEntry, nGrade, nDate, nTime, "
                 "nSeconds) VALUES (?, ?, ?, ?, ?, ?, ?)");
     const QUuid space = QUuid::fromString(QStringLiteral("6f1c2a4e-3b5d-4c7e-9f81-2a3b4c5d6e7f"));
     const int sets = kMemoryPhrases / kLaunchPhrases;
@@ -397,7 +392,7 @@ void makeMemoryDatabase(const QString &programFolder) {
                 bindText(addLaunch, 5, QByteArray("Memory"));
                 sqlite3_bind_int64(addLaunch, 6, dayNumber);
                 sqlite3_bind_int(addLaunch, 7, second);
-                finish(addLaunch);
+                users.finish(addLaunch);
                 for (int entry = 1; entry <= kLaunchPhrases; ++entry) {
                     const int phrase = set * kLaunchPhrases + entry - 1;
                     const QByteArray source =
@@ -412,7 +407,7 @@ void makeMemoryDatabase(const QString &programFolder) {
                                               QByteArray::number(phrase));
                     bindText(addEntry, 6, QByteArray(kMeanings[phrase % 16]) + ' ' +
                                               QByteArray::number(phrase));
-                    finish(addEntry);
+                    users.finish(addEntry);
                     bindText(addResult, 1, studyFile);
                     bindText(addResult, 2, id);
                     sqlite3_bind_int(addResult, 3, entry);
@@ -420,7 +415,7 @@ void makeMemoryDatabase(const QString &programFolder) {
                     sqlite3_bind_int64(addResult, 5, dayNumber);
                     sqlite3_bind_int(addResult, 6, second + entry * 2);
                     sqlite3_bind_double(addResult, 7, 1.5 + (phrase % 7) * 0.5);
-                    finish(addResult);
+                    users.finish(addResult);
                 }
             }
         }
@@ -430,10 +425,10 @@ void makeMemoryDatabase(const QString &programFolder) {
     sqlite3_finalize(addLaunch);
     sqlite3_finalize(addEntry);
     sqlite3_finalize(addResult);
-    exec("COMMIT");
+    users.exec("COMMIT");
     note(QStringLiteral("  indexing the results..."));
-    studyResults::Create_Tables(cn);
-    exec("ANALYZE");
+    studyResults::Create_Tables(users.connection());
+    users.exec("ANALYZE");
 }
 
 } // namespace
