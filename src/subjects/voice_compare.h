@@ -1,8 +1,9 @@
 // The learner's voice beside the model's: wave sounds read into samples and
 // written back, a phrase slowed down with its pitch kept, and the measure of
-// how closely a recording follows the model (MFCC frames aligned by dynamic
-// time warping, pitch contours for the eye). Free of windows, so the shell,
-// the tests and the benchmarks share it.
+// how closely a recording follows the model (the speech found in each,
+// normalised MFCC frames aligned by dynamic time warping across voice scales,
+// and the tune of the phrase). Free of windows, so the shell, the tools, the
+// tests and the benchmarks share it.
 #pragma once
 
 #include <QByteArray>
@@ -108,8 +109,8 @@ struct Comparison {
     // least well, in order.
     std::vector<std::pair<int, int>> differing;
     // 0..100: how closely the sound of the syllables follows the model's,
-    // in the model's order, whatever the speed; the same recording gives 100
-    // and silence 0.
+    // in the model's order, whatever the speed and the voice; the same
+    // recording gives 100. 0 when there is no figure (see verdict).
     int closeness = 0;
 };
 
