@@ -1,5 +1,7 @@
 #include "phrase_results.h"
 
+#include "platform/ado.h"
+#include "students/pending_scores.h"
 #include "study_data/fsrs.h"
 
 #include <QFileInfo>
@@ -53,23 +55,29 @@ void ResultSaver::save(const StudyFile &study, const PhraseResults &results) {
     const QDateTime started = results.started();
     const QVector<studyResults::PhraseResult> rows = results.results();
     m_pool.start([this, database, studyFile, entries, started, rows] {
-        bool answered = false;
+        State state = State::Failed;
         studyResults::ResultsWritten outcome = studyResults::ResultsWritten::NoTable;
         // Never creates a missing database; a failed transaction adds nothing.
         if (QFileInfo(database).isFile()) {
             try {
                 outcome = studyResults::Write_Results(database, studyFile, started, entries, rows,
                                                       kWaitMs);
-                answered = true;
+                state = State::Done;
+            } catch (const ado::Error &e) {
+                // Locked for the whole wait: kept beside the database, and
+                // written when an activity or the shell starts next.
+                if (e.locked() &&
+                    !scores::Keep_Results(database, {studyFile, started, entries, rows}).isEmpty())
+                    state = State::Kept;
             } catch (const std::exception &) {
-                // Locked for the whole wait or damaged: nothing was written.
+                // Damaged: nothing was written.
             }
         }
         QMetaObject::invokeMethod(
             this,
-            [this, answered, outcome] {
+            [this, state, outcome] {
                 m_outcome = outcome;
-                m_state = answered ? State::Done : State::Failed;
+                m_state = state;
                 emit done();
             },
             Qt::QueuedConnection);

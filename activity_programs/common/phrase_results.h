@@ -43,7 +43,8 @@ private:
 QVector<studyResults::EntryTexts> EntryTextsOf(const StudyFile &study);
 
 // Writes the results of a finished game on a thread of its own, one
-// transaction waiting up to kWaitMs for a busy database. A database from
+// transaction waiting up to kWaitMs for a busy database; a database locked
+// all that time gets them later, from the kept results beside it. A database from
 // before the results table, or a study file the shell did not record, gets
 // none, as the score alone is what such a shell reads.
 class ResultSaver : public QObject {
@@ -55,7 +56,8 @@ public:
         Idle,
         Saving,
         Done,   // the database answered: outcome() says what it took
-        Failed, // locked for the whole wait, damaged, missing: nothing written
+        Kept,   // locked for the whole wait: kept beside it, written later
+        Failed, // damaged, missing, or locked and not kept: nothing written
     };
 
     explicit ResultSaver(QObject *parent = nullptr);

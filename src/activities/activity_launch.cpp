@@ -53,13 +53,19 @@ void ActivityLaunch::btnAct_Click(const QString &programFileName) {
 
 void ActivityLaunch::launch(const QString &programFileName) {
     Host &host = m_program.host();
-    const int subject = m_tree.Selected();
+    int subject = m_tree.Selected();
     const subjectData::SubjectNode *node = subjectData::Node_At(m_tree, subject);
     const bool isVirtual = subjectData::Is_Studied_Virtually(node->kind);
     const QString source = isVirtual ? QStringLiteral("VIRTUALSUBJECT") : node->fileName;
     if (isVirtual) {
         int lastExamined = 0;
         if (!m_virtualSubjects.Check_Virtual_Subject(lastExamined))
+            return;
+        // The check may list a review list's phrases first, which moves the
+        // indexes of later nodes; the selection stays on the subject.
+        subject = m_tree.Selected();
+        node = subjectData::Node_At(m_tree, subject);
+        if (!node)
             return;
     } else {
         const QString result = Validate_Subject(m_program, source);
@@ -91,10 +97,16 @@ void ActivityLaunch::launch(const QString &programFileName) {
         host.MsgBox(m_program.captions[caption::FirstTenOfPhrases].arg(phrasesInSubject),
                     vb::vbInformation, m_program.identity.productTitle);
     }
+    // A review list's node also shows its count; the subject is the list.
+    QString subjectTitle = m_tree.Text(subject);
+    if (node->kind == subjectData::NodeKind::ReviewToday)
+        subjectTitle = m_program.captions[caption::ReviewToday];
+    else if (node->kind == subjectData::NodeKind::DifficultPhrases)
+        subjectTitle = m_program.captions[caption::DifficultPhrases];
     QString studyFile;
     try {
         studyFile = activities::Study_File_Path(m_program);
-        activities::Write_Study_File(m_program, m_tree.Text(subject), m_studySet);
+        activities::Write_Study_File(m_program, subjectTitle, m_studySet);
     } catch (const std::exception &e) {
         host.MsgBox(m_program.captions[caption::StudyFileNotWritten] + kCrLf +
                         QDir::toNativeSeparators(studyFile) + kCrLf + kCrLf +
@@ -102,7 +114,7 @@ void ActivityLaunch::launch(const QString &programFileName) {
                     vb::vbCritical, m_program.captions[103]);
         return;
     }
-    activities::Record_Launch(m_program, m_tree.Text(subject), m_studySet);
+    activities::Record_Launch(m_program, subjectTitle, m_studySet);
     // The study file's name alone, as activities expect it: they run in the
     // program's temporary folder, where the name finds the file.
     const QString programPath = m_program.folders.activitiesFolder + programFileName;

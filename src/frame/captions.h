@@ -142,6 +142,22 @@ inline constexpr int DesiredRetention = 336;
 inline constexpr int SubjectFile = 337;
 inline constexpr int PhraseNumber = 338;
 inline constexpr int RightFirstTime = 339;
+// What a learner reviews: the tree's review nodes, and the virtual subject an
+// administrator makes of trouble phrases.
+inline constexpr int ReviewToday = 340;
+inline constexpr int DifficultPhrases = 341;
+inline constexpr int NextReviewOn = 342; // %1: the day
+inline constexpr int NothingToReviewYet = 343;
+inline constexpr int NoDifficultPhrases = 344;
+inline constexpr int ReviewsUnreadable = 345; // %1: why
+inline constexpr int MakeVirtualSubject = 346;
+inline constexpr int VirtualSubjectMade = 347; // %1 subject, %2 phrases, %3 folder
+inline constexpr int PhrasesToPractise = 348;
+inline constexpr int VirtualFolderLabel = 349;
+inline constexpr int PhrasesOf = 350;
+inline constexpr int WholeClass = 351;
+inline constexpr int VirtualSubjectName = 352;
+inline constexpr int ChooseAPhrase = 353;
 // The highest number the program reads: a template with fewer texts is not ours.
-inline constexpr int Last = 339;
+inline constexpr int Last = 353;
 } // namespace caption

@@ -108,4 +108,21 @@ QString File_Not_Read(const QString &path, const QString &reason) {
         .arg(path, System_Reason(reason));
 }
 
+QLocale Learner_Locale(const QString &learnerLanguage, const QLocale &system) {
+    QLocale::Language language;
+    QLocale::Territory home;
+    if (learnerLanguage.compare(QLatin1String("Spanish"), Qt::CaseInsensitive) == 0) {
+        language = QLocale::Spanish;
+        home = QLocale::Spain;
+    } else if (learnerLanguage.compare(QLatin1String("English"), Qt::CaseInsensitive) == 0) {
+        language = QLocale::English;
+        home = QLocale::UnitedStates;
+    } else {
+        return system;
+    }
+    if (system.language() == language)
+        return system;
+    return QLocale(language, home);
+}
+
 } // namespace platformLanguage

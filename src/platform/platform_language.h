@@ -6,6 +6,7 @@
 // names of keys in menus) from Qt's translations.
 #pragma once
 
+#include <QLocale>
 #include <QString>
 
 class QFileDevice;
@@ -30,5 +31,11 @@ QString System_Reason(const QFileDevice &file);
 
 // "The file <path> cannot be read: <reason>" in the learner's language.
 QString File_Not_Read(const QString &path, const QString &reason);
+
+// The locale whose forms of dates the learner reads: the system's when it
+// speaks the learner's language (a Mexican or a British desktop keeps its
+// own order of day and month), otherwise the language's own (Spain, the
+// United States). learnerLanguage is "Spanish" or "English".
+QLocale Learner_Locale(const QString &learnerLanguage, const QLocale &system = QLocale::system());
 
 } // namespace platformLanguage

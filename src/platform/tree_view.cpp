@@ -106,6 +106,33 @@ int TreeView::Add(int parentIndex, const QString &text, std::shared_ptr<const Tr
     return index;
 }
 
+int TreeView::AddFirst(int parentIndex, const QString &text,
+                       std::shared_ptr<const TreeNodeData> data, int image, int selectedImage) {
+    Node *parent = parentIndex == 0 ? nullptr : at(parentIndex);
+    // Rows waiting to be announced are the last ones; they go out before a
+    // row is put in front of them.
+    flushPending();
+    std::vector<Node *> &siblings = childrenOf(parent);
+
+    auto owned = std::make_unique<Node>();
+    Node *node = owned.get();
+    node->text = text;
+    node->data = std::move(data);
+    node->image = image;
+    node->selectedImage = selectedImage;
+    node->parent = parent;
+    node->row = 0;
+    node->index = Count() + 1;
+    beginInsertRows(modelIndexOf(parent), 0, 0);
+    m_nodes.push_back(std::move(owned));
+    siblings.insert(siblings.begin(), node);
+    for (size_t r = 1; r < siblings.size(); ++r)
+        siblings[r]->row = static_cast<int>(r);
+    m_live.insert(node);
+    endInsertRows();
+    return node->index;
+}
+
 void TreeView::markDoomed(Node *node) {
     node->doomed = true;
     m_live.erase(node);

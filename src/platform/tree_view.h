@@ -52,6 +52,10 @@ public:
     // The same for a node that carries a value; its tag is the value's.
     int Add(int parentIndex, const QString &text, std::shared_ptr<const TreeNodeData> data,
             int image = 0, int selectedImage = 0);
+    // The same, shown before the parent's first row children (rows, not
+    // indexes: the node's index is still the next one, Count() + 1).
+    int AddFirst(int parentIndex, const QString &text, std::shared_ptr<const TreeNodeData> data,
+                 int image = 0, int selectedImage = 0);
     // Removes the node and its descendants; later indexes shift down.
     void Remove(int index);
     void Clear();

@@ -31,6 +31,7 @@
 #include "subjects/subject_tree.h"
 #include "subjects/subject_tree_view.h"
 #include "virtual/frm_custom_subject.h"
+#include "virtual/virtual_store.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -128,7 +129,12 @@ void frmMain::connectControls() {
     connect(btnAdmin, &QPushButton::clicked, this, [this] {
         // Clearing the student database there ends the program.
         frmAdmin viewer(m_program, this);
+        virtualStore::VirtualStore store(m_program);
+        viewer.SetVirtualSubjectMaker(&store);
         m_program.host().ShowModal(viewer);
+        // A virtual subject made there appears in the tree at once.
+        if (!m_program.ended)
+            Refresh_Subjects();
     });
     connect(btnCreateVirtualSubjects, &QPushButton::clicked, this, [this] {
         hide();
@@ -368,6 +374,7 @@ void frmMain::Show_For_Student(bool administrator) {
         PlaceWindowIn(*this, p.host().AvailableGeometry());
         m_placed = true;
     }
+    m_subjectTree->Show_Review_Nodes();
     show();
     Timer1->start();
 }
@@ -463,6 +470,12 @@ void frmMain::Form_Unload() {
     removeTemporaryFiles();
     m_program.End();
     close();
+}
+
+void frmMain::changeEvent(QEvent *event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !m_program.ended)
+        m_subjectTree->Show_Review_Nodes();
 }
 
 void frmMain::closeEvent(QCloseEvent *event) {

@@ -121,6 +121,9 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
+    // Coming back to the window (after an activity, say) brings the review
+    // lists up to date.
+    void changeEvent(QEvent *event) override;
 
 private:
     // The controls at their design places (frm_main_controls.cpp).

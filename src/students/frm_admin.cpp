@@ -16,7 +16,9 @@
 #include "platform/tree_view_widget.h"
 #include "platform/twips.h"
 #include "students/pending_scores.h"
+#include "students/frm_make_virtual_subject.h"
 #include "students/phrase_views.h"
+#include "study_data/learner_reviews.h"
 #include "students/progress_chart.h"
 
 #include <QCheckBox>
@@ -142,6 +144,12 @@ frmAdmin::frmAdmin(Program &program, QWidget *parent)
     picProgress->setObjectName(QStringLiteral("picProgress"));
     PlaceTwips(*picProgress, 3360, 960, 6120, 1800);
 
+    btnMakeVirtual = new QPushButton(this);
+    btnMakeVirtual->setObjectName(QStringLiteral("btnMakeVirtual"));
+    btnMakeVirtual->setAutoDefault(false);
+    btnMakeVirtual->hide();
+    PlaceTwips(*btnMakeVirtual, 3360, 960, 3600, 480);
+
     ListView1 = new QTreeWidget(this);
     ListView1->setObjectName(QStringLiteral("ListView1"));
     ListView1->setColumnCount(4);
@@ -156,7 +164,8 @@ frmAdmin::frmAdmin(Program &program, QWidget *parent)
 
     setTabOrder(cboView, TreeView1);
     setTabOrder(TreeView1, ListView1);
-    setTabOrder(ListView1, btnExport);
+    setTabOrder(ListView1, btnMakeVirtual);
+    setTabOrder(btnMakeVirtual, btnExport);
     setTabOrder(btnExport, btnClearDatabase);
 
     // Schools without internet, or that do not want the program to call
@@ -180,7 +189,7 @@ frmAdmin::frmAdmin(Program &program, QWidget *parent)
     spnRetention->setRange(int(std::lround(fsrs::kLowestRetention * 100)),
                            int(std::lround(fsrs::kHighestRetention * 100)));
     spnRetention->setSuffix(QStringLiteral(" %"));
-    spnRetention->setValue(phraseViews::Desired_Retention_Percent(m_program));
+    spnRetention->setValue(learnerReviews::Desired_Retention_Percent(m_program));
     PlaceTwips(*spnRetention, 8400, 7410, 1080, 360);
     lblRetention->setBuddy(spnRetention);
     connect(spnRetention, &QSpinBox::valueChanged, this,
@@ -200,6 +209,8 @@ frmAdmin::frmAdmin(Program &program, QWidget *parent)
     };
     connect(btnClearDatabase, &QPushButton::clicked, this, [this] { btnClearDatabase_Click(); });
     connect(btnExport, &QPushButton::clicked, this, [this] { btnExport_Click(); });
+    AddClickSound(*btnMakeVirtual, modMain::Button_Click(m_program));
+    connect(btnMakeVirtual, &QPushButton::clicked, this, [this] { btnMakeVirtual_Click(); });
 
     Form_Load();
 }
@@ -243,6 +254,8 @@ void frmAdmin::Form_Load() {
     picProgress->setAccessibleName(c[caption::ScoreChart]);
     btnExport->setAccessibleName(c[caption::ExportScores]);
     btnClearDatabase->setAccessibleName(c[56]);
+    btnMakeVirtual->setText(c[caption::MakeVirtualSubject]);
+    btnMakeVirtual->setAccessibleName(c[caption::MakeVirtualSubject]);
 
     // A student database made from an older template gets the indexes that
     // make a click on a pair fast; without them the viewer is only slower.
@@ -364,8 +377,13 @@ void frmAdmin::Build_View(int view) {
         area->verticalScrollBar()->setValue(0);
         area->horizontalScrollBar()->setValue(0);
     }
+    // The view by phrase has no chart; its place offers the virtual subject.
+    picProgress->setVisible(view != scores::ByPhrase);
+    btnMakeVirtual->setVisible(view == scores::ByPhrase && m_maker);
+    btnMakeVirtual->setEnabled(false);
     if (view == scores::ByPhrase) {
         buildPhraseView();
+        btnMakeVirtual->setEnabled(!m_phrases.phrases.isEmpty());
         return;
     }
     try {
@@ -395,7 +413,7 @@ void frmAdmin::buildPhraseView() {
     TreeView &nodes = TreeView1->Nodes();
     try {
         m_phrases = phraseViews::Read_Phrase_View(m_program.usersPath(), today(),
-                                                  phraseViews::Schedule_Parameters(m_program));
+                                                  learnerReviews::Schedule_Parameters(m_program));
     } catch (const std::exception &e) {
         // Only this view reads the results: the others go on without it.
         modMain::Show_Error(m_program, QStringLiteral("Build_View"), e);
@@ -425,9 +443,22 @@ void frmAdmin::Show_Phrase(int index) {
     m_shownPhrase = index;
 }
 
+void frmAdmin::SetVirtualSubjectMaker(subjectData::VirtualSubjectMaker *maker) {
+    m_maker = maker;
+    btnMakeVirtual->setVisible(m_view == scores::ByPhrase && m_maker);
+}
+
+void frmAdmin::btnMakeVirtual_Click() {
+    if (!m_maker || m_view != scores::ByPhrase || m_phrases.phrases.isEmpty())
+        return;
+    frmMakeVirtualSubject choice(m_program, *m_maker, m_phrases.phrases, this);
+    m_program.host().ShowModal(choice);
+    btnMakeVirtual->setFocus();
+}
+
 void frmAdmin::spnRetention_Change(int percent) {
-    phraseViews::Save_Desired_Retention_Percent(m_program, percent);
-    phraseViews::Move_Next_Reviews(m_phrases, phraseViews::Schedule_Parameters(m_program));
+    learnerReviews::Save_Desired_Retention_Percent(m_program, percent);
+    phraseViews::Move_Next_Reviews(m_phrases, learnerReviews::Schedule_Parameters(m_program));
     if (m_shownPhrase > 0)
         Show_Phrase(m_shownPhrase);
 }
@@ -522,7 +553,7 @@ void frmAdmin::btnExport_Click() {
     auto error = std::make_shared<QString>();
     const scores::CsvForm csvForm = scores::CsvForm(form);
     const QDate at = today();
-    const fsrs::Parameters parameters = phraseViews::Schedule_Parameters(p);
+    const fsrs::Parameters parameters = learnerReviews::Schedule_Parameters(p);
     m_export.reset(QThread::create(
         [views = m_views, view = m_view, captions = c, path, csvForm, error, at, parameters] {
             try {

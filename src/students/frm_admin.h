@@ -3,7 +3,8 @@
 // of one pair of names as rows and as a small chart, sees by phrase what the
 // class remembers (worst first, a phrase's students and their answers),
 // exports a whole view as CSV, sets the desired retention of the review
-// schedules, and may clear the student database (which ends the program).
+// schedules, makes a virtual subject of the class's trouble phrases, and may
+// clear the student database (which ends the program).
 //
 // The window is modal; whoever opens it shows it with Host::ShowModal:
 //     frmAdmin viewer(program, this);
@@ -32,6 +33,9 @@ class QTreeWidget;
 class Program;
 class ProgressChart;
 class TreeViewWidget;
+namespace subjectData {
+class VirtualSubjectMaker;
+}
 
 class frmAdmin : public QDialog {
     Q_OBJECT
@@ -51,6 +55,11 @@ public:
     // In the view by phrase: lists the students of the phrase at index (the
     // phrases are the tree's first nodes, worst first) with their results.
     void Show_Phrase(int index);
+    // In the view by phrase, with a maker given: asks which trouble phrases
+    // become a virtual subject, and where.
+    void btnMakeVirtual_Click();
+    // Who makes virtual subjects; without one the view by phrase offers none.
+    void SetVirtualSubjectMaker(subjectData::VirtualSubjectMaker *maker);
     // Stores the desired retention and moves the listed next reviews.
     void spnRetention_Change(int percent);
     void btnClearDatabase_Click();
@@ -74,6 +83,8 @@ public:
     ProgressChart *picProgress;
     QPushButton *btnExport;
     QPushButton *btnClearDatabase;
+    // Shown in the view by phrase, where the chart has nothing to show.
+    QPushButton *btnMakeVirtual;
     // The administrator's switch for the weekly update check.
     QCheckBox *chkUpdateCheck;
     // The desired retention of every schedule, in percent.
@@ -106,6 +117,7 @@ private:
     int m_view = -1;
     phraseViews::PhraseView m_phrases; // the view by phrase as last read
     int m_shownPhrase = 0;             // its node listed now; 0 for none
+    subjectData::VirtualSubjectMaker *m_maker = nullptr;
     std::unique_ptr<QThread> m_export;
     int m_exportRun = 0;
     QString m_exportPath;

@@ -7,10 +7,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSaveFile>
 #include <QUuid>
+
+#include <optional>
 
 namespace scores {
 
@@ -108,6 +111,107 @@ bool Add_Once(const QString &databasePath, const Row &row, int busyTimeoutMs) {
     }
 }
 
+namespace {
+
+const QString kResultsSuffix = QStringLiteral(".results");
+
+// A new kept file's path: named by the time of keeping, so that kept things
+// are added in the order of their games; the random part keeps two programs
+// apart.
+QString newKeptPath(const QString &folder, const QString &suffix) {
+    return folder + QLatin1Char('/') +
+           QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmsszzz")) +
+           QLatin1Char('-') + QUuid::createUuid().toString(QUuid::WithoutBraces) + suffix;
+}
+
+// Written under another name and renamed when complete: a reader never meets
+// half of it.
+bool writeWhole(const QString &path, const QJsonObject &o) {
+    QSaveFile file(path);
+    return file.open(QIODevice::WriteOnly) &&
+           file.write(QJsonDocument(o).toJson(QJsonDocument::Indented)) >= 0 && file.commit();
+}
+
+std::optional<KeptResults> readKeptResults(const QString &path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject())
+        return std::nullopt;
+    const QJsonObject o = document.object();
+    KeptResults kept;
+    kept.studyFile = o.value(QStringLiteral("studyFile")).toString();
+    kept.gameStarted =
+        QDateTime::fromString(o.value(QStringLiteral("gameStarted")).toString(), Qt::ISODateWithMs);
+    if (kept.studyFile.isEmpty() || !kept.gameStarted.isValid())
+        return std::nullopt;
+    for (const QJsonValue &v : o.value(QStringLiteral("entries")).toArray()) {
+        const QJsonArray texts = v.toArray();
+        if (texts.size() != 3)
+            return std::nullopt;
+        kept.entries << studyResults::EntryTexts{texts[0].toString(), texts[1].toString(),
+                                                 texts[2].toString()};
+    }
+    for (const QJsonValue &v : o.value(QStringLiteral("results")).toArray()) {
+        const QJsonObject r = v.toObject();
+        const QDateTime when =
+            QDateTime::fromString(r.value(QStringLiteral("when")).toString(), Qt::ISODateWithMs);
+        if (!when.isValid())
+            return std::nullopt;
+        kept.results << studyResults::PhraseResult{r.value(QStringLiteral("entry")).toInt(),
+                                                   r.value(QStringLiteral("grade")).toInt(), when,
+                                                   r.value(QStringLiteral("seconds")).toDouble(-1)};
+    }
+    return kept;
+}
+
+// Writes the kept results of the database; stops at the first that cannot
+// be written now.
+void writeKeptResults(const QString &databasePath, int busyTimeoutMs) {
+    const QDir folder(Pending_Folder(databasePath));
+    const QStringList kept =
+        folder.entryList({QLatin1Char('*') + kResultsSuffix}, QDir::Files, QDir::Name);
+    for (const QString &name : kept) {
+        const QString path = folder.absoluteFilePath(name);
+        const std::optional<KeptResults> results = readKeptResults(path);
+        if (!results)
+            continue; // gone meanwhile, or damaged: left for a person to look at
+        try {
+            studyResults::Write_Results(databasePath, results->studyFile, results->gameStarted,
+                                        results->entries, results->results, busyTimeoutMs);
+            Forget(path);
+        } catch (const std::exception &) {
+            return;
+        }
+    }
+}
+
+} // namespace
+
+QString Keep_Results(const QString &databasePath, const KeptResults &kept) {
+    const QString folder = Pending_Folder(databasePath);
+    if (!QDir().mkpath(folder))
+        return {};
+    QJsonObject o;
+    o.insert(QStringLiteral("studyFile"), kept.studyFile);
+    o.insert(QStringLiteral("gameStarted"), kept.gameStarted.toString(Qt::ISODateWithMs));
+    QJsonArray entries;
+    for (const studyResults::EntryTexts &e : kept.entries)
+        entries.append(QJsonArray{e.phrase, e.translation, e.translation2});
+    o.insert(QStringLiteral("entries"), entries);
+    QJsonArray results;
+    for (const studyResults::PhraseResult &r : kept.results)
+        results.append(QJsonObject{{QStringLiteral("entry"), r.entry},
+                                   {QStringLiteral("grade"), r.grade},
+                                   {QStringLiteral("when"), r.when.toString(Qt::ISODateWithMs)},
+                                   {QStringLiteral("seconds"), r.seconds}});
+    o.insert(QStringLiteral("results"), results);
+    const QString path = newKeptPath(folder, kResultsSuffix);
+    return writeWhole(path, o) ? path : QString();
+}
+
 QString Pending_Folder(const QString &databasePath) {
     return databasePath + QStringLiteral(".pending");
 }
@@ -116,13 +220,6 @@ QString Keep(const QString &databasePath, const Row &row) {
     const QString folder = Pending_Folder(databasePath);
     if (!QDir().mkpath(folder))
         return {};
-    // Named by the time of keeping, so that the kept scores are added in the
-    // order of their games; the random part keeps two programs apart.
-    const QString path =
-        folder + QLatin1Char('/') +
-        QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmsszzz")) +
-        QLatin1Char('-') + QUuid::createUuid().toString(QUuid::WithoutBraces) +
-        QStringLiteral(".json");
     QJsonObject o;
     o.insert(kName, textOf(row.name));
     o.insert(kActivity, textOf(row.activity));
@@ -131,13 +228,8 @@ QString Keep(const QString &databasePath, const Row &row) {
     o.insert(kNumberScore, row.numberScore);
     o.insert(kDate, double(row.date));
     o.insert(kTime, double(row.time));
-    // Written under another name and renamed when complete: a reader never
-    // meets half a score.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(QJsonDocument(o).toJson(QJsonDocument::Indented)) < 0 || !file.commit())
-        return {};
-    return path;
+    const QString path = newKeptPath(folder, QStringLiteral(".json"));
+    return writeWhole(path, o) ? path : QString();
 }
 
 void Forget(const QString &keptFile) {
@@ -177,9 +269,11 @@ Pending Write_Pending_Scores(const QString &databasePath, int busyTimeoutMs) {
         } catch (const std::exception &) {
             // Locked or unreadable now: every later score would fare the same.
             result.left += int(kept.size() - i);
-            break;
+            return result;
         }
     }
+    if (QFileInfo(databasePath).isFile())
+        writeKeptResults(databasePath, busyTimeoutMs);
     return result;
 }
 

@@ -7,7 +7,11 @@
 // added twice.
 #pragma once
 
+#include "study_data/study_results.h"
+
+#include <QDateTime>
 #include <QString>
+#include <QVector>
 
 namespace scores {
 
@@ -44,14 +48,28 @@ QString Keep(const QString &databasePath, const Row &row);
 // Forgets a kept score once it is in the database.
 void Forget(const QString &keptFile);
 
+// A game's per-phrase results, kept the same way when the database stayed
+// locked, and written later as the game would have written them. Writing
+// them twice adds nothing: results already in tblResults are skipped.
+struct KeptResults {
+    QString studyFile;     // the study file's name
+    QDateTime gameStarted; // finds the launch the study set came from
+    QVector<studyResults::EntryTexts> entries;
+    QVector<studyResults::PhraseResult> results;
+};
+// Returns the kept file, or an empty text when the folder cannot be written.
+QString Keep_Results(const QString &databasePath, const KeptResults &kept);
+
 struct Pending {
     int added = 0;        // rows added now
     int alreadyThere = 0; // kept scores found in the database already
     int left = 0;         // kept for the next time (locked, or a damaged file)
 };
 
-// Adds every kept score of this database (oldest first) and forgets each one
-// that is in the database afterwards. A locked or unreadable database leaves
+// Adds every kept score of this database (oldest first), then the kept
+// results, and forgets each one that is in the database afterwards (kept
+// results that find no launch any more are forgotten too, as they would have
+// been when their game ended). The counts are the scores'. A locked or unreadable database leaves
 // the rest for the next time; a kept file that cannot be read is left alone
 // for a person to look at. Never throws, never creates the database.
 Pending Write_Pending_Scores(const QString &databasePath, int busyTimeoutMs = kStartUpWaitMs);

@@ -3,7 +3,6 @@
 #include "frame/captions.h"
 #include "frame/program.h"
 #include "platform/platform_language.h"
-#include "platform/registry.h"
 
 #include <QSaveFile>
 
@@ -16,8 +15,6 @@
 namespace phraseViews {
 
 namespace {
-
-const QString kRetentionValue = QStringLiteral("DesiredRetention");
 
 int percentOf(double share) {
     return int(std::lround(share * 100.0));
@@ -78,6 +75,7 @@ QVector<PhraseRow> By_Phrase(const QVector<PhraseSchedule> &schedule) {
             row.source = s.history.source;
             row.phrase = s.history.phrase;
             row.translation = s.history.translation;
+            row.translation2 = s.history.translation2;
             c.textsFrom = s.state.lastReview;
         }
         // The history is oldest first: its first review is the first answer.
@@ -116,22 +114,22 @@ QVector<PhraseRow> Worst_Phrases(const QVector<PhraseRow> &rows, int most,
     return worst;
 }
 
-QVector<PhraseSchedule> Difficult_Phrases(const QVector<PhraseSchedule> &schedule, int most,
-                                          const fsrs::Parameters &parameters) {
-    QVector<PhraseSchedule> difficult;
-    for (const PhraseSchedule &s : schedule)
-        if (s.state.reviews > 0 &&
-            (s.state.lapses > 0 || s.retrievability < parameters.desiredRetention))
-            difficult << s;
-    std::stable_sort(difficult.begin(), difficult.end(),
-                     [](const PhraseSchedule &a, const PhraseSchedule &b) {
-                         if (a.state.lapses != b.state.lapses)
-                             return a.state.lapses > b.state.lapses;
-                         return a.retrievability < b.retrievability;
-                     });
-    if (difficult.size() > most)
-        difficult.resize(std::max(0, most));
-    return difficult;
+subjectData::Phrase Source_Phrase(const PhraseRow &row) {
+    subjectData::Phrase phrase;
+    phrase.sourceFile = row.source.file;
+    phrase.number = row.source.phraseNo;
+    phrase.phrase = row.phrase;
+    phrase.translation = row.translation;
+    phrase.translation2 = row.translation2;
+    return phrase;
+}
+
+QStringList Source_Files(const QVector<PhraseRow> &rows) {
+    QStringList files;
+    for (const PhraseRow &row : rows)
+        if (!files.contains(row.source.file, Qt::CaseInsensitive))
+            files << row.source.file;
+    return files;
 }
 
 PhraseView Read_Phrase_View(const QString &usersPath, const QDate &at,
@@ -217,30 +215,6 @@ void Export_Csv(const PhraseView &view, const Captions &captions, const QString 
             write(scores::Csv_Line(Csv_Record(row, student, forms, form), separator));
     if (!file.commit())
         fail();
-}
-
-int Desired_Retention_Percent(Program &program) {
-    const QString stored =
-        modRegistry::Get_String_Value(program.settings().registryRoot, program.registryKey(),
-                                      kRetentionValue);
-    bool ok = false;
-    const int percent = stored.trimmed().toInt(&ok);
-    if (!ok || !fsrs::Is_Allowed_Retention(percent / 100.0))
-        return percentOf(fsrs::kDefaultRetention);
-    return percent;
-}
-
-void Save_Desired_Retention_Percent(Program &program, int percent) {
-    percent = std::clamp(percent, percentOf(fsrs::kLowestRetention),
-                         percentOf(fsrs::kHighestRetention));
-    modRegistry::Save_String_Value(program.settings().registryRoot, program.registryKey(),
-                                   kRetentionValue, QString::number(percent));
-}
-
-fsrs::Parameters Schedule_Parameters(Program &program) {
-    fsrs::Parameters parameters;
-    parameters.desiredRetention = Desired_Retention_Percent(program) / 100.0;
-    return parameters;
 }
 
 } // namespace phraseViews

@@ -2,17 +2,14 @@
 // progress viewer's view by phrase (every source phrase with results, how
 // many students studied it, how many answered it right the first time, how
 // well it is recalled today, worst first), a phrase's students, its export as
-// CSV, and the short lists a learner's or a teacher's review starts from (the
-// worst phrases of a subject or of the class, a student's difficult ones).
-//
-// The desired retention the administrator chose is kept with the program's
-// other settings and read through Schedule_Parameters wherever a schedule is
-// worked out.
+// CSV, and the short list a teacher's review starts from (the worst phrases
+// of a subject or of the class).
 #pragma once
 
 #include "study_data/fsrs.h"
 #include "students/score_views.h"
 #include "study_data/study_results.h"
+#include "subject_data/phrase.h"
 
 #include <QDate>
 #include <QString>
@@ -32,6 +29,7 @@ struct PhraseRow {
     // The texts of the latest study set that held it.
     QString phrase;
     QString translation;
+    QString translation2;
     int rightFirst = 0; // students whose first answer was not "again"
     double rightFirstShare = 0;
     double meanRetrievability = 0; // over its students, on the day asked for
@@ -51,11 +49,13 @@ QVector<PhraseRow> By_Phrase(const QVector<PhraseSchedule> &schedule);
 QVector<PhraseRow> Worst_Phrases(const QVector<PhraseRow> &rows, int most,
                                  const QString &sourceFile = QString());
 
-// One student's difficult phrases: those forgotten at least once after the
-// first answer or recalled today below the desired retention, the most
-// lapses first, then the lowest retrievability; at most `most`.
-QVector<PhraseSchedule> Difficult_Phrases(const QVector<PhraseSchedule> &schedule, int most,
-                                          const fsrs::Parameters &parameters = {});
+// The source phrase of a row, with its latest texts, as the virtual store
+// copies it.
+subjectData::Phrase Source_Phrase(const PhraseRow &row);
+
+// The installed subject files of the rows, in the order they first appear
+// (the worst first).
+QStringList Source_Files(const QVector<PhraseRow> &rows);
 
 struct PhraseView {
     QVector<PhraseRow> phrases;
@@ -92,12 +92,5 @@ QStringList Csv_Record(const PhraseRow &row, const PhraseSchedule &student,
 // Throws with a description otherwise.
 void Export_Csv(const PhraseView &view, const Captions &captions, const QString &path,
                 const scores::DateForms &forms, scores::CsvForm form);
-
-// The desired retention in whole percent, kLowestRetention to
-// kHighestRetention; the default when nothing (or nothing allowed) is stored.
-int Desired_Retention_Percent(Program &program);
-void Save_Desired_Retention_Percent(Program &program, int percent);
-// The scheduler's parameters with the stored retention.
-fsrs::Parameters Schedule_Parameters(Program &program);
 
 } // namespace phraseViews

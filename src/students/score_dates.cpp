@@ -81,23 +81,6 @@ std::optional<StoredDate> withTime(const QDate &date, const QString &rest, const
 
 } // namespace
 
-QLocale Learner_Locale(const QString &learnerLanguage, const QLocale &system) {
-    QLocale::Language language;
-    QLocale::Territory home;
-    if (learnerLanguage.compare(QLatin1String("Spanish"), Qt::CaseInsensitive) == 0) {
-        language = QLocale::Spanish;
-        home = QLocale::Spain;
-    } else if (learnerLanguage.compare(QLatin1String("English"), Qt::CaseInsensitive) == 0) {
-        language = QLocale::English;
-        home = QLocale::UnitedStates;
-    } else {
-        return system;
-    }
-    if (system.language() == language)
-        return system;
-    return QLocale(language, home);
-}
-
 DateForms Short_Forms(const QLocale &locale) {
     return {locale, locale.dateFormat(QLocale::ShortFormat),
             locale.timeFormat(QLocale::ShortFormat), locale.dateTimeFormat(QLocale::ShortFormat)};

@@ -13,6 +13,8 @@
 // and read only to put the rows in date order.
 #pragma once
 
+#include "platform/platform_language.h"
+
 #include <QDate>
 #include <QLocale>
 #include <QString>
@@ -32,11 +34,8 @@ struct DateForms {
     QString dateTime; // a date that carries its own time of day
 };
 
-// The locale whose short forms the learner reads: the system's when it
-// speaks the learner's language (a Mexican or a British desktop keeps its
-// own order of day and month), otherwise the language's own (Spain, the
-// United States). learnerLanguage is "Spanish" or "English".
-QLocale Learner_Locale(const QString &learnerLanguage, const QLocale &system = QLocale::system());
+// The learner's locale (platformLanguage::Learner_Locale) serves here too.
+using platformLanguage::Learner_Locale;
 // The locale's short date and time forms: 9/12/26 and 2:51 for Spanish.
 DateForms Short_Forms(const QLocale &locale);
 // The forms a spreadsheet set to Spanish reads as a date and a time whatever

@@ -245,14 +245,27 @@ ResultsWritten Write_Results(const QString &usersPath, const QString &studyFileN
         if (count != entries.size())
             return ResultsWritten::NoLaunch;
 
-        for (const PhraseResult &r : results)
+        // A game answers each entry once: a result of this launch and entry
+        // already there is this one, written before (kept results written
+        // again after a program ended half-way), and is not added twice.
+        for (const PhraseResult &r : results) {
+            const QVariantList same{id, r.entry, r.grade, dateNumber(r.when.date()),
+                                    timeNumber(r.when.time())};
+            ado::Recordset there;
+            there.Open(QStringLiteral("SELECT 1 FROM tblResults WHERE tLaunch = ? AND nEntry = ? "
+                                      "AND nGrade = ? AND nDate = ? AND nTime = ? LIMIT 1"),
+                       db, same);
+            const bool written = !ado::AtEnd(there);
+            there.Close();
+            if (written)
+                continue;
             db.Execute(
                 QStringLiteral("INSERT INTO tblResults (tStudyFile, tLaunch, nEntry, "
                                "nGrade, nDate, nTime, nSeconds) VALUES (?, ?, ?, ?, ?, ?, "
                                "?)"),
-                {studyFileName, id, r.entry, r.grade, dateNumber(r.when.date()),
-                 timeNumber(r.when.time()),
+                {studyFileName, id, r.entry, r.grade, same[3], same[4],
                  r.seconds < 0 ? QVariant(QMetaType::fromType<double>()) : QVariant(r.seconds)});
+        }
         return ResultsWritten::Written;
     });
     db.Close();

@@ -92,7 +92,9 @@ enum class ResultsWritten {
 
 // Writes a game's results in one transaction, each carrying the id of the
 // launch its study file came from: the latest launch of studyFileName at or
-// before gameStarted whose entries hold exactly these texts. Throws
+// before gameStarted whose entries hold exactly these texts. A result that is
+// there already (the same launch, entry, grade and second) is not added
+// again, so writing the same results twice adds them once. Throws
 // ado::Error (locked() when the file stayed locked for busyTimeoutMs).
 ResultsWritten Write_Results(const QString &usersPath, const QString &studyFileName,
                              const QDateTime &gameStarted, const QVector<EntryTexts> &entries,

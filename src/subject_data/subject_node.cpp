@@ -21,6 +21,8 @@ bool Is_Subject(NodeKind kind) {
     case NodeKind::InstalledSubject:
     case NodeKind::RandomPhrases:
     case NodeKind::VirtualSubject:
+    case NodeKind::ReviewToday:
+    case NodeKind::DifficultPhrases:
     case NodeKind::ListedSubject:
     case NodeKind::EditorSubject:
         return true;
@@ -34,7 +36,8 @@ bool Is_Phrase(NodeKind kind) {
 }
 
 bool Is_Studied_Virtually(NodeKind kind) {
-    return kind == NodeKind::RandomPhrases || kind == NodeKind::VirtualSubject;
+    return kind == NodeKind::RandomPhrases || kind == NodeKind::VirtualSubject ||
+           kind == NodeKind::ReviewToday || kind == NodeKind::DifficultPhrases;
 }
 
 std::shared_ptr<const SubjectNode> SubjectNode::Of(NodeKind kind, const QString &fileName,
@@ -73,6 +76,12 @@ QStringList SubjectNode::Fields() const {
         return {QStringLiteral("SUBJECT"), QStringLiteral("VIRTUALSUBJECT")};
     case NodeKind::VirtualSubject:
         return {QStringLiteral("SUBJECT"), QStringLiteral("VIRTUALSUBJECT"), QString::number(key)};
+    case NodeKind::ReviewToday:
+        return {QStringLiteral("SUBJECT"), QStringLiteral("VIRTUALSUBJECT"),
+                QStringLiteral("REVIEW_TODAY")};
+    case NodeKind::DifficultPhrases:
+        return {QStringLiteral("SUBJECT"), QStringLiteral("VIRTUALSUBJECT"),
+                QStringLiteral("DIFFICULT_PHRASES")};
     case NodeKind::Phrase:
         return phraseFields();
     case NodeKind::Placeholder:

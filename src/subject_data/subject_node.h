@@ -1,5 +1,5 @@
 // What a node of the subject trees stands for: the main window's tree
-// (folders, subjects, phrases, placeholders) and the two trees of the virtual
+// (folders, subjects, phrases, placeholders, the learner's review lists) and the two trees of the virtual
 // subject editor. The program reads these values; the "*"-joined tag text
 // that each node also carries (the form activities and older tools know) is
 // computed from them here and nowhere else.
@@ -25,6 +25,8 @@ enum class NodeKind {
     VirtualSubject,      // "SUBJECT*VIRTUALSUBJECT*" + key
     Phrase,              // file * number * phrase * translation * translation 2
     Placeholder,         // "IGNORE"
+    ReviewToday,         // "SUBJECT*VIRTUALSUBJECT*REVIEW_TODAY"
+    DifficultPhrases,    // "SUBJECT*VIRTUALSUBJECT*DIFFICULT_PHRASES"
     // The virtual subject editor's trees.
     EditorRoot,    // no tag
     ListedSubject, // the subject file's position in the installed file list

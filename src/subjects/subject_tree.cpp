@@ -5,10 +5,13 @@
 #include "platform/ado.h"
 #include "platform/file_list_box.h"
 #include "platform/host.h"
+#include "platform/platform_language.h"
 #include "platform/tree_view.h"
 #include "subject_data/subject_file.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QHash>
 
 #include <stdexcept>
 #include <vector>
@@ -195,6 +198,171 @@ void SubjectTree::Refresh_Subjects() {
     Create_Folders();
     Get_Subjects();
     Get_vSubjects();
+    // The review lists went with the rest; they are read again with it.
+    m_reviewsSource = {};
+    Show_Review_Nodes();
+}
+
+// --- the learner's review lists ---
+
+bool SubjectTree::readReviews(bool force) {
+    const QString usersPath = m_program.usersPath();
+    const QFileInfo users(usersPath);
+    const fsrs::Parameters parameters = learnerReviews::Schedule_Parameters(m_program);
+    const ReviewsSource source{usersPath,
+                               m_program.currentStudent,
+                               m_program.host().Now().date(),
+                               parameters.desiredRetention,
+                               users.lastModified(),
+                               users.exists() ? users.size() : -1};
+    if (!force && source == m_reviewsSource)
+        return false;
+    m_reviewsSource = source;
+    m_reviews = {};
+    m_reviewsProblem.clear();
+    // A phrase whose subject is no longer installed cannot be studied: it
+    // is neither counted nor listed.
+    QHash<QString, bool> installed;
+    const auto usable = [&](const studyResults::SourcePhrase &phrase) {
+        auto known = installed.constFind(phrase.file);
+        if (known == installed.constEnd())
+            known = installed.insert(
+                phrase.file, !phrase.file.contains(QLatin1Char('*')) &&
+                                 modMain::File_Exists(
+                                     subjectFile::Installed_Path(m_program, phrase.file)));
+        return *known;
+    };
+    try {
+        m_reviews = learnerReviews::Read_Reviews(usersPath, source.student, source.day, parameters,
+                                                 usable);
+    } catch (const std::exception &e) {
+        m_reviewsProblem = ado::DescriptionOf(e);
+    }
+    return true;
+}
+
+int SubjectTree::reviewNode(NodeKind kind) const {
+    const int first = m_tree.Count() > 0 ? m_tree.FirstSibling(1) : 0;
+    for (int i = first; i != 0; i = m_tree.Next(i))
+        if (const SubjectNode *node = Node(i); node && node->kind == kind)
+            return i;
+    return 0;
+}
+
+const QVector<studyResults::PhraseSchedule> &SubjectTree::reviewPhrases(NodeKind kind) const {
+    return kind == NodeKind::ReviewToday ? m_reviews.due : m_reviews.difficult;
+}
+
+QString SubjectTree::reviewNodeText(NodeKind kind) const {
+    const bool today = kind == NodeKind::ReviewToday;
+    const QString title =
+        m_program.captions[today ? caption::ReviewToday : caption::DifficultPhrases];
+    if (!m_reviewsProblem.isEmpty())
+        return title;
+    const int count = today ? m_reviews.dueCount : m_reviews.difficultCount;
+    return title + QStringLiteral(" (") + QString::number(count) + QLatin1Char(')');
+}
+
+QString SubjectTree::emptyReviewListText(NodeKind kind) const {
+    if (kind == NodeKind::DifficultPhrases)
+        return m_program.captions[caption::NoDifficultPhrases];
+    if (m_reviews.nextDue.isValid())
+        return m_program.captions[caption::NextReviewOn].arg(
+            platformLanguage::Learner_Locale(m_program.identity.learnerLanguage)
+                .toString(m_reviews.nextDue, QLocale::LongFormat));
+    return m_program.captions[caption::NothingToReviewYet];
+}
+
+QStringList SubjectTree::reviewListKeys(NodeKind kind) const {
+    QStringList keys;
+    for (const studyResults::PhraseSchedule &s : reviewPhrases(kind))
+        keys << s.history.source.file + QLatin1Char('*') +
+                    QString::number(s.history.source.phraseNo);
+    if (keys.isEmpty())
+        keys << emptyReviewListText(kind);
+    return keys;
+}
+
+void SubjectTree::Show_Review_Nodes() {
+    const NodeKind kinds[] = {NodeKind::ReviewToday, NodeKind::DifficultPhrases};
+    if (m_program.currentStudent.isEmpty()) {
+        for (const NodeKind kind : kinds)
+            if (const int node = reviewNode(kind))
+                m_tree.Remove(node);
+        m_reviewsSource = {};
+        return;
+    }
+    // What each list showed, to tell whether it changed.
+    const QStringList shown[] = {reviewListKeys(kinds[0]), reviewListKeys(kinds[1])};
+    const bool read = readReviews(false);
+    // Put first in the tree, "review today" above the difficult phrases.
+    for (auto kind = std::rbegin(kinds); kind != std::rend(kinds); ++kind) {
+        int node = reviewNode(*kind);
+        if (node == 0) {
+            m_tree.AddFirst(0, reviewNodeText(*kind), SubjectNode::Of(*kind), SubjectPicture,
+                            SubjectSelected);
+            continue;
+        }
+        m_tree.SetText(node, reviewNodeText(*kind));
+        const bool changed =
+            read && shown[*kind == NodeKind::ReviewToday ? 0 : 1] != reviewListKeys(*kind);
+        if (changed && m_tree.Children(node) > 0) {
+            const int selected = m_tree.Selected();
+            const bool selectedWithin = selected != 0 && m_tree.Parent(selected) == node;
+            while (m_tree.Children(node) > 0)
+                m_tree.Remove(m_tree.Child(node));
+            m_tree.SetExpanded(node, false);
+            if (selectedWithin)
+                m_tree.Select(node);
+        }
+    }
+}
+
+void SubjectTree::fillReviewNode(int index) {
+    const SubjectNode *node = Node(index);
+    if (!node)
+        return;
+    const NodeKind kind = node->kind;
+    readReviews(true);
+    Show_Review_Nodes();
+    index = reviewNode(kind);
+    if (index == 0)
+        return;
+    while (m_tree.Children(index) > 0)
+        m_tree.Remove(m_tree.Child(index));
+    if (!m_reviewsProblem.isEmpty()) {
+        m_program.host().MsgBox(m_program.captions[caption::ReviewsUnreadable].arg(m_reviewsProblem),
+                                vb::vbOKOnly | vb::vbExclamation,
+                                modMain::Safe_Caption(m_program, 103));
+        return;
+    }
+    const QVector<studyResults::PhraseSchedule> &phrases = reviewPhrases(kind);
+    QHash<QString, QString> titles;
+    for (const studyResults::PhraseSchedule &s : phrases) {
+        const studyResults::PhraseHistory &h = s.history;
+        auto title = titles.constFind(h.source.file);
+        if (title == titles.constEnd()) {
+            QString text;
+            try {
+                text = subjectFile::Proper_Title(m_program, h.source.file).trimmed();
+            } catch (const std::exception &) {
+                // The phrase's own click tells what is wrong with its subject.
+                text = h.source.file;
+            }
+            title = titles.insert(h.source.file, text);
+        }
+        Phrase phrase;
+        phrase.sourceFile = h.source.file;
+        phrase.number = h.source.phraseNo;
+        phrase.phrase = h.phrase;
+        phrase.translation = h.translation;
+        phrase.translation2 = h.translation2;
+        m_tree.Add(index, h.translation + QStringLiteral("  (") + *title + QLatin1Char(')'),
+                   SubjectNode::Of(std::move(phrase)), PhrasePicture);
+    }
+    if (phrases.isEmpty())
+        addNode(index, emptyReviewListText(kind), NodeKind::Placeholder);
+    m_tree.Select(index);
 }
 
 QString SubjectTree::Proper_Title(const QString &fileName) {
@@ -323,6 +491,14 @@ void SubjectTree::NodeClick(int index) {
     case NodeKind::VirtualFolder:
         m_tree.SetExpanded(index, !m_tree.Expanded(index));
         return;
+    case NodeKind::ReviewToday:
+    case NodeKind::DifficultPhrases: {
+        fillReviewNode(index);
+        const int list = m_tree.Selected();
+        if (list != 0 && m_tree.Children(list) > 0)
+            m_tree.SetExpanded(list, true);
+        return;
+    }
     case NodeKind::InstalledSubject:
     case NodeKind::RandomPhrases:
     case NodeKind::VirtualSubject: {
@@ -356,10 +532,29 @@ void SubjectTree::NodeClick(int index) {
 // --- studying a virtual subject ---
 
 bool SubjectTree::Check_Virtual_Subject(int &index) {
-    const int selected = m_tree.Selected();
+    int selected = m_tree.Selected();
     try {
         if (selected == 0)
             throw std::runtime_error(m_program.captions[caption::NoSubjectSelected].toStdString());
+        // A review list is studied as it stands today: it is listed first
+        // when it was not yet, and its line saying why it has no phrases is
+        // said rather than taken for a broken subject.
+        if (const SubjectNode *list = Node(selected);
+            list && (list->kind == NodeKind::ReviewToday ||
+                     list->kind == NodeKind::DifficultPhrases)) {
+            if (m_tree.Children(selected) == 0)
+                fillReviewNode(selected);
+            selected = m_tree.Selected();
+            const int only = m_tree.Child(selected);
+            if (const SubjectNode *first = Node(only);
+                first && first->kind == NodeKind::Placeholder) {
+                m_program.host().MsgBox(m_tree.Text(only), vb::vbOKOnly | vb::vbInformation,
+                                        m_tree.Text(selected));
+                return false;
+            }
+            if (only == 0)
+                return false; // the reviews could not be read, and it was said
+        }
         const int first = m_tree.Child(selected);
         if (first == 0)
             throw std::runtime_error(m_program.captions[caption::NoPhrases].toStdString());

@@ -319,6 +319,53 @@ CopiedSubject VirtualStore::Copy_Subject(const QString &folder, const QString &s
     return copied;
 }
 
+CopiedSubject VirtualStore::Create_Subject_Of(const QString &folder, const QString &subjectName,
+                                             const QVector<subjectData::Phrase> &phrases) {
+    for (const subjectData::Phrase &phrase : phrases)
+        requireSource(phrase.sourceFile);
+    ado::Connection target;
+    target.Open(connectionString(folder));
+    CopiedSubject made;
+    Batch batch(target);
+    {
+        ado::Recordset parents;
+        parents.Open(QStringLiteral("SELECT * FROM tblParents"), target);
+        parents.AddNew();
+        parents.Fields(1).SetValue(subjectName);
+        parents.Update();
+        made.key = parents.Fields(0).Value().toInt();
+        ado::Recordset to;
+        to.Open(QStringLiteral("SELECT * FROM tblPhrases where fkParent =") +
+                    QString::number(made.key),
+                target);
+        for (const subjectData::Phrase &phrase : phrases.mid(0, kMostPhrases))
+            made.phrases.push_back(addPhrase(to, made.key, phrase));
+    }
+    batch.Commit();
+    m_program.bSubjectsChanged = true;
+    return made;
+}
+
+QStringList VirtualStore::Folder_Names() const {
+    QStringList names;
+    for (const QString &file : List_Folders())
+        names << Display_Name(file);
+    return names;
+}
+
+void VirtualStore::Make_Subject(const QString &folder, const QString &subjectName,
+                                const QVector<subjectData::Phrase> &phrases) {
+    QString existing;
+    for (const QString &name : Folder_Names())
+        if (name.compare(folder.trimmed(), Qt::CaseInsensitive) == 0)
+            existing = name;
+    if (existing.isEmpty()) {
+        existing = folder.trimmed();
+        Create_Folder(existing);
+    }
+    Create_Subject_Of(existing, subjectName, phrases);
+}
+
 subjectData::Phrase VirtualStore::Copy_Phrase(const QString &folder, int subjectKey,
                                               const subjectData::Phrase &source) {
     requireSource(source.sourceFile);

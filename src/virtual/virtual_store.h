@@ -12,6 +12,7 @@
 #pragma once
 
 #include "subject_data/phrase.h"
+#include "subject_data/virtual_subject_maker.h"
 
 #include <QString>
 #include <QStringList>
@@ -36,7 +37,7 @@ inline constexpr int kHighestCopiedKey = 32767;
 // A subject receives single phrases only while it has fewer than this many.
 inline constexpr int kMostPhrases = 10;
 
-class VirtualStore {
+class VirtualStore : public subjectData::VirtualSubjectMaker {
 public:
     explicit VirtualStore(Program &program);
 
@@ -49,7 +50,7 @@ public:
     QString Folder_Path(const QString &displayName) const;
     // Empty when displayName can name a folder file; otherwise why not (a
     // separator, "*", ":", a control character, empty, too long).
-    QString Folder_Name_Problem(const QString &displayName) const;
+    QString Folder_Name_Problem(const QString &displayName) const override;
     // Whether a file of that name exists, letters compared without regard to
     // case: such a name is taken even where the file system tells case apart.
     bool Folder_Exists(const QString &displayName) const;
@@ -79,6 +80,16 @@ public:
     // all its phrases; refused past kHighestCopiedKey.
     CopiedSubject Copy_Subject(const QString &folder, const QString &sourceFile,
                                const QString &subjectName);
+    // A new subject of the folder holding copies of the given installed
+    // phrases (at most kMostPhrases, in their order), in one transaction:
+    // a failure leaves no subject behind.
+    CopiedSubject Create_Subject_Of(const QString &folder, const QString &subjectName,
+                                    const QVector<subjectData::Phrase> &phrases);
+    // The same for someone outside the editor: the folder is found by its
+    // name without regard to case, and made when there is none.
+    QStringList Folder_Names() const override;
+    void Make_Subject(const QString &folder, const QString &subjectName,
+                      const QVector<subjectData::Phrase> &phrases) override;
     // Appends one installed phrase (its place and its texts as the caller
     // holds them) to a subject and returns it as the folder holds it. The
     // caller enforces kMostPhrases.

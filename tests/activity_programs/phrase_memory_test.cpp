@@ -8,6 +8,7 @@
 #include "common/study_file.h"
 #include "flash_cards/flash_cards_window.h"
 #include "frame/mod_main.h"
+#include "platform/ado.h"
 #include "listening_quiz/listening_quiz_window.h"
 #include "review_tool.h"
 #include "study_data/study_results.h"
@@ -206,6 +207,43 @@ TEST_F(PhraseMemoryTest, BothActivitiesGradeEachPhraseAndTheScheduleFollowsDaysL
                                     .arg(s.due.toString(Qt::ISODate)));
     }
     EXPECT_TRUE(errors.isEmpty());
+
+    // In the tree five days later, "review today" counts the three phrases
+    // and any activity studies them from their source subject.
+    host.clock = QDateTime(later, QTime(10, 0));
+    tree.Show_Review_Nodes();
+    const int review = TreeFolders.FirstSibling(1);
+    ASSERT_EQ(TreeFolders.Text(review), caption(caption::ReviewToday) + QStringLiteral(" (3)"));
+    click(review);
+    ASSERT_EQ(TreeFolders.Children(review), 3);
+    host.startedPrograms.clear();
+    host.startedIn.clear();
+    launch.btnAct_Click(QStringLiteral("FlashCards"));
+    ASSERT_EQ(host.startedPrograms.size(), 1) << host.boxTexts().join(" | ").toStdString();
+    const activity::StudyLoad reviewLoad =
+        activity::LoadStudyFile(activities::Study_File_Name(program), host.startedIn.value(0));
+    ASSERT_TRUE(reviewLoad.ok()) << reviewLoad.error.toStdString();
+    EXPECT_EQ(reviewLoad.file.subjectTitle, caption(caption::ReviewToday));
+    ASSERT_EQ(reviewLoad.file.phrases.size(), 3);
+    QVector<studyResults::EntryTexts> reviewTexts;
+    QVector<studyResults::PhraseResult> reviewResults;
+    for (int i = 0; i < 3; ++i) {
+        const auto &e = reviewLoad.file.phrases[i];
+        reviewTexts << studyResults::EntryTexts{e.phrase, e.translation, e.translation2};
+        reviewResults << studyResults::PhraseResult{i + 1, fsrs::Easy, host.clock.addSecs(60), 1};
+    }
+    ASSERT_EQ(studyResults::Write_Results(program.usersPath(),
+                                          activities::Study_File_Name(program), host.clock,
+                                          reviewTexts, reviewResults, 1000),
+              studyResults::ResultsWritten::Written);
+    // The results trace back to Food's phrases: nothing is due any more.
+    tree.Show_Review_Nodes();
+    EXPECT_EQ(TreeFolders.Text(review), caption(caption::ReviewToday) + QStringLiteral(" (0)"));
+    const studyResults::Histories reviewed =
+        studyResults::Read_Histories(program.usersPath(), program.currentStudent);
+    ASSERT_EQ(reviewed.phrases.size(), 3);
+    for (const auto &h : reviewed.phrases)
+        EXPECT_EQ(h.reviews.size(), 3) << h.source.file.toStdString() << h.source.phraseNo;
 }
 
 TEST_F(PhraseMemoryTest, UnderAnOlderShellAnActivityWritesItsScoreOnly) {
@@ -233,4 +271,41 @@ TEST_F(PhraseMemoryTest, UnderAnOlderShellAnActivityWritesItsScoreOnly) {
     }
     EXPECT_EQ(cards.endPage->saver->state(), activity::ScoreSaver::State::Saved);
     EXPECT_EQ(cards.endPage->lblSaved->text(), QStringLiteral("Su puntuación se ha guardado."));
+}
+
+TEST_F(PhraseMemoryTest, ResultsOfAGameEndingOnALockedDatabaseAreKeptAndWrittenOnceLater) {
+    const activity::StudyLoad load = launchOnFood(QStringLiteral("FlashCards"));
+    ASSERT_TRUE(load.ok()) << load.error.toStdString();
+    {
+        // Another program writes the student database for longer than the
+        // game waits.
+        ado::Connection other;
+        other.Open(modMain::Get_Template_Connection_String(program.usersPath()));
+        other.Execute(QStringLiteral("BEGIN IMMEDIATE"));
+        activity::FlashCardsWindow cards(load.file, load.texts);
+        showActive(cards);
+        for (int card = 0; card < 3; ++card) {
+            QTest::keyClick(&cards, Qt::Key_Space);
+            QTest::keyClick(&cards, Qt::Key_1);
+        }
+        waitForResults(*cards.gameEnd);
+        EXPECT_EQ(cards.gameEnd->resultSaver->state(), activity::ResultSaver::State::Kept);
+        other.Execute(QStringLiteral("COMMIT"));
+    }
+    EXPECT_TRUE(results().isEmpty());
+
+    // The next activity's start writes them; a second start adds nothing.
+    for (int start = 0; start < 2; ++start) {
+        activity::ListeningQuizWindow next(load.file, load.texts, 3);
+        QSignalSpy written(next.endPage->saver, &activity::ScoreSaver::keptScoresWritten);
+        ASSERT_TRUE(!written.isEmpty() || written.wait(30000));
+    }
+    const QVector<QVariantList> rows = results();
+    ASSERT_EQ(rows.size(), 3);
+    const QStringList launches = launchIds();
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(rows[i][0].toString(), launches.value(0));
+        EXPECT_EQ(rows[i][2].toInt(), i + 1);
+        EXPECT_EQ(rows[i][3].toInt(), fsrs::Good);
+    }
 }

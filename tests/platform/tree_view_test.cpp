@@ -319,6 +319,39 @@ TEST(TreeView, TheModelShowsTheNodesInTreeOrder) {
     EXPECT_TRUE(warnings.messages.isEmpty()) << warnings.messages.join('\n').toStdString();
 }
 
+// A node put before its siblings keeps the next index but is the first row,
+// for the program's walks and for a view alike.
+TEST(TreeView, ANodeAddedFirstIsTheFirstRowWithTheNextIndex) {
+    Sample s;
+    TreeView &t = s.tree;
+    const WarningCollector warnings;
+    {
+        QAbstractItemModelTester tester(&t,
+                                        QAbstractItemModelTester::FailureReportingMode::Warning);
+        t.Flush();
+        t.Add(1, "a3"); // still waiting to reach the views
+        const int first = t.AddFirst(0, "Z", std::make_shared<Counted>("SUBJECT*Z"));
+        EXPECT_EQ(first, 10);
+        EXPECT_EQ(t.Tag(first), "SUBJECT*Z");
+        EXPECT_EQ(t.rowCount(), 3);
+        EXPECT_EQ(t.index(0, 0).data().toString(), "Z");
+        EXPECT_EQ(t.IndexOf(t.index(1, 0)), 1);
+        EXPECT_EQ(t.FirstSibling(2), first);
+        EXPECT_EQ(t.Next(first), 1);
+        EXPECT_EQ(t.rowCount(t.ModelIndex(1)), 3);
+
+        t.Add(first, "z1");
+        EXPECT_EQ(t.Parent(11), first);
+        t.Remove(1); // A and its branch; Z and z1 shift down
+        EXPECT_EQ(t.Text(t.FirstSibling(1)), "Z");
+        EXPECT_EQ(t.Children(t.FirstSibling(1)), 1);
+        t.Remove(t.FirstSibling(1));
+        EXPECT_EQ(t.rowCount(), 1);
+        EXPECT_EQ(t.index(0, 0).data().toString(), "B");
+    }
+    EXPECT_TRUE(warnings.messages.isEmpty()) << warnings.messages.join('\n').toStdString();
+}
+
 TEST(TreeView, ShowsTextBoldAndTheSelectedPicture) {
     TreeView t;
     auto images = std::make_shared<ImageList>(QSize(16, 16));

@@ -13,18 +13,24 @@
 #include "platform/tree_view.h"
 #include "platform/tree_view_widget.h"
 #include "students/frm_admin.h"
+#include "students/frm_make_virtual_subject.h"
 #include "students/pending_scores.h"
 #include "students/phrase_views.h"
 #include "students/progress_chart.h"
 #include "students/score_views.h"
 #include "students/student_database.h"
+#include "study_data/learner_reviews.h"
 #include "study_data/study_results.h"
+#include "subjects/subject_fixture.h"
+#include "virtual/virtual_store.h"
 #include "support/fake_host.h"
 #include "support/recording_windows.h"
 #include "support/test_env.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
@@ -948,7 +954,7 @@ TEST_F(AdminTest, TheViewByPhraseListsPhrasesWorstFirstAndAPhrasesStudentsWithTh
     EXPECT_EQ(viewer->spnRetention->value(), 89);
     EXPECT_EQ(viewer->spnRetention->text(), QStringLiteral("89 %"));
     viewer->spnRetention->setValue(70);
-    EXPECT_EQ(phraseViews::Desired_Retention_Percent(program), 70);
+    EXPECT_EQ(learnerReviews::Desired_Retention_Percent(program), 70);
     fsrs::Parameters lower;
     lower.desiredRetention = 0.70;
     EXPECT_TRUE(rowsOf(*viewer)[0].endsWith(QLatin1Char('|') + dueAfter({fsrs::Good}, lower)));
@@ -988,4 +994,88 @@ TEST_F(AdminTest, ADamagedResultsTableStopsOnlyTheViewByPhrase) {
     clickNode(*viewer, 3);
     EXPECT_EQ(rowsOf(*viewer).size(), 3);
     EXPECT_EQ(host.boxes.size(), 1u);
+}
+
+TEST_F(AdminTest, TheClassesTroublePhrasesBecomeAVirtualSubjectInAFolderOfTheAdministratorsChoice) {
+    addStudentsAndScores();
+    fixture::makeSubject(program.folders.installedSubjectsFolder + QStringLiteral("Food.ito"),
+                         QStringLiteral("tvxito"),
+                         {{1, "pane", "bread", ""}, {2, "latte", "milk", ""}});
+    const QDateTime weekAgo = host.clock.addDays(-7);
+    recordGame(QStringLiteral("1"), QStringLiteral("Ana García"), weekAgo,
+               {fsrs::Good, fsrs::Again});
+    QDir().mkpath(program.folders.virtualSubjectsFolder);
+    virtualStore::VirtualStore store(program);
+
+    auto viewer = openViewer();
+    choose(*viewer, scores::ByStudent);
+    EXPECT_FALSE(viewer->btnMakeVirtual->isVisible()) << "without a maker, or outside the view";
+    viewer->SetVirtualSubjectMaker(&store);
+    choose(*viewer, scores::ByPhrase);
+    ASSERT_TRUE(viewer->btnMakeVirtual->isVisible());
+    ASSERT_TRUE(viewer->btnMakeVirtual->isEnabled());
+    EXPECT_FALSE(viewer->picProgress->isVisible());
+    EXPECT_EQ(viewer->btnMakeVirtual->accessibleName(), cap(caption::MakeVirtualSubject));
+
+    bool shown = false;
+    host.onNextModal([&](QWidget &window) {
+        auto &choice = dynamic_cast<frmMakeVirtualSubject &>(window);
+        shown = true;
+        // The whole class first, then each subject with results.
+        ASSERT_EQ(choice.cboSource->count(), 2);
+        EXPECT_EQ(choice.cboSource->itemText(0), cap(caption::WholeClass));
+        EXPECT_EQ(choice.cboSource->itemText(1), QStringLiteral("Food"));
+        ASSERT_EQ(choice.lstPhrases->count(), 2);
+        EXPECT_EQ(choice.lstPhrases->item(0)->text(), QStringLiteral("milk  -  latte"))
+            << "worst first";
+        choice.cboSource->setCurrentIndex(1);
+        EXPECT_EQ(choice.txtName->text(),
+                  cap(caption::PhrasesToPractise) + QStringLiteral(" - Food"));
+
+        // Nothing ticked: said, and the window stays.
+        for (int i = 0; i < choice.lstPhrases->count(); ++i)
+            choice.lstPhrases->item(i)->setCheckState(Qt::Unchecked);
+        choice.cmdMake_Click();
+        ASSERT_EQ(host.boxes.size(), 1u);
+        EXPECT_EQ(host.boxes[0].text, cap(caption::ChooseAPhrase));
+        EXPECT_EQ(choice.result(), 0);
+
+        // Milk only, in a new folder whose name has a quote.
+        choice.lstPhrases->item(0)->setCheckState(Qt::Checked);
+        choice.cboFolder->setEditText(QStringLiteral("Class \"B\""));
+        choice.txtName->setText(QStringLiteral("Milk & more"));
+        choice.cmdMake_Click();
+        EXPECT_EQ(choice.result(), int(QDialog::Accepted));
+    });
+    QTest::mouseClick(viewer->btnMakeVirtual, Qt::LeftButton);
+    ASSERT_TRUE(shown);
+    ASSERT_EQ(host.boxes.size(), 2u);
+    EXPECT_EQ(host.boxes[1].text, cap(caption::VirtualSubjectMade)
+                                      .arg(QStringLiteral("Milk & more"))
+                                      .arg(1)
+                                      .arg(QStringLiteral("Class \"B\"")));
+
+    // The folder holds a copy of milk, its source named, for every student.
+    ASSERT_EQ(store.Folder_Names(), QStringList{QStringLiteral("Class \"B\"")});
+    const QVector<virtualStore::SubjectRow> subjects =
+        store.List_Subjects(QStringLiteral("Class \"B\""));
+    ASSERT_EQ(subjects.size(), 1);
+    EXPECT_EQ(subjects[0].name, QStringLiteral("Milk & more"));
+    const QVector<subjectData::Phrase> phrases =
+        store.List_Phrases(QStringLiteral("Class \"B\""), subjects[0].key);
+    ASSERT_EQ(phrases.size(), 1);
+    EXPECT_EQ(phrases[0].sourceFile, QStringLiteral("Food.ito"));
+    EXPECT_EQ(phrases[0].number, 2);
+    EXPECT_EQ(phrases[0].translation, QStringLiteral("milk"));
+    EXPECT_TRUE(program.bSubjectsChanged);
+
+    // A second one goes into the same folder, named in another case.
+    host.onNextModal([&](QWidget &window) {
+        auto &choice = dynamic_cast<frmMakeVirtualSubject &>(window);
+        choice.cboFolder->setEditText(QStringLiteral("class \"b\""));
+        choice.cmdMake_Click();
+    });
+    QTest::mouseClick(viewer->btnMakeVirtual, Qt::LeftButton);
+    ASSERT_EQ(store.Folder_Names().size(), 1);
+    EXPECT_EQ(store.List_Subjects(QStringLiteral("Class \"B\"")).size(), 2);
 }
