@@ -8,8 +8,12 @@ namespace activity {
 
 DictationGame::DictationGame(const QStringList &phrases) : m_phrases(phrases) {}
 
+bool DictationGame::canCheck(const QString &text) const {
+    return !finished() && !m_checked && (HasLetters(text) || !HasLetters(m_phrases[m_index]));
+}
+
 bool DictationGame::answer(const QString &text) {
-    if (finished() || m_checked || !HasLetters(text))
+    if (!canCheck(text))
         return false;
     m_check = CheckAnswer(m_phrases[m_index], text);
     m_checked = true;

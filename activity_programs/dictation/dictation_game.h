@@ -22,9 +22,12 @@ public:
     // The phrase being written (0-based index into the study set).
     int current() const { return m_index; }
 
-    // The learner's answer to the current phrase, checked once; an answer
-    // without a letter or digit, a second one, or one after the end is
-    // ignored (false).
+    // Whether text can be checked now: it has a letter or a digit, or the
+    // phrase has none either (a phrase of signs alone is never stuck).
+    bool canCheck(const QString &text) const;
+    // The learner's answer to the current phrase, checked once; one that
+    // cannot be checked, a second one, or one after the end is ignored
+    // (false).
     bool answer(const QString &text);
     bool checked() const { return m_checked; }
     // The current phrase's check, once checked.

@@ -217,8 +217,7 @@ DictationWindow::DictationWindow(const StudyFile &study, const ActivityTexts &te
     connect(btnCheck, &QPushButton::clicked, this, &DictationWindow::checkAnswer);
     connect(btnNext, &QPushButton::clicked, this, &DictationWindow::next);
     connect(txtAnswer, &QLineEdit::textChanged, this, [this] {
-        btnCheck->setEnabled(!m_game.finished() && !m_game.checked() &&
-                             HasLetters(txtAnswer->text()));
+        btnCheck->setEnabled(m_game.canCheck(txtAnswer->text()));
     });
 
     // Window-wide keys: letters belong to the answer, so the sound keys
@@ -295,7 +294,7 @@ void DictationWindow::showPhrase() {
     txtAnswer->setReadOnly(checked);
     for (QPushButton *button : std::as_const(btnAccent))
         button->setEnabled(!checked);
-    btnCheck->setEnabled(!checked && HasLetters(txtAnswer->text()));
+    btnCheck->setEnabled(m_game.canCheck(txtAnswer->text()));
     btnNext->setEnabled(checked);
     for (QWidget *w :
          {static_cast<QWidget *>(lblVerdict), static_cast<QWidget *>(lblPhraseCaption),

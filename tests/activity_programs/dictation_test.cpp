@@ -157,6 +157,11 @@ TEST(DictationGame, EachPhraseIsCheckedOnceAndTheScoreForgivesSlips) {
     EXPECT_EQ(game.rightCount(), 2);
     EXPECT_EQ(game.exactCount(), 1);
     EXPECT_EQ(game.scorePercent(), 50);
+
+    // A phrase of signs alone can be checked without a letter.
+    activity::DictationGame signs({"¡¿?!"});
+    EXPECT_TRUE(signs.answer(""));
+    EXPECT_EQ(signs.grades(), (QVector<int>{3}));
 }
 
 // Phrases with quotes, markup signs and accents, written by keys: Alt+E
