@@ -81,6 +81,43 @@ enum class Text {
     FeedbackName,
     QuizResult, // %1 correct, %2 questions
 
+    // Dictation.
+    DictationName,
+    PhraseOfPhrases, // %1, %2
+    WriteWhatYouHear,
+    DictationListen,
+    ListenSlowly,
+    ListenSlowlyName,
+    AnswerName,
+    CheckAnswer,
+    CheckAnswerName,
+    AccentLetterName, // %1 the letter, %2 its key
+    AccentLettersHint,
+    GradeExact,
+    GradeAccents,
+    GradeOneWord,
+    GradeMore,
+    ThePhrase,
+    YouWrote,
+    MarkedPhraseName,
+    MarkedAnswerName,
+    MarksLegend,
+    NextPhraseName,
+    DictationResult, // %1 right, %2 phrases, %3 exactly, %4 percentage
+
+    // Matching pairs.
+    MatchingPairsName,
+    PairsProgress, // %1 found, %2 pairs, %3 tries
+    PairsHint,
+    CardsName,
+    CardFaceDown,    // %1 card number
+    CardPhrase,      // %1 card number, %2 text
+    CardTranslation, // %1 card number, %2 text
+    CardFound,       // %1 card number, %2 text
+    PairFound,       // %1 phrase, %2 translation
+    NotAPair,
+    PairsResult, // %1 pairs, %2 tries, %3 percentage
+
     Count
 };
 

@@ -1,5 +1,7 @@
 #include "phrase_sound.h"
 
+#include "subjects/voice_compare.h"
+
 #include <QFile>
 
 namespace activity {
@@ -13,7 +15,16 @@ void PhraseSound::preload(const QStringList &waveFiles) {
 }
 
 void PhraseSound::play(const QString &waveFile) {
+    playWave(waveFile, false);
+}
+
+void PhraseSound::playSlowly(const QString &waveFile) {
+    playWave(waveFile, true);
+}
+
+void PhraseSound::playWave(const QString &waveFile, bool slowly) {
     m_last = waveFile;
+    m_lastSlow = slowly;
     ++m_count;
     QByteArray wave = m_loaded.value(waveFile);
     if (wave.isEmpty()) {
@@ -30,6 +41,16 @@ void PhraseSound::play(const QString &waveFile) {
                 m_report(waveFile);
         }
         return;
+    }
+    if (slowly) {
+        // A phrase lasts seconds: slowing it takes a few milliseconds, once.
+        auto slowed = m_slowed.find(waveFile);
+        if (slowed == m_slowed.end())
+            slowed = m_slowed.insert(waveFile, voice::Change_Tempo(wave, voice::kSlowTempo));
+        if (!slowed->isEmpty()) {
+            m_player.PlayMemory(*slowed, true);
+            return;
+        }
     }
     m_player.PlayMemory(wave, true);
 }

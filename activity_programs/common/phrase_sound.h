@@ -24,6 +24,10 @@ public:
     void preload(const QStringList &waveFiles);
     // Plays the preloaded sound of waveFile, or the file itself.
     void play(const QString &waveFile);
+    // The same slowed down with its pitch kept (at the speed the shell's
+    // "hear slowly" uses), so every syllable can be followed; a recording
+    // that cannot be slowed plays at its own speed.
+    void playSlowly(const QString &waveFile);
     // Called the first time a file turns out to be no playable sound; later
     // plays of it are silent without a word.
     void setRefusedReport(std::function<void(const QString &waveFile)> report) {
@@ -33,14 +37,19 @@ public:
     // learner would have heard, for a quiet test to check.
     const QString &lastPlayed() const { return m_last; }
     int playCount() const { return m_count; }
+    bool lastWasSlow() const { return m_lastSlow; }
 
 private:
+    void playWave(const QString &waveFile, bool slowly);
+
     SoundPlayer m_player;
     QHash<QString, QByteArray> m_loaded;
+    QHash<QString, QByteArray> m_slowed; // made on the first slow play
     QSet<QString> m_refused;
     std::function<void(const QString &)> m_report;
     QString m_last;
     int m_count = 0;
+    bool m_lastSlow = false;
 };
 
 } // namespace activity

@@ -2,6 +2,7 @@
 
 #include "frame/mod_main.h"
 #include "platform/ado.h"
+#include "study_data/study_results.h"
 
 #include <QFile>
 #include <QSignalSpy>
@@ -100,6 +101,34 @@ QVector<QVariantList> StudyFolder::scores() const {
             row << rs.Fields(i).Value();
         rows << row;
     }
+    return rows;
+}
+
+void StudyFolder::recordLaunch(const QString &name, const QVector<Phrase> &phrases) {
+    studyResults::Launch launch;
+    launch.id = studyResults::New_Launch_Id();
+    launch.studyFile = name;
+    launch.student = QStringLiteral("Ana Pérez");
+    launch.subject = QStringLiteral("La comida");
+    launch.when = QDateTime::currentDateTime().addSecs(-1);
+    for (int k = 0; k < phrases.size(); ++k)
+        launch.entries << studyResults::LaunchEntry{k + 1,
+                                                    QStringLiteral("Food.ito"),
+                                                    k + 1,
+                                                    phrases[k].phrase,
+                                                    phrases[k].translation,
+                                                    phrases[k].translation2};
+    studyResults::Record_Launch(databasePath(), launch, 1000);
+}
+
+QVector<QVariantList> StudyFolder::results() const {
+    ado::Connection db;
+    db.Open(modMain::Get_Template_Connection_String(databasePath()));
+    ado::Recordset rs;
+    rs.Open(QStringLiteral("SELECT nEntry, nGrade FROM tblResults ORDER BY pkResultID"), db);
+    QVector<QVariantList> rows;
+    for (; !ado::AtEnd(rs); rs.MoveNext())
+        rows << QVariantList{rs.Fields(0).Value(), rs.Fields(1).Value()};
     return rows;
 }
 

@@ -48,6 +48,12 @@ public:
     // numberScore, nDate, nTime.
     QVector<QVariantList> scores() const;
 
+    // The shell's record of handing out these phrases as the study file
+    // name, a second ago, so that the game's result rows find their launch.
+    void recordLaunch(const QString &name, const QVector<Phrase> &phrases);
+    // Every row of tblResults as nEntry, nGrade, in the order written.
+    QVector<QVariantList> results() const;
+
     TestEnv env;
 };
 

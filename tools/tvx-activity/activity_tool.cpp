@@ -79,6 +79,48 @@ void drawSpeaker(QPainter &p, const QPointF &c, const QColor &ink) {
     }
 }
 
+// A pencil writing a wavy line.
+void drawPencil(QPainter &p, const QPointF &c, const QColor &ink, const QColor &paper) {
+    p.save();
+    p.translate(c);
+    p.setPen(QPen(ink, 2.6, Qt::SolidLine, Qt::RoundCap));
+    p.setBrush(Qt::NoBrush);
+    QPainterPath line;
+    line.moveTo(-20, 16);
+    line.cubicTo(-14, 9, -9, 23, -3, 16);
+    p.drawPath(line);
+    p.rotate(-45);
+    const QRectF body(-6, -22, 12, 30);
+    p.setPen(QPen(ink, 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(paper);
+    p.drawRect(body);
+    QPainterPath tip;
+    tip.moveTo(-6, 8);
+    tip.lineTo(6, 8);
+    tip.lineTo(0, 19);
+    tip.closeSubpath();
+    p.drawPath(tip);
+    p.setBrush(ink);
+    p.drawRect(QRectF(-6, -22, 12, 6));
+    p.restore();
+}
+
+// Two cards side by side, joined: a pair found.
+void drawPairs(QPainter &p, const QPointF &c, const QColor &ink, const QColor &paper) {
+    for (int i = 0; i < 2; ++i) {
+        const QRectF card(c.x() - 24 + i * 26, c.y() - 16, 22, 32);
+        p.setPen(QPen(ink, 2.2));
+        p.setBrush(i == 0 ? paper : paper.darker(108));
+        p.drawRoundedRect(card, 4, 4);
+        p.setPen(QPen(ink, 2.4, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(card.left() + 6, c.y() - 4), QPointF(card.right() - 6, c.y() - 4));
+        p.drawLine(QPointF(card.left() + 6, c.y() + 4), QPointF(card.right() - 8, c.y() + 4));
+    }
+    p.setPen(QPen(ink, 2.6, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(c.x() - 6, c.y() - 21), QPointF(c.x() + 6, c.y() - 21));
+    p.drawLine(QPointF(c.x() - 6, c.y() + 21), QPointF(c.x() + 6, c.y() + 21));
+}
+
 QFont buttonFont(double pixels) {
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPixelSize(qRound(pixels));
@@ -113,8 +155,13 @@ QImage drawPicture(const QString &name, Symbol symbol, bool highlighted) {
         p.setPen(Qt::NoPen);
         p.setBrush(highlighted ? QColor(255, 255, 255, 150) : QColor(255, 255, 255, 45));
         p.drawEllipse(centre, 30, 30);
+        const QColor cardInk = highlighted ? kInk : kTeal.darker(120);
         if (symbol == Symbol::Cards)
-            drawCards(p, centre, highlighted ? kInk : kTeal.darker(120), QColor("#FFF8EC"));
+            drawCards(p, centre, cardInk, QColor("#FFF8EC"));
+        else if (symbol == Symbol::Pencil)
+            drawPencil(p, centre, ink, QColor("#FFF8EC"));
+        else if (symbol == Symbol::Pairs)
+            drawPairs(p, centre, cardInk, QColor("#FFF8EC"));
         else
             drawSpeaker(p, centre, ink);
         textArea.setLeft(centre.x() + 40);
@@ -164,7 +211,8 @@ void writeFile(const QString &path, const QByteArray &bytes) {
 
 const char *const kUsage =
     "usage:\n"
-    "  tvx-activity draw --english <name> --spanish <name> [--symbol cards|listen|none] "
+    "  tvx-activity draw --english <name> --spanish <name> [--symbol "
+    "cards|listen|pencil|pairs|none] "
     "--out <file.cfg>\n"
     "  tvx-activity pack --english-normal <picture> --english-highlighted <picture>\n"
     "                    --spanish-normal <picture> --spanish-highlighted <picture> "
@@ -260,6 +308,10 @@ int Run(const QStringList &args, QTextStream &out, QTextStream &err) {
                 symbol = Symbol::Cards;
             else if (symbolName == QLatin1String("listen"))
                 symbol = Symbol::Listen;
+            else if (symbolName == QLatin1String("pencil"))
+                symbol = Symbol::Pencil;
+            else if (symbolName == QLatin1String("pairs"))
+                symbol = Symbol::Pairs;
             const bool knownSymbol = symbolName.isEmpty() || symbol != Symbol::None ||
                                      symbolName == QLatin1String("none");
             if (english.isEmpty() || spanish.isEmpty() || !knownSymbol) {

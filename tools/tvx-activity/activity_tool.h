@@ -35,7 +35,7 @@ constexpr int kButtonHeight = 84;
 // The password every database of the system is protected with.
 inline const char *const kDescriptorPassword = "kqw6081";
 
-enum class Symbol { None, Cards, Listen };
+enum class Symbol { None, Cards, Listen, Pencil, Pairs };
 
 // Two PNG files: the button at rest and under the mouse.
 struct ButtonPictures {
