@@ -283,14 +283,11 @@ void VirtualStore::Delete_Phrase(const QString &folder, int phraseKey) {
     m_program.bSubjectsChanged = true;
 }
 
-CopiedSubject VirtualStore::Copy_Subject(const QString &folder, const QString &sourceFile,
-                                         const QString &subjectName) {
-    requireSource(sourceFile);
+CopiedSubject VirtualStore::writeSubject(const QString &folder, const QString &subjectName,
+                                         const QVector<subjectData::Phrase> &phrases) {
     ado::Connection target;
     target.Open(connectionString(folder));
-    ado::Connection source;
-    source.Open(modMain::Get_Connection_String(subjectFile::Installed_Path(m_program, sourceFile)));
-    CopiedSubject copied;
+    CopiedSubject written;
     Batch batch(target);
     {
         ado::Recordset parents;
@@ -302,48 +299,41 @@ CopiedSubject VirtualStore::Copy_Subject(const QString &folder, const QString &s
         // The key travels as a 16-bit number: never write rows under a wrong one.
         if (key > kHighestCopiedKey || key < 1)
             fail(m_program.captions[caption::CopiedKeyLimit].arg(folder));
-        copied.key = static_cast<int>(key);
-
-        ado::Recordset from;
-        from.Open(QStringLiteral("SELECT * FROM tblPhrases"), source);
+        written.key = static_cast<int>(key);
         ado::Recordset to;
         to.Open(QStringLiteral("SELECT * FROM tblPhrases where fkParent =") +
-                    QString::number(copied.key),
+                    QString::number(written.key),
                 target);
-        const subjectData::InstalledPhraseReader phrases(from);
-        for (; !from.EOF_(); from.MoveNext())
-            copied.phrases.push_back(addPhrase(to, copied.key, phrases.Read(sourceFile)));
+        for (const subjectData::Phrase &phrase : phrases)
+            written.phrases.push_back(addPhrase(to, written.key, phrase));
     }
     batch.Commit();
     m_program.bSubjectsChanged = true;
-    return copied;
+    return written;
+}
+
+CopiedSubject VirtualStore::Copy_Subject(const QString &folder, const QString &sourceFile,
+                                         const QString &subjectName) {
+    requireSource(sourceFile);
+    QVector<subjectData::Phrase> phrases;
+    {
+        ado::Connection source;
+        source.Open(
+            modMain::Get_Connection_String(subjectFile::Installed_Path(m_program, sourceFile)));
+        ado::Recordset from;
+        from.Open(QStringLiteral("SELECT * FROM tblPhrases"), source);
+        const subjectData::InstalledPhraseReader reader(from);
+        for (; !from.EOF_(); from.MoveNext())
+            phrases << reader.Read(sourceFile);
+    }
+    return writeSubject(folder, subjectName, phrases);
 }
 
 CopiedSubject VirtualStore::Create_Subject_Of(const QString &folder, const QString &subjectName,
                                              const QVector<subjectData::Phrase> &phrases) {
     for (const subjectData::Phrase &phrase : phrases)
         requireSource(phrase.sourceFile);
-    ado::Connection target;
-    target.Open(connectionString(folder));
-    CopiedSubject made;
-    Batch batch(target);
-    {
-        ado::Recordset parents;
-        parents.Open(QStringLiteral("SELECT * FROM tblParents"), target);
-        parents.AddNew();
-        parents.Fields(1).SetValue(subjectName);
-        parents.Update();
-        made.key = parents.Fields(0).Value().toInt();
-        ado::Recordset to;
-        to.Open(QStringLiteral("SELECT * FROM tblPhrases where fkParent =") +
-                    QString::number(made.key),
-                target);
-        for (const subjectData::Phrase &phrase : phrases.mid(0, kMostPhrases))
-            made.phrases.push_back(addPhrase(to, made.key, phrase));
-    }
-    batch.Commit();
-    m_program.bSubjectsChanged = true;
-    return made;
+    return writeSubject(folder, subjectName, phrases.mid(0, kMostPhrases));
 }
 
 QStringList VirtualStore::Folder_Names() const {

@@ -99,6 +99,9 @@ public:
 private:
     QString connectionString(const QString &folder) const;
     void requireSource(const QString &sourceFile) const;
+    // A new subject of the folder with these phrases, in one transaction.
+    CopiedSubject writeSubject(const QString &folder, const QString &subjectName,
+                               const QVector<subjectData::Phrase> &phrases);
 
     Program &m_program;
 };
