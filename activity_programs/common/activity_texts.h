@@ -81,6 +81,42 @@ enum class Text {
     FeedbackName,
     QuizResult, // %1 correct, %2 questions
 
+    // Speaking.
+    SpeakingName,
+    PhraseOfPhrases, // %1, %2
+    TryOfTries,      // %1 try, %2 tries
+    SpeakingPrompt,
+    SpeakNow, // %1 seconds left
+    Comparing,
+    ClosenessFigure, // %1 of 100
+    BestFigure,      // %1 of 100
+    VeryClose,
+    CloseBand,
+    KeepPractising,
+    NothingHeard,
+    TooNoisy,
+    TryAgainOrGoOn, // %1 tries left
+    GoOn,
+    NotComparable,
+    Record,
+    RecordName,
+    StopRecording,
+    StopRecordingName,
+    HearMine,
+    HearMineName,
+    NextPhrase,
+    NextPhraseName,
+    LevelName,
+    StatusName,
+    ClosenessName,
+    BandName,
+    TriesName,
+    BestName,
+    NoMicrophone,
+    NoModels,
+    NoMicrophoneName,
+    SpeakingResult, // %1 mean figure, %2 very close, %3 close, %4 keep practising
+
     Count
 };
 

@@ -15,12 +15,16 @@ void PhraseResults::asked(int phrase) {
 }
 
 void PhraseResults::answered(int phrase, bool right, const QDateTime &when) {
-    if (phrase < 0 || phrase >= m_answered.size() || m_answered[phrase])
+    graded(phrase, right ? fsrs::Good : fsrs::Again, when);
+}
+
+void PhraseResults::graded(int phrase, int grade, const QDateTime &when) {
+    if (phrase < 0 || phrase >= m_answered.size() || m_answered[phrase] || !fsrs::Is_Grade(grade))
         return;
     m_answered[phrase] = true;
     studyResults::PhraseResult r;
     r.entry = phrase + 1;
-    r.grade = right ? fsrs::Good : fsrs::Again;
+    r.grade = grade;
     r.when = when;
     if (m_clocks[phrase].isValid())
         r.seconds = m_clocks[phrase].elapsed() / 1000.0;

@@ -29,6 +29,9 @@ public:
     void asked(int phrase);
     // The learner's answer; only the first one per phrase counts.
     void answered(int phrase, bool right, const QDateTime &when = QDateTime::currentDateTime());
+    // The same for a game that grades finer than right and wrong
+    // (fsrs::Grade, 1..4); a value outside them is not recorded.
+    void graded(int phrase, int grade, const QDateTime &when = QDateTime::currentDateTime());
     // One row per phrase answered, in the order of the answers.
     const QVector<studyResults::PhraseResult> &results() const { return m_results; }
 

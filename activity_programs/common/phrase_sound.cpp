@@ -34,4 +34,10 @@ void PhraseSound::play(const QString &waveFile) {
     m_player.PlayMemory(wave, true);
 }
 
+void PhraseSound::playWave(const QByteArray &wave) {
+    m_player.Stop();
+    if (IsPlayableWave(wave))
+        m_player.PlayMemory(wave, true);
+}
+
 } // namespace activity

@@ -17,7 +17,7 @@
 
 TEST(ActivityDescriptors, TheBuildDrawsBothButtonsInBothLanguages) {
     const QString folder = TestEnv::builtProgramFolder() + QStringLiteral("Activities/");
-    for (const char *program : {"FlashCards", "ListeningQuiz"}) {
+    for (const char *program : {"FlashCards", "ListeningQuiz", "Speaking"}) {
         const QString path = folder + QLatin1String(program) + QStringLiteral(".cfg");
         SCOPED_TRACE(path.toStdString());
         ASSERT_TRUE(QFile::exists(folder + QLatin1String(program)) ||
