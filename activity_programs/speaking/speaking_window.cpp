@@ -129,13 +129,10 @@ SpeakingWindow::SpeakingWindow(const StudyFile &study, const ActivityTexts &text
     gameLayout->addWidget(lblStatus);
     gameLayout->addWidget(barLevel);
     gameLayout->addSpacing(8);
-    auto *figureRow = new QHBoxLayout;
-    figureRow->addStretch(1);
-    figureRow->addWidget(lblCloseness);
-    figureRow->addSpacing(16);
-    figureRow->addWidget(lblBand);
-    figureRow->addStretch(1);
-    gameLayout->addLayout(figureRow);
+    // One above the other: a long "nothing heard" wraps without squeezing
+    // the band.
+    gameLayout->addWidget(lblCloseness);
+    gameLayout->addWidget(lblBand);
     gameLayout->addWidget(lblBest);
     gameLayout->addStretch(1);
     auto *buttons = new QHBoxLayout;
