@@ -350,13 +350,12 @@ TEST_F(WordListFileTest, EveryNamedAndNumericEntityOfAFlashCardExportIsDecoded) 
                                    "&ugrave;&ograve;&ecirc;&euro;&NotEqualTilde;&#233;&#x1F600;"
                                    "\t&frac12; &Eacute;&eacute; &nosuch; &#0;\n"));
     ImportWordList(o);
-    EXPECT_EQ(imported(o),
-              (QVector<Row>{{"perché? più però", "por qué", ""},
-                            {"l’être …", "el ser", ""},
-                            {"cinque € è €", "cinco & <b>", ""},
-                            // HTML5's names beyond HTML 4's, one of two characters.
-                            {QStringLiteral("ùòê€\u2242\u0338é\U0001F600"),
-                             QStringLiteral("½ Éé &nosuch; &#0;"), ""}}));
+    EXPECT_EQ(imported(o), (QVector<Row>{{"perché? più però", "por qué", ""},
+                                         {"l’être …", "el ser", ""},
+                                         {"cinque € è €", "cinco & <b>", ""},
+                                         // HTML5's names beyond HTML 4's, one of two characters.
+                                         {QStringLiteral("ùòê€\u2242\u0338é\U0001F600"),
+                                          QStringLiteral("½ Éé &nosuch; &#0;"), ""}}));
 }
 
 TEST_F(WordListFileTest, AnExportsTagsGuidDeckAndNotetypeColumnsAreNeverTexts) {
