@@ -194,6 +194,67 @@ constexpr Entry kTexts[] = {
     {Text::PairsResult,
      "Pairs found: %1. Tries: %2.\nScore: %3%",
      "Parejas encontradas: %1. Intentos: %2.\nPuntuación: %3 %"},
+
+    // Speaking.
+    {Text::SpeakingName, "Speaking", "Escuche y repita"},
+    {Text::TryOfTries, "Try %1 of %2", "Intento %1 de %2"},
+    {Text::SpeakingPrompt,
+     "Listen to the model, then press Space and say the phrase.",
+     "Escuche el modelo; luego pulse Espacio y diga la frase."},
+    {Text::SpeakNow,
+     "Speak now: %1 s left. Space or Enter stops.",
+     "Hable ahora: quedan %1 s. Espacio o Intro termina."},
+    {Text::Comparing,
+     "Comparing your recording with the model…",
+     "Comparando su grabación con el modelo…"},
+    {Text::ClosenessFigure, "Closeness to the model: %1 of 100", "Parecido con el modelo: %1 de 100"},
+    {Text::BestFigure, "Your best: %1 of 100", "Su mejor cifra: %1 de 100"},
+    {Text::VeryClose, "Very close", "Muy parecido"},
+    {Text::CloseBand, "Close", "Parecido"},
+    {Text::KeepPractising, "Keep practising", "Siga practicando"},
+    {Text::NothingHeard,
+     "Nothing was heard. Speak close to the microphone and try again.",
+     "No se oyó nada. Hable cerca del micrófono y vuelva a intentarlo."},
+    {Text::TooNoisy,
+     "Too noisy: try again closer to the microphone.",
+     "Hay demasiado ruido: vuelva a intentarlo más cerca del micrófono."},
+    {Text::TryAgainOrGoOn,
+     "Space: try again (%1 left).  Enter: go on.",
+     "Espacio: intentarlo otra vez (quedan %1).  Intro: seguir."},
+    {Text::GoOn, "Enter: go on.", "Intro: seguir."},
+    {Text::NotComparable,
+     "Without its recording this phrase cannot be compared: say it aloud, then press Enter to go "
+     "on.",
+     "Sin su grabación esta frase no se puede comparar: dígala en voz alta y pulse Intro para "
+     "seguir."},
+    {Text::Record, "Record (Space)", "Grabar (Espacio)"},
+    {Text::RecordName, "Record yourself saying the phrase", "Grabarse diciendo la frase"},
+    {Text::StopRecording, "Stop (Space)", "Parar (Espacio)"},
+    {Text::StopRecordingName, "Stop recording", "Parar la grabación"},
+    {Text::HearMine, "Hear mine (I)", "Escuchar la mía (I)"},
+    {Text::HearMineName, "Hear my last recording", "Escuchar mi última grabación"},
+    {Text::NextPhrase, "Go on (Enter)", "Seguir (Intro)"},
+    {Text::LevelName, "Microphone level", "Nivel del micrófono"},
+    {Text::StatusName, "What to do now", "Qué hacer ahora"},
+    {Text::ClosenessName, "Closeness to the model", "Parecido con el modelo"},
+    {Text::BandName, "Closeness in words", "Parecido en palabras"},
+    {Text::TriesName, "Tries", "Intentos"},
+    {Text::BestName, "Your best take", "Su mejor intento"},
+    {Text::NoMicrophone,
+     "No microphone can be used, so this activity cannot hear you. Connect one, or allow this "
+     "program to use it, and start the activity again. Nothing has been saved.",
+     "No se puede usar ningún micrófono, así que esta actividad no puede oírle. Conecte uno, o "
+     "permita que este programa lo use, y vuelva a abrir la actividad. No se ha guardado nada."},
+    {Text::NoModels,
+     "None of these phrases' recordings can be played, so there is nothing to compare your "
+     "voice with. Nothing has been saved.",
+     "No se puede reproducir ninguna grabación de estas frases, así que no hay nada con lo que "
+     "comparar su voz. No se ha guardado nada."},
+    {Text::NoMicrophoneName, "Why the activity cannot start", "Por qué no puede empezar la actividad"},
+    {Text::SpeakingResult,
+     "Mean closeness to the models: %1 of 100.\nVery close: %2   Close: %3   Keep practising: %4",
+     "Parecido medio con los modelos: %1 de 100.\nMuy parecido: %2   Parecido: %3   Siga "
+     "practicando: %4"},
 };
 // clang-format on
 

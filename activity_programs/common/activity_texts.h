@@ -118,6 +118,40 @@ enum class Text {
     NotAPair,
     PairsResult, // %1 pairs, %2 tries, %3 percentage
 
+    // Speaking (PhraseOfPhrases and NextPhraseName above serve it too).
+    SpeakingName,
+    TryOfTries,      // %1 try, %2 tries
+    SpeakingPrompt,
+    SpeakNow, // %1 seconds left
+    Comparing,
+    ClosenessFigure, // %1 of 100
+    BestFigure,      // %1 of 100
+    VeryClose,
+    CloseBand,
+    KeepPractising,
+    NothingHeard,
+    TooNoisy,
+    TryAgainOrGoOn, // %1 tries left
+    GoOn,
+    NotComparable,
+    Record,
+    RecordName,
+    StopRecording,
+    StopRecordingName,
+    HearMine,
+    HearMineName,
+    NextPhrase,
+    LevelName,
+    StatusName,
+    ClosenessName,
+    BandName,
+    TriesName,
+    BestName,
+    NoMicrophone,
+    NoModels,
+    NoMicrophoneName,
+    SpeakingResult, // %1 mean figure, %2 very close, %3 close, %4 keep practising
+
     Count
 };
 

@@ -55,4 +55,10 @@ void PhraseSound::playWave(const QString &waveFile, bool slowly) {
     m_player.PlayMemory(wave, true);
 }
 
+void PhraseSound::playWave(const QByteArray &wave) {
+    m_player.Stop();
+    if (IsPlayableWave(wave))
+        m_player.PlayMemory(wave, true);
+}
+
 } // namespace activity

@@ -28,6 +28,13 @@ public:
     // "hear slowly" uses), so every syllable can be followed; a recording
     // that cannot be slowed plays at its own speed.
     void playSlowly(const QString &waveFile);
+    // Plays a sound that is no file of the study set (the learner's own
+    // take), cutting the one still playing; nothing when it is no sound.
+    void playWave(const QByteArray &wave);
+    // Silences the sound still playing (before the microphone listens).
+    void stop() { m_player.Stop(); }
+    // The preloaded bytes of waveFile; empty when it was not read.
+    QByteArray wave(const QString &waveFile) const { return m_loaded.value(waveFile); }
     // Called the first time a file turns out to be no playable sound; later
     // plays of it are silent without a word.
     void setRefusedReport(std::function<void(const QString &waveFile)> report) {

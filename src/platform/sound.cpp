@@ -368,19 +368,40 @@ private:
 
 } // namespace
 
-std::unique_ptr<MicrophoneCapture> StartMicrophoneCapture(int milliseconds) {
+namespace {
+
+// The default capture device, 16-bit mono, paused; 0 when none opens (the
+// audio subsystem is then left as it was).
+SDL_AudioDeviceID openCaptureDevice(SDL_AudioSpec &obtained) {
     if (initAudio() != 0)
-        return nullptr;
+        return 0;
     SDL_AudioSpec wanted{};
     wanted.freq = 22050;
     wanted.format = AUDIO_S16SYS;
     wanted.channels = 1;
     wanted.samples = 512;
-    SDL_AudioSpec obtained{};
     const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 1, &wanted, &obtained, 0);
-    if (device == 0) {
+    if (device == 0)
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return device;
+}
+
+} // namespace
+
+std::unique_ptr<MicrophoneCapture> StartMicrophoneCapture(int milliseconds) {
+    SDL_AudioSpec obtained{};
+    const SDL_AudioDeviceID device = openCaptureDevice(obtained);
+    if (device == 0)
         return nullptr;
-    }
     return std::make_unique<SdlCapture>(device, obtained.freq, std::max(0, milliseconds));
+}
+
+bool HasMicrophone() {
+    SDL_AudioSpec obtained{};
+    const SDL_AudioDeviceID device = openCaptureDevice(obtained);
+    if (device == 0)
+        return false;
+    SDL_CloseAudioDevice(device);
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return true;
 }

@@ -91,3 +91,7 @@ QByteArray MonoWave16(const std::vector<qint16> &samples, int rate);
 // most milliseconds, 16-bit mono: see Host::StartCapture. Null when no capture
 // device can be opened.
 std::unique_ptr<MicrophoneCapture> StartMicrophoneCapture(int milliseconds);
+// Whether a recording could start now: the capture device opens (and is
+// closed again at once). For a program that must say at its start that it
+// cannot listen, before the learner has done anything.
+bool HasMicrophone();

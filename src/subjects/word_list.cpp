@@ -1,5 +1,6 @@
 #include "subjects/word_list.h"
 
+#include "html_entities.h"
 #include "platform/ado.h"
 #include "platform/text_decoding.h"
 #include "subject_data/subject_schema.h"
@@ -13,9 +14,10 @@
 #include <QHash>
 #include <QRegularExpression>
 #include <QStringDecoder>
-#include <QTextDocumentFragment>
 
 #include <algorithm>
+#include <cstring>
+#include <iterator>
 
 namespace subjects {
 
@@ -206,13 +208,31 @@ QString clean(QString text, bool html) {
 
 } // namespace
 
+namespace {
+
+// The characters of an HTML5 named reference (case matters: "&Eacute;" is
+// not "&eacute;"), or null for a name HTML does not know. Qt's HTML reader
+// knows only HTML 4's names.
+const char *namedEntity(const QString &name) {
+    const QByteArray key = name.toLatin1();
+    const auto *begin = std::begin(htmlEntities::kEntities);
+    const auto *end = std::end(htmlEntities::kEntities);
+    const auto *found =
+        std::lower_bound(begin, end, key, [](const htmlEntities::Entity &e, const QByteArray &k) {
+            return std::strcmp(e.name, k.constData()) < 0;
+        });
+    return found != end && key == found->name ? found->utf8 : nullptr;
+}
+
+} // namespace
+
 QString HtmlToPlainText(const QString &html) {
     static const QRegularExpression sound(QStringLiteral("\\[sound:[^\\]]*\\]"));
     static const QRegularExpression breaks(QStringLiteral("<\\s*(br|/?div|/?p|/?li)\\b[^>]*>"),
                                            QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression tag(QStringLiteral("</?[A-Za-z][^>]*>"));
     static const QRegularExpression entity(
-        QStringLiteral("&(#[0-9]+|#[xX][0-9A-Fa-f]+|[A-Za-z]+);"));
+        QStringLiteral("&(#[0-9]+|#[xX][0-9A-Fa-f]+|[A-Za-z][A-Za-z0-9]*);"));
     QString text = html;
     text.remove(sound);
     // A flash card's visual line breaks become blanks: a subject's texts
@@ -220,7 +240,6 @@ QString HtmlToPlainText(const QString &html) {
     text.replace(breaks, QStringLiteral(" "));
     text.remove(tag);
     QString out;
-    QHash<QString, QString> named;
     qsizetype last = 0;
     for (auto it = entity.globalMatch(text); it.hasNext();) {
         const QRegularExpressionMatch m = it.next();
@@ -234,14 +253,10 @@ QString HtmlToPlainText(const QString &html) {
             code = name.mid(1).toUInt(&ok, 10);
         if (ok && code > 0 && code <= 0x10FFFF) {
             out += QString::fromUcs4(&code, 1);
-        } else if (!name.startsWith(QLatin1Char('#'))) {
-            // Qt's HTML reader knows the named entities; one it does not
-            // know stays as written, as a browser shows it.
-            QString &decoded = named[name];
-            if (decoded.isNull())
-                decoded = QTextDocumentFragment::fromHtml(m.captured(0)).toPlainText();
-            out += decoded;
+        } else if (const char *named = namedEntity(name)) {
+            out += QString::fromUtf8(named);
         } else {
+            // A name HTML does not know stays as written, as a browser shows it.
             out += m.captured(0);
         }
         last = m.capturedEnd();

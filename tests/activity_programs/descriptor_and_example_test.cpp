@@ -17,7 +17,8 @@
 
 TEST(ActivityDescriptors, TheBuildDrawsBothButtonsInBothLanguages) {
     const QString folder = TestEnv::builtProgramFolder() + QStringLiteral("Activities/");
-    for (const char *program : {"FlashCards", "ListeningQuiz", "Dictation", "MatchingPairs"}) {
+    for (const char *program :
+         {"FlashCards", "ListeningQuiz", "Dictation", "MatchingPairs", "Speaking"}) {
         const QString path = folder + QLatin1String(program) + QStringLiteral(".cfg");
         SCOPED_TRACE(path.toStdString());
         ASSERT_TRUE(QFile::exists(folder + QLatin1String(program)) ||

@@ -12,7 +12,7 @@
 #include <cstring>
 
 TEST(ActivityEnd, TermIntAndHupEndAGameInProgressWithoutAScore) {
-    for (const char *name : {"FlashCards", "ListeningQuiz"}) {
+    for (const char *name : {"FlashCards", "ListeningQuiz", "Speaking"}) {
         for (const int signalNumber : {SIGTERM, SIGINT, SIGHUP}) {
             SCOPED_TRACE(std::string(name) + " " + strsignal(signalNumber));
             fixture::StudyFolder study;

@@ -346,11 +346,16 @@ TEST_F(WordListFileTest, EveryNamedAndNumericEntityOfAFlashCardExportIsDecoded) 
         options(file("Parole.txt", "#separator:tab\n#html:true\n"
                                    "perch&eacute;? pi&ugrave; per&ograve;\tpor qu&eacute;\n"
                                    "l&rsquo;&ecirc;tre &hellip;\tel ser\n"
-                                   "cinque &euro; &#232; &#x20AC;\tcinco &amp; &lt;b&gt;\n"));
+                                   "cinque &euro; &#232; &#x20AC;\tcinco &amp; &lt;b&gt;\n"
+                                   "&ugrave;&ograve;&ecirc;&euro;&NotEqualTilde;&#233;&#x1F600;"
+                                   "\t&frac12; &Eacute;&eacute; &nosuch; &#0;\n"));
     ImportWordList(o);
     EXPECT_EQ(imported(o), (QVector<Row>{{"perché? più però", "por qué", ""},
                                          {"l’être …", "el ser", ""},
-                                         {"cinque € è €", "cinco & <b>", ""}}));
+                                         {"cinque € è €", "cinco & <b>", ""},
+                                         // HTML5's names beyond HTML 4's, one of two characters.
+                                         {QStringLiteral("ùòê€\u2242\u0338é\U0001F600"),
+                                          QStringLiteral("½ Éé &nosuch; &#0;"), ""}}));
 }
 
 TEST_F(WordListFileTest, AnExportsTagsGuidDeckAndNotetypeColumnsAreNeverTexts) {

@@ -121,6 +121,24 @@ void drawPairs(QPainter &p, const QPointF &c, const QColor &ink, const QColor &p
     p.drawLine(QPointF(c.x() - 6, c.y() + 21), QPointF(c.x() + 6, c.y() + 21));
 }
 
+// A microphone on its stand, a sound wave on either side.
+void drawMicrophone(QPainter &p, const QPointF &c, const QColor &ink) {
+    p.setPen(Qt::NoPen);
+    p.setBrush(ink);
+    p.drawRoundedRect(QRectF(c.x() - 6.5, c.y() - 19, 13, 24), 6.5, 6.5);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(ink, 3, Qt::SolidLine, Qt::RoundCap));
+    p.drawArc(QRectF(c.x() - 11, c.y() - 12, 22, 22), 200 * 16, 140 * 16);
+    p.drawLine(c + QPointF(0, 10), c + QPointF(0, 17));
+    p.drawLine(c + QPointF(-8, 18), c + QPointF(8, 18));
+    p.setPen(QPen(ink, 2.4, Qt::SolidLine, Qt::RoundCap));
+    for (const double side : {-1.0, 1.0}) {
+        const double r = 19;
+        p.drawArc(QRectF(c.x() - r, c.y() - 7 - r, 2 * r, 2 * r), side < 0 ? 155 * 16 : -25 * 16,
+                  50 * 16);
+    }
+}
+
 QFont buttonFont(double pixels) {
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPixelSize(qRound(pixels));
@@ -162,6 +180,8 @@ QImage drawPicture(const QString &name, Symbol symbol, bool highlighted) {
             drawPencil(p, centre, ink, QColor("#FFF8EC"));
         else if (symbol == Symbol::Pairs)
             drawPairs(p, centre, cardInk, QColor("#FFF8EC"));
+        else if (symbol == Symbol::Speak)
+            drawMicrophone(p, centre, ink);
         else
             drawSpeaker(p, centre, ink);
         textArea.setLeft(centre.x() + 40);
@@ -212,7 +232,7 @@ void writeFile(const QString &path, const QByteArray &bytes) {
 const char *const kUsage =
     "usage:\n"
     "  tvx-activity draw --english <name> --spanish <name> [--symbol "
-    "cards|listen|pencil|pairs|none] "
+    "cards|listen|pencil|pairs|speak|none] "
     "--out <file.cfg>\n"
     "  tvx-activity pack --english-normal <picture> --english-highlighted <picture>\n"
     "                    --spanish-normal <picture> --spanish-highlighted <picture> "
@@ -312,6 +332,8 @@ int Run(const QStringList &args, QTextStream &out, QTextStream &err) {
                 symbol = Symbol::Pencil;
             else if (symbolName == QLatin1String("pairs"))
                 symbol = Symbol::Pairs;
+            else if (symbolName == QLatin1String("speak"))
+                symbol = Symbol::Speak;
             const bool knownSymbol = symbolName.isEmpty() || symbol != Symbol::None ||
                                      symbolName == QLatin1String("none");
             if (english.isEmpty() || spanish.isEmpty() || !knownSymbol) {

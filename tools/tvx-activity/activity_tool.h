@@ -35,7 +35,7 @@ constexpr int kButtonHeight = 84;
 // The password every database of the system is protected with.
 inline const char *const kDescriptorPassword = "kqw6081";
 
-enum class Symbol { None, Cards, Listen, Pencil, Pairs };
+enum class Symbol { None, Cards, Listen, Pencil, Pairs, Speak };
 
 // Two PNG files: the button at rest and under the mouse.
 struct ButtonPictures {
@@ -62,7 +62,7 @@ Descriptor ReadDescriptor(const QString &path);
 QByteArray PngFromFile(const QString &path);
 
 // The command line:
-//   draw --english <name> --spanish <name> [--symbol cards|listen|none] --out <file.cfg>
+//   draw --english <name> --spanish <name> [--symbol cards|listen|speak|none] --out <file.cfg>
 //   pack --english-normal <png> --english-highlighted <png>
 //        --spanish-normal <png> --spanish-highlighted <png> --out <file.cfg>
 //   unpack <file.cfg> --out <folder>
