@@ -43,8 +43,7 @@ StudyEntry entryFromRow(const Program &program, ado::Recordset &rs, int entry,
     QFile file(e.soundFile);
     if (!privateFolder::OpenNew(file))
         cannotWrite(program, e.soundFile, file.errorString());
-    const QByteArray bytes = sound.GetChunk(sound.ActualSize());
-    if (file.write(bytes) != bytes.size() || !file.flush())
+    if (!sound.SaveTo(file) || !file.flush())
         cannotWrite(program, e.soundFile, file.errorString());
     return e;
 }
