@@ -82,10 +82,11 @@ void Set_Folder(const QString &folder) {
     State &s = state();
     QMutexLocker lock(&s.mutex);
     s.folder = folder;
-    if (!s.entry) {
-        s.tried = false;
-        s.problem.clear();
-    }
+    // A module loaded already stays in memory (its functions may be running
+    // on another thread); the next use looks for it in the new folder.
+    s.tried = false;
+    s.entry = nullptr;
+    s.problem.clear();
 }
 
 bool Present() {

@@ -27,8 +27,8 @@ using EntryFunction = const Entry *(*)();
 
 // The module's path: in the executable's folder unless another folder was set.
 QString Path();
-// Looks for the module in folder from now on (tests, the benchmark); a module
-// loaded already stays.
+// Looks for the module in folder from now on (tests); the next use loads it
+// from there.
 void Set_Folder(const QString &folder);
 
 // Whether the module's file is there; nothing is loaded.
