@@ -2,9 +2,9 @@
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
+#include <QDate>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QDate>
 #include <QFile>
 #include <QHash>
 #include <QLocale>
@@ -15,8 +15,8 @@
 #include <QTreeWidget>
 #include <QWidget>
 
-#include <sqlite3.h>
 #include <spawn.h>
+#include <sqlite3.h>
 #include <sys/wait.h>
 
 extern char **environ;

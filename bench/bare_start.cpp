@@ -32,15 +32,15 @@ namespace {
 QList<QStringList> rows(const QString &path, const QString &password, const QByteArray &sql) {
     QList<QStringList> out;
     sqlite3 *db = nullptr;
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY,
-                        nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr) !=
+        SQLITE_OK) {
         sqlite3_close(db);
         return out;
     }
     sqlite3_stmt *st = nullptr;
     bool allowed = false;
-    if (sqlite3_prepare_v2(db, "SELECT tSalt, tHash FROM MSysPassword LIMIT 1", -1, &st,
-                           nullptr) == SQLITE_OK &&
+    if (sqlite3_prepare_v2(db, "SELECT tSalt, tHash FROM MSysPassword LIMIT 1", -1, &st, nullptr) ==
+            SQLITE_OK &&
         sqlite3_step(st) == SQLITE_ROW) {
         const QByteArray salt = reinterpret_cast<const char *>(sqlite3_column_text(st, 0));
         const QByteArray hash = reinterpret_cast<const char *>(sqlite3_column_text(st, 1));
@@ -155,20 +155,19 @@ int main(int argc, char **argv) {
         top->addChild(new QTreeWidgetItem(QStringList{title}));
         splash.prepend(title + QLatin1Char('\n'));
     }
-    for (const QString &file : QDir(virtualFolder)
-                                   .entryList({QStringLiteral("*.v") + code}, QDir::Files,
-                                              QDir::Name)) {
+    for (const QString &file :
+         QDir(virtualFolder).entryList({QStringLiteral("*.v") + code}, QDir::Files, QDir::Name)) {
         auto *folder = new QTreeWidgetItem(QStringList{file});
         tree.addTopLevelItem(folder);
-        for (const QStringList &row : rows(virtualFolder + file, subjectPassword,
-                                           "SELECT nParent, tName FROM tblParents")) {
+        for (const QStringList &row :
+             rows(virtualFolder + file, subjectPassword, "SELECT nParent, tName FROM tblParents")) {
             folder->addChild(new QTreeWidgetItem(QStringList{row.value(1)}));
             splash.prepend(row.value(1) + QLatin1Char('\n'));
         }
     }
     QCoreApplication::processEvents();
-    const QList<QStringList> links = rows(templatePath, templatePassword,
-                                          "SELECT " + learner + ", link FROM tblMenu WHERE bL1 = 1");
+    const QList<QStringList> links = rows(
+        templatePath, templatePassword, "SELECT " + learner + ", link FROM tblMenu WHERE bL1 = 1");
     const QList<QStringList> messages =
         rows(templatePath, templatePassword, "SELECT * FROM tblSystemMessages");
     const QList<QStringList> tips =
@@ -177,11 +176,11 @@ int main(int argc, char **argv) {
         QDir(program + QStringLiteral("Activities")).entryList(QDir::Files | QDir::Executable);
 
     Login login;
-    for (const QStringList &row :
-         rows(program + QStringLiteral("Users.dat"), templatePassword,
-              "SELECT tFirstname, tLastname, nIcon FROM tblUsers")) {
+    for (const QStringList &row : rows(program + QStringLiteral("Users.dat"), templatePassword,
+                                       "SELECT tFirstname, tLastname, nIcon FROM tblUsers")) {
         auto *item = new QListWidgetItem(row.value(0) + QLatin1Char(' ') + row.value(1));
-        item->setIcon(QIcon(QPixmap(QStringLiteral(":/faces/%1.png").arg(100 + row.value(2).toInt()))));
+        item->setIcon(
+            QIcon(QPixmap(QStringLiteral(":/faces/%1.png").arg(100 + row.value(2).toInt()))));
         login.list->addItem(item);
     }
     splash.close();

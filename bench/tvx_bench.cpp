@@ -274,7 +274,8 @@ bool runStartCase(const bench::DataSet &data, const bench::TreeFacts &facts,
     // data set's program folder, with its voice module beside it.
     const QString program = data.programFolder + QStringLiteral("tolvanex");
     refreshCopy(programFile, program);
-    const QString module = QFileInfo(programFile).absolutePath() + QStringLiteral("/libtvx-voice.so");
+    const QString module =
+        QFileInfo(programFile).absolutePath() + QStringLiteral("/libtvx-voice.so");
     if (QFileInfo::exists(module))
         refreshCopy(module, data.programFolder + QStringLiteral("libtvx-voice.so"));
     // A user of its own, who has started the program before (the warm-up).
@@ -297,9 +298,14 @@ bool runStartCase(const bench::DataSet &data, const bench::TreeFacts &facts,
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QApplication::platformName());
     const QStringList environment = env.toStringList();
     const QStringList oursCommand{program};
-    const QStringList bareCommand{QStringLiteral(TVX_BENCH_START), data.programFolder,
-                                  facts.installedFolder, facts.virtualFolder, facts.shortCode,
-                                  facts.subjectPassword, facts.languageCode, facts.learnerLanguage};
+    const QStringList bareCommand{QStringLiteral(TVX_BENCH_START),
+                                  data.programFolder,
+                                  facts.installedFolder,
+                                  facts.virtualFolder,
+                                  facts.shortCode,
+                                  facts.subjectPassword,
+                                  facts.languageCode,
+                                  facts.learnerLanguage};
 
     QVector<double> oursMs, oursBeyond, bareMs, oursPeak, barePeak;
     QString problem;
@@ -351,8 +357,8 @@ bool runStartCase(const bench::DataSet &data, const bench::TreeFacts &facts,
         out(QStringLiteral("WARNING S1: %1").arg(problem));
     out(QStringLiteral("RESULT S1 ours_ms=%1 beyond_wait_ms=%2 bare_ms=%3 ratio=%4 "
                        "peak_mib=%5/%6")
-            .arg(number(o.median), number(beyond), number(b.median), number(ratio),
-                 number(oPeak), number(bPeak)));
+            .arg(number(o.median), number(beyond), number(b.median), number(ratio), number(oPeak),
+                 number(bPeak)));
     return problem.isEmpty();
 }
 

@@ -589,13 +589,13 @@ QSet<QString> Connection::inspectForeignSchema(sqlite3 *db, const QString &path,
     // expressions on every read. One statement lists the tables with their
     // columns, which the connection's recordsets then need not learn again.
     QSet<QString> views;
-    Statement list(db,
-                   QStringLiteral(
-                       "SELECT m.type, m.name, m.sql, c.name, c.type, c.hidden "
+    Statement list(
+        db,
+        QStringLiteral("SELECT m.type, m.name, m.sql, c.name, c.type, c.hidden "
                        "FROM sqlite_master AS m LEFT JOIN pragma_table_xinfo(CASE WHEN m.type = "
                        "'table' AND m.sql NOT LIKE 'CREATE VIRTUAL%' THEN m.name END) AS c "
                        "WHERE m.type IN ('table', 'view')"),
-                   path);
+        path);
     while (list.step()) {
         const QString type = columnValue(list.get(), 0).toString();
         const QString name = columnValue(list.get(), 1).toString();
@@ -913,7 +913,7 @@ struct Recordset::Impl {
             return device.write(bytes) == bytes.size();
         }
         const std::unique_ptr<sqlite3_blob, int (*)(sqlite3_blob *)> closer(blob,
-                                                                           &sqlite3_blob_close);
+                                                                            &sqlite3_blob_close);
         const int total = sqlite3_blob_bytes(blob);
         // A value longer than the connection lets a file hold is damage, as
         // when it is read whole.

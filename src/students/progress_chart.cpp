@@ -1,7 +1,7 @@
 #include "students/progress_chart.h"
 
-#include <QPainter>
 #include <QLineF>
+#include <QPainter>
 
 #include <algorithm>
 #include <cmath>

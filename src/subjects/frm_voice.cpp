@@ -306,8 +306,7 @@ VoiceSession::VoiceSession(Program &program, QString key, QString text, QByteArr
       m_model(std::move(model)),
       m_parent(parent), m_total(voice::Read_Wave(m_model).milliseconds() + 2000) {
     setObjectName(QStringLiteral("voiceSession"));
-    connect(&m_analysis, &QFutureWatcher<Analysed>::finished, this,
-            &VoiceSession::compared);
+    connect(&m_analysis, &QFutureWatcher<Analysed>::finished, this, &VoiceSession::compared);
 }
 
 VoiceSession::~VoiceSession() {
@@ -360,8 +359,7 @@ void VoiceSession::recorded(const QByteArray &mine) {
         Analysed analysed;
         const voiceModule::Entry *module = voiceModule::Load(&analysed.problem);
         if (module)
-            analysed.comparison =
-                module->compare(voice::Read_Wave(model), voice::Read_Wave(mine));
+            analysed.comparison = module->compare(voice::Read_Wave(model), voice::Read_Wave(mine));
         return analysed;
     }));
 }

@@ -51,8 +51,7 @@ TEST(StartDetached, RunsInItsFolderAndSessionAndLeavesNothingBehind) {
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = file.readAll().split('\n');
     ASSERT_GE(lines.size(), 3);
-    EXPECT_EQ(QDir(QString::fromLocal8Bit(lines[0])).canonicalPath(),
-              QDir(folder).canonicalPath());
+    EXPECT_EQ(QDir(QString::fromLocal8Bit(lines[0])).canonicalPath(), QDir(folder).canonicalPath());
     EXPECT_EQ(lines[1], QByteArray("own")) << "a Ctrl+C in our terminal does not reach it";
     EXPECT_EQ(lines[2], QByteArray("~tvx 1 \"quoted\".txt")) << "the argument arrives whole";
     EXPECT_TRUE(QTest::qWaitFor([] { return finishedChildren() == 0; }, 10000));
