@@ -11,13 +11,14 @@
 #include "platform/file_list_box.h"
 #include "platform/image_list.h"
 #include "platform/quiet_host.h"
+#include "platform/start_detached.h"
 #include "platform/tree_view.h"
 #include "platform/tree_view_widget.h"
 #include "shell/frm_splash.h"
 #include "shell/qt_resources.h"
 #include "students/frm_admin.h"
-#include "students/progress_chart.h"
 #include "students/phrase_views.h"
+#include "students/progress_chart.h"
 #include "students/score_views.h"
 #include "study_data/study_results.h"
 #include "subject_data/subject_schema.h"
@@ -28,7 +29,6 @@
 #include <QCoreApplication>
 #include <QPixmap>
 #include <QPointer>
-#include <QProcess>
 #include <QTreeWidget>
 
 #include <stdexcept>
@@ -55,7 +55,7 @@ public:
     bool OpenUrl(const QString &) override { return true; }
     bool StartDetached(const QString &program, const QStringList &arguments,
                        const QString &workingDirectory) override {
-        return QProcess::startDetached(program, arguments, workingDirectory);
+        return startDetached::Start(program, arguments, workingDirectory);
     }
     QDateTime Now() override { return clock; }
     void Randomize(quint32 seed) override { random.seed(seed); }
@@ -546,6 +546,7 @@ TreeFacts ReadTreeFacts(const QString &programFolder) {
     facts.installedFolder = program.folders.installedSubjectsFolder;
     facts.virtualFolder = program.folders.virtualSubjectsFolder;
     facts.languageCode = program.identity.languageCode;
+    facts.learnerLanguage = program.identity.learnerLanguage;
     facts.subjectPassword = subjects::SubjectPassword();
     facts.shortCode = program.identity.shortCode;
     facts.installedTitle = program.captions[2];

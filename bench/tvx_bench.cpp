@@ -4,7 +4,12 @@
 // a workload reads
 //   RESULT <id> ours_ms=<median> bare_ms=<median> ratio=<ours/bare> nodes=<ours>/<bare>
 //
-//   tvx-bench [W1 W1s W2 W3 W4 W5 W5b W6 W6b ...] [--runs N] [--rebuild]
+// S1 times whole processes instead: the program started until its login
+// window has painted on the 1,000-subject folder, against tvx-bench-start,
+// with each side's peak memory.
+//
+//   tvx-bench [S1 W1 W1s W2 W3 W4 W5 W5b W6 W6b ...] [--runs N] [--rebuild]
+//             [--program <executable>]
 #include "bare.h"
 #include "bench_data.h"
 #include "ours.h"
@@ -13,6 +18,17 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcessEnvironment>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -156,13 +172,206 @@ bool runCase(const Case &c, int runs) {
     return agreed;
 }
 
+// --- S1: whole starts ---
+
+struct StartRun {
+    double ms = -1;      // exec to the marker line
+    double waitedMs = 0; // what the program says it spent waiting
+    double peakMiB = -1; // the process's peak resident memory
+    QString problem;
+};
+
+// Starts command in environment and times it until it prints
+// "tvx-first-paint"; then waits for its end and reads its peak memory.
+StartRun timeStart(const QStringList &command, const QStringList &environment) {
+    StartRun result;
+    std::vector<QByteArray> words;
+    for (const QString &word : command)
+        words.push_back(QFile::encodeName(word));
+    std::vector<QByteArray> variables;
+    for (const QString &variable : environment)
+        variables.push_back(variable.toLocal8Bit());
+    std::vector<char *> argv;
+    for (QByteArray &w : words)
+        argv.push_back(w.data());
+    argv.push_back(nullptr);
+    std::vector<char *> envp;
+    for (QByteArray &v : variables)
+        envp.push_back(v.data());
+    envp.push_back(nullptr);
+
+    int out[2];
+    if (::pipe2(out, O_CLOEXEC) != 0) {
+        result.problem = QStringLiteral("no pipe");
+        return result;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    pid_t pid = 0;
+    QElapsedTimer clock;
+    clock.start();
+    const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(out[1]);
+    if (rc != 0) {
+        ::close(out[0]);
+        result.problem = QStringLiteral("cannot start ") + command.first();
+        return result;
+    }
+    QByteArray seen;
+    while (result.ms < 0) {
+        pollfd p{out[0], POLLIN, 0};
+        if (::poll(&p, 1, 60000) <= 0)
+            break;
+        char buffer[512];
+        const ssize_t n = ::read(out[0], buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        seen.append(buffer, n);
+        // "tvx-first-paint" and, from the program, the milliseconds it waited.
+        const qsizetype at = seen.indexOf("tvx-first-paint");
+        const qsizetype end = at < 0 ? -1 : seen.indexOf('\n', at);
+        if (end >= 0) {
+            result.ms = double(clock.nsecsElapsed()) / 1e6;
+            result.waitedMs = seen.mid(at + 15, end - at - 15).trimmed().toDouble();
+        }
+    }
+    ::close(out[0]);
+    if (result.ms < 0) {
+        ::kill(pid, SIGTERM);
+        result.problem = command.first() + QStringLiteral(" never painted its window");
+    }
+    int status = 0;
+    rusage usage{};
+    while (::wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) {
+    }
+    result.peakMiB = double(usage.ru_maxrss) / 1024.0;
+    if (result.problem.isEmpty() && !(WIFEXITED(status) && WEXITSTATUS(status) == 0))
+        result.problem = command.first() + QStringLiteral(" ended with status %1").arg(status);
+    return result;
+}
+
+// Copies file to target unless an equal copy is there.
+void refreshCopy(const QString &file, const QString &target) {
+    const QFileInfo from(file);
+    const QFileInfo to(target);
+    if (to.exists() && to.size() == from.size() && to.lastModified() >= from.lastModified())
+        return;
+    QFile::remove(target);
+    if (!QFile::copy(file, target))
+        throw std::runtime_error(("cannot copy " + file + " to " + target).toStdString());
+}
+
+bool runStartCase(const bench::DataSet &data, const bench::TreeFacts &facts,
+                  const QString &programFile, int runs) {
+    out(QString());
+    out(QStringLiteral("S1  whole start: exec to the login window painted, 1,000 subjects, "
+                       "100 students"));
+    // The program reads its folder from where it lies: a copy runs from the
+    // data set's program folder, with its voice module beside it.
+    const QString program = data.programFolder + QStringLiteral("tolvanex");
+    refreshCopy(programFile, program);
+    const QString module =
+        QFileInfo(programFile).absolutePath() + QStringLiteral("/libtvx-voice.so");
+    if (QFileInfo::exists(module))
+        refreshCopy(module, data.programFolder + QStringLiteral("libtvx-voice.so"));
+    // A user of its own, who has started the program before (the warm-up).
+    const QString home = data.root + QStringLiteral("start-home/");
+    for (const char *dir : {"", "config", "data", "cache", "tmp"})
+        QDir().mkpath(home + QLatin1String(dir));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), home);
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("config"));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("data"));
+    env.insert(QStringLiteral("XDG_CACHE_HOME"), home + QStringLiteral("cache"));
+    env.insert(QStringLiteral("TMPDIR"), home + QStringLiteral("tmp"));
+    QDir().mkpath(home + QStringLiteral("runtime"));
+    QFile::setPermissions(home + QStringLiteral("runtime"),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home + QStringLiteral("runtime"));
+    env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
+    env.insert(QStringLiteral("TVX_REPORT_FIRST_PAINT"), QStringLiteral("1"));
+    if (!env.contains(QStringLiteral("QT_QPA_PLATFORM")))
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QApplication::platformName());
+    const QStringList environment = env.toStringList();
+    const QStringList oursCommand{program};
+    const QStringList bareCommand{QStringLiteral(TVX_BENCH_START),
+                                  data.programFolder,
+                                  facts.installedFolder,
+                                  facts.virtualFolder,
+                                  facts.shortCode,
+                                  facts.subjectPassword,
+                                  facts.languageCode,
+                                  facts.learnerLanguage};
+
+    QVector<double> oursMs, oursBeyond, bareMs, oursPeak, barePeak;
+    QString problem;
+    // The start-up's one-second wait lasts from half a second to one and a
+    // half, by the clock's second: each run's own wait is taken off.
+    QVector<double> unused;
+    const auto one = [&](const QStringList &command, QVector<double> &ms, QVector<double> &beyond,
+                         QVector<double> &peak, int run) {
+        const StartRun r = timeStart(command, environment);
+        if (!r.problem.isEmpty() && problem.isEmpty())
+            problem = r.problem;
+        if (run > 0 && r.ms >= 0) {
+            ms << r.ms;
+            beyond << r.ms - r.waitedMs;
+            peak << r.peakMiB;
+        }
+    };
+    for (int run = 0; run <= runs; ++run) {
+        if (run % 2 == 0) {
+            one(oursCommand, oursMs, oursBeyond, oursPeak, run);
+            one(bareCommand, bareMs, unused, barePeak, run);
+        } else {
+            one(bareCommand, bareMs, unused, barePeak, run);
+            one(oursCommand, oursMs, oursBeyond, oursPeak, run);
+        }
+    }
+    const Stats o = statsOf(oursMs);
+    const Stats b = statsOf(bareMs);
+    const double beyond = statsOf(oursBeyond).median;
+    const double ratio = b.median > 0 ? beyond / b.median : 0.0;
+    const double oPeak = statsOf(oursPeak).median;
+    const double bPeak = statsOf(barePeak).median;
+    out(QStringLiteral("           %1 %2 %3   (ms, %4 runs after 1 warm-up)")
+            .arg(QStringLiteral("median"), 10)
+            .arg(QStringLiteral("min"), 10)
+            .arg(QStringLiteral("max"), 10)
+            .arg(runs));
+    for (const auto &[name, s, peak] : {std::tuple{"ours", o, oPeak}, std::tuple{"bare", b, bPeak}})
+        out(QStringLiteral("    %1   %2 %3 %4   %5 MiB peak")
+                .arg(QLatin1String(name))
+                .arg(number(s.median), 10)
+                .arg(number(s.min), 10)
+                .arg(number(s.max), 10)
+                .arg(number(peak)));
+    out(QStringLiteral("    ours beyond its one-second wait %1 ms (median); ratio to bare %2; "
+                       "peak memory %3 MiB above bare")
+            .arg(number(beyond), number(ratio), number(oPeak - bPeak)));
+    if (!problem.isEmpty())
+        out(QStringLiteral("WARNING S1: %1").arg(problem));
+    out(QStringLiteral("RESULT S1 ours_ms=%1 beyond_wait_ms=%2 bare_ms=%3 ratio=%4 "
+                       "peak_mib=%5/%6")
+            .arg(number(o.median), number(beyond), number(b.median), number(ratio), number(oPeak),
+                 number(bPeak)));
+    return problem.isEmpty();
+}
+
 void usage(const QList<Case> &cases) {
-    std::fprintf(stderr, "usage: tvx-bench [WORKLOAD...] [--runs N] [--rebuild]\n\n");
+    std::fprintf(stderr, "usage: tvx-bench [WORKLOAD...] [--runs N] [--rebuild] "
+                         "[--program <executable>]\n\n");
+    std::fprintf(stderr, "  S1   whole start: exec to the login window painted (11 runs)\n");
     for (const Case &c : cases)
         std::fprintf(stderr, "  %-4s %s (%d runs)\n", qPrintable(c.id), qPrintable(c.title),
                      c.runs);
     std::fprintf(stderr, "\n  --runs N   timed runs of every workload (after one warm-up)\n"
-                         "  --rebuild  make the data set again\n");
+                         "  --rebuild  make the data set again\n"
+                         "  --program  the executable S1 starts (the one built by default)\n");
 }
 
 } // namespace
@@ -244,6 +453,8 @@ int main(int argc, char **argv) {
         QList<const Case *> chosen;
         int runs = 0;
         bool rebuild = false;
+        bool wholeStart = false;
+        QString programFile = QStringLiteral(TVX_PROGRAM_FILE);
         const QStringList args = QCoreApplication::arguments().mid(1);
         for (int i = 0; i < args.size(); ++i) {
             const QString &arg = args[i];
@@ -256,6 +467,10 @@ int main(int argc, char **argv) {
                 }
             } else if (arg == QLatin1String("--rebuild")) {
                 rebuild = true;
+            } else if (arg == QLatin1String("--program") && i + 1 < args.size()) {
+                programFile = args[++i];
+            } else if (arg.compare(QLatin1String("S1"), Qt::CaseInsensitive) == 0) {
+                wholeStart = true;
             } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
                 usage(cases);
                 return 0;
@@ -272,9 +487,11 @@ int main(int argc, char **argv) {
                 chosen << &*it;
             }
         }
-        if (chosen.isEmpty())
+        if (chosen.isEmpty() && !wholeStart) {
+            wholeStart = true;
             for (const Case &c : cases)
                 chosen << &c;
+        }
 
         data = bench::PrepareDataSet(QDir::tempPath(),
                                      builtProgram + QStringLiteral("Tolvanex.tpl"), build, rebuild);
@@ -296,6 +513,8 @@ int main(int argc, char **argv) {
                 .arg(build.languageCode, QApplication::platformName(), data.root,
                      data.reused ? QStringLiteral("reused") : QStringLiteral("made now")));
         bool agreed = true;
+        if (wholeStart)
+            agreed = runStartCase(data, facts, programFile, runs > 0 ? runs : 11);
         for (const Case *c : chosen)
             agreed = runCase(*c, runs > 0 ? runs : c->runs) && agreed;
         return agreed ? 0 : 2;

@@ -64,6 +64,7 @@ struct TreeFacts {
     QString installedFolder; // ends in "/"
     QString virtualFolder;   // ends in "/"
     QString languageCode;    // "tvxito"
+    QString learnerLanguage; // "Spanish"
     QString subjectPassword; // of subject and virtual folder files
     QString shortCode;       // "ito"
     QString installedTitle;  // the three fixed folders' texts

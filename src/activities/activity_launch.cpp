@@ -2,6 +2,7 @@
 
 #include "activities/launch_record.h"
 #include "frame/program.h"
+#include "platform/ado.h"
 #include "platform/host.h"
 #include "platform/tree_view.h"
 #include "subject_data/subject_file.h"
@@ -57,6 +58,7 @@ void ActivityLaunch::launch(const QString &programFileName) {
     const subjectData::SubjectNode *node = subjectData::Node_At(m_tree, subject);
     const bool isVirtual = subjectData::Is_Studied_Virtually(node->kind);
     const QString source = isVirtual ? QStringLiteral("VIRTUALSUBJECT") : node->fileName;
+    ado::Connection connection;
     if (isVirtual) {
         int lastExamined = 0;
         if (!m_virtualSubjects.Check_Virtual_Subject(lastExamined))
@@ -68,7 +70,8 @@ void ActivityLaunch::launch(const QString &programFileName) {
         if (!node)
             return;
     } else {
-        const QString result = Validate_Subject(m_program, source);
+        // One connection serves the check and the reading of the phrases.
+        const QString result = Validate_Subject(m_program, source, connection);
         if (result != QLatin1String(subjectFile::kValid)) {
             Show_Subject_Error(m_program, source, result);
             m_tree.SetImage(subject, subjectData::BrokenSubject);
@@ -87,7 +90,8 @@ void ActivityLaunch::launch(const QString &programFileName) {
     }
 
     int phrasesInSubject = 0;
-    m_studySet = activities::Get_Phraes_to_Study(m_program, m_tree, subject, &phrasesInSubject);
+    m_studySet = activities::Get_Phraes_to_Study(m_program, m_tree, subject, &phrasesInSubject,
+                                                 &connection);
     if (m_studySet.isEmpty()) {
         host.MsgBox(m_program.captions[caption::NoPhrasesToStudy], vb::vbOKOnly);
         return;

@@ -43,8 +43,7 @@ StudyEntry entryFromRow(const Program &program, ado::Recordset &rs, int entry,
     QFile file(e.soundFile);
     if (!privateFolder::OpenNew(file))
         cannotWrite(program, e.soundFile, file.errorString());
-    const QByteArray bytes = sound.GetChunk(sound.ActualSize());
-    if (file.write(bytes) != bytes.size() || !file.flush())
+    if (!sound.SaveTo(file) || !file.flush())
         cannotWrite(program, e.soundFile, file.errorString());
     return e;
 }
@@ -63,7 +62,8 @@ QString oneLine(QString value) {
 } // namespace
 
 QVector<StudyEntry> Get_Phraes_to_Study(Program &program, const TreeView &tree, int subjectNode,
-                                        int *phrasesInSubject) {
+                                        int *phrasesInSubject,
+                                        ado::Connection *subjectConnection) {
     Delete_Study_Files(program);
     QVector<StudyEntry> entries;
     const subjectData::SubjectNode *subject = subjectData::Node_At(tree, subjectNode);
@@ -100,9 +100,11 @@ QVector<StudyEntry> Get_Phraes_to_Study(Program &program, const TreeView &tree, 
             }
         } else {
             const QString &source = subject->fileName;
-            ado::Connection connection;
-            connection.Open(
-                modMain::Get_Connection_String(subjectFile::Installed_Path(program, source)));
+            ado::Connection own;
+            if (!subjectConnection || !subjectConnection->IsOpen())
+                own.Open(
+                    modMain::Get_Connection_String(subjectFile::Installed_Path(program, source)));
+            ado::Connection &connection = own.IsOpen() ? own : *subjectConnection;
             ado::Recordset rs;
             rs.Open(QStringLiteral("SELECT * FROM tblPhrases"), connection);
             if (phrasesInSubject)

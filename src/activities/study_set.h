@@ -25,6 +25,10 @@ struct StudyEntry {
     int phraseNo = 0;
 };
 
+namespace ado {
+class Connection;
+}
+
 namespace activities {
 
 // Room in a study set: activities may rely on at most this many phrases.
@@ -47,8 +51,11 @@ using modMain::Study_File_Path;
 // box; the entries completed before it stay for a virtual subject, none for
 // an installed one.
 // phrasesInSubject, when given, receives how many phrases the subject has.
+// subjectConnection, when given, is an open connection to the installed
+// subject's file (the one its check used), read instead of opening another.
 QVector<StudyEntry> Get_Phraes_to_Study(Program &program, const TreeView &tree, int subjectNode,
-                                        int *phrasesInSubject = nullptr);
+                                        int *phrasesInSubject = nullptr,
+                                        ado::Connection *subjectConnection = nullptr);
 
 // Writes the study file: 15 header lines, then four quoted lines per entry,
 // in the system's 8-bit encoding (UTF-8 here, the ANSI code page on Windows),

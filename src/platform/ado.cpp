@@ -4,6 +4,7 @@
 #include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
+#include <QIODevice>
 #include <QList>
 #include <QMap>
 #include <QRandomGenerator>
@@ -11,6 +12,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <limits>
 #include <map>
 #include <memory>
@@ -534,8 +536,10 @@ void Connection::Open(const QString &connectionString) {
                             "ado", "Wrong password: not a valid password for the database "
                                    "'%1'.")
                             .arg(path));
-        if (origin == FileOrigin::Outside)
-            m_views = inspectForeignSchema(db, path, viewsOff);
+        if (origin == FileOrigin::Outside) {
+            m_views = inspectForeignSchema(db, path, viewsOff, &m_tables);
+            m_tablesListed = true;
+        }
     } catch (...) {
         sqlite3_close_v2(db);
         throw;
@@ -565,50 +569,54 @@ bool Connection::guardOutsideFile(sqlite3 *db, StepGuard *guard) {
 #ifdef SQLITE_DBCONFIG_TRUSTED_SCHEMA
     sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
 #endif
+#ifdef SQLITE_DBCONFIG_TRUSTED_SCHEMA
+    sqlite3_exec(db, "PRAGMA cell_size_check = ON", nullptr, nullptr, nullptr);
+#else
     sqlite3_exec(db, "PRAGMA trusted_schema = OFF; PRAGMA cell_size_check = ON", nullptr, nullptr,
                  nullptr);
+#endif
     sqlite3_limit(db, SQLITE_LIMIT_LENGTH, kOutsideValueLimit);
     sqlite3_limit(db, SQLITE_LIMIT_ATTACHED, 0);
     sqlite3_progress_handler(db, kProgressInterval, &Connection::countSteps, guard);
     return viewsOff;
 }
 
-QSet<QString> Connection::inspectForeignSchema(sqlite3 *db, const QString &path, bool viewsOff) {
+QSet<QString> Connection::inspectForeignSchema(sqlite3 *db, const QString &path, bool viewsOff,
+                                               QHash<QString, TableColumns> *tables) {
     // Our files hold plain tables only. A view is refused where this SQLite
     // cannot keep views from running (elsewhere, when it is read as a
     // table); a virtual table or a computed column would run the file's own
-    // expressions on every read.
-    QStringList tables;
+    // expressions on every read. One statement lists the tables with their
+    // columns, which the connection's recordsets then need not learn again.
     QSet<QString> views;
-    {
-        Statement list(db,
-                       QStringLiteral("SELECT type, name, sql FROM sqlite_master "
-                                      "WHERE type IN ('table', 'view')"),
-                       path);
-        while (list.step()) {
-            const QString type = columnValue(list.get(), 0).toString();
-            const QString name = columnValue(list.get(), 1).toString();
-            const QString sql = columnValue(list.get(), 2).toString().simplified();
-            if (type == QLatin1String("view")) {
-                if (!viewsOff)
-                    damaged(path, QStringLiteral("the file holds the view %1").arg(name));
-                views.insert(name.toLower());
-            } else if (sql.startsWith(QLatin1String("CREATE VIRTUAL"), Qt::CaseInsensitive)) {
-                damaged(path, QStringLiteral("virtual table %1").arg(name));
-            } else {
-                tables << name;
-            }
+    Statement list(
+        db,
+        QStringLiteral("SELECT m.type, m.name, m.sql, c.name, c.type, c.hidden "
+                       "FROM sqlite_master AS m LEFT JOIN pragma_table_xinfo(CASE WHEN m.type = "
+                       "'table' AND m.sql NOT LIKE 'CREATE VIRTUAL%' THEN m.name END) AS c "
+                       "WHERE m.type IN ('table', 'view')"),
+        path);
+    while (list.step()) {
+        const QString type = columnValue(list.get(), 0).toString();
+        const QString name = columnValue(list.get(), 1).toString();
+        if (type == QLatin1String("view")) {
+            if (!viewsOff)
+                damaged(path, QStringLiteral("the file holds the view %1").arg(name));
+            views.insert(name.toLower());
+            continue;
         }
-    }
-    Statement computed(db,
-                       QStringLiteral("SELECT count(*) FROM pragma_table_xinfo(?) "
-                                      "WHERE hidden IN (2, 3)"),
-                       path);
-    for (const QString &name : std::as_const(tables)) {
-        sqlite3_reset(computed.get());
-        bindValue(computed.get(), 1, name);
-        if (computed.step() && sqlite3_column_int(computed.get(), 0) > 0)
+        const QString sql = columnValue(list.get(), 2).toString().simplified();
+        if (sql.startsWith(QLatin1String("CREATE VIRTUAL"), Qt::CaseInsensitive))
+            damaged(path, QStringLiteral("virtual table %1").arg(name));
+        const int hidden = sqlite3_column_int(list.get(), 5);
+        if (hidden == 2 || hidden == 3)
             damaged(path, QStringLiteral("computed column in %1").arg(name));
+        TableColumns &table = (*tables)[name.toLower()];
+        table.learnt = true;
+        if (sqlite3_column_type(list.get(), 3) != SQLITE_NULL) {
+            table.names << columnValue(list.get(), 3).toString();
+            table.declaredTypes << columnValue(list.get(), 4).toString();
+        }
     }
     return views;
 }
@@ -780,7 +788,8 @@ struct Recordset::Impl {
     // Keyed recordsets know their table and each row's key; snapshots are
     // read-only and hold every value.
     bool keyed = false;
-    QString table; // quoted
+    QString table;     // quoted
+    QString tableName; // as the query names it
     QStringList names;
     QStringList columnSql; // quoted column names (keyed)
     QString rowList;       // the select list that reads one row (keyed)
@@ -882,6 +891,46 @@ struct Recordset::Impl {
             sqlite3_reset(st);
         }
         return *blobValues[index];
+    }
+
+    // Copies a long binary value of the current row from the file to device
+    // through a small buffer: a sound costs one read, never a copy of its
+    // own in memory.
+    bool saveBlob(int index, QIODevice &device) {
+        if (blobValues[index]) {
+            const QByteArray bytes = bytesOf(*blobValues[index]);
+            return device.write(bytes) == bytes.size();
+        }
+        sqlite3_blob *blob = nullptr;
+        const QByteArray tableUtf8 = tableName.toUtf8();
+        const QByteArray columnUtf8 = names[index].toUtf8();
+        if (sqlite3_blob_open(db, "main", tableUtf8.constData(), columnUtf8.constData(),
+                              rows[pos].key, 0, &blob) != SQLITE_OK) {
+            // Not a value the file can hand out in pieces (a text where a
+            // sound belongs, a row gone since Open): read as Value reads it.
+            sqlite3_blob_close(blob);
+            const QByteArray bytes = bytesOf(blobValue(index));
+            return device.write(bytes) == bytes.size();
+        }
+        const std::unique_ptr<sqlite3_blob, int (*)(sqlite3_blob *)> closer(blob,
+                                                                            &sqlite3_blob_close);
+        const int total = sqlite3_blob_bytes(blob);
+        // A value longer than the connection lets a file hold is damage, as
+        // when it is read whole.
+        if (total > sqlite3_limit(db, SQLITE_LIMIT_LENGTH, -1))
+            damaged(path, QStringLiteral("a value of %1 bytes in %2").arg(total).arg(table));
+        constexpr int kPiece = 64 * 1024;
+        std::unique_ptr<char[]> buffer(new char[kPiece]);
+        for (int at = 0; at < total;) {
+            const int n = std::min(kPiece, total - at);
+            const int rc = sqlite3_blob_read(blob, buffer.get(), n, at);
+            if (rc != SQLITE_OK)
+                fail(db, rc, path);
+            if (device.write(buffer.get(), n) != n)
+                return false;
+            at += n;
+        }
+        return true;
     }
 };
 
@@ -1032,6 +1081,7 @@ void Recordset::Open(const QString &sqlText, Connection &connection, const QVari
 
     if (keyed) {
         impl->table = quoteIdentifier(tableName);
+        impl->tableName = tableName;
         QMap<QString, QString> declared; // lower-case name -> declared type
         for (int i = 0; i < columns->names.size(); ++i)
             declared.insert(columns->names[i].toLower(), columns->declaredTypes[i]);
@@ -1372,6 +1422,17 @@ QByteArray Recordset::fieldChunk(int index, qint64 size) const {
     return chunk;
 }
 
+bool Recordset::fieldSaveTo(int index, QIODevice &device) const {
+    const Row *row = storedRow(index);
+    if (row && row->holdsBlob(index)) {
+        m_conn->startCall();
+        d->blobStateUsed = true;
+        return d->saveBlob(index, device);
+    }
+    const QByteArray bytes = bytesOf(row ? row->values[index] : d->pending.value(index));
+    return device.write(bytes) == bytes.size();
+}
+
 void Recordset::setFieldValue(int index, const QVariant &value) {
     requireOpen();
     if (!d->keyed)
@@ -1399,6 +1460,9 @@ void Field::SetValue(const QVariant &value) {
 }
 QByteArray Field::GetChunk(qint64 size) const {
     return m_rs->fieldChunk(m_index, size);
+}
+bool Field::SaveTo(QIODevice &device) const {
+    return m_rs->fieldSaveTo(m_index, device);
 }
 qint64 Field::ActualSize() const {
     return m_rs->fieldSize(m_index);

@@ -16,6 +16,7 @@
 #include <memory>
 #include <string>
 
+class QIODevice;
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -131,8 +132,10 @@ private:
     // Sets a file from outside up defensively; true when its views cannot run.
     static bool guardOutsideFile(sqlite3 *db, StepGuard *guard);
     // Refuses, as damaged, a file from outside whose schema holds what none
-    // of ours does; returns the names of its views (in lower case).
-    static QSet<QString> inspectForeignSchema(sqlite3 *db, const QString &path, bool viewsOff);
+    // of ours does; returns the names of its views (in lower case) and puts
+    // its tables with their columns in *tables.
+    static QSet<QString> inspectForeignSchema(sqlite3 *db, const QString &path, bool viewsOff,
+                                              QHash<QString, TableColumns> *tables);
     // Starts the allowance of one call of the public interface afresh.
     void startCall() const;
 
@@ -170,6 +173,11 @@ public:
     // for size < 0); successive calls continue where the last one stopped, and
     // moving to another row starts again at the first byte.
     QByteArray GetChunk(qint64 size = -1) const;
+    // Writes the value's bytes to device (texts in UTF-8, nothing for Null):
+    // a long binary value goes straight from the file to the device, a piece
+    // at a time, and is never held whole. False when the device takes less
+    // than it is given.
+    bool SaveTo(QIODevice &device) const;
     // Length of the value in bytes (texts in UTF-8); 0 for Null. Known without
     // reading a long binary value.
     qint64 ActualSize() const;
@@ -238,6 +246,7 @@ private:
     QVariant fieldValue(int index) const;
     void setFieldValue(int index, const QVariant &value);
     QByteArray fieldChunk(int index, qint64 size) const;
+    bool fieldSaveTo(int index, QIODevice &device) const;
     qint64 fieldSize(int index) const;
     bool fieldIsNull(int index) const;
     QString fieldName(int index) const;

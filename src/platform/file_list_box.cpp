@@ -104,9 +104,10 @@ void FileListBox::Refresh() {
     m_names.clear();
     if (m_path.isEmpty())
         return;
-    const QDir dir(m_path);
     // Without QDir::Hidden, hidden files stay out; QDir::Files leaves folders out.
-    const QFileInfoList entries = dir.entryInfoList(QDir::Files | QDir::NoDotAndDotDot);
+    // Unsorted: the names are sorted once, below, in the list's own order.
+    const QDir dir(m_path, QString(), QDir::Unsorted, QDir::Files | QDir::NoDotAndDotDot);
+    const QFileInfoList entries = dir.entryInfoList();
     const Wildcards wanted(m_pattern);
     std::optional<Wildcards> excluded;
     if (!m_excluded.trimmed().isEmpty())

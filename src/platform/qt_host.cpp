@@ -1,7 +1,10 @@
 #include "platform/qt_host.h"
 
+#include "platform/start_detached.h"
+
 #include <QApplication>
 #include <QDesktopServices>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
@@ -13,7 +16,6 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QPointer>
-#include <QProcess>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QScreen>
@@ -232,7 +234,7 @@ void QtHost::OpenFolder(const QString &path) {
 
 bool QtHost::StartDetached(const QString &program, const QStringList &arguments,
                            const QString &workingDirectory) {
-    return QProcess::startDetached(program, arguments, workingDirectory);
+    return startDetached::Start(program, arguments, workingDirectory);
 }
 
 void QtHost::PlaySoundFile(const QString &path, bool async) {
@@ -392,7 +394,10 @@ void QtHost::DoEvents() {
 void QtHost::WaitForEvents(int milliseconds) {
     // A nested loop sleeps in the window system's wait until an event or the
     // timer comes, instead of polling.
+    QElapsedTimer waited;
+    waited.start();
     QEventLoop loop;
     QTimer::singleShot(std::max(0, milliseconds), &loop, &QEventLoop::quit);
     loop.exec();
+    m_waitedMs += waited.elapsed();
 }

@@ -71,8 +71,12 @@ public:
     double Rnd() override;
     void DoEvents() override;
     void WaitForEvents(int milliseconds) override;
+    // How long the program has waited in WaitForEvents so far (the start's
+    // one-second wait among others), in milliseconds.
+    qint64 WaitedMilliseconds() const { return m_waitedMs; }
 
 private:
+    qint64 m_waitedMs = 0;
     SoundPlayer m_sound;
     std::mt19937 m_random;
 };

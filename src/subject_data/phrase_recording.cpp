@@ -32,9 +32,8 @@ QString Write_Phrase_Sound(Program &program, const QString &fileName, int number
     rs.Open(QStringLiteral("SELECT * FROM tblPhrases where pkPhraseNo =") + QString::number(number),
             connection);
     const ado::Field field = rs.Fields(QStringLiteral("bsound"));
-    const QByteArray bytes = field.GetChunk(field.ActualSize());
     QFile file(sound);
-    if (!privateFolder::OpenNew(file) || file.write(bytes) != bytes.size() || !file.flush())
+    if (!privateFolder::OpenNew(file) || !field.SaveTo(file) || !file.flush())
         throw std::runtime_error(program.captions[caption::FileNotWritten]
                                      .arg(sound, platformLanguage::System_Reason(file))
                                      .toStdString());

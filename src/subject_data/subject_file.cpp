@@ -58,8 +58,12 @@ QString Validate_Subject(Program &program, ado::Connection &subject) {
 }
 
 QString Validate_Subject(Program &program, const QString &fileName) {
+    ado::Connection connection;
+    return Validate_Subject(program, fileName, connection);
+}
+
+QString Validate_Subject(Program &program, const QString &fileName, ado::Connection &connection) {
     try {
-        ado::Connection connection;
         connection.Open(
             modMain::Get_Connection_String(subjectFile::Installed_Path(program, fileName)));
         return Validate_Subject(program, connection);

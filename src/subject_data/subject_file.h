@@ -38,6 +38,9 @@ QString Proper_Title(const Program &program, const QString &fileName);
 // build; otherwise the description of what stopped the check. Never throws
 // and shows nothing, so callers can check many files in a row.
 QString Validate_Subject(Program &program, const QString &fileName);
+// The same, opening the file in connection, which stays open for reading
+// the subject after the check.
+QString Validate_Subject(Program &program, const QString &fileName, ado::Connection &connection);
 // The same check on a subject file the caller has open (it goes on reading
 // it): throws ado::Error when tblProperties cannot be read.
 QString Validate_Subject(Program &program, ado::Connection &subject);

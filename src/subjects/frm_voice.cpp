@@ -7,6 +7,7 @@
 #include "platform/private_folder.h"
 #include "platform/sound.h"
 #include "subjects/phrase_sound.h"
+#include "subjects/voice_module.h"
 
 #include <QFile>
 #include <QHBoxLayout>
@@ -305,8 +306,7 @@ VoiceSession::VoiceSession(Program &program, QString key, QString text, QByteArr
       m_model(std::move(model)),
       m_parent(parent), m_total(voice::Read_Wave(m_model).milliseconds() + 2000) {
     setObjectName(QStringLiteral("voiceSession"));
-    connect(&m_analysis, &QFutureWatcher<voice::Comparison>::finished, this,
-            &VoiceSession::compared);
+    connect(&m_analysis, &QFutureWatcher<Analysed>::finished, this, &VoiceSession::compared);
 }
 
 VoiceSession::~VoiceSession() {
@@ -354,8 +354,13 @@ void VoiceSession::recorded(const QByteArray &mine) {
         return;
     }
     m_window->Comparing();
+    // The module is loaded here, beside the window, the first time.
     m_analysis.setFuture(QtConcurrent::run([model = m_model, mine] {
-        return voice::Compare(voice::Read_Wave(model), voice::Read_Wave(mine));
+        Analysed analysed;
+        const voiceModule::Entry *module = voiceModule::Load(&analysed.problem);
+        if (module)
+            analysed.comparison = module->compare(voice::Read_Wave(model), voice::Read_Wave(mine));
+        return analysed;
     }));
 }
 
@@ -375,7 +380,14 @@ void VoiceSession::compared() {
     closeWindow();
     bool again = false;
     try {
-        const voice::Comparison comparison = m_analysis.result();
+        const Analysed analysed = m_analysis.result();
+        if (!analysed.problem.isEmpty()) {
+            m_program.host().MsgBox(voiceModule::Unavailable_Text(analysed.problem),
+                                    vb::vbExclamation, m_program.identity.productTitle);
+            end();
+            return;
+        }
+        const voice::Comparison &comparison = analysed.comparison;
         QList<int> &figures = figuresOfThisRun()[m_key];
         if (comparison.verdict == voice::Verdict::Figure) {
             figures.append(comparison.closeness);
@@ -429,6 +441,15 @@ VoiceSession *Record_And_Compare(Program &program, const subjectData::Phrase &ph
                                  QWidget *parent) {
     Host &host = program.host();
     const QString &text = phrase.phrase;
+    // Without the voice module nothing could be compared: the learner is
+    // told before speaking, not after.
+    if (!voiceModule::Present()) {
+        QString problem;
+        voiceModule::Load(&problem);
+        host.MsgBox(voiceModule::Unavailable_Text(problem), vb::vbExclamation,
+                    program.identity.productTitle);
+        return nullptr;
+    }
     try {
         const QString modelPath =
             phraseSound::Write_Phrase_Sound(program, phrase.sourceFile, phrase.number);

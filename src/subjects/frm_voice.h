@@ -134,7 +134,13 @@ private:
     std::unique_ptr<frmRecord> m_window;
     std::unique_ptr<MicrophoneCapture> m_capture;
     QByteArray m_mine;
-    QFutureWatcher<voice::Comparison> m_analysis;
+    // What the analysis beside the window gives: the comparison, or why the
+    // voice module could not make it.
+    struct Analysed {
+        voice::Comparison comparison;
+        QString problem;
+    };
+    QFutureWatcher<Analysed> m_analysis;
 };
 
 namespace voiceWindows {

@@ -6,7 +6,7 @@
 #include "platform/sound.h"
 #include "platform/tree_view.h"
 #include "subject_data/subject_node.h"
-#include "subjects/voice_compare.h"
+#include "subjects/voice_module.h"
 
 #include <QFile>
 
@@ -57,8 +57,16 @@ void Play_Phrase(Program &program, const subjectData::Phrase &phrase, Speed spee
         return;
     }
     QByteArray slowed;
-    if (speed == Speed::Slow)
-        slowed = voice::Change_Tempo(wave, voice::kSlowTempo);
+    if (speed == Speed::Slow) {
+        try {
+            slowed = voiceModule::Change_Tempo(wave, voice::kSlowTempo);
+        } catch (const std::exception &e) {
+            // Without the voice module the phrase is still heard, at its own
+            // speed, once the learner knows why.
+            program.host().MsgBox(QString::fromUtf8(e.what()), vb::vbExclamation,
+                                  program.identity.productTitle);
+        }
+    }
     ShellWindows &windows = program.windows();
     windows.ShowNotice(QString(), phrase.phrase, kNoticeHeightTwips, 0);
     modMain::Wait_Seconds(program.host(), 1);

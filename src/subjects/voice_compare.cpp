@@ -1,8 +1,11 @@
+// The voice analysis and the slowing down: the part of the voice layer that
+// needs aubio and SoundTouch. The program loads it as a module of its own when
+// a learner first records or hears a phrase slowly; tools, tests and
+// activities link it directly (tvx_voice).
 #include "subjects/voice_compare.h"
 
 #include "platform/sound.h"
-
-#include <QtEndian>
+#include "subjects/voice_quantile.h"
 
 #include <SoundTouch.h>
 #include <aubio/aubio.h>
@@ -15,66 +18,6 @@
 #include <tuple>
 
 namespace voice {
-
-namespace {
-
-float sampleAt(const char *p, int bits, bool isFloat) {
-    if (isFloat) {
-        float f;
-        std::memcpy(&f, p, 4);
-        return std::isfinite(f) ? std::clamp(f, -1.0f, 1.0f) : 0.0f;
-    }
-    switch (bits) {
-    case 8:
-        return (static_cast<unsigned char>(*p) - 128) / 128.0f;
-    case 16:
-        return qFromLittleEndian<qint16>(p) / 32768.0f;
-    case 24: {
-        const qint32 v = (static_cast<qint32>(static_cast<signed char>(p[2])) << 16) |
-                         (static_cast<unsigned char>(p[1]) << 8) | static_cast<unsigned char>(p[0]);
-        return v / 8388608.0f;
-    }
-    default:
-        return static_cast<float>(qFromLittleEndian<qint32>(p) / 2147483648.0);
-    }
-}
-
-} // namespace
-
-int Wave::milliseconds() const {
-    return rate > 0 ? static_cast<int>(samples.size() * 1000LL / rate) : 0;
-}
-
-Wave Read_Wave(const QByteArray &bytes) {
-    Wave wave;
-    // The sound layer's check, so that what cannot be played is not slowed
-    // down or compared either.
-    const std::optional<WaveLayout> layout = PlayableWaveLayout(bytes);
-    if (!layout)
-        return wave;
-    const int channels = layout->channels;
-    const int sampleBytes = layout->bits / 8;
-    const int frameBytes = layout->frameBytes();
-    wave.rate = layout->rate;
-    wave.samples.resize(static_cast<size_t>(layout->frames));
-    const char *data = bytes.constData() + layout->dataOffset;
-    for (qsizetype f = 0; f < layout->frames; ++f) {
-        float sum = 0;
-        const char *frame = data + f * frameBytes;
-        for (int c = 0; c < channels; ++c)
-            sum += sampleAt(frame + c * sampleBytes, layout->bits, layout->isFloat);
-        wave.samples[static_cast<size_t>(f)] = sum / channels;
-    }
-    return wave;
-}
-
-QByteArray Write_Wave(const Wave &wave) {
-    std::vector<qint16> samples(wave.samples.size());
-    for (size_t i = 0; i < wave.samples.size(); ++i)
-        samples[i] =
-            static_cast<qint16>(std::lround(std::clamp(wave.samples[i], -1.0f, 1.0f) * 32767.0f));
-    return MonoWave16(samples, wave.rate);
-}
 
 Wave Change_Tempo(const Wave &wave, double tempo) {
     Wave out;
@@ -92,13 +35,6 @@ Wave Change_Tempo(const Wave &wave, double tempo) {
         stretcher.receiveSamples(out.samples.data(), static_cast<uint>(out.samples.size()));
     out.samples.resize(received);
     return out;
-}
-
-QByteArray Change_Tempo(const QByteArray &waveFile, double tempo) {
-    const Wave wave = Read_Wave(waveFile);
-    if (wave.empty())
-        return QByteArray();
-    return Write_Wave(Change_Tempo(wave, tempo));
 }
 
 namespace {
@@ -149,15 +85,6 @@ struct PitchDeleter {
 constexpr float kStudioFloor = -60.0f;
 
 float decibels(float rms) { return 20.0f * std::log10(std::max(rms, 3e-5f)); }
-
-float quantile(std::vector<float> values, double q) {
-    if (values.empty())
-        return 0;
-    const size_t at = static_cast<size_t>(q * (values.size() - 1));
-    std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(at),
-                     values.end());
-    return values[at];
-}
 
 // Finds the speech in a.loudness: the frames that rise clearly above the
 // recording's own noise floor (its quietest tenth), with short pauses
@@ -532,31 +459,14 @@ std::vector<float> overSyllables(const std::vector<float> &values) {
     return out;
 }
 
-// Pitch in semitones against the median pitch of the speech: the tune of
-// the phrase, whatever the height of the voice. 0 where nothing is voiced.
-std::vector<float> tune(const Analysis &a) {
-    std::vector<float> voiced;
-    for (int f = a.first; f <= a.last; ++f)
-        if (a.pitch[f] > 0)
-            voiced.push_back(a.pitch[f]);
-    std::vector<float> out(a.pitch.size(), 0.0f);
-    if (voiced.empty())
-        return out;
-    const float median = quantile(voiced, 0.5);
-    for (size_t f = 0; f < a.pitch.size(); ++f)
-        if (a.pitch[f] > 0)
-            out[f] = 12.0f * std::log2(a.pitch[f] / median);
-    return out;
-}
-
 // How far the tunes of model and take lie apart where the alignment puts
 // voiced frames of both together: the mean difference in semitones, each
 // capped so that a pitch tracker's octave slip weighs no more than a wrong
 // note.
 double tuneDifference(const Analysis &model, const Analysis &mine,
                       const std::vector<std::pair<int, int>> &path) {
-    const std::vector<float> x = tune(model);
-    const std::vector<float> y = tune(mine);
+    const std::vector<float> x = Tune(model);
+    const std::vector<float> y = Tune(mine);
     double sum = 0;
     int count = 0;
     for (const auto &[i, j] : path) {
@@ -643,15 +553,5 @@ Comparison Compare(const Wave &model, const Wave &mine) {
     }
     return result;
 }
-
-Band BandOf(int closeness) {
-    if (closeness >= 80)
-        return Band::VeryClose;
-    if (closeness >= 60)
-        return Band::Close;
-    return Band::KeepPractising;
-}
-
-std::vector<float> Tune(const Analysis &analysis) { return tune(analysis); }
 
 } // namespace voice

@@ -1,6 +1,7 @@
 #include "platform/ado.h"
 #include "support/test_env.h"
 
+#include <QBuffer>
 #include <QCryptographicHash>
 #include <QFile>
 
@@ -550,6 +551,51 @@ TEST_F(AdoTest, LongBinaryValuesAreReadOnlyWhenAskedFor) {
     rs.Fields("bsound").SetValue(QByteArray("RIFFnew"));
     rs.Update();
     EXPECT_EQ(rs.Fields("bsound").GetChunk(-1), QByteArray("RIFFnew"));
+}
+
+TEST_F(AdoTest, SaveToWritesAValueWholeToADeviceAndTellsOfADeviceThatRefuses) {
+    const QString file = makeDatabase();
+    QByteArray sound("RIFF");
+    for (int i = 0; i < 300000; ++i) // several pieces of the copy
+        sound.append(char(i % 253));
+    {
+        Connection cn;
+        cn.Open(ado::ConnectionString(file, "pw"));
+        cn.Execute(QStringLiteral("INSERT INTO tblPhrases VALUES (1, 'uno', ?), (2, 'dos', NULL), "
+                                  "(3, 'tres', 'a text where a sound belongs')"),
+                   {sound});
+    }
+    Connection cn;
+    cn.Open(ado::ConnectionString(file, "pw"));
+    Recordset rs;
+    rs.Open(QStringLiteral("SELECT * FROM tblPhrases ORDER BY pkPhraseNo"), cn);
+    const auto saved = [&](const char *field) {
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        EXPECT_TRUE(rs.Fields(QString::fromLatin1(field)).SaveTo(buffer)) << field;
+        return buffer.data();
+    };
+    EXPECT_EQ(saved("bsound"), sound);
+    EXPECT_EQ(saved("bsound"), sound) << "saved again, the same bytes";
+    EXPECT_EQ(saved("tPhrase"), QByteArray("uno"));
+    rs.MoveNext();
+    EXPECT_TRUE(saved("bsound").isEmpty()) << "Null writes nothing";
+    rs.MoveNext();
+    EXPECT_EQ(saved("bsound"), QByteArray("a text where a sound belongs"));
+
+    // A device that takes nothing (a full disk) is told, not taken as done.
+    rs.MoveFirst();
+    QBuffer closed;
+    EXPECT_FALSE(rs.Fields("bsound").SaveTo(closed));
+    // A row deleted by another program since the recordset was opened.
+    {
+        Connection other;
+        other.Open(ado::ConnectionString(file, "pw"));
+        other.Execute(QStringLiteral("DELETE FROM tblPhrases WHERE pkPhraseNo = 1"));
+    }
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    EXPECT_FALSE(failure([&] { rs.Fields("bsound").SaveTo(buffer); }).isEmpty());
 }
 
 TEST_F(AdoTest, ListingRowsNeverReadsLongBinaryValues) {

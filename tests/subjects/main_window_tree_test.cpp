@@ -5,6 +5,7 @@
 #include "subjects/phrase_sound.h"
 #include "subjects/subject_fixture.h"
 #include "subjects/voice_compare.h"
+#include "subjects/voice_module.h"
 #include "support/crafted_waves.h"
 
 #include <QApplication>
@@ -12,6 +13,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -337,6 +339,47 @@ TEST_F(MainWindowTreeTest, SpaceHearsShiftSpaceAndTheMenuHearSlowlyWithThePitchK
         EXPECT_NEAR(slow.milliseconds(), 1000 / voice::kSlowTempo, 60);
     }
     EXPECT_EQ(main->mnuHearSlowly->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_Space));
+}
+
+TEST_F(MainWindowTreeTest, WithoutTheVoiceModuleRecordingSaysWhyAndSlowlyThePhraseIsHeardAsItIs) {
+    QTemporaryDir empty;
+    voiceModule::Set_Folder(empty.path());
+    QString problem;
+    EXPECT_EQ(voiceModule::Load(&problem), nullptr);
+    EXPECT_TRUE(problem.contains(empty.path() + QStringLiteral("/libtvx-voice.so")))
+        << problem.toStdString();
+    const QString told = voiceModule::Unavailable_Text(problem);
+    {
+        ado::Connection cn;
+        cn.Open(ado::ConnectionString(installed(QStringLiteral("Food.ito")),
+                                      subjects::SubjectPassword()));
+        cn.Execute(QStringLiteral("UPDATE tblPhrases SET bsound = ?"), {vowelWave()});
+    }
+    press(1);
+    const int food = node(QStringLiteral("Food"));
+    press(food);
+    open(food);
+    press(nodes().Child(food));
+
+    QTest::keyClick(main->TreeFoldersView, Qt::Key_R);
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.boxes[0].text, told);
+    EXPECT_EQ(vb::IconOf(host.boxes[0].style), vb::vbExclamation);
+    EXPECT_TRUE(host.recordRequests.empty()) << "nothing is recorded that cannot be compared";
+
+    QTest::keyClick(main->TreeFoldersView, Qt::Key_Space, Qt::ShiftModifier);
+    ASSERT_EQ(host.boxes.size(), 2u);
+    EXPECT_EQ(host.boxes[1].text, told);
+    ASSERT_EQ(host.sounds.size(), 1u) << "the phrase is still heard, at its own speed";
+    EXPECT_EQ(host.sounds[0].path, phraseSound::Selected_Phrase_Path(program));
+
+    // The module back in its place: hearing slowly works again.
+    voiceModule::Set_Folder(QStringLiteral(TVX_BINARY_DIR "/" TVX_LANGUAGE_CODE));
+    QTest::keyClick(main->TreeFoldersView, Qt::Key_Space, Qt::ShiftModifier);
+    EXPECT_EQ(host.boxes.size(), 2u);
+    ASSERT_EQ(host.sounds.size(), 2u);
+    EXPECT_TRUE(host.sounds[1].path.isEmpty());
+    EXPECT_FALSE(voice::Read_Wave(host.sounds[1].wave).empty());
 }
 
 class VoiceTest : public MainWindowTreeTest {

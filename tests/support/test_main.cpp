@@ -2,6 +2,7 @@
 // throw-away settings folder, so no test reaches a screen, speakers or the
 // user's configuration.
 #include "shell/application_setup.h"
+#include "subjects/voice_module.h"
 
 #include <QApplication>
 #include <QStandardPaths>
@@ -18,6 +19,8 @@ int main(int argc, char **argv) {
     QStandardPaths::setTestModeEnabled(true);
     QApplication app(argc, argv);
     SetUpApplication(app);
+    // The voice module the build put in its program folder.
+    voiceModule::Set_Folder(QStringLiteral(TVX_BINARY_DIR "/" TVX_LANGUAGE_CODE));
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

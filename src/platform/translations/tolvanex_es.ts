@@ -441,4 +441,19 @@
         <translation>La imagen de fondo está vacía.</translation>
     </message>
 </context>
+<context>
+    <name>voice</name>
+    <message>
+        <source>the file %1 is missing</source>
+        <translation>falta el archivo %1</translation>
+    </message>
+    <message>
+        <source>the file %1 belongs to another version of the program</source>
+        <translation>el archivo %1 es de otra versión del programa</translation>
+    </message>
+    <message>
+        <source>Recording and comparing, and hearing a phrase slowly, are not available: %1. Everything else works as usual; installing the program again brings them back.</source>
+        <translation>Grabar y comparar, y escuchar una frase despacio, no están disponibles: %1. Todo lo demás funciona como siempre; al instalar el programa de nuevo vuelven a estarlo.</translation>
+    </message>
+</context>
 </TS>
