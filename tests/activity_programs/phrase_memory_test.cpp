@@ -294,12 +294,16 @@ TEST_F(PhraseMemoryTest, ResultsOfAGameEndingOnALockedDatabaseAreKeptAndWrittenO
     }
     EXPECT_TRUE(results().isEmpty());
 
-    // The next activity's start writes them; a second start adds nothing.
-    for (int start = 0; start < 2; ++start) {
+    // A later activity's start writes them (the first one that finds the
+    // database free), and a start after that adds nothing.
+    const auto start = [&] {
         activity::ListeningQuizWindow next(load.file, load.texts, 3);
         QSignalSpy written(next.endPage->saver, &activity::ScoreSaver::keptScoresWritten);
-        ASSERT_TRUE(!written.isEmpty() || written.wait(30000));
-    }
+        EXPECT_TRUE(!written.isEmpty() || written.wait(30000));
+    };
+    for (int tries = 0; tries < 5 && results().isEmpty(); ++tries)
+        start();
+    start();
     const QVector<QVariantList> rows = results();
     ASSERT_EQ(rows.size(), 3);
     const QStringList launches = launchIds();
