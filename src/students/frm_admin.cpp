@@ -1,5 +1,8 @@
 #include "students/frm_admin.h"
 
+#include "class_data/class_link.h"
+#include "students/frm_class_server.h"
+
 #include "frame/captions.h"
 #include "frame/mod_main.h"
 #include "frame/program.h"
@@ -101,7 +104,7 @@ frmAdmin::frmAdmin(Program &program, QWidget *parent)
       m_background(LoadPicture(QStringLiteral(":/tiles/background.png"))) {
     setObjectName(QStringLiteral("frmAdmin"));
     setWindowTitle(QStringLiteral("Student Progress"));
-    setFixedSize(TwipsToPixels(9720), TwipsToPixels(7920));
+    setFixedSize(TwipsToPixels(9720), TwipsToPixels(8460));
 
     lblView = new QLabel(QStringLiteral("View by:"), this);
     lblView->setObjectName(QStringLiteral("lblView"));
@@ -111,6 +114,17 @@ frmAdmin::frmAdmin(Program &program, QWidget *parent)
     cboView->setObjectName(QStringLiteral("cboView"));
     PlaceTwips(*cboView, 240, 450, 3000, 330);
     lblView->setBuddy(cboView);
+
+    // This computer's rows, or the whole class's from the class server.
+    lblSource = new QLabel(tr("Source:"), this);
+    lblSource->setObjectName(QStringLiteral("lblSource"));
+    PlaceTwips(*lblSource, 3360, 180, 1380, 255);
+    cboSource = new QComboBox(this);
+    cboSource->setObjectName(QStringLiteral("cboSource"));
+    cboSource->addItems({tr("this computer"), tr("the whole class")});
+    cboSource->setAccessibleName(tr("Source"));
+    PlaceTwips(*cboSource, 3360, 450, 1380, 330);
+    lblSource->setBuddy(cboSource);
 
     // Buttons in this window never answer Enter by themselves: Enter in the
     // tree shows a pair's rows, and must never reach the clear command.
@@ -154,7 +168,8 @@ frmAdmin::frmAdmin(Program &program, QWidget *parent)
     ListView1->header()->setSectionsMovable(false);
     PlaceTwips(*ListView1, 3360, 2880, 6120, 4440);
 
-    setTabOrder(cboView, TreeView1);
+    setTabOrder(cboView, cboSource);
+    setTabOrder(cboSource, TreeView1);
     setTabOrder(TreeView1, ListView1);
     setTabOrder(ListView1, btnExport);
     setTabOrder(btnExport, btnClearDatabase);
@@ -186,6 +201,20 @@ frmAdmin::frmAdmin(Program &program, QWidget *parent)
     connect(spnRetention, &QSpinBox::valueChanged, this,
             [this](int percent) { spnRetention_Change(percent); });
     setTabOrder(chkUpdateCheck, spnRetention);
+
+    btnClassServer = new QPushButton(tr("Class server..."), this);
+    btnClassServer->setObjectName(QStringLiteral("btnClassServer"));
+    btnClassServer->setAccessibleName(tr("Class server"));
+    btnClassServer->setAutoDefault(false);
+    PlaceTwips(*btnClassServer, 240, 7920, 2280, 420);
+    lblClassStatus = new QLabel(this);
+    lblClassStatus->setObjectName(QStringLiteral("lblClassStatus"));
+    lblClassStatus->setWordWrap(true);
+    lblClassStatus->setAccessibleName(tr("State of the class server"));
+    PlaceTwips(*lblClassStatus, 2640, 7860, 6840, 540);
+    setTabOrder(spnRetention, btnClassServer);
+    connect(btnClassServer, &QPushButton::clicked, this, [this] { btnClassServer_Click(); });
+    connect(cboSource, &QComboBox::activated, this, [this] { cboSource_Click(); });
 
     AddClickSound(*btnClearDatabase, modMain::Button_Click(m_program));
     AddClickSound(*btnExport, modMain::Button_Click(m_program));
@@ -394,7 +423,7 @@ void frmAdmin::buildPhraseView() {
     const Captions &c = m_program.captions;
     TreeView &nodes = TreeView1->Nodes();
     try {
-        m_phrases = phraseViews::Read_Phrase_View(m_program.usersPath(), today(),
+        m_phrases = phraseViews::Read_Phrase_View(m_views.Path(), today(),
                                                   phraseViews::Schedule_Parameters(m_program));
     } catch (const std::exception &e) {
         // Only this view reads the results: the others go on without it.
@@ -644,4 +673,82 @@ void frmAdmin::showEvent(QShowEvent *event) {
     CenterWindow(*this, parentWidget());
     QDialog::showEvent(event);
     cboView->setFocus();
+}
+
+classData::ClassLink *frmAdmin::classLink() {
+    if (m_link)
+        return m_link;
+    const classData::ServerSettings settings = classData::Server_Settings(m_program);
+    if (!settings.Named())
+        return nullptr;
+    if (!m_ownLink)
+        m_ownLink = std::make_unique<classData::ClassLink>(
+            m_program.usersPath(), m_program.folders.dataFolder + QStringLiteral("Class.dat"),
+            m_program.templatePath(), settings);
+    else
+        m_ownLink->Set_Settings(settings);
+    return m_ownLink.get();
+}
+
+void frmAdmin::cboSource_Click() {
+    const int source = cboSource->currentIndex();
+    if (source == ThisComputer) {
+        lblClassStatus->clear();
+        showSource(ThisComputer);
+        return;
+    }
+    classData::ClassLink *link = classLink();
+    if (!link) {
+        cboSource->setCurrentIndex(m_source);
+        lblClassStatus->setText(
+            tr("No class server is named: set one with the class server button."));
+        emit ClassShown(false);
+        return;
+    }
+    lblClassStatus->setText(tr("Reading the whole class from the class server..."));
+    cboSource->setEnabled(false);
+    auto connection = std::make_shared<QMetaObject::Connection>();
+    *connection = connect(link, &classData::ClassLink::ClassFileReady, this,
+                          [this, link, connection](bool ok, const QString &message) {
+                              disconnect(*connection);
+                              cboSource->setEnabled(true);
+                              const bool haveFile = QFileInfo(link->ClassPath()).isFile();
+                              if (ok)
+                                  lblClassStatus->setText(tr("The whole class, as the class "
+                                                             "server holds it now."));
+                              else if (haveFile)
+                                  lblClassStatus->setText(
+                                      tr("The class server is away (%1). The whole class as "
+                                         "it was last read.")
+                                          .arg(message));
+                              else
+                                  lblClassStatus->setText(message);
+                              if (haveFile) {
+                                  m_views = scores::ScoreViews(link->ClassPath(), m_views.Forms());
+                                  showSource(WholeClass);
+                              } else {
+                                  cboSource->setCurrentIndex(m_source);
+                              }
+                              emit ClassShown(ok);
+                          });
+    link->Request_Class_File();
+}
+
+void frmAdmin::showSource(int source) {
+    if (source == ThisComputer)
+        m_views = scores::ScoreViews(m_program.usersPath(), m_views.Forms());
+    m_source = source;
+    cboSource->setCurrentIndex(source);
+    if (m_view >= 0)
+        Build_View(m_view);
+}
+
+void frmAdmin::btnClassServer_Click() {
+    frmClassServer settings(m_program, this);
+    m_program.host().ShowModal(settings);
+    if (!settings.Saved())
+        return;
+    if (m_ownLink)
+        m_ownLink->Set_Settings(classData::Server_Settings(m_program));
+    emit ClassServerChanged();
 }

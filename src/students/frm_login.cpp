@@ -1,5 +1,7 @@
 #include "students/frm_login.h"
 
+#include "class_data/class_link.h"
+
 #include "frame/mod_main.h"
 #include "frame/program.h"
 #include "platform/host.h"
@@ -157,12 +159,36 @@ void frmLogin::Form_Load() {
             lblPassword->hide();
             txtPassword->hide();
         }
+        // The class's students, when the server answers; the list is usable
+        // meanwhile.
+        if (m_link)
+            m_link->Request_Sync();
     } catch (const std::exception &e) {
         m_program.host().MsgBox(modMain::Safe_Caption(m_program, 149) + QStringLiteral("\r\n\r\n") +
                                     QStringLiteral("FrmLogin_Load: ") + QString::fromUtf8(e.what()),
                                 vb::vbCritical, windowTitle());
         m_program.End(1);
     }
+}
+
+void frmLogin::Set_Class_Link(classData::ClassLink *link) {
+    m_link = link;
+    if (link)
+        connect(link, &classData::ClassLink::Synced, this,
+                [this](const classData::SyncStatus &status) { classSynced(status); });
+}
+
+void frmLogin::classSynced(const classData::SyncStatus &status) {
+    if (status.studentsPulled <= 0 || m_program.ended)
+        return;
+    const Student *selected = Selected_Student();
+    const qint64 keep = selected ? selected->id : 0;
+    const QString typed = txtPassword->text();
+    Load_Students();
+    if (QTreeWidgetItem *item = keep ? itemOf(keep) : nullptr)
+        ListView1->setCurrentItem(item);
+    showPasswordBox();
+    txtPassword->setText(typed);
 }
 
 void frmLogin::Load_Students() {
