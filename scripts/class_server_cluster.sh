@@ -8,6 +8,8 @@
 #   class_server_cluster.sh kill ENVFILE    stop it at once, as a crash would
 #   class_server_cluster.sh resume ENVFILE  start it again after stop or kill
 #   class_server_cluster.sh remove ENVFILE  stop it and remove its folder
+#   class_server_cluster.sh start-or-skip ENVFILE   start, or only say why not
+#                                           when PostgreSQL is not installed
 #
 # ENVFILE holds shell assignments: DIR, PORT, SOCKET, BIN and the roles'
 # names and passwords. The database tvx_class belongs to tvx_owner (who may
@@ -21,7 +23,15 @@ envfile=${2:?the environment file}
 bin=$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -1 || true)
 if [[ -z "$bin" || ! -x "$bin/initdb" ]]; then
   echo "PostgreSQL's server programs are not installed (package postgresql)." >&2
+  # The tests that need a server then say so themselves and are skipped.
+  [[ "$what" == start-or-skip || "$what" == remove ]] && exit 0
   exit 77
+fi
+[[ "$what" == start-or-skip ]] && what=start
+if [[ "$what" != start && ! -f "$envfile" ]]; then
+  echo "No test cluster at $envfile." >&2
+  [[ "$what" == remove ]] && exit 0
+  exit 1
 fi
 
 # initdb and the server refuse to run as root: they run as an unprivileged

@@ -62,7 +62,7 @@ ClassLink::~ClassLink() {
     m_thread->quit();
     // A call to a server that went away mid-answer is bounded by the
     // connection's keep-alives; the program does not wait that long to end.
-    if (!m_thread->wait(8000)) {
+    if (!m_thread->wait(3000)) {
         // The worker is kept alive by the call under way; the process ends
         // around it.
         (void)m_thread.release();

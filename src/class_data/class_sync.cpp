@@ -331,8 +331,12 @@ int pushGrowing(ClassServer &server, ado::Connection &local, const QString &comp
         }
         throw;
     }
-    // What is known to be on the server, for the count of waiting rows.
-    setLocalValue(local, QStringLiteral("pushed.") + QLatin1String(t.server), last);
+    // What is known to be on the server, for the count of waiting rows;
+    // written only when it moved, so that a push with nothing to do leaves
+    // the student database untouched (the shell watches it for new rows).
+    const QString key = QStringLiteral("pushed.") + QLatin1String(t.server);
+    if (localValueOf(local, key) != QString::number(last))
+        setLocalValue(local, key, last);
     return pushed;
 }
 

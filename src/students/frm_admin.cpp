@@ -104,7 +104,7 @@ frmAdmin::frmAdmin(Program &program, QWidget *parent)
       m_background(LoadPicture(QStringLiteral(":/tiles/background.png"))) {
     setObjectName(QStringLiteral("frmAdmin"));
     setWindowTitle(QStringLiteral("Student Progress"));
-    setFixedSize(TwipsToPixels(9720), TwipsToPixels(8460));
+    setFixedSize(TwipsToPixels(9720), TwipsToPixels(9060));
 
     lblView = new QLabel(QStringLiteral("View by:"), this);
     lblView->setObjectName(QStringLiteral("lblView"));
@@ -114,17 +114,6 @@ frmAdmin::frmAdmin(Program &program, QWidget *parent)
     cboView->setObjectName(QStringLiteral("cboView"));
     PlaceTwips(*cboView, 240, 450, 3000, 330);
     lblView->setBuddy(cboView);
-
-    // This computer's rows, or the whole class's from the class server.
-    lblSource = new QLabel(tr("Source:"), this);
-    lblSource->setObjectName(QStringLiteral("lblSource"));
-    PlaceTwips(*lblSource, 3360, 180, 1380, 255);
-    cboSource = new QComboBox(this);
-    cboSource->setObjectName(QStringLiteral("cboSource"));
-    cboSource->addItems({tr("this computer"), tr("the whole class")});
-    cboSource->setAccessibleName(tr("Source"));
-    PlaceTwips(*cboSource, 3360, 450, 1380, 330);
-    lblSource->setBuddy(cboSource);
 
     // Buttons in this window never answer Enter by themselves: Enter in the
     // tree shows a pair's rows, and must never reach the clear command.
@@ -168,8 +157,7 @@ frmAdmin::frmAdmin(Program &program, QWidget *parent)
     ListView1->header()->setSectionsMovable(false);
     PlaceTwips(*ListView1, 3360, 2880, 6120, 4440);
 
-    setTabOrder(cboView, cboSource);
-    setTabOrder(cboSource, TreeView1);
+    setTabOrder(cboView, TreeView1);
     setTabOrder(TreeView1, ListView1);
     setTabOrder(ListView1, btnExport);
     setTabOrder(btnExport, btnClearDatabase);
@@ -202,17 +190,31 @@ frmAdmin::frmAdmin(Program &program, QWidget *parent)
             [this](int percent) { spnRetention_Change(percent); });
     setTabOrder(chkUpdateCheck, spnRetention);
 
+    // The class server: its settings, the source of the views (this
+    // computer's rows, or the whole class's), and what the server last said.
     btnClassServer = new QPushButton(tr("Class server..."), this);
     btnClassServer->setObjectName(QStringLiteral("btnClassServer"));
     btnClassServer->setAccessibleName(tr("Class server"));
     btnClassServer->setAutoDefault(false);
     PlaceTwips(*btnClassServer, 240, 7920, 2280, 420);
+    lblSource = new QLabel(tr("Source:"), this);
+    lblSource->setObjectName(QStringLiteral("lblSource"));
+    lblSource->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    PlaceTwips(*lblSource, 2640, 7950, 1140, 360);
+    cboSource = new QComboBox(this);
+    cboSource->setObjectName(QStringLiteral("cboSource"));
+    cboSource->addItems({tr("this computer"), tr("the whole class")});
+    cboSource->setAccessibleName(tr("Source"));
+    PlaceTwips(*cboSource, 3840, 7935, 2640, 390);
+    lblSource->setBuddy(cboSource);
     lblClassStatus = new QLabel(this);
     lblClassStatus->setObjectName(QStringLiteral("lblClassStatus"));
     lblClassStatus->setWordWrap(true);
+    lblClassStatus->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblClassStatus->setAccessibleName(tr("State of the class server"));
-    PlaceTwips(*lblClassStatus, 2640, 7860, 6840, 540);
+    PlaceTwips(*lblClassStatus, 240, 8430, 9240, 540);
     setTabOrder(spnRetention, btnClassServer);
+    setTabOrder(btnClassServer, cboSource);
     connect(btnClassServer, &QPushButton::clicked, this, [this] { btnClassServer_Click(); });
     connect(cboSource, &QComboBox::activated, this, [this] { cboSource_Click(); });
 

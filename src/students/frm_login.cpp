@@ -15,6 +15,7 @@
 #include "students/pending_scores.h"
 #include "study_data/study_results.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
@@ -179,8 +180,17 @@ void frmLogin::Set_Class_Link(classData::ClassLink *link) {
 }
 
 void frmLogin::classSynced(const classData::SyncStatus &status) {
-    if (status.studentsPulled <= 0 || m_program.ended)
+    if (m_program.ended)
         return;
+    m_reloadWanted = m_reloadWanted || status.studentsPulled > 0;
+    reloadIfWanted();
+}
+
+void frmLogin::reloadIfWanted() {
+    // Not under the profile editor's feet: after it has closed.
+    if (!m_reloadWanted || QApplication::activeModalWidget() || m_program.ended)
+        return;
+    m_reloadWanted = false;
     const Student *selected = Selected_Student();
     const qint64 keep = selected ? selected->id : 0;
     const QString typed = txtPassword->text();
@@ -364,8 +374,10 @@ void frmLogin::Log_In() {
 void frmLogin::New_Student() {
     frmNewUser editor(m_program, frmNewUser::Mode::New, Student{}, m_students, this);
     m_program.host().ShowModal(editor);
-    if (!editor.Saved())
+    if (!editor.Saved()) {
+        reloadIfWanted();
         return;
+    }
     const Student &student = editor.Saved_Student();
     m_students << student;
     if (m_administratorId == 0)
@@ -375,6 +387,7 @@ void frmLogin::New_Student() {
     ListView1->addTopLevelItem(item); // sorted in place
     // The student just created is the one who logs in next.
     ListView1->setCurrentItem(item);
+    reloadIfWanted();
 }
 
 void frmLogin::Edit_Student() {
@@ -383,8 +396,10 @@ void frmLogin::Edit_Student() {
     const Student student = *Selected_Student();
     frmNewUser editor(m_program, frmNewUser::Mode::Edit, student, m_students, this);
     m_program.host().ShowModal(editor);
-    if (!editor.Saved())
+    if (!editor.Saved()) {
+        reloadIfWanted();
         return;
+    }
     const Student &saved = editor.Saved_Student();
     for (Student &listed : m_students)
         if (listed.id == saved.id)
@@ -399,6 +414,7 @@ void frmLogin::Edit_Student() {
     } else {
         setPasswordVisible(true);
     }
+    reloadIfWanted();
 }
 
 void frmLogin::paintEvent(QPaintEvent *) {

@@ -73,6 +73,9 @@ protected:
 private:
     void Load_Students();
     void classSynced(const classData::SyncStatus &status);
+    // Reads the list again when students came from the server, unless a
+    // window over this one (the profile editor) is open.
+    void reloadIfWanted();
     void Log_In();
     void New_Student();
     void Edit_Student();
@@ -88,6 +91,7 @@ private:
 
     Program &m_program;
     classData::ClassLink *m_link = nullptr;
+    bool m_reloadWanted = false; // students came from the server while a window was open
     QPixmap m_background;
     QVector<Student> m_students;
     qint64 m_administratorId = 0;

@@ -188,7 +188,12 @@ TEST_F(ClassServerTest, PushesGiveEachRowOnceAndPasswordsOnlyAsHashes) {
     EXPECT_EQ(first.launches, 3);
     EXPECT_EQ(first.entries, 30);
     EXPECT_EQ(first.results, 15);
-    EXPECT_EQ(Push(*lab, a).Rows() + Push(*lab, a).students, 0);
+    // Nothing new: nothing pushed, and the student database (which the shell
+    // watches for an activity's rows) is left as it was.
+    Pull_Students(*lab, a);
+    const QByteArray still = digest(a);
+    EXPECT_EQ(Push(*lab, a).Rows() + Push(*lab, a).students + Pull_Students(*lab, a), 0);
+    EXPECT_EQ(digest(a), still);
     EXPECT_EQ(cluster.Count(QStringLiteral("tvx_scores")), 20);
     EXPECT_EQ(cluster.Count(QStringLiteral("tvx_launch_entries")), 30);
 
