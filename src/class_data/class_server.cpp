@@ -61,6 +61,7 @@ void Save_Server_Settings(Program &program, const ServerSettings &settings) {
     write(program, kDatabase, settings.database.trimmed());
     write(program, kUser, settings.user.trimmed());
     write(program, kPassword, settings.password);
+    modRegistry::Keep_Private();
 }
 
 QString Server_Library_Path() {
