@@ -66,8 +66,10 @@ void makeUsers(const QString &path, const QString &student, int scores, int resu
     db.Open(modMain::Get_Template_Connection_String(path));
     db.Execute(QStringLiteral("BEGIN"));
     const QStringList names = student.split(QLatin1Char(' '));
-    db.Execute(QStringLiteral("INSERT INTO tblUsers (tFirstname, tLastname, nIcon) VALUES (?, ?, 1)"),
-               {names.value(0), names.value(1)});
+    if (!student.isEmpty())
+        db.Execute(
+            QStringLiteral("INSERT INTO tblUsers (tFirstname, tLastname, nIcon) VALUES (?, ?, 1)"),
+            {names.value(0), names.value(1)});
     for (int i = 0; i < scores; ++i)
         db.Execute(QStringLiteral("INSERT INTO tblscores (tName, tActivity, tSubject, numberScore, "
                                   "nDate, nTime) VALUES (?, ?, ?, ?, ?, ?)"),
@@ -168,7 +170,7 @@ int main(int argc, char **argv) {
 
         // C1: each run a computer the server has not seen.
         const QString model = dir.path() + QStringLiteral("/model/Users.dat");
-        makeUsers(model, QStringLiteral("Ana Pérez"), 0, 10000);
+        makeUsers(model, QString(), 0, 10000);
         std::vector<double> ours, bare;
         for (int run = 0; run <= runs; ++run) {
             const QString mine = dir.path() + QStringLiteral("/c1-%1/Users.dat").arg(run);
@@ -195,8 +197,8 @@ int main(int argc, char **argv) {
         QStringList computers;
         for (int i = 0; i < 30; ++i) {
             computers << dir.path() + QStringLiteral("/pc%1/Users.dat").arg(i);
-            makeUsers(computers.last(), QStringLiteral("Student %1").arg(i, 2, 10, QLatin1Char('0')),
-                      1000, 0);
+            makeUsers(computers.last(),
+                      QStringLiteral("Student %1").arg(i, 2, 10, QLatin1Char('0')), 1000, 0);
             classData::Push(*server, computers.last());
         }
         // The viewer's computer knows the class's students.

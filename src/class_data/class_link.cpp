@@ -30,9 +30,9 @@ struct ClassLink::Worker {
             s = settings;
         }
         if (!s.Named())
-            throw ServerError(ServerError::Unreachable,
-                              QCoreApplication::translate("classData",
-                                                          "No class server is named."));
+            throw ServerError(
+                ServerError::Unreachable,
+                QCoreApplication::translate("classData", "No class server is named."));
         if (!server || !server->Connected()) {
             disconnect();
             server = New_Class_Server();
@@ -169,15 +169,15 @@ void ClassLink::Request_Test(const ServerSettings &settings) {
             std::unique_ptr<ClassServer> server = New_Class_Server();
             server->Connect(settings);
             Ensure_Schema(*server);
-            const QVector<ServerRow> counts = server->Query(QStringLiteral(
-                "SELECT (SELECT count(*) FROM tvx_computers), (SELECT count(*) FROM "
-                "tvx_students)"));
+            const QVector<ServerRow> counts = server->Query(
+                QStringLiteral("SELECT (SELECT count(*) FROM tvx_computers), (SELECT count(*) FROM "
+                               "tvx_students)"));
             ok = true;
-            message = QCoreApplication::translate(
-                          "classData",
-                          "Connected: the class server knows %1 computer(s) and %2 student(s).")
-                          .arg(counts.value(0).value(0).toString(),
-                               counts.value(0).value(1).toString());
+            message =
+                QCoreApplication::translate(
+                    "classData",
+                    "Connected: the class server knows %1 computer(s) and %2 student(s).")
+                    .arg(counts.value(0).value(0).toString(), counts.value(0).value(1).toString());
         } catch (const std::exception &e) {
             message = QString::fromUtf8(e.what());
         }

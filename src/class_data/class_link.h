@@ -20,10 +20,10 @@ namespace classData {
 struct SyncStatus {
     bool ok = false;
     ServerError::Kind kind = ServerError::Failed;
-    QString message;      // what went wrong, for the one quiet line; empty when ok
-    PushCount pushed;     // what went to the server this time
+    QString message;        // what went wrong, for the one quiet line; empty when ok
+    PushCount pushed;       // what went to the server this time
     int studentsPulled = 0; // local students added or changed from the server
-    qint64 waiting = 0;   // local rows still to push
+    qint64 waiting = 0;     // local rows still to push
 };
 
 class ClassLink : public QObject {
@@ -31,8 +31,8 @@ class ClassLink : public QObject {
 public:
     // usersPath: the student database; classPath: the whole class's file;
     // templatePath: the blank database the class file is made from.
-    ClassLink(QString usersPath, QString classPath, QString templatePath,
-              ServerSettings settings, QObject *parent = nullptr);
+    ClassLink(QString usersPath, QString classPath, QString templatePath, ServerSettings settings,
+              QObject *parent = nullptr);
     // Waits for the call under way (each is bounded by the connection's
     // time-outs) and ends the thread.
     ~ClassLink() override;

@@ -49,8 +49,8 @@ const char *const kServerTables[] = {
     "text, PRIMARY KEY (computer, local_key))",
 };
 
-const char *const kTableNames[] = {"tvx_schema",   "tvx_computers",      "tvx_students",
-                                   "tvx_scores",   "tvx_launches",       "tvx_launch_entries",
+const char *const kTableNames[] = {"tvx_schema", "tvx_computers", "tvx_students",
+                                   "tvx_scores", "tvx_launches",  "tvx_launch_entries",
                                    "tvx_results"};
 
 // The group role a school gives its lab's login roles: it may read and add
@@ -76,29 +76,41 @@ struct Growing {
     const char *waiting;     // the local rows after a key, counted
 };
 
-const Growing kScores{"tvx_scores", "local_key",
-                      "name, activity, subject, text_score, number_score, n_date, n_time", 7,
+const Growing kScores{"tvx_scores",
+                      "local_key",
+                      "name, activity, subject, text_score, number_score, n_date, n_time",
+                      7,
                       "SELECT pkScoreID, tName, tActivity, tSubject, textScore, numberScore, "
                       "nDate, nTime FROM tblscores WHERE pkScoreID > ? ORDER BY pkScoreID",
-                      false, "SELECT count(*) FROM tblscores WHERE pkScoreID > ?"};
-const Growing kLaunches{"tvx_launches", "local_key",
-                        "launch_id, study_file, name, subject, n_date, n_time", 6,
+                      false,
+                      "SELECT count(*) FROM tblscores WHERE pkScoreID > ?"};
+const Growing kLaunches{"tvx_launches",
+                        "local_key",
+                        "launch_id, study_file, name, subject, n_date, n_time",
+                        6,
                         "SELECT pkLaunchID, tLaunch, tStudyFile, tName, tSubject, nDate, nTime "
                         "FROM tblLaunches WHERE pkLaunchID > ? ORDER BY pkLaunchID",
-                        false, "SELECT count(*) FROM tblLaunches WHERE pkLaunchID > ?"};
+                        false,
+                        "SELECT count(*) FROM tblLaunches WHERE pkLaunchID > ?"};
 // A launch's entries are written with it; a push cut off inside one launch's
 // entries takes that launch again from its first entry.
-const Growing kEntries{"tvx_launch_entries", "launch_key",
-                       "entry, source_file, phrase_no, phrase, translation, translation2", 6,
+const Growing kEntries{"tvx_launch_entries",
+                       "launch_key",
+                       "entry, source_file, phrase_no, phrase, translation, translation2",
+                       6,
                        "SELECT fkLaunch, nEntry, tSourceFile, nPhraseNo, tPhrase, tTranslation, "
                        "tTranslation2 FROM tblLaunchEntries WHERE fkLaunch >= ? ORDER BY "
                        "fkLaunch, nEntry",
-                       true, "SELECT count(*) FROM tblLaunchEntries WHERE fkLaunch > ?"};
-const Growing kResults{"tvx_results", "local_key",
-                       "study_file, launch_id, entry, grade, n_date, n_time, seconds", 7,
+                       true,
+                       "SELECT count(*) FROM tblLaunchEntries WHERE fkLaunch > ?"};
+const Growing kResults{"tvx_results",
+                       "local_key",
+                       "study_file, launch_id, entry, grade, n_date, n_time, seconds",
+                       7,
                        "SELECT pkResultID, tStudyFile, tLaunch, nEntry, nGrade, nDate, nTime, "
                        "nSeconds FROM tblResults WHERE pkResultID > ? ORDER BY pkResultID",
-                       false, "SELECT count(*) FROM tblResults WHERE pkResultID > ?"};
+                       false,
+                       "SELECT count(*) FROM tblResults WHERE pkResultID > ?"};
 
 const Growing *const kGrowing[] = {&kScores, &kLaunches, &kEntries, &kResults};
 
@@ -165,7 +177,8 @@ template <typename Work> void inLocalTransaction(ado::Connection &db, Work work)
 }
 
 bool hasLocalTable(ado::Connection &db, const char *name) {
-    ado::Reader r(db, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?"),
+    ado::Reader r(db,
+                  QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?"),
                   {QString::fromLatin1(name)});
     return r.Next();
 }
@@ -267,9 +280,9 @@ int pushGrowing(ClassServer &server, ado::Connection &local, const QString &comp
     const int perRow = t.columns + 2; // computer, key, columns
     // At most 65535 parameters in one statement.
     const int rowsPerStatement = std::max(1, std::min(1000, 65000 / perRow));
-    const QString head = QStringLiteral("INSERT INTO %1 (computer, %2, %3)")
-                             .arg(QLatin1String(t.server), QLatin1String(t.serverKey),
-                                  QLatin1String(t.serverCols));
+    const QString head =
+        QStringLiteral("INSERT INTO %1 (computer, %2, %3)")
+            .arg(QLatin1String(t.server), QLatin1String(t.serverKey), QLatin1String(t.serverCols));
     int pushed = 0;
     qint64 last = seen;
     QVariantList values;
@@ -352,11 +365,11 @@ int pushStudents(ClassServer &server, ado::Connection &local, const QString &com
     };
     QVector<LocalStudent> students;
     {
-        ado::Reader r(local,
-                      QStringLiteral("SELECT U.pkStudentID, U.tFirstname, U.tLastname, U.tPassword, "
-                                     "U.nIcon, C.tOrigin, C.nOriginKey, C.nVersion, C.tDigest "
-                                     "FROM tblUsers U LEFT JOIN tblClassStudents C ON "
-                                     "C.fkStudent = U.pkStudentID ORDER BY U.pkStudentID"));
+        ado::Reader r(
+            local, QStringLiteral("SELECT U.pkStudentID, U.tFirstname, U.tLastname, U.tPassword, "
+                                  "U.nIcon, C.tOrigin, C.nOriginKey, C.nVersion, C.tDigest "
+                                  "FROM tblUsers U LEFT JOIN tblClassStudents C ON "
+                                  "C.fkStudent = U.pkStudentID ORDER BY U.pkStudentID"));
         while (r.Next())
             students << LocalStudent{r.Value(0).toLongLong(),
                                      r.Text(1),
@@ -387,8 +400,8 @@ int pushStudents(ClassServer &server, ado::Connection &local, const QString &com
                 continue;
             // A row already there (a push cut off before it was noted here)
             // that another computer changed since is taken from the server.
-            const bool same = row[0][1].toString() == s.first &&
-                              row[0][2].toString() == s.last && row[0][3].toString() == s.icon;
+            const bool same = row[0][1].toString() == s.first && row[0][2].toString() == s.last &&
+                              row[0][3].toString() == s.icon;
             local.Execute(QStringLiteral("INSERT OR REPLACE INTO tblClassStudents (fkStudent, "
                                          "tOrigin, nOriginKey, nVersion, tDigest) VALUES (?, ?, "
                                          "?, ?, ?)"),
@@ -403,8 +416,8 @@ int pushStudents(ClassServer &server, ado::Connection &local, const QString &com
                                "password_hash = $3, icon = $4, version = version + 1 WHERE "
                                "origin = $5 AND origin_key = $6 AND version = $7 RETURNING "
                                "version"),
-                {s.first, s.last, hash.isEmpty() ? QVariant() : hash, s.icon, s.origin,
-                 s.originKey, s.version});
+                {s.first, s.last, hash.isEmpty() ? QVariant() : hash, s.icon, s.origin, s.originKey,
+                 s.version});
             if (row.isEmpty())
                 continue; // changed elsewhere first: the pull brings the server's
             local.Execute(QStringLiteral("UPDATE tblClassStudents SET nVersion = ?, tDigest = ? "
@@ -444,8 +457,9 @@ void Ensure_Schema(ClassServer &server) {
     const auto missing = [&] {
         QStringList gone;
         for (const char *name : kTableNames)
-            if (server.Query(QStringLiteral("SELECT to_regclass($1) IS NULL"),
-                             {QString::fromLatin1(name)})
+            if (server
+                    .Query(QStringLiteral("SELECT to_regclass($1) IS NULL"),
+                           {QString::fromLatin1(name)})
                     .value(0)
                     .value(0)
                     .toString() == QLatin1String("t"))
@@ -475,8 +489,7 @@ void Ensure_Schema(ClassServer &server) {
                 server.Execute(QString::fromLatin1(sql));
             const bool group =
                 !server
-                     .Query(QStringLiteral(
-                         "SELECT 1 FROM pg_roles WHERE rolname = 'tolvanex_lab'"))
+                     .Query(QStringLiteral("SELECT 1 FROM pg_roles WHERE rolname = 'tolvanex_lab'"))
                      .isEmpty();
             if (group)
                 for (const char *sql : kGrants)
@@ -635,25 +648,27 @@ const char *const kClassTables =
 // The watermarks of one table in the class file, by computer.
 QHash<QString, qint64> watermarks(ado::Connection &file, const char *table) {
     QHash<QString, qint64> seen;
-    ado::Reader r(file, QStringLiteral("SELECT tComputer, nLast FROM tblClassRows WHERE tTable = ?"),
+    ado::Reader r(file,
+                  QStringLiteral("SELECT tComputer, nLast FROM tblClassRows WHERE tTable = ?"),
                   {QString::fromLatin1(table)});
     while (r.Next())
         seen.insert(r.Text(0), r.Value(1).toLongLong());
     return seen;
 }
 
+bool Is_Plain_Id(const QString &id) {
+    if (id.isEmpty() || id.size() > 64)
+        return false;
+    for (const QChar c : id)
+        if (!(c.isLetterOrNumber() && c.unicode() < 128) && c != u'-')
+            return false;
+    return true;
+}
+
+// Computer ids (made by the program: letters, digits and "-", checked by
+// Is_Plain_Id) as an array parameter.
 QString arrayLiteral(const QStringList &items) {
-    // Computer ids are made by the program (letters, digits and "-"); any
-    // other text is left out rather than quoted.
-    QStringList safe;
-    for (const QString &item : items) {
-        bool plain = !item.isEmpty();
-        for (const QChar c : item)
-            plain = plain && (c.isLetterOrNumber() || c == u'-');
-        if (plain)
-            safe << item;
-    }
-    return QLatin1Char('{') + safe.join(QLatin1Char(',')) + QLatin1Char('}');
+    return QLatin1Char('{') + items.join(QLatin1Char(',')) + QLatin1Char('}');
 }
 
 // How a row of each growing table goes into the class file. Study file
@@ -701,17 +716,15 @@ void Refresh_Class_File(ClassServer *server, const QString &usersPath, const QSt
         const QString making = classPath + QStringLiteral(".new");
         QFile::remove(making);
         if (!QFile::copy(templatePath, making))
-            throw std::runtime_error(
-                tr("The class file %1 cannot be made.")
-                    .arg(QDir::toNativeSeparators(classPath))
-                    .toStdString());
+            throw std::runtime_error(tr("The class file %1 cannot be made.")
+                                         .arg(QDir::toNativeSeparators(classPath))
+                                         .toStdString());
         QFile::setPermissions(making, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         if (!QFile::rename(making, classPath)) {
             QFile::remove(making);
-            throw std::runtime_error(
-                tr("The class file %1 cannot be made.")
-                    .arg(QDir::toNativeSeparators(classPath))
-                    .toStdString());
+            throw std::runtime_error(tr("The class file %1 cannot be made.")
+                                         .arg(QDir::toNativeSeparators(classPath))
+                                         .toStdString());
         }
     }
     ado::Connection local;
@@ -743,97 +756,150 @@ void Refresh_Class_File(ClassServer *server, const QString &usersPath, const QSt
         while (r.Next())
             students << QVariantList{r.Value(0), r.Value(1), r.Value(2), r.Value(3)};
     }
+    // This computer's new rows, read in one snapshot of the student
+    // database: a launch's entries come with it.
     QVector<QHash<QString, qint64>> seen;
-    for (Part &p : parts) {
+    for (Part &p : parts)
         seen << watermarks(file, p.t->server);
-        if (!hasLocalTable(local, p.localTable))
-            continue;
-        const qint64 mine = seen.last().value(computer, 0);
-        // The local selects take rows after a key; the entries' from it.
-        ado::Reader r(local, QString::fromLatin1(p.t->localSelect),
-                      {p.t->keyShared ? mine + 1 : mine});
-        const int columns = p.t->columns;
-        while (r.Next()) {
-            QVariantList row{computer, r.Value(0)};
-            // Entries carry their launch's id after the key, as the server's do.
-            if (p.t->keyShared)
-                row << QVariant();
-            for (int c = 1; c <= columns; ++c)
-                row << r.Value(c);
-            p.rows << std::move(row);
+    local.Execute(QStringLiteral("BEGIN"));
+    try {
+        for (int i = 0; i < parts.size(); ++i) {
+            Part &p = parts[i];
+            if (!hasLocalTable(local, p.localTable))
+                continue;
+            const qint64 mine = seen[i].value(computer, 0);
+            // The entries' select takes launches from a key, the others after it.
+            ado::Reader r(local, QString::fromLatin1(p.t->localSelect),
+                          {p.t->keyShared ? mine + 1 : mine});
+            const int columns = p.t->columns;
+            while (r.Next()) {
+                QVariantList row{computer, r.Value(0)};
+                // Entries carry their launch's id after the key, as the server's do.
+                if (p.t->keyShared)
+                    row << QVariant();
+                for (int c = 1; c <= columns; ++c)
+                    row << r.Value(c);
+                p.rows << std::move(row);
+            }
         }
-    }
-    local.Close();
-    // The entries land by their launch's id: the local ones are given it.
-    {
-        QHash<qint64, QString> launchIds;
-        ado::Connection again;
-        openLocal(again, usersPath);
-        if (hasLocalTable(again, "tblLaunches") && !parts[2].rows.isEmpty()) {
-            ado::Reader r(again, QStringLiteral("SELECT pkLaunchID, tLaunch FROM tblLaunches "
-                                                "WHERE pkLaunchID >= ?"),
+        if (!parts[2].rows.isEmpty()) {
+            QHash<qint64, QString> launchIds;
+            ado::Reader r(local,
+                          QStringLiteral("SELECT pkLaunchID, tLaunch FROM tblLaunches "
+                                         "WHERE pkLaunchID >= ?"),
                           {parts[2].rows.first()[1]});
             while (r.Next())
                 launchIds.insert(r.Value(0).toLongLong(), r.Text(1));
+            for (QVariantList &row : parts[2].rows)
+                row[2] = launchIds.value(row[1].toLongLong());
         }
-        for (QVariantList &row : parts[2].rows)
-            row[2] = launchIds.value(row[1].toLongLong());
-        again.Close();
+        local.Execute(QStringLiteral("COMMIT"));
+    } catch (...) {
+        try {
+            local.Execute(QStringLiteral("ROLLBACK"));
+        } catch (const std::exception &) {
+        }
+        throw;
     }
+    local.Close();
 
-    // Every other computer's part, from the server.
+    // Every other computer's part, from the server, read in one snapshot:
+    // a launch's entries are never seen without the launch. One probe says
+    // which computers have rows past what the class file holds; only their
+    // new rows are read, along the tables' keys.
     QVector<QVector<QVariantList>> remote(parts.size());
     if (server) {
         const char *const selects[] = {
             "SELECT s.computer, s.local_key, s.name, s.activity, s.subject, s.text_score, "
-            "s.number_score, s.n_date, s.n_time FROM tvx_scores s",
+            "s.number_score, s.n_date, s.n_time FROM tvx_scores s WHERE s.computer = w.computer "
+            "AND s.local_key > w.seen ORDER BY s.local_key",
             "SELECT s.computer, s.local_key, s.launch_id, s.study_file, s.name, s.subject, "
-            "s.n_date, s.n_time FROM tvx_launches s",
+            "s.n_date, s.n_time FROM tvx_launches s WHERE s.computer = w.computer AND "
+            "s.local_key > w.seen ORDER BY s.local_key",
             "SELECT s.computer, s.launch_key, l.launch_id, s.entry, s.source_file, s.phrase_no, "
             "s.phrase, s.translation, s.translation2 FROM tvx_launch_entries s JOIN tvx_launches "
-            "l ON l.computer = s.computer AND l.local_key = s.launch_key",
+            "l ON l.computer = s.computer AND l.local_key = s.launch_key WHERE s.computer = "
+            "w.computer AND s.launch_key > w.seen ORDER BY s.launch_key, s.entry",
             "SELECT s.computer, s.local_key, s.study_file, s.launch_id, s.entry, s.grade, "
-            "s.n_date, s.n_time, s.seconds FROM tvx_results s",
+            "s.n_date, s.n_time, s.seconds FROM tvx_results s WHERE s.computer = w.computer AND "
+            "s.local_key > w.seen ORDER BY s.local_key",
         };
-        for (int i = 0; i < parts.size(); ++i) {
-            QStringList computers;
-            QStringList lasts;
-            for (auto it = seen[i].cbegin(); it != seen[i].cend(); ++it)
-                if (it.key() != computer) {
-                    computers << it.key();
-                    lasts << QString::number(it.value());
+        const QVector<ServerRow> tops = server->Query(
+            QStringLiteral("SELECT c.computer, (SELECT max(local_key) FROM tvx_scores WHERE "
+                           "computer = c.computer), (SELECT max(local_key) FROM tvx_launches "
+                           "WHERE computer = c.computer), (SELECT max(launch_key) FROM "
+                           "tvx_launch_entries WHERE computer = c.computer), (SELECT "
+                           "max(local_key) FROM tvx_results WHERE computer = c.computer) "
+                           "FROM tvx_computers c WHERE c.computer <> $1"),
+            {computer});
+        // What each table has past the class file, by computer.
+        QVector<QStringList> computers(parts.size());
+        QVector<QStringList> lasts(parts.size());
+        bool fetch = false;
+        for (int i = 0; i < parts.size(); ++i)
+            for (const ServerRow &top : tops) {
+                const QString other = top[0].toString();
+                if (!Is_Plain_Id(other))
+                    continue; // not one the program made
+                const qint64 had = seen[i].value(other, 0);
+                if (!top[i + 1].isNull() && top[i + 1].toLongLong() > had) {
+                    computers[i] << other;
+                    lasts[i] << QString::number(had);
+                    fetch = true;
                 }
-            const QString key = parts[i].t->keyShared ? QStringLiteral("launch_key")
-                                                      : QStringLiteral("local_key");
-            const QString sql =
-                QString::fromLatin1(selects[i]) +
-                QStringLiteral(" LEFT JOIN (SELECT unnest($1::text[]) AS computer, "
-                               "unnest($2::bigint[]) AS seen) w ON w.computer = s.computer "
-                               "WHERE s.computer <> $3 AND s.%1 %2 coalesce(w.seen, %3) ORDER "
-                               "BY s.computer, s.%1")
-                    .arg(key, parts[i].t->keyShared ? QStringLiteral(">=")
-                                                    : QStringLiteral(">"),
-                         parts[i].t->keyShared ? QStringLiteral("1") : QStringLiteral("0"));
-            for (const ServerRow &row :
-                 server->Query(sql, {arrayLiteral(computers), QLatin1Char('{') +
-                                                                  lasts.join(QLatin1Char(',')) +
-                                                                  QLatin1Char('}'),
-                                     computer})) {
-                QVariantList values;
-                values.reserve(row.size());
-                values << row[0] << row[1];
-                for (int c = 2; c < row.size(); ++c)
-                    values << (c == 2 && (i == 1 || i == 2) ? row[c] : localValue(row[c]));
-                remote[i] << std::move(values);
             }
-        }
+        if (fetch)
+            inServerTransaction(*server, [&] {
+                server->Execute(QStringLiteral("SET TRANSACTION ISOLATION LEVEL REPEATABLE "
+                                               "READ, READ ONLY"));
+                for (int i = 0; i < parts.size(); ++i) {
+                    if (computers[i].isEmpty())
+                        continue;
+                    const QString sql =
+                        QStringLiteral("SELECT s.* FROM unnest($1::text[], $2::bigint[]) AS "
+                                       "w(computer, seen) CROSS JOIN LATERAL (") +
+                        QLatin1String(selects[i]) + QStringLiteral(") s");
+                    for (const ServerRow &row :
+                         server->Query(sql, {arrayLiteral(computers[i]), arrayLiteral(lasts[i])})) {
+                        QVariantList values;
+                        values.reserve(row.size());
+                        values << row[0] << row[1];
+                        // Launch ids stay text; the rest as the local columns had them.
+                        for (int c = 2; c < row.size(); ++c)
+                            values << (c == 2 && (i == 1 || i == 2) ? row[c] : localValue(row[c]));
+                        remote[i] << std::move(values);
+                    }
+                }
+            });
+    }
+
+    // Nothing new and the same students: the class file stays as it is.
+    bool sameStudents = true;
+    {
+        QVector<QVariantList> held;
+        ado::Reader r(file, QStringLiteral("SELECT tFirstname, tLastname, tPassword, nIcon FROM "
+                                           "tblUsers ORDER BY pkStudentID"));
+        while (r.Next())
+            held << QVariantList{r.Value(0), r.Value(1), r.Value(2), r.Value(3)};
+        sameStudents = held.size() == students.size();
+        for (qsizetype i = 0; sameStudents && i < held.size(); ++i)
+            for (int c = 0; c < 4; ++c)
+                sameStudents = sameStudents && held[i][c].toString() == students[i][c].toString() &&
+                               held[i][c].isNull() == students[i][c].isNull();
+    }
+    bool nothingNew = sameStudents;
+    for (int i = 0; i < parts.size(); ++i)
+        nothingNew = nothingNew && parts[i].rows.isEmpty() && remote[i].isEmpty();
+    if (nothingNew) {
+        file.Close();
+        return;
     }
 
     inLocalTransaction(file, [&] {
         // The students: those of this computer's database, which holds the
         // class's since the last pull.
-        file.Execute(QStringLiteral("DELETE FROM tblUsers"));
-        {
+        if (!sameStudents) {
+            file.Execute(QStringLiteral("DELETE FROM tblUsers"));
             Statement insert(file, "INSERT INTO tblUsers (tFirstname, tLastname, tPassword, "
                                    "nIcon) VALUES (?, ?, ?, ?)");
             for (const QVariantList &s : students)

@@ -54,14 +54,32 @@ public:
         const QByteArray password = s.password.toUtf8();
         // A server that does not answer is given up on in seconds; a cut
         // network is noticed by keep-alives rather than waited out.
-        const char *keys[] = {"host",       "port",       "dbname",           "user",
-                              "password",   "connect_timeout", "application_name",
-                              "keepalives", "keepalives_idle", "keepalives_interval",
-                              "keepalives_count", "client_encoding", nullptr};
-        const char *values[] = {host.constData(), port.constData(), database.constData(),
+        const char *keys[] = {"host",
+                              "port",
+                              "dbname",
+                              "user",
+                              "password",
+                              "connect_timeout",
+                              "application_name",
+                              "keepalives",
+                              "keepalives_idle",
+                              "keepalives_interval",
+                              "keepalives_count",
+                              "client_encoding",
+                              nullptr};
+        const char *values[] = {host.constData(),
+                                port.constData(),
+                                database.constData(),
                                 user.isEmpty() ? nullptr : user.constData(),
                                 password.isEmpty() ? nullptr : password.constData(),
-                                "5", "Tolvanex", "1", "10", "5", "3", "UTF8", nullptr};
+                                "5",
+                                "Tolvanex",
+                                "1",
+                                "10",
+                                "5",
+                                "3",
+                                "UTF8",
+                                nullptr};
         m_conn = PQconnectdbParams(keys, values, 0);
         if (!m_conn)
             throw ServerError(ServerError::Failed, tr("Out of memory."));
@@ -94,8 +112,7 @@ public:
             ServerRow row(columns);
             for (int c = 0; c < columns; ++c)
                 if (!PQgetisnull(result, r, c))
-                    row[c] = QString::fromUtf8(PQgetvalue(result, r, c),
-                                               PQgetlength(result, r, c));
+                    row[c] = QString::fromUtf8(PQgetvalue(result, r, c), PQgetlength(result, r, c));
             rows << std::move(row);
         }
         PQclear(result);
@@ -157,15 +174,15 @@ private:
             }
         }
         const QByteArray statement = sql.toUtf8();
-        PGresult *result = PQexecParams(m_conn, statement.constData(), int(values.size()),
-                                        nullptr, values.data(), nullptr, nullptr, 0);
+        PGresult *result = PQexecParams(m_conn, statement.constData(), int(values.size()), nullptr,
+                                        values.data(), nullptr, nullptr, 0);
         const ExecStatusType status = result ? PQresultStatus(result) : PGRES_FATAL_ERROR;
         if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK)
             return result;
         const QString state =
             result ? QString::fromLatin1(PQresultErrorField(result, PG_DIAG_SQLSTATE)) : QString();
-        const QString why = firstLine(result ? PQresultErrorMessage(result)
-                                             : PQerrorMessage(m_conn));
+        const QString why =
+            firstLine(result ? PQresultErrorMessage(result) : PQerrorMessage(m_conn));
         if (result)
             PQclear(result);
         if (PQstatus(m_conn) != CONNECTION_OK || state.startsWith(QLatin1String("08")) ||

@@ -100,8 +100,8 @@ void frmClassServer::btnTest_Click() {
         return;
     }
     if (!m_tester) {
-        m_tester = std::make_unique<classData::ClassLink>(m_program.usersPath(), QString(),
-                                                          QString(), s);
+        m_tester =
+            std::make_unique<classData::ClassLink>(m_program.usersPath(), QString(), QString(), s);
         connect(m_tester.get(), &classData::ClassLink::Tested, this,
                 [this](bool ok, const QString &message) {
                     btnTest->setEnabled(true);

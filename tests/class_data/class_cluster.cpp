@@ -4,9 +4,9 @@
 #include "platform/ado.h"
 #include "support/test_env.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QCoreApplication>
 #include <QFileInfo>
 #include <QProcess>
 #include <QUuid>
@@ -52,8 +52,9 @@ void ClassCluster::Start() {
     m_envFile = qEnvironmentVariable("TVX_CLASS_SERVER_ENV");
     if (m_envFile.isEmpty() || !QFile::exists(m_envFile)) {
         // Run by hand: a cluster of this process's own.
-        m_envFile = QDir::tempPath() + QStringLiteral("/classserver-tests-%1.env")
-                                           .arg(QCoreApplication::applicationPid());
+        m_envFile =
+            QDir::tempPath() +
+            QStringLiteral("/classserver-tests-%1.env").arg(QCoreApplication::applicationPid());
         QString output;
         const int code = runScript({QStringLiteral("start"), m_envFile}, &output);
         if (code != 0) {
@@ -110,13 +111,13 @@ bool ClassCluster::Control(const QString &what) {
 void ClassCluster::Reset() {
     if (!m_running)
         Control(QStringLiteral("resume"));
-    Super_Query(QStringLiteral(
-        "DROP TABLE IF EXISTS tvx_schema, tvx_computers, tvx_students, tvx_scores, "
-        "tvx_launches, tvx_launch_entries, tvx_results, made_by_hand CASCADE"));
+    Super_Query(
+        QStringLiteral("DROP TABLE IF EXISTS tvx_schema, tvx_computers, tvx_students, tvx_scores, "
+                       "tvx_launches, tvx_launch_entries, tvx_results, made_by_hand CASCADE"));
 }
 
 QVector<classData::ServerRow> ClassCluster::Super_Query(const QString &sql,
-                                                         const QVariantList &params) {
+                                                        const QVariantList &params) {
     return Connect(Super())->Query(sql, params);
 }
 
@@ -141,8 +142,7 @@ void Make_Users(const QString &path) {
     QFile(path).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
-void Add_Rows(const QString &path, int scores, int launches, int results,
-              const QString &student) {
+void Add_Rows(const QString &path, int scores, int launches, int results, const QString &student) {
     ado::Connection db;
     db.Open(modMain::Get_Template_Connection_String(path));
     db.Execute(QStringLiteral("BEGIN"));
@@ -172,8 +172,8 @@ void Add_Rows(const QString &path, int scores, int launches, int results,
         db.Execute(QStringLiteral("INSERT INTO tblResults (tStudyFile, tLaunch, nEntry, nGrade, "
                                   "nDate, nTime, nSeconds) VALUES (?, ?, ?, ?, ?, ?, ?)"),
                    {QStringLiteral("~tvx77.txt"), base + QStringLiteral("-%1").arg(l),
-                    r / std::max(1, launches) % 10 + 1, r % 4 + 1, 20261201 + l % 28,
-                    30001 + l, 2.5});
+                    r / std::max(1, launches) % 10 + 1, r % 4 + 1, 20261201 + l % 28, 30001 + l,
+                    2.5});
     }
     db.Execute(QStringLiteral("COMMIT"));
 }

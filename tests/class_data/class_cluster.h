@@ -49,11 +49,11 @@ private:
 };
 
 // Skips the test, saying why, when no cluster could be had; else resets it.
-#define REQUIRE_CLASS_CLUSTER()                                                                  \
-    do {                                                                                         \
-        if (!ClassCluster::Get().Available())                                                    \
-            GTEST_SKIP() << ClassCluster::Get().Why_Not().toStdString();                         \
-        ClassCluster::Get().Reset();                                                             \
+#define REQUIRE_CLASS_CLUSTER()                                                                    \
+    do {                                                                                           \
+        if (!ClassCluster::Get().Available())                                                      \
+            GTEST_SKIP() << ClassCluster::Get().Why_Not().toStdString();                           \
+        ClassCluster::Get().Reset();                                                               \
     } while (false)
 
 // A student database of its own (a copy of the built template) at path.

@@ -76,9 +76,8 @@ protected:
         e.insert(QStringLiteral("TVX_CLASS_PASSWORD"), cluster.Lab().password);
         p->setProcessEnvironment(e);
         const ServerSettings lab = cluster.Lab();
-        p->start(QStringLiteral(TVX_CLASS_PUSH),
-                 {usersPath, lab.host, QString::number(lab.port), lab.database, lab.user,
-                  QString::number(batch)});
+        p->start(QStringLiteral(TVX_CLASS_PUSH), {usersPath, lab.host, QString::number(lab.port),
+                                                  lab.database, lab.user, QString::number(batch)});
         EXPECT_TRUE(p->waitForStarted());
         return p;
     }
@@ -153,14 +152,13 @@ TEST_F(ClassServerTest, AServerWrongOrAwayIsToldAndLeavesTheLocalWorkAlone) {
     cluster.Super_Query(QStringLiteral("DROP TABLE tvx_results"));
     const ServerError dropped = failureOf([&] { Ensure_Schema(*Connect(cluster.Lab())); });
     EXPECT_EQ(dropped.kind(), ServerError::Schema);
-    EXPECT_TRUE(dropped.description().contains(QStringLiteral("tvx_results")))
-        << kindText(dropped);
+    EXPECT_TRUE(dropped.description().contains(QStringLiteral("tvx_results"))) << kindText(dropped);
     // Dropped under a computer that had checked the tables already.
     auto lab = Connect(cluster.Lab());
     EXPECT_EQ(failureOf([&] { Push(*lab, users(QStringLiteral("a"))); }).kind(),
               ServerError::Schema);
     EXPECT_EQ(localCount(users(QStringLiteral("a")), QStringLiteral("SELECT count(*) FROM "
-                                                                     "tblResults")),
+                                                                    "tblResults")),
               12);
     makeTables();
     lab = Connect(cluster.Lab());
@@ -197,8 +195,8 @@ TEST_F(ClassServerTest, PushesGiveEachRowOnceAndPasswordsOnlyAsHashes) {
     EXPECT_EQ(cluster.Count(QStringLiteral("tvx_scores")), 20);
     EXPECT_EQ(cluster.Count(QStringLiteral("tvx_launch_entries")), 30);
 
-    const auto hashes = cluster.Super_Query(QStringLiteral(
-        "SELECT first_name, password_hash FROM tvx_students ORDER BY first_name"));
+    const auto hashes = cluster.Super_Query(
+        QStringLiteral("SELECT first_name, password_hash FROM tvx_students ORDER BY first_name"));
     ASSERT_EQ(hashes.size(), 2);
     EXPECT_TRUE(hashes[0][1].toString().startsWith(QStringLiteral("$argon2id$")));
     EXPECT_TRUE(hashes[1][1].isNull()); // Luis has none
@@ -220,8 +218,8 @@ TEST_F(ClassServerTest, AStudentMadeAtOneComputerLogsInAtAnotherAndTheServerWins
     Make_Users(b);
     const StudentDatabase atA(a, captions);
     const StudentDatabase atB(b, captions);
-    const qint64 ana = atA.Add({QStringLiteral("Ana"), QStringLiteral("Pérez"),
-                                QStringLiteral("Secreto"), 3});
+    const qint64 ana =
+        atA.Add({QStringLiteral("Ana"), QStringLiteral("Pérez"), QStringLiteral("Secreto"), 3});
     auto lab = Connect(cluster.Lab());
     Ensure_Schema(*lab);
     Push(*lab, a);
@@ -248,8 +246,8 @@ TEST_F(ClassServerTest, AStudentMadeAtOneComputerLogsInAtAnotherAndTheServerWins
     EXPECT_TRUE(students::Password_Matches(atAnow[0].password, QStringLiteral("SECRETO")));
 
     // Both edit; A reaches the server first. B's edit gives way to A's.
-    atA.Update(ana, {QStringLiteral("Ana"), QStringLiteral("Pérez Gil"), QStringLiteral("Nuevo"),
-                     7});
+    atA.Update(ana,
+               {QStringLiteral("Ana"), QStringLiteral("Pérez Gil"), QStringLiteral("Nuevo"), 7});
     atB.Update(seen[0].id, {QStringLiteral("Ana"), QStringLiteral("Pérez"), seen[0].password, 9});
     EXPECT_EQ(Push(*lab, a).students, 1);
     EXPECT_EQ(Push(*lab, b).students, 0);
@@ -366,10 +364,10 @@ TEST_F(ClassServerTest, TheWholeClassFileHoldsEveryComputersRowsOnceAndItsHistor
         l.entries = {{1, QStringLiteral("Colori.ito"), 4, QStringLiteral("verde"),
                       QStringLiteral("verde"), QString()}};
         studyResults::Record_Launch(path, l, 1000);
-        ASSERT_EQ(studyResults::Write_Results(path, l.studyFile, when,
-                                              {{QStringLiteral("verde"), QStringLiteral("verde"),
-                                                QString()}},
-                                              {{1, grade, when.addSecs(5), 3.0}}, 1000),
+        ASSERT_EQ(studyResults::Write_Results(
+                      path, l.studyFile, when,
+                      {{QStringLiteral("verde"), QStringLiteral("verde"), QString()}},
+                      {{1, grade, when.addSecs(5), 3.0}}, 1000),
                   studyResults::ResultsWritten::Written);
     };
     study(a, QDateTime(QDate(2026, 12, 1), QTime(9, 0)), 3);
@@ -392,12 +390,14 @@ TEST_F(ClassServerTest, TheWholeClassFileHoldsEveryComputersRowsOnceAndItsHistor
         ASSERT_EQ(tree.firstLevel.size(), 2);
         EXPECT_EQ(tree.firstLevel[0].text, QStringLiteral("Ana Pérez"));
         EXPECT_EQ(tree.firstLevel[1].text, QStringLiteral("Bruno Díaz"));
-        EXPECT_EQ(views.Show_Scores(scores::ByStudent, QStringLiteral("Ana Pérez"),
-                                    QStringLiteral("Tarjetas"))
+        EXPECT_EQ(views
+                      .Show_Scores(scores::ByStudent, QStringLiteral("Ana Pérez"),
+                                   QStringLiteral("Tarjetas"))
                       .size(),
                   5);
-        EXPECT_EQ(views.Show_Scores(scores::ByStudent, QStringLiteral("Bruno Díaz"),
-                                    QStringLiteral("Tarjetas"))
+        EXPECT_EQ(views
+                      .Show_Scores(scores::ByStudent, QStringLiteral("Bruno Díaz"),
+                                   QStringLiteral("Tarjetas"))
                       .size(),
                   4);
         // The schedule reads Ana's answers at both computers, each once.

@@ -23,6 +23,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
@@ -120,6 +121,21 @@ TEST_F(ClassWindowsTest, WithoutAServerNamedTheServerLibraryIsNeverLoaded) {
     viewer.cboSource_Click();
     EXPECT_EQ(viewer.Source_Shown(), frmAdmin::ThisComputer);
     EXPECT_FALSE(viewer.lblClassStatus->text().isEmpty());
+    // Nor is the program linked to libpq or libsodium (another library may
+    // bring libsodium along; the program itself needs neither).
+    QProcess readelf;
+    readelf.start(
+        QStringLiteral("readelf"),
+        {QStringLiteral("-d"), TestEnv::builtProgramFolder() + QStringLiteral("tolvanex")});
+    ASSERT_TRUE(readelf.waitForFinished(30000));
+    const QString needed = QString::fromUtf8(readelf.readAllStandardOutput());
+    EXPECT_TRUE(needed.contains(QStringLiteral("libQt6Core"))) << needed.toStdString();
+    EXPECT_FALSE(needed.contains(QStringLiteral("libpq"))) << needed.toStdString();
+    EXPECT_FALSE(needed.contains(QStringLiteral("libsodium"))) << needed.toStdString();
+    QProcess ldd;
+    ldd.start(QStringLiteral("ldd"), {TestEnv::builtProgramFolder() + QStringLiteral("tolvanex")});
+    ASSERT_TRUE(ldd.waitForFinished(30000));
+    EXPECT_FALSE(QString::fromUtf8(ldd.readAllStandardOutput()).contains(QStringLiteral("libpq")));
     if (before)
         GTEST_SKIP() << "another test of this process loaded the library first";
     EXPECT_FALSE(Server_Library_Loaded());
@@ -133,9 +149,9 @@ TEST_F(ClassWindowsTest, TwoComputersOneClass) {
     // The administrator names the server in the progress viewer's settings:
     // a wrong password first, then the right one.
     Computer a(env, host, QString());
-    const qint64 ana = StudentDatabase(a.program.usersPath(), a.program.captions)
-                           .Add({QStringLiteral("Ana"), QStringLiteral("Pérez"),
-                                 QStringLiteral("Secreto"), 2});
+    const qint64 ana =
+        StudentDatabase(a.program.usersPath(), a.program.captions)
+            .Add({QStringLiteral("Ana"), QStringLiteral("Pérez"), QStringLiteral("Secreto"), 2});
     {
         frmAdmin viewer(a.program, a.main.get());
         host.onNextModal([&](QWidget &window) {
@@ -254,8 +270,7 @@ TEST_F(ClassWindowsTest, TwoComputersOneClass) {
 
     // Back: what waited goes, once.
     ASSERT_TRUE(cluster.Control(QStringLiteral("resume")));
-    const SyncStatus back =
-        b.syncUntil([](const SyncStatus &s) { return s.ok && s.waiting == 0; });
+    const SyncStatus back = b.syncUntil([](const SyncStatus &s) { return s.ok && s.waiting == 0; });
     EXPECT_TRUE(back.ok) << back.message.toStdString();
     EXPECT_EQ(back.waiting, 0);
     EXPECT_TRUE(b.main->lblClassServer->isHidden());
@@ -263,8 +278,8 @@ TEST_F(ClassWindowsTest, TwoComputersOneClass) {
     EXPECT_EQ(cluster.Count(QStringLiteral("tvx_results")), 8);
     (void)ana;
     // The server's password is in no file the program or an activity writes.
-    for (const QString &file : {a.program.usersPath(), b.program.usersPath(),
-                                b.main->classLink()->ClassPath()}) {
+    for (const QString &file :
+         {a.program.usersPath(), b.program.usersPath(), b.main->classLink()->ClassPath()}) {
         QFile f(file);
         ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << file.toStdString();
         EXPECT_FALSE(f.readAll().contains(cluster.Lab().password.toUtf8())) << file.toStdString();
