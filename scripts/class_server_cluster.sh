@@ -20,7 +20,8 @@ set -euo pipefail
 what=${1:?start, stop, kill, resume or remove}
 envfile=${2:?the environment file}
 
-bin=$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -1 || true)
+# TVX_POSTGRESQL_BIN names another folder of PostgreSQL's programs.
+bin=${TVX_POSTGRESQL_BIN:-$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -1 || true)}
 if [[ -z "$bin" || ! -x "$bin/initdb" ]]; then
   echo "PostgreSQL's server programs are not installed (package postgresql)." >&2
   # The tests that need a server then say so themselves and are skipped.

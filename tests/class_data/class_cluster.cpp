@@ -13,6 +13,8 @@
 
 #include <algorithm>
 
+#include <signal.h>
+
 namespace {
 
 // Started before the first test and ended after the last.
@@ -48,9 +50,26 @@ ClassCluster &ClassCluster::Get() {
     return cluster;
 }
 
+// True when the cluster of a settings file is up: its server's process lives.
+static bool clusterAlive(const QString &envFile) {
+    QFile file(envFile);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    QString dir;
+    for (const QString &line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n')))
+        if (line.startsWith(QLatin1String("DIR=")))
+            dir = line.mid(4);
+    QFile pidFile(dir + QStringLiteral("/data/postmaster.pid"));
+    if (dir.isEmpty() || !pidFile.open(QIODevice::ReadOnly))
+        return false;
+    const qint64 pid = QString::fromLatin1(pidFile.readLine()).trimmed().toLongLong();
+    return pid > 0 && ::kill(pid_t(pid), 0) == 0;
+}
+
 void ClassCluster::Start() {
-    m_envFile = qEnvironmentVariable("TVX_CLASS_SERVER_ENV");
-    if (m_envFile.isEmpty() || !QFile::exists(m_envFile)) {
+    m_envFile =
+        qEnvironmentVariable("TVX_CLASS_SERVER_ENV", QStringLiteral(TVX_CLASS_SERVER_ENV_FILE));
+    if (!clusterAlive(m_envFile)) {
         // Run by hand: a cluster of this process's own.
         m_envFile =
             QDir::tempPath() +
