@@ -1,8 +1,8 @@
 #include "shell/frm_main.h"
 
 #include "activities/activity_launch.h"
-#include "class_data/class_link.h"
 #include "activities/activity_panel.h"
+#include "class_data/class_link.h"
 #include "frame/folder_set.h"
 #include "frame/mod_main.h"
 #include "frame/program.h"
@@ -36,8 +36,8 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QDir>
-#include <QFileSystemWatcher>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>

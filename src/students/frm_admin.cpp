@@ -1,8 +1,6 @@
 #include "students/frm_admin.h"
 
 #include "class_data/class_link.h"
-#include "students/frm_class_server.h"
-
 #include "frame/captions.h"
 #include "frame/mod_main.h"
 #include "frame/program.h"
@@ -18,6 +16,7 @@
 #include "platform/tree_view.h"
 #include "platform/tree_view_widget.h"
 #include "platform/twips.h"
+#include "students/frm_class_server.h"
 #include "students/pending_scores.h"
 #include "students/phrase_views.h"
 #include "students/progress_chart.h"

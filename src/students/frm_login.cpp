@@ -1,7 +1,6 @@
 #include "students/frm_login.h"
 
 #include "class_data/class_link.h"
-
 #include "frame/mod_main.h"
 #include "frame/program.h"
 #include "platform/host.h"
