@@ -2,6 +2,8 @@
 
 #include "class_data/class_link.h"
 #include "frame/program.h"
+#include "platform/pictures.h"
+#include "platform/tiled_background.h"
 #include "platform/twips.h"
 
 #include <QFormLayout>
@@ -13,7 +15,8 @@
 #include <QVBoxLayout>
 
 frmClassServer::frmClassServer(Program &program, QWidget *parent)
-    : QDialog(parent), m_program(program) {
+    : QDialog(parent), m_program(program),
+      m_background(LoadPicture(QStringLiteral(":/tiles/background.png"))) {
     setObjectName(QStringLiteral("frmClassServer"));
     setWindowTitle(tr("Class server"));
     const classData::ServerSettings s = classData::Server_Settings(program);
@@ -118,4 +121,8 @@ void frmClassServer::btnOK_Click() {
     classData::Save_Server_Settings(m_program, Settings());
     m_saved = true;
     accept();
+}
+
+void frmClassServer::paintEvent(QPaintEvent *) {
+    tiling::PaintWindowBackground(*this, m_background);
 }

@@ -7,6 +7,7 @@
 #include "class_data/class_server.h"
 
 #include <QDialog>
+#include <QPixmap>
 
 #include <memory>
 
@@ -47,8 +48,12 @@ public:
 signals:
     void Tested(bool ok, const QString &message);
 
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
 private:
     Program &m_program;
     std::unique_ptr<classData::ClassLink> m_tester;
     bool m_saved = false;
+    QPixmap m_background;
 };
