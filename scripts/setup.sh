@@ -7,7 +7,8 @@ cd "$(dirname "$0")/.."
 PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev
           qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
           libsqlite3-dev libsdl2-dev libsoundtouch-dev libaubio-dev googletest libgtest-dev libgmock-dev espeak-ng
-          libzip-dev libzstd-dev libsndfile1-dev fonts-dejavu-core python3)
+          libzip-dev libzstd-dev libsndfile1-dev fonts-dejavu-core python3
+          postgresql libpq-dev libsodium-dev)
 missing=()
 for p in "${PACKAGES[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

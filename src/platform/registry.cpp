@@ -1,5 +1,6 @@
 #include "platform/registry.h"
 
+#include <QFile>
 #include <QSettings>
 #include <QStringList>
 #include <QVariant>
@@ -96,6 +97,16 @@ void Save_String_Value(const QString &root, const QString &subkey, const QString
     const auto settings = openKey(parts);
     settings->setValue(resolveName(*settings, name), value);
     settings->sync();
+}
+
+void Keep_Private() {
+#ifndef Q_OS_WIN
+    // The registry is the user's own already; the settings file is made
+    // readable by others by default.
+    const auto settings = openKey({});
+    settings->sync();
+    QFile::setPermissions(settings->fileName(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+#endif
 }
 
 } // namespace modRegistry

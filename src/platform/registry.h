@@ -17,4 +17,8 @@ QString Get_String_Value(const QString &root, const QString &subkey, const QStri
 void Save_String_Value(const QString &root, const QString &subkey, const QString &name,
                        const QString &value);
 
+// Makes the user's stored values readable by that user alone (they hold a
+// password). Failures are ignored.
+void Keep_Private();
+
 } // namespace modRegistry

@@ -35,7 +35,12 @@ class Ticker;
 class TreeViewWidget;
 class frmLogin;
 class frmMsgBox;
+class QFileSystemWatcher;
 struct Student;
+namespace classData {
+class ClassLink;
+struct SyncStatus;
+}
 
 class frmMain : public QMainWindow {
     Q_OBJECT
@@ -86,6 +91,9 @@ public:
     QVector<QLabel *> lblMenu;
     QVector<QLabel *> imgMenu;
     QLabel *lblURL;
+    // The one quiet line saying that the class server is away and how much
+    // waits here for it; hidden while all is well or no server is named.
+    QLabel *lblClassServer;
     QWidget *Picture1;
     QWidget *PicMsg;
     QLabel *lblMsg;
@@ -114,6 +122,11 @@ public:
     // Highest index of the menu links and of the activities (count - 1).
     int highestMenuIndex = -1;
     int highestActivityIndex = -1;
+    // The link to the class server; null when none is named.
+    classData::ClassLink *classLink() { return m_classLink.get(); }
+    // Makes, changes or drops the link after the settings (at start and when
+    // the administrator changed them).
+    void Refresh_Class_Link();
     // The kernel's window services (the splash and message windows).
     ShellNotices &notices() { return *m_notices; }
 
@@ -147,6 +160,9 @@ private:
     void removeTemporaryFiles();
     // A new login window, connected to this window; it is shown by the caller.
     void createLoginWindow();
+    void showClassStatus(const classData::SyncStatus &status);
+    // Pushes what waits before the program ends (bounded), then drops the link.
+    void endClassLink();
     // An error found while painting is reported once, after the paint event.
     void reportPaintError(const QString &description);
 
@@ -160,6 +176,10 @@ private:
     Ticker *m_ticker = nullptr;               // owned by PicMsg
     QVector<Activity> m_activities;
     std::unique_ptr<frmLogin> m_login;
+    std::unique_ptr<classData::ClassLink> m_classLink;
+    QTimer *m_classTimer = nullptr;        // every 30 s while the window is open
+    QTimer *m_classSettle = nullptr;       // an activity's rows have settled
+    QFileSystemWatcher *m_usersWatcher = nullptr; // the student database changing
     QPointer<frmSplash> m_splash;
     QPixmap m_background;
     bool m_paintErrorReported = false;

@@ -66,6 +66,13 @@ void frmMain::buildControls() {
     PlaceTwips(*btnImportWordList, 4215, 7920, 1320, 420);
     btnImportWordList->setVisible(false);
 
+    lblClassServer = label("lblClassServer", central, QString());
+    PlaceTwips(*lblClassServer, 6000, 7920, 5640, 600);
+    lblClassServer->setWordWrap(true);
+    lblClassServer->setStyleSheet(QStringLiteral("color: #5a4a2a;"));
+    lblClassServer->setAccessibleName(tr("Class server"));
+    lblClassServer->hide();
+
     imgLogo = label("imgLogo", central, QString());
     PlaceTwips(*imgLogo, 360, 7920, 3750, 1200);
     imgLogo->setScaledContents(true);

@@ -1,5 +1,6 @@
 #include "students/frm_admin.h"
 
+#include "class_data/class_link.h"
 #include "frame/captions.h"
 #include "frame/mod_main.h"
 #include "frame/program.h"
@@ -15,6 +16,7 @@
 #include "platform/tree_view.h"
 #include "platform/tree_view_widget.h"
 #include "platform/twips.h"
+#include "students/frm_class_server.h"
 #include "students/pending_scores.h"
 #include "students/frm_make_virtual_subject.h"
 #include "students/phrase_views.h"
@@ -103,7 +105,7 @@ frmAdmin::frmAdmin(Program &program, QWidget *parent)
       m_background(LoadPicture(QStringLiteral(":/tiles/background.png"))) {
     setObjectName(QStringLiteral("frmAdmin"));
     setWindowTitle(QStringLiteral("Student Progress"));
-    setFixedSize(TwipsToPixels(9720), TwipsToPixels(7920));
+    setFixedSize(TwipsToPixels(9720), TwipsToPixels(9060));
 
     lblView = new QLabel(QStringLiteral("View by:"), this);
     lblView->setObjectName(QStringLiteral("lblView"));
@@ -195,6 +197,34 @@ frmAdmin::frmAdmin(Program &program, QWidget *parent)
     connect(spnRetention, &QSpinBox::valueChanged, this,
             [this](int percent) { spnRetention_Change(percent); });
     setTabOrder(chkUpdateCheck, spnRetention);
+
+    // The class server: its settings, the source of the views (this
+    // computer's rows, or the whole class's), and what the server last said.
+    btnClassServer = new QPushButton(tr("Class server..."), this);
+    btnClassServer->setObjectName(QStringLiteral("btnClassServer"));
+    btnClassServer->setAccessibleName(tr("Class server"));
+    btnClassServer->setAutoDefault(false);
+    PlaceTwips(*btnClassServer, 240, 7920, 2280, 420);
+    lblSource = new QLabel(tr("Source:"), this);
+    lblSource->setObjectName(QStringLiteral("lblSource"));
+    lblSource->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    PlaceTwips(*lblSource, 2640, 7950, 1140, 360);
+    cboSource = new QComboBox(this);
+    cboSource->setObjectName(QStringLiteral("cboSource"));
+    cboSource->addItems({tr("this computer"), tr("the whole class")});
+    cboSource->setAccessibleName(tr("Source"));
+    PlaceTwips(*cboSource, 3840, 7935, 2640, 390);
+    lblSource->setBuddy(cboSource);
+    lblClassStatus = new QLabel(this);
+    lblClassStatus->setObjectName(QStringLiteral("lblClassStatus"));
+    lblClassStatus->setWordWrap(true);
+    lblClassStatus->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    lblClassStatus->setAccessibleName(tr("State of the class server"));
+    PlaceTwips(*lblClassStatus, 240, 8430, 9240, 540);
+    setTabOrder(spnRetention, btnClassServer);
+    setTabOrder(btnClassServer, cboSource);
+    connect(btnClassServer, &QPushButton::clicked, this, [this] { btnClassServer_Click(); });
+    connect(cboSource, &QComboBox::activated, this, [this] { cboSource_Click(); });
 
     AddClickSound(*btnClearDatabase, modMain::Button_Click(m_program));
     AddClickSound(*btnExport, modMain::Button_Click(m_program));
@@ -412,7 +442,7 @@ void frmAdmin::buildPhraseView() {
     const Captions &c = m_program.captions;
     TreeView &nodes = TreeView1->Nodes();
     try {
-        m_phrases = phraseViews::Read_Phrase_View(m_program.usersPath(), today(),
+        m_phrases = phraseViews::Read_Phrase_View(m_views.Path(), today(),
                                                   learnerReviews::Schedule_Parameters(m_program));
     } catch (const std::exception &e) {
         // Only this view reads the results: the others go on without it.
@@ -675,4 +705,82 @@ void frmAdmin::showEvent(QShowEvent *event) {
     CenterWindow(*this, parentWidget());
     QDialog::showEvent(event);
     cboView->setFocus();
+}
+
+classData::ClassLink *frmAdmin::classLink() {
+    if (m_link)
+        return m_link;
+    const classData::ServerSettings settings = classData::Server_Settings(m_program);
+    if (!settings.Named())
+        return nullptr;
+    if (!m_ownLink)
+        m_ownLink = std::make_unique<classData::ClassLink>(
+            m_program.usersPath(), m_program.folders.dataFolder + QStringLiteral("Class.dat"),
+            m_program.templatePath(), settings);
+    else
+        m_ownLink->Set_Settings(settings);
+    return m_ownLink.get();
+}
+
+void frmAdmin::cboSource_Click() {
+    const int source = cboSource->currentIndex();
+    if (source == ThisComputer) {
+        lblClassStatus->clear();
+        showSource(ThisComputer);
+        return;
+    }
+    classData::ClassLink *link = classLink();
+    if (!link) {
+        cboSource->setCurrentIndex(m_source);
+        lblClassStatus->setText(
+            tr("No class server is named: set one with the class server button."));
+        emit ClassShown(false);
+        return;
+    }
+    lblClassStatus->setText(tr("Reading the whole class from the class server..."));
+    cboSource->setEnabled(false);
+    auto connection = std::make_shared<QMetaObject::Connection>();
+    *connection = connect(link, &classData::ClassLink::ClassFileReady, this,
+                          [this, link, connection](bool ok, const QString &message) {
+                              disconnect(*connection);
+                              cboSource->setEnabled(true);
+                              const bool haveFile = QFileInfo(link->ClassPath()).isFile();
+                              if (ok)
+                                  lblClassStatus->setText(tr("The whole class, as the class "
+                                                             "server holds it now."));
+                              else if (haveFile)
+                                  lblClassStatus->setText(
+                                      tr("The class server is away (%1). The whole class as "
+                                         "it was last read.")
+                                          .arg(message));
+                              else
+                                  lblClassStatus->setText(message);
+                              if (haveFile) {
+                                  m_views = scores::ScoreViews(link->ClassPath(), m_views.Forms());
+                                  showSource(WholeClass);
+                              } else {
+                                  cboSource->setCurrentIndex(m_source);
+                              }
+                              emit ClassShown(ok);
+                          });
+    link->Request_Class_File();
+}
+
+void frmAdmin::showSource(int source) {
+    if (source == ThisComputer)
+        m_views = scores::ScoreViews(m_program.usersPath(), m_views.Forms());
+    m_source = source;
+    cboSource->setCurrentIndex(source);
+    if (m_view >= 0)
+        Build_View(m_view);
+}
+
+void frmAdmin::btnClassServer_Click() {
+    frmClassServer settings(m_program, this);
+    m_program.host().ShowModal(settings);
+    if (!settings.Saved())
+        return;
+    if (m_ownLink)
+        m_ownLink->Set_Settings(classData::Server_Settings(m_program));
+    emit ClassServerChanged();
 }

@@ -32,6 +32,9 @@ class QThread;
 class QTreeWidget;
 class Program;
 class ProgressChart;
+namespace classData {
+class ClassLink;
+}
 class TreeViewWidget;
 namespace subjectData {
 class VirtualSubjectMaker;
@@ -71,6 +74,18 @@ public:
     bool Exporting() const { return m_export != nullptr; }
     void WaitForExport();
 
+    // Where the views read from: this computer's student database, or the
+    // whole class as the class server holds it (read into the class file
+    // off the window's thread, then shown with the same views).
+    enum Source : int { ThisComputer = 0, WholeClass = 1 };
+    // The program's link to the class server, when one is named; without
+    // one the viewer makes its own when the whole class is asked for.
+    void Set_Class_Link(classData::ClassLink *link) { m_link = link; }
+    void cboSource_Click();
+    int Source_Shown() const { return m_source; }
+    // The settings of the class server.
+    void btnClassServer_Click();
+
     // The chosen view (the tree's tag); -1 until one is chosen.
     int View() const { return m_view; }
 
@@ -90,10 +105,19 @@ public:
     // The desired retention of every schedule, in percent.
     QLabel *lblRetention;
     QSpinBox *spnRetention;
+    // The source of the views and what the class server last said.
+    QLabel *lblSource;
+    QComboBox *cboSource;
+    QPushButton *btnClassServer;
+    QLabel *lblClassStatus;
 
 signals:
     // An export has ended and its message has been shown.
     void ExportFinished();
+    // The whole class was read (or could not be) and the views show it.
+    void ClassShown(bool ok);
+    // The administrator changed the class server's settings.
+    void ClassServerChanged();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -111,7 +135,13 @@ private:
     QString exportFolder() const;
     void exportDone();
 
+    void showSource(int source);
+    classData::ClassLink *classLink();
+
     Program &m_program;
+    classData::ClassLink *m_link = nullptr;
+    std::unique_ptr<classData::ClassLink> m_ownLink;
+    int m_source = ThisComputer;
     QLocale m_locale; // the learner's, for dates and times
     scores::ScoreViews m_views;
     int m_view = -1;

@@ -1,5 +1,6 @@
 #include "students/frm_login.h"
 
+#include "class_data/class_link.h"
 #include "frame/mod_main.h"
 #include "frame/program.h"
 #include "platform/host.h"
@@ -13,6 +14,7 @@
 #include "students/pending_scores.h"
 #include "study_data/study_results.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
@@ -157,12 +159,45 @@ void frmLogin::Form_Load() {
             lblPassword->hide();
             txtPassword->hide();
         }
+        // The class's students, when the server answers; the list is usable
+        // meanwhile.
+        if (m_link)
+            m_link->Request_Sync();
     } catch (const std::exception &e) {
         m_program.host().MsgBox(modMain::Safe_Caption(m_program, 149) + QStringLiteral("\r\n\r\n") +
                                     QStringLiteral("FrmLogin_Load: ") + QString::fromUtf8(e.what()),
                                 vb::vbCritical, windowTitle());
         m_program.End(1);
     }
+}
+
+void frmLogin::Set_Class_Link(classData::ClassLink *link) {
+    m_link = link;
+    if (link)
+        connect(link, &classData::ClassLink::Synced, this,
+                [this](const classData::SyncStatus &status) { classSynced(status); });
+}
+
+void frmLogin::classSynced(const classData::SyncStatus &status) {
+    if (m_program.ended)
+        return;
+    m_reloadWanted = m_reloadWanted || status.studentsPulled > 0;
+    reloadIfWanted();
+}
+
+void frmLogin::reloadIfWanted() {
+    // Not under the profile editor's feet: after it has closed.
+    if (!m_reloadWanted || QApplication::activeModalWidget() || m_program.ended)
+        return;
+    m_reloadWanted = false;
+    const Student *selected = Selected_Student();
+    const qint64 keep = selected ? selected->id : 0;
+    const QString typed = txtPassword->text();
+    Load_Students();
+    if (QTreeWidgetItem *item = keep ? itemOf(keep) : nullptr)
+        ListView1->setCurrentItem(item);
+    showPasswordBox();
+    txtPassword->setText(typed);
 }
 
 void frmLogin::Load_Students() {
@@ -338,8 +373,10 @@ void frmLogin::Log_In() {
 void frmLogin::New_Student() {
     frmNewUser editor(m_program, frmNewUser::Mode::New, Student{}, m_students, this);
     m_program.host().ShowModal(editor);
-    if (!editor.Saved())
+    if (!editor.Saved()) {
+        reloadIfWanted();
         return;
+    }
     const Student &student = editor.Saved_Student();
     m_students << student;
     if (m_administratorId == 0)
@@ -349,6 +386,7 @@ void frmLogin::New_Student() {
     ListView1->addTopLevelItem(item); // sorted in place
     // The student just created is the one who logs in next.
     ListView1->setCurrentItem(item);
+    reloadIfWanted();
 }
 
 void frmLogin::Edit_Student() {
@@ -357,8 +395,10 @@ void frmLogin::Edit_Student() {
     const Student student = *Selected_Student();
     frmNewUser editor(m_program, frmNewUser::Mode::Edit, student, m_students, this);
     m_program.host().ShowModal(editor);
-    if (!editor.Saved())
+    if (!editor.Saved()) {
+        reloadIfWanted();
         return;
+    }
     const Student &saved = editor.Saved_Student();
     for (Student &listed : m_students)
         if (listed.id == saved.id)
@@ -373,6 +413,7 @@ void frmLogin::Edit_Student() {
     } else {
         setPasswordVisible(true);
     }
+    reloadIfWanted();
 }
 
 void frmLogin::paintEvent(QPaintEvent *) {

@@ -17,6 +17,10 @@ class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 class Program;
+namespace classData {
+class ClassLink;
+struct SyncStatus;
+}
 
 class frmLogin : public QWidget {
     Q_OBJECT
@@ -25,6 +29,10 @@ public:
     ~frmLogin() override;
 
     void Form_Load();
+    // With a class server named: the list asks it for the class when the
+    // window loads, and shows the students that came from it (the list is
+    // read again, the selection kept).
+    void Set_Class_Link(classData::ClassLink *link);
     // False until a login succeeded; closing the window without one ends the program.
     bool LoginSucceeded = false;
 
@@ -64,6 +72,10 @@ protected:
 
 private:
     void Load_Students();
+    void classSynced(const classData::SyncStatus &status);
+    // Reads the list again when students came from the server, unless a
+    // window over this one (the profile editor) is open.
+    void reloadIfWanted();
     void Log_In();
     void New_Student();
     void Edit_Student();
@@ -78,6 +90,8 @@ private:
     bool showPasswordBox();
 
     Program &m_program;
+    classData::ClassLink *m_link = nullptr;
+    bool m_reloadWanted = false; // students came from the server while a window was open
     QPixmap m_background;
     QVector<Student> m_students;
     qint64 m_administratorId = 0;

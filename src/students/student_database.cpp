@@ -1,5 +1,7 @@
 #include "students/student_database.h"
 
+#include "class_data/class_server.h"
+#include "class_data/class_sync.h"
 #include "frame/captions.h"
 #include "frame/mod_main.h"
 #include "platform/ado.h"
@@ -107,6 +109,10 @@ void StudentDatabase::Update(qint64 id, const StudentProfile &profile) const {
 namespace students {
 
 bool Password_Matches(const QString &stored, const QString &typed) {
+    // A student who came from the class server has the server's hash of the
+    // upper-cased password.
+    if (classData::Is_Password_Hash(stored))
+        return classData::Verify_Stored_Password(stored, typed);
     return stored.toUpper() == typed.toUpper();
 }
 

@@ -22,6 +22,7 @@ const std::map<QString, int> &layers() {
     static const std::map<QString, int> order{
         {QStringLiteral("platform"), 0},     {QStringLiteral("frame"), 1},
         {QStringLiteral("subject_data"), 2}, {QStringLiteral("study_data"), 2},
+        {QStringLiteral("class_data"), 2},
         {QStringLiteral("subjects"), 3},
         {QStringLiteral("students"), 3},     {QStringLiteral("activities"), 3},
         {QStringLiteral("virtual"), 3},      {QStringLiteral("shell"), 4},

@@ -456,4 +456,216 @@
         <translation>Grabar y comparar, y escuchar una frase despacio, no están disponibles: %1. Todo lo demás funciona como siempre; al instalar el programa de nuevo vuelven a estarlo.</translation>
     </message>
 </context>
+<context>
+    <name>classData</name>
+    <message>
+        <source>The program&apos;s class server library cannot be loaded (%1).</source>
+        <translation>No se puede cargar la biblioteca del servidor de clase del programa (%1).</translation>
+    </message>
+    <message>
+        <source>The program&apos;s class server library %1 is not the one this program needs.</source>
+        <translation>La biblioteca del servidor de clase %1 no es la que necesita este programa.</translation>
+    </message>
+    <message>
+        <source>Out of memory.</source>
+        <translation>No queda memoria.</translation>
+    </message>
+    <message>
+        <source>The class server %1 refused the user name or the password (%2).</source>
+        <translation>El servidor de clase %1 rechazó el nombre de usuario o la contraseña (%2).</translation>
+    </message>
+    <message>
+        <source>The class server %1 cannot be reached (%2).</source>
+        <translation>No se puede llegar al servidor de clase %1 (%2).</translation>
+    </message>
+    <message>
+        <source>A password could not be hashed: not enough memory.</source>
+        <translation>No se pudo cifrar una contraseña: no hay memoria suficiente.</translation>
+    </message>
+    <message>
+        <source>The password library cannot start.</source>
+        <translation>La biblioteca de contraseñas no puede iniciarse.</translation>
+    </message>
+    <message>
+        <source>The class server went away.</source>
+        <translation>El servidor de clase ya no responde.</translation>
+    </message>
+    <message>
+        <source>The class server went away (%1).</source>
+        <translation>El servidor de clase ya no responde (%1).</translation>
+    </message>
+    <message>
+        <source>The class server&apos;s tables are damaged (%1).</source>
+        <translation>Las tablas del servidor de clase están dañadas (%1).</translation>
+    </message>
+    <message>
+        <source>The class server answered: %1</source>
+        <translation>El servidor de clase respondió: %1</translation>
+    </message>
+    <message>
+        <source>The class server&apos;s tables are of a newer program (version %1; this program knows version %2). Install the newer program on this computer.</source>
+        <translation>Las tablas del servidor de clase son de un programa más nuevo (versión %1; este programa conoce la versión %2). Instale el programa más nuevo en este ordenador.</translation>
+    </message>
+    <message>
+        <source>The class server lacks its table %1, and this user may not make it again. Ask the server&apos;s administrator to connect once as the database&apos;s owner.</source>
+        <translation>Al servidor de clase le falta su tabla %1, y este usuario no puede volver a crearla. Pida al administrador del servidor que se conecte una vez como propietario de la base de datos.</translation>
+    </message>
+    <message>
+        <source>The class server&apos;s tables are of an older version (%1), and this user may not upgrade them. Ask the server&apos;s administrator to connect once as the database&apos;s owner.</source>
+        <translation>Las tablas del servidor de clase son de una versión anterior (%1), y este usuario no puede actualizarlas. Pida al administrador del servidor que se conecte una vez como propietario de la base de datos.</translation>
+    </message>
+    <message>
+        <source>The class server has no tables of this program yet, and this user may not make them. Ask the server&apos;s administrator to connect once as the database&apos;s owner.</source>
+        <translation>El servidor de clase aún no tiene las tablas de este programa, y este usuario no puede crearlas. Pida al administrador del servidor que se conecte una vez como propietario de la base de datos.</translation>
+    </message>
+    <message>
+        <source>The class file %1 cannot be made.</source>
+        <translation>No se puede crear el archivo de la clase %1.</translation>
+    </message>
+    <message>
+        <source>No class server is named.</source>
+        <translation>No se ha indicado ningún servidor de clase.</translation>
+    </message>
+    <message>
+        <source>Connected: the class server knows %1 computer(s) and %2 student(s).</source>
+        <translation>Conectado: el servidor de clase conoce %1 ordenador(es) y %2 alumno(s).</translation>
+    </message>
+</context>
+<context>
+    <name>frmMain</name>
+    <message>
+        <source>Class server</source>
+        <translation>Servidor de clase</translation>
+    </message>
+    <message>
+        <source>The class server cannot be reached</source>
+        <translation>No se puede llegar al servidor de clase</translation>
+    </message>
+    <message>
+        <source>The class server refused the user name or the password</source>
+        <translation>El servidor de clase rechazó el nombre de usuario o la contraseña</translation>
+    </message>
+    <message>
+        <source>The class server&apos;s tables need its administrator</source>
+        <translation>Las tablas del servidor de clase necesitan a su administrador</translation>
+    </message>
+    <message>
+        <source>The class server is not working</source>
+        <translation>El servidor de clase no funciona</translation>
+    </message>
+    <message>
+        <source>%1: %2 row(s) wait on this computer and go when it is back.</source>
+        <translation>%1: %2 fila(s) esperan en este ordenador y se enviarán cuando vuelva.</translation>
+    </message>
+    <message>
+        <source>%1: this computer works on by itself.</source>
+        <translation>%1: este ordenador sigue trabajando por su cuenta.</translation>
+    </message>
+</context>
+<context>
+    <name>frmAdmin</name>
+    <message>
+        <source>Source:</source>
+        <translation>Origen:</translation>
+    </message>
+    <message>
+        <source>this computer</source>
+        <translation>este ordenador</translation>
+    </message>
+    <message>
+        <source>the whole class</source>
+        <translation>toda la clase</translation>
+    </message>
+    <message>
+        <source>Source</source>
+        <translation>Origen</translation>
+    </message>
+    <message>
+        <source>Class server...</source>
+        <translation>Servidor de clase...</translation>
+    </message>
+    <message>
+        <source>Class server</source>
+        <translation>Servidor de clase</translation>
+    </message>
+    <message>
+        <source>State of the class server</source>
+        <translation>Estado del servidor de clase</translation>
+    </message>
+    <message>
+        <source>No class server is named: set one with the class server button.</source>
+        <translation>No se ha indicado ningún servidor de clase: indíquelo con el botón del servidor de clase.</translation>
+    </message>
+    <message>
+        <source>Reading the whole class from the class server...</source>
+        <translation>Leyendo toda la clase del servidor de clase...</translation>
+    </message>
+    <message>
+        <source>The whole class, as the class server holds it now.</source>
+        <translation>Toda la clase, tal como la tiene ahora el servidor de clase.</translation>
+    </message>
+    <message>
+        <source>The class server is away (%1). The whole class as it was last read.</source>
+        <translation>El servidor de clase no responde (%1). Toda la clase tal como se leyó la última vez.</translation>
+    </message>
+</context>
+<context>
+    <name>frmClassServer</name>
+    <message>
+        <source>Class server</source>
+        <translation>Servidor de clase</translation>
+    </message>
+    <message>
+        <source>The computers of a class share their students and results through one PostgreSQL server. Leave the host empty to work with this computer only.</source>
+        <translation>Los ordenadores de una clase comparten sus alumnos y resultados a través de un servidor PostgreSQL. Deje vacío el servidor para trabajar solo con este ordenador.</translation>
+    </message>
+    <message>
+        <source>&amp;Host:</source>
+        <translation>&amp;Servidor:</translation>
+    </message>
+    <message>
+        <source>&amp;Port:</source>
+        <translation>&amp;Puerto:</translation>
+    </message>
+    <message>
+        <source>&amp;Database:</source>
+        <translation>&amp;Base de datos:</translation>
+    </message>
+    <message>
+        <source>&amp;User:</source>
+        <translation>&amp;Usuario:</translation>
+    </message>
+    <message>
+        <source>Pass&amp;word:</source>
+        <translation>&amp;Contraseña:</translation>
+    </message>
+    <message>
+        <source>&amp;Test connection</source>
+        <translation>P&amp;robar la conexión</translation>
+    </message>
+    <message>
+        <source>Test connection</source>
+        <translation>Probar la conexión</translation>
+    </message>
+    <message>
+        <source>Answer of the class server</source>
+        <translation>Respuesta del servidor de clase</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>Aceptar</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancelar</translation>
+    </message>
+    <message>
+        <source>Name the host and the database first.</source>
+        <translation>Indique primero el servidor y la base de datos.</translation>
+    </message>
+    <message>
+        <source>Trying the class server...</source>
+        <translation>Probando el servidor de clase...</translation>
+    </message>
+</context>
 </TS>
