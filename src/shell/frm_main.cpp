@@ -2,7 +2,6 @@
 
 #include "activities/activity_launch.h"
 #include "activities/activity_panel.h"
-#include "class_data/class_link.h"
 #include "frame/folder_set.h"
 #include "frame/mod_main.h"
 #include "frame/program.h"
@@ -18,6 +17,7 @@
 #include "platform/tree_view_widget.h"
 #include "platform/twips.h"
 #include "platform/window_fit.h"
+#include "shell/class_sync_schedule.h"
 #include "shell/frm_msg_box.h"
 #include "shell/frm_splash.h"
 #include "shell/shell_notices.h"
@@ -38,7 +38,6 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
-#include <QFileSystemWatcher>
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
@@ -52,12 +51,6 @@ constexpr int kHeightTwips = 9300;
 // Screens below this many pixels get the resolution warning, and so do
 // screens whose free area (without panels) cannot hold the window whole.
 constexpr qint64 kMinimumScreenPixels = 460000;
-// How often the open main window pushes to the class server, how long the
-// student database must stay still after an activity wrote it, and how long
-// the end of the program waits for a last push.
-constexpr int kClassSyncMs = 30000;
-constexpr int kClassSettleMs = 2000;
-constexpr int kClassEndWaitMs = 5000;
 } // namespace
 
 frmMain::frmMain(Program &program, QWidget *parent)
@@ -73,6 +66,15 @@ frmMain::frmMain(Program &program, QWidget *parent)
     buildControls();
     // The tree's events are wired to it in connectControls.
     m_subjectTree = std::make_unique<SubjectTree>(program, TreeFolders, File1, File2);
+    m_classSync = new ClassSyncSchedule(program, this);
+    // The one quiet line while the class server is away.
+    connect(m_classSync, &ClassSyncSchedule::StatusChanged, this,
+            [this](const QString &line, const QString &details) {
+                lblClassServer->setText(line);
+                lblClassServer->setToolTip(details);
+                lblClassServer->setAccessibleDescription(details);
+                lblClassServer->setVisible(!line.isEmpty());
+            });
     connectControls();
     m_activityLaunch = std::make_unique<ActivityLaunch>(program, *m_subjectTree, TreeFolders);
     m_phraseActions = std::make_unique<PhraseActions>(program, TreeFolders, *this);
@@ -126,8 +128,7 @@ void frmMain::connectControls() {
     connect(TreeFoldersView, &TreeViewWidget::MouseMove, this,
             [this](int, int, int, int) { TreeFolders_MouseMove(); });
     connect(btnChangeUser, &QPushButton::clicked, this, [this] {
-        if (m_classTimer)
-            m_classTimer->stop();
+        m_classSync->Stop();
         hide();
         createLoginWindow();
         m_login->Form_Load();
@@ -141,9 +142,9 @@ void frmMain::connectControls() {
         frmAdmin viewer(m_program, this);
         virtualStore::VirtualStore store(m_program);
         viewer.SetVirtualSubjectMaker(&store);
-        viewer.Set_Class_Link(m_classLink.get());
+        viewer.Set_Class_Link(m_classSync->Link());
         m_program.host().ShowModal(viewer);
-        Refresh_Class_Link();
+        m_classSync->Refresh();
         // A virtual subject made there appears in the tree at once.
         if (!m_program.ended)
             Refresh_Subjects();
@@ -286,9 +287,9 @@ void frmMain::Form_Load() {
 }
 
 void frmMain::createLoginWindow() {
-    Refresh_Class_Link();
+    m_classSync->Refresh();
     m_login = std::make_unique<frmLogin>(m_program);
-    m_login->Set_Class_Link(m_classLink.get());
+    m_login->Set_Class_Link(m_classSync->Link());
     connect(m_login.get(), &frmLogin::LoggedIn, this,
             [this](const Student &, bool administrator) { Show_For_Student(administrator); });
     connect(m_login.get(), &frmLogin::ClosedWithoutLogin, this, [this] { Form_Unload(); });
@@ -391,109 +392,11 @@ void frmMain::Show_For_Student(bool administrator) {
     m_subjectTree->Show_Review_Nodes();
     show();
     Timer1->start();
-    if (m_classLink) {
-        m_classLink->Request_Sync();
-        m_classTimer->start();
-    }
+    m_classSync->Start();
 }
 
-void frmMain::Refresh_Class_Link() {
-    if (!m_classTimer) {
-        m_classTimer = new QTimer(this);
-        m_classTimer->setInterval(kClassSyncMs);
-        connect(m_classTimer, &QTimer::timeout, this, [this] {
-            if (m_classLink)
-                m_classLink->Request_Sync();
-        });
-        m_classSettle = new QTimer(this);
-        m_classSettle->setSingleShot(true);
-        m_classSettle->setInterval(kClassSettleMs);
-        connect(m_classSettle, &QTimer::timeout, this, [this] {
-            if (m_classLink)
-                m_classLink->Request_Sync();
-        });
-    }
-    const classData::ServerSettings settings = classData::Server_Settings(m_program);
-    if (!settings.Named()) {
-        // No server: no link, no library, nothing said.
-        m_classTimer->stop();
-        if (m_usersWatcher)
-            m_usersWatcher->removePaths(m_usersWatcher->files());
-        if (m_login)
-            m_login->Set_Class_Link(nullptr);
-        m_classLink.reset();
-        lblClassServer->hide();
-        return;
-    }
-    if (m_classLink) {
-        m_classLink->Set_Settings(settings);
-        m_classLink->Request_Sync();
-        return;
-    }
-    m_classLink = std::make_unique<classData::ClassLink>(
-        m_program.usersPath(), m_program.folders.dataFolder + QStringLiteral("Class.dat"),
-        m_program.templatePath(), settings);
-    connect(m_classLink.get(), &classData::ClassLink::Synced, this,
-            [this](const classData::SyncStatus &status) { showClassStatus(status); });
-    // An activity's rows go to the server once it has written them.
-    if (!m_usersWatcher) {
-        m_usersWatcher = new QFileSystemWatcher(this);
-        connect(m_usersWatcher, &QFileSystemWatcher::fileChanged, this, [this](const QString &) {
-            m_classSettle->start();
-            // A file replaced as a whole leaves the watch: it is watched again.
-            if (!m_usersWatcher->files().contains(m_program.usersPath()))
-                m_usersWatcher->addPath(m_program.usersPath());
-        });
-    }
-    if (QFileInfo::exists(m_program.usersPath()))
-        m_usersWatcher->addPath(m_program.usersPath());
-    if (isVisible()) {
-        m_classLink->Request_Sync();
-        m_classTimer->start();
-    }
-}
-
-void frmMain::showClassStatus(const classData::SyncStatus &status) {
-    if (m_usersWatcher && !m_usersWatcher->files().contains(m_program.usersPath()) &&
-        QFileInfo::exists(m_program.usersPath()))
-        m_usersWatcher->addPath(m_program.usersPath());
-    if (status.ok) {
-        lblClassServer->hide();
-        return;
-    }
-    QString why;
-    switch (status.kind) {
-    case classData::ServerError::Unreachable:
-        why = tr("The class server cannot be reached");
-        break;
-    case classData::ServerError::Refused:
-        why = tr("The class server refused the user name or the password");
-        break;
-    case classData::ServerError::Schema:
-        why = tr("The class server's tables need its administrator");
-        break;
-    default:
-        why = tr("The class server is not working");
-        break;
-    }
-    const QString waiting =
-        status.waiting > 0
-            ? tr("%1: %2 row(s) wait on this computer and go when it is back.")
-                  .arg(why)
-                  .arg(status.waiting)
-            : tr("%1: this computer works on by itself.").arg(why);
-    lblClassServer->setText(waiting);
-    lblClassServer->setToolTip(status.message);
-    lblClassServer->setAccessibleDescription(status.message);
-    lblClassServer->show();
-}
-
-void frmMain::endClassLink() {
-    if (!m_classLink)
-        return;
-    m_classTimer->stop();
-    m_classLink->Sync_Before_End(kClassEndWaitMs);
-    m_classLink.reset();
+classData::ClassLink *frmMain::classLink() const {
+    return m_classSync->Link();
 }
 
 void frmMain::Refresh_Subjects() {
@@ -585,7 +488,7 @@ void frmMain::removeTemporaryFiles() {
 
 void frmMain::Form_Unload() {
     removeTemporaryFiles();
-    endClassLink();
+    m_classSync->End();
     m_program.End();
     close();
 }
@@ -599,7 +502,7 @@ void frmMain::changeEvent(QEvent *event) {
 void frmMain::closeEvent(QCloseEvent *event) {
     // However the window closes, this shell's temporary files go with it.
     removeTemporaryFiles();
-    endClassLink();
+    m_classSync->End();
     m_program.End();
     event->accept();
 }

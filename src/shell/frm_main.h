@@ -26,6 +26,7 @@ class QTimer;
 class QWidget;
 class ActivityLaunch;
 class ActivityPanel;
+class ClassSyncSchedule;
 class PhraseActions;
 class Program;
 class ShellNotices;
@@ -35,7 +36,6 @@ class Ticker;
 class TreeViewWidget;
 class frmLogin;
 class frmMsgBox;
-class QFileSystemWatcher;
 struct Student;
 namespace classData {
 class ClassLink;
@@ -123,10 +123,7 @@ public:
     int highestMenuIndex = -1;
     int highestActivityIndex = -1;
     // The link to the class server; null when none is named.
-    classData::ClassLink *classLink() { return m_classLink.get(); }
-    // Makes, changes or drops the link after the settings (at start and when
-    // the administrator changed them).
-    void Refresh_Class_Link();
+    classData::ClassLink *classLink() const;
     // The kernel's window services (the splash and message windows).
     ShellNotices &notices() { return *m_notices; }
 
@@ -160,9 +157,6 @@ private:
     void removeTemporaryFiles();
     // A new login window, connected to this window; it is shown by the caller.
     void createLoginWindow();
-    void showClassStatus(const classData::SyncStatus &status);
-    // Pushes what waits before the program ends (bounded), then drops the link.
-    void endClassLink();
     // An error found while painting is reported once, after the paint event.
     void reportPaintError(const QString &description);
 
@@ -176,10 +170,7 @@ private:
     Ticker *m_ticker = nullptr;               // owned by PicMsg
     QVector<Activity> m_activities;
     std::unique_ptr<frmLogin> m_login;
-    std::unique_ptr<classData::ClassLink> m_classLink;
-    QTimer *m_classTimer = nullptr;        // every 30 s while the window is open
-    QTimer *m_classSettle = nullptr;       // an activity's rows have settled
-    QFileSystemWatcher *m_usersWatcher = nullptr; // the student database changing
+    ClassSyncSchedule *m_classSync; // owned by this window
     QPointer<frmSplash> m_splash;
     QPixmap m_background;
     bool m_paintErrorReported = false;

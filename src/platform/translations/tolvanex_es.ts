@@ -537,6 +537,9 @@
         <source>Class server</source>
         <translation>Servidor de clase</translation>
     </message>
+</context>
+<context>
+    <name>ClassSyncSchedule</name>
     <message>
         <source>The class server cannot be reached</source>
         <translation>No se puede llegar al servidor de clase</translation>
