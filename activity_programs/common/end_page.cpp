@@ -72,6 +72,29 @@ void EndPage::showSaving() {
     }
 }
 
+QLabel *MakeGameLabel(QWidget *parent, const QString &name, const QString &accessibleName,
+                      Qt::TextFormat format) {
+    auto *label = new QLabel(parent);
+    label->setObjectName(name);
+    label->setAccessibleName(accessibleName);
+    label->setAlignment(Qt::AlignCenter);
+    label->setWordWrap(true);
+    label->setTextInteractionFlags(Qt::NoTextInteraction);
+    label->setTextFormat(format);
+    return label;
+}
+
+QPushButton *MakeGameButton(QWidget *parent, const QString &name, const QString &text,
+                            const QString &accessibleName, int minimumHeight) {
+    auto *button = new QPushButton(text, parent);
+    button->setObjectName(name);
+    button->setAccessibleName(accessibleName);
+    button->setMinimumHeight(minimumHeight);
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    return button;
+}
+
 QString WindowTitle(const QString &activityName, const QString &subject) {
     return activityName + QStringLiteral(" — ") + subject;
 }

@@ -38,6 +38,17 @@ private:
 // "<activity> — <subject>": every activity window's title.
 QString WindowTitle(const QString &activityName, const QString &subject);
 
+// A line of a game window, centred and wrapped, that the learner reads but
+// never selects. Phrases come from subject files made anywhere: "<b>" in one
+// is text, so a label is plain text unless a caller escapes its own markup.
+QLabel *MakeGameLabel(QWidget *parent, const QString &name, const QString &accessibleName,
+                      Qt::TextFormat format = Qt::PlainText);
+
+// A button of a game window that Enter and Space never press by themselves:
+// those keys are the game's own, whichever button has the focus.
+QPushButton *MakeGameButton(QWidget *parent, const QString &name, const QString &text,
+                            const QString &accessibleName, int minimumHeight = 36);
+
 // Scales a widget's font, for the large phrase and result texts.
 void ScaleFont(QWidget *widget, double factor, bool bold = false);
 

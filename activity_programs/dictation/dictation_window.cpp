@@ -18,38 +18,15 @@ namespace activity {
 
 namespace {
 
+// The window's buttons are a little lower than the other games': the
+// letter buttons stand in a row under the answer.
+constexpr int kButtonHeight = 34;
+
 QStringList phrasesOf(const StudyFile &study) {
     QStringList texts;
     for (const StudyPhrase &phrase : study.phrases)
         texts << phrase.phrase;
     return texts;
-}
-
-QLabel *makeLabel(QWidget *parent, const char *name, const QString &accessibleName,
-                  Qt::TextFormat format = Qt::PlainText) {
-    auto *label = new QLabel(parent);
-    label->setObjectName(QLatin1String(name));
-    label->setAccessibleName(accessibleName);
-    label->setAlignment(Qt::AlignCenter);
-    label->setWordWrap(true);
-    label->setTextInteractionFlags(Qt::NoTextInteraction);
-    // Phrases come from subject files made anywhere: "<b>" in one is text
-    // (the marked lines escape it themselves).
-    label->setTextFormat(format);
-    return label;
-}
-
-QPushButton *makeButton(QWidget *parent, const QString &name, const QString &text,
-                        const QString &accessibleName) {
-    auto *button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    button->setAccessibleName(accessibleName);
-    button->setMinimumHeight(34);
-    // Enter is the window's own key (check, then on), never a press of
-    // whichever button has the focus.
-    button->setAutoDefault(false);
-    button->setDefault(false);
-    return button;
 }
 
 // The character Alt goes with in a key press: a letter by its key, so that
@@ -110,16 +87,16 @@ DictationWindow::DictationWindow(const StudyFile &study, const ActivityTexts &te
 
     m_sound.preload(m_study.soundFiles());
     lblSoundProblem = MakeSoundProblemLine(this, m_sound, m_study, m_texts);
-    lblProgress = makeLabel(this, "lblProgress", m_texts(Text::ProgressName));
+    lblProgress = MakeGameLabel(this, "lblProgress", m_texts(Text::ProgressName));
 
     auto *game = new QWidget(this);
-    lblPrompt = makeLabel(game, "lblPrompt", m_texts(Text::WriteWhatYouHear));
+    lblPrompt = MakeGameLabel(game, "lblPrompt", m_texts(Text::WriteWhatYouHear));
     lblPrompt->setText(m_texts(Text::WriteWhatYouHear));
     ScaleFont(lblPrompt, 1.3, true);
-    btnListen = makeButton(game, QStringLiteral("btnListen"), m_texts(Text::DictationListen),
-                           m_texts(Text::ListenAgainName));
-    btnSlow = makeButton(game, QStringLiteral("btnSlow"), m_texts(Text::ListenSlowly),
-                         m_texts(Text::ListenSlowlyName));
+    btnListen = MakeGameButton(game, QStringLiteral("btnListen"), m_texts(Text::DictationListen),
+                               m_texts(Text::ListenAgainName), kButtonHeight);
+    btnSlow = MakeGameButton(game, QStringLiteral("btnSlow"), m_texts(Text::ListenSlowly),
+                             m_texts(Text::ListenSlowlyName), kButtonHeight);
     txtAnswer = new QLineEdit(game);
     txtAnswer->setObjectName(QStringLiteral("txtAnswer"));
     txtAnswer->setAccessibleName(m_texts(Text::AnswerName));
@@ -132,9 +109,9 @@ DictationWindow::DictationWindow(const StudyFile &study, const ActivityTexts &te
     accentRow->addStretch(1);
     for (int i = 0; i < m_letters.size(); ++i) {
         const AccentLetter &l = m_letters[i];
-        QPushButton *button =
-            makeButton(game, QStringLiteral("btnAccent%1").arg(i + 1), l.letter,
-                       m_texts(Text::AccentLetterName).arg(l.letter, QString(l.key.toUpper())));
+        QPushButton *button = MakeGameButton(
+            game, QStringLiteral("btnAccent%1").arg(i + 1), l.letter,
+            m_texts(Text::AccentLetterName).arg(l.letter, QString(l.key.toUpper())), kButtonHeight);
         button->setFocusPolicy(Qt::NoFocus);
         button->setToolTip(QStringLiteral("Alt+%1").arg(l.key.toUpper()));
         button->setMinimumWidth(40);
@@ -149,30 +126,30 @@ DictationWindow::DictationWindow(const StudyFile &study, const ActivityTexts &te
         btnAccent << button;
     }
     accentRow->addStretch(1);
-    lblAccentHint = makeLabel(game, "lblAccentHint", m_texts(Text::AccentLettersHint));
+    lblAccentHint = MakeGameLabel(game, "lblAccentHint", m_texts(Text::AccentLettersHint));
     lblAccentHint->setText(m_texts(Text::AccentLettersHint));
     lblAccentHint->setStyleSheet(QStringLiteral("color: #5a534c;"));
     lblAccentHint->setVisible(!m_letters.isEmpty());
 
-    btnCheck = makeButton(game, QStringLiteral("btnCheck"), m_texts(Text::CheckAnswer),
-                          m_texts(Text::CheckAnswerName));
-    lblVerdict = makeLabel(game, "lblVerdict", m_texts(Text::FeedbackName));
+    btnCheck = MakeGameButton(game, QStringLiteral("btnCheck"), m_texts(Text::CheckAnswer),
+                              m_texts(Text::CheckAnswerName), kButtonHeight);
+    lblVerdict = MakeGameLabel(game, "lblVerdict", m_texts(Text::FeedbackName));
     ScaleFont(lblVerdict, 1.25, true);
-    lblPhraseCaption = makeLabel(game, "lblPhraseCaption", m_texts(Text::ThePhrase));
+    lblPhraseCaption = MakeGameLabel(game, "lblPhraseCaption", m_texts(Text::ThePhrase));
     lblPhraseCaption->setText(m_texts(Text::ThePhrase));
     lblMarkedPhrase =
-        makeLabel(game, "lblMarkedPhrase", m_texts(Text::MarkedPhraseName), Qt::RichText);
+        MakeGameLabel(game, "lblMarkedPhrase", m_texts(Text::MarkedPhraseName), Qt::RichText);
     ScaleFont(lblMarkedPhrase, 1.5);
-    lblAnswerCaption = makeLabel(game, "lblAnswerCaption", m_texts(Text::YouWrote));
+    lblAnswerCaption = MakeGameLabel(game, "lblAnswerCaption", m_texts(Text::YouWrote));
     lblAnswerCaption->setText(m_texts(Text::YouWrote));
     lblMarkedAnswer =
-        makeLabel(game, "lblMarkedAnswer", m_texts(Text::MarkedAnswerName), Qt::RichText);
+        MakeGameLabel(game, "lblMarkedAnswer", m_texts(Text::MarkedAnswerName), Qt::RichText);
     ScaleFont(lblMarkedAnswer, 1.3);
-    lblLegend = makeLabel(game, "lblLegend", m_texts(Text::MarksLegend));
+    lblLegend = MakeGameLabel(game, "lblLegend", m_texts(Text::MarksLegend));
     lblLegend->setText(m_texts(Text::MarksLegend));
     lblLegend->setStyleSheet(QStringLiteral("color: #5a534c;"));
-    btnNext = makeButton(game, QStringLiteral("btnNext"), m_texts(Text::Next),
-                         m_texts(Text::NextPhraseName));
+    btnNext = MakeGameButton(game, QStringLiteral("btnNext"), m_texts(Text::Next),
+                             m_texts(Text::NextPhraseName), kButtonHeight);
     for (QPushButton *button : {btnListen, btnSlow, btnCheck, btnNext})
         button->setMinimumWidth(button->sizeHint().width() + 28);
 
@@ -216,9 +193,8 @@ DictationWindow::DictationWindow(const StudyFile &study, const ActivityTexts &te
     connect(btnSlow, &QPushButton::clicked, this, [this] { play(true); });
     connect(btnCheck, &QPushButton::clicked, this, &DictationWindow::checkAnswer);
     connect(btnNext, &QPushButton::clicked, this, &DictationWindow::next);
-    connect(txtAnswer, &QLineEdit::textChanged, this, [this] {
-        btnCheck->setEnabled(m_game.canCheck(txtAnswer->text()));
-    });
+    connect(txtAnswer, &QLineEdit::textChanged, this,
+            [this] { btnCheck->setEnabled(m_game.canCheck(txtAnswer->text())); });
 
     // Window-wide keys: letters belong to the answer, so the sound keys
     // take Ctrl.

@@ -14,33 +14,7 @@
 
 namespace activity {
 
-namespace {
-
-QLabel *makeLabel(QWidget *parent, const char *name, const QString &accessibleName) {
-    auto *label = new QLabel(parent);
-    label->setObjectName(QLatin1String(name));
-    label->setAccessibleName(accessibleName);
-    label->setAlignment(Qt::AlignCenter);
-    label->setWordWrap(true);
-    label->setTextInteractionFlags(Qt::NoTextInteraction);
-    // Phrases come from subject files made anywhere: "<b>" in one is text.
-    label->setTextFormat(Qt::PlainText);
-    return label;
-}
-
-QPushButton *makeButton(QWidget *parent, const char *name, const QString &text,
-                        const QString &accessibleName) {
-    auto *button = new QPushButton(text, parent);
-    button->setObjectName(QLatin1String(name));
-    button->setAccessibleName(accessibleName);
-    button->setMinimumHeight(36);
-    // Enter never presses a button of the game: the keys are its own.
-    button->setAutoDefault(false);
-    button->setDefault(false);
-    return button;
-}
-
-} // namespace
+namespace {} // namespace
 
 FlashCardsWindow::FlashCardsWindow(const StudyFile &study, const ActivityTexts &texts,
                                    QWidget *parent)
@@ -52,7 +26,7 @@ FlashCardsWindow::FlashCardsWindow(const StudyFile &study, const ActivityTexts &
 
     m_sound.preload(m_study.soundFiles());
     lblSoundProblem = MakeSoundProblemLine(this, m_sound, m_study, m_texts);
-    lblProgress = makeLabel(this, "lblProgress", m_texts(Text::ProgressName));
+    lblProgress = MakeGameLabel(this, "lblProgress", m_texts(Text::ProgressName));
 
     auto *game = new QWidget(this);
     // The card itself: a white face holding the phrase and, once turned,
@@ -62,12 +36,12 @@ FlashCardsWindow::FlashCardsWindow(const StudyFile &study, const ActivityTexts &
     card->setStyleSheet(QStringLiteral("#card { background: #fffdf8; border: 1px solid #c8bfae; "
                                        "border-radius: 14px; }"));
     card->setMinimumHeight(220);
-    lblPhrase = makeLabel(card, "lblPhrase", m_texts(Text::PhraseName));
+    lblPhrase = MakeGameLabel(card, "lblPhrase", m_texts(Text::PhraseName));
     ScaleFont(lblPhrase, 2.0, true);
     lblPhrase->setStyleSheet(QStringLiteral("color: #0e5e6f;"));
-    lblTranslation = makeLabel(card, "lblTranslation", m_texts(Text::TranslationName));
+    lblTranslation = MakeGameLabel(card, "lblTranslation", m_texts(Text::TranslationName));
     ScaleFont(lblTranslation, 1.5);
-    lblTranslation2 = makeLabel(card, "lblTranslation2", m_texts(Text::Translation2Name));
+    lblTranslation2 = MakeGameLabel(card, "lblTranslation2", m_texts(Text::Translation2Name));
     ScaleFont(lblTranslation2, 1.2);
     lblTranslation2->setStyleSheet(QStringLiteral("color: #5a534c;"));
     auto *cardLayout = new QVBoxLayout(card);
@@ -78,13 +52,13 @@ FlashCardsWindow::FlashCardsWindow(const StudyFile &study, const ActivityTexts &
     cardLayout->addWidget(lblTranslation);
     cardLayout->addWidget(lblTranslation2);
     cardLayout->addStretch(1);
-    btnListen =
-        makeButton(game, "btnListen", m_texts(Text::ListenAgain), m_texts(Text::ListenAgainName));
-    btnReveal = makeButton(game, "btnReveal", m_texts(Text::ShowTranslation),
-                           m_texts(Text::ShowTranslationName));
-    btnKnew = makeButton(game, "btnKnew", m_texts(Text::KnewIt), m_texts(Text::KnewItName));
+    btnListen = MakeGameButton(game, "btnListen", m_texts(Text::ListenAgain),
+                               m_texts(Text::ListenAgainName));
+    btnReveal = MakeGameButton(game, "btnReveal", m_texts(Text::ShowTranslation),
+                               m_texts(Text::ShowTranslationName));
+    btnKnew = MakeGameButton(game, "btnKnew", m_texts(Text::KnewIt), m_texts(Text::KnewItName));
     btnMissed =
-        makeButton(game, "btnMissed", m_texts(Text::DidNotKnow), m_texts(Text::DidNotKnowName));
+        MakeGameButton(game, "btnMissed", m_texts(Text::DidNotKnow), m_texts(Text::DidNotKnowName));
 
     auto *gameLayout = new QVBoxLayout(game);
     gameLayout->addWidget(card, 1);

@@ -22,30 +22,6 @@ QStringList translationsOf(const StudyFile &study) {
     return texts;
 }
 
-QLabel *makeLabel(QWidget *parent, const char *name, const QString &accessibleName) {
-    auto *label = new QLabel(parent);
-    label->setObjectName(QLatin1String(name));
-    label->setAccessibleName(accessibleName);
-    label->setAlignment(Qt::AlignCenter);
-    label->setWordWrap(true);
-    // Phrases come from subject files made anywhere: "<b>" in one is text.
-    label->setTextFormat(Qt::PlainText);
-    return label;
-}
-
-QPushButton *makeButton(QWidget *parent, const QString &name, const QString &text,
-                        const QString &accessibleName) {
-    auto *button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    button->setAccessibleName(accessibleName);
-    button->setMinimumHeight(36);
-    // Enter is the window's own key (on to the next question), never a
-    // press of whichever answer has the focus.
-    button->setAutoDefault(false);
-    button->setDefault(false);
-    return button;
-}
-
 // The right answer turns green after an answer, a wrong pick red.
 const char *const kRightStyle = "QPushButton { background: #cdeed6; color: #10451f; }";
 const char *const kWrongStyle = "QPushButton { background: #f6caca; color: #5c1010; }";
@@ -62,27 +38,27 @@ ListeningQuizWindow::ListeningQuizWindow(const StudyFile &study, const ActivityT
 
     m_sound.preload(m_study.soundFiles());
     lblSoundProblem = MakeSoundProblemLine(this, m_sound, m_study, m_texts);
-    lblProgress = makeLabel(this, "lblProgress", m_texts(Text::ProgressName));
+    lblProgress = MakeGameLabel(this, "lblProgress", m_texts(Text::ProgressName));
 
     auto *game = new QWidget(this);
-    lblPrompt = makeLabel(game, "lblPrompt", m_texts(Text::WhichTranslation));
+    lblPrompt = MakeGameLabel(game, "lblPrompt", m_texts(Text::WhichTranslation));
     lblPrompt->setText(m_texts(Text::WhichTranslation));
     ScaleFont(lblPrompt, 1.3, true);
-    btnListen = makeButton(game, QStringLiteral("btnListen"), m_texts(Text::ListenAgain),
-                           m_texts(Text::ListenAgainName));
+    btnListen = MakeGameButton(game, QStringLiteral("btnListen"), m_texts(Text::ListenAgain),
+                               m_texts(Text::ListenAgainName));
     for (int i = 0; i < ListeningQuizGame::kMostChoices; ++i) {
         QPushButton *button =
-            makeButton(game, QStringLiteral("btnChoice%1").arg(i + 1), QString(), QString());
+            MakeGameButton(game, QStringLiteral("btnChoice%1").arg(i + 1), QString(), QString());
         ScaleFont(button, 1.2);
         connect(button, &QPushButton::clicked, this, [this, i] { choose(i); });
         btnChoice << button;
     }
-    lblFeedback = makeLabel(game, "lblFeedback", m_texts(Text::FeedbackName));
+    lblFeedback = MakeGameLabel(game, "lblFeedback", m_texts(Text::FeedbackName));
     ScaleFont(lblFeedback, 1.2, true);
-    lblPhrase = makeLabel(game, "lblPhrase", m_texts(Text::HeardPhraseName));
+    lblPhrase = MakeGameLabel(game, "lblPhrase", m_texts(Text::HeardPhraseName));
     ScaleFont(lblPhrase, 1.5);
-    btnNext =
-        makeButton(game, QStringLiteral("btnNext"), m_texts(Text::Next), m_texts(Text::NextName));
+    btnNext = MakeGameButton(game, QStringLiteral("btnNext"), m_texts(Text::Next),
+                             m_texts(Text::NextName));
 
     // The two lone buttons get room around their texts.
     for (QPushButton *button : {btnListen, btnNext})

@@ -25,18 +25,6 @@ QVector<PairTexts> pairsOf(const StudyFile &study) {
     return pairs;
 }
 
-QLabel *makeLabel(QWidget *parent, const char *name, const QString &accessibleName) {
-    auto *label = new QLabel(parent);
-    label->setObjectName(QLatin1String(name));
-    label->setAccessibleName(accessibleName);
-    label->setAlignment(Qt::AlignCenter);
-    label->setWordWrap(true);
-    label->setTextInteractionFlags(Qt::NoTextInteraction);
-    // Phrases come from subject files made anywhere: "<b>" in one is text.
-    label->setTextFormat(Qt::PlainText);
-    return label;
-}
-
 const QColor kTeal("#0e5e6f");
 const QColor kOrange("#f29e4c");
 
@@ -143,10 +131,10 @@ MatchingPairsWindow::MatchingPairsWindow(const StudyFile &study, const ActivityT
 
     m_sound.preload(m_study.soundFiles());
     lblSoundProblem = MakeSoundProblemLine(this, m_sound, m_study, m_texts);
-    lblProgress = makeLabel(this, "lblProgress", m_texts(Text::ProgressName));
+    lblProgress = MakeGameLabel(this, "lblProgress", m_texts(Text::ProgressName));
 
     auto *game = new QWidget(this);
-    lblHint = makeLabel(game, "lblHint", m_texts(Text::PairsHint));
+    lblHint = MakeGameLabel(game, "lblHint", m_texts(Text::PairsHint));
     lblHint->setText(m_texts(Text::PairsHint));
     lblHint->setStyleSheet(QStringLiteral("color: #5a534c;"));
     grid = new QWidget(game);
@@ -165,7 +153,7 @@ MatchingPairsWindow::MatchingPairsWindow(const StudyFile &study, const ActivityT
     // Tab walks the cards in the grid's reading order, as the arrows do.
     for (int i = 1; i < cards.size(); ++i)
         QWidget::setTabOrder(cards[i - 1], cards[i]);
-    lblFeedback = makeLabel(game, "lblFeedback", m_texts(Text::FeedbackName));
+    lblFeedback = MakeGameLabel(game, "lblFeedback", m_texts(Text::FeedbackName));
     ScaleFont(lblFeedback, 1.25, true);
     lblFeedback->setMinimumHeight(lblFeedback->fontMetrics().height() * 2 + 4);
     btnListen = new QPushButton(m_texts(Text::ListenAgain), game);

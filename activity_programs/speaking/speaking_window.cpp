@@ -27,31 +27,6 @@ namespace {
 constexpr int kExtraMs = 2000;
 constexpr int kLongestTakeMs = 30000;
 
-QLabel *makeLabel(QWidget *parent, const char *name, const QString &accessibleName) {
-    auto *label = new QLabel(parent);
-    label->setObjectName(QLatin1String(name));
-    label->setAccessibleName(accessibleName);
-    label->setAlignment(Qt::AlignCenter);
-    label->setWordWrap(true);
-    label->setTextInteractionFlags(Qt::NoTextInteraction);
-    // Phrases come from subject files made anywhere: "<b>" in one is text.
-    label->setTextFormat(Qt::PlainText);
-    return label;
-}
-
-QPushButton *makeButton(QWidget *parent, const char *name, const QString &text,
-                        const QString &accessibleName) {
-    auto *button = new QPushButton(text, parent);
-    button->setObjectName(QLatin1String(name));
-    button->setAccessibleName(accessibleName);
-    button->setMinimumHeight(36);
-    // Enter and Space are the game's own keys, never a press of whichever
-    // button has the focus.
-    button->setAutoDefault(false);
-    button->setDefault(false);
-    return button;
-}
-
 QColor bandColour(voice::Band band) {
     switch (band) {
     case voice::Band::VeryClose:
@@ -91,16 +66,16 @@ SpeakingWindow::SpeakingWindow(const StudyFile &study, const ActivityTexts &text
     setMinimumSize(600, 460);
 
     lblSoundProblem = MakeSoundProblemLine(this, m_sound, m_study, m_texts);
-    lblProgress = makeLabel(this, "lblProgress", m_texts(Text::ProgressName));
+    lblProgress = MakeGameLabel(this, "lblProgress", m_texts(Text::ProgressName));
 
     auto *game = new QWidget(this);
-    lblPhrase = makeLabel(game, "lblPhrase", m_texts(Text::PhraseName));
+    lblPhrase = MakeGameLabel(game, "lblPhrase", m_texts(Text::PhraseName));
     ScaleFont(lblPhrase, 2.0, true);
     lblPhrase->setStyleSheet(QStringLiteral("color: #0e5e6f;"));
-    lblTranslation = makeLabel(game, "lblTranslation", m_texts(Text::TranslationName));
+    lblTranslation = MakeGameLabel(game, "lblTranslation", m_texts(Text::TranslationName));
     ScaleFont(lblTranslation, 1.3);
-    lblTries = makeLabel(game, "lblTries", m_texts(Text::TriesName));
-    lblStatus = makeLabel(game, "lblStatus", m_texts(Text::StatusName));
+    lblTries = MakeGameLabel(game, "lblTries", m_texts(Text::TriesName));
+    lblStatus = MakeGameLabel(game, "lblStatus", m_texts(Text::StatusName));
     ScaleFont(lblStatus, 1.1);
     barLevel = new QProgressBar(game);
     barLevel->setObjectName(QStringLiteral("barLevel"));
@@ -108,17 +83,18 @@ SpeakingWindow::SpeakingWindow(const StudyFile &study, const ActivityTexts &text
     barLevel->setRange(0, 100);
     barLevel->setTextVisible(false);
     barLevel->setMaximumHeight(14);
-    lblCloseness = makeLabel(game, "lblCloseness", m_texts(Text::ClosenessName));
+    lblCloseness = MakeGameLabel(game, "lblCloseness", m_texts(Text::ClosenessName));
     ScaleFont(lblCloseness, 1.4, true);
-    lblBand = makeLabel(game, "lblBand", m_texts(Text::BandName));
+    lblBand = MakeGameLabel(game, "lblBand", m_texts(Text::BandName));
     ScaleFont(lblBand, 1.4, true);
-    lblBest = makeLabel(game, "lblBest", m_texts(Text::BestName));
+    lblBest = MakeGameLabel(game, "lblBest", m_texts(Text::BestName));
 
-    btnListen =
-        makeButton(game, "btnListen", m_texts(Text::ListenAgain), m_texts(Text::ListenAgainName));
-    btnRecord = makeButton(game, "btnRecord", m_texts(Text::Record), m_texts(Text::RecordName));
-    btnMine = makeButton(game, "btnMine", m_texts(Text::HearMine), m_texts(Text::HearMineName));
-    btnNext = makeButton(game, "btnNext", m_texts(Text::NextPhrase), m_texts(Text::NextPhraseName));
+    btnListen = MakeGameButton(game, "btnListen", m_texts(Text::ListenAgain),
+                               m_texts(Text::ListenAgainName));
+    btnRecord = MakeGameButton(game, "btnRecord", m_texts(Text::Record), m_texts(Text::RecordName));
+    btnMine = MakeGameButton(game, "btnMine", m_texts(Text::HearMine), m_texts(Text::HearMineName));
+    btnNext =
+        MakeGameButton(game, "btnNext", m_texts(Text::NextPhrase), m_texts(Text::NextPhraseName));
 
     auto *gameLayout = new QVBoxLayout(game);
     gameLayout->addStretch(1);
@@ -143,10 +119,10 @@ SpeakingWindow::SpeakingWindow(const StudyFile &study, const ActivityTexts &text
     // Told instead of the game when it cannot be played at all.
     m_cannotStartPage = new QWidget(this);
     lblCannotStart =
-        makeLabel(m_cannotStartPage, "lblCannotStart", m_texts(Text::NoMicrophoneName));
+        MakeGameLabel(m_cannotStartPage, "lblCannotStart", m_texts(Text::NoMicrophoneName));
     ScaleFont(lblCannotStart, 1.3, true);
-    btnCannotStartClose = makeButton(m_cannotStartPage, "btnCannotStartClose", m_texts(Text::Close),
-                                     m_texts(Text::CloseName));
+    btnCannotStartClose = MakeGameButton(m_cannotStartPage, "btnCannotStartClose",
+                                         m_texts(Text::Close), m_texts(Text::CloseName));
     auto *cannotLayout = new QVBoxLayout(m_cannotStartPage);
     cannotLayout->addStretch(1);
     cannotLayout->addWidget(lblCannotStart);
