@@ -102,11 +102,9 @@ void ActivityLaunch::launch(const QString &programFileName) {
                     vb::vbInformation, m_program.identity.productTitle);
     }
     // A review list's node also shows its count; the subject is the list.
-    QString subjectTitle = m_tree.Text(subject);
-    if (node->kind == subjectData::NodeKind::ReviewToday)
-        subjectTitle = m_program.captions[caption::ReviewToday];
-    else if (node->kind == subjectData::NodeKind::DifficultPhrases)
-        subjectTitle = m_program.captions[caption::DifficultPhrases];
+    const int listCaption = subjectData::Review_List_Caption(node->kind);
+    const QString subjectTitle =
+        listCaption > 0 ? m_program.captions[listCaption] : m_tree.Text(subject);
     QString studyFile;
     try {
         studyFile = activities::Study_File_Path(m_program);

@@ -1,5 +1,7 @@
 #include "subject_data/subject_node.h"
 
+#include "frame/captions.h"
+
 namespace subjectData {
 
 bool Is_Folder(NodeKind kind) {
@@ -38,6 +40,17 @@ bool Is_Phrase(NodeKind kind) {
 bool Is_Studied_Virtually(NodeKind kind) {
     return kind == NodeKind::RandomPhrases || kind == NodeKind::VirtualSubject ||
            kind == NodeKind::ReviewToday || kind == NodeKind::DifficultPhrases;
+}
+
+int Review_List_Caption(NodeKind kind) {
+    switch (kind) {
+    case NodeKind::ReviewToday:
+        return caption::ReviewToday;
+    case NodeKind::DifficultPhrases:
+        return caption::DifficultPhrases;
+    default:
+        return 0;
+    }
 }
 
 std::shared_ptr<const SubjectNode> SubjectNode::Of(NodeKind kind, const QString &fileName,

@@ -57,6 +57,9 @@ bool Is_Subject(NodeKind kind); // a subject of either tree
 bool Is_Phrase(NodeKind kind);  // a phrase of either tree
 // Studied phrase by phrase from their sources (Check_Virtual_Subject).
 bool Is_Studied_Virtually(NodeKind kind);
+// The caption of a review list's name (the node shows it with its count; a
+// study set of it carries it alone); 0 for the other kinds.
+int Review_List_Caption(NodeKind kind);
 
 class SubjectNode final : public TreeNodeData {
 public:

@@ -254,12 +254,11 @@ const QVector<studyResults::PhraseSchedule> &SubjectTree::reviewPhrases(NodeKind
 }
 
 QString SubjectTree::reviewNodeText(NodeKind kind) const {
-    const bool today = kind == NodeKind::ReviewToday;
-    const QString title =
-        m_program.captions[today ? caption::ReviewToday : caption::DifficultPhrases];
+    const QString title = m_program.captions[subjectData::Review_List_Caption(kind)];
     if (!m_reviewsProblem.isEmpty())
         return title;
-    const int count = today ? m_reviews.dueCount : m_reviews.difficultCount;
+    const int count =
+        kind == NodeKind::ReviewToday ? m_reviews.dueCount : m_reviews.difficultCount;
     return title + QStringLiteral(" (") + QString::number(count) + QLatin1Char(')');
 }
 
@@ -284,6 +283,10 @@ QStringList SubjectTree::reviewListKeys(NodeKind kind) const {
 }
 
 void SubjectTree::Show_Review_Nodes() {
+    updateReviewNodes(false);
+}
+
+void SubjectTree::updateReviewNodes(bool reread) {
     const NodeKind kinds[] = {NodeKind::ReviewToday, NodeKind::DifficultPhrases};
     if (m_program.currentStudent.isEmpty()) {
         for (const NodeKind kind : kinds)
@@ -294,7 +297,7 @@ void SubjectTree::Show_Review_Nodes() {
     }
     // What each list showed, to tell whether it changed.
     const QStringList shown[] = {reviewListKeys(kinds[0]), reviewListKeys(kinds[1])};
-    const bool read = readReviews(false);
+    const bool read = readReviews(reread);
     // Put first in the tree, "review today" above the difficult phrases.
     for (auto kind = std::rbegin(kinds); kind != std::rend(kinds); ++kind) {
         int node = reviewNode(*kind);
@@ -323,8 +326,8 @@ void SubjectTree::fillReviewNode(int index) {
     if (!node)
         return;
     const NodeKind kind = node->kind;
-    readReviews(true);
-    Show_Review_Nodes();
+    // Read afresh: both lists follow, the other one emptied if it changed.
+    updateReviewNodes(true);
     index = reviewNode(kind);
     if (index == 0)
         return;

@@ -93,6 +93,9 @@ private:
     // Reads the student's reviews into m_reviews (or m_reviewsProblem) when
     // their source changed, or always when forced; true when they were read.
     bool readReviews(bool force);
+    // Show_Review_Nodes, reading the reviews again whatever changed when
+    // reread is set.
+    void updateReviewNodes(bool reread);
     // The review list node of kind, 0 when there is none.
     int reviewNode(subjectData::NodeKind kind) const;
     // The node's text: its title with the count of its phrases.
