@@ -70,6 +70,18 @@ const std::vector<TreeView::Node *> &TreeView::siblingsOf(const Node *node) cons
 
 // --- filling and emptying ---
 
+std::unique_ptr<TreeView::Node> TreeView::newNode(Node *parent, int row, const QString &text,
+                                                  int image, int selectedImage) const {
+    auto node = std::make_unique<Node>();
+    node->text = text;
+    node->image = image;
+    node->selectedImage = selectedImage;
+    node->parent = parent;
+    node->row = row;
+    node->index = Count() + 1;
+    return node;
+}
+
 int TreeView::Add(int parentIndex, const QString &text, const QString &tag, int image,
                   int selectedImage) {
     Node *parent = parentIndex == 0 ? nullptr : at(parentIndex);
@@ -77,15 +89,9 @@ int TreeView::Add(int parentIndex, const QString &text, const QString &tag, int 
         flushPending();
     std::vector<Node *> &siblings = childrenOf(parent);
 
-    auto owned = std::make_unique<Node>();
+    auto owned = newNode(parent, static_cast<int>(siblings.size()), text, image, selectedImage);
     Node *node = owned.get();
-    node->text = text;
     node->tag = tag;
-    node->image = image;
-    node->selectedImage = selectedImage;
-    node->parent = parent;
-    node->row = static_cast<int>(siblings.size());
-    node->index = Count() + 1;
     m_nodes.push_back(std::move(owned));
     siblings.push_back(node);
     m_live.insert(node);
@@ -114,15 +120,9 @@ int TreeView::AddFirst(int parentIndex, const QString &text,
     flushPending();
     std::vector<Node *> &siblings = childrenOf(parent);
 
-    auto owned = std::make_unique<Node>();
+    auto owned = newNode(parent, 0, text, image, selectedImage);
     Node *node = owned.get();
-    node->text = text;
     node->data = std::move(data);
-    node->image = image;
-    node->selectedImage = selectedImage;
-    node->parent = parent;
-    node->row = 0;
-    node->index = Count() + 1;
     beginInsertRows(modelIndexOf(parent), 0, 0);
     m_nodes.push_back(std::move(owned));
     siblings.insert(siblings.begin(), node);

@@ -170,6 +170,9 @@ private:
     void postFlush();
     void changed(Node *node, const QList<int> &roles);
     void markDoomed(Node *node);
+    // A node under parent at row, with the next index, not yet in the tree.
+    std::unique_ptr<Node> newNode(Node *parent, int row, const QString &text, int image,
+                                  int selectedImage) const;
     // The collection and node a drag carries, when they still exist.
     static bool decodeNode(const QMimeData *data, const TreeView *&source, int &index);
 
