@@ -11,8 +11,10 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <memory>
+#include <numeric>
 #include <thread>
 #include <vector>
 
@@ -75,27 +77,37 @@ void gatedPower(const std::vector<float> &samples, int rate, double &power, doub
     seconds = double(counted) / rate;
 }
 
-// A windowed-sinc filter, its taps computed for a number of phases between
-// two input samples: 8 zero crossings each side, scaled down when the rate
-// goes down so nothing above the new Nyquist frequency folds back.
+// A windowed-sinc filter with a row of taps for each instant an output
+// falls on between two input samples: 8 zero crossings each side, scaled
+// down when the rate goes down so nothing above the new Nyquist frequency
+// folds back. Rates in a small ratio (44.1 kHz to 22.05 kHz has one instant,
+// 48 kHz has 147) get a row for each exact instant; others the nearest of
+// kMaxPhases.
 struct ResamplingFilter {
-    static constexpr int kPhases = 256;
+    static constexpr std::int64_t kMaxPhases = 512;
     static constexpr double kZeroCrossings = 8;
     static constexpr int kLanes = 8; // rows padded to this many taps
     int half = 0;                    // taps each side of the centre
     int width = 0;                   // taps in a row, 2 * half and zeros to the next lane
-    std::vector<float> taps;         // kPhases + 1 rows
+    std::int64_t inStep = 0;         // inRate / gcd: input samples per outStep outputs
+    std::int64_t outStep = 0;        // outRate / gcd
+    std::int64_t phases = 0;         // rows
+    std::vector<float> taps;         // phases + 1 rows of width taps, the last one a sample on
     int inRate = 0;
     int outRate = 0;
 
     ResamplingFilter(int in, int out) : inRate(in), outRate(out) {
+        const std::int64_t common = std::gcd(in, out);
+        inStep = in / common;
+        outStep = out / common;
+        phases = std::min(outStep, kMaxPhases);
         const double scale = std::min(1.0, double(outRate) / inRate);
         const double cutoff = 0.95 * scale;
         half = int(std::ceil(kZeroCrossings / scale));
         width = (2 * half + kLanes - 1) / kLanes * kLanes;
-        taps.resize(size_t(kPhases + 1) * size_t(width));
-        for (int p = 0; p <= kPhases; ++p) {
-            const double frac = double(p) / kPhases;
+        taps.assign(size_t(phases + 1) * size_t(width), 0.0f);
+        for (std::int64_t p = 0; p <= phases; ++p) {
+            const double frac = double(p) / double(phases);
             float *row = &taps[size_t(p) * size_t(width)];
             double sum = 0;
             for (int k = 0; k < 2 * half; ++k) {
@@ -113,6 +125,14 @@ struct ResamplingFilter {
             for (int k = 0; k < 2 * half; ++k)
                 row[k] = float(row[k] / sum);
         }
+    }
+
+    // The row for an output that falls remainder / outStep of a sample past
+    // the input sample before it.
+    const float *row(std::int64_t remainder) const {
+        const std::int64_t p =
+            phases == outStep ? remainder : (remainder * phases + outStep / 2) / outStep;
+        return &taps[size_t(p) * size_t(width)];
     }
 };
 
@@ -133,14 +153,18 @@ std::vector<float> Resample(const std::vector<float> &in, int inRate, int outRat
     // Zeros around the recording let every output read a whole row of taps.
     std::vector<float> padded(in.size() + size_t(2 * width), 0.0f);
     std::copy(in.begin(), in.end(), padded.begin() + width);
-    const auto length = size_t(std::llround(double(in.size()) * outRate / inRate));
+    const auto length =
+        size_t((std::int64_t(in.size()) * filter.outStep + filter.inStep / 2) / filter.inStep);
     std::vector<float> out(length);
-    const double step = double(inRate) / outRate;
+    // Output n falls n * inStep / outStep input samples in: the whole
+    // samples and the remainder are stepped in integers, so no rounding
+    // drifts over a long recording.
+    const auto whole = size_t(filter.inStep / filter.outStep);
+    const std::int64_t part = filter.inStep % filter.outStep;
+    size_t i = 0;
+    std::int64_t remainder = 0;
     for (size_t n = 0; n < length; ++n) {
-        const double t = double(n) * step;
-        auto i = size_t(t);
-        auto phase = int(std::lround((t - double(i)) * ResamplingFilter::kPhases));
-        const float *row = &filter.taps[size_t(phase) * size_t(width)];
+        const float *row = filter.row(remainder);
         // Taps k cover input samples i - half + 1 .. i + half.
         const float *x = &padded[i + size_t(width) - size_t(filter.half) + 1];
         // Lanes of partial sums, which the compiler keeps in vector registers.
@@ -152,6 +176,12 @@ std::vector<float> Resample(const std::vector<float> &in, int inRate, int outRat
         for (const float lane : lanes)
             y += lane;
         out[n] = y;
+        i += whole;
+        remainder += part;
+        if (remainder >= filter.outStep) {
+            remainder -= filter.outStep;
+            ++i;
+        }
     }
     return out;
 }
@@ -211,9 +241,14 @@ QByteArray SubjectWaveFromRecording(const QByteArray &bytes, QString *error) {
     double gain = power > 0 ? std::sqrt(std::pow(10.0, kPhraseLoudnessDb / 10.0) / power) : 1.0;
     if (peak > 0)
         gain = std::min(gain, 0.89 / peak);
+    // Rounded to the nearest step: the shift by 32768 makes every value
+    // positive, so truncation rounds, without a library call per sample.
+    const auto scale = float(gain * 32767.0);
     std::vector<qint16> samples(resampled.size());
-    for (size_t i = 0; i < resampled.size(); ++i)
-        samples[i] = qint16(std::lround(std::clamp(resampled[i] * gain, -1.0, 1.0) * 32767.0));
+    for (size_t i = 0; i < resampled.size(); ++i) {
+        const float v = std::clamp(resampled[i] * scale, -32767.0f, 32767.0f);
+        samples[i] = qint16(int(v + 32768.5f) - 32768);
+    }
     return MonoWave16(samples, kSubjectWaveRate);
 }
 
