@@ -11,7 +11,9 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QTimer>
 
 frmSplash::frmSplash(Program &program, const QPixmap &logo, QWidget *parent)
@@ -53,6 +55,10 @@ frmSplash::frmSplash(Program &program, const QPixmap &logo, QWidget *parent)
     lblLoading->setObjectName(QStringLiteral("lblLoading"));
     PlaceTwips(*lblLoading, 480, 2520, 3765, 225);
 
+    m_insertPending.setSingleShot(true);
+    m_insertPending.setInterval(0);
+    connect(&m_insertPending, &QTimer::timeout, this, &frmSplash::insertPending);
+
     txtStatus = new QPlainTextEdit(this);
     txtStatus->setObjectName(QStringLiteral("txtStatus"));
     PlaceTwips(*txtStatus, 420, 2760, 3840, 870);
@@ -84,15 +90,37 @@ QString plainLines(QString text) {
 } // namespace
 
 void frmSplash::Prepend(const QString &text) {
-    // Inserting at the start costs the same however many lines the box
-    // holds; reading the whole text back and setting it again would not.
-    QTextCursor start(txtStatus->document());
-    start.movePosition(QTextCursor::Start);
-    start.insertText(plainLines(text));
+    // The lines go in together at the next turn of the event loop, which is
+    // when the window can be drawn again: a thousand subjects' lines, each
+    // inserted alone, would each cost the box a round of layout.
+    m_pending.prepend(plainLines(text));
+    m_insertPending.start();
 }
 
 void frmSplash::SetStatus(const QString &text) {
+    m_pending.clear();
+    m_insertPending.stop();
     txtStatus->setPlainText(plainLines(text));
+}
+
+QString frmSplash::StatusText() {
+    insertPending();
+    return txtStatus->toPlainText();
+}
+
+void frmSplash::insertPending() {
+    m_insertPending.stop();
+    if (m_pending.isEmpty())
+        return;
+    // Inserting at the start costs the same however many lines the box
+    // holds; reading the whole text back and setting it again would not. A
+    // cursor made on the first block, editing inside an edit block, never
+    // lays a line out to learn where it stands.
+    QTextCursor start(txtStatus->document()->begin());
+    start.beginEditBlock();
+    start.insertText(m_pending);
+    start.endEditBlock();
+    m_pending.clear();
 }
 
 void frmSplash::keyPressEvent(QKeyEvent *event) {

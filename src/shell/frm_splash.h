@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <QPixmap>
+#include <QTimer>
 
 class QLabel;
 class QPlainTextEdit;
@@ -26,8 +27,12 @@ public:
     static QString CatchLine(const QString &caption25, const QString &productTitle);
     static QString VersionText(int major, int minor, int revision);
 
+    // Puts text in front of the box's lines, at the next turn of the event
+    // loop.
     void Prepend(const QString &text);
     void SetStatus(const QString &text);
+    // The box's lines, those not drawn yet included.
+    QString StatusText();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -37,4 +42,8 @@ private:
     Program &m_program;
     QPixmap m_background;
     bool m_fatalErrorReported = false;
+    QString m_pending; // lines Prepend was given since the last insertion, newest first
+    QTimer m_insertPending;
+
+    void insertPending();
 };

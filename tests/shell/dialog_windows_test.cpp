@@ -160,6 +160,19 @@ TEST_F(DialogWindowsTest, AKeyClosesTheSplashAndTheStartGoesOnWithoutIt) {
     EXPECT_TRUE(host.boxes.empty());
 }
 
+TEST_F(DialogWindowsTest, SplashShowsEachLineInFrontOnceItIsNextDrawn) {
+    frmSplash splash(program, QPixmap());
+    splash.show();
+    splash.SetStatus(QStringLiteral("Cargando temas"));
+    QApplication::processEvents();
+    for (const char *title : {"Colori", "Numeri", "Saluti"})
+        splash.Prepend(QStringLiteral("Cargando ") + QLatin1String(title) + QStringLiteral("\r\n"));
+    // What the box holds once the window can be drawn again, newest first.
+    QApplication::processEvents();
+    EXPECT_EQ(splash.txtStatus->toPlainText(),
+              QStringLiteral("Cargando Saluti\nCargando Numeri\nCargando Colori\nCargando temas"));
+}
+
 TEST_F(DialogWindowsTest, NoticeClosedByTheUserDuringTheWaitIsUnloadedQuietly) {
     frmMain main(program);
     main.Form_Load();

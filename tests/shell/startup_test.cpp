@@ -68,7 +68,7 @@ TEST_F(StartupTest, StepsRunInTheirFixedOrderBehindTheSplashWindow) {
     bool checkedTheWait = false;
     host.onDoEvents = [&] {
         if (frmSplash *splash = main.splashWindow())
-            lastSplashText = splash->txtStatus->toPlainText();
+            lastSplashText = splash->StatusText();
         if (host.waitCalls == 1 && !checkedTheWait) {
             // The one-second wait: splash up, settings applied, login
             // window loaded but hidden, no loader run yet.
