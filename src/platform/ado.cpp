@@ -1000,7 +1000,7 @@ Recordset::~Recordset() {
 }
 
 void Recordset::Open(const QString &sqlText, Connection &connection, const QVariantList &params,
-                     CursorType, LockType) {
+                     CursorType, LockType lock) {
     Close();
     auto impl = std::make_unique<Impl>();
     impl->db = connection.handle();
@@ -1039,7 +1039,8 @@ void Recordset::Open(const QString &sqlText, Connection &connection, const QVari
         rest = m.captured(3).trimmed();
         while (rest.endsWith(QLatin1Char(';')))
             rest.chop(1);
-        keyed = (rest.isEmpty() || restStart.match(rest).hasMatch()) &&
+        keyed = lock != adLockReadOnly &&
+                (rest.isEmpty() || restStart.match(rest).hasMatch()) &&
                 !restForbidden.match(rest).hasMatch();
         if (keyed && list != QLatin1String("*")) {
             for (const QString &column : list.split(QLatin1Char(','))) {

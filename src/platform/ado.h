@@ -61,10 +61,12 @@ QString DetailsOf(const std::exception &e);
 // that grows without end stops with the "damaged" description.
 enum class FileOrigin { Outside, Own };
 
-// Cursor and lock kinds are accepted for fidelity with callers; every
-// recordset behaves as a keyset cursor with optimistic locking.
+// Cursor kinds are accepted for fidelity with callers. Every recordset
+// behaves as a keyset cursor with optimistic locking, unless it is opened
+// with adLockReadOnly: its rows are then only read, kept as a snapshot
+// without their keys, which costs less to read.
 enum CursorType { adOpenKeyset = 1 };
-enum LockType { adLockOptimistic = 3 };
+enum LockType { adLockReadOnly = 1, adLockOptimistic = 3 };
 
 class Connection {
 public:
@@ -203,7 +205,8 @@ public:
     // in params and are bound, never spliced into sql.
     // A SELECT of plain columns (or *) from one table keeps the rows' keys and
     // can be changed; any other query (views, joins, DISTINCT, expressions)
-    // keeps a snapshot of its rows and is read-only. Open reads all rows at
+    // keeps a snapshot of its rows and is read-only, as is any query opened
+    // with adLockReadOnly. Open reads all rows at
     // once, in the query's own order; a keyed recordset leaves each long
     // binary value in the file until it is asked for.
     void Open(const QString &sql, Connection &connection, const QVariantList &params = {},

@@ -226,7 +226,7 @@ QVector<ScoreRow> ScoreViews::Show_Scores(int view, const QString &parent,
     ado::Connection cn;
     cn.Open(connectionString(m_path));
     ado::Recordset rs;
-    rs.Open(kPairQueries[view], cn, {parent, node});
+    rs.Open(kPairQueries[view], cn, {parent, node}, ado::adOpenKeyset, ado::adLockReadOnly);
     QVector<ScoreRow> rows;
     rows.reserve(rs.RecordCount());
     RowReader(rs, m_forms).readAll([&](ScoreRow &&row) { rows << std::move(row); });
@@ -265,7 +265,8 @@ void ScoreViews::Export_Csv(int view, const Captions &captions, const QString &p
                     continue;
                 nodesDone.insert(node.text);
                 ado::Recordset rs;
-                rs.Open(kPairQueries[view], cn, {parent.text, node.text});
+                rs.Open(kPairQueries[view], cn, {parent.text, node.text}, ado::adOpenKeyset,
+                        ado::adLockReadOnly);
                 RowReader(rs, forms).readAll([&](const ScoreRow &row) {
                     write(Csv_Line(Csv_Record(view, row, form), separator));
                 });

@@ -734,6 +734,14 @@ TEST_F(AdoTest, ViewsAndComplexQueriesAreReadOnlySnapshots) {
             cn);
     EXPECT_EQ(rs.RecordCount(), 2);
     EXPECT_TRUE(rs.Fields("tPhrase").IsNull());
+
+    // A plain table opened only for reading gives the same rows, unchangeable.
+    rs.Open(QStringLiteral("SELECT * FROM tblUsers WHERE tFirstname = ?"), cn,
+            {QStringLiteral("Bo")}, ado::adOpenKeyset, ado::adLockReadOnly);
+    EXPECT_FALSE(rs.IsUpdatable());
+    ASSERT_EQ(rs.RecordCount(), 1);
+    EXPECT_EQ(rs.Fields("tFirstname").Text(), QStringLiteral("Bo"));
+    EXPECT_TRUE(failure([&] { rs.Delete(); }).contains(QLatin1String("read-only")));
 }
 
 TEST_F(AdoTest, ReadOnlyFileOpensForReadingAndRefusesWrites) {
