@@ -919,8 +919,10 @@ struct Recordset::Impl {
         // when it is read whole.
         if (total > sqlite3_limit(db, SQLITE_LIMIT_LENGTH, -1))
             damaged(path, QStringLiteral("a value of %1 bytes in %2").arg(total).arg(table));
-        constexpr int kPiece = 64 * 1024;
-        std::unique_ptr<char[]> buffer(new char[kPiece]);
+        // A phrase's sound in one piece or a few: each piece is a read of
+        // the file and a write of the device.
+        constexpr int kPiece = 1024 * 1024;
+        std::unique_ptr<char[]> buffer(new char[size_t(std::clamp(total, 1, kPiece))]);
         for (int at = 0; at < total;) {
             const int n = std::min(kPiece, total - at);
             const int rc = sqlite3_blob_read(blob, buffer.get(), n, at);
