@@ -48,7 +48,8 @@ QString Virtual_Path(const Program &program, const QString &fileName) {
 
 QString Validate_Subject(Program &program, ado::Connection &subject) {
     ado::Recordset rs;
-    rs.Open(QStringLiteral("SELECT * FROM tblProperties"), subject);
+    rs.Open(QStringLiteral("SELECT * FROM tblProperties"), subject, {}, ado::adOpenKeyset,
+            ado::adLockReadOnly);
     // Reading at the end of an empty table fails, so a subject without
     // properties is reported, never taken as valid.
     const QString code = rs.Fields(QStringLiteral("tProgramCode")).Text();

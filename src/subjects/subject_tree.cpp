@@ -753,7 +753,8 @@ void SubjectTree::Get_Random_Phrases() {
                     }
                     ado::Recordset rs;
                     // Only the keys: the count needs no texts.
-                    rs.Open(QStringLiteral("SELECT pkPhraseNo FROM tblPhrases"), connection);
+                    rs.Open(QStringLiteral("SELECT pkPhraseNo FROM tblPhrases"), connection, {},
+                            ado::adOpenKeyset, ado::adLockReadOnly);
                     const int m = rs.RecordCount();
                     if (m == 0)
                         throw ado::Error(m_program.captions[caption::NoPhrases]);
