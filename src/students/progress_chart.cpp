@@ -1,7 +1,9 @@
 #include "students/progress_chart.h"
 
+#include <QEvent>
 #include <QLineF>
 #include <QPainter>
+#include <QPixmap>
 
 #include <algorithm>
 #include <cmath>
@@ -29,6 +31,7 @@ void ProgressChart::SetPoints(QVector<scores::ChartPoint> points) {
     for (const scores::ChartPoint &point : std::as_const(m_points))
         values << scoreText(point.score);
     setAccessibleDescription(values.join(QStringLiteral(", ")));
+    m_drawn = QPixmap();
     update();
 }
 
@@ -117,7 +120,30 @@ QVector<QPointF> ProgressChart::PointPositions() const {
 }
 
 void ProgressChart::paintEvent(QPaintEvent *) {
+    // The picture is drawn once for its points, size and look; the window
+    // paints it again whenever anything near it changes.
+    const qreal ratio = devicePixelRatioF();
+    if (m_drawn.isNull() || m_drawn.deviceIndependentSize() != QSizeF(size()) ||
+        m_drawn.devicePixelRatio() != ratio) {
+        m_drawn = QPixmap(size() * ratio);
+        m_drawn.setDevicePixelRatio(ratio);
+        m_drawn.fill(Qt::transparent);
+        QPainter picture(&m_drawn);
+        picture.setFont(font());
+        draw(picture);
+    }
     QPainter painter(this);
+    painter.drawPixmap(0, 0, m_drawn);
+}
+
+void ProgressChart::changeEvent(QEvent *event) {
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::PaletteChange ||
+        event->type() == QEvent::StyleChange)
+        m_drawn = QPixmap();
+    QWidget::changeEvent(event);
+}
+
+void ProgressChart::draw(QPainter &painter) const {
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF frame = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
     painter.setPen(QPen(QColor(150, 150, 150), 1));

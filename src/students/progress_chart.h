@@ -7,6 +7,7 @@
 
 #include "students/score_views.h"
 
+#include <QPixmap>
 #include <QPointF>
 #include <QRectF>
 #include <QVector>
@@ -31,6 +32,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     struct DayLabel {
@@ -44,5 +46,8 @@ private:
     // one is negative) to the highest.
     std::pair<double, double> scoreRange() const;
 
+    void draw(QPainter &painter) const;
+
     QVector<scores::ChartPoint> m_points;
+    QPixmap m_drawn; // the picture of m_points at this size; null until drawn again
 };

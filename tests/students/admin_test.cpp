@@ -346,9 +346,19 @@ TEST_F(AdminTest, ChartShowsThePairsNumericScoresInDateOrder) {
     EXPECT_GT(at[1].y(), at[0].y()); // 60 below 65
     EXPECT_EQ(viewer->picProgress->accessibleDescription(), QStringLiteral("65, 60, 70"));
 
+    // What is drawn is the line through those points, and a dot on each.
+    const auto lineAt = [&](QPointF point) {
+        const QImage drawn = viewer->picProgress->grab().toImage();
+        const QColor colour = drawn.pixelColor(point.toPoint());
+        return colour.blue() > 150 && colour.red() < 100;
+    };
+    EXPECT_TRUE(lineAt(at[1]));
+
     clickNode(*viewer, 4); // one score: one dot
     EXPECT_EQ(chartOf(*viewer), QVector<double>{85});
     EXPECT_EQ(viewer->picProgress->PointPositions().size(), 1);
+    EXPECT_TRUE(lineAt(viewer->picProgress->PointPositions()[0]));
+    EXPECT_FALSE(lineAt(at[1])) << "the picture of the pair before";
     clickNode(*viewer, 2);
     clickNode(*viewer, 5); // Seán's Flash Cards: nothing
     EXPECT_TRUE(chartOf(*viewer).isEmpty());
