@@ -31,7 +31,7 @@ public:
     // loop.
     void Prepend(const QString &text);
     void SetStatus(const QString &text);
-    // The box's lines, those not drawn yet included.
+    // The box's lines, those still waiting for the next turn included.
     QString StatusText();
 
 protected:
