@@ -194,6 +194,9 @@ struct RootFolderSweep {
 
 TEST_F(TemporaryFilesTest, ATemporaryFolderThatIsGoneIsToldAndNothingGoesToTheRootFolder) {
     const RootFolderSweep sweep{program.handleTag};
+    // The system's reason reads in English until the main window loads the
+    // learner's language, whatever an earlier test left behind.
+    platformLanguage::Use_Learner_Language(QStringLiteral("English"));
     const QString gone = env.root() + QStringLiteral("gone");
     qputenv("TMPDIR", QFile::encodeName(gone));
     const QString expected = program.captions[caption::TemporaryFolderUnusable].arg(
