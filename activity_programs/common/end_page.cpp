@@ -1,8 +1,11 @@
 #include "end_page.h"
 
+#include "stop_question.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QStackedWidget>
 #include <QVBoxLayout>
 
 namespace activity {
@@ -131,6 +134,23 @@ QLabel *MakeSoundProblemLine(QWidget *parent, PhraseSound &sound, const StudyFil
         line->show();
     });
     return line;
+}
+
+GameWindowFrame MakeGameWindowFrame(QWidget *window, QWidget *game, QLabel *progress,
+                                    QLabel *soundProblem, const ActivityTexts &texts,
+                                    const StudyFile &study) {
+    GameWindowFrame frame;
+    frame.endPage = new EndPage(texts, study.databasePath, window);
+    frame.stopQuestion = new StopQuestion(window, texts);
+    frame.pages = new QStackedWidget(window);
+    frame.pages->addWidget(game);
+    frame.pages->addWidget(frame.endPage);
+
+    auto *layout = new QVBoxLayout(window);
+    layout->addWidget(progress);
+    layout->addWidget(frame.pages, 1);
+    layout->addWidget(soundProblem);
+    return frame;
 }
 
 } // namespace activity

@@ -11,8 +11,11 @@
 
 class QLabel;
 class QPushButton;
+class QStackedWidget;
 
 namespace activity {
+
+class StopQuestion;
 
 class EndPage : public QWidget {
     Q_OBJECT
@@ -58,5 +61,17 @@ void ScaleFont(QWidget *widget, double factor, bool bold = false);
 // stop the game at every play; the game goes on, silent for that phrase.
 QLabel *MakeSoundProblemLine(QWidget *parent, PhraseSound &sound, const StudyFile &study,
                              const ActivityTexts &texts);
+
+// How every game window is laid out: the progress line, the pages (the
+// game's own page, then the end page), the sound problem line; and the
+// question Esc asks before the game stops without a score.
+struct GameWindowFrame {
+    QStackedWidget *pages;
+    EndPage *endPage;
+    StopQuestion *stopQuestion;
+};
+GameWindowFrame MakeGameWindowFrame(QWidget *window, QWidget *game, QLabel *progress,
+                                    QLabel *soundProblem, const ActivityTexts &texts,
+                                    const StudyFile &study);
 
 } // namespace activity

@@ -11,7 +11,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShortcut>
-#include <QStackedWidget>
 #include <QVBoxLayout>
 
 namespace activity {
@@ -176,16 +175,11 @@ DictationWindow::DictationWindow(const StudyFile &study, const ActivityTexts &te
     gameLayout->addStretch(1);
     gameLayout->addWidget(btnNext, 0, Qt::AlignRight);
 
-    endPage = new EndPage(m_texts, m_study.databasePath, this);
-    stopQuestion = new StopQuestion(this, m_texts);
-    pages = new QStackedWidget(this);
-    pages->addWidget(game);
-    pages->addWidget(endPage);
-
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(lblProgress);
-    layout->addWidget(pages, 1);
-    layout->addWidget(lblSoundProblem);
+    const GameWindowFrame frame =
+        MakeGameWindowFrame(this, game, lblProgress, lblSoundProblem, m_texts, m_study);
+    pages = frame.pages;
+    endPage = frame.endPage;
+    stopQuestion = frame.stopQuestion;
 
     // Listen with Shift held is Slowly, as Shift+Space is in the shell.
     connect(btnListen, &QPushButton::clicked, this,

@@ -9,7 +9,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QShortcut>
-#include <QStackedWidget>
 #include <QVBoxLayout>
 
 namespace activity {
@@ -72,16 +71,11 @@ FlashCardsWindow::FlashCardsWindow(const StudyFile &study, const ActivityTexts &
     answerRow->addWidget(btnMissed);
     gameLayout->addLayout(answerRow);
 
-    endPage = new EndPage(m_texts, m_study.databasePath, this);
-    stopQuestion = new StopQuestion(this, m_texts);
-    pages = new QStackedWidget(this);
-    pages->addWidget(game);
-    pages->addWidget(endPage);
-
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(lblProgress);
-    layout->addWidget(pages, 1);
-    layout->addWidget(lblSoundProblem);
+    const GameWindowFrame frame =
+        MakeGameWindowFrame(this, game, lblProgress, lblSoundProblem, m_texts, m_study);
+    pages = frame.pages;
+    endPage = frame.endPage;
+    stopQuestion = frame.stopQuestion;
 
     connect(btnListen, &QPushButton::clicked, this, &FlashCardsWindow::playCard);
     connect(btnReveal, &QPushButton::clicked, this, &FlashCardsWindow::reveal);

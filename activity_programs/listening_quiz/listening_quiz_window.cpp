@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QShortcut>
-#include <QStackedWidget>
 #include <QVBoxLayout>
 
 namespace activity {
@@ -76,16 +75,11 @@ ListeningQuizWindow::ListeningQuizWindow(const StudyFile &study, const ActivityT
     gameLayout->addStretch(1);
     gameLayout->addWidget(btnNext, 0, Qt::AlignRight);
 
-    endPage = new EndPage(m_texts, m_study.databasePath, this);
-    stopQuestion = new StopQuestion(this, m_texts);
-    pages = new QStackedWidget(this);
-    pages->addWidget(game);
-    pages->addWidget(endPage);
-
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(lblProgress);
-    layout->addWidget(pages, 1);
-    layout->addWidget(lblSoundProblem);
+    const GameWindowFrame frame =
+        MakeGameWindowFrame(this, game, lblProgress, lblSoundProblem, m_texts, m_study);
+    pages = frame.pages;
+    endPage = frame.endPage;
+    stopQuestion = frame.stopQuestion;
 
     connect(btnListen, &QPushButton::clicked, this, &ListeningQuizWindow::playQuestion);
     connect(btnNext, &QPushButton::clicked, this, &ListeningQuizWindow::next);

@@ -11,7 +11,6 @@
 #include <QPainterPath>
 #include <QPushButton>
 #include <QShortcut>
-#include <QStackedWidget>
 #include <QVBoxLayout>
 
 namespace activity {
@@ -170,16 +169,11 @@ MatchingPairsWindow::MatchingPairsWindow(const StudyFile &study, const ActivityT
     gameLayout->addWidget(lblFeedback);
     gameLayout->addWidget(btnListen, 0, Qt::AlignHCenter);
 
-    endPage = new EndPage(m_texts, m_study.databasePath, this);
-    stopQuestion = new StopQuestion(this, m_texts);
-    pages = new QStackedWidget(this);
-    pages->addWidget(game);
-    pages->addWidget(endPage);
-
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(lblProgress);
-    layout->addWidget(pages, 1);
-    layout->addWidget(lblSoundProblem);
+    const GameWindowFrame frame =
+        MakeGameWindowFrame(this, game, lblProgress, lblSoundProblem, m_texts, m_study);
+    pages = frame.pages;
+    endPage = frame.endPage;
+    stopQuestion = frame.stopQuestion;
 
     connect(btnListen, &QPushButton::clicked, this, &MatchingPairsWindow::playLastPhrase);
     gameEnd = new GameEnd(this, m_study, pages, endPage, lblProgress);

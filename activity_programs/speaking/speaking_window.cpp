@@ -130,17 +130,12 @@ SpeakingWindow::SpeakingWindow(const StudyFile &study, const ActivityTexts &text
     cannotLayout->addWidget(btnCannotStartClose, 0, Qt::AlignHCenter);
     connect(btnCannotStartClose, &QPushButton::clicked, this, &QWidget::close);
 
-    endPage = new EndPage(m_texts, m_study.databasePath, this);
-    stopQuestion = new StopQuestion(this, m_texts);
-    pages = new QStackedWidget(this);
-    pages->addWidget(game);
-    pages->addWidget(endPage);
+    const GameWindowFrame frame =
+        MakeGameWindowFrame(this, game, lblProgress, lblSoundProblem, m_texts, m_study);
+    pages = frame.pages;
+    endPage = frame.endPage;
+    stopQuestion = frame.stopQuestion;
     pages->addWidget(m_cannotStartPage);
-
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(lblProgress);
-    layout->addWidget(pages, 1);
-    layout->addWidget(lblSoundProblem);
 
     connect(btnListen, &QPushButton::clicked, this, &SpeakingWindow::playModel);
     connect(btnRecord, &QPushButton::clicked, this, &SpeakingWindow::recordOrStop);
