@@ -19,16 +19,6 @@ const QString kDatabase = QStringLiteral("ClassServerDatabase");
 const QString kUser = QStringLiteral("ClassServerUser");
 const QString kPassword = QStringLiteral("ClassServerPassword");
 
-QString read(Program &program, const QString &name) {
-    return modRegistry::Get_String_Value(program.settings().registryRoot, program.registryKey(),
-                                         name);
-}
-
-void write(Program &program, const QString &name, const QString &value) {
-    modRegistry::Save_String_Value(program.settings().registryRoot, program.registryKey(), name,
-                                   value);
-}
-
 QMutex &libraryLock() {
     static QMutex lock;
     return lock;
@@ -45,22 +35,22 @@ CreateClassServer &factory() {
 
 ServerSettings Server_Settings(Program &program) {
     ServerSettings s;
-    s.host = read(program, kHost).trimmed();
+    s.host = program.Setting(kHost).trimmed();
     bool ok = false;
-    const int port = read(program, kPort).trimmed().toInt(&ok);
+    const int port = program.Setting(kPort).trimmed().toInt(&ok);
     s.port = ok && port > 0 && port < 65536 ? port : 5432;
-    s.database = read(program, kDatabase).trimmed();
-    s.user = read(program, kUser).trimmed();
-    s.password = read(program, kPassword);
+    s.database = program.Setting(kDatabase).trimmed();
+    s.user = program.Setting(kUser).trimmed();
+    s.password = program.Setting(kPassword);
     return s;
 }
 
 void Save_Server_Settings(Program &program, const ServerSettings &settings) {
-    write(program, kHost, settings.host.trimmed());
-    write(program, kPort, QString::number(settings.port));
-    write(program, kDatabase, settings.database.trimmed());
-    write(program, kUser, settings.user.trimmed());
-    write(program, kPassword, settings.password);
+    program.Save_Setting(kHost, settings.host.trimmed());
+    program.Save_Setting(kPort, QString::number(settings.port));
+    program.Save_Setting(kDatabase, settings.database.trimmed());
+    program.Save_Setting(kUser, settings.user.trimmed());
+    program.Save_Setting(kPassword, settings.password);
     modRegistry::Keep_Private();
 }
 

@@ -3,6 +3,7 @@
 #include "frame/mod_main.h"
 #include "platform/platform_language.h"
 #include "platform/private_folder.h"
+#include "platform/registry.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -69,4 +70,13 @@ void Program::Remove_Temporary_File(const QString &name) const {
     const QString folder = Existing_Temporary_Folder();
     if (!folder.isEmpty())
         QFile::remove(folder + name);
+}
+
+QString Program::Setting(const QString &name, const QString &defaultValue) const {
+    return modRegistry::Get_String_Value(m_settings.registryRoot, registryKey(), name,
+                                         defaultValue);
+}
+
+void Program::Save_Setting(const QString &name, const QString &value) const {
+    modRegistry::Save_String_Value(m_settings.registryRoot, registryKey(), name, value);
 }

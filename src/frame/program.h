@@ -125,6 +125,10 @@ public:
     QString registryKey() const {
         return QStringLiteral("Software\\Tolvanex\\") + identity.languageCode;
     }
+    // A value this build keeps under its registry key; defaultValue when
+    // there is none.
+    QString Setting(const QString &name, const QString &defaultValue = QString()) const;
+    void Save_Setting(const QString &name, const QString &value) const;
 
 private:
     Host &m_host;

@@ -3,7 +3,6 @@
 #include "frame/mod_main.h"
 #include "frame/program.h"
 #include "platform/host.h"
-#include "platform/registry.h"
 #include "platform/text_decoding.h"
 
 #include <QFile>
@@ -66,9 +65,7 @@ const QString kFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 } // namespace
 
 QDateTime Read_Date_Checked(Program &program) {
-    const QString text = modRegistry::Get_String_Value(program.settings().registryRoot,
-                                                       program.registryKey(), kDateChecked)
-                             .trimmed();
+    const QString text = program.Setting(kDateChecked).trimmed();
     if (text.isEmpty())
         return QDateTime();
     QDateTime when = QDateTime::fromString(text, kFormat);
@@ -80,19 +77,15 @@ QDateTime Read_Date_Checked(Program &program) {
 }
 
 void Save_Date_Checked(Program &program, const QDateTime &when) {
-    modRegistry::Save_String_Value(program.settings().registryRoot, program.registryKey(),
-                                   kDateChecked, when.toString(kFormat));
+    program.Save_Setting(kDateChecked, when.toString(kFormat));
 }
 
 bool Is_Update_Check_On(Program &program) {
-    return modRegistry::Get_String_Value(program.settings().registryRoot, program.registryKey(),
-                                         kCheckOn, QStringLiteral("1"))
-               .trimmed() != QLatin1String("0");
+    return program.Setting(kCheckOn, QStringLiteral("1")).trimmed() != QLatin1String("0");
 }
 
 void Set_Update_Check_On(Program &program, bool on) {
-    modRegistry::Save_String_Value(program.settings().registryRoot, program.registryKey(), kCheckOn,
-                                   on ? QStringLiteral("1") : QStringLiteral("0"));
+    program.Save_Setting(kCheckOn, on ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 bool Take_Due_Check(Program &program) {

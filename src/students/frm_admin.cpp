@@ -11,17 +11,16 @@
 #include "platform/platform_language.h"
 #include "platform/qt_button_sounds.h"
 #include "platform/qt_window_placement.h"
-#include "platform/registry.h"
 #include "platform/tiled_background.h"
 #include "platform/tree_view.h"
 #include "platform/tree_view_widget.h"
 #include "platform/twips.h"
 #include "students/frm_class_server.h"
-#include "students/pending_scores.h"
 #include "students/frm_make_virtual_subject.h"
+#include "students/pending_scores.h"
 #include "students/phrase_views.h"
-#include "study_data/learner_reviews.h"
 #include "students/progress_chart.h"
+#include "study_data/learner_reviews.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -539,8 +538,7 @@ QString frmAdmin::exportFolder() const {
     // The folder of the last export while it exists; otherwise the user's
     // documents, or home: a dialog opened on a missing folder starts
     // somewhere unrelated.
-    const QString remembered = modRegistry::Get_String_Value(
-        m_program.settings().registryRoot, m_program.registryKey(), kExportFolderValue);
+    const QString remembered = m_program.Setting(kExportFolderValue);
     for (const QString &folder :
          {remembered, QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)})
         if (!folder.isEmpty() && QFileInfo(folder).isDir())
@@ -555,12 +553,9 @@ void frmAdmin::btnExport_Click() {
     const Captions &c = p.captions;
     const QString suggested =
         QDir(exportFolder())
-            .filePath(c[54] + QStringLiteral(" - ") + viewCaption(m_view) +
-                      QStringLiteral(".csv"));
+            .filePath(c[54] + QStringLiteral(" - ") + viewCaption(m_view) + QStringLiteral(".csv"));
     const QStringList filters{c[caption::CsvFilter], scores::Spreadsheet_Filter()};
-    const QString root = p.settings().registryRoot;
-    int form = std::clamp(
-        modRegistry::Get_String_Value(root, p.registryKey(), kExportFormValue).toInt(), 0, 1);
+    int form = std::clamp(p.Setting(kExportFormValue).toInt(), 0, 1);
     Host &host = p.host();
     QString path = host.ChooseSaveFile(c[caption::ExportTitle], suggested, filters, &form,
                                        QStringLiteral("csv"));
@@ -574,9 +569,8 @@ void frmAdmin::btnExport_Click() {
                         vb::vbYesNo | vb::vbExclamation | vb::vbDefaultButton2) != vb::vbYes)
             return;
     }
-    modRegistry::Save_String_Value(root, p.registryKey(), kExportFolderValue,
-                                   QFileInfo(path).absolutePath());
-    modRegistry::Save_String_Value(root, p.registryKey(), kExportFormValue, QString::number(form));
+    p.Save_Setting(kExportFolderValue, QFileInfo(path).absolutePath());
+    p.Save_Setting(kExportFormValue, QString::number(form));
 
     // A large view takes a while to write: the window stays usable and
     // says it is busy meanwhile.
@@ -589,8 +583,7 @@ void frmAdmin::btnExport_Click() {
             try {
                 if (view == scores::ByPhrase)
                     phraseViews::Export_Csv(
-                        phraseViews::Read_Phrase_View(views.Path(), at, parameters), captions,
-                        path,
+                        phraseViews::Read_Phrase_View(views.Path(), at, parameters), captions, path,
                         csvForm == scores::CsvForm::Spreadsheet ? scores::Spreadsheet_Forms()
                                                                 : views.Forms(),
                         csvForm);

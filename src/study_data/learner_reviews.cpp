@@ -1,7 +1,6 @@
 #include "study_data/learner_reviews.h"
 
 #include "frame/program.h"
-#include "platform/registry.h"
 
 #include <algorithm>
 #include <cmath>
@@ -38,8 +37,7 @@ QVector<PhraseSchedule> Difficult_Phrases(const QVector<PhraseSchedule> &schedul
     QVector<Ranked> difficult;
     for (const PhraseSchedule &s : schedule)
         if (s.state.reviews > 0)
-            if (const int agains = againsOf(s);
-                agains > 0 || s.state.difficulty >= kDifficultFrom)
+            if (const int agains = againsOf(s); agains > 0 || s.state.difficulty >= kDifficultFrom)
                 difficult << Ranked{agains, &s};
     std::stable_sort(difficult.begin(), difficult.end(), [](const Ranked &a, const Ranked &b) {
         if (a.agains != b.agains)
@@ -78,9 +76,7 @@ Reviews Read_Reviews(const QString &usersPath, const QString &student, const QDa
 }
 
 int Desired_Retention_Percent(Program &program) {
-    const QString stored =
-        modRegistry::Get_String_Value(program.settings().registryRoot, program.registryKey(),
-                                      kRetentionValue);
+    const QString stored = program.Setting(kRetentionValue);
     bool ok = false;
     const int percent = stored.trimmed().toInt(&ok);
     if (!ok || !fsrs::Is_Allowed_Retention(percent / 100.0))
@@ -89,10 +85,9 @@ int Desired_Retention_Percent(Program &program) {
 }
 
 void Save_Desired_Retention_Percent(Program &program, int percent) {
-    percent = std::clamp(percent, percentOf(fsrs::kLowestRetention),
-                         percentOf(fsrs::kHighestRetention));
-    modRegistry::Save_String_Value(program.settings().registryRoot, program.registryKey(),
-                                   kRetentionValue, QString::number(percent));
+    percent =
+        std::clamp(percent, percentOf(fsrs::kLowestRetention), percentOf(fsrs::kHighestRetention));
+    program.Save_Setting(kRetentionValue, QString::number(percent));
 }
 
 fsrs::Parameters Schedule_Parameters(Program &program) {
