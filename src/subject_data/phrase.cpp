@@ -1,5 +1,6 @@
 #include "subject_data/phrase.h"
 
+#include "frame/mod_main.h"
 #include "subject_data/subject_file.h"
 
 namespace subjectData {
@@ -31,6 +32,19 @@ Phrase InstalledPhraseReader::Read(const QString &fileName) const {
                   m_translation2.Text(),
                   PhraseOrigin::Installed,
                   0};
+}
+
+QVector<Phrase> Read_Installed_Phrases(const Program &program, const QString &fileName) {
+    ado::Connection connection;
+    connection.Open(modMain::Get_Connection_String(subjectFile::Installed_Path(program, fileName)));
+    ado::Recordset rs;
+    rs.Open(QStringLiteral("SELECT * FROM tblPhrases"), connection);
+    const InstalledPhraseReader reader(rs);
+    QVector<Phrase> phrases;
+    phrases.reserve(rs.RecordCount());
+    for (; !rs.EOF_(); rs.MoveNext())
+        phrases << reader.Read(fileName);
+    return phrases;
 }
 
 FolderPhraseReader::FolderPhraseReader(ado::Recordset &rs)

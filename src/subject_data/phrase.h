@@ -8,6 +8,9 @@
 #include "platform/ado.h"
 
 #include <QString>
+#include <QVector>
+
+class Program;
 
 namespace subjectData {
 
@@ -39,6 +42,10 @@ public:
 private:
     ado::Field m_number, m_phrase, m_translation, m_translation2;
 };
+
+// Every phrase of the installed subject fileName, in the file's order.
+// Throws ado::Error when the file cannot be read.
+QVector<Phrase> Read_Installed_Phrases(const Program &program, const QString &fileName);
 
 // Reads the phrase of the current row of a virtual folder's tblPhrases.
 class FolderPhraseReader {

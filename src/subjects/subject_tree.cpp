@@ -625,18 +625,9 @@ void SubjectTree::Get_Phrases(const QString &fileName) {
     ShellWindows &windows = m_program.windows();
     windows.SetMainEnabled(false);
     try {
-        ado::Connection connection;
-        connection.Open(
-            modMain::Get_Connection_String(subjectFile::Installed_Path(m_program, fileName)));
-        ado::Recordset rs;
-        rs.Open(QStringLiteral("SELECT * FROM tblPhrases"), connection);
-        const subjectData::InstalledPhraseReader phrases(rs);
-        while (!rs.EOF_()) {
-            addPhraseNode(selected, phrases.Read(fileName), PhrasePicture);
-            rs.MoveNext();
-        }
-        rs.Close();
-        connection.Close();
+        for (const subjectData::Phrase &phrase :
+             subjectData::Read_Installed_Phrases(m_program, fileName))
+            addPhraseNode(selected, phrase, PhrasePicture);
         windows.SetMainEnabled(true);
     } catch (const std::exception &e) {
         m_tree.SetImage(selected, BrokenSubject);

@@ -147,14 +147,8 @@ void VirtualEditor::Get_Installed_Phrases(int node) {
         const SubjectNode *subject = subjectData::Node_At(m_subjects, node);
         if (!subject)
             return;
-        const QString fileName = subject->fileName;
-        ado::Connection cn;
-        cn.Open(modMain::Get_Connection_String(subjectFile::Installed_Path(m_program, fileName)));
-        ado::Recordset rs;
-        rs.Open(QStringLiteral("SELECT * FROM tblPhrases"), cn);
-        const subjectData::InstalledPhraseReader phrases(rs);
-        for (; !rs.EOF_(); rs.MoveNext()) {
-            subjectData::Phrase phrase = phrases.Read(fileName);
+        for (subjectData::Phrase &phrase :
+             subjectData::Read_Installed_Phrases(m_program, subject->fileName)) {
             const QString translation = phrase.translation;
             m_subjects.Add(node, translation, SubjectNode::Of(std::move(phrase)), PhrasePicture);
         }

@@ -315,18 +315,8 @@ CopiedSubject VirtualStore::writeSubject(const QString &folder, const QString &s
 CopiedSubject VirtualStore::Copy_Subject(const QString &folder, const QString &sourceFile,
                                          const QString &subjectName) {
     requireSource(sourceFile);
-    QVector<subjectData::Phrase> phrases;
-    {
-        ado::Connection source;
-        source.Open(
-            modMain::Get_Connection_String(subjectFile::Installed_Path(m_program, sourceFile)));
-        ado::Recordset from;
-        from.Open(QStringLiteral("SELECT * FROM tblPhrases"), source);
-        const subjectData::InstalledPhraseReader reader(from);
-        for (; !from.EOF_(); from.MoveNext())
-            phrases << reader.Read(sourceFile);
-    }
-    return writeSubject(folder, subjectName, phrases);
+    return writeSubject(folder, subjectName,
+                        subjectData::Read_Installed_Phrases(m_program, sourceFile));
 }
 
 CopiedSubject VirtualStore::Create_Subject_Of(const QString &folder, const QString &subjectName,
