@@ -674,7 +674,7 @@ void frmAdmin::btnClearDatabase_Click() {
     p.End(0);
 }
 
-void frmAdmin::paintEvent(QPaintEvent *) {
+void frmAdmin::paintEvent(QPaintEvent *event) {
     // The tiles are laid once per window size: a click on a pair repaints
     // the list and the chart over them, and a thousand small pictures a
     // time would cost more than the rows.
@@ -690,8 +690,15 @@ void frmAdmin::paintEvent(QPaintEvent *) {
             // Without its picture the window keeps its plain colour.
         }
     }
+    // The region around the controls is many rectangles; copied one
+    // rectangle at a time the picture is a plain copy, where the whole of
+    // it through the region would go row by row.
     QPainter painter(this);
-    painter.drawPixmap(0, 0, m_tiled);
+    for (const QRect &part : event->region()) {
+        painter.setClipRect(part);
+        painter.drawPixmap(part, m_tiled,
+                           QRectF(QRectF(part).topLeft() * ratio, QSizeF(part.size()) * ratio));
+    }
 }
 
 void frmAdmin::showEvent(QShowEvent *event) {

@@ -8,8 +8,10 @@
 #include "frame/template_texts.h"
 #include "frame/update_check.h"
 #include "platform/ado.h"
+#include "platform/pictures.h"
 #include "platform/platform_language.h"
 #include "platform/registry.h"
+#include "platform/tiled_background.h"
 #include "platform/tree_view.h"
 #include "platform/tree_view_widget.h"
 #include "students/frm_admin.h"
@@ -22,20 +24,22 @@
 #include "study_data/learner_reviews.h"
 #include "study_data/study_results.h"
 #include "subjects/subject_fixture.h"
-#include "virtual/virtual_store.h"
 #include "support/fake_host.h"
 #include "support/recording_windows.h"
 #include "support/test_env.h"
+#include "virtual/virtual_store.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPainter>
+#include <QPixmap>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSpinBox>
@@ -362,6 +366,37 @@ TEST_F(AdminTest, ChartShowsThePairsNumericScoresInDateOrder) {
     clickNode(*viewer, 2);
     clickNode(*viewer, 5); // Seán's Flash Cards: nothing
     EXPECT_TRUE(chartOf(*viewer).isEmpty());
+}
+
+TEST_F(AdminTest, TheTiledBackgroundShowsBetweenTheControlsAfterAClick) {
+    addStudentsAndScores();
+    auto viewer = openViewer();
+    choose(*viewer, scores::ByStudent);
+    clickNode(*viewer, 1);
+    clickNode(*viewer, 3);
+    QCoreApplication::processEvents();
+
+    // The tiles as the window lays them, from its top left corner.
+    QPixmap tiles(viewer->size());
+    tiles.fill(viewer->palette().color(QPalette::Window));
+    {
+        QPainter painter(&tiles);
+        tiling::TileBackground(painter, viewer->size(),
+                               LoadPicture(QStringLiteral(":/tiles/background.png")));
+    }
+    const QImage expected = tiles.toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage shown = viewer->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    // Left of the tree, between the tree and the list, and under the list.
+    const QRect tree = viewer->TreeView1->geometry();
+    const QRect list = viewer->ListView1->geometry();
+    for (const QRect &gap :
+         {QRect(2, tree.top(), tree.left() - 4, tree.height()),
+          QRect(tree.right() + 2, tree.top(), list.left() - tree.right() - 3, tree.height()),
+          QRect(list.left(), list.bottom() + 2, list.width(), 4)}) {
+        ASSERT_FALSE(gap.isEmpty());
+        EXPECT_EQ(shown.copy(gap), expected.copy(gap))
+            << "at " << gap.x() << "," << gap.y() << " " << gap.width() << "x" << gap.height();
+    }
 }
 
 TEST_F(AdminTest, DatesAndTimesShowInTheLearnersShortFormTextsAsStored) {
