@@ -202,7 +202,7 @@ void setUpTree(QTreeWidget &tree) {
 
 void showAndPaint(QTreeWidget &tree) {
     tree.show();
-    QCoreApplication::processEvents();
+    SettleEvents();
     tree.repaint();
 }
 
@@ -362,7 +362,7 @@ public:
         }
         m_subject->addChildren(phrases);
         m_subject->setExpanded(true);
-        QCoreApplication::processEvents();
+        SettleEvents();
         m_tree.repaint();
     }
     int nodes() const override { return countItems(m_tree); }
@@ -376,7 +376,7 @@ public:
             m_subject->setExpanded(false);
         }
         m_tree.setCurrentItem(m_folder);
-        QCoreApplication::processEvents();
+        SettleEvents();
     }
 
 private:
@@ -453,7 +453,7 @@ public:
         }
         m_node->addChildren(phrases);
         m_node->setExpanded(true);
-        QCoreApplication::processEvents();
+        SettleEvents();
         m_tree.repaint();
     }
     int nodes() const override { return countItems(m_tree); }
@@ -464,7 +464,7 @@ public:
         delete m_node;
         m_node = nullptr;
         m_folder->setIcon(0, m_icons[1]);
-        QCoreApplication::processEvents();
+        SettleEvents();
     }
 
 private:
@@ -793,7 +793,7 @@ public:
         return texts;
     }
     void paintNow() {
-        QCoreApplication::processEvents();
+        SettleEvents();
         repaint();
     }
 
@@ -848,7 +848,7 @@ public:
         } else {
             m_viewer.tree->clear();
         }
-        QCoreApplication::processEvents();
+        SettleEvents();
     }
 
 private:

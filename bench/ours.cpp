@@ -180,7 +180,7 @@ public:
     }
     void showAndPaint() {
         widget->show();
-        QCoreApplication::processEvents();
+        SettleEvents();
         widget->repaint();
     }
 
@@ -245,7 +245,7 @@ public:
     void prepare(int) override { m_program.startRun(); }
     void run() override {
         m_tree.click(m_subject);
-        QCoreApplication::processEvents();
+        SettleEvents();
         m_tree.widget->repaint();
     }
     int nodes() const override { return m_tree.nodes.Count(); }
@@ -258,7 +258,7 @@ public:
             nodes.Remove(nodes.LastSibling(nodes.Child(m_subject)));
         nodes.SetExpanded(m_subject, false);
         nodes.Select(1);
-        QCoreApplication::processEvents();
+        SettleEvents();
     }
 
 private:
@@ -282,7 +282,7 @@ public:
     }
     void run() override {
         m_tree.click(kRandomPhrasesFolder);
-        QCoreApplication::processEvents();
+        SettleEvents();
         m_tree.widget->repaint();
     }
     int nodes() const override { return m_tree.nodes.Count(); }
@@ -294,7 +294,7 @@ public:
         // The second click on the folder takes the drawn phrases away.
         if (m_tree.nodes.Children(kRandomPhrasesFolder) > 0)
             m_tree.click(kRandomPhrasesFolder);
-        QCoreApplication::processEvents();
+        SettleEvents();
     }
 
 private:
@@ -383,7 +383,7 @@ public:
         } else {
             build();
         }
-        QCoreApplication::processEvents();
+        SettleEvents();
         m_viewer->repaint();
     }
     int nodes() const override { return m_viewer->TreeView1->Nodes().Count(); }
@@ -420,7 +420,7 @@ public:
         } else {
             m_viewer->TreeView1->Nodes().Clear();
         }
-        QCoreApplication::processEvents();
+        SettleEvents();
     }
 
 private:

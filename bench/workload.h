@@ -3,6 +3,8 @@
 // the bare reference needs (folders, texts and pictures, no program types).
 #pragma once
 
+#include <QAbstractEventDispatcher>
+#include <QCoreApplication>
 #include <QDate>
 #include <QIcon>
 #include <QRect>
@@ -39,6 +41,19 @@ public:
 protected:
     QString m_problem;
 };
+
+// Runs events until none is left. An item view whose rows changed lays
+// itself out and shows or hides its scroll bars on a timer of its own, which
+// a single pass of events may leave for later: a window counts as shown
+// once that has run too, on both sides of a comparison.
+inline void SettleEvents() {
+    QAbstractEventDispatcher *events = QAbstractEventDispatcher::instance();
+    for (int pass = 0; pass < 16; ++pass) {
+        QCoreApplication::sendPostedEvents();
+        if (!events || !events->processEvents(QEventLoop::AllEvents))
+            break;
+    }
+}
 
 // VB's Rnd over a seedable generator: 24 random bits, never reaching 1. The
 // program's host and the bare reference draw from the same sequence, so both
