@@ -7,10 +7,14 @@
 #include <QIODevice>
 #include <QList>
 #include <QMap>
+#include <QMutex>
+#include <QMutexLocker>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 
 #include <sqlite3.h>
+
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <limits>
@@ -21,6 +25,18 @@
 
 namespace ado {
 
+// What tells one state of a file from any other: the same file (device and
+// inode), with the same size and the same times of its last change. Any write
+// moves the change time, which no program sets at will.
+struct FileStamp {
+    quint64 device = 0;
+    quint64 inode = 0;
+    qint64 size = -1;
+    qint64 modifiedNs = 0;
+    qint64 changedNs = 0;
+    bool operator==(const FileStamp &) const = default;
+};
+
 namespace {
 
 constexpr int kDefaultBusyTimeoutMs = 5000;
@@ -29,6 +45,28 @@ const char *const kPasswordTable = "MSysPassword";
 const char *const kOwnFileKey = "Own File";
 // The progress handler runs every this many virtual machine steps.
 constexpr int kProgressInterval = 1000;
+
+std::optional<FileStamp> stampOf(const QByteArray &nativePath) {
+    struct stat info {};
+    if (::stat(nativePath.constData(), &info) != 0)
+        return std::nullopt;
+    return FileStamp{quint64(info.st_dev), quint64(info.st_ino), qint64(info.st_size),
+                     qint64(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec,
+                     qint64(info.st_ctim.tv_sec) * 1'000'000'000 + info.st_ctim.tv_nsec};
+}
+
+// A file's times move in coarse steps: a file changed within the last few
+// seconds may change again without its times moving, so what was learnt of
+// it is kept only once it has rested that long.
+constexpr qint64 kRestedNs = qint64(3) * 1'000'000'000;
+
+bool hasRested(const FileStamp &stamp) {
+    struct timespec now {};
+    if (clock_gettime(CLOCK_REALTIME, &now) != 0)
+        return false;
+    const qint64 nowNs = qint64(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+    return nowNs - std::max(stamp.modifiedNs, stamp.changedNs) > kRestedNs;
+}
 
 // Backquotes, not double quotes: SQLite reads an unknown "name" as a text
 // literal, which would hide a misspelt column instead of naming it.
@@ -494,6 +532,9 @@ void Connection::Open(const QString &connectionString) {
     // Windows: open it read-only instead of failing.
     const bool readOnly = !info.isWritable() || !(info.permissions() & QFileDevice::WriteOwner);
     const QByteArray native = QFile::encodeName(path);
+    // The file as it is before SQLite reads it.
+    const std::optional<FileStamp> stamp =
+        origin == FileOrigin::Outside ? stampOf(native) : std::nullopt;
     sqlite3 *db = nullptr;
     int rc = sqlite3_open_v2(native.constData(), &db,
                              readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE, nullptr);
@@ -537,7 +578,8 @@ void Connection::Open(const QString &connectionString) {
                                    "'%1'.")
                             .arg(path));
         if (origin == FileOrigin::Outside) {
-            m_views = inspectForeignSchema(db, path, viewsOff, &m_tables);
+            m_views =
+                inspectedSchema(db, path, native, stamp ? &*stamp : nullptr, viewsOff, &m_tables);
             m_tablesListed = true;
         }
     } catch (...) {
@@ -579,6 +621,48 @@ bool Connection::guardOutsideFile(sqlite3 *db, StepGuard *guard) {
     sqlite3_limit(db, SQLITE_LIMIT_ATTACHED, 0);
     sqlite3_progress_handler(db, kProgressInterval, &Connection::countSteps, guard);
     return viewsOff;
+}
+
+namespace {
+
+// What the inspection found in a file from outside, by path, for as long as
+// the file stays as it was: the tree and the random draw open the same
+// subjects again and again, and their schema need not be read anew each time.
+struct InspectedFile {
+    FileStamp stamp;
+    QSet<QString> views;
+    QHash<QString, Connection::TableColumns> tables;
+};
+constexpr int kInspectedFilesKept = 4096;
+QMutex inspectedFilesLock;
+QHash<QString, InspectedFile> inspectedFiles;
+
+} // namespace
+
+QSet<QString> Connection::inspectedSchema(sqlite3 *db, const QString &path,
+                                          const QByteArray &nativePath, const FileStamp *before,
+                                          bool viewsOff, QHash<QString, TableColumns> *tables) {
+    // The file must be the same now, after SQLite read its schema, as before
+    // it opened it: otherwise it changed in between, and is inspected.
+    const std::optional<FileStamp> now = stampOf(nativePath);
+    const bool unchanged = before && now && *before == *now;
+    if (unchanged) {
+        const QMutexLocker locker(&inspectedFilesLock);
+        const auto known = inspectedFiles.constFind(path);
+        if (known != inspectedFiles.constEnd() && known->stamp == *now) {
+            *tables = known->tables;
+            return known->views;
+        }
+    }
+    QSet<QString> views = inspectForeignSchema(db, path, viewsOff, tables);
+    const std::optional<FileStamp> after = stampOf(nativePath);
+    if (unchanged && after && *after == *now && hasRested(*after)) {
+        const QMutexLocker locker(&inspectedFilesLock);
+        if (inspectedFiles.size() >= kInspectedFilesKept)
+            inspectedFiles.clear();
+        inspectedFiles.insert(path, InspectedFile{*after, views, *tables});
+    }
+    return views;
 }
 
 QSet<QString> Connection::inspectForeignSchema(sqlite3 *db, const QString &path, bool viewsOff,

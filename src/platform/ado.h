@@ -68,6 +68,8 @@ enum class FileOrigin { Outside, Own };
 enum CursorType { adOpenKeyset = 1 };
 enum LockType { adLockReadOnly = 1, adLockOptimistic = 3 };
 
+struct FileStamp; // one state of a file on disk
+
 class Connection {
 public:
     Connection();
@@ -138,6 +140,11 @@ private:
     // its tables with their columns in *tables.
     static QSet<QString> inspectForeignSchema(sqlite3 *db, const QString &path, bool viewsOff,
                                               QHash<QString, TableColumns> *tables);
+    // The same, from what an earlier connection found when the file is still
+    // the same, unchanged; inspects it otherwise.
+    static QSet<QString> inspectedSchema(sqlite3 *db, const QString &path,
+                                         const QByteArray &nativePath, const FileStamp *before,
+                                         bool viewsOff, QHash<QString, TableColumns> *tables);
     // Starts the allowance of one call of the public interface afresh.
     void startCall() const;
 

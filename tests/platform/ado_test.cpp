@@ -916,6 +916,64 @@ TEST_F(AdoTest, FilesFromOutsideRunNoViewsOrTriggersAndStopRunawayStatements) {
     }
 }
 
+// What was learnt of a file from outside serves the next opening of it only
+// while the file stays as it was: one changed since, or replaced by another,
+// is looked at again.
+TEST_F(AdoTest, AFileFromOutsideChangedSinceItWasLastOpenedIsLookedAtAgain) {
+    const QString file = path(QStringLiteral("Rested.ito"));
+    Connection::CreateDatabase(file);
+    {
+        Connection own;
+        own.Open(ado::ConnectionString(file, QString(), ado::FileOrigin::Own));
+        own.Execute(QStringLiteral("CREATE TABLE tblPhrases(tPhrase TEXT)"));
+        own.Execute(QStringLiteral("INSERT INTO tblPhrases VALUES ('uno')"));
+    }
+    // Times move in coarse steps: only a file at rest for a few seconds is
+    // remembered.
+    std::this_thread::sleep_for(std::chrono::milliseconds(3200));
+    const auto phrases = [&] {
+        Connection cn;
+        cn.Open(ado::ConnectionString(file, QString()));
+        Recordset rs;
+        rs.Open(QStringLiteral("SELECT * FROM tblPhrases"), cn);
+        QStringList texts;
+        for (; !rs.EOF_(); rs.MoveNext())
+            texts << rs.Fields("tPhrase").Text();
+        return texts;
+    };
+    EXPECT_EQ(phrases(), QStringList{QStringLiteral("uno")});
+    EXPECT_EQ(phrases(), QStringList{QStringLiteral("uno")}) << "opened as it was remembered";
+
+    // Changed behind the program's back: a virtual table now.
+    {
+        sqlite3 *db = nullptr;
+        ASSERT_EQ(sqlite3_open(QFile::encodeName(file).constData(), &db), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(db, "CREATE VIRTUAL TABLE tblText USING fts4(tText)", nullptr,
+                               nullptr, nullptr),
+                  SQLITE_OK);
+        sqlite3_close(db);
+    }
+    const QString damaged = QStringLiteral("The database '%1' is damaged.").arg(file);
+    EXPECT_EQ(failure([&] { phrases(); }), damaged);
+
+    // Replaced by another file of the same name with another table.
+    const QString other = path(QStringLiteral("Other.ito"));
+    Connection::CreateDatabase(other);
+    {
+        Connection own;
+        own.Open(ado::ConnectionString(other, QString(), ado::FileOrigin::Own));
+        own.Execute(QStringLiteral("CREATE TABLE tblPhrases(tPhrase TEXT, tMore TEXT)"));
+        own.Execute(QStringLiteral("INSERT INTO tblPhrases VALUES ('dos', 'más')"));
+    }
+    ASSERT_TRUE(QFile::remove(file));
+    ASSERT_TRUE(QFile::rename(other, file));
+    Connection cn;
+    cn.Open(ado::ConnectionString(file, QString()));
+    Recordset rs;
+    rs.Open(QStringLiteral("SELECT * FROM tblPhrases"), cn);
+    EXPECT_EQ(rs.Fields("tMore").Text(), QStringLiteral("más"));
+}
+
 // The description is a sentence for the user; the statement and SQLite's own
 // English text are details, kept apart.
 TEST_F(AdoTest, ErrorsKeepTheStatementAndSqlitesTextInTheDetails) {
