@@ -743,21 +743,26 @@ void SubjectTree::Get_Random_Phrases() {
                         continue;
                     }
                     ado::Recordset rs;
-                    // Only the keys: the count needs no texts.
-                    rs.Open(QStringLiteral("SELECT pkPhraseNo FROM tblPhrases"), connection, {},
+                    // The count alone: a long subject's rows need not be read
+                    // to tell how many there are.
+                    rs.Open(QStringLiteral("SELECT COUNT(*) FROM tblPhrases"), connection, {},
                             ado::adOpenKeyset, ado::adLockReadOnly);
-                    const int m = rs.RecordCount();
+                    const int m = rs.EOF_() ? 0 : rs.Fields(0).Value().toInt();
                     if (m == 0)
                         throw ado::Error(m_program.captions[caption::NoPhrases]);
                     const int k = static_cast<int>(host.Rnd() * m) + 1;
                     rs.Close();
-                    rs.Open(QStringLiteral("SELECT * FROM tblPhrases WHERE pkPhraseNO = ") +
+                    // Only the texts the node shows, read as they are: the
+                    // row's sound stays in the file.
+                    const QString texts = QStringLiteral(
+                        "SELECT pkPhraseNo, tPhrase, tTranslation, tTranslation2 FROM tblPhrases");
+                    rs.Open(texts + QStringLiteral(" WHERE pkPhraseNO = ") +
                                 QString::number(qBound(1, k, m)),
-                            connection);
+                            connection, {}, ado::adOpenKeyset, ado::adLockReadOnly);
                     if (rs.EOF_()) {
                         // The numbers have a gap: take the k-th row instead.
                         rs.Close();
-                        rs.Open(QStringLiteral("SELECT * FROM tblPhrases"), connection);
+                        rs.Open(texts, connection, {}, ado::adOpenKeyset, ado::adLockReadOnly);
                         for (int skip = 1; skip < qBound(1, k, m) && !rs.EOF_(); ++skip)
                             rs.MoveNext();
                     }
