@@ -4,6 +4,7 @@
 #include "platform/ado.h"
 
 #include <QHash>
+#include <QRegularExpression>
 #include <QUuid>
 
 #include <algorithm>
@@ -90,6 +91,28 @@ bool hasTables(ado::Connection &db) {
     const bool all = !ado::AtEnd(rs) && rs.Fields(0).Value().toInt() == 3;
     rs.Close();
     return all;
+}
+
+// Whether the database holds every table and index the schema makes.
+bool hasSchema(ado::Connection &db) {
+    static const QStringList names = [] {
+        QStringList found;
+        const QRegularExpression made(QStringLiteral("IF NOT EXISTS (\\w+)"));
+        for (const QRegularExpressionMatch &m : made.globalMatch(QLatin1String(kSchema)))
+            found << m.captured(1);
+        return found;
+    }();
+    QStringList marks;
+    QVariantList values;
+    for (const QString &name : names) {
+        marks << QStringLiteral("?");
+        values << name;
+    }
+    ado::Recordset rs;
+    rs.Open(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name IN (%1)")
+                .arg(marks.join(QStringLiteral(", "))),
+            db, values, ado::adOpenKeyset, ado::adLockReadOnly);
+    return !ado::AtEnd(rs) && rs.Fields(0).Value().toInt() == names.size();
 }
 
 // Runs work inside one write transaction, rolled back when it throws.
@@ -184,19 +207,35 @@ void Record_Launch(const QString &usersPath, const Launch &launch, int busyTimeo
     db.Open(modMain::Get_Template_Connection_String(usersPath));
     db.SetBusyTimeout(busyTimeoutMs);
     inWriteTransaction(db, [&] {
-        db.Execute(QLatin1String(kSchema));
+        // An older database gets what it lacks; one that has it all is not
+        // asked to make each table and index again at every launch.
+        if (!hasSchema(db))
+            db.Execute(QLatin1String(kSchema));
         db.Execute(QStringLiteral("INSERT INTO tblLaunches (tLaunch, tStudyFile, tName, tSubject, "
                                   "nDate, nTime) VALUES (?, ?, ?, ?, ?, ?)"),
                    {launch.id, textOf(launch.studyFile), textOf(launch.student),
                     textOf(launch.subject), dateNumber(launch.when.date()),
                     timeNumber(launch.when.time())});
-        for (const LaunchEntry &e : launch.entries)
-            db.Execute(
-                QStringLiteral("INSERT INTO tblLaunchEntries (fkLaunch, nEntry, tSourceFile, "
-                               "nPhraseNo, tPhrase, tTranslation, tTranslation2) VALUES ((SELECT "
-                               "pkLaunchID FROM tblLaunches WHERE tLaunch = ?), ?, ?, ?, ?, ?, ?)"),
-                {launch.id, e.entry, textOf(e.sourceFile), e.phraseNo, textOf(e.phrase),
-                 textOf(e.translation), textOf(e.translation2)});
+        // The entries go in together, a statement for up to a hundred.
+        constexpr int kEntriesAtOnce = 100;
+        for (qsizetype first = 0; first < launch.entries.size(); first += kEntriesAtOnce) {
+            const qsizetype count =
+                std::min<qsizetype>(kEntriesAtOnce, launch.entries.size() - first);
+            QStringList rows;
+            QVariantList values;
+            for (qsizetype i = first; i < first + count; ++i) {
+                const LaunchEntry &e = launch.entries[i];
+                rows << QStringLiteral("((SELECT pkLaunchID FROM tblLaunches WHERE tLaunch = ?), "
+                                       "?, ?, ?, ?, ?, ?)");
+                values << launch.id << e.entry << textOf(e.sourceFile) << e.phraseNo
+                       << textOf(e.phrase) << textOf(e.translation) << textOf(e.translation2);
+            }
+            db.Execute(QStringLiteral("INSERT INTO tblLaunchEntries (fkLaunch, nEntry, "
+                                      "tSourceFile, nPhraseNo, tPhrase, tTranslation, "
+                                      "tTranslation2) VALUES ") +
+                           rows.join(QStringLiteral(", ")),
+                       values);
+        }
         return true;
     });
     db.Close();

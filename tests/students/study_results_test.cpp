@@ -92,6 +92,20 @@ TEST_F(StudyResultsTest, NewDatabasesHaveTheTablesAndTheShellAddsThemToOlderOnes
     ASSERT_FALSE(program.ended);
     ASSERT_EQ(program.usersPath(), database);
     EXPECT_EQ(tables(), kTables) << "opening the database at start-up adds them";
+
+    // One that lacks only an index gets it back at the next launch, which
+    // is recorded with all its entries.
+    execute(QStringLiteral("DROP INDEX idxResultsStudyFile"));
+    Record_Launch(database, launch("A", "~tvx100.txt", "Ana", morning), 1000);
+    ado::Connection db;
+    db.Open(modMain::Get_Template_Connection_String(database));
+    ado::Recordset rs;
+    rs.Open(QStringLiteral("SELECT (SELECT count(*) FROM sqlite_master WHERE name = "
+                           "'idxResultsStudyFile'), (SELECT group_concat(nEntry || ':' || "
+                           "tPhrase, ' ') FROM tblLaunchEntries)"),
+            db);
+    EXPECT_EQ(rs.Fields(0).Value().toInt(), 1);
+    EXPECT_EQ(rs.Fields(1).Text(), QStringLiteral("1:pane 2:latte 3:acqua"));
 }
 
 TEST_F(StudyResultsTest, ResultsFindTheirLaunchAndTwoShellsNeverMixTheirSets) {
