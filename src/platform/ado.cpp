@@ -15,6 +15,7 @@
 #include <sqlite3.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <limits>
@@ -46,13 +47,17 @@ const char *const kOwnFileKey = "Own File";
 // The progress handler runs every this many virtual machine steps.
 constexpr int kProgressInterval = 1000;
 
+FileStamp stampFrom(const struct stat &info) {
+    return FileStamp{quint64(info.st_dev), quint64(info.st_ino), qint64(info.st_size),
+                     qint64(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec,
+                     qint64(info.st_ctim.tv_sec) * 1'000'000'000 + info.st_ctim.tv_nsec};
+}
+
 std::optional<FileStamp> stampOf(const QByteArray &nativePath) {
     struct stat info {};
     if (::stat(nativePath.constData(), &info) != 0)
         return std::nullopt;
-    return FileStamp{quint64(info.st_dev), quint64(info.st_ino), qint64(info.st_size),
-                     qint64(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec,
-                     qint64(info.st_ctim.tv_sec) * 1'000'000'000 + info.st_ctim.tv_nsec};
+    return stampFrom(info);
 }
 
 // A file's times move in coarse steps: a file changed within the last few
@@ -516,25 +521,26 @@ void Connection::Open(const QString &connectionString) {
         throw Error(
             QCoreApplication::translate("ado", "The connection string names no data source."));
 
-    const QFileInfo info(path);
-    if (!info.exists())
+    // One look at the file tells what it is, and is its state before SQLite
+    // reads it.
+    const QByteArray native = QFile::encodeName(path);
+    struct stat info {};
+    if (::stat(native.constData(), &info) != 0)
         throw Error(QCoreApplication::translate("ado", "File not found: '%1'.").arg(path));
-    if (info.isDir())
+    if (S_ISDIR(info.st_mode))
         throw Error(
             QCoreApplication::translate("ado", "'%1' is a folder, not a database file.").arg(path));
     // SQLite would take an empty file as an empty database; nothing we write
     // is empty, so such a file is as foreign as any other.
-    if (info.size() == 0)
+    if (info.st_size == 0)
         throw Error(
             QCoreApplication::translate("ado", "The file '%1' is not a database file.").arg(path));
 
     // A file marked read-only stays untouched even for an administrator, as on
     // Windows: open it read-only instead of failing.
-    const bool readOnly = !info.isWritable() || !(info.permissions() & QFileDevice::WriteOwner);
-    const QByteArray native = QFile::encodeName(path);
-    // The file as it is before SQLite reads it.
+    const bool readOnly = !(info.st_mode & S_IWUSR) || ::access(native.constData(), W_OK) != 0;
     const std::optional<FileStamp> stamp =
-        origin == FileOrigin::Outside ? stampOf(native) : std::nullopt;
+        origin == FileOrigin::Outside ? std::optional<FileStamp>(stampFrom(info)) : std::nullopt;
     sqlite3 *db = nullptr;
     int rc = sqlite3_open_v2(native.constData(), &db,
                              readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE, nullptr);
