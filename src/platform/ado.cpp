@@ -584,8 +584,8 @@ void Connection::Open(const QString &connectionString) {
                                    "'%1'.")
                             .arg(path));
         if (origin == FileOrigin::Outside) {
-            m_views =
-                inspectedSchema(db, path, native, stamp ? &*stamp : nullptr, viewsOff, &m_tables);
+            m_views = inspectedSchema(db, path, native, stamp ? &*stamp : nullptr, viewsOff,
+                                      &m_tables, &m_remembered);
             m_tablesListed = true;
         }
     } catch (...) {
@@ -647,7 +647,8 @@ QHash<QString, InspectedFile> inspectedFiles;
 
 QSet<QString> Connection::inspectedSchema(sqlite3 *db, const QString &path,
                                           const QByteArray &nativePath, const FileStamp *before,
-                                          bool viewsOff, QHash<QString, TableColumns> *tables) {
+                                          bool viewsOff, QHash<QString, TableColumns> *tables,
+                                          std::unique_ptr<FileStamp> *remembered) {
     // The file must be the same now, after SQLite read its schema, as before
     // it opened it: otherwise it changed in between, and is inspected.
     const std::optional<FileStamp> now = stampOf(nativePath);
@@ -657,6 +658,7 @@ QSet<QString> Connection::inspectedSchema(sqlite3 *db, const QString &path,
         const auto known = inspectedFiles.constFind(path);
         if (known != inspectedFiles.constEnd() && known->stamp == *now) {
             *tables = known->tables;
+            *remembered = std::make_unique<FileStamp>(*now);
             return known->views;
         }
     }
@@ -667,45 +669,83 @@ QSet<QString> Connection::inspectedSchema(sqlite3 *db, const QString &path,
         if (inspectedFiles.size() >= kInspectedFilesKept)
             inspectedFiles.clear();
         inspectedFiles.insert(path, InspectedFile{*after, views, *tables});
+        *remembered = std::make_unique<FileStamp>(*after);
     }
     return views;
 }
+
+void Connection::rememberColumns(const QString &table, const TableColumns &columns) const {
+    if (!m_remembered)
+        return;
+    const QMutexLocker locker(&inspectedFilesLock);
+    const auto known = inspectedFiles.find(m_path);
+    if (known != inspectedFiles.end() && known->stamp == *m_remembered)
+        known->tables.insert(table, columns);
+}
+
+namespace {
+
+// Whether a table's text holds the word AS, which the definition of every
+// computed column does ("GENERATED ALWAYS AS (...)" or "AS (...)"): a table
+// without it has none. Letters, digits, "_", "$" and every character beyond
+// ASCII belong to names, as SQLite reads them.
+bool holdsWordAs(const QString &sql) {
+    const auto inName = [](QChar c) {
+        return c.isLetterOrNumber() || c == u'_' || c == u'$' || c.unicode() >= 0x80;
+    };
+    for (qsizetype at = sql.indexOf(QLatin1String("as"), 0, Qt::CaseInsensitive); at >= 0;
+         at = sql.indexOf(QLatin1String("as"), at + 1, Qt::CaseInsensitive)) {
+        const bool startsWord = at == 0 || !inName(sql[at - 1]);
+        const bool endsWord = at + 2 >= sql.size() || !inName(sql[at + 2]);
+        if (startsWord && endsWord)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
 
 QSet<QString> Connection::inspectForeignSchema(sqlite3 *db, const QString &path, bool viewsOff,
                                                QHash<QString, TableColumns> *tables) {
     // Our files hold plain tables only. A view is refused where this SQLite
     // cannot keep views from running (elsewhere, when it is read as a
     // table); a virtual table or a computed column would run the file's own
-    // expressions on every read. One statement lists the tables with their
-    // columns, which the connection's recordsets then need not learn again.
+    // expressions on every read. The file's list of its tables tells the
+    // first two; the columns of a table are looked at only when its text
+    // could define a computed one, and are otherwise learnt when a
+    // recordset first needs them.
     QSet<QString> views;
-    Statement list(
-        db,
-        QStringLiteral("SELECT m.type, m.name, m.sql, c.name, c.type, c.hidden "
-                       "FROM sqlite_master AS m LEFT JOIN pragma_table_xinfo(CASE WHEN m.type = "
-                       "'table' AND m.sql NOT LIKE 'CREATE VIRTUAL%' THEN m.name END) AS c "
-                       "WHERE m.type IN ('table', 'view')"),
-        path);
-    while (list.step()) {
-        const QString type = columnValue(list.get(), 0).toString();
-        const QString name = columnValue(list.get(), 1).toString();
-        if (type == QLatin1String("view")) {
-            if (!viewsOff)
-                damaged(path, QStringLiteral("the file holds the view %1").arg(name));
-            views.insert(name.toLower());
-            continue;
+    QStringList closerLook;
+    {
+        Statement list(db,
+                       QStringLiteral("SELECT type, name, sql FROM sqlite_master "
+                                      "WHERE type IN ('table', 'view')"),
+                       path);
+        while (list.step()) {
+            const QString type = columnValue(list.get(), 0).toString();
+            const QString name = columnValue(list.get(), 1).toString();
+            if (type == QLatin1String("view")) {
+                if (!viewsOff)
+                    damaged(path, QStringLiteral("the file holds the view %1").arg(name));
+                views.insert(name.toLower());
+                continue;
+            }
+            const QString sql = columnValue(list.get(), 2).toString();
+            if (sql.simplified().startsWith(QLatin1String("CREATE VIRTUAL"), Qt::CaseInsensitive))
+                damaged(path, QStringLiteral("virtual table %1").arg(name));
+            tables->insert(name.toLower(), TableColumns());
+            if (holdsWordAs(sql))
+                closerLook << name;
         }
-        const QString sql = columnValue(list.get(), 2).toString().simplified();
-        if (sql.startsWith(QLatin1String("CREATE VIRTUAL"), Qt::CaseInsensitive))
-            damaged(path, QStringLiteral("virtual table %1").arg(name));
-        const int hidden = sqlite3_column_int(list.get(), 5);
-        if (hidden == 2 || hidden == 3)
-            damaged(path, QStringLiteral("computed column in %1").arg(name));
-        TableColumns &table = (*tables)[name.toLower()];
-        table.learnt = true;
-        if (sqlite3_column_type(list.get(), 3) != SQLITE_NULL) {
-            table.names << columnValue(list.get(), 3).toString();
-            table.declaredTypes << columnValue(list.get(), 4).toString();
+    }
+    for (const QString &name : std::as_const(closerLook)) {
+        Statement columns(db, QStringLiteral("SELECT hidden FROM pragma_table_xinfo(?)"), path);
+        const QByteArray utf8 = name.toUtf8();
+        sqlite3_bind_text(columns.get(), 1, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+        while (columns.step()) {
+            const int hidden = sqlite3_column_int(columns.get(), 0);
+            if (hidden == 2 || hidden == 3)
+                damaged(path, QStringLiteral("computed column in %1").arg(name));
         }
     }
     return views;
@@ -728,6 +768,7 @@ void Connection::Close() {
     m_readOnly = false;
     m_origin = FileOrigin::Outside;
     m_views.clear();
+    m_remembered.reset();
 }
 
 sqlite3 *Connection::handle() const {
@@ -769,6 +810,7 @@ const Connection::TableColumns *Connection::tableColumns(const QString &table) {
             }
         }
         found->learnt = true;
+        rememberColumns(found.key(), *found);
     }
     return found->names.isEmpty() ? nullptr : &*found;
 }
@@ -1012,18 +1054,28 @@ struct Recordset::Impl {
         // A phrase's sound in one piece or a few: each piece is a read of
         // the file and a write of the device.
         constexpr int kPiece = 1024 * 1024;
-        std::unique_ptr<char[]> buffer(new char[size_t(std::clamp(total, 1, kPiece))]);
+        const int wanted = std::clamp(total, 1, kPiece);
+        if (pieceSize < wanted) {
+            pieceBuffer.reset(new char[size_t(wanted)]);
+            pieceSize = wanted;
+        }
         for (int at = 0; at < total;) {
             const int n = std::min(kPiece, total - at);
-            const int rc = sqlite3_blob_read(blob, buffer.get(), n, at);
+            const int rc = sqlite3_blob_read(blob, pieceBuffer.get(), n, at);
             if (rc != SQLITE_OK)
                 fail(db, rc, path);
-            if (device.write(buffer.get(), n) != n)
+            if (device.write(pieceBuffer.get(), n) != n)
                 return false;
             at += n;
         }
         return true;
     }
+
+    // The buffer the sounds go through, kept from one row to the next: a
+    // launch writes ten sounds, and a fresh buffer for each would be fresh
+    // memory for the system to hand out each time.
+    std::unique_ptr<char[]> pieceBuffer;
+    int pieceSize = 0;
 };
 
 Reader::Reader(Connection &connection, const QString &sql, const QVariantList &params)

@@ -142,9 +142,15 @@ private:
                                               QHash<QString, TableColumns> *tables);
     // The same, from what an earlier connection found when the file is still
     // the same, unchanged; inspects it otherwise.
+    // *remembered is set to the file's state when what was learnt of it is
+    // kept for later connections.
     static QSet<QString> inspectedSchema(sqlite3 *db, const QString &path,
                                          const QByteArray &nativePath, const FileStamp *before,
-                                         bool viewsOff, QHash<QString, TableColumns> *tables);
+                                         bool viewsOff, QHash<QString, TableColumns> *tables,
+                                         std::unique_ptr<FileStamp> *remembered);
+    // Keeps the columns of a table, learnt by this connection, with what is
+    // remembered of its file.
+    void rememberColumns(const QString &table, const TableColumns &columns) const;
     // Starts the allowance of one call of the public interface afresh.
     void startCall() const;
 
@@ -155,6 +161,9 @@ private:
     bool m_readOnly = false;
     FileOrigin m_origin = FileOrigin::Outside;
     QSet<QString> m_views; // of a file from outside, in lower case
+    // The state of a file from outside whose schema is kept for later
+    // connections, which also get the columns this one learns.
+    std::unique_ptr<FileStamp> m_remembered;
     std::unique_ptr<StepGuard> m_guard = std::make_unique<StepGuard>();
 };
 
