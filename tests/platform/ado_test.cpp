@@ -107,6 +107,16 @@ class AdoTest : public ::testing::Test {
 protected:
     QString path(const QString &name) const { return env.root() + name; }
 
+    // A new file holding what the statements make, written as one of ours.
+    QString makeFile(const QString &name, const QString &statements) {
+        const QString file = path(name);
+        Connection::CreateDatabase(file);
+        Connection own;
+        own.Open(ado::ConnectionString(file, QString(), ado::FileOrigin::Own));
+        own.Execute(statements);
+        return file;
+    }
+
     // A student-like table, a blob table and a view, protected by "pw".
     QString makeDatabase(const QString &name = QStringLiteral("test.db"),
                          const QString &password = QStringLiteral("pw")) {
@@ -903,13 +913,8 @@ TEST_F(AdoTest, FilesFromOutsideRunNoViewsOrTriggersAndStopRunawayStatements) {
                               "CREATE TABLE tblBig(n INTEGER, tBig TEXT GENERATED ALWAYS AS "
                               "(printf('%.*c', 100000000, 'x')) VIRTUAL)",
                               "CREATE TABLE tblShort(n INTEGER, tTwice as/* short */(n * 2))"}) {
-        const QString odd = path(QString::fromLatin1(table).section(' ', 2, 3).remove(' '));
-        Connection::CreateDatabase(odd);
-        {
-            Connection cn;
-            cn.Open(ado::ConnectionString(odd, QString(), ado::FileOrigin::Own));
-            cn.Execute(QString::fromLatin1(table));
-        }
+        const QString odd = makeFile(QString::fromLatin1(table).section(' ', 2, 3).remove(' '),
+                                     QString::fromLatin1(table));
         Connection cn;
         EXPECT_EQ(failure([&] { cn.Open(ado::ConnectionString(odd, QString())); }),
                   QStringLiteral("The database '%1' is damaged.").arg(odd))
@@ -921,14 +926,9 @@ TEST_F(AdoTest, FilesFromOutsideRunNoViewsOrTriggersAndStopRunawayStatements) {
 // while the file stays as it was: one changed since, or replaced by another,
 // is looked at again.
 TEST_F(AdoTest, AFileFromOutsideChangedSinceItWasLastOpenedIsLookedAtAgain) {
-    const QString file = path(QStringLiteral("Rested.ito"));
-    Connection::CreateDatabase(file);
-    {
-        Connection own;
-        own.Open(ado::ConnectionString(file, QString(), ado::FileOrigin::Own));
-        own.Execute(QStringLiteral("CREATE TABLE tblPhrases(tPhrase TEXT)"));
-        own.Execute(QStringLiteral("INSERT INTO tblPhrases VALUES ('uno')"));
-    }
+    const QString file = makeFile(QStringLiteral("Rested.ito"),
+                                  QStringLiteral("CREATE TABLE tblPhrases(tPhrase TEXT); "
+                                                 "INSERT INTO tblPhrases VALUES ('uno')"));
     // Times move in coarse steps: only a file at rest for a few seconds is
     // remembered.
     std::this_thread::sleep_for(std::chrono::milliseconds(3200));
@@ -958,14 +958,10 @@ TEST_F(AdoTest, AFileFromOutsideChangedSinceItWasLastOpenedIsLookedAtAgain) {
     EXPECT_EQ(failure([&] { phrases(); }), damaged);
 
     // Replaced by another file of the same name with another table.
-    const QString other = path(QStringLiteral("Other.ito"));
-    Connection::CreateDatabase(other);
-    {
-        Connection own;
-        own.Open(ado::ConnectionString(other, QString(), ado::FileOrigin::Own));
-        own.Execute(QStringLiteral("CREATE TABLE tblPhrases(tPhrase TEXT, tMore TEXT)"));
-        own.Execute(QStringLiteral("INSERT INTO tblPhrases VALUES ('dos', 'más')"));
-    }
+    const QString other =
+        makeFile(QStringLiteral("Other.ito"),
+                 QStringLiteral("CREATE TABLE tblPhrases(tPhrase TEXT, tMore TEXT); "
+                                "INSERT INTO tblPhrases VALUES ('dos', 'más')"));
     ASSERT_TRUE(QFile::remove(file));
     ASSERT_TRUE(QFile::rename(other, file));
     Connection cn;
